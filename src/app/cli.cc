@@ -1,0 +1,128 @@
+#include "app/cli.h"
+
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+
+#include "app/platform.h"
+#include "app/scenario_run.h"
+#include "compiler/diagnostics.h"
+
+namespace sb {
+namespace {
+
+constexpr const char* kVersion = "scenario-builder 1.0.0";
+
+std::string FileName(const std::string& path) {
+  return std::filesystem::path(path).filename().string();
+}
+
+// "<ID>_linea.txt" gives ID.
+std::optional<std::string> LineIdFromName(const std::string& path) {
+  const std::string name = FileName(path);
+  const std::string suffix = "_linea.txt";
+  if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+    return std::nullopt;
+  }
+  return name.substr(0, name.size() - suffix.size());
+}
+
+// "<ID>_<N>-.txt" gives N, for a known ID.
+std::optional<std::string> TrainNumberFromName(const std::string& path, const std::string& lineId) {
+  const std::string name = FileName(path);
+  const std::string prefix = lineId + "_";
+  const std::string suffix = "-.txt";
+  if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+      name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+    return std::nullopt;
+  }
+  return name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+}
+
+std::string OutcomeMessage(const RunOutcome& o) {
+  if (!o.ioMessage.empty()) return o.ioMessage;
+  const int32_t code = o.scenario.errorCode != 0 || o.compile.end != RunEnd::kReported
+                           ? o.scenario.errorCode
+                           : o.compile.reportedCode;
+  const int32_t shown = o.compile.end == RunEnd::kReported ? o.compile.reportedCode : code;
+  return ErrorMeaning(shown);
+}
+
+void PrintJson(const RunOutcome& o, std::ostream& out) {
+  nlohmann::json j;
+  const bool reported = o.compile.end == RunEnd::kReported;
+  j["errorCode"] = reported ? o.compile.reportedCode : o.scenario.errorCode;
+  j["errorPosition"] = o.scenario.errorPosition;
+  j["message"] = OutcomeMessage(o);
+  j["files"] = o.compile.written;
+  out << j.dump() << "\n";
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  CLI::App app{"Builds the Lungomare_Nord scenario (train 911) and compiles scenario descriptions.",
+               "scenario-builder"};
+  app.set_version_flag("--version", kVersion);
+  std::string dir;
+  app.add_option("--dir", dir, "Directory for the scenario run (default: the executable's)");
+
+  CompileRequest request;
+  bool json = false;
+  bool noProfile = false;
+  CLI::App* compile =
+      app.add_subcommand("compile", "Compile a line and a train description into the compiled files");
+  compile->add_option("--line", request.linePath, "Line description (<ID>_linea.txt)")->required();
+  compile->add_option("--train", request.trainPath, "Train description (<ID>_<N>-.txt)")->required();
+  compile->add_option("--line-id", request.lineId, "Line identifier (default: from --line's name)");
+  compile->add_option("--train-number", request.trainNumber,
+                      "Train number (default: from --train's name)");
+  compile->add_option("--out", request.outDir, "Output directory (default: current directory)");
+  compile->add_flag("--no-profile", noProfile, "Do not build or write the plan profile");
+  compile->add_flag("--json", json, "Print the result as one JSON object on stdout");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    int status = app.exit(e, out, err);
+    return status == 0 ? kExitOk : kExitUsage;
+  }
+
+  if (*compile) {
+    if (!dir.empty()) {
+      err << "scenario-builder: --dir applies to the scenario run, not to compile\n";
+      return kExitUsage;
+    }
+    if (request.lineId.empty()) {
+      std::optional<std::string> id = LineIdFromName(request.linePath);
+      if (!id) {
+        err << "scenario-builder: cannot tell the line identifier from '" << request.linePath
+            << "' (expected <ID>_linea.txt); give --line-id\n";
+        return kExitUsage;
+      }
+      request.lineId = *id;
+    }
+    if (request.trainNumber.empty()) {
+      std::optional<std::string> n = TrainNumberFromName(request.trainPath, request.lineId);
+      if (!n) {
+        err << "scenario-builder: cannot tell the train number from '" << request.trainPath
+            << "' (expected " << request.lineId << "_<N>-.txt); give --train-number\n";
+        return kExitUsage;
+      }
+      request.trainNumber = *n;
+    }
+    request.withProfile = !noProfile;
+    RunOutcome outcome = CompileDescriptions(request);
+    ReportOutcome(outcome, err);
+    if (json) PrintJson(outcome, out);
+    return outcome.exitCode;
+  }
+
+  RunOutcome outcome = Form_Load(dir.empty() ? platform::ExecutableDirectory() : dir);
+  ReportOutcome(outcome, err);
+  return outcome.exitCode;
+}
+
+}  // namespace sb

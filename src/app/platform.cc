@@ -1,0 +1,39 @@
+#include "app/platform.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace sb::platform {
+
+BusyIndicator::BusyIndicator() {
+  if (isatty(STDERR_FILENO)) {
+    std::fputs("Attendere", stderr);
+    std::fflush(stderr);
+    shown_ = true;
+  }
+}
+
+BusyIndicator::~BusyIndicator() {
+  if (shown_) {
+    // Clear the word so the terminal is left as it was.
+    std::fputs("\r         \r", stderr);
+    std::fflush(stderr);
+  }
+}
+
+void errore(const std::string& a) {
+  std::fprintf(stderr, " Errore n. %s\n", a.c_str());
+  std::fflush(stderr);
+}
+
+std::string ExecutableDirectory() {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec || !exe.has_parent_path()) return ".";
+  return exe.parent_path().string();
+}
+
+}  // namespace sb::platform

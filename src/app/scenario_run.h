@@ -1,0 +1,59 @@
+// Run control: the scenario run and the compile command, with their exit
+// statuses.
+//   0  no error recorded
+//   1  a reader, encoder or route completion recorded an error
+//   2  the run ended with the error report (1250, 1251)
+//   64 usage error
+//   74 a file could not be created, written, read or deleted
+#ifndef SB_APP_SCENARIO_RUN_H_
+#define SB_APP_SCENARIO_RUN_H_
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "compiler/compiler.h"
+#include "compiler/model.h"
+
+namespace sb {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitRecorded = 1;
+inline constexpr int kExitReported = 2;
+inline constexpr int kExitUsage = 64;
+inline constexpr int kExitDataError = 65;
+inline constexpr int kExitIo = 74;
+
+inline constexpr const char* kScenarioLineId = "Lungomare_Nord";
+inline constexpr const char* kScenarioTrainNumber = "911";
+
+struct RunOutcome {
+  int exitCode = kExitOk;
+  Scenario scenario;
+  CompileResult compile;
+  std::string ioMessage;  // for exit status 74
+};
+
+// The scenario run: writes the five documents into `dir`, compiles the two
+// descriptions with the profile on, and leaves six files.
+RunOutcome Form_Load(const std::string& dir);
+
+struct CompileRequest {
+  std::string linePath;
+  std::string trainPath;
+  std::string lineId;
+  std::string trainNumber;
+  std::string outDir;
+  bool withProfile = true;
+};
+
+// Compiles two given descriptions without touching them: the readers work
+// on private copies.
+RunOutcome CompileDescriptions(const CompileRequest& request);
+
+// Prints the outcome's errors on `err` (nothing when there are none).
+void ReportOutcome(const RunOutcome& outcome, std::ostream& err);
+
+}  // namespace sb
+
+#endif  // SB_APP_SCENARIO_RUN_H_

@@ -1,0 +1,92 @@
+#include "compiler/compiler.h"
+
+#include <new>
+
+#include "compiler/description.h"
+#include "compiler/file_names.h"
+#include "compiler/identity_codes.h"
+#include "compiler/readers.h"
+#include "compiler/route_completion.h"
+#include "output/writers.h"
+
+namespace sb {
+
+void memorizza_dati(Scenario& s, const CompilerDirs& dirs) {
+  const std::string lineName = LineDescriptionName(s.lineId);
+  const std::string trainName = TrainDescriptionName(s.lineId, s.trainNumber);
+  Description line(JoinPath(dirs.descriptions, lineName), lineName);
+  Description train(JoinPath(dirs.descriptions, trainName), trainName);
+  Description* current = &line;
+  std::string failure;
+  try {
+    s.items[kSlotLine].text = s.lineId;
+    s.items[kSlotTrain].text = s.trainNumber;
+    if (!RegularFileExists(line.path())) {
+      Diagnostic d;
+      d.code = 101;
+      d.file = lineName;
+      d.message = "the line description " + lineName + " does not exist";
+      RecordError(s, std::move(d), std::nullopt);
+      return;
+    }
+    LineFeatureState st;
+    if (ReadLineDescription(s, line, st) == PhaseEnd::kStopped) return;
+    current = &train;
+    ReadTrainDescription(s, train, st.boardSlot);
+  } catch (const ReadFailure& f) {
+    failure = f.message;
+  } catch (const std::bad_alloc&) {
+    failure = "out of memory";
+  }
+  if (failure.empty()) return;
+  // The failure handler: every file closed, both descriptions deleted where
+  // they still exist, errorPosition left as it was.
+  RemoveFile(line.path());
+  RemoveFile(train.path());
+  RecordError(s, current->At(25, std::nullopt, failure), std::nullopt);
+}
+
+CompileResult memorizza_percorso(Scenario& s, int32_t j, const CompilerDirs& dirs) {
+  CompileResult result;
+  s.withProfile = j;
+  s.errorCode = 0;
+  s.items.fill(ScenarioItem{});
+  memorizza_dati(s, dirs);
+
+  if (!s.hasGrid) {
+    result.end = RunEnd::kNoGrid;
+    return result;
+  }
+  CompleteRoute(s);
+  if (int32_t code = StoreIdentityCodes(s); code != 0) {
+    Diagnostic d;
+    d.code = code;
+    d.message = code == 1250 ? "cell 1's value1 or item 85's num1 is already set: a feature maps to "
+                               "the reserved cell 1"
+                             : "cell 1's value2 or item 85's seconds is already set: a feature maps "
+                               "to the reserved cell 1";
+    s.diagnostics.push_back(std::move(d));
+    result.end = RunEnd::kReported;
+    result.reportedCode = code;
+    return result;
+  }
+
+  auto write = [&](const std::string& name, const std::string& bytes) {
+    IoStatus st = ReplaceFile(JoinPath(dirs.output, name), bytes);
+    if (!st.ok) {
+      result.end = RunEnd::kIoError;
+      result.io = st;
+      return false;
+    }
+    result.written.push_back(name);
+    return true;
+  };
+  if (s.withProfile != 0 && s.profile) {
+    if (!write(ProfileFileName(s.lineId), EncodeProfile(*s.profile))) return result;
+  }
+  if (!write(ItemFileName(s.lineId, s.trainNumber), EncodeItems(s.items))) return result;
+  if (!write(CellFileName(s.lineId, s.trainNumber), EncodeCells(s.cells))) return result;
+  return result;
+}
+
+}  // namespace sb

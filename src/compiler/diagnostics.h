@@ -1,0 +1,31 @@
+// What the compiler tells an author about an error: the numeric code kept in
+// the run state, plus where in which description it arose.
+#ifndef SB_COMPILER_DIAGNOSTICS_H_
+#define SB_COMPILER_DIAGNOSTICS_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace sb {
+
+struct Diagnostic {
+  int32_t code = 0;
+  // Position along the line in metres, when the error concerns one.
+  std::optional<int64_t> position;
+  std::string file;     // description file name; empty for route completion
+  int line = 0;         // 1-based line in that file; 0 when none applies
+  std::string record;   // the text of that line, as written
+  std::string message;  // plain words: what is wrong
+};
+
+// The meaning of an error code in plain words ("" for an unknown code).
+const char* ErrorMeaning(int32_t code);
+
+// "file:line: error N: message" with the record quoted on a second line, or
+// a shorter form when no file or line applies.
+std::string FormatDiagnostic(const Diagnostic& d);
+
+}  // namespace sb
+
+#endif  // SB_COMPILER_DIAGNOSTICS_H_

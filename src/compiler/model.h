@@ -1,0 +1,152 @@
+// The scenario model: a grid of 50 m cells, a table of 87 items and the
+// per-metre plan profile, together with the run state the compiler shares.
+#ifndef SB_COMPILER_MODEL_H_
+#define SB_COMPILER_MODEL_H_
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compiler/diagnostics.h"
+
+namespace sb {
+
+inline constexpr int32_t kCellLength = 50;
+inline constexpr int32_t kMaxLineLength = 1000000;
+// The grid and the profile reach this far past the line's end.
+inline constexpr int32_t kLineOverrun = 7000;
+inline constexpr int kItemSlots = 87;
+inline constexpr int kMountainSlots = 81;  // entry 0 unused: at most 80 mountains
+
+// Item slots with a fixed use.
+inline constexpr int kSlotProgressionTre = 81;
+inline constexpr int kSlotProgressionDue = 82;
+inline constexpr int kSlotProgressionUno = 83;
+inline constexpr int kSlotTotals = 84;
+inline constexpr int kSlotLine = 85;
+inline constexpr int kSlotTrain = 86;
+inline constexpr int kFirstBoardSlot = 80;
+
+// Cell kinds.
+enum CellKind : uint8_t {
+  kKindEmpty = 0,
+  kKindSignal = 1,
+  kKindSlowdownEnd = 2,
+  kKindSlowdownStart = 3,
+  kKindSlowdownWarning = 4,
+  kKindBeforeWarning = 5,
+  kKindSpeedBoard = 6,
+  kKindStopMark = 10,
+  kKindMountainMark = 11,
+  kKindSpeedPoint = 12,
+  kKindSpeedPointNoValue = 13,
+  kKindTextBoard = 14,
+};
+
+struct TrackCell {
+  uint8_t kind = 0;
+  int16_t value1 = 0;
+  int16_t value2 = 0;
+  int16_t value3 = 0;
+  int16_t value4 = 0;
+  uint8_t signalTime = 0;
+  uint8_t approachCode = 0;
+  uint8_t terrain = 0;
+  uint8_t speedLimit = 0;  // units of 5 km/h
+  uint8_t gradient = 0;    // gradient + 100
+  uint8_t adhesion = 0;
+
+  // Point features may only be placed on free cells; a mountain mark yields.
+  bool free() const { return kind == kKindEmpty || kind == kKindMountainMark; }
+};
+
+struct ScenarioItem {
+  uint8_t kind = 0;
+  int32_t start = 0;
+  int32_t end = 0;
+  int32_t position = 0;
+  uint8_t option = 0;
+  std::string text;
+  int16_t num1 = 0;
+  int16_t num2 = 0;
+  int16_t num3 = 0;
+  int16_t num4 = 0;
+  int16_t num5 = 0;
+  uint8_t byte1 = 0;
+  uint8_t byte2 = 0;
+  uint8_t byte3 = 0;
+  uint8_t byte4 = 0;
+  int32_t seconds = 0;
+
+  bool operator==(const ScenarioItem&) const = default;
+};
+
+// Plan coordinates per metre, two columns (x, y). An element is empty, a
+// 16-bit integer (the four seeds) or a double (computed metres). Stored as
+// two flat arrays rather than as variants: a 1,000,000 m line has 2,014,002
+// elements.
+class LineProfile {
+ public:
+  enum class Tag : uint8_t { kEmpty = 0, kInt16 = 2, kDouble = 5 };
+
+  // Metres 0 to `end`, every element empty.
+  explicit LineProfile(int32_t end);
+
+  int32_t end() const { return end_; }
+  Tag tag(int32_t metre, int column) const { return tags_[Index(metre, column)]; }
+  // The element as a real number (0 when empty).
+  double value(int32_t metre, int column) const { return values_[Index(metre, column)]; }
+  void SetInt16(int32_t metre, int column, int16_t v);
+  void SetDouble(int32_t metre, int column, double v);
+
+ private:
+  // Storage order of the compiled file: column 0 entirely, then column 1.
+  std::size_t Index(int32_t metre, int column) const {
+    return static_cast<std::size_t>(column) * (static_cast<std::size_t>(end_) + 1) +
+           static_cast<std::size_t>(metre);
+  }
+
+  int32_t end_;
+  std::vector<Tag> tags_;
+  std::vector<double> values_;
+};
+
+// The run state and the model, for one run.
+struct Scenario {
+  std::string lineId;
+  std::string trainNumber;
+  int32_t withProfile = 0;
+  int32_t errorCode = 0;
+  int32_t errorPosition = 0;
+  std::string currentLine;
+  int32_t profileEnd = 0;
+  int32_t lastCell = 0;
+
+  // Empty until a line length record sizes it (cells 0 to lastCell).
+  std::vector<TrackCell> cells;
+  bool hasGrid = false;
+  std::array<ScenarioItem, kItemSlots> items;
+  std::optional<LineProfile> profile;
+
+  std::array<int32_t, kMountainSlots> mountainStart{};
+  std::array<int32_t, kMountainSlots> mountainEnd{};
+  int32_t mountainCount = 0;
+
+  // Every error recorded during the run, in order; errorCode and
+  // errorPosition keep only the last, as the compiled state requires.
+  std::vector<Diagnostic> diagnostics;
+
+  // Sizes the grid for a line length: cells 0 to lastCell, all zero, and the
+  // profile when it is wanted. Earlier contents are discarded.
+  void SizeForLength(int32_t length);
+
+  bool ValidCell(int64_t index) const {
+    return hasGrid && index >= 0 && index <= lastCell;
+  }
+};
+
+}  // namespace sb
+
+#endif  // SB_COMPILER_MODEL_H_

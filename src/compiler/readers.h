@@ -1,0 +1,27 @@
+// The two phases of memorizza_dati: the line description, then the train
+// description. Both read their file field by field, hand every record to
+// its encoder and delete the file when they stop reading.
+#ifndef SB_COMPILER_READERS_H_
+#define SB_COMPILER_READERS_H_
+
+#include "compiler/description.h"
+#include "compiler/line_features.h"
+#include "compiler/model.h"
+
+namespace sb {
+
+enum class PhaseEnd {
+  kFinished,  // the file was read to its end (or error 15): go on
+  kStopped,   // an error stopped the reading: memorizza_dati returns
+};
+
+// Reads the line description at `d`. On kFinished, `st.boardSlot` tells
+// the train reader where the board texts begin.
+PhaseEnd ReadLineDescription(Scenario& s, Description& d, LineFeatureState& st);
+
+// Reads the train description at `d` and finishes the per-stretch fields.
+PhaseEnd ReadTrainDescription(Scenario& s, Description& d, int32_t boardSlot);
+
+}  // namespace sb
+
+#endif  // SB_COMPILER_READERS_H_

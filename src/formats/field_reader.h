@@ -1,0 +1,64 @@
+// Reads a description as a stream of fields. A field ends at a comma or at
+// the end of its line (CR LF, LF or CR), and the separator is consumed with
+// it. Blanks (spaces, tabs) before a field are skipped.
+//
+// A text field keeps everything from its first non-blank up to the
+// separator, trailing blanks included; one that opens with a double quote
+// runs to the closing quote (the rest up to the separator is dropped).
+//
+// A number field also ends at the first blank after its digits; the blanks
+// after it, and a comma or line end right after those, belong to it. So
+// "orologio,    15              16            30 " is four fields. A number
+// field whose text is not a whole decimal number (optional leading "-") is 0.
+//
+// Reading when nothing is left, or a number outside the destination's
+// range, is a read failure: the read returns false and the destination is
+// unchanged.
+#ifndef SB_FORMATS_FIELD_READER_H_
+#define SB_FORMATS_FIELD_READER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace sb {
+
+class FieldReader {
+ public:
+  // `data` must outlive the reader.
+  explicit FieldReader(std::string_view data) : data_(data) {}
+
+  // True when nothing is left to read.
+  bool eof() const { return pos_ >= data_.size(); }
+
+  bool ReadText(std::string* out);
+  bool ReadInt32(int32_t* out);
+  bool ReadInt16(int16_t* out);
+  bool ReadUInt8(uint8_t* out);
+
+  // 1-based line on which the last field read began, and that line's text
+  // without its line end.
+  int line() const { return field_line_; }
+  std::string_view LineText() const;
+
+ private:
+  void SkipBlanks();
+  bool AtLineEnd() const;
+  void ConsumeLineEnd();
+  // Reads the raw text of a number field and its trailing separator.
+  bool ReadNumberToken(std::string_view* token);
+  bool ReadInteger(int64_t min, int64_t max, int64_t* out);
+  void BeginField();
+
+  std::string_view data_;
+  std::size_t pos_ = 0;
+  int line_ = 1;               // line of pos_
+  std::size_t line_begin_ = 0;  // offset where line_ begins
+  int field_line_ = 0;
+  std::size_t field_line_begin_ = 0;
+};
+
+}  // namespace sb
+
+#endif  // SB_FORMATS_FIELD_READER_H_
