@@ -1,0 +1,90 @@
+// Small fixtures shared by the tests: a scratch directory, description
+// files written from inline text, and a compile of them.
+#ifndef SB_TESTS_TEST_SUPPORT_H_
+#define SB_TESTS_TEST_SUPPORT_H_
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "compiler/compiler.h"
+#include "compiler/file_names.h"
+#include "compiler/model.h"
+
+namespace sb::testing {
+
+// A fresh directory, removed with everything in it at the end of the test.
+class TempDir {
+ public:
+  TempDir() {
+    std::mt19937_64 rng{std::random_device{}()};
+    path_ = std::filesystem::temp_directory_path() / ("sb-test-" + std::to_string(rng()));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+  }
+  std::string path() const { return path_.string(); }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+// Lines joined with CR LF, each line ended.
+inline std::string Crlf(std::initializer_list<std::string> lines) {
+  std::string out;
+  for (const std::string& l : lines) out += l + "\r\n";
+  return out;
+}
+
+inline constexpr const char* kLineId = "Test";
+inline constexpr const char* kTrain = "1";
+
+// A general section sizing the grid for `length` metres, then "[curve]".
+inline std::string LineHeader(int length = 241000) {
+  return Crlf({"[generale]", "lunghezza percorso,    " + std::to_string(length), "[curve]"});
+}
+
+// Compiles a line and a train description given as text (the train may be
+// absent: nullptr). Returns the scenario after the whole compile; the
+// compiled files land in `dir`.
+struct Compiled {
+  Scenario scenario;
+  CompileResult result;
+};
+
+inline Compiled CompileTexts(const TempDir& dir, const std::string& line, const char* train,
+                             int32_t withProfile = 0) {
+  WriteFile(dir.file(LineDescriptionName(kLineId)), line);
+  if (train != nullptr) WriteFile(dir.file(TrainDescriptionName(kLineId, kTrain)), train);
+  Compiled c;
+  c.scenario.lineId = kLineId;
+  c.scenario.trainNumber = kTrain;
+  c.result = memorizza_percorso(c.scenario, withProfile, CompilerDirs{dir.path(), dir.path()});
+  return c;
+}
+
+inline Compiled CompileTexts(const TempDir& dir, const std::string& line, const std::string& train,
+                             int32_t withProfile = 0) {
+  return CompileTexts(dir, line, train.c_str(), withProfile);
+}
+
+}  // namespace sb::testing
+
+#endif  // SB_TESTS_TEST_SUPPORT_H_
