@@ -43,11 +43,8 @@ std::optional<std::string> TrainNumberFromName(const std::string& path, const st
 
 std::string OutcomeMessage(const RunOutcome& o) {
   if (!o.ioMessage.empty()) return o.ioMessage;
-  const int32_t code = o.scenario.errorCode != 0 || o.compile.end != RunEnd::kReported
-                           ? o.scenario.errorCode
-                           : o.compile.reportedCode;
-  const int32_t shown = o.compile.end == RunEnd::kReported ? o.compile.reportedCode : code;
-  return ErrorMeaning(shown);
+  if (o.compile.end == RunEnd::kReported) return ErrorMeaning(o.compile.reportedCode);
+  return ErrorMeaning(o.scenario.errorCode);
 }
 
 void PrintJson(const RunOutcome& o, std::ostream& out) {
@@ -57,7 +54,22 @@ void PrintJson(const RunOutcome& o, std::ostream& out) {
   j["errorPosition"] = o.scenario.errorPosition;
   j["message"] = OutcomeMessage(o);
   j["files"] = o.compile.written;
-  out << j.dump() << "\n";
+  nlohmann::json diagnostics = nlohmann::json::array();
+  for (const ReportedDiagnostic& r : Diagnostics(o)) {
+    const Diagnostic& d = r.diagnostic;
+    nlohmann::json e;
+    e["code"] = d.code;
+    e["position"] = d.position ? nlohmann::json(*d.position) : nlohmann::json(nullptr);
+    e["km"] = r.km.empty() ? nlohmann::json(nullptr) : nlohmann::json(r.km);
+    e["file"] = d.file.empty() ? nlohmann::json(nullptr) : nlohmann::json(d.file);
+    e["line"] = d.line > 0 ? nlohmann::json(d.line) : nlohmann::json(nullptr);
+    e["record"] = d.record.empty() ? nlohmann::json(nullptr) : nlohmann::json(d.record);
+    e["message"] = d.message.empty() ? std::string(ErrorMeaning(d.code)) : d.message;
+    diagnostics.push_back(std::move(e));
+  }
+  j["diagnostics"] = std::move(diagnostics);
+  // Records are the author's bytes, not necessarily UTF-8.
+  out << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "app/platform.h"
 #include "compiler/diagnostics.h"
 #include "compiler/file_names.h"
+#include "compiler/km_post.h"
 #include "content/content_writer.h"
 #include "output/file_io.h"
 
@@ -103,6 +104,8 @@ RunOutcome CompileDescriptions(const CompileRequest& request) {
       return out;
     }
   }
+  out.descriptionNames = {{LineDescriptionName(s.lineId), request.linePath},
+                          {TrainDescriptionName(s.lineId, s.trainNumber), request.trainPath}};
   ScratchDir scratch;
   if (scratch.path().empty()) {
     out.exitCode = kExitIo;
@@ -146,10 +149,23 @@ RunOutcome CompileDescriptions(const CompileRequest& request) {
   return out;
 }
 
+std::vector<ReportedDiagnostic> Diagnostics(const RunOutcome& outcome) {
+  std::vector<ReportedDiagnostic> out;
+  for (const Diagnostic& d : outcome.scenario.diagnostics) {
+    ReportedDiagnostic r{d, {}};
+    for (const auto& [name, path] : outcome.descriptionNames) {
+      if (r.diagnostic.file == name) r.diagnostic.file = path;
+    }
+    if (d.position) r.km = KmPost(outcome.scenario, *d.position);
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
 void ReportOutcome(const RunOutcome& outcome, std::ostream& err) {
   if (!outcome.ioMessage.empty()) err << "scenario-builder: " << outcome.ioMessage << "\n";
-  for (const Diagnostic& d : outcome.scenario.diagnostics) {
-    err << FormatDiagnostic(d) << "\n";
+  for (const ReportedDiagnostic& r : Diagnostics(outcome)) {
+    err << FormatDiagnostic(r.diagnostic, r.km) << "\n";
   }
   const Scenario& s = outcome.scenario;
   if (outcome.exitCode == kExitRecorded) {

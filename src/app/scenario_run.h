@@ -32,6 +32,9 @@ struct RunOutcome {
   Scenario scenario;
   CompileResult compile;
   std::string ioMessage;  // for exit status 74
+  // The names the readers knew the descriptions by, mapped to the paths
+  // the user gave (compile works on private copies).
+  std::vector<std::pair<std::string, std::string>> descriptionNames;
 };
 
 // The scenario run: writes the five documents into `dir`, compiles the two
@@ -50,6 +53,14 @@ struct CompileRequest {
 // Compiles two given descriptions without touching them: the readers work
 // on private copies.
 RunOutcome CompileDescriptions(const CompileRequest& request);
+
+// The outcome's diagnostics, with the descriptions named as the user knows
+// them and each position also as a kilometre post.
+struct ReportedDiagnostic {
+  Diagnostic diagnostic;
+  std::string km;  // empty when the error has no position
+};
+std::vector<ReportedDiagnostic> Diagnostics(const RunOutcome& outcome);
 
 // Prints the outcome's errors on `err` (nothing when there are none).
 void ReportOutcome(const RunOutcome& outcome, std::ostream& err);

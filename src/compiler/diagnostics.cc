@@ -37,7 +37,7 @@ const char* ErrorMeaning(int32_t code) {
   return "";
 }
 
-std::string FormatDiagnostic(const Diagnostic& d) {
+std::string FormatDiagnostic(const Diagnostic& d, const std::string& km) {
   std::string out;
   if (!d.file.empty()) {
     out.append(d.file);
@@ -46,7 +46,11 @@ std::string FormatDiagnostic(const Diagnostic& d) {
   }
   out.append("error ").append(std::to_string(d.code)).append(": ");
   out.append(d.message.empty() ? ErrorMeaning(d.code) : d.message);
-  if (d.position) out.append(" (at ").append(std::to_string(*d.position)).append(" m)");
+  if (d.position) {
+    out.append(" (at ").append(std::to_string(*d.position)).append(" m");
+    if (!km.empty()) out.append(", ").append(km);
+    out.append(")");
+  }
   if (!d.record.empty()) out.append("\n    ").append(d.record);
   return out;
 }

@@ -22,9 +22,9 @@ struct Diagnostic {
 // The meaning of an error code in plain words ("" for an unknown code).
 const char* ErrorMeaning(int32_t code);
 
-// "file:line: error N: message" with the record quoted on a second line, or
-// a shorter form when no file or line applies.
-std::string FormatDiagnostic(const Diagnostic& d);
+// "file:line: error N: message (at P m, km K)" with the record quoted on a
+// second line, or a shorter form when no file, line or km post applies.
+std::string FormatDiagnostic(const Diagnostic& d, const std::string& km = "");
 
 }  // namespace sb
 
