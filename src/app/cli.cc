@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "app/inspect.h"
 #include "app/platform.h"
+#include "app/render.h"
 #include "app/scenario_run.h"
 #include "compiler/diagnostics.h"
 
@@ -95,12 +97,42 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   compile->add_flag("--no-profile", noProfile, "Do not build or write the plan profile");
   compile->add_flag("--json", json, "Print the result as one JSON object on stdout");
 
+  std::string inspectPath;
+  bool inspectJson = false;
+  bool inspectCsv = false;
+  CLI::App* inspect = app.add_subcommand("inspect", "Print what a compiled file holds");
+  inspect->add_option("FILE", inspectPath, "<ID>_linea.dat, <ID>_<N>.sim or <ID>_<N>.dat")
+      ->required();
+  auto* jsonFlag = inspect->add_flag("--json", inspectJson, "As one JSON object");
+  inspect->add_flag("--csv", inspectCsv, "As CSV")->excludes(jsonFlag);
+
+  std::string renderDir;
+  std::string renderLineId;
+  std::string renderTrain;
+  std::string renderOut;
+  CLI::App* render = app.add_subcommand("render", "Draw a compiled scenario as an SVG picture");
+  render->add_option("DIR", renderDir, "Directory holding the compiled files")->required();
+  render->add_option("--line-id", renderLineId, "Line identifier (default: the one scenario in DIR)");
+  render->add_option("--train-number", renderTrain, "Train number (default: the one in DIR)");
+  render->add_option("-o,--output", renderOut, "SVG file to write (default: <ID>_<N>.svg in DIR)");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     int status = app.exit(e, out, err);
     return status == 0 ? kExitOk : kExitUsage;
   }
+
+  if ((*inspect || *render) && !dir.empty()) {
+    err << "scenario-builder: --dir applies to the scenario run only\n";
+    return kExitUsage;
+  }
+  if (*inspect) {
+    const InspectFormat format =
+        inspectJson ? InspectFormat::kJson : inspectCsv ? InspectFormat::kCsv : InspectFormat::kText;
+    return Inspect(inspectPath, format, out, err);
+  }
+  if (*render) return Render(renderDir, renderLineId, renderTrain, renderOut, err);
 
   if (*compile) {
     if (!dir.empty()) {

@@ -1,6 +1,8 @@
-// What the desktop program gets from its window system, done here with a
-// terminal: the busy indicator, the error report and the program's own
-// directory.
+// What the program gets from its window system: the busy indicator, the
+// error report and the program's own directory. Each executable links one
+// implementation: a terminal's (platform.cc), a Windows console's
+// (platform_win_console.cc) or the Windows players' program's window and
+// message box (platform_win_gui.cc).
 #ifndef SB_APP_PLATFORM_H_
 #define SB_APP_PLATFORM_H_
 
@@ -9,8 +11,10 @@
 
 namespace sb::platform {
 
-// Shows "Attendere" while it lives: on stderr, and only when stderr is a
-// terminal, so that scripts and tests see nothing.
+// Shows "Attendere" while it lives. On a terminal or console: on stderr,
+// and only when stderr is one, so that scripts and tests see nothing. In the
+// players' program: the window Form1 with its label, shown and painted
+// before the work starts and removed when the indicator goes.
 class BusyIndicator {
  public:
   BusyIndicator();
@@ -23,7 +27,8 @@ class BusyIndicator {
 };
 
 // The error report: " Errore n. " and the code, as a line of its own on
-// stderr. The caller then ends the run with exit status 2.
+// stderr, or in the players' program as a message box (OK only, no icon)
+// that waits to be closed. The caller then ends the run with exit status 2.
 void errore(const std::string& a);
 
 // The directory that holds the running executable, without a trailing

@@ -29,8 +29,13 @@ void Description::CloseAndDelete() {
 
 void Description::ReadKeyword(std::string* currentLine) {
   if (!reader_->ReadText(currentLine)) FailRead("a field", nullptr);
-  keyword_line_ = reader_->line();
-  keyword_record_.assign(reader_->LineText());
+  // The record's text is taken once per line, at its first keyword: a line
+  // of millions of fields would otherwise be copied for each of them, and
+  // the reading would grow with the square of the line's length.
+  if (reader_->line() != keyword_line_) {
+    keyword_line_ = reader_->line();
+    keyword_record_.assign(reader_->LineText());
+  }
 }
 
 std::string Description::ReadText() {

@@ -170,9 +170,9 @@ PhaseEnd ReadLineDescription(Scenario& s, Description& d, LineFeatureState& st) 
   if (!d.Open(&reason)) throw ReadFailure{"cannot read " + d.name() + ": " + reason};
 
   // The general section starts after the first field holding "[generale]".
-  // An empty file has no such field either.
+  // The first read has no end-of-file test before it: an empty file is a
+  // read failure, not a missing section.
   for (;;) {
-    if (d.eof()) return Stop(s, d, d.At(102, std::nullopt), std::nullopt);
     d.ReadKeyword(&s.currentLine);
     if (d.eof()) return Stop(s, d, d.At(102, std::nullopt), std::nullopt);
     if (Contains(s.currentLine, "[generale]", Compare::kText)) break;

@@ -22,7 +22,8 @@ int64_t SlowdownEndCell(int32_t x, int32_t l);
 
 // Places a slowdown: warning 1200 m before the start (only for x > 1500),
 // start, end and, when f_ta is set, four cells before the warning. Errors
-// 17 to 20. The end cell must lie inside the grid (the reader checks).
+// 17 to 20. A cell outside the grid is a read failure; the reader rejects
+// an end cell past the last cell (error 15) before calling.
 void memo_rallentamento(Scenario& s, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt,
                         int32_t f_ta, int32_t& d_v);
 

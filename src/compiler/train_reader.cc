@@ -171,13 +171,16 @@ Outcome TrainReader::Slowdown() {
   for (int i = 0; i < 6; ++i) v[i] = d_.ReadInt32(kNames[i]);
   int32_t x = v[0];
   if (Beyond(x)) return Outcome::kEndOfReading;
-  // Only the start is checked above; an end outside the grid cannot be
-  // placed, so the slowdown is beyond the grid as a whole.
+  // Only the start is checked above; an end past the last cell cannot be
+  // placed, so the slowdown is beyond the grid as a whole. An end before
+  // cell 0 (a negative length) is no position beyond the grid: the encoder
+  // fails on it like on any cell outside the grid (code 25).
   const int64_t e = SlowdownEndCell(x, v[2]);
-  if (e < 0 || e > s_.lastCell) {
+  if (e > s_.lastCell) {
     RecordError(s_,
-                d_.At(15, x, "slowdown end cell " + std::to_string(e) + " lies outside the grid (0 to " +
-                                 std::to_string(s_.lastCell) + ")"),
+                d_.At(15, x,
+                      "slowdown end cell " + std::to_string(e) + " lies beyond the grid (0 to " +
+                          std::to_string(s_.lastCell) + ")"),
                 x);
     return Outcome::kEndOfReading;
   }

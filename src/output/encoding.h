@@ -1,11 +1,13 @@
-// Little-endian encoders for the compiled files. Every field is appended
-// byte by byte; nothing is written by copying a struct's memory, so the
-// layout does not depend on the compiler or the host.
+// Little-endian encoders for the compiled files. Every field is written on
+// its own, least significant byte first; nothing is written by copying a
+// struct's memory, so the layout does not depend on the compiler or the host.
 #ifndef SB_OUTPUT_ENCODING_H_
 #define SB_OUTPUT_ENCODING_H_
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace sb {
@@ -33,6 +35,31 @@ inline void put_f64(std::string* dst, double v) {
   for (int i = 0; i < 8; ++i) b[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
   dst->append(b, 8);
 }
+
+// The same fields written at `p`, which must have room for them; each
+// returns the position after the field. For the large files, whose records
+// go into a buffer sized beforehand rather than one append at a time.
+// On a little-endian host the bytes are already in file order and are
+// stored at once.
+template <typename Unsigned>
+inline char* put_le(char* p, Unsigned v) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, sizeof v);
+  } else {
+    for (std::size_t i = 0; i < sizeof v; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  }
+  return p + sizeof v;
+}
+
+inline char* put_u8(char* p, uint8_t v) {
+  *p = static_cast<char>(v);
+  return p + 1;
+}
+inline char* put_u16(char* p, uint16_t v) { return put_le(p, v); }
+inline char* put_i16(char* p, int16_t v) { return put_le(p, static_cast<uint16_t>(v)); }
+inline char* put_u32(char* p, uint32_t v) { return put_le(p, v); }
+inline char* put_i32(char* p, int32_t v) { return put_le(p, static_cast<uint32_t>(v)); }
+inline char* put_f64(char* p, double v) { return put_le(p, std::bit_cast<uint64_t>(v)); }
 
 // Decoders for the dump and inspect tools; `p` must hold enough bytes.
 inline uint16_t get_u16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }

@@ -36,42 +36,63 @@ void SetWriteFailureHookForTesting(WriteLimitHook hook) { Hook() = std::move(hoo
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
   if (dir.empty()) return name;
+#ifdef _WIN32
+  // Windows takes either separator; the executable's directory comes with
+  // backslashes, so names join with one.
+  if (dir.back() == '\\' || dir.back() == '/') return dir + name;
+  return dir + "\\" + name;
+#else
   if (dir.back() == '/') return dir + name;
   return dir + "/" + name;
+#endif
+}
+
+FileReplacement::FileReplacement(std::string path)
+    : path_(std::move(path)), temp_(TempNameFor(path_)) {
+  file_ = std::fopen(temp_.c_str(), "wb");
+  if (file_ == nullptr) Fail(errno);
+}
+
+FileReplacement::~FileReplacement() {
+  if (file_ != nullptr) {
+    std::fclose(file_);
+    std::remove(temp_.c_str());
+  }
+}
+
+void FileReplacement::Fail(int err) {
+  if (error_ == 0) error_ = err != 0 ? err : EIO;
+}
+
+void FileReplacement::Append(std::string_view piece) {
+  if (error_ != 0 || piece.empty()) return;
+  if (std::fwrite(piece.data(), 1, piece.size(), file_) != piece.size()) Fail(errno);
+  size_ += piece.size();
+}
+
+IoStatus FileReplacement::Commit() {
+  if (file_ == nullptr) return IoStatus::Error(path_, ErrnoText(error_));
+  if (error_ == 0 && Hook() && !Hook()(path_, size_)) Fail(ENOSPC);
+  if (std::fflush(file_) != 0) Fail(errno);
+  if (std::fclose(file_) != 0) Fail(errno);
+  file_ = nullptr;
+  if (error_ != 0) {
+    std::remove(temp_.c_str());
+    return IoStatus::Error(path_, ErrnoText(error_));
+  }
+  std::error_code ec;
+  fs::rename(temp_, path_, ec);
+  if (ec) {
+    std::remove(temp_.c_str());
+    return IoStatus::Error(path_, ec.message());
+  }
+  return IoStatus::Ok();
 }
 
 IoStatus ReplaceFile(const std::string& path, std::string_view bytes) {
-  const std::string temp = TempNameFor(path);
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (f == nullptr) return IoStatus::Error(path, ErrnoText(errno));
-  bool failed = false;
-  int err = 0;
-  if (Hook() && !Hook()(path, bytes.size())) {
-    failed = true;
-    err = ENOSPC;
-  } else if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
-    failed = true;
-    err = errno;
-  }
-  if (std::fflush(f) != 0 && !failed) {
-    failed = true;
-    err = errno;
-  }
-  if (std::fclose(f) != 0 && !failed) {
-    failed = true;
-    err = errno;
-  }
-  if (failed) {
-    std::remove(temp.c_str());
-    return IoStatus::Error(path, ErrnoText(err));
-  }
-  std::error_code ec;
-  fs::rename(temp, path, ec);
-  if (ec) {
-    std::remove(temp.c_str());
-    return IoStatus::Error(path, ec.message());
-  }
-  return IoStatus::Ok();
+  FileReplacement file(path);
+  file.Append(bytes);
+  return file.Commit();
 }
 
 IoStatus ReadWholeFile(const std::string& path, std::string* out) {
@@ -80,6 +101,10 @@ IoStatus ReadWholeFile(const std::string& path, std::string* out) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) return IoStatus::Error(path, ErrnoText(errno));
   out->clear();
+  // The size is a hint: the loop reads whatever the file holds.
+  if (const std::uintmax_t size = fs::file_size(path, ec); !ec && size < (std::uintmax_t{1} << 32)) {
+    out->reserve(static_cast<std::size_t>(size));
+  }
   char buffer[1 << 16];
   std::size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out->append(buffer, n);

@@ -4,6 +4,8 @@
 #ifndef SB_OUTPUT_FILE_IO_H_
 #define SB_OUTPUT_FILE_IO_H_
 
+#include <cstddef>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -24,6 +26,32 @@ struct IoStatus {
 };
 
 IoStatus ReplaceFile(const std::string& path, std::string_view bytes);
+
+// The same replacement for a file written piece by piece, so a large file
+// need not be held in memory whole: the pieces go to the temporary file,
+// and Commit puts it in place of `path`. A replacement dropped without
+// Commit removes its temporary file and leaves the old file as it was.
+class FileReplacement {
+ public:
+  explicit FileReplacement(std::string path);
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  // After a failure the pieces are dropped; Commit reports it.
+  void Append(std::string_view piece);
+  IoStatus Commit();
+
+ private:
+  void Fail(int err);
+
+  std::string path_;
+  std::string temp_;
+  std::FILE* file_ = nullptr;
+  std::size_t size_ = 0;
+  int error_ = 0;  // errno of the first failure
+};
+
 IoStatus ReadWholeFile(const std::string& path, std::string* out);
 IoStatus RemoveFile(const std::string& path);
 // True when `path` names an existing regular file.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "compiler/model.h"
+#include "output/file_io.h"
 
 namespace sb {
 
@@ -18,6 +19,10 @@ inline constexpr std::size_t kCellRecordSize = 15;
 inline constexpr std::size_t kItemRecordBaseSize = 34;
 
 std::string EncodeProfile(const LineProfile& profile);
+// Replaces the file at `path` with the profile's bytes, encoding them a
+// buffer at a time rather than into one string: the 20 MB of a long line
+// never sit in memory beside the profile.
+IoStatus WriteProfileFile(const std::string& path, const LineProfile& profile);
 std::string EncodeItems(const std::array<ScenarioItem, kItemSlots>& items);
 std::string EncodeCells(const std::vector<TrackCell>& cells);
 

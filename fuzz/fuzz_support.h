@@ -1,0 +1,113 @@
+// Shared by the fuzz targets: a scratch directory made once per process
+// (on a memory file system when there is one), description files written
+// into it for every input, and the checks every run must pass.
+#ifndef SB_FUZZ_FUZZ_SUPPORT_H_
+#define SB_FUZZ_FUZZ_SUPPORT_H_
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "compiler/compiler.h"
+#include "compiler/diagnostics.h"
+#include "compiler/file_names.h"
+#include "compiler/model.h"
+#include "output/file_io.h"
+
+namespace sb::fuzz {
+
+inline constexpr const char* kLineId = "F";
+inline constexpr const char* kTrain = "1";
+
+// A tiny train description: a few records of every kind the reader knows.
+inline constexpr std::string_view kTinyTrain =
+    "[generale]\r\n"
+    "numero vetture,    5\r\n"
+    "percentuale massa frenata,    120\r\n"
+    "sabbia,    60\r\n"
+    "orologio,    15              16            30 \r\n"
+    "[aderenze]\r\n"
+    "aderenza,   0,    100\r\n"
+    "[vel_limite]\r\n"
+    "velocita,       0,   110\r\n"
+    "velocita,    2950,   160\r\n"
+    "[stazioni]\r\n"
+    "stazione,       0,  8,  500,  0, 0, 0,  1,1,0,  4,1,1,    1,  15,17, 0, UNO\r\n"
+    "stazione,    5250, 28,  200,  0, 0, 0,  0,0,0,  0,0,0,    0,   0, 0, 0, DUE\r\n"
+    "[rallentamenti]\r\n"
+    "rallentamento,   3450,    80,  800, 0,  1,  80\r\n"
+    "[segnali]\r\n"
+    "segnale,    2000,   2, 4, 0,  0, 0,    0,  0,0,0, 0\r\n"
+    "segnale,    7600,   2, 4, 1,  0, 0,    1,  3,1,0, 0\r\n"
+    "abbattimento,    4000,   60\r\n"
+    "[fine]\r\n";
+
+// The per-process directory, made on first use and removed at exit.
+inline const std::string& ScratchDir() {
+  static const std::string dir = [] {
+    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    std::string path = std::string(base) + "/sb-fuzz-" + std::to_string(getpid());
+    if (mkdir(path.c_str(), 0700) != 0) {
+      std::perror(path.c_str());
+      std::abort();
+    }
+    static std::string to_remove;
+    to_remove = path;
+    std::atexit([] {
+      for (const char* name : {"F_linea.txt", "F_1-.txt", "F_linea.dat", "F_1.sim", "F_1.dat"}) {
+        unlink(JoinPath(to_remove, name).c_str());
+      }
+      rmdir(to_remove.c_str());
+    });
+    return path;
+  }();
+  return dir;
+}
+
+inline void WriteBytes(const std::string& name, std::string_view bytes) {
+  const std::string path = JoinPath(ScratchDir(), name);
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) {
+    std::perror(path.c_str());
+    std::abort();
+  }
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) std::abort();
+  std::fclose(f);
+}
+
+inline void Check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
+  }
+}
+
+// What must hold after any read, whatever the bytes were.
+inline void CheckState(const Scenario& s) {
+  Check(ErrorMeaning(s.errorCode)[0] != '\0', "the error code has a meaning");
+  Check(s.errorCode == 0 || !s.diagnostics.empty(), "an error code comes with a diagnostic");
+  if (s.hasGrid) {
+    Check(s.lastCell >= 0, "the grid has a last cell");
+    Check(s.cells.size() == static_cast<std::size_t>(s.lastCell) + 1, "the grid matches lastCell");
+  }
+  if (s.profile) Check(s.profile->end() == s.profileEnd, "the profile matches profileEnd");
+  Check(s.mountainCount >= 0 && s.mountainCount < kMountainSlots, "mountain count in range");
+  for (const Diagnostic& d : s.diagnostics) (void)FormatDiagnostic(d);
+}
+
+inline Scenario NewScenario() {
+  Scenario s;
+  s.lineId = kLineId;
+  s.trainNumber = kTrain;
+  return s;
+}
+
+}  // namespace sb::fuzz
+
+#endif  // SB_FUZZ_FUZZ_SUPPORT_H_

@@ -1,0 +1,46 @@
+// A picture of a compiled scenario, as one SVG file: the plan of the line
+// from its profile, with the stations named along it, and below it strip
+// charts on one kilometre axis (gradient, speed limit, slowdowns, signals,
+// stations with their stopping zones, mountain sections, boards).
+#ifndef SB_APP_RENDER_H_
+#define SB_APP_RENDER_H_
+
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/inspect.h"
+#include "compiler/model.h"
+
+namespace sb {
+
+struct RenderInput {
+  std::string lineId;
+  std::string trainNumber;
+  std::vector<TrackCell> cells;
+  ItemTable items;
+  const LineProfile* profile = nullptr;  // none: the picture has no plan
+};
+
+// The SVG document. Every kind of feature has one colour, used in the plan,
+// the strips and the legend alike.
+std::string RenderSvg(const RenderInput& input);
+
+// The compiled scenarios in `dir`: (line identifier, train number) of every
+// "<ID>_<N>.sim" that has its "<ID>_<N>.dat" beside it, sorted. The name is
+// split at its last underscore, since line identifiers may hold some.
+std::vector<std::pair<std::string, std::string>> FindCompiledScenarios(const std::string& dir);
+
+// Reads the compiled files of one scenario from `dir` and writes the SVG to
+// `svgPath` (empty: "<ID>_<N>.svg" in `dir`). An empty `lineId` or `trainNumber` is found in `dir` when it
+// holds exactly one scenario that fits. The profile file may be missing
+// (a scenario compiled without it): the picture then has no plan.
+// Returns 0; 64 when the scenario cannot be told; 65 when a compiled file
+// is not of its layout; 74 when a file cannot be read or written.
+int Render(const std::string& dir, const std::string& lineId, const std::string& trainNumber,
+           const std::string& svgPath, std::ostream& err);
+
+}  // namespace sb
+
+#endif  // SB_APP_RENDER_H_

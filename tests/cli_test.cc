@@ -1,0 +1,285 @@
+// The program as a user runs it: the scenario run into a directory, and the
+// compile command with its exit statuses, its JSON summary and the files it
+// leaves.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/scenario_run.h"
+#include "compiler/file_names.h"
+#include "content/content.h"
+#include "content/content_writer.h"
+#include "sha256.h"
+#include "test_support.h"
+
+namespace sb {
+namespace {
+
+using testing::Crlf;
+using testing::ReadFile;
+using testing::Sha256Hex;
+using testing::TempDir;
+using testing::WriteFile;
+
+struct ToolRun {
+  int exit = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+// Runs the built executable with `args` (already quoted where needed).
+ToolRun RunTool(const std::string& args) {
+  TempDir io;
+  const std::string cmd = Quote(SB_EXECUTABLE) + " " + args + " >" + Quote(io.file("out")) + " 2>" +
+                          Quote(io.file("err")) + " </dev/null";
+  const int status = std::system(cmd.c_str());
+  ToolRun r;
+  r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.out = ReadFile(io.file("out"));
+  r.err = ReadFile(io.file("err"));
+  return r;
+}
+
+// File name -> contents.
+std::map<std::string, std::string> Files(const std::string& dir) {
+  std::map<std::string, std::string> out;
+  if (!std::filesystem::is_directory(dir)) return out;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    out[e.path().filename().string()] = ReadFile(e.path().string());
+  }
+  return out;
+}
+
+std::vector<std::string> Names(const std::string& dir) {
+  std::vector<std::string> out;
+  for (const auto& [name, bytes] : Files(dir)) out.push_back(name);
+  return out;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+const std::vector<std::string> kSixFiles = {"Lungomare_Nord_911.dat",
+                                            "Lungomare_Nord_911.sim",
+                                            "Lungomare_Nord_911_note.txt",
+                                            "Lungomare_Nord_911_rallentamenti.txt",
+                                            "Lungomare_Nord_911_scheda_treno.txt",
+                                            "Lungomare_Nord_linea.dat"};
+
+void ExpectGolden(const std::map<std::string, std::string>& files) {
+  ASSERT_TRUE(files.count("Lungomare_Nord_linea.dat"));
+  ASSERT_TRUE(files.count("Lungomare_Nord_911.sim"));
+  ASSERT_TRUE(files.count("Lungomare_Nord_911.dat"));
+  EXPECT_EQ(Sha256Hex(files.at("Lungomare_Nord_linea.dat")), testing::kGoldenProfile);
+  EXPECT_EQ(Sha256Hex(files.at("Lungomare_Nord_911.sim")), testing::kGoldenItems);
+  EXPECT_EQ(Sha256Hex(files.at("Lungomare_Nord_911.dat")), testing::kGoldenCells);
+}
+
+TEST(Cli, ScenarioRun) {
+  TempDir dir;
+  ToolRun r = RunTool("--dir " + Quote(dir.path()));
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const auto files = Files(dir.path());
+  EXPECT_EQ(Names(dir.path()), kSixFiles);
+  ExpectGolden(files);
+  EXPECT_EQ(files.at("Lungomare_Nord_911_note.txt"), content::RawBytes(content::Document::kNotes));
+
+  // The same run called in-process.
+  TempDir again;
+  RunOutcome o = Form_Load(again.path());
+  EXPECT_EQ(o.exitCode, kExitOk);
+  EXPECT_EQ(o.scenario.errorCode, 0);
+  EXPECT_EQ(Files(again.path()), files);
+}
+
+// Two descriptions named Test_linea.txt and Test_1-.txt in their own
+// directory.
+struct Descriptions {
+  TempDir dir;
+  std::string line = dir.file("Test_linea.txt");
+  std::string train = dir.file("Test_1-.txt");
+};
+
+const std::string kGoodLine =
+    Crlf({"[generale]", "lunghezza percorso,    10000", "[cartelli]",
+          "indicatori_vmax,  2950,  140,  160,  170,  0,  140,  160,  170,  0", "[fine]"});
+const std::string kGoodTrain =
+    Crlf({"[generale]", "velocita,       0,   110",
+          "segnale,    2000,   2, 4, 0,  0, 0,    0,  0,0,0, 0", "[fine]"});
+
+TEST(Cli, CompileOutcomes) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> line;  // none: no line description file
+    std::string train;
+    const char* extra;
+    int exit;
+    int errorCode;
+    int errorPosition;
+    std::vector<std::string> files;  // in the output directory, sorted
+  };
+  const Case cases[] = {
+      {"no error",
+       kGoodLine,
+       kGoodTrain,
+       "",
+       0,
+       0,
+       0,
+       {"Test_1.dat", "Test_1.sim", "Test_linea.dat"}},
+      {"no profile", kGoodLine, kGoodTrain, "--no-profile", 0, 0, 0, {"Test_1.dat", "Test_1.sim"}},
+      {"a recorded error: the files are written all the same",
+       Crlf({"[generale]", "lunghezza percorso,    10000", "[cartelli]",
+             "cartello_indicatore,  1000,  A", "cartello_indicatore,  1000,  B", "[fine]"}),
+       kGoodTrain,
+       "",
+       1,
+       6,
+       1000,
+       {"Test_1.dat", "Test_1.sim", "Test_linea.dat"}},
+      {"no line description", std::nullopt, kGoodTrain, "", 1, 101, 0, {}},
+      {"a signal on the reserved cell",
+       kGoodLine,
+       Crlf({"[generale]", "segnale,  0,  2, 3, 1, 1, 0, 2, 2, 1, 1, 0", "[fine]"}),
+       "",
+       2,
+       1250,
+       0,
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Descriptions d;
+    if (c.line) WriteFile(d.line, *c.line);
+    WriteFile(d.train, c.train);
+    const auto given = Files(d.dir.path());
+    TempDir out;
+    ToolRun r = RunTool("compile --line " + Quote(d.line) + " --train " + Quote(d.train) +
+                        " --out " + Quote(out.path()) + " --json " + c.extra);
+    EXPECT_EQ(r.exit, c.exit) << r.err;
+    EXPECT_EQ(Names(out.path()), c.files);
+    // The given descriptions are read from copies and stay as they were.
+    EXPECT_EQ(Files(d.dir.path()), given);
+
+    const nlohmann::json j = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_TRUE(j.is_object()) << r.out;
+    for (const char* key : {"errorCode", "errorPosition", "message", "files"}) {
+      EXPECT_TRUE(j.contains(key)) << key;
+    }
+    EXPECT_EQ(j.value("errorCode", -1), c.errorCode);
+    EXPECT_EQ(j.value("errorPosition", -1), c.errorPosition);
+    EXPECT_TRUE(j["message"].is_string());
+    std::vector<std::string> files = j["files"].get<std::vector<std::string>>();
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, c.files);
+
+    const auto lines = Lines(r.err);
+    const bool reported = std::find(lines.begin(), lines.end(), " Errore n. 1250") != lines.end();
+    EXPECT_EQ(reported, c.exit == 2) << r.err;
+  }
+}
+
+TEST(Cli, CompilesTheScenarioDescriptionsToTheSameFiles) {
+  TempDir src;
+  ASSERT_TRUE(dati_linea(src.path(), "Lungomare_Nord").ok);
+  ASSERT_TRUE(dati_treno(src.path(), "Lungomare_Nord", "911").ok);
+  TempDir out;
+  ToolRun r =
+      RunTool("compile --line " + Quote(src.file("Lungomare_Nord_linea.txt")) + " --train " +
+              Quote(src.file("Lungomare_Nord_911-.txt")) + " --out " + Quote(out.path()));
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");
+  ExpectGolden(Files(out.path()));
+  EXPECT_EQ(ReadFile(src.file("Lungomare_Nord_linea.txt")),
+            content::RawBytes(content::Document::kLine));
+  EXPECT_EQ(ReadFile(src.file("Lungomare_Nord_911-.txt")),
+            content::RawBytes(content::Document::kTrain));
+}
+
+TEST(Cli, UsageAndFileErrors) {
+  Descriptions d;
+  WriteFile(d.line, kGoodLine);
+  WriteFile(d.train, kGoodTrain);
+  const std::string other = d.dir.file("line.txt");
+  WriteFile(other, kGoodLine);
+  TempDir out;
+  const std::string outArg = " --out " + Quote(out.path());
+  struct Case {
+    const char* name;
+    std::string args;
+    int exit;
+  };
+  const Case cases[] = {
+      {"a line file not named <ID>_linea.txt and no --line-id",
+       "compile --line " + Quote(other) + " --train " + Quote(d.train) + outArg, 64},
+      {"a train file not named <ID>_<N>-.txt and no --train-number",
+       "compile --line " + Quote(d.line) + " --train " + Quote(other) + outArg, 64},
+      {"no --train", "compile --line " + Quote(d.line) + outArg, 64},
+      {"an unknown option",
+       "compile --bogus --line " + Quote(d.line) + " --train " + Quote(d.train) + outArg, 64},
+      {"--dir with compile",
+       "--dir " + Quote(out.path()) + " compile --line " + Quote(d.line) + " --train " +
+           Quote(d.train),
+       64},
+      {"an output directory that is a file",
+       "compile --line " + Quote(d.line) + " --train " + Quote(d.train) + " --out " + Quote(d.line),
+       74},
+      {"a line description that is a directory",
+       "compile --line " + Quote(d.dir.path()) + " --train " + Quote(d.train) +
+           " --line-id Test --train-number 1" + outArg,
+       74},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ToolRun r = RunTool(c.args);
+    EXPECT_EQ(r.exit, c.exit) << r.err;
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_TRUE(Names(out.path()).empty());
+  }
+  EXPECT_EQ(ReadFile(d.line), kGoodLine);
+}
+
+TEST(Cli, LineIdAndTrainNumberGivenMakeAnyNamesUsable) {
+  TempDir src;
+  WriteFile(src.file("line.txt"), kGoodLine);
+  WriteFile(src.file("train.txt"), kGoodTrain);
+  TempDir out;
+  ToolRun r = RunTool("compile --line " + Quote(src.file("line.txt")) + " --train " +
+                      Quote(src.file("train.txt")) + " --line-id Other --train-number 7 --out " +
+                      Quote(out.path()));
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(Names(out.path()),
+            (std::vector<std::string>{"Other_7.dat", "Other_7.sim", "Other_linea.dat"}));
+}
+
+TEST(Cli, HelpAndVersion) {
+  ToolRun help = RunTool("--help");
+  EXPECT_EQ(help.exit, 0);
+  EXPECT_NE(help.out.find("compile"), std::string::npos) << help.out;
+  ToolRun compileHelp = RunTool("compile --help");
+  EXPECT_EQ(compileHelp.exit, 0);
+  EXPECT_NE(compileHelp.out.find("--no-profile"), std::string::npos) << compileHelp.out;
+  ToolRun version = RunTool("--version");
+  EXPECT_EQ(version.exit, 0);
+  EXPECT_NE(version.out.find("scenario-builder"), std::string::npos) << version.out;
+}
+
+}  // namespace
+}  // namespace sb

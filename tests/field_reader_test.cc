@@ -1,0 +1,159 @@
+// The lexical rules of the descriptions: separators, blanks, text and
+// number fields, empty fields, ranges, end of file and line numbers.
+#include "formats/field_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sb {
+namespace {
+
+// Reads `ops` from `input` ('t' text, 'i' 32-bit number) and returns what was
+// read, numbers in decimal; "<fail>" where a read failed.
+std::vector<std::string> ReadAll(const std::string& input, const std::string& ops) {
+  FieldReader r(input);
+  std::vector<std::string> out;
+  for (char op : ops) {
+    if (op == 't') {
+      std::string s;
+      out.push_back(r.ReadText(&s) ? s : "<fail>");
+    } else {
+      int32_t v = 0;
+      out.push_back(r.ReadInt32(&v) ? std::to_string(v) : "<fail>");
+    }
+  }
+  return out;
+}
+
+TEST(FieldReaderTest, FieldsAsRead) {
+  struct Case {
+    const char* input;
+    const char* ops;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"a,b\r\nc", "ttt", {"a", "b", "c"}},
+      // Blanks in front are skipped, blanks behind a text are kept.
+      {"  \tabc  ,x", "tt", {"abc  ", "x"}},
+      {"(Km 208+500)\r\nz", "tt", {"(Km 208+500)", "z"}},
+      // A number ends at a blank; its trailing blanks and separator are its own.
+      {"orologio,    15              16            30 ", "tiii", {"orologio", "15", "16", "30"}},
+      {"12 ,x", "it", {"12", "x"}},
+      {"5   \r\nx", "it", {"5", "x"}},
+      {"1 2,3", "iii", {"1", "2", "3"}},
+      // A quoted text runs to its closing quote; the rest up to the separator
+      // is dropped.
+      {"\"a, b\"  tail,next", "tt", {"a, b", "next"}},
+      // Empty fields: two commas in a row, a blank line.
+      {"a,,b\r\n\r\nc", "ttttt", {"a", "", "b", "", "c"}},
+      {",,5", "iii", {"0", "0", "5"}},
+      {"\r\n7", "ii", {"0", "7"}},
+      // Not a number: 0.
+      {"abc,12x,-,-7", "iiii", {"0", "0", "0", "-7"}},
+      // Lone LF and lone CR end lines too.
+      {"1\n2\r3\r\n4", "iiii", {"1", "2", "3", "4"}},
+      {"a\nb", "tt", {"a", "b"}},
+      // The 32-bit range.
+      {"-2147483648,2147483647", "ii", {"-2147483648", "2147483647"}},
+      {"2147483648,7", "i", {"<fail>"}},
+      {"-2147483649", "i", {"<fail>"}},
+      {"99999999999999999999999", "i", {"<fail>"}},
+      // Reading past the end.
+      {"", "t", {"<fail>"}},
+      {"", "i", {"<fail>"}},
+      {"5", "ii", {"5", "<fail>"}},
+      {"x\r\n", "tt", {"x", "<fail>"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    EXPECT_EQ(ReadAll(c.input, c.ops), c.expected);
+  }
+}
+
+TEST(FieldReaderTest, NarrowRanges) {
+  struct Case {
+    const char* input;
+    char width;  // 'h' 16-bit, 'b' unsigned 8-bit
+    bool ok;
+    int32_t value;
+  };
+  const Case cases[] = {
+      {"-32768", 'h', true, -32768}, {"32767", 'h', true, 32767}, {"32768", 'h', false, 0},
+      {"-32769", 'h', false, 0},     {"x", 'h', true, 0},         {"0", 'b', true, 0},
+      {"255", 'b', true, 255},       {"256", 'b', false, 0},      {"-1", 'b', false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    FieldReader r(c.input);
+    int32_t got = 0;
+    bool ok;
+    if (c.width == 'h') {
+      int16_t v = 11;
+      ok = r.ReadInt16(&v);
+      got = v;
+    } else {
+      uint8_t v = 11;
+      ok = r.ReadUInt8(&v);
+      got = v;
+    }
+    EXPECT_EQ(ok, c.ok);
+    // A failed read leaves its destination alone.
+    EXPECT_EQ(got, c.ok ? c.value : 11);
+  }
+}
+
+TEST(FieldReaderTest, EndOfFileAfterReads) {
+  struct Case {
+    const char* input;
+    const char* ops;
+    bool eof;
+  };
+  const Case cases[] = {
+      {"", "", true},
+      {"a", "t", true},
+      {"a\r\n", "t", true},
+      {"7   ", "i", true},
+      {"7   \r\n", "i", true},
+      // A separator followed by a line end leaves an empty field to read.
+      {"a,\r\n", "t", false},
+      {"a\r\n\r\n", "t", false},
+      {"a,b", "t", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    FieldReader r(c.input);
+    for (char op : std::string(c.ops)) {
+      std::string s;
+      int32_t v;
+      ASSERT_TRUE(op == 't' ? r.ReadText(&s) : r.ReadInt32(&v));
+    }
+    EXPECT_EQ(r.eof(), c.eof);
+  }
+}
+
+TEST(FieldReaderTest, LineOfEachField) {
+  const std::string input = "a,b\r\nc\nd\r\n\r\n  e,\"x\r\ny\",f";
+  FieldReader r(input);
+  struct Expected {
+    const char* text;
+    int line;
+    const char* line_text;
+  };
+  const Expected fields[] = {{"a", 1, "a,b"}, {"b", 1, "a,b"},   {"c", 2, "c"},
+                             {"d", 3, "d"},   {"", 4, ""},       {"e", 5, "  e,\"x"},
+                             {"x\r\ny", 5, "  e,\"x"}, {"f", 6, "y\",f"}};
+  for (const Expected& e : fields) {
+    std::string s;
+    ASSERT_TRUE(r.ReadText(&s));
+    EXPECT_EQ(s, e.text);
+    EXPECT_EQ(r.line(), e.line) << e.text;
+    EXPECT_EQ(r.LineText(), e.line_text) << e.text;
+  }
+  EXPECT_TRUE(r.eof());
+}
+
+}  // namespace
+}  // namespace sb

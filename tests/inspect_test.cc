@@ -1,0 +1,373 @@
+// Reading the compiled files back: decoded fields equal what was encoded,
+// the printers show them, and any file not of its layout is rejected with a
+// message, never read out of bounds.
+#include "app/inspect.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "output/writers.h"
+#include "test_support.h"
+
+namespace sb {
+namespace {
+
+using testing::TempDir;
+using testing::WriteFile;
+
+// A small compiled model: the grid and profile of a line of 0 m, with one
+// feature of each common sort, extreme field values, and a plan that runs
+// north for 100 m and then turns a right angle to the east.
+struct Model {
+  std::vector<TrackCell> cells = std::vector<TrackCell>(kMinCells);
+  ItemTable items;
+  LineProfile profile{kLineOverrun};
+};
+
+Model MakeModel() {
+  Model m;
+  for (TrackCell& c : m.cells) {
+    c.speedLimit = 22;
+    c.gradient = 106;
+    c.adhesion = 100;
+  }
+  m.cells[1].value1 = 5121;
+  m.cells[1].value2 = 1890;
+  m.cells[5].approachCode = 84;
+  m.cells[9] = {kKindSignal, 32, 11, 11, 8, 101, 0, 0, 22, 106, 100};
+  m.cells[20] = {kKindSpeedPoint, 180, 0, 0, 0, 0, 0, 3, 255, 0, 255};
+  m.cells[30] = {kKindTextBoard, 80, 0, 0, 0, 0, 0, 0, 22, 106, 100};
+  m.cells[40] = {kKindSlowdownStart, -32768, 32767, 1, 0, 0, 0, 0, 22, 106, 100};
+
+  ScenarioItem& station = m.items[1];
+  station.kind = 12;
+  station.start = 9750;
+  station.end = 10250;
+  station.position = 10000;
+  station.option = 255;
+  station.text = "RICCIONE";
+  station.num1 = -2;
+  station.num5 = 32767;
+  station.byte1 = 1;
+  station.byte4 = 255;
+  station.seconds = 55620;
+  m.items[2].position = 20000;
+  m.items[2].kind = 28;
+  m.items[2].text = "Localit\xE0 \x80";  // a-grave and the euro sign, one byte each
+  m.items[79].text = "say \"hi\", then";
+  m.items[80].text = "(Km 208+500)";
+  m.items[81].end = 111000;
+  m.items[84] = {};
+  m.items[84].start = 125;
+  m.items[84].position = 12;
+  m.items[85].text = "Test";
+  m.items[85].num1 = 610;
+  m.items[85].seconds = -123456789;
+  m.items[86].text = "1";
+  m.items[86].num3 = 15;
+
+  LineProfile& p = m.profile;
+  p.SetInt16(0, 0, 0);
+  p.SetInt16(0, 1, 0);
+  p.SetInt16(1, 0, 0);
+  p.SetInt16(1, 1, 1);
+  for (int32_t metre = 2; metre <= p.end() - 2; ++metre) {
+    p.SetDouble(metre, 0, metre <= 100 ? 0.0 : metre - 100.0);
+    p.SetDouble(metre, 1, metre <= 100 ? static_cast<double>(metre) : 100.0);
+  }
+  return m;
+}
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Outcome RunInspect(const std::string& path, InspectFormat format) {
+  std::ostringstream out, err;
+  int status = Inspect(path, format, out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(InspectTest, DecodersGiveBackWhatWasEncoded) {
+  const Model m = MakeModel();
+
+  const std::string cellBytes = EncodeCells(m.cells);
+  auto cells = DecodeCells(cellBytes);
+  ASSERT_TRUE(cells.ok()) << cells.error;
+  EXPECT_EQ(EncodeCells(*cells.value), cellBytes);
+  EXPECT_EQ(cells.value->at(40).value1, -32768);
+  EXPECT_EQ(cells.value->at(20).adhesion, 255);
+
+  auto items = DecodeItems(EncodeItems(m.items));
+  ASSERT_TRUE(items.ok()) << items.error;
+  for (int slot = 0; slot < kItemSlots; ++slot) {
+    EXPECT_EQ((*items.value)[slot], m.items[slot]) << "slot " << slot;
+  }
+
+  auto profile = DecodeProfile(EncodeProfile(m.profile));
+  ASSERT_TRUE(profile.ok()) << profile.error;
+  ASSERT_EQ(profile.value->end(), m.profile.end());
+  for (int column = 0; column < 2; ++column) {
+    for (int32_t metre = 0; metre <= m.profile.end(); ++metre) {
+      ASSERT_EQ(profile.value->tag(metre, column), m.profile.tag(metre, column)) << metre;
+      ASSERT_EQ(profile.value->value(metre, column), m.profile.value(metre, column)) << metre;
+    }
+  }
+}
+
+// The files the compiler itself writes decode to the model it held.
+TEST(InspectTest, DecodesWhatTheCompilerWrote) {
+  TempDir dir;
+  const std::string line = testing::LineHeader(3000) +
+                           testing::Crlf({"curvad4, 500, 300", "pendenza, 1000, -6",
+                                          "cartello_indicatore, 2000, (Km 1+000)"});
+  const std::string train = testing::Crlf(
+      {"[generale]", "velocita, 0, 100", "stazione, 1500, 12, 400, 0,0,0, 1,1,0, 4,1,1, 1, 15,17,0, UNO",
+       "segnale, 2500, 2, 3,1,1, 0, 2, 2,1,1, 0", "[fine]"});
+  const testing::Compiled c = testing::CompileTexts(dir, line, train, 1);
+  ASSERT_EQ(c.scenario.errorCode, 0);
+
+  auto cells = DecodeCells(testing::ReadFile(dir.file(CellFileName(testing::kLineId, testing::kTrain))));
+  ASSERT_TRUE(cells.ok()) << cells.error;
+  EXPECT_EQ(EncodeCells(*cells.value), EncodeCells(c.scenario.cells));
+  auto items = DecodeItems(testing::ReadFile(dir.file(ItemFileName(testing::kLineId, testing::kTrain))));
+  ASSERT_TRUE(items.ok()) << items.error;
+  EXPECT_TRUE(*items.value == c.scenario.items);
+  auto profile = DecodeProfile(testing::ReadFile(dir.file(ProfileFileName(testing::kLineId))));
+  ASSERT_TRUE(profile.ok()) << profile.error;
+  EXPECT_EQ(EncodeProfile(*profile.value), EncodeProfile(*c.scenario.profile));
+
+  const ProfileSummary s = SummarizeProfile(*profile.value);
+  EXPECT_EQ(s.lineLength, 3000);
+  EXPECT_EQ(s.empty, 4);  // the last two metres of each column
+  EXPECT_EQ(s.ints, 4);   // the seeds
+  // 300 arc metres of curvature 0.001 each turn the step by atan(0.001).
+  EXPECT_NEAR(s.turningDegrees, 300 * std::atan(0.001) * 180 / 3.14159265358979323846, 1e-9);
+}
+
+TEST(InspectTest, CellFileListsCellsWithAKindAValueOrAnApproachCode) {
+  TempDir dir;
+  const std::string path = dir.file("Test_1.dat");
+  WriteFile(path, EncodeCells(MakeModel().cells));
+
+  Outcome csv = RunInspect(path, InspectFormat::kCsv);
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  const std::vector<std::string> rows = Lines(csv.out);
+  ASSERT_EQ(rows.size(), 7u);  // header and cells 1, 5, 9, 20, 30, 40
+  EXPECT_EQ(rows[0],
+            "index,position,kind,kind_name,value1,value2,value3,value4,signal_time,approach_code,"
+            "terrain,speed_limit,gradient,adhesion");
+  EXPECT_EQ(rows[1], "1,50,0,none,5121,1890,0,0,0,0,0,22,106,100");
+  EXPECT_EQ(rows[2], "5,250,0,none,0,0,0,0,0,84,0,22,106,100");
+  EXPECT_EQ(rows[3], "9,450,1,signal,32,11,11,8,101,0,0,22,106,100");
+  EXPECT_EQ(rows[4], "20,1000,12,speed point,180,0,0,0,0,0,3,255,0,255");
+  EXPECT_EQ(rows[6], "40,2000,3,slowdown start,-32768,32767,1,0,0,0,0,22,106,100");
+
+  Outcome json = RunInspect(path, InspectFormat::kJson);
+  ASSERT_EQ(json.status, 0) << json.err;
+  const nlohmann::json j = nlohmann::json::parse(json.out);
+  EXPECT_EQ(j["cells"], kMinCells);
+  EXPECT_EQ(j["rows"].size(), 6u);
+  EXPECT_EQ(j["rows"][2]["kindName"], "signal");
+  EXPECT_EQ(j["rows"][2]["position"], 450);
+  EXPECT_EQ(j["kinds"]["text board"], 1);
+
+  Outcome text = RunInspect(path, InspectFormat::kText);
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("141 cells (0 to 140, 7000 m)"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("s 3-1-1, d 2-1-1, rapp 0, sx 2 dx 2, time 101"), std::string::npos);
+  EXPECT_NE(text.out.find("text in slot 80"), std::string::npos);
+}
+
+TEST(InspectTest, ItemFileShowsUsedSlotsWithTheirRoles) {
+  TempDir dir;
+  const std::string path = dir.file("Test_1.sim");
+  WriteFile(path, EncodeItems(MakeModel().items));
+
+  Outcome json = RunInspect(path, InspectFormat::kJson);
+  ASSERT_EQ(json.status, 0) << json.err;
+  const nlohmann::json j = nlohmann::json::parse(json.out);
+  std::vector<std::pair<int, std::string>> roles;
+  for (const auto& slot : j["slots"]) roles.emplace_back(slot["slot"], slot["role"]);
+  const std::vector<std::pair<int, std::string>> expected = {
+      {1, "station 1"},  {2, "station 2"},
+      {79, "board text"}, {80, "board text"},
+      {81, "kilometric progression 1"}, {84, "totals"},
+      {85, "line identity"}, {86, "train identity"}};
+  EXPECT_EQ(roles, expected);
+  EXPECT_EQ(j["slots"][0]["text"], "RICCIONE");
+  EXPECT_EQ(j["slots"][0]["num1"], -2);
+  EXPECT_EQ(j["slots"][0]["byte4"], 255);
+  EXPECT_EQ(j["slots"][1]["text"], "Localit\xC3\xA0 \xE2\x82\xAC");  // as UTF-8
+  EXPECT_EQ(j["slots"][6]["seconds"], -123456789);
+
+  Outcome csv = RunInspect(path, InspectFormat::kCsv);
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  EXPECT_NE(csv.out.find("\n79,board text,0,0,0,0,0,\"say \"\"hi\"\", then\",0,"), std::string::npos)
+      << csv.out;
+
+  Outcome text = RunInspect(path, InspectFormat::kText);
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("slot 1 (station 1) \"RICCIONE\""), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("stopping zone 9750 to 10250 m, time 15:27:00"), std::string::npos);
+  EXPECT_NE(text.out.find("braked mass 125 %, line length 0 m, 12 cars"), std::string::npos);
+  EXPECT_EQ(text.out.find("slot 0 "), std::string::npos);
+}
+
+TEST(InspectTest, ProfileGivesEveryMetreOrASummary) {
+  TempDir dir;
+  const std::string path = dir.file("Test_linea.dat");
+  WriteFile(path, EncodeProfile(MakeModel().profile));
+
+  Outcome csv = RunInspect(path, InspectFormat::kCsv);
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  const std::vector<std::string> rows = Lines(csv.out);
+  ASSERT_EQ(rows.size(), 1u + kMinProfileMetres);
+  EXPECT_EQ(rows[0], "metre,x,y");
+  EXPECT_EQ(rows[1], "0,0,0");
+  EXPECT_EQ(rows[2], "1,0,1");
+  EXPECT_EQ(rows[102], "101,1,100");
+  EXPECT_EQ(rows[6999], "6998,6898,100");
+  EXPECT_EQ(rows[7000], "6999,,");
+  EXPECT_EQ(rows[7001], "7000,,");
+
+  Outcome json = RunInspect(path, InspectFormat::kJson);
+  ASSERT_EQ(json.status, 0) << json.err;
+  const nlohmann::json j = nlohmann::json::parse(json.out);
+  EXPECT_EQ(j["metres"], kMinProfileMetres);
+  EXPECT_EQ(j["lineLength"], 0);
+  EXPECT_DOUBLE_EQ(j["totalTurningDegrees"].get<double>(), 90.0);
+  EXPECT_EQ(j["extent"]["maxX"], 6898.0);
+  EXPECT_EQ(j["extent"]["maxY"], 100.0);
+  EXPECT_EQ(j["elements"]["empty"], 4);
+  EXPECT_EQ(j["elements"]["int16"], 4);
+  EXPECT_EQ(j["elements"]["double"], 2 * 6997);
+
+  Outcome text = RunInspect(path, InspectFormat::kText);
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("total turning:  90.000 degrees"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("line length:    0 m"), std::string::npos);
+}
+
+TEST(InspectTest, FilesNotOfTheirLayoutAreRejected) {
+  const Model m = MakeModel();
+  const std::string cells = EncodeCells(m.cells);
+  const std::string items = EncodeItems(m.items);
+  const std::string profile = EncodeProfile(m.profile);
+  std::string wrongTag = profile;
+  wrongTag[0] = 3;
+  std::string hugeText = items;
+  hugeText[14] = '\xFF';  // slot 0's text length: 65535
+  hugeText[15] = '\xFF';
+  const std::string tag0 = std::string(2, '\0');
+
+  struct Case {
+    const char* what;
+    const char* name;
+    std::string bytes;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"cell file one byte long", "T_1.dat", cells + "x", "not a whole number of 15-byte cells (141 cells and 1 byte over)"},
+      {"empty cell file", "T_1.dat", "", "it holds 0 cells"},
+      {"cell file one cell short", "T_1.dat", cells.substr(15), "it holds 140 cells"},
+      {"cell file of 20142 cells", "T_1.dat", std::string(20142 * 15, '\0'), "too large"},
+      {"empty item file", "T_1.sim", "", "ends inside slot 0"},
+      {"item file cut in a text", "T_1.sim", items.substr(0, 34 + 16 + 3), "ends inside slot 1 (its text"},
+      {"item file cut after a text", "T_1.sim", items.substr(0, items.size() - 5), "ends inside slot 86 (its numbers after the text"},
+      {"item text longer than the file", "T_1.sim", hugeText, "the text claims 65535 bytes"},
+      {"item file with a byte more", "T_1.sim", items + "x", "1 byte after the 87th record"},
+      {"profile with an unknown tag", "T_linea.dat", wrongTag, "has the tag 3"},
+      {"profile cut in a tag", "T_linea.dat", profile.substr(0, 1), "ends inside the tag of element 0"},
+      {"profile cut in a double", "T_linea.dat", profile.substr(0, 20), "ends inside the value of element 3"},
+      {"profile with an odd element count", "T_linea.dat", profile + tag0, "14003 elements are an odd number"},
+      {"profile too short for a line", "T_linea.dat", tag0 + tag0, "columns of 1 metre,"},
+      {"empty profile", "T_linea.dat", "", "columns of 0 metres"},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = dir.file(c.name);
+    WriteFile(path, c.bytes);
+    for (InspectFormat format : {InspectFormat::kText, InspectFormat::kJson, InspectFormat::kCsv}) {
+      Outcome r = RunInspect(path, format);
+      EXPECT_EQ(r.status, 65);
+      EXPECT_EQ(r.out, "");
+      EXPECT_NE(r.err.find(path), std::string::npos) << r.err;
+      EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+  }
+}
+
+// Every cut of a valid file is rejected, and random bytes either decode or
+// are rejected: no read ever leaves the buffer.
+TEST(InspectTest, TruncatedAndRandomBytesNeverReadOutOfBounds) {
+  const Model m = MakeModel();
+  const std::string items = EncodeItems(m.items);
+  for (std::size_t n = 0; n < items.size(); ++n) {
+    auto d = DecodeItems(std::string_view(items).substr(0, n));
+    ASSERT_FALSE(d.ok()) << n;
+    ASSERT_FALSE(d.error.empty()) << n;
+  }
+  const std::string profile = EncodeProfile(m.profile);
+  for (std::size_t n = 0; n < profile.size(); n += (n < 64 || n + 64 > profile.size()) ? 1 : 97) {
+    auto d = DecodeProfile(std::string_view(profile).substr(0, n));
+    ASSERT_FALSE(d.ok()) << n;
+  }
+  const std::string cells = EncodeCells(m.cells);
+  for (std::size_t n = 0; n < cells.size(); ++n) {
+    ASSERT_FALSE(DecodeCells(std::string_view(cells).substr(0, n)).ok()) << n;
+  }
+
+  std::mt19937 rng(7);
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes(rng() % 4000, '\0');
+    for (char& b : bytes) b = static_cast<char>(rng() % (round % 2 == 0 ? 8 : 256));
+    DecodeCells(bytes);
+    DecodeItems(bytes);
+    DecodeProfile(bytes);
+  }
+}
+
+TEST(InspectTest, FileThatCannotBeReadOrNamed) {
+  TempDir dir;
+  Outcome missing = RunInspect(dir.file("Absent_1.dat"), InspectFormat::kText);
+  EXPECT_EQ(missing.status, 74);
+  EXPECT_NE(missing.err.find("cannot read"), std::string::npos) << missing.err;
+
+  std::filesystem::create_directory(dir.file("Folder_1.sim"));
+  EXPECT_EQ(RunInspect(dir.file("Folder_1.sim"), InspectFormat::kText).status, 74);
+
+  WriteFile(dir.file("notes.txt"), "x");
+  Outcome unnamed = RunInspect(dir.file("notes.txt"), InspectFormat::kText);
+  EXPECT_EQ(unnamed.status, 64);
+  EXPECT_NE(unnamed.err.find("<ID>_linea.dat"), std::string::npos) << unnamed.err;
+}
+
+TEST(InspectTest, KindFromName) {
+  const std::pair<const char*, CompiledFileKind> cases[] = {
+      {"Lungomare_Nord_linea.dat", CompiledFileKind::kProfile},
+      {"dir/Lungomare_Nord_911.dat", CompiledFileKind::kCells},
+      {"Lungomare_Nord_911.sim", CompiledFileKind::kItems},
+      {"Lungomare_Nord_linea.txt", CompiledFileKind::kUnknown},
+      {".sim", CompiledFileKind::kUnknown},
+  };
+  for (const auto& [name, kind] : cases) EXPECT_EQ(KindFromName(name), kind) << name;
+}
+
+}  // namespace
+}  // namespace sb

@@ -1,0 +1,268 @@
+#!/usr/bin/env bash
+# Builds the Windows executables (preset "windows") and checks them under
+# Wine, headless in Xvfb, against the Linux build (preset "release"):
+#   - the players' program, run in an empty directory (twice), leaves the six
+#     scenario files, byte-identical to `scenario-builder --dir`;
+#   - scenario-builder.exe: the scenario run, and `compile --json` on a few
+#     descriptions (one ending with error 1250), give the same exit status,
+#     JSON, stderr and files as on Linux;
+#   - the window Form1 and the error report's message box, driven by
+#     tests/windows/gui_probe.cc.
+# Usage: tools/windows-test.sh [--screenshot]
+#   --screenshot also saves the window, as Wine draws it, in
+#   docs/windows-window.png.
+# Installs its Debian packages first (apt-get; root or sudo). The Wine
+# prefix lives in build/windows/wineprefix (SB_WINEPREFIX overrides it).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+screenshot=0
+case "${1:-}" in
+  "") ;;
+  --screenshot) screenshot=1 ;;
+  *) echo "usage: $0 [--screenshot]" >&2; exit 64 ;;
+esac
+
+if [ -z "${SB_WINDOWS_TEST_IN_XVFB:-}" ]; then
+  extra=()
+  if ((screenshot)); then extra+=(imagemagick); fi
+  tools/deps.sh g++-mingw-w64-x86-64-posix wine wine64 fonts-wine fonts-liberation xvfb xauth "${extra[@]}"
+  cmake --preset release >/dev/null
+  cmake --build --preset release --target scenario-builder
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows
+  cmake --build --preset windows --target gui_probe
+  exec env SB_WINDOWS_TEST_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+fi
+
+linux_exe="$root/build/release/scenario-builder"
+win_dir="$root/build/windows"
+console_exe="$win_dir/scenario-builder.exe"
+players_exe="$win_dir/Lungomare_Nord.exe"
+probe_exe="$win_dir/gui_probe.exe"
+
+export WINEPREFIX="${SB_WINEPREFIX:-$win_dir/wineprefix}"
+export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+work=$(mktemp -d)
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Runs a Windows program; a program that hangs (a message box nobody
+# closes) fails the check instead of the CI run.
+run_wine() { timeout -k 5 120 wine "$@"; }
+
+if [ ! -f "$WINEPREFIX/.sb-configured" ]; then
+  echo "preparing the Wine prefix $WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; exit 1; }
+  # Wine's own "MS Sans Serif" is a bitmap font that stops at 16 pixels;
+  # at 24 points the label falls back to a much wider face and is cut.
+  # Liberation Sans has the widths of Windows' own sans serif fonts.
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d 'Liberation Sans' /f >/dev/null
+  # A virtual desktop: Wine draws the window frames itself, and every
+  # program shares one desktop, so the probe finds the other's message box.
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x400 /f >/dev/null
+  wineserver -w
+  touch "$WINEPREFIX/.sb-configured"
+fi
+
+passed=0
+failed=0
+ok() { echo "ok    $1"; passed=$((passed + 1)); }
+not_ok() {
+  echo "FAIL  $1"
+  shift
+  for line in "$@"; do echo "      $line"; done
+  failed=$((failed + 1))
+}
+
+# Same files (by relative path, the .exe aside) with the same bytes in two
+# directory trees.
+same_files() {
+  local label=$1 expected=$2 actual=$3
+  local want got
+  want=$(cd "$expected" && find . -type f ! -name '*.exe' | sort)
+  got=$(cd "$actual" && find . -type f ! -name '*.exe' | sort)
+  if [ "$want" != "$got" ]; then
+    not_ok "$label: files" "expected: $(echo $want)" "found:    $(echo $got)"
+    return
+  fi
+  local f
+  for f in $want; do
+    if ! cmp -s "$expected/$f" "$actual/$f"; then
+      not_ok "$label: $f differs" "$(cmp "$expected/$f" "$actual/$f" 2>&1 | head -1)"
+      return
+    fi
+  done
+  ok "$label: $(echo "$want" | wc -l) files byte-identical"
+}
+
+# --- the scenario run ------------------------------------------------------
+mkdir -p "$work/linux-run"
+"$linux_exe" --dir "$work/linux-run"
+scenario_files=(Lungomare_Nord_911.dat Lungomare_Nord_911.sim Lungomare_Nord_911_note.txt
+                Lungomare_Nord_911_rallentamenti.txt Lungomare_Nord_911_scheda_treno.txt
+                Lungomare_Nord_linea.dat)
+if [ "$(cd "$work/linux-run" && ls)" = "$(printf '%s\n' "${scenario_files[@]}" | sort)" ]; then
+  ok "linux: the scenario run leaves the six files"
+else
+  not_ok "linux: the scenario run leaves the six files" "$(cd "$work/linux-run" && ls | tr '\n' ' ')"
+fi
+
+mkdir -p "$work/players"
+cp "$players_exe" "$work/players/"
+start=$(date +%s%N)
+status=0
+run_wine "$work/players/Lungomare_Nord.exe" || status=$?
+players_ms=$((($(date +%s%N) - start) / 1000000))
+if [ "$status" = 0 ]; then ok "players' program: exit status 0"; else not_ok "players' program: exit status $status"; fi
+same_files "players' program in an empty directory" "$work/linux-run" "$work/players"
+status=0
+run_wine "$work/players/Lungomare_Nord.exe" || status=$?
+[ "$status" = 0 ] || not_ok "players' program, second run: exit status $status"
+same_files "players' program run again over its own files" "$work/linux-run" "$work/players"
+
+mkdir -p "$work/console"
+cp "$console_exe" "$work/console/"
+status=0
+run_wine "$work/console/scenario-builder.exe" >"$work/console.out" 2>"$work/console.err" || status=$?
+if [ "$status" = 0 ] && [ ! -s "$work/console.out" ] && [ ! -s "$work/console.err" ]; then
+  ok "scenario-builder.exe: silent, exit status 0"
+else
+  not_ok "scenario-builder.exe: exit status $status" "$(cat "$work/console.out" "$work/console.err")"
+fi
+same_files "scenario-builder.exe beside its files" "$work/linux-run" "$work/console"
+
+# --- compile --json ----------------------------------------------------------
+# Each case is a directory of descriptions and the arguments after
+# "compile"; both programs run in a copy of it and write into out/.
+cases="$work/cases"
+new_case() { mkdir -p "$cases/$1"; }
+data="$root/src/content/data"
+
+new_case scenario
+cp "$data/linea.txt" "$cases/scenario/Lungomare_Nord_linea.txt"
+cp "$data/treno.txt" "$cases/scenario/Lungomare_Nord_911-.txt"
+args_scenario=(--line Lungomare_Nord_linea.txt --train Lungomare_Nord_911-.txt --out out)
+
+new_case named
+cp "$data/linea.txt" "$cases/named/line.txt"
+cp "$data/treno.txt" "$cases/named/train.txt"
+args_named=(--line line.txt --train train.txt --line-id Lungomare_Nord --train-number 911 --no-profile
+            --out out/sub)
+
+new_case station
+cp "$data/linea.txt" "$cases/station/Lungomare_Nord_linea.txt"
+sed 's/^stazione,    5250,/stazione,    5260,/' "$data/treno.txt" >"$cases/station/Lungomare_Nord_911-.txt"
+args_station=(--line Lungomare_Nord_linea.txt --train Lungomare_Nord_911-.txt --out out)
+
+new_case reserved
+printf '[generale]\r\nlunghezza percorso, 241000\r\n[curve]\r\n' >"$cases/reserved/R_linea.txt"
+printf '[generale]\r\nsegnale, 0, 2, 3, 1, 1, 0, 2, 2,1,1, 0\r\n[fine]\r\n' >"$cases/reserved/R_1-.txt"
+args_reserved=(--line R_linea.txt --train R_1-.txt --out out)
+
+new_case missing
+printf '[generale]\r\n[fine]\r\n' >"$cases/missing/M_7-.txt"
+args_missing=(--line M_linea.txt --train M_7-.txt --out out)
+
+for name in scenario named station reserved missing; do
+  declare -n args="args_$name"
+  cp -r "$cases/$name" "$work/linux-$name"
+  cp -r "$cases/$name" "$work/win-$name"
+  linux_status=0
+  (cd "$work/linux-$name" && "$linux_exe" compile "${args[@]}" --json >../linux-$name.out 2>../linux-$name.err) ||
+    linux_status=$?
+  win_status=0
+  (cd "$work/win-$name" && run_wine "$console_exe" compile "${args[@]}" --json >../win-$name.out 2>../win-$name.err) ||
+    win_status=$?
+  # The console ends its lines with CR LF.
+  tr -d '\r' <"$work/win-$name.out" >"$work/win-$name.out.lf"
+  tr -d '\r' <"$work/win-$name.err" >"$work/win-$name.err.lf"
+  label="compile $name (exit $linux_status)"
+  if [ "$linux_status" != "$win_status" ]; then
+    not_ok "$label: exit status" "linux $linux_status, windows $win_status"
+  elif ! cmp -s "$work/linux-$name.out" "$work/win-$name.out.lf"; then
+    not_ok "$label: JSON" "linux:   $(cat "$work/linux-$name.out")" "windows: $(cat "$work/win-$name.out.lf")"
+  elif ! cmp -s "$work/linux-$name.err" "$work/win-$name.err.lf"; then
+    not_ok "$label: stderr" "linux:   $(cat "$work/linux-$name.err")" "windows: $(cat "$work/win-$name.err.lf")"
+  else
+    ok "$label: same JSON and stderr"
+  fi
+  same_files "compile $name: descriptions and output" "$work/linux-$name" "$work/win-$name"
+  unset -n args
+done
+if grep -qx ' Errore n. 1250' "$work/win-reserved.err.lf" && grep -q '"errorCode":1250' "$work/win-reserved.out.lf"; then
+  ok "compile reserved: scenario-builder.exe reports \" Errore n. 1250\" on stderr"
+else
+  not_ok "compile reserved: \" Errore n. 1250\" on stderr" "$(cat "$work/win-reserved.err.lf")"
+fi
+
+# --- the window and the message box ------------------------------------------
+cp "$probe_exe" "$work/"
+expect_lines() {
+  local label=$1 file=$2
+  shift 2
+  local missing=()
+  local line
+  for line in "$@"; do grep -qxF -- "$line" "$file" || missing+=("$line"); done
+  if ((${#missing[@]})); then
+    not_ok "$label" "missing: ${missing[*]}" "found: $(tr '\n' ' ' <"$file")"
+  else
+    ok "$label"
+  fi
+}
+
+hold=0
+if ((screenshot)); then hold=3; fi
+run_wine "$work/gui_probe.exe" window "$hold" >"$work/window.out" 2>&1 &
+probe=$!
+if ((screenshot)); then
+  for _ in $(seq 1 100); do
+    grep -q '^ready$' "$work/window.out" && break
+    sleep 0.2
+  done
+  sleep 0.5
+  # The window with a margin of the desktop around it.
+  IFS=, read -r x y w h < <(sed -n 's/^form.screen=//p' "$work/window.out")
+  import -window root -crop "$((w + 24))x$((h + 24))+$((x - 12))+$((y - 12))" +repage "$root/docs/windows-window.png"
+  echo "saved docs/windows-window.png"
+fi
+status=0
+wait "$probe" || status=$?
+expect_lines "window: Form1, 280 x 179, Label1 \"Attendere\" at 64,64, 177 x 53, MS Sans Serif 24 bold" \
+  "$work/window.out" \
+  "form.title=Lungomare Nord" "form.visible=1" "form.client=280x179" "form.controls=1" \
+  "label.id=1" "label.class=Static" "label.text=Attendere" "label.rect=64,64,177,53" \
+  "label.font=MS Sans Serif" "label.points=24" "label.weight=700" "ready" "form.after=gone"
+if [ "$status" = 0 ] && grep -q '^label.dark-pixels=[1-9]' "$work/window.out"; then
+  ok "window: painted before the work starts, removed at the end"
+else
+  not_ok "window: painted before the work starts" "exit $status; $(grep dark-pixels "$work/window.out")"
+fi
+
+run_wine "$work/gui_probe.exe" errore 1250 >"$work/errore.out" 2>&1 &
+reporter=$!
+close_status=0
+run_wine "$work/gui_probe.exe" close-box 60 >"$work/box.out" 2>&1 || close_status=$?
+status=0
+wait "$reporter" || status=$?
+expect_lines "message box: \" Errore n. 1250\", OK only, no icon, the program's title, over Form1" \
+  "$work/box.out" \
+  "box.title=Lungomare Nord" "box.text=[ Errore n. 1250]" "box.button=OK" "box.buttons=1" "box.icons=0" \
+  "box.owner=Form1" "box closed"
+if [ "$close_status" = 0 ] && [ "$status" = 2 ] && grep -qx 'errore returned' "$work/errore.out"; then
+  ok "message box: waits to be closed, then the run ends with exit status 2"
+else
+  not_ok "message box: closing it ends the run" "probe $close_status, program $status: $(cat "$work/errore.out")"
+fi
+
+echo "players' program under Wine: ${players_ms} ms (Wine's start included)"
+echo "exe sizes: $(stat -c '%n %s' "$console_exe" "$players_exe" | sed "s|$win_dir/||" | tr '\n' ' ')"
+echo "windows: $passed passed, $failed failed"
+[ "$failed" = 0 ]
