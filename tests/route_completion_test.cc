@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "compiler/model.h"
+#include "test_support.h"
 
 namespace sb {
 namespace {
@@ -253,6 +254,28 @@ TEST(RouteCompletion, ALaterErrorOverwritesAnEarlierOne) {
   EXPECT_EQ(s.diagnostics[1].position, 80 * 50);
   // The walk went on after both.
   EXPECT_EQ(Points(s), (std::vector<Point>{{62}, {69}}));
+}
+
+// An author needs to know which record an error of the walk comes from: the
+// slowdown whose start finds no room before it.
+TEST(RouteCompletion, ErrorsPointAtTheRecordBehindThem) {
+  testing::TempDir dir;
+  const std::string train = testing::Crlf({
+      "[generale]",
+      "rallentamento,   23450,    80,  800, 0,  0,  80",
+      "segnale,  23100,   2, 4, 0,  0, 0,    0,  0,0,0, 0",
+      "segnale,  23150,   2, 4, 0,  0, 0,    0,  0,0,0, 0",
+      "segnale,  23200,   2, 4, 0,  0, 0,    0,  0,0,0, 0",
+      "[fine]"});
+  testing::Compiled c = testing::CompileTexts(dir, testing::LineHeader(), train);
+  EXPECT_EQ(c.scenario.errorCode, 12);
+  EXPECT_EQ(c.scenario.errorPosition, 470 * 50);
+  ASSERT_FALSE(c.scenario.diagnostics.empty());
+  const Diagnostic& d = c.scenario.diagnostics.back();
+  EXPECT_EQ(d.code, 12);
+  EXPECT_EQ(d.file, "Test_1-.txt");
+  EXPECT_EQ(d.line, 2);
+  EXPECT_EQ(d.record, "rallentamento,   23450,    80,  800, 0,  0,  80");
 }
 
 }  // namespace

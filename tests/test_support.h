@@ -74,8 +74,8 @@ inline Compiled CompileTexts(const TempDir& dir, const std::string& line, const 
   WriteFile(dir.file(LineDescriptionName(kLineId)), line);
   if (train != nullptr) WriteFile(dir.file(TrainDescriptionName(kLineId, kTrain)), train);
   Compiled c;
-  c.scenario.lineId.assign(kLineId);
-  c.scenario.trainNumber.assign(kTrain);
+  c.scenario.lineId = std::string(kLineId);  // (assign from char* trips a false -Wrestrict)
+  c.scenario.trainNumber = std::string(kTrain);
   c.result = memorizza_percorso(c.scenario, withProfile, CompilerDirs{dir.path(), dir.path()});
   return c;
 }

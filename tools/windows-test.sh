@@ -3,9 +3,9 @@
 # Wine, headless in Xvfb, against the Linux build (preset "release"):
 #   - the players' program, run in an empty directory (twice), leaves the six
 #     scenario files, byte-identical to `scenario-builder --dir`;
-#   - scenario-builder.exe: the scenario run, and `compile --json` on a few
-#     descriptions (one ending with error 1250), give the same exit status,
-#     JSON, stderr and files as on Linux;
+#   - scenario-builder.exe: the scenario run, `compile --json` on a few
+#     descriptions (one ending with error 1250), `inspect` and `render` give
+#     the same exit status, output, stderr and files as on Linux;
 #   - the window Form1 and the error report's message box, driven by
 #     tests/windows/gui_probe.cc.
 # Usage: tools/windows-test.sh [--screenshot]
@@ -30,14 +30,17 @@ if [ -z "${SB_WINDOWS_TEST_IN_XVFB:-}" ]; then
   tools/deps.sh g++-mingw-w64-x86-64-posix wine wine64 fonts-wine fonts-liberation xvfb xauth "${extra[@]}"
   cmake --preset release >/dev/null
   cmake --build --preset release --target scenario-builder
+  # The reference for every comparison, kept beside the Windows build.
+  mkdir -p build/windows
+  cp build/release/scenario-builder build/windows/linux-scenario-builder
   cmake --preset windows >/dev/null
   cmake --build --preset windows
   cmake --build --preset windows --target gui_probe
   exec env SB_WINDOWS_TEST_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
 fi
 
-linux_exe="$root/build/release/scenario-builder"
 win_dir="$root/build/windows"
+linux_exe="$win_dir/linux-scenario-builder"
 console_exe="$win_dir/scenario-builder.exe"
 players_exe="$win_dir/Lungomare_Nord.exe"
 probe_exe="$win_dir/gui_probe.exe"
@@ -60,14 +63,19 @@ if [ ! -f "$WINEPREFIX/.sb-configured" ]; then
   echo "preparing the Wine prefix $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; exit 1; }
-  # Wine's own "MS Sans Serif" is a bitmap font that stops at 16 pixels;
-  # at 24 points the label falls back to a much wider face and is cut.
-  # Liberation Sans has the widths of Windows' own sans serif fonts.
+  # Debian's Wine misses its own fonts (Tahoma, and Marlett for the frame's
+  # buttons): the prefix links them. Its "MS Sans Serif" is left out: a
+  # bitmap font that stops at 16 pixels, drawn badly at 24 points.
+  # Liberation Sans, with the widths of Windows' own sans serif fonts,
+  # stands in for it.
+  ln -sf /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d 'Liberation Sans' /f >/dev/null
   # A virtual desktop: Wine draws the window frames itself, and every
   # program shares one desktop, so the probe finds the other's message box.
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x400 /f >/dev/null
+  # A program that crashes ends at once, instead of waiting in a debugger.
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null
   wineserver -w
   touch "$WINEPREFIX/.sb-configured"
 fi
@@ -203,14 +211,49 @@ else
   not_ok "compile reserved: \" Errore n. 1250\" on stderr" "$(cat "$work/win-reserved.err.lf")"
 fi
 
+# --- inspect and render, on the scenario's compiled files --------------------
+# Same exit status, same output (CR LF aside) and the same SVG bytes.
+same_output() {
+  local label=$1
+  shift
+  local linux_status=0 win_status=0
+  (cd "$work/linux-run" && "$linux_exe" "$@" >"$work/l.out" 2>"$work/l.err") || linux_status=$?
+  (cd "$work/linux-run" && run_wine "$console_exe" "$@" >"$work/w.out" 2>"$work/w.err") || win_status=$?
+  if [ "$linux_status" != "$win_status" ]; then
+    not_ok "$label: exit status" "linux $linux_status, windows $win_status"
+  elif ! tr -d '\r' <"$work/w.out" | cmp -s "$work/l.out" -; then
+    not_ok "$label: stdout differs" "$(tr -d '\r' <"$work/w.out" | cmp "$work/l.out" - 2>&1 | head -1)"
+  elif ! tr -d '\r' <"$work/w.err" | cmp -s "$work/l.err" -; then
+    not_ok "$label: stderr differs" "linux: $(cat "$work/l.err")" "windows: $(cat "$work/w.err")"
+  else
+    ok "$label: same output ($(wc -c <"$work/l.out") bytes), exit $linux_status"
+  fi
+}
+for file in Lungomare_Nord_linea.dat Lungomare_Nord_911.sim Lungomare_Nord_911.dat; do
+  for format in "" --json --csv; do
+    same_output "inspect $format $file" inspect $format "$file"
+  done
+done
+# Each program writes its own picture, beside the compiled files.
+render_status=0
+(cd "$work/linux-run" && "$linux_exe" render . -o linux.svg) || render_status=$?
+(cd "$work/linux-run" && run_wine "$console_exe" render . -o windows.svg) || render_status=$?
+if [ "$render_status" = 0 ] && cmp -s "$work/linux-run/linux.svg" "$work/linux-run/windows.svg"; then
+  ok "render: SVG byte-identical ($(wc -c <"$work/linux-run/linux.svg") bytes)"
+else
+  not_ok "render: SVG differs" "exit $render_status; $(cmp "$work/linux-run/linux.svg" "$work/linux-run/windows.svg" 2>&1 | head -1)"
+fi
+rm -f "$work/linux-run/linux.svg" "$work/linux-run/windows.svg"
+
 # --- the window and the message box ------------------------------------------
 cp "$probe_exe" "$work/"
+# The probe is a console program: its lines end with CR LF.
 expect_lines() {
   local label=$1 file=$2
   shift 2
   local missing=()
   local line
-  for line in "$@"; do grep -qxF -- "$line" "$file" || missing+=("$line"); done
+  for line in "$@"; do tr -d '\r' <"$file" | grep -qxF -- "$line" || missing+=("$line"); done
   if ((${#missing[@]})); then
     not_ok "$label" "missing: ${missing[*]}" "found: $(tr '\n' ' ' <"$file")"
   else
@@ -224,12 +267,12 @@ run_wine "$work/gui_probe.exe" window "$hold" >"$work/window.out" 2>&1 &
 probe=$!
 if ((screenshot)); then
   for _ in $(seq 1 100); do
-    grep -q '^ready$' "$work/window.out" && break
+    grep -q '^ready' "$work/window.out" && break
     sleep 0.2
   done
   sleep 0.5
   # The window with a margin of the desktop around it.
-  IFS=, read -r x y w h < <(sed -n 's/^form.screen=//p' "$work/window.out")
+  IFS=, read -r x y w h < <(tr -d '\r' <"$work/window.out" | sed -n 's/^form.screen=//p')
   import -window root -crop "$((w + 24))x$((h + 24))+$((x - 12))+$((y - 12))" +repage "$root/docs/windows-window.png"
   echo "saved docs/windows-window.png"
 fi
@@ -256,7 +299,7 @@ expect_lines "message box: \" Errore n. 1250\", OK only, no icon, the program's 
   "$work/box.out" \
   "box.title=Lungomare Nord" "box.text=[ Errore n. 1250]" "box.button=OK" "box.buttons=1" "box.icons=0" \
   "box.owner=Form1" "box closed"
-if [ "$close_status" = 0 ] && [ "$status" = 2 ] && grep -qx 'errore returned' "$work/errore.out"; then
+if [ "$close_status" = 0 ] && [ "$status" = 2 ] && tr -d '\r' <"$work/errore.out" | grep -qx 'errore returned'; then
   ok "message box: waits to be closed, then the run ends with exit status 2"
 else
   not_ok "message box: closing it ends the run" "probe $close_status, program $status: $(cat "$work/errore.out")"

@@ -82,7 +82,14 @@ CompileResult memorizza_percorso(Scenario& s, int32_t j, const CompilerDirs& dir
     return true;
   };
   if (s.withProfile != 0 && s.profile) {
-    if (!write(ProfileFileName(s.lineId), EncodeProfile(*s.profile))) return result;
+    const std::string name = ProfileFileName(s.lineId);
+    IoStatus st = WriteProfileFile(JoinPath(dirs.output, name), *s.profile);
+    if (!st.ok) {
+      result.end = RunEnd::kIoError;
+      result.io = st;
+      return result;
+    }
+    result.written.push_back(name);
   }
   if (!write(ItemFileName(s.lineId, s.trainNumber), EncodeItems(s.items))) return result;
   if (!write(CellFileName(s.lineId, s.trainNumber), EncodeCells(s.cells))) return result;

@@ -5,6 +5,12 @@
 #include "output/file_io.h"
 
 namespace sb {
+namespace {
+
+// The most of a record's line that a diagnostic quotes.
+constexpr std::size_t kRecordShown = 200;
+
+}  // namespace
 
 Description::Description(std::string path, std::string name)
     : path_(std::move(path)), name_(std::move(name)) {}
@@ -34,7 +40,11 @@ void Description::ReadKeyword(std::string* currentLine) {
   // the reading would grow with the square of the line's length.
   if (reader_->line() != keyword_line_) {
     keyword_line_ = reader_->line();
-    keyword_record_.assign(reader_->LineText());
+    // Diagnostics quote the line; one of megabytes is cut short, so that a
+    // message stays a message.
+    const std::string_view text = reader_->LineText();
+    keyword_record_.assign(text.substr(0, kRecordShown));
+    if (text.size() > kRecordShown) keyword_record_.append(" ...");
   }
 }
 

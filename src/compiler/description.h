@@ -46,6 +46,9 @@ class Description {
   const std::string& path() const { return path_; }
   const std::string& name() const { return name_; }
 
+  // The current record: file, keyword line and its text.
+  SourceRef Source() const { return {name_, keyword_line_, keyword_record_}; }
+
   // A diagnostic pointing at the current record's keyword line.
   Diagnostic At(int32_t code, std::optional<int64_t> position, std::string message = {}) const;
 

@@ -19,6 +19,13 @@ struct Diagnostic {
   std::string message;  // plain words: what is wrong
 };
 
+// The description record that placed a feature.
+struct SourceRef {
+  std::string file;
+  int line = 0;
+  std::string record;
+};
+
 // The meaning of an error code in plain words ("" for an unknown code).
 const char* ErrorMeaning(int32_t code);
 

@@ -18,21 +18,36 @@ void FillGradientAt(Scenario& s, int32_t cursor, int32_t value) {
   }
 }
 
+// The last two points of the profile, carried in registers while a run of
+// metres is computed: each metre reads them and becomes the newest.
+struct Recent {
+  double x2, y2, x1, y1;  // metre m - 2, metre m - 1
+
+  Recent(const LineProfile& p, int32_t m)
+      : x2(p.value(m - 2, 0)), y2(p.value(m - 2, 1)), x1(p.value(m - 1, 0)), y1(p.value(m - 1, 1)) {}
+  void Push(LineProfile& p, int32_t m, double x, double y) {
+    p.SetDouble(m, 0, x);
+    p.SetDouble(m, 1, y);
+    x2 = x1;
+    y2 = y1;
+    x1 = x;
+    y1 = y;
+  }
+};
+
 // One metre of the profile from the step vector of the two before it.
-void StraightStep(LineProfile& p, int32_t m) {
-  double a = p.value(m - 1, 0) - p.value(m - 2, 0);
-  double b = p.value(m - 1, 1) - p.value(m - 2, 1);
-  p.SetDouble(m, 0, p.value(m - 1, 0) + a);
-  p.SetDouble(m, 1, p.value(m - 1, 1) + b);
+void StraightStep(LineProfile& p, Recent& r, int32_t m) {
+  double a = r.x1 - r.x2;
+  double b = r.y1 - r.y2;
+  r.Push(p, m, r.x1 + a, r.y1 + b);
 }
 
 // One metre of arc: the step vector turned by about `c` radians, first
 // order, never renormalised.
-void ArcStep(LineProfile& p, int32_t m, double c) {
-  double a = p.value(m - 1, 0) - p.value(m - 2, 0);
-  double b = p.value(m - 1, 1) - p.value(m - 2, 1);
-  p.SetDouble(m, 0, p.value(m - 1, 0) + (a + c * b));
-  p.SetDouble(m, 1, p.value(m - 1, 1) + (b - c * a));
+void ArcStep(LineProfile& p, Recent& r, int32_t m, double c) {
+  double a = r.x1 - r.x2;
+  double b = r.y1 - r.y2;
+  r.Push(p, m, r.x1 + (a + c * b), r.y1 + (b - c * a));
 }
 
 int16_t BoardValue(int32_t d_side, int32_t s_side) {
@@ -80,18 +95,19 @@ CurveResult EncodeCurve(Scenario& s, LineFeatureState& st, std::string_view keyw
   if (Contains(keyword, "s", Compare::kText)) c = -c;
 
   LineProfile& p = *s.profile;
+  Recent r(p, st.profileCursor);
   // Run-in: straight up to the start. The reader's position check keeps
   // the start inside the profile.
   while (st.profileCursor <= start) {
     if (st.profileCursor > p.end()) return CurveResult::kPastProfileEnd;
-    StraightStep(p, st.profileCursor);
+    StraightStep(p, r, st.profileCursor);
     ++st.profileCursor;
     if (st.profileCursor > kProfileLimit) return CurveResult::kPastLimit;
   }
   const int64_t arc_end = int64_t{start} + length;
   while (st.profileCursor <= arc_end) {
     if (st.profileCursor > p.end()) return CurveResult::kPastProfileEnd;
-    ArcStep(p, st.profileCursor, c);
+    ArcStep(p, r, st.profileCursor, c);
     ++st.profileCursor;
     if (st.profileCursor > kProfileLimit) return CurveResult::kPastLimit;
   }
@@ -100,8 +116,10 @@ CurveResult EncodeCurve(Scenario& s, LineFeatureState& st, std::string_view keyw
 
 void ProfileTail(Scenario& s, LineFeatureState& st) {
   LineProfile& p = *s.profile;
+  if (st.profileCursor > s.profileEnd - 2) return;
+  Recent r(p, st.profileCursor);
   while (st.profileCursor <= s.profileEnd - 2) {
-    StraightStep(p, st.profileCursor);
+    StraightStep(p, r, st.profileCursor);
     ++st.profileCursor;
   }
 }

@@ -33,11 +33,18 @@ class RouteWalk {
     Cell(c).kind = kKindSpeedPoint;
     Cell(c).value1 = kRoutePointSpeed;
   }
-  void Record(int32_t code, int64_t cell, std::string message) {
+  // `cause` is the cell of the signal or slowdown start whose record the
+  // error points at.
+  void Record(int32_t code, int64_t cell, int64_t cause, std::string message) {
     Diagnostic d;
     d.code = code;
     d.position = cell * 50;
     d.message = std::move(message);
+    if (auto it = s_.cellSources.find(cause); it != s_.cellSources.end()) {
+      d.file = it->second.file;
+      d.line = it->second.line;
+      d.record = it->second.record;
+    }
     RecordError(s_, std::move(d), static_cast<int32_t>(cell * 50));
   }
 
@@ -60,7 +67,7 @@ class RouteWalk {
       } else if (Cell(q).kind == kKindSpeedPoint) {
         Cell(q).value1 = minimo(kRoutePointSpeed, Cell(q).value1);
       } else {
-        Record(11, t, "no cell for a speed point before the signal at cell " + std::to_string(t));
+        Record(11, t, t, "no cell for a speed point before the signal at cell " + std::to_string(t));
       }
     }
   }
@@ -74,7 +81,7 @@ class RouteWalk {
         return;
       }
     }
-    Record(12, i, "no free cell " + std::to_string(near) + " to " + std::to_string(near + 2) +
+    Record(12, i, i, "no free cell " + std::to_string(near) + " to " + std::to_string(near + 2) +
                       " cells before the slowdown start at cell " + std::to_string(i));
   }
 
@@ -114,7 +121,7 @@ class RouteWalk {
           c = -1;
         } else {
           // c stays 8: no further point in this slowdown.
-          Record(13, k, "no free cell for a speed point inside the slowdown near cell " +
+          Record(13, k, i, "no free cell for a speed point inside the slowdown near cell " +
                             std::to_string(k));
         }
       }
@@ -145,7 +152,7 @@ class RouteWalk {
     } else if (Free(sCell - 1)) {
       Place(sCell - 1);
     } else {
-      Record(13, k, "no free cell for a speed point before the signal after the slowdown end at cell " +
+      Record(13, k, sCell + 1, "no free cell for a speed point before the signal after the slowdown end at cell " +
                         std::to_string(k));
     }
   }

@@ -161,6 +161,7 @@ Outcome TrainReader::Signal() {
   memo_segnale(s_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
   // Any code standing now stops the reading, also one left by the line.
   if (s_.errorCode > 0) return Stop(s_.errorCode, v[0], v[0]);
+  s_.cellSources[CellIndex(v[0], 1.0)] = d_.Source();
   return Outcome::kGoOn;
 }
 
@@ -186,6 +187,7 @@ Outcome TrainReader::Slowdown() {
   }
   memo_rallentamento(s_, x, v[1], v[2], v[3], v[4], v[5]);
   if (s_.errorCode > 0) return Stop(s_.errorCode, x, x);
+  s_.cellSources[CellIndex(x, 1.0)] = d_.Source();
   return Outcome::kGoOn;
 }
 
