@@ -64,10 +64,10 @@ if [ ! -f "$WINEPREFIX/.sb-configured" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; exit 1; }
   # Debian's Wine misses its own fonts (Tahoma, and Marlett for the frame's
-  # buttons): the prefix links them. Its "MS Sans Serif" is left out: a
-  # bitmap font that stops at 16 pixels, drawn badly at 24 points.
-  # Liberation Sans, with the widths of Windows' own sans serif fonts,
-  # stands in for it.
+  # buttons): the prefix links the TrueType ones. Its "MS Sans Serif" is
+  # only bitmaps that stop at 16 pixels, drawn badly at 24 points, so it is
+  # left out and Liberation Sans, with the widths of Windows' own sans serif
+  # fonts, stands in for it.
   ln -sf /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Sans Serif' /d 'Liberation Sans' /f >/dev/null
   # A virtual desktop: Wine draws the window frames itself, and every
@@ -293,6 +293,8 @@ run_wine "$work/gui_probe.exe" errore 1250 >"$work/errore.out" 2>&1 &
 reporter=$!
 close_status=0
 run_wine "$work/gui_probe.exe" close-box 60 >"$work/box.out" 2>&1 || close_status=$?
+# A box the probe could not close would keep the program waiting.
+if [ "$close_status" != 0 ]; then wineserver -k >/dev/null 2>&1 || true; fi
 status=0
 wait "$reporter" || status=$?
 expect_lines "message box: \" Errore n. 1250\", OK only, no icon, the program's title, over Form1" \

@@ -80,6 +80,8 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   CLI::App app{"Builds the Lungomare_Nord scenario (train 911) and compiles scenario descriptions.",
                "scenario-builder"};
   app.set_version_flag("--version", kVersion);
+  // The same command line on every system: no "/option" forms on Windows.
+  app.allow_windows_style_options(false);
   std::string dir;
   app.add_option("--dir", dir, "Directory for the scenario run (default: the executable's)");
 

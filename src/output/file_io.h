@@ -57,8 +57,8 @@ IoStatus RemoveFile(const std::string& path);
 // True when `path` names an existing regular file.
 bool RegularFileExists(const std::string& path);
 
-// Joins a directory and a file name with '/'. An empty directory is the
-// current one.
+// Joins a directory and a file name with '/' ('\\' on Windows). An empty
+// directory is the current one.
 std::string JoinPath(const std::string& dir, const std::string& name);
 
 // Tests can make the next writes fail after `bytes_allowed` bytes, as a

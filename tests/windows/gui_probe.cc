@@ -149,16 +149,25 @@ int ShowErrore(const char* code) {
   return 2;
 }
 
+// The box once it is shown: it exists a moment before its controls do.
+HWND FindShownBox() {
+  HWND box = FindWindowW(L"#32770", sb::platform::win::kApplicationTitle);
+  if (box == nullptr || !IsWindowVisible(box)) return nullptr;
+  HWND ok = GetDlgItem(box, IDOK);
+  return ok != nullptr && IsWindowVisible(ok) ? box : nullptr;
+}
+
 int CloseBox(int seconds) {
   HWND box = nullptr;
   for (int waited = 0; box == nullptr && waited < seconds * 10; ++waited) {
-    box = FindWindowW(L"#32770", sb::platform::win::kApplicationTitle);
+    box = FindShownBox();
     if (box == nullptr) Sleep(100);
   }
   if (box == nullptr) {
     std::puts("box=none");
     return 1;
   }
+  Sleep(200);  // let it finish painting
   Put("box.title", Utf8(Text(box)));
   RECT outer;
   GetWindowRect(box, &outer);
