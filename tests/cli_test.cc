@@ -241,6 +241,10 @@ TEST(Cli, UsageAndFileErrors) {
       {"an output directory that is a file",
        "compile --line " + Quote(d.line) + " --train " + Quote(d.train) + " --out " + Quote(d.line),
        74},
+      {"a line identifier that would lead out of the output directory",
+       "compile --line " + Quote(d.line) + " --train " + Quote(d.train) +
+           " --line-id ../escape --train-number 1" + outArg,
+       64},
       {"a line description that is a directory",
        "compile --line " + Quote(d.dir.path()) + " --train " + Quote(d.train) +
            " --line-id Test --train-number 1" + outArg,

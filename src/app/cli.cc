@@ -159,6 +159,14 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       }
       request.trainNumber = *n;
     }
+    // The identifiers become file names in DIR and in a scratch directory:
+    // they must not lead anywhere else.
+    for (const std::string* id : {&request.lineId, &request.trainNumber}) {
+      if (id->find_first_of("/\\") != std::string::npos || *id == "." || *id == "..") {
+        err << "scenario-builder: '" << *id << "' cannot be part of a file name\n";
+        return kExitUsage;
+      }
+    }
     request.withProfile = !noProfile;
     RunOutcome outcome = CompileDescriptions(request);
     ReportOutcome(outcome, err);
