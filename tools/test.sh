@@ -1,8 +1,22 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test.
+# Builds everything and runs every test:
+#   1. the unit and end-to-end tests (preset release);
+#   2. the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
+#      then each fuzz target for FUZZ_SECONDS (default 60);
+#   3. the Windows programs, cross-built and checked under Wine against the
+#      Linux build.
+# SB_TEST_QUICK=1 runs step 1 only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+start=$SECONDS
 tools/deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release
+cmake --build --preset release -j2
 ctest --preset release -j2
+echo "== unit tests passed after $((SECONDS - start)) s"
+if [ "${SB_TEST_QUICK:-0}" = 1 ]; then exit 0; fi
+
+tools/ci-extra.sh "${FUZZ_SECONDS:-60}"
+echo "== sanitizers and fuzzing passed after $((SECONDS - start)) s"
+tools/windows-test.sh
+echo "== every test passed in $((SECONDS - start)) s"
