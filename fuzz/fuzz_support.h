@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -53,7 +54,8 @@ inline const std::string& ScratchDir() {
   static const std::string dir = [] {
     const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
     std::string path = std::string(base) + "/sb-fuzz-" + std::to_string(getpid());
-    if (mkdir(path.c_str(), 0700) != 0) {
+    // A directory left by an earlier process of the same id is reused.
+    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
       std::perror(path.c_str());
       std::abort();
     }

