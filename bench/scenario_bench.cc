@@ -218,7 +218,8 @@ void BM_ScenarioRun(benchmark::State& state) {
       break;
     }
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * TotalBytes(ScenarioRunFiles()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          TotalBytes(ScenarioRunFiles()));
 }
 
 void BM_ScenarioRunFloor(benchmark::State& state) {

@@ -24,8 +24,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: cannot write into %s\n", argv[0], argv[1]);
     return 74;
   }
-  std::printf("%s\n%s\n",
-              sb::LineDescriptionName(sb::bench::kGeneratedLineId).c_str(),
-              sb::TrainDescriptionName(sb::bench::kGeneratedLineId, sb::bench::kGeneratedTrain).c_str());
+  std::printf(
+      "%s\n%s\n", sb::LineDescriptionName(sb::bench::kGeneratedLineId).c_str(),
+      sb::TrainDescriptionName(sb::bench::kGeneratedLineId, sb::bench::kGeneratedTrain).c_str());
   return 0;
 }

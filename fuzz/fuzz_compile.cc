@@ -21,22 +21,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   fuzz::WriteBytes(TrainDescriptionName(fuzz::kLineId, fuzz::kTrain), train);
 
   Scenario s = fuzz::NewScenario();
-  const CompileResult r = memorizza_percorso(s, 1, CompilerDirs{fuzz::ScratchDir(), fuzz::ScratchDir()});
+  const CompileResult r =
+      memorizza_percorso(s, 1, CompilerDirs{fuzz::ScratchDir(), fuzz::ScratchDir()});
   fuzz::CheckState(s);
   switch (r.end) {
     case RunEnd::kWritten:
       fuzz::Check(r.written.size() == (s.profile ? 3u : 2u), "every compiled file written");
       break;
-    case RunEnd::kNoGrid:
-      fuzz::Check(!s.hasGrid && r.written.empty(), "no grid, no file");
-      break;
+    case RunEnd::kNoGrid: fuzz::Check(!s.hasGrid && r.written.empty(), "no grid, no file"); break;
     case RunEnd::kReported:
-      fuzz::Check(r.reportedCode == 1250 || r.reportedCode == 1251, "reported code is 1250 or 1251");
+      fuzz::Check(r.reportedCode == 1250 || r.reportedCode == 1251,
+                  "reported code is 1250 or 1251");
       fuzz::Check(r.written.empty(), "a reported run writes nothing");
       break;
-    case RunEnd::kIoError:
-      fuzz::Check(false, "the scratch directory is always writable");
-      break;
+    case RunEnd::kIoError: fuzz::Check(false, "the scratch directory is always writable"); break;
   }
   return 0;
 }

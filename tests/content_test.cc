@@ -19,16 +19,11 @@ using Doc = Document;
 
 const char* Name(Doc doc) {
   switch (doc) {
-    case Doc::kLine:
-      return "line description";
-    case Doc::kTrain:
-      return "train description";
-    case Doc::kNotes:
-      return "player notes";
-    case Doc::kSlowdowns:
-      return "slowdown order";
-    case Doc::kSheet:
-      return "timetable sheet";
+    case Doc::kLine: return "line description";
+    case Doc::kTrain: return "train description";
+    case Doc::kNotes: return "player notes";
+    case Doc::kSlowdowns: return "slowdown order";
+    case Doc::kSheet: return "timetable sheet";
   }
   return "?";
 }

@@ -142,9 +142,9 @@ TEST(FieldReaderTest, LineOfEachField) {
     int line;
     const char* line_text;
   };
-  const Expected fields[] = {{"a", 1, "a,b"}, {"b", 1, "a,b"},   {"c", 2, "c"},
-                             {"d", 3, "d"},   {"", 4, ""},       {"e", 5, "  e,\"x"},
-                             {"x\r\ny", 5, "  e,\"x"}, {"f", 6, "y\",f"}};
+  const Expected fields[] = {
+      {"a", 1, "a,b"},     {"b", 1, "a,b"},          {"c", 2, "c"},    {"d", 3, "d"}, {"", 4, ""},
+      {"e", 5, "  e,\"x"}, {"x\r\ny", 5, "  e,\"x"}, {"f", 6, "y\",f"}};
   for (const Expected& e : fields) {
     std::string s;
     ASSERT_TRUE(r.ReadText(&s));

@@ -34,14 +34,16 @@ TEST(FuzzRegression, EndsWithADefinedError) {
   const Case cases[] = {
       // Every keyword copied its whole line for the diagnostics: 400,000
       // fields on one line took hours.
-      {"one line of 400,000 fields", "[generale]\r\n" + Repeat("a,", 400000), "", RunEnd::kNoGrid, 25},
+      {"one line of 400,000 fields", "[generale]\r\n" + Repeat("a,", 400000), "", RunEnd::kNoGrid,
+       25},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
     const auto start = std::chrono::steady_clock::now();
     testing::Compiled out = CompileTexts(dir, c.line, c.train, 1);
-    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(out.result.end, c.end);
     EXPECT_EQ(out.scenario.errorCode, c.errorCode);
     EXPECT_LT(seconds, 30.0);

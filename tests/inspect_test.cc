@@ -132,19 +132,22 @@ TEST(InspectTest, DecodersGiveBackWhatWasEncoded) {
 // The files the compiler itself writes decode to the model it held.
 TEST(InspectTest, DecodesWhatTheCompilerWrote) {
   TempDir dir;
-  const std::string line = testing::LineHeader(3000) +
-                           testing::Crlf({"curvad4, 500, 300", "pendenza, 1000, -6",
-                                          "cartello_indicatore, 2000, (Km 1+000)"});
-  const std::string train = testing::Crlf(
-      {"[generale]", "velocita, 0, 100", "stazione, 1500, 12, 400, 0,0,0, 1,1,0, 4,1,1, 1, 15,17,0, UNO",
-       "segnale, 2500, 2, 3,1,1, 0, 2, 2,1,1, 0", "[fine]"});
+  const std::string line =
+      testing::LineHeader(3000) + testing::Crlf({"curvad4, 500, 300", "pendenza, 1000, -6",
+                                                 "cartello_indicatore, 2000, (Km 1+000)"});
+  const std::string train =
+      testing::Crlf({"[generale]", "velocita, 0, 100",
+                     "stazione, 1500, 12, 400, 0,0,0, 1,1,0, 4,1,1, 1, 15,17,0, UNO",
+                     "segnale, 2500, 2, 3,1,1, 0, 2, 2,1,1, 0", "[fine]"});
   const testing::Compiled c = testing::CompileTexts(dir, line, train, 1);
   ASSERT_EQ(c.scenario.errorCode, 0);
 
-  auto cells = DecodeCells(testing::ReadFile(dir.file(CellFileName(testing::kLineId, testing::kTrain))));
+  auto cells =
+      DecodeCells(testing::ReadFile(dir.file(CellFileName(testing::kLineId, testing::kTrain))));
   ASSERT_TRUE(cells.ok()) << cells.error;
   EXPECT_EQ(EncodeCells(*cells.value), EncodeCells(c.scenario.cells));
-  auto items = DecodeItems(testing::ReadFile(dir.file(ItemFileName(testing::kLineId, testing::kTrain))));
+  auto items =
+      DecodeItems(testing::ReadFile(dir.file(ItemFileName(testing::kLineId, testing::kTrain))));
   ASSERT_TRUE(items.ok()) << items.error;
   EXPECT_TRUE(*items.value == c.scenario.items);
   auto profile = DecodeProfile(testing::ReadFile(dir.file(ProfileFileName(testing::kLineId))));
@@ -203,11 +206,14 @@ TEST(InspectTest, ItemFileShowsUsedSlotsWithTheirRoles) {
   const nlohmann::json j = nlohmann::json::parse(json.out);
   std::vector<std::pair<int, std::string>> roles;
   for (const auto& slot : j["slots"]) roles.emplace_back(slot["slot"], slot["role"]);
-  const std::vector<std::pair<int, std::string>> expected = {
-      {1, "station 1"},  {2, "station 2"},
-      {79, "board text"}, {80, "board text"},
-      {81, "kilometric progression 1"}, {84, "totals"},
-      {85, "line identity"}, {86, "train identity"}};
+  const std::vector<std::pair<int, std::string>> expected = {{1, "station 1"},
+                                                             {2, "station 2"},
+                                                             {79, "board text"},
+                                                             {80, "board text"},
+                                                             {81, "kilometric progression 1"},
+                                                             {84, "totals"},
+                                                             {85, "line identity"},
+                                                             {86, "train identity"}};
   EXPECT_EQ(roles, expected);
   EXPECT_EQ(j["slots"][0]["text"], "RICCIONE");
   EXPECT_EQ(j["slots"][0]["num1"], -2);
@@ -217,7 +223,8 @@ TEST(InspectTest, ItemFileShowsUsedSlotsWithTheirRoles) {
 
   Outcome csv = RunInspect(path, InspectFormat::kCsv);
   ASSERT_EQ(csv.status, 0) << csv.err;
-  EXPECT_NE(csv.out.find("\n79,board text,0,0,0,0,0,\"say \"\"hi\"\", then\",0,"), std::string::npos)
+  EXPECT_NE(csv.out.find("\n79,board text,0,0,0,0,0,\"say \"\"hi\"\", then\",0,"),
+            std::string::npos)
       << csv.out;
 
   Outcome text = RunInspect(path, InspectFormat::kText);
@@ -282,19 +289,25 @@ TEST(InspectTest, FilesNotOfTheirLayoutAreRejected) {
     const char* message;
   };
   const Case cases[] = {
-      {"cell file one byte long", "T_1.dat", cells + "x", "not a whole number of 15-byte cells (141 cells and 1 byte over)"},
+      {"cell file one byte long", "T_1.dat", cells + "x",
+       "not a whole number of 15-byte cells (141 cells and 1 byte over)"},
       {"empty cell file", "T_1.dat", "", "it holds 0 cells"},
       {"cell file one cell short", "T_1.dat", cells.substr(15), "it holds 140 cells"},
       {"cell file of 20142 cells", "T_1.dat", std::string(20142 * 15, '\0'), "too large"},
       {"empty item file", "T_1.sim", "", "ends inside slot 0"},
-      {"item file cut in a text", "T_1.sim", items.substr(0, 34 + 16 + 3), "ends inside slot 1 (its text"},
-      {"item file cut after a text", "T_1.sim", items.substr(0, items.size() - 5), "ends inside slot 86 (its numbers after the text"},
+      {"item file cut in a text", "T_1.sim", items.substr(0, 34 + 16 + 3),
+       "ends inside slot 1 (its text"},
+      {"item file cut after a text", "T_1.sim", items.substr(0, items.size() - 5),
+       "ends inside slot 86 (its numbers after the text"},
       {"item text longer than the file", "T_1.sim", hugeText, "the text claims 65535 bytes"},
       {"item file with a byte more", "T_1.sim", items + "x", "1 byte after the 87th record"},
       {"profile with an unknown tag", "T_linea.dat", wrongTag, "has the tag 3"},
-      {"profile cut in a tag", "T_linea.dat", profile.substr(0, 1), "ends inside the tag of element 0"},
-      {"profile cut in a double", "T_linea.dat", profile.substr(0, 20), "ends inside the value of element 3"},
-      {"profile with an odd element count", "T_linea.dat", profile + tag0, "14003 elements are an odd number"},
+      {"profile cut in a tag", "T_linea.dat", profile.substr(0, 1),
+       "ends inside the tag of element 0"},
+      {"profile cut in a double", "T_linea.dat", profile.substr(0, 20),
+       "ends inside the value of element 3"},
+      {"profile with an odd element count", "T_linea.dat", profile + tag0,
+       "14003 elements are an odd number"},
       {"profile too short for a line", "T_linea.dat", tag0 + tag0, "columns of 1 metre,"},
       {"empty profile", "T_linea.dat", "", "columns of 0 metres"},
   };

@@ -201,9 +201,8 @@ TEST(CurveTest, CurvatureFromTheKeyword) {
     double c;
   };
   const Case cases[] = {
-      {"curvad1", 0.0001},   {"curvad2", 0.0002}, {"curvad3", 0.0004},
-      {"curvad4", 0.001},    {"curvad5", 0.002},  {"curvad6", 0.003},
-      {"curvas3", -0.0004},  {"CURVAS3", -0.0004},
+      {"curvad1", 0.0001},          {"curvad2", 0.0002}, {"curvad3", 0.0004},  {"curvad4", 0.001},
+      {"curvad5", 0.002},           {"curvad6", 0.003},  {"curvas3", -0.0004}, {"CURVAS3", -0.0004},
       {"curvad21", 0.0001},  // "1" is tested before "2"
       {"curva 6 sinistra", -0.003},
   };
@@ -357,8 +356,8 @@ TEST(SpeedBoardTest, PackedValuesAndCell) {
 
 TEST(SpeedBoardTest, ValueBeyond16BitsIsARunTimeFailure) {
   TempDir dir;
-  auto c = CompileTexts(dir, Line(10000, {"indicatori_vmax, 500, 2000, 1, 1, 0, 0, 0, 0, 0"}),
-                        kNoTrain);
+  auto c =
+      CompileTexts(dir, Line(10000, {"indicatori_vmax, 500, 2000, 1, 1, 0, 0, 0, 0, 0"}), kNoTrain);
   EXPECT_EQ(c.scenario.errorCode, 25);
   EXPECT_EQ(c.scenario.cells[11].kind, kKindEmpty);
 }

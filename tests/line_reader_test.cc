@@ -23,7 +23,9 @@ using testing::WriteFile;
 constexpr const char* kNoTrain = "[generale]\r\n";
 
 std::string LinePath(const TempDir& dir) { return dir.file(LineDescriptionName(kLineId)); }
-std::string TrainPath(const TempDir& dir) { return dir.file(TrainDescriptionName(kLineId, kTrain)); }
+std::string TrainPath(const TempDir& dir) {
+  return dir.file(TrainDescriptionName(kLineId, kTrain));
+}
 
 std::string Repeat(const std::string& field, int n) {
   std::string out;
@@ -62,8 +64,8 @@ TEST(LineReaderTest, ErrorsStopTheReading) {
       {"[generale] as the last field", Crlf({"preamble", "[generale]"}), 0, 102, 0, 0, false,
        nullptr},
       {"empty file: reading past its end", "", 0, 25, 0, 0, true, nullptr},
-      {"length one metre too long", Crlf({"[generale]", "lunghezza percorso, 1000001", "x"}), 0,
-       1, 0, 2, false,
+      {"length one metre too long", Crlf({"[generale]", "lunghezza percorso, 1000001", "x"}), 0, 1,
+       0, 2, false,
        [](const Scenario& s) {
          EXPECT_EQ(s.items[kSlotTotals].end, 1000001);
          EXPECT_FALSE(s.hasGrid);
@@ -71,8 +73,8 @@ TEST(LineReaderTest, ErrorsStopTheReading) {
       {"negative length", Crlf({"[generale]", "lunghezza percorso, -50", "x"}), 0, 1, 0, 2, false,
        [](const Scenario& s) { EXPECT_FALSE(s.hasGrid); }},
       {"repetition start 25",
-       head + Crlf({"ripetizione segnali 4 codici, 25, 1000", "sfondo uno, 5", "[curve]", "x"}),
-       0, 3, 0, 3, false,
+       head + Crlf({"ripetizione segnali 4 codici, 25, 1000", "sfondo uno, 5", "[curve]", "x"}), 0,
+       3, 0, 3, false,
        [](const Scenario& s) {
          EXPECT_EQ(s.items[kSlotTrain].start, 25);
          EXPECT_EQ(s.items[kSlotTrain].end, 1000);
@@ -80,14 +82,14 @@ TEST(LineReaderTest, ErrorsStopTheReading) {
          EXPECT_EQ(s.items[kSlotLine].start, 0);  // nothing after it is read
        }},
       {"repetition end 1030",
-       head + Crlf({"ripetizione segnali 4 codici, 50, 1030", "[curve]", "x"}), 0, 4, 0, 3,
-       false, nullptr},
+       head + Crlf({"ripetizione segnali 4 codici, 50, 1030", "[curve]", "x"}), 0, 4, 0, 3, false,
+       nullptr},
       {"repetition without 4 or 9",
        head + Crlf({"ripetizione segnali codici, 50, 1000", "[curve]", "x"}), 0, 5, 0, 3, false,
        nullptr},
       {"curve without curvature",
-       head + Crlf({"[curve]", "pendenza, 500, 4", "curvas, 100, 100", "pendenza, 600, 1", "x"}),
-       1, 103, 0, 5, false,
+       head + Crlf({"[curve]", "pendenza, 500, 4", "curvas, 100, 100", "pendenza, 600, 1", "x"}), 1,
+       103, 0, 5, false,
        [](const Scenario& s) {
          EXPECT_EQ(s.cells[9].gradient, 100);
          EXPECT_EQ(s.cells[10].gradient, 0);  // no tail fill after a stop
@@ -111,8 +113,8 @@ TEST(LineReaderTest, ErrorsStopTheReading) {
          EXPECT_EQ(s.cells[11].kind, kKindSpeedBoard);
          EXPECT_EQ(s.cells[11].value1, 2020);
        }},
-      {"end of file inside a record", head + Crlf({"[curve]", "pendenza, 100"}), 0, 25, 0, 0,
-       true, nullptr},
+      {"end of file inside a record", head + Crlf({"[curve]", "pendenza, 100"}), 0, 25, 0, 0, true,
+       nullptr},
       {"number beyond 32 bits",
        Crlf({"[generale]", "lunghezza percorso, 99999999999", "[curve]", "x"}), 0, 25, 0, 0, true,
        nullptr},
@@ -142,9 +144,8 @@ TEST(LineReaderTest, ErrorsStopTheReading) {
 TEST(LineReaderTest, PositionBeyondTheGridEndsTheFeaturePart) {
   TempDir dir;
   const std::string line =
-      testing::LineHeader(241000) +
-      Crlf({"pendenza, 0, 0", "pendenza, 2000, 6", "pendenza, 248000, 1", "pendenza, 3000, 9",
-            "[fine]"});
+      testing::LineHeader(241000) + Crlf({"pendenza, 0, 0", "pendenza, 2000, 6",
+                                          "pendenza, 248000, 1", "pendenza, 3000, 9", "[fine]"});
   auto c = CompileTexts(dir, line, Crlf({"[generale]", "numero vetture, 12", "[fine]"}));
   const Scenario& s = c.scenario;
   EXPECT_EQ(s.errorCode, 15);
@@ -167,9 +168,10 @@ TEST(LineReaderTest, PositionBeyondTheGridEndsTheFeaturePart) {
     SCOPED_TRACE(l.position);
     TempDir d;
     auto r = CompileTexts(
-        d, testing::LineHeader(241000) + Crlf({"montagna, " + std::to_string(l.position) + ", " +
-                                                   std::to_string(l.position) + ", 1",
-                                               "[fine]"}),
+        d,
+        testing::LineHeader(241000) + Crlf({"montagna, " + std::to_string(l.position) + ", " +
+                                                std::to_string(l.position) + ", 1",
+                                            "[fine]"}),
         kNoTrain);
     EXPECT_EQ(r.scenario.errorCode, l.code);
   }
@@ -236,8 +238,8 @@ TEST(LineReaderTest, DashedFieldsAreSkipped) {
       // Feature part: up to two.
       {"two, then a dashed keyword", head + Crlf({"[curve]", "-, -, pendenza-, 200, 5", "x"}), 0,
        105},
-      {"three, then a dashed keyword",
-       head + Crlf({"[curve]", "-, -, -, pendenza-, 200, 5", "x"}), 0, 100},
+      {"three, then a dashed keyword", head + Crlf({"[curve]", "-, -, -, pendenza-, 200, 5", "x"}),
+       0, 100},
       // Values are never skipped.
       {"negative value", head + Crlf({"[curve]", "pendenza, 200, -6", "x"}), 0, 94},
   };
@@ -266,8 +268,7 @@ TEST(LineReaderTest, FirstBracketedFieldEndsTheGeneralSection) {
       // Discarded by the dash skips before the end test sees it.
       {"bracketed with a dash", Crlf({"[-curve-]"}), false},
       // Reaches the end test, but begins with "-".
-      {"bracketed beginning with a dash, after ten skips", Repeat("-", 10) + Crlf({"-[x]"}),
-       false},
+      {"bracketed beginning with a dash, after ten skips", Repeat("-", 10) + Crlf({"-[x]"}), false},
       {"brackets in two fields", Crlf({"[x", "y]"}), false},
   };
   for (const Case& c : cases) {
@@ -296,9 +297,9 @@ TEST(LineReaderTest, FieldMatchingSeveralRecordsIsReadByEach) {
   TempDir dir;
   // Backgrounds are tried one, two, three, each reading its own value; a
   // gradient and a mountain read theirs in turn.
-  const std::string line = Crlf({"[generale]", "lunghezza percorso, 10000",
-                                 "sfondo tre due uno, 1, 2, 3", "[curve]",
-                                 "pendenza montagna, 500, 3, 1000, 2000, 2", "[fine]"});
+  const std::string line =
+      Crlf({"[generale]", "lunghezza percorso, 10000", "sfondo tre due uno, 1, 2, 3", "[curve]",
+            "pendenza montagna, 500, 3, 1000, 2000, 2", "[fine]"});
   auto c = CompileTexts(dir, line, kNoTrain);
   const Scenario& s = c.scenario;
   ASSERT_EQ(s.errorCode, 0);
@@ -400,11 +401,9 @@ TEST(LineReaderTest, GridSizeFollowsTheLength) {
     int32_t profileEnd;
   };
   const Case cases[] = {
-      {241000, 4960, 248000},
-      {1000000, 20140, 1007000},
-      {0, 140, 7000},
-      {25, 140, 7025},  // 140.5 rounds to even
-      {75, 142, 7075},  // 141.5 rounds to even
+      {241000, 4960, 248000}, {1000000, 20140, 1007000},
+      {0, 140, 7000},         {25, 140, 7025},  // 140.5 rounds to even
+      {75, 142, 7075},                          // 141.5 rounds to even
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.length);

@@ -30,14 +30,15 @@ std::string WellFormed(const std::string& xml) {
   std::size_t i = 0;
   auto entityAt = [&](std::size_t at) {
     static const std::regex kEntity("^&(amp|lt|gt|quot|apos|#[0-9]+|#x[0-9a-fA-F]+);");
-    return std::regex_search(xml.begin() + static_cast<std::ptrdiff_t>(at),
-                             xml.begin() + static_cast<std::ptrdiff_t>(std::min(xml.size(), at + 12)),
-                             kEntity);
+    return std::regex_search(
+        xml.begin() + static_cast<std::ptrdiff_t>(at),
+        xml.begin() + static_cast<std::ptrdiff_t>(std::min(xml.size(), at + 12)), kEntity);
   };
   while (i < xml.size()) {
     if (xml[i] == '&' && !entityAt(i)) return "bare '&' at " + std::to_string(i);
     if (xml[i] != '<') {
-      if (open.empty() && xml[i] != '\n' && xml[i] != ' ') return "text outside the root at " + std::to_string(i);
+      if (open.empty() && xml[i] != '\n' && xml[i] != ' ')
+        return "text outside the root at " + std::to_string(i);
       ++i;
       continue;
     }
@@ -59,9 +60,12 @@ std::string WellFormed(const std::string& xml) {
     char quote = 0;
     for (; j < xml.size(); ++j) {
       if (quote != 0) {
-        if (xml[j] == quote) quote = 0;
-        else if (xml[j] == '<') return "'<' in an attribute value at " + std::to_string(j);
-        else if (xml[j] == '&' && !entityAt(j)) return "bare '&' in an attribute at " + std::to_string(j);
+        if (xml[j] == quote)
+          quote = 0;
+        else if (xml[j] == '<')
+          return "'<' in an attribute value at " + std::to_string(j);
+        else if (xml[j] == '&' && !entityAt(j))
+          return "bare '&' in an attribute at " + std::to_string(j);
       } else if (xml[j] == '"' || xml[j] == '\'') {
         if (xml[j - 1] != '=') return "unexpected quote at " + std::to_string(j);
         quote = xml[j];
@@ -77,10 +81,12 @@ std::string WellFormed(const std::string& xml) {
     const std::string tag = xml.substr(i + 1, j - i - 1);
     const bool closing = !tag.empty() && tag[0] == '/';
     const bool empty = !tag.empty() && tag.back() == '/';
-    const std::string name = tag.substr(closing ? 1 : 0, tag.find_first_of(" \t\n/", closing ? 1 : 0) - (closing ? 1 : 0));
+    const std::string name = tag.substr(
+        closing ? 1 : 0, tag.find_first_of(" \t\n/", closing ? 1 : 0) - (closing ? 1 : 0));
     if (name.empty()) return "tag without a name at " + std::to_string(i);
     if (closing) {
-      if (open.empty() || open.back() != name) return "</" + name + "> closes nothing open at " + std::to_string(i);
+      if (open.empty() || open.back() != name)
+        return "</" + name + "> closes nothing open at " + std::to_string(i);
       open.pop_back();
     } else {
       if (open.empty()) ++roots;
@@ -109,16 +115,20 @@ struct Label {
 // (apostrophes and ampersands unescaped).
 std::vector<Label> Labels(const std::string& svg, const std::string& cls) {
   std::vector<Label> out;
-  const std::regex re("<text class=\"" + cls +
-                      "\" x=\"([-0-9.]+)\" y=\"([-0-9.]+)\"( text-anchor=\"(start|end)\")?>([^<]*)</text>");
-  for (auto it = std::sregex_iterator(svg.begin(), svg.end(), re); it != std::sregex_iterator(); ++it) {
+  const std::regex re(
+      "<text class=\"" + cls +
+      "\" x=\"([-0-9.]+)\" y=\"([-0-9.]+)\"( text-anchor=\"(start|end)\")?>([^<]*)</text>");
+  for (auto it = std::sregex_iterator(svg.begin(), svg.end(), re); it != std::sregex_iterator();
+       ++it) {
     Label l;
     l.x = std::stod((*it)[1]);
     l.y = std::stod((*it)[2]);
     l.endAnchored = (*it)[4] == "end";
     l.text = (*it)[5];
-    for (const auto& [entity, c] : {std::pair<std::string, std::string>{"&apos;", "'"}, {"&amp;", "&"}}) {
-      for (std::size_t at = l.text.find(entity); at != std::string::npos; at = l.text.find(entity)) {
+    for (const auto& [entity, c] :
+         {std::pair<std::string, std::string>{"&apos;", "'"}, {"&amp;", "&"}}) {
+      for (std::size_t at = l.text.find(entity); at != std::string::npos;
+           at = l.text.find(entity)) {
         l.text.replace(at, entity.size(), c);
       }
     }
@@ -249,7 +259,8 @@ TEST_F(RenderTest, MissingOrBrokenFiles) {
       {"no profile", cells, items, "-", 0, ""},
       {"no cell file", "-", items, profile, 74, "cannot read"},
       {"no item file", cells, "-", profile, 74, "cannot read"},
-      {"cell file cut short", cells.substr(1), items, profile, 65, "not a whole number of 15-byte cells"},
+      {"cell file cut short", cells.substr(1), items, profile, 65,
+       "not a whole number of 15-byte cells"},
       {"item file with a byte more", cells, items + "x", profile, 65, "after the 87th record"},
       {"profile cut short", cells, items, profile.substr(0, profile.size() - 3), 65, "ends inside"},
   };

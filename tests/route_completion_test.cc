@@ -260,13 +260,11 @@ TEST(RouteCompletion, ALaterErrorOverwritesAnEarlierOne) {
 // slowdown whose start finds no room before it.
 TEST(RouteCompletion, ErrorsPointAtTheRecordBehindThem) {
   testing::TempDir dir;
-  const std::string train = testing::Crlf({
-      "[generale]",
-      "rallentamento,   23450,    80,  800, 0,  0,  80",
-      "segnale,  23100,   2, 4, 0,  0, 0,    0,  0,0,0, 0",
-      "segnale,  23150,   2, 4, 0,  0, 0,    0,  0,0,0, 0",
-      "segnale,  23200,   2, 4, 0,  0, 0,    0,  0,0,0, 0",
-      "[fine]"});
+  const std::string train =
+      testing::Crlf({"[generale]", "rallentamento,   23450,    80,  800, 0,  0,  80",
+                     "segnale,  23100,   2, 4, 0,  0, 0,    0,  0,0,0, 0",
+                     "segnale,  23150,   2, 4, 0,  0, 0,    0,  0,0,0, 0",
+                     "segnale,  23200,   2, 4, 0,  0, 0,    0,  0,0,0, 0", "[fine]"});
   testing::Compiled c = testing::CompileTexts(dir, testing::LineHeader(), train);
   EXPECT_EQ(c.scenario.errorCode, 12);
   EXPECT_EQ(c.scenario.errorPosition, 470 * 50);

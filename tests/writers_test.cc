@@ -262,8 +262,7 @@ TEST(Writers, SizesForTheScenarioLine) {
   int ints = 0, doubles = 0;
   while (!r.done()) {
     switch (r.U16()) {
-      case 0:
-        break;
+      case 0: break;
       case 2:
         r.I16();
         ++ints;
@@ -272,8 +271,7 @@ TEST(Writers, SizesForTheScenarioLine) {
         r.F64();
         ++doubles;
         break;
-      default:
-        FAIL() << "unknown tag at element " << elements;
+      default: FAIL() << "unknown tag at element " << elements;
     }
     ++elements;
   }

@@ -25,7 +25,8 @@ std::string FileName(const std::string& path) {
 std::optional<std::string> LineIdFromName(const std::string& path) {
   const std::string name = FileName(path);
   const std::string suffix = "_linea.txt";
-  if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+  if (name.size() <= suffix.size() ||
+      name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
     return std::nullopt;
   }
   return name.substr(0, name.size() - suffix.size());
@@ -88,10 +89,11 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   CompileRequest request;
   bool json = false;
   bool noProfile = false;
-  CLI::App* compile =
-      app.add_subcommand("compile", "Compile a line and a train description into the compiled files");
+  CLI::App* compile = app.add_subcommand(
+      "compile", "Compile a line and a train description into the compiled files");
   compile->add_option("--line", request.linePath, "Line description (<ID>_linea.txt)")->required();
-  compile->add_option("--train", request.trainPath, "Train description (<ID>_<N>-.txt)")->required();
+  compile->add_option("--train", request.trainPath, "Train description (<ID>_<N>-.txt)")
+      ->required();
   compile->add_option("--line-id", request.lineId, "Line identifier (default: from --line's name)");
   compile->add_option("--train-number", request.trainNumber,
                       "Train number (default: from --train's name)");
@@ -114,7 +116,8 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   std::string renderOut;
   CLI::App* render = app.add_subcommand("render", "Draw a compiled scenario as an SVG picture");
   render->add_option("DIR", renderDir, "Directory holding the compiled files")->required();
-  render->add_option("--line-id", renderLineId, "Line identifier (default: the one scenario in DIR)");
+  render->add_option("--line-id", renderLineId,
+                     "Line identifier (default: the one scenario in DIR)");
   render->add_option("--train-number", renderTrain, "Train number (default: the one in DIR)");
   render->add_option("-o,--output", renderOut, "SVG file to write (default: <ID>_<N>.svg in DIR)");
 
@@ -130,8 +133,9 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     return kExitUsage;
   }
   if (*inspect) {
-    const InspectFormat format =
-        inspectJson ? InspectFormat::kJson : inspectCsv ? InspectFormat::kCsv : InspectFormat::kText;
+    const InspectFormat format = inspectJson  ? InspectFormat::kJson
+                                 : inspectCsv ? InspectFormat::kCsv
+                                              : InspectFormat::kText;
     return Inspect(inspectPath, format, out, err);
   }
   if (*render) return Render(renderDir, renderLineId, renderTrain, renderOut, err);

@@ -21,7 +21,8 @@ constexpr double kPi = 3.14159265358979323846;
 // The largest file each kind can be: a bound checked before reading, so a
 // wrong file of gigabytes is not loaded to be rejected.
 constexpr std::uintmax_t kMaxCellFileSize = std::uintmax_t{kMaxCells} * kCellRecordSize;
-constexpr std::uintmax_t kMaxItemFileSize = std::uintmax_t{kItemSlots} * (kItemRecordBaseSize + 0xFFFF);
+constexpr std::uintmax_t kMaxItemFileSize =
+    std::uintmax_t{kItemSlots} * (kItemRecordBaseSize + 0xFFFF);
 constexpr std::uintmax_t kMaxProfileFileSize = std::uintmax_t{2} * kMaxProfileMetres * 10;
 
 const unsigned char* Bytes(std::string_view b, std::size_t at) {
@@ -104,18 +105,13 @@ std::string CellNote(std::size_t index, const TrackCell& c) {
       if (c.kind != kKindSlowdownWarning && c.value3 != 0) s += ", whole train";
       return s;
     }
-    case kKindBeforeWarning:
-      return "mark " + std::to_string(c.value1) + " before the warning";
+    case kKindBeforeWarning: return "mark " + std::to_string(c.value1) + " before the warning";
     case kKindSpeedBoard:
       return "stripes s " + std::to_string(c.value4 / 10) + ", d " + std::to_string(c.value4 % 10);
-    case kKindStopMark:
-      return "station in slot " + std::to_string(c.value1);
-    case kKindSpeedPoint:
-      return std::to_string(c.value1) + " km/h";
-    case kKindTextBoard:
-      return "text in slot " + std::to_string(c.value1);
-    default:
-      return c.approachCode != 0 ? "approach code" : "";
+    case kKindStopMark: return "station in slot " + std::to_string(c.value1);
+    case kKindSpeedPoint: return std::to_string(c.value1) + " km/h";
+    case kKindTextBoard: return "text in slot " + std::to_string(c.value1);
+    default: return c.approachCode != 0 ? "approach code" : "";
   }
 }
 
@@ -191,8 +187,8 @@ void PrintCells(const std::string& name, std::size_t fileSize, const std::vector
   for (std::size_t i = 0; i < cells.size(); ++i) {
     const TrackCell& c = cells[i];
     if (!CellIsListed(c)) continue;
-    std::snprintf(line, sizeof line, "%6zu %8zu  %-24s %6d %6d %6d %6d %4d %4d %4d %5d %4d %4d  ", i,
-                  i * kCellLength, CellKindName(c.kind).c_str(), c.value1, c.value2, c.value3,
+    std::snprintf(line, sizeof line, "%6zu %8zu  %-24s %6d %6d %6d %6d %4d %4d %4d %5d %4d %4d  ",
+                  i, i * kCellLength, CellKindName(c.kind).c_str(), c.value1, c.value2, c.value3,
                   c.value4, c.signalTime, c.approachCode, c.terrain, c.speedLimit, c.gradient,
                   c.adhesion);
     out << line << CellNote(i, c) << "\n";
@@ -202,15 +198,15 @@ void PrintCells(const std::string& name, std::size_t fileSize, const std::vector
 // ---- items -------------------------------------------------------------
 
 nlohmann::ordered_json ItemJson(int slot, const ScenarioItem& it) {
-  return {{"slot", slot},       {"role", ItemRole(slot, it)},
-          {"kind", it.kind},    {"start", it.start},
-          {"end", it.end},      {"position", it.position},
+  return {{"slot", slot},        {"role", ItemRole(slot, it)},
+          {"kind", it.kind},     {"start", it.start},
+          {"end", it.end},       {"position", it.position},
           {"option", it.option}, {"text", TextAsUtf8(it.text)},
-          {"num1", it.num1},    {"num2", it.num2},
-          {"num3", it.num3},    {"num4", it.num4},
-          {"num5", it.num5},    {"byte1", it.byte1},
-          {"byte2", it.byte2},  {"byte3", it.byte3},
-          {"byte4", it.byte4},  {"seconds", it.seconds}};
+          {"num1", it.num1},     {"num2", it.num2},
+          {"num3", it.num3},     {"num4", it.num4},
+          {"num5", it.num5},     {"byte1", it.byte1},
+          {"byte2", it.byte2},   {"byte3", it.byte3},
+          {"byte4", it.byte4},   {"seconds", it.seconds}};
 }
 
 // The non-zero fields of a slot, "name value" joined by commas.
@@ -247,8 +243,8 @@ std::string ItemNote(int slot, const ScenarioItem& it) {
   }
   switch (slot) {
     case kSlotTotals:
-      return "braked mass " + std::to_string(it.start) + " %, line length " + std::to_string(it.end) +
-             " m, " + std::to_string(it.position) + " cars";
+      return "braked mass " + std::to_string(it.start) + " %, line length " +
+             std::to_string(it.end) + " m, " + std::to_string(it.position) + " cars";
     case kSlotLine:
       return "backgrounds " + std::to_string(it.start) + ", " + std::to_string(it.position) + ", " +
              std::to_string(it.end) + "; marker " + std::to_string(it.num1) + "; weighted code " +
@@ -316,12 +312,9 @@ void PrintItems(const std::string& name, std::size_t fileSize, const ItemTable& 
 
 std::string ProfileElement(const LineProfile& p, int32_t metre, int column) {
   switch (p.tag(metre, column)) {
-    case LineProfile::Tag::kEmpty:
-      return {};
-    case LineProfile::Tag::kInt16:
-      return std::to_string(static_cast<int>(p.value(metre, column)));
-    case LineProfile::Tag::kDouble:
-      return Shortest(p.value(metre, column));
+    case LineProfile::Tag::kEmpty: return {};
+    case LineProfile::Tag::kInt16: return std::to_string(static_cast<int>(p.value(metre, column)));
+    case LineProfile::Tag::kDouble: return Shortest(p.value(metre, column));
   }
   return {};
 }
@@ -669,8 +662,9 @@ int Inspect(const std::string& path, InspectFormat format, std::ostream& out, st
                                                                   : kMaxProfileFileSize;
   if (!ec && size > limit) {
     return Fail(err, path,
-                "too large (" + std::to_string(size) + " bytes) for its kind of compiled file, at most " +
-                    std::to_string(limit) + " bytes",
+                "too large (" + std::to_string(size) +
+                    " bytes) for its kind of compiled file, at most " + std::to_string(limit) +
+                    " bytes",
                 kExitDataError);
   }
   std::string bytes;
@@ -699,8 +693,7 @@ int Inspect(const std::string& path, InspectFormat format, std::ostream& out, st
       PrintProfile(name, bytes.size(), *d.value, format, out);
       break;
     }
-    case CompiledFileKind::kUnknown:
-      break;
+    case CompiledFileKind::kUnknown: break;
   }
   return kExitOk;
 }

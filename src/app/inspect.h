@@ -37,8 +37,8 @@ struct Decoded {
 
 using ItemTable = std::array<ScenarioItem, kItemSlots>;
 
-inline constexpr int32_t kMinCells = 141;     // a line of 0 m: cells 0 to 140
-inline constexpr int32_t kMaxCells = 20141;   // a line of 1000000 m: cells 0 to 20140
+inline constexpr int32_t kMinCells = 141;    // a line of 0 m: cells 0 to 140
+inline constexpr int32_t kMaxCells = 20141;  // a line of 1000000 m: cells 0 to 20140
 inline constexpr int32_t kMinProfileMetres = kLineOverrun + 1;
 inline constexpr int32_t kMaxProfileMetres = kMaxLineLength + kLineOverrun + 1;
 
@@ -74,12 +74,12 @@ std::string TextAsUtf8(const std::string& stored);
 
 // The plan-profile summary printed by inspect.
 struct ProfileSummary {
-  int32_t end = 0;           // last metre
-  int32_t lineLength = 0;    // end - 7000
-  int64_t empty = 0;         // elements never computed
-  int64_t ints = 0;          // 16-bit integer elements (the seeds)
-  int64_t doubles = 0;       // computed elements
-  bool hasExtent = false;    // false when no element holds a value
+  int32_t end = 0;         // last metre
+  int32_t lineLength = 0;  // end - 7000
+  int64_t empty = 0;       // elements never computed
+  int64_t ints = 0;        // 16-bit integer elements (the seeds)
+  int64_t doubles = 0;     // computed elements
+  bool hasExtent = false;  // false when no element holds a value
   double minX = 0, maxX = 0, minY = 0, maxY = 0;
   double turningDegrees = 0;  // sum of absolute heading changes
 };

@@ -58,7 +58,8 @@ std::string ExecutableDirectory() {
   // A directory name outside the code page still has an 8.3 name made of
   // plain letters, when the volume keeps such names.
   std::wstring shortDir(dir.size() + 1, L'\0');
-  const DWORD n = GetShortPathNameW(dir.c_str(), shortDir.data(), static_cast<DWORD>(shortDir.size()));
+  const DWORD n =
+      GetShortPathNameW(dir.c_str(), shortDir.data(), static_cast<DWORD>(shortDir.size()));
   if (n > 0 && n < shortDir.size()) {
     shortDir.resize(n);
     if (NarrowExactly(shortDir, &narrow)) return narrow;
@@ -70,7 +71,8 @@ namespace win {
 
 std::wstring Widen(const std::string& text) {
   if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   if (n <= 0) return {};
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);

@@ -46,8 +46,7 @@ LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
     case WM_CLOSE:
       // The window goes when the run ends, not before.
       return 0;
-    default:
-      return DefWindowProcW(window, message, wparam, lparam);
+    default: return DefWindowProcW(window, message, wparam, lparam);
   }
 }
 
@@ -109,15 +108,16 @@ BusyIndicator::BusyIndicator() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!RegisterFormClass(instance)) return;
   const RECT r = FormRect();
-  form.window = CreateWindowExW(kFormExStyle, kFormClass, win::kApplicationTitle, kFormStyle, r.left,
-                                r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance,
-                                nullptr);
+  form.window =
+      CreateWindowExW(kFormExStyle, kFormClass, win::kApplicationTitle, kFormStyle, r.left, r.top,
+                      r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
   // Without a window the run goes on all the same: it only shows that the
   // program is busy.
   if (form.window == nullptr) return;
-  HWND label = CreateWindowExW(0, L"STATIC", kLabelCaption, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                               kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight, form.window,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLabel1Id)), instance, nullptr);
+  HWND label =
+      CreateWindowExW(0, L"STATIC", kLabelCaption, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                      kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight, form.window,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLabel1Id)), instance, nullptr);
   form.font = CreateLabelFont();
   if (label != nullptr && form.font != nullptr) {
     SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(form.font), FALSE);

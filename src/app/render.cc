@@ -38,15 +38,15 @@ constexpr const char* kMuted = "#6b6b6b";
 
 constexpr double kWidth = 1600;
 constexpr double kMargin = 24;
-constexpr double kAxisLeft = 110;            // strips: room for the y-axis labels
+constexpr double kAxisLeft = 110;  // strips: room for the y-axis labels
 constexpr double kAxisRight = kWidth - 40;
 constexpr double kPlanMaxHeight = 900;
 constexpr double kPlanMinHeight = 260;
-constexpr double kPlanLabelRoom = 170;       // beside the line, for station names
+constexpr double kPlanLabelRoom = 170;  // beside the line, for station names
 constexpr double kLegendWidth = 400;
-constexpr double kLabelSize = 11;            // station names
+constexpr double kLabelSize = 11;  // station names
 constexpr double kSmallSize = 10;
-constexpr int kStationRows = 5;              // label rows on each side of the station strip
+constexpr int kStationRows = 5;  // label rows on each side of the station strip
 
 // ---- small helpers ---------------------------------------------------------
 
@@ -87,12 +87,18 @@ double TextWidth(const std::string& utf8, double size) {
   double w = 0;
   for (unsigned char c : utf8) {
     if ((c & 0xC0) == 0x80) continue;  // continuation byte of a UTF-8 character
-    if (c == ' ') w += 0.33;
-    else if (c >= 'A' && c <= 'Z') w += 0.70;
-    else if (c >= '0' && c <= '9') w += 0.62;
-    else if (c == '.' || c == ',' || c == '\'' || c == ':' || c == ';' || c == '!' || c == '|') w += 0.32;
-    else if (c == '(' || c == ')' || c == '-' || c == '/') w += 0.40;
-    else w += 0.60;
+    if (c == ' ')
+      w += 0.33;
+    else if (c >= 'A' && c <= 'Z')
+      w += 0.70;
+    else if (c >= '0' && c <= '9')
+      w += 0.62;
+    else if (c == '.' || c == ',' || c == '\'' || c == ':' || c == ';' || c == '!' || c == '|')
+      w += 0.32;
+    else if (c == '(' || c == ')' || c == '-' || c == '/')
+      w += 0.40;
+    else
+      w += 0.60;
   }
   return w * size;
 }
@@ -148,8 +154,10 @@ bool SegmentHitsBox(Pt a, Pt b, const Box& r) {
       if (q[i] < 0) return false;
     } else {
       const double t = q[i] / p[i];
-      if (p[i] < 0) t0 = std::max(t0, t);
-      else t1 = std::min(t1, t);
+      if (p[i] < 0)
+        t0 = std::max(t0, t);
+      else
+        t1 = std::min(t1, t);
       if (t0 > t1) return false;
     }
   }
@@ -158,9 +166,12 @@ bool SegmentHitsBox(Pt a, Pt b, const Box& r) {
 
 // Do the segments a-b and c-d cross?
 bool SegmentsCross(Pt a, Pt b, Pt c, Pt d) {
-  auto side = [](Pt p, Pt q, Pt r) { return (q.x - p.x) * (r.y - p.y) - (q.y - p.y) * (r.x - p.x); };
+  auto side = [](Pt p, Pt q, Pt r) {
+    return (q.x - p.x) * (r.y - p.y) - (q.y - p.y) * (r.x - p.x);
+  };
   const double d1 = side(c, d, a), d2 = side(c, d, b), d3 = side(a, b, c), d4 = side(a, b, d);
-  return ((d1 > 0) != (d2 > 0)) && ((d3 > 0) != (d4 > 0)) && d1 != 0 && d2 != 0 && d3 != 0 && d4 != 0;
+  return ((d1 > 0) != (d2 > 0)) && ((d3 > 0) != (d4 > 0)) && d1 != 0 && d2 != 0 && d3 != 0 &&
+         d4 != 0;
 }
 
 // Keeps the points of a polyline that matter at a tolerance of `eps`
@@ -219,8 +230,8 @@ struct Station {
   int32_t position = 0;
   int32_t start = 0;
   int32_t end = 0;
-  bool stops = false;   // kinds below 25 have a stop mark
-  bool timed = false;   // has a scheduled time
+  bool stops = false;  // kinds below 25 have a stop mark
+  bool timed = false;  // has a scheduled time
 };
 
 struct Slowdown {
@@ -348,10 +359,11 @@ class Picture {
          Esc(in_.lineId) + " &#8212; train " + Esc(in_.trainNumber) + "</text>\n";
     int signals = 0;
     for (const TrackCell& c : in_.cells) signals += c.kind == kKindSignal ? 1 : 0;
-    const std::string facts = Km(lineLength_) + " of line, " + std::to_string(stations_.size()) +
-                              (stations_.size() == 1 ? " station, " : " stations, ") +
-                              std::to_string(signals) + (signals == 1 ? " signal, " : " signals, ") +
-                              std::to_string(slowdowns_.size()) + (slowdowns_.size() == 1 ? " slowdown" : " slowdowns");
+    const std::string facts =
+        Km(lineLength_) + " of line, " + std::to_string(stations_.size()) +
+        (stations_.size() == 1 ? " station, " : " stations, ") + std::to_string(signals) +
+        (signals == 1 ? " signal, " : " signals, ") + std::to_string(slowdowns_.size()) +
+        (slowdowns_.size() == 1 ? " slowdown" : " slowdowns");
     s += "<text x=\"" + F(kMargin) + "\" y=\"" + F(kMargin + 40) + "\" font-size=\"13\" fill=\"" +
          colour::kMuted + "\">" + Esc(facts) + "</text>\n</g>\n";
     *y = kMargin + 56;
@@ -368,9 +380,10 @@ class Picture {
 
   std::string Plan(double* y) {
     if (in_.profile == nullptr) {
-      std::string s = "<g id=\"plan\">\n<text x=\"" + F(kMargin) + "\" y=\"" + F(*y + 20) +
-                      "\" fill=\"" + colour::kMuted +
-                      "\">No plan: the scenario was compiled without its profile file.</text>\n</g>\n";
+      std::string s =
+          "<g id=\"plan\">\n<text x=\"" + F(kMargin) + "\" y=\"" + F(*y + 20) + "\" fill=\"" +
+          colour::kMuted +
+          "\">No plan: the scenario was compiled without its profile file.</text>\n</g>\n";
       *y += 36;
       return s;
     }
@@ -380,7 +393,8 @@ class Picture {
     while (lastMetre_ < p.end() && HasPoint(lastMetre_ + 1)) ++lastMetre_;
     if (lastMetre_ < 1) {
       std::string s = "<g id=\"plan\">\n<text x=\"" + F(kMargin) + "\" y=\"" + F(*y + 20) +
-                      "\" fill=\"" + colour::kMuted + "\">No plan: the profile holds no points.</text>\n</g>\n";
+                      "\" fill=\"" + colour::kMuted +
+                      "\">No plan: the profile holds no points.</text>\n</g>\n";
       *y += 36;
       return s;
     }
@@ -431,19 +445,22 @@ class Picture {
            "\" stroke-width=\"1.5\" stroke-dasharray=\"4 3\"/>\n";
     }
     // Mountains and slowdowns over the line, in their colours.
-    for (const Run& r : Runs(in_.cells, filled_, [](const TrackCell& c) { return int{c.terrain}; })) {
+    for (const Run& r :
+         Runs(in_.cells, filled_, [](const TrackCell& c) { return int{c.terrain}; })) {
       if (r.value == 0) continue;
       s += "<path class=\"plan-mountain\" d=\"" +
            PathOf(Simplify(Points(static_cast<int32_t>(r.from * kCellLength),
                                   static_cast<int32_t>(r.to * kCellLength), step),
                            0.3)) +
-           "\" fill=\"none\" stroke=\"" + colour::kMountain + "\" stroke-width=\"6\" stroke-opacity=\"0.55\"/>\n";
+           "\" fill=\"none\" stroke=\"" + colour::kMountain +
+           "\" stroke-width=\"6\" stroke-opacity=\"0.55\"/>\n";
     }
     for (const Slowdown& sd : slowdowns_) {
       const auto a = static_cast<int32_t>(sd.startCell * kCellLength);
       const auto b = static_cast<int32_t>(std::max<int64_t>(sd.endCell * kCellLength, a + 1));
       s += "<path class=\"plan-slowdown\" d=\"" + PathOf(Points(a, b, std::max(1, (b - a) / 20))) +
-           "\" fill=\"none\" stroke=\"" + colour::kSlowdown + "\" stroke-width=\"7\" stroke-linecap=\"round\"/>\n";
+           "\" fill=\"none\" stroke=\"" + colour::kSlowdown +
+           "\" stroke-width=\"7\" stroke-linecap=\"round\"/>\n";
     }
     // Start and end of the line.
     const Pt a = At(0), b = At(lineEnd);
@@ -463,7 +480,8 @@ class Picture {
 
   Pt At(int32_t metre) const {
     const int32_t m = std::clamp<int32_t>(metre, 0, std::max<int32_t>(lastMetre_, 0));
-    return {originX_ + in_.profile->value(m, 0) * scale_, originY_ - in_.profile->value(m, 1) * scale_};
+    return {originX_ + in_.profile->value(m, 0) * scale_,
+            originY_ - in_.profile->value(m, 1) * scale_};
   }
 
   std::vector<Pt> Points(int32_t from, int32_t to, int32_t step) const {
@@ -577,8 +595,10 @@ class Picture {
     s += "<rect x=\"" + F(x) + "\" y=\"" + F(y) + "\" width=\"" + F(len / 2) +
          "\" height=\"5\" fill=\"" + colour::kText + "\"/>\n";
     s += "<rect x=\"" + F(x + len / 2) + "\" y=\"" + F(y) + "\" width=\"" + F(len / 2) +
-         "\" height=\"5\" fill=\"#ffffff\" stroke=\"" + colour::kText + "\" stroke-width=\"0.8\"/>\n";
-    s += "<text x=\"" + F(x) + "\" y=\"" + F(y - 4) + "\" font-size=\"" + F(kSmallSize) + "\">0</text>\n";
+         "\" height=\"5\" fill=\"#ffffff\" stroke=\"" + colour::kText +
+         "\" stroke-width=\"0.8\"/>\n";
+    s += "<text x=\"" + F(x) + "\" y=\"" + F(y - 4) + "\" font-size=\"" + F(kSmallSize) +
+         "\">0</text>\n";
     s += "<text x=\"" + F(x + len) + "\" y=\"" + F(y - 4) + "\" font-size=\"" + F(kSmallSize) +
          "\" text-anchor=\"middle\">" + Esc(Km(metres)) + "</text>\n";
     s += "</g>\n";
@@ -588,7 +608,8 @@ class Picture {
   std::string NorthArrow(double x, double y) const {
     std::string s = "<g id=\"north\">\n";
     s += "<path d=\"M" + F(x) + " " + F(y + 2) + "L" + F(x + 6) + " " + F(y + 18) + "L" + F(x) +
-         " " + F(y + 14) + "L" + F(x - 6) + " " + F(y + 18) + "Z\" fill=\"" + colour::kText + "\"/>\n";
+         " " + F(y + 14) + "L" + F(x - 6) + " " + F(y + 18) + "Z\" fill=\"" + colour::kText +
+         "\"/>\n";
     s += "<text x=\"" + F(x) + "\" y=\"" + F(y + 30) +
          "\" text-anchor=\"middle\" font-size=\"11\" font-weight=\"bold\">N</text>\n</g>\n";
     return s;
@@ -607,10 +628,11 @@ class Picture {
     st.top = *y + 20;
     st.height = height;
     *s += "<text x=\"" + F(kAxisLeft) + "\" y=\"" + F(*y + 14) +
-          "\" font-size=\"12\" font-weight=\"bold\" fill=\"" + colour::kText + "\">" + Esc(title) + "</text>\n";
+          "\" font-size=\"12\" font-weight=\"bold\" fill=\"" + colour::kText + "\">" + Esc(title) +
+          "</text>\n";
     *s += "<rect x=\"" + F(kAxisLeft) + "\" y=\"" + F(st.top) + "\" width=\"" +
-          F(kAxisRight - kAxisLeft) + "\" height=\"" + F(height) +
-          "\" fill=\"none\" stroke=\"" + colour::kGrid + "\"/>\n";
+          F(kAxisRight - kAxisLeft) + "\" height=\"" + F(height) + "\" fill=\"none\" stroke=\"" +
+          colour::kGrid + "\"/>\n";
     *y = st.top + height;
     return st;
   }
@@ -638,28 +660,31 @@ class Picture {
   // Faint vertical lines at every kilometre tick, behind all strips, and
   // the end of the line.
   std::string Grid(double top, double bottom) const {
-    std::string s = "<g id=\"km-grid\" stroke=\"" + std::string(colour::kGrid) + "\" stroke-width=\"1\">\n";
+    std::string s =
+        "<g id=\"km-grid\" stroke=\"" + std::string(colour::kGrid) + "\" stroke-width=\"1\">\n";
     const double step = TickStep();
     for (double m = 0; m <= axisEnd_ + 0.5; m += step) {
       s += "<line x1=\"" + F(X(m)) + "\" y1=\"" + F(top) + "\" x2=\"" + F(X(m)) + "\" y2=\"" +
            F(bottom) + "\"/>\n";
     }
     if (lineLength_ > 0 && lineLength_ < axisEnd_) {
-      s += "<line x1=\"" + F(X(lineLength_)) + "\" y1=\"" + F(top) + "\" x2=\"" + F(X(lineLength_)) +
-           "\" y2=\"" + F(bottom) + "\" stroke=\"" + colour::kOverrun +
+      s += "<line x1=\"" + F(X(lineLength_)) + "\" y1=\"" + F(top) + "\" x2=\"" +
+           F(X(lineLength_)) + "\" y2=\"" + F(bottom) + "\" stroke=\"" + colour::kOverrun +
            "\" stroke-dasharray=\"5 4\"><title>end of the line, " + Esc(Km(lineLength_)) +
            "</title></line>\n";
-    s += "<text x=\"" + F(X(lineLength_) - 4) + "\" y=\"" + F(top - 6) + "\" text-anchor=\"end\" font-size=\"" +
-         F(kSmallSize) + "\" fill=\"" + colour::kMuted + "\" stroke=\"none\">end of the line</text>\n";
+      s += "<text x=\"" + F(X(lineLength_) - 4) + "\" y=\"" + F(top - 6) +
+           "\" text-anchor=\"end\" font-size=\"" + F(kSmallSize) + "\" fill=\"" + colour::kMuted +
+           "\" stroke=\"none\">end of the line</text>\n";
     }
     s += "</g>\n";
     return s;
   }
 
   std::string AxisBelow(double bottom, double* y) const {
-    std::string s = "<g id=\"km-axis\" font-size=\"" + F(kSmallSize) + "\" fill=\"" + colour::kAxis + "\">\n";
-    s += "<line x1=\"" + F(kAxisLeft) + "\" y1=\"" + F(bottom) + "\" x2=\"" + F(kAxisRight) + "\" y2=\"" +
-         F(bottom) + "\" stroke=\"" + colour::kAxis + "\"/>\n";
+    std::string s =
+        "<g id=\"km-axis\" font-size=\"" + F(kSmallSize) + "\" fill=\"" + colour::kAxis + "\">\n";
+    s += "<line x1=\"" + F(kAxisLeft) + "\" y1=\"" + F(bottom) + "\" x2=\"" + F(kAxisRight) +
+         "\" y2=\"" + F(bottom) + "\" stroke=\"" + colour::kAxis + "\"/>\n";
     const double step = TickStep();
     // Kilometre posts as the diagnostics tell them.
     const bool posts = HasProgression(in_.items);
@@ -671,7 +696,8 @@ class Picture {
       s += "<text x=\"" + F(X(m)) + "\" y=\"" + F(bottom + 16) + "\" text-anchor=\"middle\">" +
            F(m / 1000) + "</text>\n";
       if (posts) {
-        const double post = static_cast<double>(KilometricValue(progressions, static_cast<int64_t>(m)));
+        const double post =
+            static_cast<double>(KilometricValue(progressions, static_cast<int64_t>(m)));
         s += "<text x=\"" + F(X(m)) + "\" y=\"" + F(bottom + 29) +
              "\" text-anchor=\"middle\" fill=\"#a0a0a0\">" + F(post / 1000) + "</text>\n";
       }
@@ -688,29 +714,32 @@ class Picture {
   }
 
   std::string YLabel(double yPix, const std::string& text) const {
-    return "<text x=\"" + F(kAxisLeft - 6) + "\" y=\"" + F(yPix + 3.5) + "\" text-anchor=\"end\" font-size=\"" +
-           F(kSmallSize) + "\" fill=\"" + colour::kAxis + "\">" + Esc(text) + "</text>\n";
+    return "<text x=\"" + F(kAxisLeft - 6) + "\" y=\"" + F(yPix + 3.5) +
+           "\" text-anchor=\"end\" font-size=\"" + F(kSmallSize) + "\" fill=\"" + colour::kAxis +
+           "\">" + Esc(text) + "</text>\n";
   }
 
   std::string GradientStrip(double* y) {
     std::string s = "<g id=\"strip-gradient\">\n";
     const Strip st = BeginStrip("Gradient", 90, y, &s);
-    const auto runs = Runs(in_.cells, filled_, [](const TrackCell& c) { return int{c.gradient} - 100; });
+    const auto runs =
+        Runs(in_.cells, filled_, [](const TrackCell& c) { return int{c.gradient} - 100; });
     int most = 5;
     for (const Run& r : runs) most = std::max(most, std::abs(r.value));
     const double range = NiceStep(most);
     const double mid = st.top + st.height / 2;
     auto Y = [&](double v) { return mid - v / range * (st.height / 2 - 6); };
-    s += "<line x1=\"" + F(kAxisLeft) + "\" y1=\"" + F(mid) + "\" x2=\"" + F(kAxisRight) + "\" y2=\"" +
-         F(mid) + "\" stroke=\"" + colour::kAxis + "\" stroke-width=\"0.7\"/>\n";
+    s += "<line x1=\"" + F(kAxisLeft) + "\" y1=\"" + F(mid) + "\" x2=\"" + F(kAxisRight) +
+         "\" y2=\"" + F(mid) + "\" stroke=\"" + colour::kAxis + "\" stroke-width=\"0.7\"/>\n";
     s += YLabel(Y(range), "+" + F(range)) + YLabel(mid, "0") + YLabel(Y(-range), "-" + F(range));
     std::string d;
     for (const Run& r : runs) {
       d += 'M';
-      d += F(CellX(r.from)) + " " + F(mid) + "V" + F(Y(r.value)) + "H" + F(CellX(r.to)) + "V" + F(mid) + "Z";
+      d += F(CellX(r.from)) + " " + F(mid) + "V" + F(Y(r.value)) + "H" + F(CellX(r.to)) + "V" +
+           F(mid) + "Z";
     }
-    s += "<path d=\"" + d + "\" fill=\"" + colour::kGradient + "\" fill-opacity=\"0.35\" stroke=\"" +
-         colour::kGradient + "\" stroke-width=\"0.8\"/>\n";
+    s += "<path d=\"" + d + "\" fill=\"" + colour::kGradient +
+         "\" fill-opacity=\"0.35\" stroke=\"" + colour::kGradient + "\" stroke-width=\"0.8\"/>\n";
     s += "</g>\n";
     return s;
   }
@@ -718,22 +747,26 @@ class Picture {
   std::string SpeedStrip(double* y) {
     std::string s = "<g id=\"strip-speed\">\n";
     const Strip st = BeginStrip("Speed limit (km/h) and speed points", 110, y, &s);
-    const auto runs = Runs(in_.cells, filled_, [](const TrackCell& c) { return int{c.speedLimit} * 5; });
+    const auto runs =
+        Runs(in_.cells, filled_, [](const TrackCell& c) { return int{c.speedLimit} * 5; });
     int most = 40;
     for (const Run& r : runs) most = std::max(most, r.value);
     for (const TrackCell& c : in_.cells) {
       if (c.kind == kKindSpeedPoint) most = std::max<int>(most, c.value1);
     }
     const double top = std::ceil(most / 20.0) * 20;
-    auto Y = [&](double v) { return st.top + st.height - 4 - std::clamp(v, 0.0, top) / top * (st.height - 12); };
+    auto Y = [&](double v) {
+      return st.top + st.height - 4 - std::clamp(v, 0.0, top) / top * (st.height - 12);
+    };
     for (double v = 0; v <= top; v += NiceStep(top / 4)) {
       s += YLabel(Y(v), F(v));
-      s += "<line x1=\"" + F(kAxisLeft) + "\" y1=\"" + F(Y(v)) + "\" x2=\"" + F(kAxisRight) + "\" y2=\"" +
-           F(Y(v)) + "\" stroke=\"" + colour::kGrid + "\" stroke-width=\"0.7\"/>\n";
+      s += "<line x1=\"" + F(kAxisLeft) + "\" y1=\"" + F(Y(v)) + "\" x2=\"" + F(kAxisRight) +
+           "\" y2=\"" + F(Y(v)) + "\" stroke=\"" + colour::kGrid + "\" stroke-width=\"0.7\"/>\n";
     }
     std::string d;
     for (const Run& r : runs) {
-      d += (d.empty() ? "M" + F(CellX(r.from)) + " " + F(Y(r.value)) : "V" + F(Y(r.value))) + "H" + F(CellX(r.to));
+      d += (d.empty() ? "M" + F(CellX(r.from)) + " " + F(Y(r.value)) : "V" + F(Y(r.value))) + "H" +
+           F(CellX(r.to));
     }
     s += "<path id=\"speed-limit\" d=\"" + d + "\" fill=\"none\" stroke=\"" + colour::kSpeedLimit +
          "\" stroke-width=\"1.8\"/>\n";
@@ -742,10 +775,11 @@ class Picture {
       if (c.kind != kKindSpeedPoint && c.kind != kKindSpeedPointNoValue) continue;
       const double px = CellX(static_cast<int64_t>(i));
       const double py = c.kind == kKindSpeedPoint ? Y(c.value1) : Y(0);
-      s += "<path class=\"speed-point\" d=\"M" + F(px) + " " + F(py - 4) + "L" + F(px + 3.5) + " " + F(py) +
-           "L" + F(px) + " " + F(py + 4) + "L" + F(px - 3.5) + " " + F(py) + "Z\" fill=\"" +
+      s += "<path class=\"speed-point\" d=\"M" + F(px) + " " + F(py - 4) + "L" + F(px + 3.5) + " " +
+           F(py) + "L" + F(px) + " " + F(py + 4) + "L" + F(px - 3.5) + " " + F(py) + "Z\" fill=\"" +
            colour::kSpeedPoint + "\"><title>speed point" +
-           (c.kind == kKindSpeedPoint ? " " + std::to_string(c.value1) + " km/h" : std::string(" without value")) +
+           (c.kind == kKindSpeedPoint ? " " + std::to_string(c.value1) + " km/h"
+                                      : std::string(" without value")) +
            ", cell " + std::to_string(i) + "</title></path>\n";
     }
     s += "</g>\n";
@@ -754,35 +788,39 @@ class Picture {
 
   std::string SlowdownStrip(double* y) {
     std::string s = "<g id=\"strip-slowdowns\">\n";
-    const Strip st = BeginStrip("Slowdowns (warning, before-warning marks, start to end)", 48, y, &s);
+    const Strip st =
+        BeginStrip("Slowdowns (warning, before-warning marks, start to end)", 48, y, &s);
     const double bar = st.top + 26;
     for (std::size_t i = 0; i < in_.cells.size(); ++i) {
       const TrackCell& c = in_.cells[i];
       const double px = CellX(static_cast<int64_t>(i));
       if (c.kind == kKindSlowdownWarning) {
-        s += "<path class=\"slowdown-warning\" d=\"M" + F(px) + " " + F(bar - 7) + "L" + F(px + 6) + " " +
-             F(bar + 5) + "L" + F(px - 6) + " " + F(bar + 5) + "Z\" fill=\"#ffffff\" stroke=\"" +
-             colour::kSlowdown + "\" stroke-width=\"1.5\"><title>slowdown warning, " +
-             std::to_string(c.value1) + " km/h, cell " + std::to_string(i) + "</title></path>\n";
+        s += "<path class=\"slowdown-warning\" d=\"M" + F(px) + " " + F(bar - 7) + "L" + F(px + 6) +
+             " " + F(bar + 5) + "L" + F(px - 6) + " " + F(bar + 5) +
+             "Z\" fill=\"#ffffff\" stroke=\"" + colour::kSlowdown +
+             "\" stroke-width=\"1.5\"><title>slowdown warning, " + std::to_string(c.value1) +
+             " km/h, cell " + std::to_string(i) + "</title></path>\n";
       } else if (c.kind == kKindBeforeWarning) {
-        s += "<line class=\"before-warning\" x1=\"" + F(px) + "\" y1=\"" + F(bar - 4) + "\" x2=\"" + F(px) +
-             "\" y2=\"" + F(bar + 4) + "\" stroke=\"" + colour::kSlowdown + "\" stroke-width=\"1\"/>\n";
+        s += "<line class=\"before-warning\" x1=\"" + F(px) + "\" y1=\"" + F(bar - 4) + "\" x2=\"" +
+             F(px) + "\" y2=\"" + F(bar + 4) + "\" stroke=\"" + colour::kSlowdown +
+             "\" stroke-width=\"1\"/>\n";
       }
     }
     double lastLabelEnd = -1e9;
     for (const Slowdown& sd : slowdowns_) {
       const double x0 = CellX(sd.startCell);
       const double x1 = std::max(CellX(sd.endCell), x0 + 3);
-      s += "<rect class=\"slowdown\" x=\"" + F(x0) + "\" y=\"" + F(bar - 5) + "\" width=\"" + F(x1 - x0) +
-           "\" height=\"10\" fill=\"" + colour::kSlowdown + "\"><title>slowdown " +
+      s += "<rect class=\"slowdown\" x=\"" + F(x0) + "\" y=\"" + F(bar - 5) + "\" width=\"" +
+           F(x1 - x0) + "\" height=\"10\" fill=\"" + colour::kSlowdown + "\"><title>slowdown " +
            std::to_string(sd.speed) + " km/h, " + Esc(Km(sd.startCell * 50.0)) + " to " +
            Esc(Km(sd.endCell * 50.0)) + "</title></rect>\n";
       // The speed above the bar, unless it would touch the one before.
       const std::string speed = std::to_string(sd.speed);
       const double w = TextWidth(speed, kSmallSize);
       if ((x0 + x1) / 2 - w / 2 > lastLabelEnd + 3) {
-        s += "<text x=\"" + F((x0 + x1) / 2) + "\" y=\"" + F(bar - 9) + "\" text-anchor=\"middle\" font-size=\"" +
-             F(kSmallSize) + "\" fill=\"" + colour::kText + "\">" + speed + "</text>\n";
+        s += "<text x=\"" + F((x0 + x1) / 2) + "\" y=\"" + F(bar - 9) +
+             "\" text-anchor=\"middle\" font-size=\"" + F(kSmallSize) + "\" fill=\"" +
+             colour::kText + "\">" + speed + "</text>\n";
         lastLabelEnd = (x0 + x1) / 2 + w / 2;
       }
     }
@@ -796,8 +834,8 @@ class Picture {
     for (std::size_t i = 0; i < in_.cells.size(); ++i) {
       if (in_.cells[i].kind != kKindSignal) continue;
       const double px = CellX(static_cast<int64_t>(i));
-      s += "<line class=\"signal\" x1=\"" + F(px) + "\" y1=\"" + F(st.top + 6) + "\" x2=\"" + F(px) +
-           "\" y2=\"" + F(st.top + st.height - 6) + "\" stroke=\"" + colour::kSignal +
+      s += "<line class=\"signal\" x1=\"" + F(px) + "\" y1=\"" + F(st.top + 6) + "\" x2=\"" +
+           F(px) + "\" y2=\"" + F(st.top + st.height - 6) + "\" stroke=\"" + colour::kSignal +
            "\" stroke-width=\"1.6\"><title>signal, cell " + std::to_string(i) + " (" +
            Esc(Km(static_cast<double>(i) * kCellLength)) + ")</title></line>\n";
     }
@@ -885,8 +923,9 @@ class Picture {
   std::string StationStrip(double* y) {
     std::vector<std::size_t> order(stations_.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return stations_[a].position < stations_[b].position; });
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return stations_[a].position < stations_[b].position;
+    });
     NameLayout layout = PlaceStationNames(order, true);
     NameLayout farthest = PlaceStationNames(order, false);
     if (farthest.names.size() > layout.names.size() ||
@@ -897,14 +936,16 @@ class Picture {
     const int* rows = layout.rows;
     std::string s = "<g id=\"strip-stations\">\n";
     const double rowH = kLabelSize + 4;
-    const Strip st = BeginStrip("Stations and stopping zones", (rows[0] + rows[1]) * rowH + 24, y, &s);
+    const Strip st =
+        BeginStrip("Stations and stopping zones", (rows[0] + rows[1]) * rowH + 24, y, &s);
     const double bar = st.top + 12 + rows[0] * rowH;
     std::string zones, labels, leaders;
     for (std::size_t i : order) {
       const Station& stn = stations_[i];
       const double z0 = X(stn.start), z1 = std::max(X(stn.end), X(stn.start) + 2);
-      zones += "<rect class=\"stopping-zone\" x=\"" + F(z0) + "\" y=\"" + F(bar - 4) + "\" width=\"" +
-               F(z1 - z0) + "\" height=\"8\" fill=\"" + colour::kStation + "\" fill-opacity=\"0.35\"/>\n";
+      zones += "<rect class=\"stopping-zone\" x=\"" + F(z0) + "\" y=\"" + F(bar - 4) +
+               "\" width=\"" + F(z1 - z0) + "\" height=\"8\" fill=\"" + colour::kStation +
+               "\" fill-opacity=\"0.35\"/>\n";
       zones += "<circle class=\"station\" cx=\"" + F(X(stn.position)) + "\" cy=\"" + F(bar) +
                "\" r=\"3\" fill=\"" + (stn.stops ? colour::kStation : "#ffffff") + "\" stroke=\"" +
                colour::kStation + "\" stroke-width=\"1.2\"><title>" + Esc(stn.name) + ": " +
@@ -914,7 +955,8 @@ class Picture {
     for (const StationName& n : layout.names) {
       const Station& stn = stations_[n.station];
       const double a = X(stn.position);
-      const double baseline = n.side == 0 ? bar - 8 - n.row * rowH : bar + 6 + (n.row + 1) * rowH - 4;
+      const double baseline =
+          n.side == 0 ? bar - 8 - n.row * rowH : bar + 6 + (n.row + 1) * rowH - 4;
       const double reach = n.side == 0 ? baseline + 2 : baseline - kLabelSize;
       labels += "<text class=\"station-label\" x=\"" + F(n.x0) + "\" y=\"" + F(baseline) + "\">" +
                 Esc(stn.name) + "</text>\n";
@@ -922,7 +964,8 @@ class Picture {
                  F(n.side == 0 ? bar - 4 : bar + 4) + "\" stroke=\"" + colour::kStation +
                  "\" stroke-width=\"0.6\"/>\n";
     }
-    s += leaders + zones + "<g fill=\"" + std::string(colour::kStation) + "\">\n" + labels + "</g>\n</g>\n";
+    s += leaders + zones + "<g fill=\"" + std::string(colour::kStation) + "\">\n" + labels +
+         "</g>\n</g>\n";
     return s;
   }
 
@@ -930,24 +973,27 @@ class Picture {
     std::string s = "<g id=\"strip-mountains\">\n";
     const Strip st = BeginStrip("Mountain sections (terrain type) and mountain marks", 32, y, &s);
     const double mid = st.top + st.height / 2;
-    for (const Run& r : Runs(in_.cells, in_.cells.size(), [](const TrackCell& c) { return int{c.terrain}; })) {
+    for (const Run& r :
+         Runs(in_.cells, in_.cells.size(), [](const TrackCell& c) { return int{c.terrain}; })) {
       if (r.value == 0) continue;
       const double x0 = CellX(r.from), x1 = std::max(CellX(r.to), x0 + 2);
-      s += "<rect class=\"mountain\" x=\"" + F(x0) + "\" y=\"" + F(mid - 6) + "\" width=\"" + F(x1 - x0) +
-           "\" height=\"12\" fill=\"" + colour::kMountain + "\" fill-opacity=\"0.55\"><title>terrain type " +
-           std::to_string(r.value) + ", " + Esc(Km(r.from * 50.0)) + " to " + Esc(Km(r.to * 50.0)) +
-           "</title></rect>\n";
+      s += "<rect class=\"mountain\" x=\"" + F(x0) + "\" y=\"" + F(mid - 6) + "\" width=\"" +
+           F(x1 - x0) + "\" height=\"12\" fill=\"" + colour::kMountain +
+           "\" fill-opacity=\"0.55\"><title>terrain type " + std::to_string(r.value) + ", " +
+           Esc(Km(r.from * 50.0)) + " to " + Esc(Km(r.to * 50.0)) + "</title></rect>\n";
       const std::string label = "type " + std::to_string(r.value);
       if (TextWidth(label, kSmallSize) + 4 < x1 - x0) {
-        s += "<text x=\"" + F((x0 + x1) / 2) + "\" y=\"" + F(mid + 3.5) + "\" text-anchor=\"middle\" font-size=\"" +
-             F(kSmallSize) + "\" fill=\"#ffffff\">" + label + "</text>\n";
+        s += "<text x=\"" + F((x0 + x1) / 2) + "\" y=\"" + F(mid + 3.5) +
+             "\" text-anchor=\"middle\" font-size=\"" + F(kSmallSize) + "\" fill=\"#ffffff\">" +
+             label + "</text>\n";
       }
     }
     for (std::size_t i = 0; i < in_.cells.size(); ++i) {
       if (in_.cells[i].kind != kKindMountainMark) continue;
       const double px = CellX(static_cast<int64_t>(i));
-      s += "<line class=\"mountain-mark\" x1=\"" + F(px) + "\" y1=\"" + F(mid - 10) + "\" x2=\"" + F(px) +
-           "\" y2=\"" + F(mid - 6) + "\" stroke=\"" + colour::kMountain + "\" stroke-width=\"1\"/>\n";
+      s += "<line class=\"mountain-mark\" x1=\"" + F(px) + "\" y1=\"" + F(mid - 10) + "\" x2=\"" +
+           F(px) + "\" y2=\"" + F(mid - 6) + "\" stroke=\"" + colour::kMountain +
+           "\" stroke-width=\"1\"/>\n";
     }
     s += "</g>\n";
     return s;
@@ -963,23 +1009,26 @@ class Picture {
       const double px = CellX(static_cast<int64_t>(i));
       if (c.kind == kKindSpeedBoard) {
         s += "<rect class=\"speed-board\" x=\"" + F(px - 3) + "\" y=\"" + F(mark - 3) +
-             "\" width=\"6\" height=\"6\" fill=\"" + colour::kSpeedBoard + "\"><title>maximum-speed board, cell " +
-             std::to_string(i) + ": " + std::to_string(c.value1) + ", " + std::to_string(c.value2) + ", " +
-             std::to_string(c.value3) + ", stripes " + std::to_string(c.value4) + "</title></rect>\n";
+             "\" width=\"6\" height=\"6\" fill=\"" + colour::kSpeedBoard +
+             "\"><title>maximum-speed board, cell " + std::to_string(i) + ": " +
+             std::to_string(c.value1) + ", " + std::to_string(c.value2) + ", " +
+             std::to_string(c.value3) + ", stripes " + std::to_string(c.value4) +
+             "</title></rect>\n";
       } else if (c.kind == kKindTextBoard) {
         std::string text;
         if (c.value1 >= 0 && c.value1 < kItemSlots) {
           text = TextAsUtf8(in_.items[static_cast<std::size_t>(c.value1)].text);
         }
-        s += "<path class=\"text-board\" d=\"M" + F(px) + " " + F(mark - 5) + "L" + F(px + 5) + " " + F(mark) +
-             "L" + F(px) + " " + F(mark + 5) + "L" + F(px - 5) + " " + F(mark) + "Z\" fill=\"" +
-             colour::kTextBoard + "\"><title>text board, cell " + std::to_string(i) + ": " + Esc(text) +
-             "</title></path>\n";
+        s += "<path class=\"text-board\" d=\"M" + F(px) + " " + F(mark - 5) + "L" + F(px + 5) +
+             " " + F(mark) + "L" + F(px) + " " + F(mark + 5) + "L" + F(px - 5) + " " + F(mark) +
+             "Z\" fill=\"" + colour::kTextBoard + "\"><title>text board, cell " +
+             std::to_string(i) + ": " + Esc(text) + "</title></path>\n";
         const double w = TextWidth(text, kSmallSize);
         const double x0 = std::clamp(px - w / 2, kAxisLeft - 40, kWidth - 4 - w);
         if (!text.empty() && x0 > lastTextEnd + 6) {
-          s += "<text class=\"text-board-label\" x=\"" + F(x0) + "\" y=\"" + F(mark - 9) + "\" font-size=\"" +
-               F(kSmallSize) + "\" fill=\"" + colour::kTextBoard + "\">" + Esc(text) + "</text>\n";
+          s += "<text class=\"text-board-label\" x=\"" + F(x0) + "\" y=\"" + F(mark - 9) +
+               "\" font-size=\"" + F(kSmallSize) + "\" fill=\"" + colour::kTextBoard + "\">" +
+               Esc(text) + "</text>\n";
           lastTextEnd = x0 + w;
         }
       }
@@ -1017,7 +1066,8 @@ class Picture {
     const int perRow = std::max(1, static_cast<int>(width / 230));
     const double rowH = 18;
     std::string s = "<g id=\"legend\" font-size=\"" + F(kSmallSize + 1) + "\">\n";
-    s += "<text x=\"" + F(x) + "\" y=\"" + F(y + 4) + "\" font-size=\"12\" font-weight=\"bold\">Legend</text>\n";
+    s += "<text x=\"" + F(x) + "\" y=\"" + F(y + 4) +
+         "\" font-size=\"12\" font-weight=\"bold\">Legend</text>\n";
     int n = 0;
     for (const Entry& e : kEntries) {
       const double ex = x + (n % perRow) * (width / perRow);
@@ -1025,34 +1075,38 @@ class Picture {
       const std::string c = e.colour;
       const std::string sw = e.swatch;
       if (sw == "line") {
-        s += "<line x1=\"" + F(ex) + "\" y1=\"" + F(ey) + "\" x2=\"" + F(ex + 22) + "\" y2=\"" + F(ey) +
-             "\" stroke=\"" + c + "\" stroke-width=\"2.2\"/>\n";
+        s += "<line x1=\"" + F(ex) + "\" y1=\"" + F(ey) + "\" x2=\"" + F(ex + 22) + "\" y2=\"" +
+             F(ey) + "\" stroke=\"" + c + "\" stroke-width=\"2.2\"/>\n";
       } else if (sw == "dash") {
-        s += "<line x1=\"" + F(ex) + "\" y1=\"" + F(ey) + "\" x2=\"" + F(ex + 22) + "\" y2=\"" + F(ey) +
-             "\" stroke=\"" + c + "\" stroke-width=\"1.5\" stroke-dasharray=\"4 3\"/>\n";
+        s += "<line x1=\"" + F(ex) + "\" y1=\"" + F(ey) + "\" x2=\"" + F(ex + 22) + "\" y2=\"" +
+             F(ey) + "\" stroke=\"" + c + "\" stroke-width=\"1.5\" stroke-dasharray=\"4 3\"/>\n";
       } else if (sw == "dot" || sw == "ring") {
         s += "<circle cx=\"" + F(ex + 11) + "\" cy=\"" + F(ey) + "\" r=\"3.5\" fill=\"" +
-             (sw == "dot" ? c : std::string("#ffffff")) + "\" stroke=\"" + c + "\" stroke-width=\"1.3\"/>\n";
+             (sw == "dot" ? c : std::string("#ffffff")) + "\" stroke=\"" + c +
+             "\" stroke-width=\"1.3\"/>\n";
       } else if (sw == "bar") {
-        s += "<rect x=\"" + F(ex) + "\" y=\"" + F(ey - 4) + "\" width=\"22\" height=\"8\" fill=\"" + c +
-             "\" fill-opacity=\"0.35\" stroke=\"" + c + "\" stroke-width=\"0.6\"/>\n";
+        s += "<rect x=\"" + F(ex) + "\" y=\"" + F(ey - 4) + "\" width=\"22\" height=\"8\" fill=\"" +
+             c + "\" fill-opacity=\"0.35\" stroke=\"" + c + "\" stroke-width=\"0.6\"/>\n";
       } else if (sw == "band") {
-        s += "<rect x=\"" + F(ex) + "\" y=\"" + F(ey - 5) + "\" width=\"22\" height=\"10\" fill=\"" + c +
-             "\" fill-opacity=\"0.8\"/>\n";
+        s += "<rect x=\"" + F(ex) + "\" y=\"" + F(ey - 5) +
+             "\" width=\"22\" height=\"10\" fill=\"" + c + "\" fill-opacity=\"0.8\"/>\n";
       } else if (sw == "tick") {
-        s += "<line x1=\"" + F(ex + 11) + "\" y1=\"" + F(ey - 6) + "\" x2=\"" + F(ex + 11) + "\" y2=\"" +
-             F(ey + 6) + "\" stroke=\"" + c + "\" stroke-width=\"1.6\"/>\n";
+        s += "<line x1=\"" + F(ex + 11) + "\" y1=\"" + F(ey - 6) + "\" x2=\"" + F(ex + 11) +
+             "\" y2=\"" + F(ey + 6) + "\" stroke=\"" + c + "\" stroke-width=\"1.6\"/>\n";
       } else if (sw == "triangle") {
-        s += "<path d=\"M" + F(ex + 11) + " " + F(ey - 6) + "L" + F(ex + 17) + " " + F(ey + 5) + "L" +
-             F(ex + 5) + " " + F(ey + 5) + "Z\" fill=\"#ffffff\" stroke=\"" + c + "\" stroke-width=\"1.5\"/>\n";
+        s += "<path d=\"M" + F(ex + 11) + " " + F(ey - 6) + "L" + F(ex + 17) + " " + F(ey + 5) +
+             "L" + F(ex + 5) + " " + F(ey + 5) + "Z\" fill=\"#ffffff\" stroke=\"" + c +
+             "\" stroke-width=\"1.5\"/>\n";
       } else if (sw == "diamond") {
-        s += "<path d=\"M" + F(ex + 11) + " " + F(ey - 5) + "L" + F(ex + 16) + " " + F(ey) + "L" + F(ex + 11) +
-             " " + F(ey + 5) + "L" + F(ex + 6) + " " + F(ey) + "Z\" fill=\"" + c + "\"/>\n";
+        s += "<path d=\"M" + F(ex + 11) + " " + F(ey - 5) + "L" + F(ex + 16) + " " + F(ey) + "L" +
+             F(ex + 11) + " " + F(ey + 5) + "L" + F(ex + 6) + " " + F(ey) + "Z\" fill=\"" + c +
+             "\"/>\n";
       } else if (sw == "square") {
-        s += "<rect x=\"" + F(ex + 8) + "\" y=\"" + F(ey - 3) + "\" width=\"6\" height=\"6\" fill=\"" + c + "\"/>\n";
+        s += "<rect x=\"" + F(ex + 8) + "\" y=\"" + F(ey - 3) +
+             "\" width=\"6\" height=\"6\" fill=\"" + c + "\"/>\n";
       }
-      s += "<text x=\"" + F(ex + 30) + "\" y=\"" + F(ey + 4) + "\" fill=\"" + colour::kText + "\">" +
-           Esc(e.text) + "</text>\n";
+      s += "<text x=\"" + F(ex + 30) + "\" y=\"" + F(ey + 4) + "\" fill=\"" + colour::kText +
+           "\">" + Esc(e.text) + "</text>\n";
       ++n;
     }
     s += "</g>\n";
@@ -1113,13 +1167,15 @@ int Render(const std::string& dir, const std::string& lineId, const std::string&
   if (lineId.empty() || trainNumber.empty()) {
     std::vector<std::pair<std::string, std::string>> fits;
     for (const auto& found : FindCompiledScenarios(dir)) {
-      if ((lineId.empty() || found.first == lineId) && (trainNumber.empty() || found.second == trainNumber)) {
+      if ((lineId.empty() || found.first == lineId) &&
+          (trainNumber.empty() || found.second == trainNumber)) {
         fits.push_back(found);
       }
     }
     if (fits.size() != 1) {
-      std::string text = fits.empty() ? "no compiled scenario (<ID>_<N>.sim with <ID>_<N>.dat) in '" + dir + "'"
-                                      : "'" + dir + "' holds several compiled scenarios:";
+      std::string text =
+          fits.empty() ? "no compiled scenario (<ID>_<N>.sim with <ID>_<N>.dat) in '" + dir + "'"
+                       : "'" + dir + "' holds several compiled scenarios:";
       for (const auto& f : fits) text += " " + f.first + "_" + f.second;
       return Fail(err, text + "; give --line-id and --train-number", kExitUsage);
     }

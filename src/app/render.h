@@ -33,11 +33,10 @@ std::string RenderSvg(const RenderInput& input);
 std::vector<std::pair<std::string, std::string>> FindCompiledScenarios(const std::string& dir);
 
 // Reads the compiled files of one scenario from `dir` and writes the SVG to
-// `svgPath` (empty: "<ID>_<N>.svg" in `dir`). An empty `lineId` or `trainNumber` is found in `dir` when it
-// holds exactly one scenario that fits. The profile file may be missing
-// (a scenario compiled without it): the picture then has no plan.
-// Returns 0; 64 when the scenario cannot be told; 65 when a compiled file
-// is not of its layout; 74 when a file cannot be read or written.
+// `svgPath` (empty: "<ID>_<N>.svg" in `dir`). An empty `lineId` or `trainNumber` is found in `dir`
+// when it holds exactly one scenario that fits. The profile file may be missing (a scenario
+// compiled without it): the picture then has no plan. Returns 0; 64 when the scenario cannot be
+// told; 65 when a compiled file is not of its layout; 74 when a file cannot be read or written.
 int Render(const std::string& dir, const std::string& lineId, const std::string& trainNumber,
            const std::string& svgPath, std::ostream& err);
 

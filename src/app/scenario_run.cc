@@ -25,12 +25,16 @@ void FinishOutcome(RunOutcome& out) {
       out.ioMessage = out.compile.io.Message("write");
       out.exitCode = kExitIo;
       return;
-    case RunEnd::kNoGrid:
-      out.exitCode = kExitRecorded;
-      return;
+    case RunEnd::kNoGrid: out.exitCode = kExitRecorded; break;
     case RunEnd::kWritten:
       out.exitCode = out.scenario.errorCode != 0 ? kExitRecorded : kExitOk;
-      return;
+      break;
+  }
+  // A description that could not be deleted is the file system's failure,
+  // whatever the run state says of it.
+  if (!out.compile.descriptionIo.ok) {
+    out.ioMessage = out.compile.descriptionIo.Message("delete");
+    out.exitCode = kExitIo;
   }
 }
 
@@ -67,16 +71,23 @@ RunOutcome Form_Load(const std::string& dir) {
   s.trainNumber = kScenarioTrainNumber;
   platform::BusyIndicator busy;
 
-  const IoStatus written[] = {
-      dati_linea(dir, s.lineId), dati_treno(dir, s.lineId, s.trainNumber),
-      dati_note(dir, s.lineId, s.trainNumber), dati_rallentamenti(dir, s.lineId, s.trainNumber),
-      dati_scheda(dir, s.lineId, s.trainNumber)};
-  for (const IoStatus& st : written) {
-    if (!st.ok) {
-      out.exitCode = kExitIo;
-      out.ioMessage = st.Message("write");
-      return out;
+  // The writers run in order; the first that fails ends the run.
+  const std::string lineName = LineDescriptionName(s.lineId);
+  const std::string trainName = TrainDescriptionName(s.lineId, s.trainNumber);
+  IoStatus st = dati_linea(dir, s.lineId);
+  if (st.ok) st = dati_treno(dir, s.lineId, s.trainNumber);
+  if (st.ok) st = dati_note(dir, s.lineId, s.trainNumber);
+  if (st.ok) st = dati_rallentamenti(dir, s.lineId, s.trainNumber);
+  if (st.ok) st = dati_scheda(dir, s.lineId, s.trainNumber);
+  if (!st.ok) {
+    out.exitCode = kExitIo;
+    out.ioMessage = st.Message("write");
+    // The descriptions exist only for the compiler, which will not run:
+    // take back those this run wrote. The documents stay.
+    for (const std::string& name : {lineName, trainName}) {
+      if (JoinPath(dir, name) != st.path) RemoveFile(JoinPath(dir, name));
     }
+    return out;
   }
   out.compile = memorizza_percorso(s, 1, CompilerDirs{dir, dir});
   FinishOutcome(out);
@@ -94,7 +105,8 @@ RunOutcome CompileDescriptions(const CompileRequest& request) {
   fs::create_directories(outDir, ec);
   if (!fs::is_directory(outDir, ec)) {
     out.exitCode = kExitIo;
-    out.ioMessage = IoStatus::Error(outDir, ec ? ec.message() : "not a directory").Message("create");
+    out.ioMessage =
+        IoStatus::Error(outDir, ec ? ec.message() : "not a directory").Message("create");
     return out;
   }
   for (const std::string& path : {request.linePath, request.trainPath}) {
@@ -109,7 +121,9 @@ RunOutcome CompileDescriptions(const CompileRequest& request) {
   ScratchDir scratch;
   if (scratch.path().empty()) {
     out.exitCode = kExitIo;
-    out.ioMessage = IoStatus::Error(fs::temp_directory_path(ec).string(), "cannot make a scratch directory").Message("use");
+    out.ioMessage =
+        IoStatus::Error(fs::temp_directory_path(ec).string(), "cannot make a scratch directory")
+            .Message("use");
     return out;
   }
 
@@ -134,8 +148,8 @@ RunOutcome CompileDescriptions(const CompileRequest& request) {
   {
     std::string bytes;
     if (ReadWholeFile(request.trainPath, &bytes).ok) {
-      IoStatus st =
-          ReplaceFile(JoinPath(scratch.path(), TrainDescriptionName(s.lineId, s.trainNumber)), bytes);
+      IoStatus st = ReplaceFile(
+          JoinPath(scratch.path(), TrainDescriptionName(s.lineId, s.trainNumber)), bytes);
       if (!st.ok) {
         out.exitCode = kExitIo;
         out.ioMessage = st.Message("write");

@@ -11,13 +11,14 @@
 
 namespace sb {
 
-void memorizza_dati(Scenario& s, const CompilerDirs& dirs) {
+IoStatus memorizza_dati(Scenario& s, const CompilerDirs& dirs) {
   const std::string lineName = LineDescriptionName(s.lineId);
   const std::string trainName = TrainDescriptionName(s.lineId, s.trainNumber);
   Description line(JoinPath(dirs.descriptions, lineName), lineName);
   Description train(JoinPath(dirs.descriptions, trainName), trainName);
   Description* current = &line;
   std::string failure;
+  IoStatus io;
   try {
     s.items[kSlotLine].text = s.lineId;
     s.items[kSlotTrain].text = s.trainNumber;
@@ -27,23 +28,29 @@ void memorizza_dati(Scenario& s, const CompilerDirs& dirs) {
       d.file = lineName;
       d.message = "the line description " + lineName + " does not exist";
       RecordError(s, std::move(d), std::nullopt);
-      return;
+      return IoStatus::Ok();
     }
     LineFeatureState st;
-    if (ReadLineDescription(s, line, st) == PhaseEnd::kStopped) return;
+    if (ReadLineDescription(s, line, st) == PhaseEnd::kStopped) return IoStatus::Ok();
     current = &train;
     ReadTrainDescription(s, train, st.boardSlot);
   } catch (const ReadFailure& f) {
     failure = f.message;
+    io = f.io;
   } catch (const std::bad_alloc&) {
     failure = "out of memory";
   }
-  if (failure.empty()) return;
+  if (failure.empty()) return IoStatus::Ok();
   // The failure handler: every file closed, both descriptions deleted where
   // they still exist, errorPosition left as it was.
-  RemoveFile(line.path());
-  RemoveFile(train.path());
+  for (const Description* d : {&line, &train}) {
+    if (RegularFileExists(d->path())) {
+      IoStatus st = RemoveFile(d->path());
+      if (!st.ok && io.ok) io = st;
+    }
+  }
   RecordError(s, current->At(25, std::nullopt, failure), std::nullopt);
+  return io;
 }
 
 CompileResult memorizza_percorso(Scenario& s, int32_t j, const CompilerDirs& dirs) {
@@ -51,7 +58,7 @@ CompileResult memorizza_percorso(Scenario& s, int32_t j, const CompilerDirs& dir
   s.withProfile = j;
   s.errorCode = 0;
   s.items.fill(ScenarioItem{});
-  memorizza_dati(s, dirs);
+  result.descriptionIo = memorizza_dati(s, dirs);
 
   if (!s.hasGrid) {
     result.end = RunEnd::kNoGrid;
@@ -61,10 +68,11 @@ CompileResult memorizza_percorso(Scenario& s, int32_t j, const CompilerDirs& dir
   if (int32_t code = StoreIdentityCodes(s); code != 0) {
     Diagnostic d;
     d.code = code;
-    d.message = code == 1250 ? "cell 1's value1 or item 85's num1 is already set: a feature maps to "
-                               "the reserved cell 1"
-                             : "cell 1's value2 or item 85's seconds is already set: a feature maps "
-                               "to the reserved cell 1";
+    d.message = code == 1250
+                    ? "cell 1's value1 or item 85's num1 is already set: a feature maps to "
+                      "the reserved cell 1"
+                    : "cell 1's value2 or item 85's seconds is already set: a feature maps "
+                      "to the reserved cell 1";
     s.diagnostics.push_back(std::move(d));
     result.end = RunEnd::kReported;
     result.reportedCode = code;

@@ -34,13 +34,20 @@ enum class RunEnd {
 
 struct CompileResult {
   RunEnd end = RunEnd::kWritten;
-  int32_t reportedCode = 0;          // 1250 or 1251 for kReported
-  IoStatus io;                       // for kIoError
+  int32_t reportedCode = 0;  // 1250 or 1251 for kReported
+  IoStatus io;               // for kIoError
+  // A description that could not be read or deleted: the compile went on
+  // as the run state says (error 25), but the run must not end as if only
+  // the description were at fault.
+  IoStatus descriptionIo;
   std::vector<std::string> written;  // file names, in the order written
 };
 
-// Reads both descriptions (the line first) into `s`. Never throws.
-void memorizza_dati(Scenario& s, const CompilerDirs& dirs);
+// Reads both descriptions (the line first) into `s`. Never throws. A
+// description that cannot be read or deleted is the readers' error 25 in
+// the run state; the returned status names the file and the reason, so the
+// caller can tell the user that the file system failed, not the author.
+IoStatus memorizza_dati(Scenario& s, const CompilerDirs& dirs);
 
 // The whole compile. `s.lineId` and `s.trainNumber` must be set; j non-zero
 // builds and writes the plan profile.

@@ -30,7 +30,7 @@ void Description::CloseAndDelete() {
   data_.clear();
   data_.shrink_to_fit();
   IoStatus st = RemoveFile(path_);
-  if (!st.ok) throw ReadFailure{st.Message("delete")};
+  if (!st.ok) throw ReadFailure{st.Message("delete"), st};
 }
 
 void Description::ReadKeyword(std::string* currentLine) {
@@ -99,7 +99,8 @@ void RecordError(Scenario& s, Diagnostic d, std::optional<int32_t> position) {
 
 TrackCell& CellAt(Scenario& s, int64_t index, const char* what) {
   if (!s.hasGrid) {
-    throw ReadFailure{std::string(what) + " comes before the line length record has sized the grid"};
+    throw ReadFailure{std::string(what) +
+                      " comes before the line length record has sized the grid"};
   }
   if (index < 0 || index > s.lastCell) {
     throw ReadFailure{std::string(what) + " falls on cell " + std::to_string(index) +

@@ -14,11 +14,17 @@
 
 #include "compiler/model.h"
 #include "formats/field_reader.h"
+#include "output/file_io.h"
 
 namespace sb {
 
 struct ReadFailure {
+  ReadFailure(std::string m, IoStatus status = IoStatus::Ok())
+      : message(std::move(m)), io(std::move(status)) {}
+
   std::string message;
+  // Set when a file operation failed (the file and the system's reason).
+  IoStatus io;
 };
 
 class Description {

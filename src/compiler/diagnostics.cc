@@ -17,7 +17,8 @@ const char* ErrorMeaning(int32_t code) {
     case 10: return "more stations than the item table has room for below the board texts";
     case 11: return "no cell for a speed point before a signal near a slowdown warning";
     case 12: return "no free cell 5-7, 11-13 or 18-20 cells before a slowdown start";
-    case 13: return "no free cell for a speed point inside a slowdown or before a signal after its end";
+    case 13:
+      return "no free cell for a speed point inside a slowdown or before a signal after its end";
     case 15: return "feature position beyond the cell grid";
     case 16: return "signal on a cell that is not free";
     case 17: return "slowdown warning cell (1200 m before the start) is not free";

@@ -24,7 +24,10 @@ struct Recent {
   double x2, y2, x1, y1;  // metre m - 2, metre m - 1
 
   Recent(const LineProfile& p, int32_t m)
-      : x2(p.value(m - 2, 0)), y2(p.value(m - 2, 1)), x1(p.value(m - 1, 0)), y1(p.value(m - 1, 1)) {}
+      : x2(p.value(m - 2, 0)),
+        y2(p.value(m - 2, 1)),
+        x1(p.value(m - 1, 0)),
+        y1(p.value(m - 1, 1)) {}
   void Push(LineProfile& p, int32_t m, double x, double y) {
     p.SetDouble(m, 0, x);
     p.SetDouble(m, 1, y);
@@ -78,8 +81,8 @@ void GradientTailFill(Scenario& s, LineFeatureState& st) {
   } while (st.gradientCursor < s.lastCell - 2);
 }
 
-CurveResult EncodeCurve(Scenario& s, LineFeatureState& st, std::string_view keyword,
-                        int32_t start, int32_t length) {
+CurveResult EncodeCurve(Scenario& s, LineFeatureState& st, std::string_view keyword, int32_t start,
+                        int32_t length) {
   static constexpr std::pair<std::string_view, double> kClasses[] = {
       {"1", 0.0001}, {"2", 0.0002}, {"3", 0.0004}, {"4", 0.001}, {"5", 0.002}, {"6", 0.003}};
   double c = 0;

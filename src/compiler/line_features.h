@@ -41,8 +41,8 @@ void GradientTailFill(Scenario& s, LineFeatureState& st);
 enum class CurveResult { kOk, kNoCurvature, kPastLimit, kPastProfileEnd };
 // Bends the plan profile over [start, start + length]; the keyword field
 // gives the curvature class and direction. Needs the profile.
-CurveResult EncodeCurve(Scenario& s, LineFeatureState& st, std::string_view keyword,
-                        int32_t start, int32_t length);
+CurveResult EncodeCurve(Scenario& s, LineFeatureState& st, std::string_view keyword, int32_t start,
+                        int32_t length);
 // Straight on to profileEnd - 2; the last two metres stay empty.
 void ProfileTail(Scenario& s, LineFeatureState& st);
 

@@ -1,5 +1,5 @@
-#include "compiler/readers.h"
 #include "compiler/progressions.h"
+#include "compiler/readers.h"
 #include "formats/keywords.h"
 
 namespace sb {
@@ -40,8 +40,10 @@ bool ReadGeneralRecords(Scenario& s, Description& d, PhaseEnd* end) {
     // A negative length would leave no room for the reserved cell 1 or the
     // profile's seeds; it is as wrong as one above the limit.
     if (length > kMaxLineLength || length < 0) {
-      *end = Stop(s, d, d.At(1, length, "line length " + std::to_string(length) +
-                                             " m is outside 0 to 1000000 m"), std::nullopt);
+      *end = Stop(
+          s, d,
+          d.At(1, length, "line length " + std::to_string(length) + " m is outside 0 to 1000000 m"),
+          std::nullopt);
       return false;
     }
     s.SizeForLength(length);
@@ -60,9 +62,12 @@ bool ReadGeneralRecords(Scenario& s, Description& d, PhaseEnd* end) {
     item.position = d.ReadInt32("the progression's flag");
   }
   // The backgrounds are stored out of order: one, three, two.
-  if (matches(LineGeneralRecord::kBackgroundUno)) s.items[kSlotLine].start = d.ReadInt32("background one");
-  if (matches(LineGeneralRecord::kBackgroundDue)) s.items[kSlotLine].position = d.ReadInt32("background two");
-  if (matches(LineGeneralRecord::kBackgroundTre)) s.items[kSlotLine].end = d.ReadInt32("background three");
+  if (matches(LineGeneralRecord::kBackgroundUno))
+    s.items[kSlotLine].start = d.ReadInt32("background one");
+  if (matches(LineGeneralRecord::kBackgroundDue))
+    s.items[kSlotLine].position = d.ReadInt32("background two");
+  if (matches(LineGeneralRecord::kBackgroundTre))
+    s.items[kSlotLine].end = d.ReadInt32("background three");
   if (matches(LineGeneralRecord::kSignalRepetition)) {
     ScenarioItem& item = s.items[kSlotTrain];
     item.start = d.ReadInt32("the signal repetition start");
@@ -115,8 +120,7 @@ FeatureOutcome ReadFeatureRecords(Scenario& s, Description& d, LineFeatureState&
     if (beyond(start)) return FeatureOutcome::kBeyondGrid;
     if (!s.profile) CellAt(s, 0, "a curve");  // no line length yet: raises
     switch (EncodeCurve(s, st, field, start, length)) {
-      case CurveResult::kOk:
-        break;
+      case CurveResult::kOk: break;
       case CurveResult::kNoCurvature:
         *end = Stop(s, d, d.At(103, start, "curve keyword names none of the curvatures 1 to 6"),
                     std::nullopt);
@@ -125,8 +129,10 @@ FeatureOutcome ReadFeatureRecords(Scenario& s, Description& d, LineFeatureState&
         *end = Stop(s, d, d.At(103, start, "the plan profile passes 1000000 m"), std::nullopt);
         return FeatureOutcome::kStopped;
       case CurveResult::kPastProfileEnd:
-        *end = Stop(s, d, d.At(103, start, "the curve runs past the end of the plan profile (" +
-                                               std::to_string(s.profileEnd) + " m)"),
+        *end = Stop(s, d,
+                    d.At(103, start,
+                         "the curve runs past the end of the plan profile (" +
+                             std::to_string(s.profileEnd) + " m)"),
                     std::nullopt);
         return FeatureOutcome::kStopped;
     }

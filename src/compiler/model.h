@@ -180,9 +180,7 @@ struct Scenario {
   // profile when it is wanted. Earlier contents are discarded.
   void SizeForLength(int32_t length);
 
-  bool ValidCell(int64_t index) const {
-    return hasGrid && index >= 0 && index <= lastCell;
-  }
+  bool ValidCell(int64_t index) const { return hasGrid && index >= 0 && index <= lastCell; }
 };
 
 }  // namespace sb

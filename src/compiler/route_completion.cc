@@ -8,9 +8,9 @@
 namespace sb {
 namespace {
 
-constexpr int kSignalScan = 20;        // cells before a warning searched for signals
-constexpr int kSlowPointSpacing = 8;   // a point every 8 cells inside a slow slowdown
-constexpr int kAfterEndScan = 12;      // cells after a slowdown end searched for a signal
+constexpr int kSignalScan = 20;       // cells before a warning searched for signals
+constexpr int kSlowPointSpacing = 8;  // a point every 8 cells inside a slow slowdown
+constexpr int kAfterEndScan = 12;     // cells after a slowdown end searched for a signal
 constexpr int16_t kSlowLimit = 110;
 
 class RouteWalk {
@@ -67,7 +67,8 @@ class RouteWalk {
       } else if (Cell(q).kind == kKindSpeedPoint) {
         Cell(q).value1 = minimo(kRoutePointSpeed, Cell(q).value1);
       } else {
-        Record(11, t, t, "no cell for a speed point before the signal at cell " + std::to_string(t));
+        Record(11, t, t,
+               "no cell for a speed point before the signal at cell " + std::to_string(t));
       }
     }
   }
@@ -81,8 +82,9 @@ class RouteWalk {
         return;
       }
     }
-    Record(12, i, i, "no free cell " + std::to_string(near) + " to " + std::to_string(near + 2) +
-                      " cells before the slowdown start at cell " + std::to_string(i));
+    Record(12, i, i,
+           "no free cell " + std::to_string(near) + " to " + std::to_string(near + 2) +
+               " cells before the slowdown start at cell " + std::to_string(i));
   }
 
   void SlowdownStart(int64_t i) {
@@ -121,8 +123,9 @@ class RouteWalk {
           c = -1;
         } else {
           // c stays 8: no further point in this slowdown.
-          Record(13, k, i, "no free cell for a speed point inside the slowdown near cell " +
-                            std::to_string(k));
+          Record(
+              13, k, i,
+              "no free cell for a speed point inside the slowdown near cell " + std::to_string(k));
         }
       }
     } while (Kind(k) != kKindSlowdownEnd);
@@ -152,8 +155,9 @@ class RouteWalk {
     } else if (Free(sCell - 1)) {
       Place(sCell - 1);
     } else {
-      Record(13, k, sCell + 1, "no free cell for a speed point before the signal after the slowdown end at cell " +
-                        std::to_string(k));
+      Record(13, k, sCell + 1,
+             "no free cell for a speed point before the signal after the slowdown end at cell " +
+                 std::to_string(k));
     }
   }
 

@@ -32,8 +32,8 @@ void memo_segnale(Scenario& s, int32_t posizione, int32_t& sx, int32_t& s1, int3
 
 int64_t SlowdownEndCell(int32_t x, int32_t l) { return CellIndex(int64_t{x} + l, 1.0); }
 
-void memo_rallentamento(Scenario& s, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt,
-                        int32_t f_ta, int32_t& d_v) {
+void memo_rallentamento(Scenario& s, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt, int32_t f_ta,
+                        int32_t& d_v) {
   const bool warned = x > 1500;
   int64_t w = 0;
   if (warned) {

@@ -24,8 +24,8 @@ int64_t SlowdownEndCell(int32_t x, int32_t l);
 // start, end and, when f_ta is set, four cells before the warning. Errors
 // 17 to 20. A cell outside the grid is a read failure; the reader rejects
 // an end cell past the last cell (error 15) before calling.
-void memo_rallentamento(Scenario& s, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt,
-                        int32_t f_ta, int32_t& d_v);
+void memo_rallentamento(Scenario& s, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt, int32_t f_ta,
+                        int32_t& d_v);
 
 }  // namespace sb
 

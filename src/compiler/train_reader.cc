@@ -25,7 +25,8 @@ bool HasDash(const std::string& field) { return field.find('-') != std::string::
 uint8_t SpeedUnits(int32_t speed) {
   std::optional<uint8_t> units = ToUInt8(static_cast<double>(speed) / 5.0);
   if (!units) {
-    throw ReadFailure{"speed " + std::to_string(speed) + " km/h does not fit one byte in 5 km/h steps"};
+    throw ReadFailure{"speed " + std::to_string(speed) +
+                      " km/h does not fit one byte in 5 km/h steps"};
   }
   return *units;
 }
@@ -90,7 +91,8 @@ Outcome TrainReader::Records() {
   if (Matches(TrainRecord::kBrakedMass)) {
     s_.items[kSlotTotals].start = d_.ReadInt32("the braked-mass percentage");
   }
-  if (Matches(TrainRecord::kCars)) s_.items[kSlotTotals].position = d_.ReadInt32("the number of cars");
+  if (Matches(TrainRecord::kCars))
+    s_.items[kSlotTotals].position = d_.ReadInt32("the number of cars");
   if (Matches(TrainRecord::kSpeedLimit)) {
     if (Outcome o = SpeedLimit(); o != Outcome::kGoOn) return o;
   }
@@ -153,8 +155,8 @@ Outcome TrainReader::Adhesion() {
 }
 
 Outcome TrainReader::Signal() {
-  static constexpr const char* kNames[11] = {"the signal's position", "sx", "s1", "s2", "s3",
-                                             "rapp", "dx", "d1", "d2", "d3", "tempo"};
+  static constexpr const char* kNames[11] = {
+      "the signal's position", "sx", "s1", "s2", "s3", "rapp", "dx", "d1", "d2", "d3", "tempo"};
   int32_t v[11];
   for (int i = 0; i < 11; ++i) v[i] = d_.ReadInt32(kNames[i]);
   if (Beyond(v[0])) return Outcome::kEndOfReading;
@@ -166,8 +168,8 @@ Outcome TrainReader::Signal() {
 }
 
 Outcome TrainReader::Slowdown() {
-  static constexpr const char* kNames[6] = {"the slowdown's position", "v", "l", "f_tt", "f_ta",
-                                            "d_v"};
+  static constexpr const char* kNames[6] = {
+      "the slowdown's position", "v", "l", "f_tt", "f_ta", "d_v"};
   int32_t v[6];
   for (int i = 0; i < 6; ++i) v[i] = d_.ReadInt32(kNames[i]);
   int32_t x = v[0];
@@ -269,9 +271,11 @@ Outcome TrainReader::Station() {
   // The stop mark, and the approach codes before it, must fall inside the
   // grid; a zone that ends beyond it is beyond the grid as a whole.
   if (marked && mark > 1.0 && RoundHalfEven(mark) > s_.lastCell) {
-    RecordError(s_, d_.At(15, p, "the stopping zone ends beyond the grid (at " +
-                                     std::to_string(item.end) + " m)"),
-                p);
+    RecordError(
+        s_,
+        d_.At(15, p,
+              "the stopping zone ends beyond the grid (at " + std::to_string(item.end) + " m)"),
+        p);
     return Outcome::kEndOfReading;
   }
   if (marked && item.kind != 5 && item.kind != 6) {
@@ -290,7 +294,8 @@ Outcome TrainReader::Station() {
     cell.kind = kKindStopMark;
     cell.value1 = static_cast<int16_t>(n);
   }
-  if (n > 1 && int64_t{item.start} - kStationSpacing < s_.items[static_cast<std::size_t>(n - 1)].end) {
+  if (n > 1 &&
+      int64_t{item.start} - kStationSpacing < s_.items[static_cast<std::size_t>(n - 1)].end) {
     return Stop(22, p, p);
   }
   t_.stationSlot = n + 1;

@@ -9,11 +9,11 @@
 namespace sb::content {
 
 enum class Document {
-  kLine,        // the line description (<line>_linea.txt)
-  kTrain,       // the train description (<line>_<train>-.txt)
-  kNotes,       // the player notes
-  kSlowdowns,   // the slowdown order
-  kSheet,       // the timetable sheet
+  kLine,       // the line description (<line>_linea.txt)
+  kTrain,      // the train description (<line>_<train>-.txt)
+  kNotes,      // the player notes
+  kSlowdowns,  // the slowdown order
+  kSheet,      // the timetable sheet
 };
 
 // Every entry of every list ends with this line; it is never written.

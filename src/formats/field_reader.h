@@ -53,7 +53,7 @@ class FieldReader {
 
   std::string_view data_;
   std::size_t pos_ = 0;
-  int line_ = 1;               // line of pos_
+  int line_ = 1;                // line of pos_
   std::size_t line_begin_ = 0;  // offset where line_ begins
   int field_line_ = 0;
   std::size_t field_line_begin_ = 0;

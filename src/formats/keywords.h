@@ -25,8 +25,16 @@ struct KeywordTest {
 };
 
 // General section of a line description, in the order they are tried.
-enum class LineGeneralRecord { kLength, kProgressionTre, kProgressionDue, kProgressionUno,
-                               kBackgroundUno, kBackgroundDue, kBackgroundTre, kSignalRepetition };
+enum class LineGeneralRecord {
+  kLength,
+  kProgressionTre,
+  kProgressionDue,
+  kProgressionUno,
+  kBackgroundUno,
+  kBackgroundDue,
+  kBackgroundTre,
+  kSignalRepetition
+};
 inline constexpr std::array<KeywordTest, 8> kLineGeneralTests = {{
     {"lunghezza", "percorso", Compare::kText},
     {"tre", "progressiva", Compare::kExact},
@@ -49,8 +57,18 @@ inline constexpr std::array<KeywordTest, 5> kLineFeatureTests = {{
 }};
 
 // Train description records, in the order they are tried; all compare as text.
-enum class TrainRecord { kBrakedMass, kCars, kSpeedLimit, kAdhesion, kClock, kSand, kSignal,
-                         kSlowdown, kSpeedPoint, kStation };
+enum class TrainRecord {
+  kBrakedMass,
+  kCars,
+  kSpeedLimit,
+  kAdhesion,
+  kClock,
+  kSand,
+  kSignal,
+  kSlowdown,
+  kSpeedPoint,
+  kStation
+};
 inline constexpr std::array<KeywordTest, 10> kTrainTests = {{
     {"frenata", "massa", Compare::kText},
     {"vetture", "", Compare::kText},

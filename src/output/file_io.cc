@@ -102,7 +102,8 @@ IoStatus ReadWholeFile(const std::string& path, std::string* out) {
   if (f == nullptr) return IoStatus::Error(path, ErrnoText(errno));
   out->clear();
   // The size is a hint: the loop reads whatever the file holds.
-  if (const std::uintmax_t size = fs::file_size(path, ec); !ec && size < (std::uintmax_t{1} << 32)) {
+  if (const std::uintmax_t size = fs::file_size(path, ec);
+      !ec && size < (std::uintmax_t{1} << 32)) {
     out->reserve(static_cast<std::size_t>(size));
   }
   char buffer[1 << 16];

@@ -21,17 +21,18 @@ namespace {
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                    nullptr, nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                    0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                      nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                      nullptr, nullptr);
   return out;
 }
 
 std::wstring Text(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
@@ -106,7 +107,8 @@ void DescribeForm(HWND form) {
     GetWindowRect(label, &r);
     MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
     Put("label.rect", std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-                          std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top));
+                          std::to_string(r.right - r.left) + "," +
+                          std::to_string(r.bottom - r.top));
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
     LOGFONTW lf{};
     if (font != nullptr && GetObjectW(font, sizeof lf, &lf) != 0) {
@@ -206,7 +208,8 @@ int CloseBox(int seconds) {
   std::fflush(stdout);
   if (ok == nullptr) return 1;
   // Let the screenshot be taken first, when the script asks for one.
-  if (const char* pause = std::getenv("SB_PROBE_PAUSE_MS")) Sleep(static_cast<DWORD>(std::atoi(pause)));
+  if (const char* pause = std::getenv("SB_PROBE_PAUSE_MS"))
+    Sleep(static_cast<DWORD>(std::atoi(pause)));
   SendMessageW(ok, BM_CLICK, 0, 0);
   std::puts("box closed");
   return 0;
