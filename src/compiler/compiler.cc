@@ -79,28 +79,27 @@ CompileResult memorizza_percorso(Scenario& s, int32_t j, const CompilerDirs& dir
     return result;
   }
 
-  auto write = [&](const std::string& name, const std::string& bytes) {
-    IoStatus st = ReplaceFile(JoinPath(dirs.output, name), bytes);
+  // Each file is written whole or not at all; the first failure ends the
+  // writing.
+  auto done = [&](const std::string& name, IoStatus st) {
     if (!st.ok) {
       result.end = RunEnd::kIoError;
-      result.io = st;
+      result.io = std::move(st);
       return false;
     }
     result.written.push_back(name);
     return true;
   };
-  if (s.withProfile != 0 && s.profile) {
-    const std::string name = ProfileFileName(s.lineId);
-    IoStatus st = WriteProfileFile(JoinPath(dirs.output, name), *s.profile);
-    if (!st.ok) {
-      result.end = RunEnd::kIoError;
-      result.io = st;
-      return result;
-    }
-    result.written.push_back(name);
+  auto path = [&](const std::string& name) { return JoinPath(dirs.output, name); };
+  const std::string profileName = ProfileFileName(s.lineId);
+  const std::string itemName = ItemFileName(s.lineId, s.trainNumber);
+  const std::string cellName = CellFileName(s.lineId, s.trainNumber);
+  if (s.withProfile != 0 && s.profile &&
+      !done(profileName, WriteProfileFile(path(profileName), *s.profile))) {
+    return result;
   }
-  if (!write(ItemFileName(s.lineId, s.trainNumber), EncodeItems(s.items))) return result;
-  if (!write(CellFileName(s.lineId, s.trainNumber), EncodeCells(s.cells))) return result;
+  if (!done(itemName, ReplaceFile(path(itemName), EncodeItems(s.items)))) return result;
+  done(cellName, ReplaceFile(path(cellName), EncodeCells(s.cells)));
   return result;
 }
 
