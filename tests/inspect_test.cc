@@ -26,7 +26,7 @@ using testing::WriteFile;
 struct Model {
   std::vector<TrackCell> cells = std::vector<TrackCell>(kMinCells);
   ItemTable items;
-  LineProfile profile{kLineOverrun};
+  ProfileTable profile{kLineOverrun};
 };
 
 Model MakeModel() {
@@ -71,7 +71,7 @@ Model MakeModel() {
   m.items[86].text = "1";
   m.items[86].num3 = 15;
 
-  LineProfile& p = m.profile;
+  ProfileTable& p = m.profile;
   p.SetInt16(0, 0, 0);
   p.SetInt16(0, 1, 0);
   p.SetInt16(1, 0, 0);
@@ -118,7 +118,7 @@ TEST(InspectTest, DecodersGiveBackWhatWasEncoded) {
     EXPECT_EQ((*items.value)[slot], m.items[slot]) << "slot " << slot;
   }
 
-  auto profile = DecodeProfile(EncodeProfile(m.profile));
+  auto profile = DecodeProfile(testing::EncodeTable(m.profile));
   ASSERT_TRUE(profile.ok()) << profile.error;
   ASSERT_EQ(profile.value->end(), m.profile.end());
   for (int column = 0; column < 2; ++column) {
@@ -152,7 +152,7 @@ TEST(InspectTest, DecodesWhatTheCompilerWrote) {
   EXPECT_TRUE(*items.value == c.scenario.items);
   auto profile = DecodeProfile(testing::ReadFile(dir.file(ProfileFileName(testing::kLineId))));
   ASSERT_TRUE(profile.ok()) << profile.error;
-  EXPECT_EQ(EncodeProfile(*profile.value), EncodeProfile(*c.scenario.profile));
+  EXPECT_EQ(testing::EncodeTable(*profile.value), EncodeProfile(*c.scenario.profile));
 
   const ProfileSummary s = SummarizeProfile(*profile.value);
   EXPECT_EQ(s.lineLength, 3000);
@@ -238,7 +238,7 @@ TEST(InspectTest, ItemFileShowsUsedSlotsWithTheirRoles) {
 TEST(InspectTest, ProfileGivesEveryMetreOrASummary) {
   TempDir dir;
   const std::string path = dir.file("Test_linea.dat");
-  WriteFile(path, EncodeProfile(MakeModel().profile));
+  WriteFile(path, testing::EncodeTable(MakeModel().profile));
 
   Outcome csv = RunInspect(path, InspectFormat::kCsv);
   ASSERT_EQ(csv.status, 0) << csv.err;
@@ -274,7 +274,7 @@ TEST(InspectTest, FilesNotOfTheirLayoutAreRejected) {
   const Model m = MakeModel();
   const std::string cells = EncodeCells(m.cells);
   const std::string items = EncodeItems(m.items);
-  const std::string profile = EncodeProfile(m.profile);
+  const std::string profile = testing::EncodeTable(m.profile);
   std::string wrongTag = profile;
   wrongTag[0] = 3;
   std::string hugeText = items;
@@ -336,7 +336,7 @@ TEST(InspectTest, TruncatedAndRandomBytesNeverReadOutOfBounds) {
     ASSERT_FALSE(d.ok()) << n;
     ASSERT_FALSE(d.error.empty()) << n;
   }
-  const std::string profile = EncodeProfile(m.profile);
+  const std::string profile = testing::EncodeTable(m.profile);
   for (std::size_t n = 0; n < profile.size(); n += (n < 64 || n + 64 > profile.size()) ? 1 : 97) {
     auto d = DecodeProfile(std::string_view(profile).substr(0, n));
     ASSERT_FALSE(d.ok()) << n;

@@ -19,7 +19,7 @@ using testing::Crlf;
 using testing::TempDir;
 
 constexpr const char* kNoTrain = "[generale]\r\n";
-using Tag = LineProfile::Tag;
+using Tag = ProfileTable::Tag;
 
 // A line of `length` metres with the given feature records.
 std::string Line(int32_t length, const std::vector<std::string>& features) {
@@ -104,7 +104,7 @@ TEST(ProfileTest, SeedsStraightTailAndEmptyEnd) {
   const Scenario& s = c.scenario;
   ASSERT_EQ(s.errorCode, 0);
   ASSERT_TRUE(s.profile.has_value());
-  const LineProfile& p = *s.profile;
+  const ProfileTable p = s.profile->Table();
   ASSERT_EQ(p.end(), 7000);
   for (int col : {0, 1}) {
     EXPECT_EQ(p.tag(0, col), Tag::kInt16);
@@ -133,7 +133,7 @@ struct Bend {
   double c;
 };
 
-void ExpectPlan(const LineProfile& p, const std::vector<Bend>& bends, int32_t upTo) {
+void ExpectPlan(const ProfileTable& p, const std::vector<Bend>& bends, int32_t upTo) {
   std::vector<double> x(upTo + 1), y(upTo + 1);
   x[0] = 0, y[0] = 0, x[1] = 0, y[1] = 1;
   for (int32_t m = 2; m <= upTo; ++m) {
@@ -180,13 +180,13 @@ TEST(CurveTest, BendsExactlyTheMetresAfterItsStart) {
     TempDir dir;
     auto r = CompileTexts(dir, Line(0, c.records), kNoTrain, 1);
     ASSERT_EQ(r.scenario.errorCode, 0);
-    ExpectPlan(*r.scenario.profile, c.bends, 2000);
+    ExpectPlan(r.scenario.profile->Table(), c.bends, 2000);
   }
 
   // The first metres of the arc, by hand.
   TempDir dir;
   auto r = CompileTexts(dir, Line(0, {"curvad5, 10, 3"}), kNoTrain, 1);
-  const LineProfile& p = *r.scenario.profile;
+  const ProfileTable p = r.scenario.profile->Table();
   EXPECT_EQ(p.value(10, 0), 0.0);
   EXPECT_EQ(p.value(10, 1), 10.0);
   EXPECT_EQ(p.value(11, 0), 0.002);
@@ -212,7 +212,7 @@ TEST(CurveTest, CurvatureFromTheKeyword) {
     auto r = CompileTexts(dir, Line(0, {std::string(c.keyword) + ", 10, 1"}), kNoTrain, 1);
     ASSERT_EQ(r.scenario.errorCode, 0);
     // The step before the arc is (0, 1), so the first arc metre moves x by c.
-    EXPECT_EQ(r.scenario.profile->value(11, 0), c.c);
+    EXPECT_EQ(r.scenario.profile->Table().value(11, 0), c.c);
   }
 }
 
@@ -230,20 +230,17 @@ TEST(CurveTest, CurvePastTheProfileEndIsError103) {
   auto c = CompileTexts(dir, Line(0, {"curvad1, 6900, 200"}), kNoTrain, 1);
   EXPECT_EQ(c.scenario.errorCode, 103);
   EXPECT_EQ(c.scenario.errorPosition, 0);
-  EXPECT_EQ(c.scenario.profile->tag(7000, 0), Tag::kDouble);
+  EXPECT_EQ(c.scenario.profile->Table().tag(7000, 0), Tag::kDouble);
 }
 
 TEST(CurveTest, ProfileCursorPastOneMillionMetres) {
   Scenario s;
   s.withProfile = 1;
   s.SizeForLength(1000000);
-  LineProfile& p = *s.profile;
-  p.SetInt16(0, 0, 0);
-  p.SetInt16(0, 1, 0);
-  p.SetInt16(1, 0, 0);
-  p.SetInt16(1, 1, 1);
+  s.profile->Seed();
   LineFeatureState st;
   EXPECT_EQ(EncodeCurve(s, st, "curvad1", 999900, 200), CurveResult::kPastLimit);
+  const ProfileTable p = s.profile->Table();
   EXPECT_EQ(p.tag(1000000, 0), Tag::kDouble);
   EXPECT_EQ(p.tag(1000001, 0), Tag::kEmpty);
 }

@@ -304,7 +304,7 @@ TEST(RenderSvgTest, EscapesTextsAndDrawsAnEmptyModel) {
   in.cells[40].value1 = 80;
   in.cells[50].kind = kKindTextBoard;
   in.cells[50].value1 = -7;  // no such slot
-  LineProfile profile(7000);
+  ProfileTable profile(7000);
   in.profile = &profile;  // nothing computed
   const std::string svg = RenderSvg(in);
   EXPECT_EQ(WellFormed(svg), "");

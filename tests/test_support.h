@@ -11,6 +11,7 @@
 #include "compiler/compiler.h"
 #include "compiler/file_names.h"
 #include "compiler/model.h"
+#include "output/encoding.h"
 
 namespace sb::testing {
 
@@ -78,6 +79,24 @@ inline Compiled CompileTexts(const TempDir& dir, const std::string& line, const 
   c.scenario.trainNumber = std::string(kTrain);
   c.result = memorizza_percorso(c.scenario, withProfile, CompilerDirs{dir.path(), dir.path()});
   return c;
+}
+
+// A profile table in the layout of the profile file, element by element:
+// for files the compiler would never write.
+inline std::string EncodeTable(const ProfileTable& t) {
+  std::string out;
+  for (int column = 0; column < 2; ++column) {
+    for (int32_t m = 0; m <= t.end(); ++m) {
+      const ProfileTable::Tag tag = t.tag(m, column);
+      put_u16(&out, static_cast<uint16_t>(tag));
+      if (tag == ProfileTable::Tag::kInt16) {
+        put_i16(&out, static_cast<int16_t>(t.value(m, column)));
+      } else if (tag == ProfileTable::Tag::kDouble) {
+        put_f64(&out, t.value(m, column));
+      }
+    }
+  }
+  return out;
 }
 
 inline Compiled CompileTexts(const TempDir& dir, const std::string& line, const std::string& train,

@@ -11,9 +11,14 @@
 #include <string>
 
 #include "compiler/model.h"
+#include "test_support.h"
 
 namespace sb {
 namespace {
+
+using testing::EncodeTable;
+using testing::ReadFile;
+using testing::TempDir;
 
 std::string Hex(const std::string& bytes) {
   std::string out;
@@ -227,17 +232,54 @@ TEST(Writers, ModelDecodesFieldByField) {
 }
 
 TEST(Writers, ProfileElementsByTag) {
-  LineProfile p(2);  // metres 0 to 2
-  p.SetInt16(0, 0, 0);
-  p.SetInt16(1, 0, -3);
-  p.SetDouble(0, 1, 0.5);
-  p.SetInt16(1, 1, 1);
-  p.SetDouble(2, 1, -1.25);
-  EXPECT_EQ(Hex(EncodeProfile(p)),
-            // column 0: int 0, int -3, empty
-            "02 00 00 00 02 00 fd ff 00 00 "
-            // column 1: double 0.5, int 1, double -1.25
-            "05 00 00 00 00 00 00 00 e0 3f 02 00 01 00 05 00 00 00 00 00 00 00 f4 bf");
+  struct Case {
+    const char* name;
+    bool seeded;
+    int32_t straightTo;  // 0: nothing computed
+    const char* hex;
+  };
+  const Case cases[] = {
+      {"empty", false, 0,
+       // column 0, then column 1: four empty metres each
+       "00 00 00 00 00 00 00 00 "
+       "00 00 00 00 00 00 00 00"},
+      {"seeds only", true, 0,
+       // int 0, int 0, empty, empty; then int 0, int 1, empty, empty
+       "02 00 00 00 02 00 00 00 00 00 00 00 "
+       "02 00 00 00 02 00 01 00 00 00 00 00"},
+      {"two metres computed", true, 3,
+       // x: int 0, int 0, double 0, double 0; y: int 0, int 1, double 2, double 3
+       "02 00 00 00 02 00 00 00 05 00 00 00 00 00 00 00 00 00 05 00 00 00 00 00 00 00 00 00 "
+       "02 00 00 00 02 00 01 00 05 00 00 00 00 00 00 00 00 40 05 00 00 00 00 00 00 00 08 40"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LineProfile p(3);  // metres 0 to 3
+    if (c.seeded) p.Seed();
+    if (c.straightTo > 0) p.Straight(c.straightTo);
+    const std::string bytes = EncodeProfile(p);
+    EXPECT_EQ(Hex(bytes), c.hex);
+    EXPECT_EQ(bytes.size(), ProfileFileSize(p));
+  }
+}
+
+// The file is written through buffers of a fixed size, one region per
+// column: a profile longer than a buffer holds comes out as the profile's
+// own table, element for element.
+TEST(Writers, LongProfileMatchesItsTable) {
+  TempDir dir;
+  LineProfile p(60000);
+  p.Seed();
+  p.Straight(1000);
+  p.Arc(21000, 0.003);
+  p.Straight(30000);
+  p.Arc(45000, -0.0004);
+  p.Straight(59998);
+  const std::string path = dir.file("T_linea.dat");
+  ASSERT_TRUE(WriteProfileFile(path, p).ok);
+  const std::string bytes = ReadFile(path);
+  EXPECT_EQ(bytes, EncodeTable(p.Table()));
+  EXPECT_EQ(bytes, EncodeProfile(p));
 }
 
 TEST(Writers, SizesForTheScenarioLine) {
@@ -249,11 +291,8 @@ TEST(Writers, SizesForTheScenarioLine) {
   EXPECT_EQ(EncodeItems(s.items).size(), 2958u);
 
   ASSERT_TRUE(s.profile.has_value());
-  s.profile->SetInt16(0, 0, 0);
-  s.profile->SetInt16(1, 0, 0);
-  s.profile->SetInt16(0, 1, 0);
-  s.profile->SetInt16(1, 1, 1);
-  s.profile->SetDouble(2, 0, 0.0);
+  s.profile->Seed();
+  s.profile->Straight(2);
   const std::string bytes = EncodeProfile(*s.profile);
   EXPECT_EQ(Hex(bytes.substr(0, 4)), "02 00 00 00");
   // Walk the elements: 2 x 248001 of them, nothing left over.
@@ -277,8 +316,8 @@ TEST(Writers, SizesForTheScenarioLine) {
   }
   EXPECT_EQ(elements, 2u * 248001u);
   EXPECT_EQ(ints, 4);
-  EXPECT_EQ(doubles, 1);
-  EXPECT_EQ(bytes.size(), 2u * 248001u * 2u + 4u * 2u + 8u);
+  EXPECT_EQ(doubles, 2);
+  EXPECT_EQ(bytes.size(), 2u * 248001u * 2u + 4u * 2u + 2u * 8u);
 }
 
 }  // namespace

@@ -310,16 +310,16 @@ void PrintItems(const std::string& name, std::size_t fileSize, const ItemTable& 
 
 // ---- profile -----------------------------------------------------------
 
-std::string ProfileElement(const LineProfile& p, int32_t metre, int column) {
+std::string ProfileElement(const ProfileTable& p, int32_t metre, int column) {
   switch (p.tag(metre, column)) {
-    case LineProfile::Tag::kEmpty: return {};
-    case LineProfile::Tag::kInt16: return std::to_string(static_cast<int>(p.value(metre, column)));
-    case LineProfile::Tag::kDouble: return Shortest(p.value(metre, column));
+    case ProfileTable::Tag::kEmpty: return {};
+    case ProfileTable::Tag::kInt16: return std::to_string(static_cast<int>(p.value(metre, column)));
+    case ProfileTable::Tag::kDouble: return Shortest(p.value(metre, column));
   }
   return {};
 }
 
-void PrintProfile(const std::string& name, std::size_t fileSize, const LineProfile& p,
+void PrintProfile(const std::string& name, std::size_t fileSize, const ProfileTable& p,
                   InspectFormat format, std::ostream& out) {
   if (format == InspectFormat::kCsv) {
     out << "metre,x,y\n";
@@ -459,8 +459,8 @@ Decoded<ItemTable> DecodeItems(std::string_view bytes) {
   return D{std::move(items), {}};
 }
 
-Decoded<LineProfile> DecodeProfile(std::string_view bytes) {
-  using D = Decoded<LineProfile>;
+Decoded<ProfileTable> DecodeProfile(std::string_view bytes) {
+  using D = Decoded<ProfileTable>;
   constexpr std::size_t kMaxElements = 2 * static_cast<std::size_t>(kMaxProfileMetres);
   // First pass: check every tag and value size and count the elements.
   std::size_t pos = 0;
@@ -502,7 +502,7 @@ Decoded<LineProfile> DecodeProfile(std::string_view bytes) {
                    Count(metres, "metre") + ", where a line of 0 to 1000000 m has 7001 to 1007001");
   }
   // Second pass: the values, column 0 first.
-  LineProfile profile(static_cast<int32_t>(metres - 1));
+  ProfileTable profile(static_cast<int32_t>(metres - 1));
   pos = 0;
   for (std::size_t e = 0; e < count; ++e) {
     const int column = e < metres ? 0 : 1;
@@ -602,19 +602,19 @@ std::string TextAsUtf8(const std::string& stored) {
   return out;
 }
 
-ProfileSummary SummarizeProfile(const LineProfile& p) {
+ProfileSummary SummarizeProfile(const ProfileTable& p) {
   ProfileSummary s;
   s.end = p.end();
   s.lineLength = p.end() - kLineOverrun;
   auto has = [&](int32_t m) {
-    return p.tag(m, 0) != LineProfile::Tag::kEmpty && p.tag(m, 1) != LineProfile::Tag::kEmpty;
+    return p.tag(m, 0) != ProfileTable::Tag::kEmpty && p.tag(m, 1) != ProfileTable::Tag::kEmpty;
   };
   for (int column = 0; column < 2; ++column) {
     for (int32_t m = 0; m <= p.end(); ++m) {
       switch (p.tag(m, column)) {
-        case LineProfile::Tag::kEmpty: ++s.empty; break;
-        case LineProfile::Tag::kInt16: ++s.ints; break;
-        case LineProfile::Tag::kDouble: ++s.doubles; break;
+        case ProfileTable::Tag::kEmpty: ++s.empty; break;
+        case ProfileTable::Tag::kInt16: ++s.ints; break;
+        case ProfileTable::Tag::kDouble: ++s.doubles; break;
       }
     }
   }

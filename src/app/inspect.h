@@ -44,7 +44,7 @@ inline constexpr int32_t kMaxProfileMetres = kMaxLineLength + kLineOverrun + 1;
 
 Decoded<std::vector<TrackCell>> DecodeCells(std::string_view bytes);
 Decoded<ItemTable> DecodeItems(std::string_view bytes);
-Decoded<LineProfile> DecodeProfile(std::string_view bytes);
+Decoded<ProfileTable> DecodeProfile(std::string_view bytes);
 
 // Which of the three files a name denotes: "<ID>_linea.dat" is a profile,
 // any other "*.dat" a cell grid, "*.sim" an item table.
@@ -83,7 +83,7 @@ struct ProfileSummary {
   double minX = 0, maxX = 0, minY = 0, maxY = 0;
   double turningDegrees = 0;  // sum of absolute heading changes
 };
-ProfileSummary SummarizeProfile(const LineProfile& profile);
+ProfileSummary SummarizeProfile(const ProfileTable& profile);
 
 enum class InspectFormat { kText, kJson, kCsv };
 

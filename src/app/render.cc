@@ -373,9 +373,9 @@ class Picture {
   // ---- plan ----
 
   bool HasPoint(int32_t m) const {
-    const LineProfile& p = *in_.profile;
-    return m >= 0 && m <= p.end() && p.tag(m, 0) != LineProfile::Tag::kEmpty &&
-           p.tag(m, 1) != LineProfile::Tag::kEmpty;
+    const ProfileTable& p = *in_.profile;
+    return m >= 0 && m <= p.end() && p.tag(m, 0) != ProfileTable::Tag::kEmpty &&
+           p.tag(m, 1) != ProfileTable::Tag::kEmpty;
   }
 
   std::string Plan(double* y) {
@@ -387,7 +387,7 @@ class Picture {
       *y += 36;
       return s;
     }
-    const LineProfile& p = *in_.profile;
+    const ProfileTable& p = *in_.profile;
     // The computed metres, in order; they run without a gap from metre 0.
     lastMetre_ = -1;
     while (lastMetre_ < p.end() && HasPoint(lastMetre_ + 1)) ++lastMetre_;
@@ -1201,7 +1201,7 @@ int Render(const std::string& dir, const std::string& lineId, const std::string&
   if (!items.ok()) return Fail(err, JoinPath(dir, itemName) + ": " + items.error, kExitDataError);
   in.items = std::move(*items.value);
 
-  std::optional<LineProfile> profile;
+  std::optional<ProfileTable> profile;
   const std::string profilePath = JoinPath(dir, ProfileFileName(in.lineId));
   if (RegularFileExists(profilePath)) {
     if (int rc = read(ProfileFileName(in.lineId), &bytes); rc != kExitOk) return rc;

@@ -20,7 +20,7 @@ struct RenderInput {
   std::string trainNumber;
   std::vector<TrackCell> cells;
   ItemTable items;
-  const LineProfile* profile = nullptr;  // none: the picture has no plan
+  const ProfileTable* profile = nullptr;  // none: the picture has no plan
 };
 
 // The SVG document. Every kind of feature has one colour, used in the plan,

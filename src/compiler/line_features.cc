@@ -18,39 +18,24 @@ void FillGradientAt(Scenario& s, int32_t cursor, int32_t value) {
   }
 }
 
-// The last two points of the profile, carried in registers while a run of
-// metres is computed: each metre reads them and becomes the newest.
-struct Recent {
-  double x2, y2, x1, y1;  // metre m - 2, metre m - 1
-
-  Recent(const LineProfile& p, int32_t m)
-      : x2(p.value(m - 2, 0)),
-        y2(p.value(m - 2, 1)),
-        x1(p.value(m - 1, 0)),
-        y1(p.value(m - 1, 1)) {}
-  void Push(LineProfile& p, int32_t m, double x, double y) {
-    p.SetDouble(m, 0, x);
-    p.SetDouble(m, 1, y);
-    x2 = x1;
-    y2 = y1;
-    x1 = x;
-    y1 = y;
+// Computes the metres from the cursor to `last` as one run, as the reader
+// does metre by metre: a metre past the end of the profile is not computed
+// (kPastProfileEnd), and the cursor may not pass 1,000,000 m (kPastLimit,
+// after the metre that reaches it).
+CurveResult Advance(LineProfile& p, LineFeatureState& st, int64_t last, bool arc, double c) {
+  if (st.profileCursor > last) return CurveResult::kOk;
+  const int64_t reach = std::min<int64_t>({last, p.end(), kProfileLimit});
+  if (reach >= st.profileCursor) {
+    if (arc) {
+      p.Arc(static_cast<int32_t>(reach), c);
+    } else {
+      p.Straight(static_cast<int32_t>(reach));
+    }
+    st.profileCursor = static_cast<int32_t>(reach) + 1;
   }
-};
-
-// One metre of the profile from the step vector of the two before it.
-void StraightStep(LineProfile& p, Recent& r, int32_t m) {
-  double a = r.x1 - r.x2;
-  double b = r.y1 - r.y2;
-  r.Push(p, m, r.x1 + a, r.y1 + b);
-}
-
-// One metre of arc: the step vector turned by about `c` radians, first
-// order, never renormalised.
-void ArcStep(LineProfile& p, Recent& r, int32_t m, double c) {
-  double a = r.x1 - r.x2;
-  double b = r.y1 - r.y2;
-  r.Push(p, m, r.x1 + (a + c * b), r.y1 + (b - c * a));
+  if (st.profileCursor > kProfileLimit) return CurveResult::kPastLimit;
+  if (st.profileCursor <= last) return CurveResult::kPastProfileEnd;
+  return CurveResult::kOk;
 }
 
 int16_t BoardValue(int32_t d_side, int32_t s_side) {
@@ -98,33 +83,18 @@ CurveResult EncodeCurve(Scenario& s, LineFeatureState& st, std::string_view keyw
   if (Contains(keyword, "s", Compare::kText)) c = -c;
 
   LineProfile& p = *s.profile;
-  Recent r(p, st.profileCursor);
   // Run-in: straight up to the start. The reader's position check keeps
   // the start inside the profile.
-  while (st.profileCursor <= start) {
-    if (st.profileCursor > p.end()) return CurveResult::kPastProfileEnd;
-    StraightStep(p, r, st.profileCursor);
-    ++st.profileCursor;
-    if (st.profileCursor > kProfileLimit) return CurveResult::kPastLimit;
-  }
-  const int64_t arc_end = int64_t{start} + length;
-  while (st.profileCursor <= arc_end) {
-    if (st.profileCursor > p.end()) return CurveResult::kPastProfileEnd;
-    ArcStep(p, r, st.profileCursor, c);
-    ++st.profileCursor;
-    if (st.profileCursor > kProfileLimit) return CurveResult::kPastLimit;
-  }
-  return CurveResult::kOk;
+  if (CurveResult r = Advance(p, st, start, false, 0.0); r != CurveResult::kOk) return r;
+  return Advance(p, st, int64_t{start} + length, true, c);
 }
 
 void ProfileTail(Scenario& s, LineFeatureState& st) {
+  // No limit here: the tail may run past 1,000,000 m on the longest lines.
   LineProfile& p = *s.profile;
   if (st.profileCursor > s.profileEnd - 2) return;
-  Recent r(p, st.profileCursor);
-  while (st.profileCursor <= s.profileEnd - 2) {
-    StraightStep(p, r, st.profileCursor);
-    ++st.profileCursor;
-  }
+  p.Straight(s.profileEnd - 2);
+  st.profileCursor = s.profileEnd - 1;
 }
 
 void memo_montagna(Scenario& s, int32_t inizio, int32_t fine, int32_t tipo) {

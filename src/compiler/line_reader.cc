@@ -200,12 +200,7 @@ PhaseEnd ReadLineDescription(Scenario& s, Description& d, LineFeatureState& st) 
   progressive_ordina(s);
   st = LineFeatureState{};
   s.mountainCount = 0;
-  if (s.profile) {
-    s.profile->SetInt16(0, 0, 0);
-    s.profile->SetInt16(0, 1, 0);
-    s.profile->SetInt16(1, 0, 0);
-    s.profile->SetInt16(1, 1, 1);
-  }
+  if (s.profile) s.profile->Seed();
 
   while (!d.eof()) {
     d.ReadKeyword(&s.currentLine);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "compiler/diagnostics.h"
+#include "compiler/line_profile.h"
 
 namespace sb {
 
@@ -85,67 +86,6 @@ struct ScenarioItem {
   int32_t seconds = 0;
 
   bool operator==(const ScenarioItem&) const = default;
-};
-
-// Plan coordinates per metre, two columns (x, y). An element is empty, a
-// 16-bit integer (the four seeds) or a double (computed metres). Stored as
-// two flat arrays rather than as variants: a 1,000,000 m line has 2,014,002
-// elements, 9 bytes each. The accessors are inline: the curve encoder calls
-// them for every metre.
-//
-// Only the tags start out cleared. A value is written when its element is
-// set and read only when the element is not empty, so the 16 MB of values of
-// a long line are never cleared beforehand, and the pages of values that are
-// never set are never touched.
-class LineProfile {
- public:
-  enum class Tag : uint8_t { kEmpty = 0, kInt16 = 2, kDouble = 5 };
-
-  // Metres 0 to `end`, every element empty.
-  explicit LineProfile(int32_t end)
-      : end_(end), tags_(Size(end), Tag::kEmpty), values_(new double[Size(end)]) {}
-  LineProfile(const LineProfile& other)
-      : end_(other.end_), tags_(other.tags_), values_(new double[Size(other.end_)]) {
-    // Byte copies: the values of empty elements were never written.
-    std::memcpy(values_.get(), other.values_.get(), Size(end_) * sizeof(double));
-  }
-  LineProfile(LineProfile&&) noexcept = default;
-  LineProfile& operator=(const LineProfile& other) {
-    if (this != &other) *this = LineProfile(other);
-    return *this;
-  }
-  LineProfile& operator=(LineProfile&&) noexcept = default;
-  ~LineProfile() = default;
-
-  int32_t end() const { return end_; }
-  Tag tag(int32_t metre, int column) const { return tags_[Index(metre, column)]; }
-  // The element as a real number (0 when empty).
-  double value(int32_t metre, int column) const {
-    const std::size_t i = Index(metre, column);
-    return tags_[i] == Tag::kEmpty ? 0.0 : values_[i];
-  }
-  void SetInt16(int32_t metre, int column, int16_t v) {
-    const std::size_t i = Index(metre, column);
-    tags_[i] = Tag::kInt16;
-    values_[i] = v;
-  }
-  void SetDouble(int32_t metre, int column, double v) {
-    const std::size_t i = Index(metre, column);
-    tags_[i] = Tag::kDouble;
-    values_[i] = v;
-  }
-
- private:
-  static std::size_t Size(int32_t end) { return 2 * (static_cast<std::size_t>(end) + 1); }
-  // Storage order of the compiled file: column 0 entirely, then column 1.
-  std::size_t Index(int32_t metre, int column) const {
-    return static_cast<std::size_t>(column) * (static_cast<std::size_t>(end_) + 1) +
-           static_cast<std::size_t>(metre);
-  }
-
-  int32_t end_;
-  std::vector<Tag> tags_;
-  std::unique_ptr<double[]> values_;
 };
 
 // The run state and the model, for one run.

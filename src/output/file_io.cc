@@ -1,6 +1,7 @@
 #include "output/file_io.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -68,6 +69,22 @@ void FileReplacement::Append(std::string_view piece) {
   if (error_ != 0 || piece.empty()) return;
   if (std::fwrite(piece.data(), 1, piece.size(), file_) != piece.size()) Fail(errno);
   size_ += piece.size();
+  position_ += piece.size();
+}
+
+void FileReplacement::WriteAt(std::uint64_t offset, std::string_view piece) {
+  if (error_ != 0 || piece.empty()) return;
+  if (offset != position_) {
+    // The compiled files stay far below 2 GB, the reach of a long offset
+    // on every platform.
+    if (offset > static_cast<std::uint64_t>(LONG_MAX) ||
+        std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) {
+      Fail(offset > static_cast<std::uint64_t>(LONG_MAX) ? EFBIG : errno);
+      return;
+    }
+    position_ = offset;
+  }
+  Append(piece);
 }
 
 IoStatus FileReplacement::Commit() {

@@ -5,6 +5,7 @@
 #define SB_OUTPUT_FILE_IO_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -40,6 +41,9 @@ class FileReplacement {
 
   // After a failure the pieces are dropped; Commit reports it.
   void Append(std::string_view piece);
+  // A piece at `offset`, for a file written in several regions at once.
+  // The regions must cover the file: a gap would read as zero bytes.
+  void WriteAt(std::uint64_t offset, std::string_view piece);
   IoStatus Commit();
 
  private:
@@ -48,8 +52,9 @@ class FileReplacement {
   std::string path_;
   std::string temp_;
   std::FILE* file_ = nullptr;
-  std::size_t size_ = 0;
-  int error_ = 0;  // errno of the first failure
+  std::size_t size_ = 0;        // bytes written so far
+  std::uint64_t position_ = 0;  // where the next piece goes
+  int error_ = 0;               // errno of the first failure
 };
 
 IoStatus ReadWholeFile(const std::string& path, std::string* out);

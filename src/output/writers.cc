@@ -1,6 +1,7 @@
 #include "output/writers.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -11,86 +12,119 @@ namespace sb {
 
 namespace {
 
-// Records are encoded into this buffer, which is handed on whenever it is
-// full: one append or write per buffer, not one per field. The owner
-// flushes the rest.
-template <typename Sink>
-class RecordBuffer {
- public:
-  RecordBuffer(Sink sink, std::size_t size)
-      : sink_(std::move(sink)), size_(size), buffer_(new char[size]) {}
+constexpr std::size_t kTagSize = 2;
+constexpr std::size_t kSeedElement = kTagSize + 2;
+constexpr std::size_t kDoubleElement = kTagSize + 8;
+constexpr uint16_t kTagEmpty = 0;
+constexpr uint16_t kTagInt16 = 2;
+constexpr uint16_t kTagDouble = 5;
+// Each column is encoded into a buffer of this size that stays in the
+// second-level cache, from which the system copies it: fewer, larger
+// writes than one per element, without the file's megabytes in memory.
+constexpr std::size_t kColumnBuffer = std::size_t{1} << 17;
 
-  // How many records of at most `record` bytes fit before the next flush.
-  std::size_t Room(std::size_t record) {
-    if (size_ - used_ < record) Flush();
-    return (size_ - used_) / record;
-  }
-  char* at() { return buffer_.get() + used_; }
-  void Advance(char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
+// The bytes of one column: two seeds, the computed metres, the empty rest.
+uint64_t ColumnSize(const LineProfile& p) {
+  const uint64_t seeds = p.seeded() ? 2 * kSeedElement : 2 * kTagSize;
+  const auto computed = static_cast<uint64_t>(p.cursor() - 2);
+  const auto empty = static_cast<uint64_t>(p.end()) + 1 - static_cast<uint64_t>(p.cursor());
+  return seeds + computed * kDoubleElement + empty * kTagSize;
+}
+
+// One column's region of the file, filled through a buffer; put(offset,
+// bytes) takes each full buffer.
+template <typename Put>
+class ColumnRegion {
+ public:
+  ColumnRegion(char* buffer, uint64_t offset, Put& put)
+      : begin_(buffer), at_(buffer), offset_(offset), put_(put) {}
+  std::size_t room() const { return kColumnBuffer - static_cast<std::size_t>(at_ - begin_); }
+  char*& at() { return at_; }
   void Flush() {
-    if (used_ > 0) sink_(std::string_view(buffer_.get(), used_));
-    used_ = 0;
+    const auto n = static_cast<std::size_t>(at_ - begin_);
+    if (n == 0) return;
+    put_(offset_, std::string_view(begin_, n));
+    offset_ += n;
+    at_ = begin_;
   }
 
  private:
-  Sink sink_;
-  std::size_t size_;
-  std::size_t used_ = 0;
-  std::unique_ptr<char[]> buffer_;
+  char* begin_;
+  char* at_;
+  uint64_t offset_;
+  Put& put_;
 };
 
-constexpr std::size_t kTagSize = 2;
-constexpr std::size_t kMaxElementSize = kTagSize + 8;
-// Appending to a string: a small buffer that stays in the cache.
-constexpr std::size_t kAppendBuffer = std::size_t{1} << 16;
-// Writing a file: fewer, larger writes, still small enough for the
-// second-level cache, from which the system copies them.
-constexpr std::size_t kWriteBuffer = std::size_t{1} << 18;
+// The profile file: all of column 0 (x), then all of column 1 (y). The
+// metres are computed once, in order, each x and y going straight into its
+// column's region, whose offset is known beforehand.
+template <typename Put>
+void EncodeProfileInto(const LineProfile& profile, Put&& put) {
+  std::unique_ptr<char[]> buffers(new char[2 * kColumnBuffer]);
+  ColumnRegion<Put> xs(buffers.get(), 0, put);
+  ColumnRegion<Put> ys(buffers.get() + kColumnBuffer, ColumnSize(profile), put);
 
-template <typename Sink>
-void EncodeProfileInto(const LineProfile& profile, RecordBuffer<Sink>& buffer) {
-  for (int column = 0; column < 2; ++column) {
-    int32_t metre = 0;
-    while (metre <= profile.end()) {
-      const std::size_t room = buffer.Room(kMaxElementSize);
-      const int32_t last = static_cast<int32_t>(
-          std::min<int64_t>(profile.end(), int64_t{metre} + static_cast<int64_t>(room) - 1));
-      char* p = buffer.at();
-      for (; metre <= last; ++metre) {
-        const LineProfile::Tag tag = profile.tag(metre, column);
-        p = put_u16(p, static_cast<uint16_t>(tag));
-        if (tag == LineProfile::Tag::kDouble) {
-          p = put_f64(p, profile.value(metre, column));
-        } else if (tag == LineProfile::Tag::kInt16) {
-          p = put_i16(p, static_cast<int16_t>(profile.value(metre, column)));
-        }
+  // Metres 0 and 1: (0, 0) and (0, 1).
+  const int16_t seeds[2][2] = {{0, 0}, {0, 1}};  // [column][metre]
+  for (int m = 0; m < 2; ++m) {
+    for (int column = 0; column < 2; ++column) {
+      char*& p = (column == 0 ? xs : ys).at();
+      if (profile.seeded()) {
+        p = put_u16(p, kTagInt16);
+        p = put_i16(p, seeds[column][m]);
+      } else {
+        p = put_u16(p, kTagEmpty);
       }
-      buffer.Advance(p);
     }
   }
-  buffer.Flush();
-}
 
-auto AppendTo(std::string* out) {
-  return [out](std::string_view piece) { out->append(piece); };
+  ProfileWalker walker(profile);
+  while (!walker.done()) {
+    const auto n = static_cast<int32_t>(std::min(xs.room(), ys.room()) / kDoubleElement);
+    char* px = xs.at();
+    char* py = ys.at();
+    walker.Next(n, [&px, &py](double x, double y) {
+      px = put_f64(put_u16(px, kTagDouble), x);
+      py = put_f64(put_u16(py, kTagDouble), y);
+    });
+    xs.at() = px;
+    ys.at() = py;
+    if (std::min(xs.room(), ys.room()) < kDoubleElement) {
+      xs.Flush();
+      ys.Flush();
+    }
+  }
+
+  // The metres not computed: empty elements, a tag of zeros each.
+  for (ColumnRegion<Put>* column : {&xs, &ys}) {
+    for (int32_t m = profile.cursor(); m <= profile.end();) {
+      const auto n = static_cast<int32_t>(std::min<int64_t>(
+          static_cast<int64_t>(column->room() / kTagSize), int64_t{profile.end()} - m + 1));
+      std::memset(column->at(), 0, static_cast<std::size_t>(n) * kTagSize);
+      column->at() += static_cast<std::size_t>(n) * kTagSize;
+      m += n;
+      if (column->room() < kTagSize) column->Flush();
+    }
+    column->Flush();
+  }
 }
 
 }  // namespace
 
+uint64_t ProfileFileSize(const LineProfile& profile) { return 2 * ColumnSize(profile); }
+
 std::string EncodeProfile(const LineProfile& profile) {
-  std::string out;
-  // Nearly every element of a compiled line is a double: room for all of
-  // them is hardly more than the file needs, and spares a counting pass.
-  out.reserve(2 * (static_cast<std::size_t>(profile.end()) + 1) * kMaxElementSize);
-  RecordBuffer buffer(AppendTo(&out), kAppendBuffer);
-  EncodeProfileInto(profile, buffer);
+  std::string out(static_cast<std::size_t>(ProfileFileSize(profile)), '\0');
+  EncodeProfileInto(profile, [&out](uint64_t offset, std::string_view bytes) {
+    std::memcpy(out.data() + offset, bytes.data(), bytes.size());
+  });
   return out;
 }
 
 IoStatus WriteProfileFile(const std::string& path, const LineProfile& profile) {
   FileReplacement file(path);
-  RecordBuffer buffer([&file](std::string_view piece) { file.Append(piece); }, kWriteBuffer);
-  EncodeProfileInto(profile, buffer);
+  EncodeProfileInto(
+      profile, [&file](uint64_t offset, std::string_view bytes) { file.WriteAt(offset, bytes); });
   return file.Commit();
 }
 

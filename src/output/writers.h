@@ -7,6 +7,7 @@
 #define SB_OUTPUT_WRITERS_H_
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,10 +19,12 @@ namespace sb {
 inline constexpr std::size_t kCellRecordSize = 15;
 inline constexpr std::size_t kItemRecordBaseSize = 34;
 
+// The profile file's size in bytes: 2 x (end + 1) elements.
+uint64_t ProfileFileSize(const LineProfile& profile);
 std::string EncodeProfile(const LineProfile& profile);
-// Replaces the file at `path` with the profile's bytes, encoding them a
-// buffer at a time rather than into one string: the 20 MB of a long line
-// never sit in memory beside the profile.
+// Replaces the file at `path` with the profile's bytes, computing the
+// metres as they are written: the megabytes of a long line never sit in
+// memory.
 IoStatus WriteProfileFile(const std::string& path, const LineProfile& profile);
 std::string EncodeItems(const std::array<ScenarioItem, kItemSlots>& items);
 std::string EncodeCells(const std::vector<TrackCell>& cells);
