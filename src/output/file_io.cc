@@ -5,8 +5,14 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <random>
 #include <system_error>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace sb {
 namespace fs = std::filesystem;
@@ -48,15 +54,86 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 #endif
 }
 
+#ifdef _WIN32
+
 FileReplacement::FileReplacement(std::string path)
     : path_(std::move(path)), temp_(TempNameFor(path_)) {
   file_ = std::fopen(temp_.c_str(), "wb");
-  if (file_ == nullptr) Fail(errno);
+  open_ = file_ != nullptr;
+  if (!open_) Fail(errno);
 }
 
+bool FileReplacement::Put(std::uint64_t offset, std::string_view piece) {
+  if (offset != position_) {
+    // The compiled files stay far below 2 GB, the reach of a long offset.
+    if (offset > static_cast<std::uint64_t>(LONG_MAX)) {
+      Fail(EFBIG);
+      return false;
+    }
+    if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) {
+      Fail(errno);
+      return false;
+    }
+  }
+  if (std::fwrite(piece.data(), 1, piece.size(), file_) != piece.size()) {
+    Fail(errno);
+    return false;
+  }
+  return true;
+}
+
+bool FileReplacement::Close() {
+  const bool ok = std::fflush(file_) == 0 && std::fclose(file_) == 0;
+  if (!ok) Fail(errno);
+  file_ = nullptr;
+  open_ = false;
+  return ok;
+}
+
+#else
+
+FileReplacement::FileReplacement(std::string path)
+    : path_(std::move(path)), temp_(TempNameFor(path_)) {
+  fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  open_ = fd_ >= 0;
+  if (!open_) Fail(errno);
+}
+
+bool FileReplacement::Put(std::uint64_t offset, std::string_view piece) {
+  if (offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) - piece.size()) {
+    Fail(EFBIG);
+    return false;
+  }
+  const char* p = piece.data();
+  std::size_t left = piece.size();
+  auto at = static_cast<off_t>(offset);
+  while (left > 0) {
+    const ssize_t n = ::pwrite(fd_, p, left, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      Fail(n < 0 ? errno : EIO);
+      return false;
+    }
+    p += n;
+    at += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool FileReplacement::Close() {
+  const bool ok = ::close(fd_) == 0;
+  if (!ok) Fail(errno);
+  fd_ = -1;
+  open_ = false;
+  return ok;
+}
+
+#endif
+
 FileReplacement::~FileReplacement() {
-  if (file_ != nullptr) {
-    std::fclose(file_);
+  if (open_) {
+    Close();
     std::remove(temp_.c_str());
   }
 }
@@ -65,34 +142,19 @@ void FileReplacement::Fail(int err) {
   if (error_ == 0) error_ = err != 0 ? err : EIO;
 }
 
-void FileReplacement::Append(std::string_view piece) {
-  if (error_ != 0 || piece.empty()) return;
-  if (std::fwrite(piece.data(), 1, piece.size(), file_) != piece.size()) Fail(errno);
-  size_ += piece.size();
-  position_ += piece.size();
-}
+void FileReplacement::Append(std::string_view piece) { WriteAt(position_, piece); }
 
 void FileReplacement::WriteAt(std::uint64_t offset, std::string_view piece) {
   if (error_ != 0 || piece.empty()) return;
-  if (offset != position_) {
-    // The compiled files stay far below 2 GB, the reach of a long offset
-    // on every platform.
-    if (offset > static_cast<std::uint64_t>(LONG_MAX) ||
-        std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) {
-      Fail(offset > static_cast<std::uint64_t>(LONG_MAX) ? EFBIG : errno);
-      return;
-    }
-    position_ = offset;
-  }
-  Append(piece);
+  if (!Put(offset, piece)) return;
+  size_ += piece.size();
+  position_ = offset + piece.size();
 }
 
 IoStatus FileReplacement::Commit() {
-  if (file_ == nullptr) return IoStatus::Error(path_, ErrnoText(error_));
+  if (!open_) return IoStatus::Error(path_, ErrnoText(error_));
   if (error_ == 0 && Hook() && !Hook()(path_, size_)) Fail(ENOSPC);
-  if (std::fflush(file_) != 0) Fail(errno);
-  if (std::fclose(file_) != 0) Fail(errno);
-  file_ = nullptr;
+  Close();
   if (error_ != 0) {
     std::remove(temp_.c_str());
     return IoStatus::Error(path_, ErrnoText(error_));

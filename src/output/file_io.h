@@ -48,10 +48,20 @@ class FileReplacement {
 
  private:
   void Fail(int err);
+  // Writes all of `piece` at `offset`; false, with the failure kept, if not.
+  bool Put(std::uint64_t offset, std::string_view piece);
+  bool Close();
 
   std::string path_;
   std::string temp_;
+  // A descriptor where the system has positional writes, a stream
+  // elsewhere; either way each piece goes to the system in one call.
+#ifdef _WIN32
   std::FILE* file_ = nullptr;
+#else
+  int fd_ = -1;
+#endif
+  bool open_ = false;
   std::size_t size_ = 0;        // bytes written so far
   std::uint64_t position_ = 0;  // where the next piece goes
   int error_ = 0;               // errno of the first failure

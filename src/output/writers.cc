@@ -21,7 +21,7 @@ constexpr uint16_t kTagDouble = 5;
 // Each column is encoded into a buffer of this size that stays in the
 // second-level cache, from which the system copies it: fewer, larger
 // writes than one per element, without the file's megabytes in memory.
-constexpr std::size_t kColumnBuffer = std::size_t{1} << 17;
+constexpr std::size_t kColumnBuffer = std::size_t{1} << 20;
 
 // The bytes of one column: two seeds, the computed metres, the empty rest.
 uint64_t ColumnSize(const LineProfile& p) {
