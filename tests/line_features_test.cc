@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -243,6 +244,76 @@ TEST(CurveTest, ProfileCursorPastOneMillionMetres) {
   const ProfileTable p = s.profile->Table();
   EXPECT_EQ(p.tag(1000000, 0), Tag::kDouble);
   EXPECT_EQ(p.tag(1000001, 0), Tag::kEmpty);
+}
+
+// The curve encoder and the profile tail against the reading taken
+// literally, one metre at a time: random curves (overlapping, of length 0,
+// behind the cursor, past the end of the profile) on a short line, then the
+// tail. Every outcome and every element must agree.
+TEST(CurveTest, RunsAgreeWithTheMetreByMetreReading) {
+  struct Reference {
+    int32_t end;
+    int32_t cursor = 2;
+    std::vector<double> x, y;
+    explicit Reference(int32_t e) : end(e), x{0, 0}, y{0, 1} {}
+    void Step(bool arc, double c) {
+      const auto m = static_cast<std::size_t>(cursor);
+      const double a = x[m - 1] - x[m - 2];
+      const double b = y[m - 1] - y[m - 2];
+      x.push_back(arc ? x[m - 1] + (a + c * b) : x[m - 1] + a);
+      y.push_back(arc ? y[m - 1] + (b - c * a) : y[m - 1] + b);
+      ++cursor;
+    }
+    CurveResult Run(int64_t last, bool arc, double c) {
+      while (cursor <= last) {
+        if (cursor > end) return CurveResult::kPastProfileEnd;
+        Step(arc, c);
+        if (cursor > kProfileLimit) return CurveResult::kPastLimit;
+      }
+      return CurveResult::kOk;
+    }
+    CurveResult Curve(int32_t start, int32_t length, double c) {
+      const CurveResult r = Run(start, false, 0);
+      return r != CurveResult::kOk ? r : Run(int64_t{start} + length, true, c);
+    }
+  };
+  const std::pair<const char*, double> kinds[] = {
+      {"curvad6", 0.003}, {"curvas4", -0.001}, {"curvad1", 0.0001}};
+  std::mt19937 rng(20261210);
+  for (int trial = 0; trial < 200; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    Scenario s;
+    s.withProfile = 1;
+    s.SizeForLength(0);  // metres 0 to 7000
+    s.profile->Seed();
+    LineFeatureState st;
+    Reference ref(s.profileEnd);
+    CurveResult got = CurveResult::kOk;
+    int32_t start = 0;
+    // Mostly forward, sometimes behind the cursor; lengths from 0 up. The
+    // last curve may run past the end of the profile (metre 7000).
+    while (got == CurveResult::kOk && start < 6300) {
+      start += static_cast<int32_t>(rng() % 900) - 150;
+      const auto length = static_cast<int32_t>(rng() % 4 == 0 ? 0 : rng() % 700);
+      const auto& [keyword, c] = kinds[rng() % 3];
+      got = EncodeCurve(s, st, keyword, start, length);
+      ASSERT_EQ(got, ref.Curve(start, length, c)) << keyword << ", " << start << ", " << length;
+      ASSERT_EQ(st.profileCursor, ref.cursor);
+    }
+    if (got == CurveResult::kOk) {
+      ProfileTail(s, st);
+      ref.Run(ref.end - 2, false, 0);
+    }
+    ASSERT_EQ(s.profile->cursor(), ref.cursor);
+    const ProfileTable t = s.profile->Table();
+    for (int32_t m = 2; m <= s.profileEnd; ++m) {
+      const bool computed = m < ref.cursor;
+      ASSERT_EQ(t.tag(m, 0), computed ? Tag::kDouble : Tag::kEmpty) << m;
+      if (!computed) continue;
+      ASSERT_EQ(t.value(m, 0), ref.x[static_cast<std::size_t>(m)]) << "x of metre " << m;
+      ASSERT_EQ(t.value(m, 1), ref.y[static_cast<std::size_t>(m)]) << "y of metre " << m;
+    }
+  }
 }
 
 TEST(MountainTest, TerrainAndEveryFourthCellMarked) {

@@ -22,8 +22,9 @@
 
 namespace sb {
 
-// Metres m1 to `last`, each computed from the step vector (a, b) of the two
-// metres before it:
+// The metres after the previous run (after metre 1 for the first) up to
+// `last`, each computed from the step vector (a, b) of the two metres
+// before it:
 //   straight: x(m) = x(m-1) + a,            y(m) = y(m-1) + b
 //   arc:      x(m) = x(m-1) + (a + c * b),  y(m) = y(m-1) + (b - c * a)
 // where a = x(m-1) - x(m-2) and b = y(m-1) - y(m-2), in double precision
