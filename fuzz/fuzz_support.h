@@ -98,7 +98,17 @@ inline void CheckState(const Scenario& s) {
     Check(s.lastCell >= 0, "the grid has a last cell");
     Check(s.cells.size() == static_cast<std::size_t>(s.lastCell) + 1, "the grid matches lastCell");
   }
-  if (s.profile) Check(s.profile->end() == s.profileEnd, "the profile matches profileEnd");
+  if (s.profile) {
+    const LineProfile& p = *s.profile;
+    Check(p.end() == s.profileEnd, "the profile matches profileEnd");
+    Check(p.cursor() >= 2 && p.cursor() <= p.end() + 1, "the profile's cursor inside it");
+    int32_t previous = 1;
+    for (const ProfileRun& run : p.runs()) {
+      Check(run.last > previous && run.last <= p.end(), "profile runs in order, inside it");
+      previous = run.last;
+    }
+    Check(previous + 1 == p.cursor(), "the last run ends before the cursor");
+  }
   Check(s.mountainCount >= 0 && s.mountainCount < kMountainSlots, "mountain count in range");
   for (const Diagnostic& d : s.diagnostics) (void)FormatDiagnostic(d);
 }
