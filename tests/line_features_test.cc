@@ -239,8 +239,7 @@ TEST(CurveTest, ProfileCursorPastOneMillionMetres) {
   s.withProfile = 1;
   s.SizeForLength(1000000);
   s.profile->Seed();
-  LineFeatureState st;
-  EXPECT_EQ(EncodeCurve(s, st, "curvad1", 999900, 200), CurveResult::kPastLimit);
+  EXPECT_EQ(EncodeCurve(s, "curvad1", 999900, 200), CurveResult::kPastLimit);
   const ProfileTable p = s.profile->Table();
   EXPECT_EQ(p.tag(1000000, 0), Tag::kDouble);
   EXPECT_EQ(p.tag(1000001, 0), Tag::kEmpty);
@@ -286,7 +285,6 @@ TEST(CurveTest, RunsAgreeWithTheMetreByMetreReading) {
     s.withProfile = 1;
     s.SizeForLength(0);  // metres 0 to 7000
     s.profile->Seed();
-    LineFeatureState st;
     Reference ref(s.profileEnd);
     CurveResult got = CurveResult::kOk;
     int32_t start = 0;
@@ -296,12 +294,12 @@ TEST(CurveTest, RunsAgreeWithTheMetreByMetreReading) {
       start += static_cast<int32_t>(rng() % 900) - 150;
       const auto length = static_cast<int32_t>(rng() % 4 == 0 ? 0 : rng() % 700);
       const auto& [keyword, c] = kinds[rng() % 3];
-      got = EncodeCurve(s, st, keyword, start, length);
+      got = EncodeCurve(s, keyword, start, length);
       ASSERT_EQ(got, ref.Curve(start, length, c)) << keyword << ", " << start << ", " << length;
-      ASSERT_EQ(st.profileCursor, ref.cursor);
+      ASSERT_EQ(s.profile->cursor(), ref.cursor);
     }
     if (got == CurveResult::kOk) {
-      ProfileTail(s, st);
+      ProfileTail(s);
       ref.Run(ref.end - 2, false, 0);
     }
     ASSERT_EQ(s.profile->cursor(), ref.cursor);

@@ -263,18 +263,18 @@ TEST(Writers, ProfileElementsByTag) {
   }
 }
 
-// The file is written through buffers of a fixed size, one region per
-// column: a profile longer than a buffer holds comes out as the profile's
-// own table, element for element.
+// The file is written through buffers of 1 MB, one region per column: a
+// profile whose columns take three of them, the last metres left empty,
+// comes out as the profile's own table, element for element.
 TEST(Writers, LongProfileMatchesItsTable) {
   TempDir dir;
-  LineProfile p(60000);
+  LineProfile p(300000);  // columns of about 2.5 MB
   p.Seed();
   p.Straight(1000);
   p.Arc(21000, 0.003);
-  p.Straight(30000);
-  p.Arc(45000, -0.0004);
-  p.Straight(59998);
+  p.Straight(130000);
+  p.Arc(145000, -0.0004);
+  p.Straight(250000);
   const std::string path = dir.file("T_linea.dat");
   ASSERT_TRUE(WriteProfileFile(path, p).ok);
   const std::string bytes = ReadFile(path);

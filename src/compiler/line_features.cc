@@ -22,19 +22,15 @@ void FillGradientAt(Scenario& s, int32_t cursor, int32_t value) {
 // does metre by metre: a metre past the end of the profile is not computed
 // (kPastProfileEnd), and the cursor may not pass 1,000,000 m (kPastLimit,
 // after the metre that reaches it).
-CurveResult Advance(LineProfile& p, LineFeatureState& st, int64_t last, bool arc, double c) {
-  if (st.profileCursor > last) return CurveResult::kOk;
-  const int64_t reach = std::min<int64_t>({last, p.end(), kProfileLimit});
-  if (reach >= st.profileCursor) {
-    if (arc) {
-      p.Arc(static_cast<int32_t>(reach), c);
-    } else {
-      p.Straight(static_cast<int32_t>(reach));
-    }
-    st.profileCursor = static_cast<int32_t>(reach) + 1;
+CurveResult Advance(LineProfile& p, int64_t last, bool arc, double c) {
+  const auto reach = static_cast<int32_t>(std::min<int64_t>({last, p.end(), kProfileLimit}));
+  if (arc) {
+    p.Arc(reach, c);
+  } else {
+    p.Straight(reach);
   }
-  if (st.profileCursor > kProfileLimit) return CurveResult::kPastLimit;
-  if (st.profileCursor <= last) return CurveResult::kPastProfileEnd;
+  if (p.cursor() > kProfileLimit) return CurveResult::kPastLimit;
+  if (p.cursor() <= last) return CurveResult::kPastProfileEnd;
   return CurveResult::kOk;
 }
 
@@ -66,8 +62,7 @@ void GradientTailFill(Scenario& s, LineFeatureState& st) {
   } while (st.gradientCursor < s.lastCell - 2);
 }
 
-CurveResult EncodeCurve(Scenario& s, LineFeatureState& st, std::string_view keyword, int32_t start,
-                        int32_t length) {
+CurveResult EncodeCurve(Scenario& s, std::string_view keyword, int32_t start, int32_t length) {
   static constexpr std::pair<std::string_view, double> kClasses[] = {
       {"1", 0.0001}, {"2", 0.0002}, {"3", 0.0004}, {"4", 0.001}, {"5", 0.002}, {"6", 0.003}};
   double c = 0;
@@ -85,16 +80,13 @@ CurveResult EncodeCurve(Scenario& s, LineFeatureState& st, std::string_view keyw
   LineProfile& p = *s.profile;
   // Run-in: straight up to the start. The reader's position check keeps
   // the start inside the profile.
-  if (CurveResult r = Advance(p, st, start, false, 0.0); r != CurveResult::kOk) return r;
-  return Advance(p, st, int64_t{start} + length, true, c);
+  if (CurveResult r = Advance(p, start, false, 0.0); r != CurveResult::kOk) return r;
+  return Advance(p, int64_t{start} + length, true, c);
 }
 
-void ProfileTail(Scenario& s, LineFeatureState& st) {
+void ProfileTail(Scenario& s) {
   // No limit here: the tail may run past 1,000,000 m on the longest lines.
-  LineProfile& p = *s.profile;
-  if (st.profileCursor > s.profileEnd - 2) return;
-  p.Straight(s.profileEnd - 2);
-  st.profileCursor = s.profileEnd - 1;
+  s.profile->Straight(s.profileEnd - 2);
 }
 
 void memo_montagna(Scenario& s, int32_t inizio, int32_t fine, int32_t tipo) {

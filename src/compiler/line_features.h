@@ -29,7 +29,7 @@ struct LineFeatureState {
   int32_t boardSlot = kFirstBoardSlot;
   int32_t gradientCursor = 0;
   int32_t lastGradient = 0;
-  int32_t profileCursor = 2;
+  // The profile cursor is the profile's own: LineProfile::cursor().
 };
 
 // Fills the gradient of the cells up to the record's cell with the value in
@@ -41,10 +41,9 @@ void GradientTailFill(Scenario& s, LineFeatureState& st);
 enum class CurveResult { kOk, kNoCurvature, kPastLimit, kPastProfileEnd };
 // Bends the plan profile over [start, start + length]; the keyword field
 // gives the curvature class and direction. Needs the profile.
-CurveResult EncodeCurve(Scenario& s, LineFeatureState& st, std::string_view keyword, int32_t start,
-                        int32_t length);
+CurveResult EncodeCurve(Scenario& s, std::string_view keyword, int32_t start, int32_t length);
 // Straight on to profileEnd - 2; the last two metres stay empty.
-void ProfileTail(Scenario& s, LineFeatureState& st);
+void ProfileTail(Scenario& s);
 
 void memo_montagna(Scenario& s, int32_t inizio, int32_t fine, int32_t tipo);
 

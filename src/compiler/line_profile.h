@@ -33,8 +33,6 @@ struct ProfileRun {
   int32_t last = 0;
   bool arc = false;
   double c = 0;
-
-  bool operator==(const ProfileRun&) const = default;
 };
 
 class ProfileTable;
@@ -46,7 +44,8 @@ class LineProfile {
 
   int32_t end() const { return end_; }
   bool seeded() const { return seeded_; }
-  // The next metre to compute: metres 2 to cursor() - 1 are computed.
+  // The next metre to compute (the reader's profile cursor, from 2): metres
+  // 2 to cursor() - 1 are computed.
   int32_t cursor() const { return cursor_; }
   const std::vector<ProfileRun>& runs() const { return runs_; }
 
@@ -74,8 +73,6 @@ class ProfileWalker {
  public:
   explicit ProfileWalker(const LineProfile& profile);
 
-  // The next metre to compute.
-  int32_t metre() const { return metre_; }
   bool done() const { return metre_ >= profile_.cursor(); }
 
   // Computes the next metres, at most `n`, and hands each to emit(x, y);

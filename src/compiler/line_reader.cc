@@ -119,7 +119,7 @@ FeatureOutcome ReadFeatureRecords(Scenario& s, Description& d, LineFeatureState&
     int32_t length = d.ReadInt32("the curve's length");
     if (beyond(start)) return FeatureOutcome::kBeyondGrid;
     if (!s.profile) CellAt(s, 0, "a curve");  // no line length yet: raises
-    switch (EncodeCurve(s, st, field, start, length)) {
+    switch (EncodeCurve(s, field, start, length)) {
       case CurveResult::kOk: break;
       case CurveResult::kNoCurvature:
         *end = Stop(s, d, d.At(103, start, "curve keyword names none of the curvatures 1 to 6"),
@@ -221,7 +221,7 @@ PhaseEnd ReadLineDescription(Scenario& s, Description& d, LineFeatureState& st) 
 
   d.CloseAndDelete();
   GradientTailFill(s, st);
-  if (s.profile) ProfileTail(s, st);
+  if (s.profile) ProfileTail(s);
   return PhaseEnd::kFinished;
 }
 
