@@ -17,12 +17,12 @@
 
 #include "app/scenario_run.h"
 #include "compiler/compiler.h"
-#include "compiler/file_names.h"
-#include "compiler/model.h"
+#include "model/file_names.h"
+#include "compiler/scenario.h"
 #include "content/content.h"
 #include "content/content_writer.h"
 #include "generated_descriptions.h"
-#include "output/file_io.h"
+#include "base/file_io.h"
 
 namespace sb::bench {
 namespace {

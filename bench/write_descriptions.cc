@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "compiler/file_names.h"
-#include "compiler/model.h"
+#include "model/file_names.h"
+#include "compiler/scenario.h"
 #include "generated_descriptions.h"
 
 int main(int argc, char** argv) {

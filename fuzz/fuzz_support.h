@@ -17,9 +17,9 @@
 
 #include "compiler/compiler.h"
 #include "compiler/diagnostics.h"
-#include "compiler/file_names.h"
-#include "compiler/model.h"
-#include "output/file_io.h"
+#include "model/file_names.h"
+#include "compiler/scenario.h"
+#include "base/file_io.h"
 
 namespace sb::fuzz {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/scenario_run.h"
-#include "compiler/file_names.h"
+#include "model/file_names.h"
 #include "content/content.h"
 #include "content/content_writer.h"
 #include "sha256.h"

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "compiler/file_names.h"
+#include "model/file_names.h"
 #include "content/content.h"
 #include "test_support.h"
 

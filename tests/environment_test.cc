@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "app/scenario_run.h"
-#include "compiler/file_names.h"
+#include "model/file_names.h"
 #include "content/content.h"
-#include "output/file_io.h"
+#include "base/file_io.h"
 #include "test_support.h"
 
 namespace sb {

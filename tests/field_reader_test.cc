@@ -1,6 +1,6 @@
 // The lexical rules of the descriptions: separators, blanks, text and
 // number fields, empty fields, ranges, end of file and line numbers.
-#include "formats/field_reader.h"
+#include "description/field_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // File replacement and reading with errors as values: a file is replaced
 // whole or not at all, and a failure names the file and the reason.
-#include "output/file_io.h"
+#include "base/file_io.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "compiler/model.h"
+#include "compiler/scenario.h"
 #include "test_support.h"
 
 namespace sb {

@@ -1,7 +1,7 @@
 // Reading the compiled files back: decoded fields equal what was encoded,
 // the printers show them, and any file not of its layout is rejected with a
 // message, never read out of bounds.
-#include "app/inspect.h"
+#include "tools/inspect.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "output/writers.h"
+#include "format/writers.h"
 #include "test_support.h"
 
 namespace sb {

@@ -1,6 +1,6 @@
 // Keyword matching: substrings of the keyword field, as text (any case) or
 // exactly; a field may satisfy several records.
-#include "formats/keywords.h"
+#include "description/keywords.h"
 
 #include <gtest/gtest.h>
 

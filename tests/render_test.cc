@@ -1,6 +1,6 @@
 // The picture of a compiled scenario: a well-formed SVG holding the plan,
 // the strips and every feature of the scenario, with labels kept apart.
-#include "app/render.h"
+#include "tools/render.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "content/content_writer.h"
-#include "output/writers.h"
+#include "format/writers.h"
 #include "test_support.h"
 
 namespace sb {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "compiler/model.h"
+#include "compiler/scenario.h"
 #include "test_support.h"
 
 namespace sb {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "compiler/compiler.h"
-#include "compiler/file_names.h"
-#include "compiler/model.h"
+#include "model/file_names.h"
+#include "compiler/scenario.h"
 #include "content/content_writer.h"
 #include "sha256.h"
 #include "test_support.h"

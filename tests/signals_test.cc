@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "compiler/compiler.h"
-#include "compiler/file_names.h"
-#include "compiler/model.h"
-#include "output/writers.h"
+#include "model/file_names.h"
+#include "compiler/scenario.h"
+#include "format/writers.h"
 #include "test_support.h"
 
 namespace sb {

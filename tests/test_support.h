@@ -9,9 +9,9 @@
 #include <string>
 
 #include "compiler/compiler.h"
-#include "compiler/file_names.h"
-#include "compiler/model.h"
-#include "output/encoding.h"
+#include "model/file_names.h"
+#include "compiler/scenario.h"
+#include "format/coding.h"
 
 namespace sb::testing {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "compiler/compiler.h"
-#include "compiler/file_names.h"
-#include "compiler/model.h"
+#include "model/file_names.h"
+#include "compiler/scenario.h"
 #include "content/content.h"
 #include "test_support.h"
 

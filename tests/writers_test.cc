@@ -1,7 +1,7 @@
 // The three compiled layouts, byte for byte: little-endian, packed, no
 // header; cells of 15 bytes, items of 34 + n bytes, profile elements of 2,
 // 4 or 10 bytes, column 0 before column 1.
-#include "output/writers.h"
+#include "format/writers.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "compiler/model.h"
+#include "compiler/scenario.h"
 #include "test_support.h"
 
 namespace sb {

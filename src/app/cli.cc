@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "app/inspect.h"
+#include "tools/inspect.h"
 #include "app/platform.h"
-#include "app/render.h"
+#include "tools/render.h"
 #include "app/scenario_run.h"
 #include "compiler/diagnostics.h"
 

@@ -6,10 +6,10 @@
 
 #include "app/platform.h"
 #include "compiler/diagnostics.h"
-#include "compiler/file_names.h"
-#include "compiler/km_post.h"
+#include "model/file_names.h"
+#include "model/km_post.h"
 #include "content/content_writer.h"
-#include "output/file_io.h"
+#include "base/file_io.h"
 
 namespace sb {
 namespace fs = std::filesystem;
@@ -170,7 +170,7 @@ std::vector<ReportedDiagnostic> Diagnostics(const RunOutcome& outcome) {
     for (const auto& [name, path] : outcome.descriptionNames) {
       if (r.diagnostic.file == name) r.diagnostic.file = path;
     }
-    if (d.position) r.km = KmPost(outcome.scenario, *d.position);
+    if (d.position) r.km = KmPost(outcome.scenario.items, *d.position);
     out.push_back(std::move(r));
   }
   return out;

@@ -12,17 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "base/exit_status.h"
 #include "compiler/compiler.h"
-#include "compiler/model.h"
+#include "compiler/scenario.h"
 
 namespace sb {
-
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitRecorded = 1;
-inline constexpr int kExitReported = 2;
-inline constexpr int kExitUsage = 64;
-inline constexpr int kExitDataError = 65;
-inline constexpr int kExitIo = 74;
 
 inline constexpr const char* kScenarioLineId = "Lungomare_Nord";
 inline constexpr const char* kScenarioTrainNumber = "911";

@@ -3,11 +3,11 @@
 #include <new>
 
 #include "compiler/description.h"
-#include "compiler/file_names.h"
+#include "model/file_names.h"
 #include "compiler/identity_codes.h"
 #include "compiler/readers.h"
 #include "compiler/route_completion.h"
-#include "output/writers.h"
+#include "format/writers.h"
 
 namespace sb {
 

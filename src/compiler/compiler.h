@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "compiler/model.h"
-#include "output/file_io.h"
+#include "compiler/scenario.h"
+#include "base/file_io.h"
 
 namespace sb {
 

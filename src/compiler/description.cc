@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "output/file_io.h"
+#include "base/file_io.h"
 
 namespace sb {
 namespace {

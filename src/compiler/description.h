@@ -12,9 +12,9 @@
 #include <optional>
 #include <string>
 
-#include "compiler/model.h"
-#include "formats/field_reader.h"
-#include "output/file_io.h"
+#include "compiler/scenario.h"
+#include "description/field_reader.h"
+#include "base/file_io.h"
 
 namespace sb {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "compiler/model.h"
+#include "compiler/scenario.h"
 
 namespace sb {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "compiler/description.h"
-#include "compiler/rounding.h"
-#include "formats/keywords.h"
+#include "base/rounding.h"
+#include "description/keywords.h"
 
 namespace sb {
 namespace {

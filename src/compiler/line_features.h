@@ -18,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-#include "compiler/model.h"
+#include "compiler/scenario.h"
 
 namespace sb {
 

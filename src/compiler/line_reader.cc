@@ -1,6 +1,6 @@
 #include "compiler/progressions.h"
 #include "compiler/readers.h"
-#include "formats/keywords.h"
+#include "description/keywords.h"
 
 namespace sb {
 namespace {

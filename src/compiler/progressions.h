@@ -3,7 +3,7 @@
 #ifndef SB_COMPILER_PROGRESSIONS_H_
 #define SB_COMPILER_PROGRESSIONS_H_
 
-#include "compiler/model.h"
+#include "compiler/scenario.h"
 
 namespace sb {
 

@@ -6,7 +6,7 @@
 
 #include "compiler/description.h"
 #include "compiler/line_features.h"
-#include "compiler/model.h"
+#include "compiler/scenario.h"
 
 namespace sb {
 

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "compiler/model.h"
+#include "compiler/scenario.h"
 
 namespace sb {
 

@@ -1,7 +1,7 @@
 #include "compiler/signals.h"
 
 #include "compiler/description.h"
-#include "compiler/rounding.h"
+#include "base/rounding.h"
 
 namespace sb {
 

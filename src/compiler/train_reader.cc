@@ -1,7 +1,7 @@
 #include "compiler/readers.h"
-#include "compiler/rounding.h"
+#include "base/rounding.h"
 #include "compiler/signals.h"
-#include "formats/keywords.h"
+#include "description/keywords.h"
 
 namespace sb {
 namespace {

@@ -1,6 +1,6 @@
 #include "content/content_writer.h"
 
-#include "compiler/file_names.h"
+#include "model/file_names.h"
 
 namespace sb {
 

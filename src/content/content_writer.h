@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "content/content.h"
-#include "output/file_io.h"
+#include "base/file_io.h"
 
 namespace sb {
 

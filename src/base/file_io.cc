@@ -1,4 +1,4 @@
-#include "output/file_io.h"
+#include "base/file_io.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "output/writers.h"
+#include "format/writers.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "output/encoding.h"
+#include "format/coding.h"
 
 namespace sb {
 

@@ -1,6 +1,6 @@
-#include "compiler/model.h"
+#include "compiler/scenario.h"
 
-#include "compiler/rounding.h"
+#include "base/rounding.h"
 
 namespace sb {
 

@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "compiler/model.h"
-#include "output/file_io.h"
+#include "model/line_profile.h"
+#include "model/model.h"
+#include "base/file_io.h"
 
 namespace sb {
 

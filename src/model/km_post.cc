@@ -1,14 +1,14 @@
-#include "compiler/km_post.h"
+#include "model/km_post.h"
 
 #include <cstdio>
 
 namespace sb {
 
-int64_t KilometricValue(const Scenario& s, int64_t position) {
+int64_t KilometricValue(const ItemTable& items, int64_t position) {
   const ScenarioItem* best = nullptr;
   const ScenarioItem* any = nullptr;
   for (int slot = kSlotProgressionTre; slot <= kSlotProgressionUno; ++slot) {
-    const ScenarioItem& p = s.items[slot];
+    const ScenarioItem& p = items[slot];
     if (p.start == 0 && p.end == 0) continue;
     if (any == nullptr || p.start < any->start) any = &p;
     if (p.start <= position && (best == nullptr || p.start > best->start)) best = &p;

@@ -21,7 +21,8 @@
 #include <string_view>
 #include <vector>
 
-#include "compiler/model.h"
+#include "model/line_profile.h"
+#include "model/model.h"
 
 namespace sb {
 

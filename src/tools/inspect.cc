@@ -1,4 +1,4 @@
-#include "app/inspect.h"
+#include "tools/inspect.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,10 +8,10 @@
 #include <nlohmann/json.hpp>
 #include <system_error>
 
-#include "app/scenario_run.h"
-#include "output/encoding.h"
-#include "output/file_io.h"
-#include "output/writers.h"
+#include "base/exit_status.h"
+#include "format/coding.h"
+#include "base/file_io.h"
+#include "format/writers.h"
 
 namespace sb {
 namespace {

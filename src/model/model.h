@@ -1,20 +1,11 @@
-// The scenario model: a grid of 50 m cells, a table of 87 items and the
-// per-metre plan profile, together with the run state the compiler shares.
-#ifndef SB_COMPILER_MODEL_H_
-#define SB_COMPILER_MODEL_H_
+// The scenario model: a grid of 50 m cells and a table of 87 items (the
+// plan profile is in line_profile.h).
+#ifndef SB_MODEL_MODEL_H_
+#define SB_MODEL_MODEL_H_
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <memory>
-#include <optional>
 #include <string>
-#include <unordered_map>
-#include <vector>
-
-#include "compiler/diagnostics.h"
-#include "compiler/line_profile.h"
 
 namespace sb {
 
@@ -88,41 +79,8 @@ struct ScenarioItem {
   bool operator==(const ScenarioItem&) const = default;
 };
 
-// The run state and the model, for one run.
-struct Scenario {
-  std::string lineId;
-  std::string trainNumber;
-  int32_t withProfile = 0;
-  int32_t errorCode = 0;
-  int32_t errorPosition = 0;
-  std::string currentLine;
-  int32_t profileEnd = 0;
-  int32_t lastCell = 0;
-
-  // Empty until a line length record sizes it (cells 0 to lastCell).
-  std::vector<TrackCell> cells;
-  bool hasGrid = false;
-  std::array<ScenarioItem, kItemSlots> items;
-  std::optional<LineProfile> profile;
-
-  std::array<int32_t, kMountainSlots> mountainStart{};
-  std::array<int32_t, kMountainSlots> mountainEnd{};
-  int32_t mountainCount = 0;
-
-  // Every error recorded during the run, in order; errorCode and
-  // errorPosition keep only the last, as the compiled state requires.
-  std::vector<Diagnostic> diagnostics;
-  // The record behind each signal and slowdown start, by cell, so that route
-  // completion can point its errors at the description.
-  std::unordered_map<int64_t, SourceRef> cellSources;
-
-  // Sizes the grid for a line length: cells 0 to lastCell, all zero, and the
-  // profile when it is wanted. Earlier contents are discarded.
-  void SizeForLength(int32_t length);
-
-  bool ValidCell(int64_t index) const { return hasGrid && index >= 0 && index <= lastCell; }
-};
+using ItemTable = std::array<ScenarioItem, kItemSlots>;
 
 }  // namespace sb
 
-#endif  // SB_COMPILER_MODEL_H_
+#endif  // SB_MODEL_MODEL_H_

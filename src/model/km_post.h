@@ -1,12 +1,12 @@
 // Kilometre posts: a position along the line (metres from its start) told
 // on the line's kilometric progression, as "km 134+450".
-#ifndef SB_COMPILER_KM_POST_H_
-#define SB_COMPILER_KM_POST_H_
+#ifndef SB_MODEL_KM_POST_H_
+#define SB_MODEL_KM_POST_H_
 
 #include <cstdint>
 #include <string>
 
-#include "compiler/model.h"
+#include "model/model.h"
 
 namespace sb {
 
@@ -14,15 +14,15 @@ namespace sb {
 // there: of item slots 81 to 83, the one with the greatest start at or
 // before the position. Empty progressions (start and value 0) are ignored
 // unless all are empty, when the value is the position itself.
-int64_t KilometricValue(const Scenario& s, int64_t position);
+int64_t KilometricValue(const ItemTable& items, int64_t position);
 
 // "km 134+450"; negative values as "km -0+500".
 std::string FormatKm(int64_t metres);
 
-inline std::string KmPost(const Scenario& s, int64_t position) {
-  return FormatKm(KilometricValue(s, position));
+inline std::string KmPost(const ItemTable& items, int64_t position) {
+  return FormatKm(KilometricValue(items, position));
 }
 
 }  // namespace sb
 
-#endif  // SB_COMPILER_KM_POST_H_
+#endif  // SB_MODEL_KM_POST_H_

@@ -1,4 +1,4 @@
-#include "formats/field_reader.h"
+#include "description/field_reader.h"
 
 namespace sb {
 namespace {

@@ -1,4 +1,4 @@
-#include "formats/keywords.h"
+#include "description/keywords.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/render.h"
+#include "tools/render.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,10 +7,10 @@
 #include <optional>
 #include <system_error>
 
-#include "app/scenario_run.h"
-#include "compiler/file_names.h"
-#include "compiler/km_post.h"
-#include "output/file_io.h"
+#include "base/exit_status.h"
+#include "model/file_names.h"
+#include "model/km_post.h"
+#include "base/file_io.h"
 
 namespace sb {
 namespace {
@@ -688,8 +688,6 @@ class Picture {
     const double step = TickStep();
     // Kilometre posts as the diagnostics tell them.
     const bool posts = HasProgression(in_.items);
-    Scenario progressions;
-    progressions.items = in_.items;
     for (double m = 0; m <= axisEnd_ + 0.5; m += step) {
       s += "<line x1=\"" + F(X(m)) + "\" y1=\"" + F(bottom) + "\" x2=\"" + F(X(m)) + "\" y2=\"" +
            F(bottom + 5) + "\" stroke=\"" + colour::kAxis + "\"/>\n";
@@ -697,7 +695,7 @@ class Picture {
            F(m / 1000) + "</text>\n";
       if (posts) {
         const double post =
-            static_cast<double>(KilometricValue(progressions, static_cast<int64_t>(m)));
+            static_cast<double>(KilometricValue(in_.items, static_cast<int64_t>(m)));
         s += "<text x=\"" + F(X(m)) + "\" y=\"" + F(bottom + 29) +
              "\" text-anchor=\"middle\" fill=\"#a0a0a0\">" + F(post / 1000) + "</text>\n";
       }

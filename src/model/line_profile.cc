@@ -1,4 +1,4 @@
-#include "compiler/line_profile.h"
+#include "model/line_profile.h"
 
 #include <cstring>
 

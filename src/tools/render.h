@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/inspect.h"
-#include "compiler/model.h"
+#include "tools/inspect.h"
+#include "model/model.h"
 
 namespace sb {
 

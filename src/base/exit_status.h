@@ -1,0 +1,20 @@
+// The program's exit statuses, shared by every command.
+#ifndef SB_BASE_EXIT_STATUS_H_
+#define SB_BASE_EXIT_STATUS_H_
+
+namespace sb {
+
+inline constexpr int kExitOk = 0;
+// A reader, encoder or route completion recorded an error in the descriptions.
+inline constexpr int kExitRecorded = 1;
+// The run ended with the error report (1250, 1251): nothing compiled written.
+inline constexpr int kExitReported = 2;
+inline constexpr int kExitUsage = 64;
+// A compiled file is not of its layout.
+inline constexpr int kExitDataError = 65;
+// A file could not be created, written, read or deleted.
+inline constexpr int kExitIo = 74;
+
+}  // namespace sb
+
+#endif  // SB_BASE_EXIT_STATUS_H_
