@@ -10,6 +10,16 @@
 #include "format/writers.h"
 
 namespace sb {
+namespace {
+
+IoStatus WriteProfileFile(const std::string& path, const LineProfile& profile) {
+  FileReplacement file(path);
+  EncodeProfile(profile,
+                [&file](uint64_t offset, std::string_view bytes) { file.WriteAt(offset, bytes); });
+  return file.Commit();
+}
+
+}  // namespace
 
 IoStatus memorizza_dati(Scenario& s, const CompilerDirs& dirs) {
   const std::string lineName = LineDescriptionName(s.lineId);

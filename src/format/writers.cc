@@ -121,11 +121,8 @@ std::string EncodeProfile(const LineProfile& profile) {
   return out;
 }
 
-IoStatus WriteProfileFile(const std::string& path, const LineProfile& profile) {
-  FileReplacement file(path);
-  EncodeProfileInto(
-      profile, [&file](uint64_t offset, std::string_view bytes) { file.WriteAt(offset, bytes); });
-  return file.Commit();
+void EncodeProfile(const LineProfile& profile, const RegionWriter& put) {
+  EncodeProfileInto(profile, put);
 }
 
 void AppendItem(std::string* dst, const ScenarioItem& item) {

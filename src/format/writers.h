@@ -8,12 +8,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <string_view>
 #include <string>
 #include <vector>
 
 #include "model/line_profile.h"
 #include "model/model.h"
-#include "base/file_io.h"
 
 namespace sb {
 
@@ -23,10 +24,12 @@ inline constexpr std::size_t kItemRecordBaseSize = 34;
 // The profile file's size in bytes: 2 x (end + 1) elements.
 uint64_t ProfileFileSize(const LineProfile& profile);
 std::string EncodeProfile(const LineProfile& profile);
-// Replaces the file at `path` with the profile's bytes, computing the
-// metres as they are written: the megabytes of a long line never sit in
-// memory.
-IoStatus WriteProfileFile(const std::string& path, const LineProfile& profile);
+// Takes each piece of the profile's bytes with the offset where it belongs
+// in the file; together the pieces cover the file once. The metres are
+// computed as they are handed over: the megabytes of a long line never sit
+// in memory.
+using RegionWriter = std::function<void(uint64_t offset, std::string_view bytes)>;
+void EncodeProfile(const LineProfile& profile, const RegionWriter& put);
 std::string EncodeItems(const std::array<ScenarioItem, kItemSlots>& items);
 std::string EncodeCells(const std::vector<TrackCell>& cells);
 
