@@ -1,10 +1,6 @@
 // The three compiled layouts, byte for byte: little-endian, packed, no
 // header; cells of 15 bytes, items of 34 + n bytes, profile elements of 2,
 // 4 or 10 bytes, column 0 before column 1.
-#include "format/cell_codec.h"
-#include "format/item_codec.h"
-#include "format/profile_codec.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -13,6 +9,9 @@
 #include <string>
 
 #include "compiler/scenario.h"
+#include "format/cell_codec.h"
+#include "format/item_codec.h"
+#include "format/profile_codec.h"
 #include "test_support.h"
 
 namespace sb {

@@ -21,10 +21,8 @@ TEST(FileNames, LineIdAndTrainNumber) {
   for (const auto& [path, id] : lines) EXPECT_EQ(LineIdFromName(path), id) << path;
 
   const std::pair<const char*, std::optional<std::string>> trains[] = {
-      {"Lungomare_Nord_911-.txt", "911"},
-      {"dir/Lungomare_Nord_1_2-.txt", "1_2"},
-      {"Lungomare_Nord_-.txt", std::nullopt},
-      {"Other_911-.txt", std::nullopt},
+      {"Lungomare_Nord_911-.txt", "911"},       {"dir/Lungomare_Nord_1_2-.txt", "1_2"},
+      {"Lungomare_Nord_-.txt", std::nullopt},   {"Other_911-.txt", std::nullopt},
       {"Lungomare_Nord_911.txt", std::nullopt},
   };
   for (const auto& [path, n] : trains) {

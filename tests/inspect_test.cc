@@ -15,8 +15,8 @@
 #include "format/item_codec.h"
 #include "format/profile_codec.h"
 #include "model/file_names.h"
-#include "tools/profile_summary.h"
 #include "test_support.h"
+#include "tools/profile_summary.h"
 
 namespace sb {
 namespace {

@@ -4,10 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <pugixml.hpp>
-
 #include <algorithm>
 #include <array>
+#include <pugixml.hpp>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -15,8 +14,8 @@
 
 #include "content/content_writer.h"
 #include "model/file_names.h"
-#include "tools/render_loader.h"
 #include "test_support.h"
+#include "tools/render_loader.h"
 
 namespace sb {
 namespace {
@@ -32,7 +31,8 @@ std::string BadCharacters(const char* text) {
   for (const char* p = text; *p != '\0'; ++p) {
     const auto c = static_cast<unsigned char>(*p);
     if (c == '<') return "'<' in \"" + std::string(text) + "\"";
-    if (c == '&' && !std::regex_search(p, kEntity)) return "bare '&' in \"" + std::string(text) + "\"";
+    if (c == '&' && !std::regex_search(p, kEntity))
+      return "bare '&' in \"" + std::string(text) + "\"";
     if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return "control character in a text";
   }
   return "";
@@ -46,8 +46,8 @@ std::string WellFormed(const std::string& svg) {
   pugi::xml_document doc;
   // Entities kept as written, so they can be checked; text outside the
   // root kept, so it can be seen.
-  const unsigned flags = (pugi::parse_default & ~pugi::parse_escapes) | pugi::parse_declaration |
-                         pugi::parse_fragment;
+  const unsigned flags =
+      (pugi::parse_default & ~pugi::parse_escapes) | pugi::parse_declaration | pugi::parse_fragment;
   const pugi::xml_parse_result parsed =
       doc.load_buffer(svg.data(), svg.size(), flags, pugi::encoding_utf8);
   if (!parsed) return std::string(parsed.description()) + " at " + std::to_string(parsed.offset);

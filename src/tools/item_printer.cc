@@ -1,9 +1,9 @@
 #include <nlohmann/json.hpp>
 
+#include "base/windows1252.h"
 #include "tools/printers.h"
 #include "tools/report_text.h"
 #include "tools/roles.h"
-#include "base/windows1252.h"
 
 namespace sb {
 namespace {
@@ -87,9 +87,10 @@ void PrintItems(const std::string& name, std::size_t fileSize, const ItemTable& 
       if (!ItemIsUsed(it)) continue;
       out << slot << ',' << ItemRole(slot, it) << ',' << int{it.kind} << ',' << it.start << ','
           << it.end << ',' << it.position << ',' << int{it.option} << ','
-          << CsvField(Windows1252ToUtf8(it.text)) << ',' << it.num1 << ',' << it.num2 << ',' << it.num3
-          << ',' << it.num4 << ',' << it.num5 << ',' << int{it.byte1} << ',' << int{it.byte2} << ','
-          << int{it.byte3} << ',' << int{it.byte4} << ',' << it.seconds << '\n';
+          << CsvField(Windows1252ToUtf8(it.text)) << ',' << it.num1 << ',' << it.num2 << ','
+          << it.num3 << ',' << it.num4 << ',' << it.num5 << ',' << int{it.byte1} << ','
+          << int{it.byte2} << ',' << int{it.byte3} << ',' << int{it.byte4} << ',' << it.seconds
+          << '\n';
     }
     return;
   }

@@ -6,6 +6,46 @@
 #include "tools/svg_writer.h"
 
 namespace sb::render {
+namespace {
+
+// The sample of one legend entry, 22 wide from `ex`, centred on `ey`.
+std::string LegendSwatch(const std::string& sw, const std::string& c, double ex, double ey) {
+  std::string s;
+  if (sw == "line") {
+    s += "<line x1=\"" + Num(ex) + "\" y1=\"" + Num(ey) + "\" x2=\"" + Num(ex + 22) + "\" y2=\"" +
+         Num(ey) + "\" stroke=\"" + c + "\" stroke-width=\"2.2\"/>\n";
+  } else if (sw == "dash") {
+    s += "<line x1=\"" + Num(ex) + "\" y1=\"" + Num(ey) + "\" x2=\"" + Num(ex + 22) + "\" y2=\"" +
+         Num(ey) + "\" stroke=\"" + c + "\" stroke-width=\"1.5\" stroke-dasharray=\"4 3\"/>\n";
+  } else if (sw == "dot" || sw == "ring") {
+    s += "<circle cx=\"" + Num(ex + 11) + "\" cy=\"" + Num(ey) + "\" r=\"3.5\" fill=\"" +
+         (sw == "dot" ? c : std::string("#ffffff")) + "\" stroke=\"" + c +
+         "\" stroke-width=\"1.3\"/>\n";
+  } else if (sw == "bar") {
+    s += "<rect x=\"" + Num(ex) + "\" y=\"" + Num(ey - 4) + "\" width=\"22\" height=\"8\" fill=\"" +
+         c + "\" fill-opacity=\"0.35\" stroke=\"" + c + "\" stroke-width=\"0.6\"/>\n";
+  } else if (sw == "band") {
+    s += "<rect x=\"" + Num(ex) + "\" y=\"" + Num(ey - 5) +
+         "\" width=\"22\" height=\"10\" fill=\"" + c + "\" fill-opacity=\"0.8\"/>\n";
+  } else if (sw == "tick") {
+    s += "<line x1=\"" + Num(ex + 11) + "\" y1=\"" + Num(ey - 6) + "\" x2=\"" + Num(ex + 11) +
+         "\" y2=\"" + Num(ey + 6) + "\" stroke=\"" + c + "\" stroke-width=\"1.6\"/>\n";
+  } else if (sw == "triangle") {
+    s += "<path d=\"M" + Num(ex + 11) + " " + Num(ey - 6) + "L" + Num(ex + 17) + " " + Num(ey + 5) +
+         "L" + Num(ex + 5) + " " + Num(ey + 5) + "Z\" fill=\"#ffffff\" stroke=\"" + c +
+         "\" stroke-width=\"1.5\"/>\n";
+  } else if (sw == "diamond") {
+    s += "<path d=\"M" + Num(ex + 11) + " " + Num(ey - 5) + "L" + Num(ex + 16) + " " + Num(ey) +
+         "L" + Num(ex + 11) + " " + Num(ey + 5) + "L" + Num(ex + 6) + " " + Num(ey) +
+         "Z\" fill=\"" + c + "\"/>\n";
+  } else if (sw == "square") {
+    s += "<rect x=\"" + Num(ex + 8) + "\" y=\"" + Num(ey - 3) +
+         "\" width=\"6\" height=\"6\" fill=\"" + c + "\"/>\n";
+  }
+  return s;
+}
+
+}  // namespace
 
 Picture::Picture(const RenderInput& in) : in_(in) {
   stations_ = Stations(in.items);
@@ -37,11 +77,11 @@ std::string Picture::Header(double* y) {
        Esc(in_.lineId) + " &#8212; train " + Esc(in_.trainNumber) + "</text>\n";
   int signals = 0;
   for (const TrackCell& c : in_.cells) signals += c.kind == kKindSignal ? 1 : 0;
-  const std::string facts =
-      Km(lineLength_) + " of line, " + std::to_string(stations_.size()) +
-      (stations_.size() == 1 ? " station, " : " stations, ") + std::to_string(signals) +
-      (signals == 1 ? " signal, " : " signals, ") + std::to_string(slowdowns_.size()) +
-      (slowdowns_.size() == 1 ? " slowdown" : " slowdowns");
+  const std::string facts = Km(lineLength_) + " of line, " + std::to_string(stations_.size()) +
+                            (stations_.size() == 1 ? " station, " : " stations, ") +
+                            std::to_string(signals) + (signals == 1 ? " signal, " : " signals, ") +
+                            std::to_string(slowdowns_.size()) +
+                            (slowdowns_.size() == 1 ? " slowdown" : " slowdowns");
   s += "<text x=\"" + Num(kMargin) + "\" y=\"" + Num(kMargin + 40) + "\" font-size=\"13\" fill=\"" +
        colour::kMuted + "\">" + Esc(facts) + "</text>\n</g>\n";
   *y = kMargin + 56;
@@ -81,39 +121,7 @@ std::string Picture::Legend(double x, double y, double width, double* bottom) co
   for (const Entry& e : kEntries) {
     const double ex = x + (n % perRow) * (width / perRow);
     const double ey = y + 24 + (n / perRow) * rowH;
-    const std::string c = e.colour;
-    const std::string sw = e.swatch;
-    if (sw == "line") {
-      s += "<line x1=\"" + Num(ex) + "\" y1=\"" + Num(ey) + "\" x2=\"" + Num(ex + 22) + "\" y2=\"" +
-           Num(ey) + "\" stroke=\"" + c + "\" stroke-width=\"2.2\"/>\n";
-    } else if (sw == "dash") {
-      s += "<line x1=\"" + Num(ex) + "\" y1=\"" + Num(ey) + "\" x2=\"" + Num(ex + 22) + "\" y2=\"" +
-           Num(ey) + "\" stroke=\"" + c + "\" stroke-width=\"1.5\" stroke-dasharray=\"4 3\"/>\n";
-    } else if (sw == "dot" || sw == "ring") {
-      s += "<circle cx=\"" + Num(ex + 11) + "\" cy=\"" + Num(ey) + "\" r=\"3.5\" fill=\"" +
-           (sw == "dot" ? c : std::string("#ffffff")) + "\" stroke=\"" + c +
-           "\" stroke-width=\"1.3\"/>\n";
-    } else if (sw == "bar") {
-      s += "<rect x=\"" + Num(ex) + "\" y=\"" + Num(ey - 4) + "\" width=\"22\" height=\"8\" fill=\"" +
-           c + "\" fill-opacity=\"0.35\" stroke=\"" + c + "\" stroke-width=\"0.6\"/>\n";
-    } else if (sw == "band") {
-      s += "<rect x=\"" + Num(ex) + "\" y=\"" + Num(ey - 5) +
-           "\" width=\"22\" height=\"10\" fill=\"" + c + "\" fill-opacity=\"0.8\"/>\n";
-    } else if (sw == "tick") {
-      s += "<line x1=\"" + Num(ex + 11) + "\" y1=\"" + Num(ey - 6) + "\" x2=\"" + Num(ex + 11) +
-           "\" y2=\"" + Num(ey + 6) + "\" stroke=\"" + c + "\" stroke-width=\"1.6\"/>\n";
-    } else if (sw == "triangle") {
-      s += "<path d=\"M" + Num(ex + 11) + " " + Num(ey - 6) + "L" + Num(ex + 17) + " " + Num(ey + 5) +
-           "L" + Num(ex + 5) + " " + Num(ey + 5) + "Z\" fill=\"#ffffff\" stroke=\"" + c +
-           "\" stroke-width=\"1.5\"/>\n";
-    } else if (sw == "diamond") {
-      s += "<path d=\"M" + Num(ex + 11) + " " + Num(ey - 5) + "L" + Num(ex + 16) + " " + Num(ey) + "L" +
-           Num(ex + 11) + " " + Num(ey + 5) + "L" + Num(ex + 6) + " " + Num(ey) + "Z\" fill=\"" + c +
-           "\"/>\n";
-    } else if (sw == "square") {
-      s += "<rect x=\"" + Num(ex + 8) + "\" y=\"" + Num(ey - 3) +
-           "\" width=\"6\" height=\"6\" fill=\"" + c + "\"/>\n";
-    }
+    s += LegendSwatch(e.swatch, e.colour, ex, ey);
     s += "<text x=\"" + Num(ex + 30) + "\" y=\"" + Num(ey + 4) + "\" fill=\"" + colour::kText +
          "\">" + Esc(e.text) + "</text>\n";
     ++n;

@@ -51,8 +51,9 @@ std::string Picture::Plan(double* y) {
   s += PlanFeatures(step);
   // Start and end of the line.
   const Pt a = At(0), b = At(lineEnd);
-  s += "<circle cx=\"" + Num(a.x) + "\" cy=\"" + Num(a.y) + "\" r=\"5\" fill=\"#ffffff\" stroke=\"" +
-       colour::kTrack + "\" stroke-width=\"2\"><title>start of the line, 0 m</title></circle>\n";
+  s += "<circle cx=\"" + Num(a.x) + "\" cy=\"" + Num(a.y) +
+       "\" r=\"5\" fill=\"#ffffff\" stroke=\"" + colour::kTrack +
+       "\" stroke-width=\"2\"><title>start of the line, 0 m</title></circle>\n";
   s += "<rect x=\"" + Num(b.x - 4.5) + "\" y=\"" + Num(b.y - 4.5) +
        "\" width=\"9\" height=\"9\" fill=\"" + colour::kTrack + "\"><title>end of the line, " +
        Esc(Km(lineEnd)) + "</title></rect>\n";
@@ -104,8 +105,7 @@ void Picture::PlacePlan(double top) {
 // Mountains and slowdowns over the line, in their colours.
 std::string Picture::PlanFeatures(int32_t step) {
   std::string s;
-  for (const Run& r :
-       Runs(in_.cells, filled_, [](const TrackCell& c) { return int{c.terrain}; })) {
+  for (const Run& r : Runs(in_.cells, filled_, [](const TrackCell& c) { return int{c.terrain}; })) {
     if (r.value == 0) continue;
     s += "<path class=\"plan-mountain\" d=\"" +
          PathOf(Simplify(Points(static_cast<int32_t>(r.from * kCellLength),
@@ -209,8 +209,7 @@ std::string Picture::ScaleBar(double x, double y) const {
   s += "<rect x=\"" + Num(x) + "\" y=\"" + Num(y) + "\" width=\"" + Num(len / 2) +
        "\" height=\"5\" fill=\"" + colour::kText + "\"/>\n";
   s += "<rect x=\"" + Num(x + len / 2) + "\" y=\"" + Num(y) + "\" width=\"" + Num(len / 2) +
-       "\" height=\"5\" fill=\"#ffffff\" stroke=\"" + colour::kText +
-       "\" stroke-width=\"0.8\"/>\n";
+       "\" height=\"5\" fill=\"#ffffff\" stroke=\"" + colour::kText + "\" stroke-width=\"0.8\"/>\n";
   s += "<text x=\"" + Num(x) + "\" y=\"" + Num(y - 4) + "\" font-size=\"" + Num(kSmallSize) +
        "\">0</text>\n";
   s += "<text x=\"" + Num(x + len) + "\" y=\"" + Num(y - 4) + "\" font-size=\"" + Num(kSmallSize) +
@@ -221,13 +220,12 @@ std::string Picture::ScaleBar(double x, double y) const {
 
 std::string Picture::NorthArrow(double x, double y) const {
   std::string s = "<g id=\"north\">\n";
-  s += "<path d=\"M" + Num(x) + " " + Num(y + 2) + "L" + Num(x + 6) + " " + Num(y + 18) + "L" + Num(x) +
-       " " + Num(y + 14) + "L" + Num(x - 6) + " " + Num(y + 18) + "Z\" fill=\"" + colour::kText +
-       "\"/>\n";
+  s += "<path d=\"M" + Num(x) + " " + Num(y + 2) + "L" + Num(x + 6) + " " + Num(y + 18) + "L" +
+       Num(x) + " " + Num(y + 14) + "L" + Num(x - 6) + " " + Num(y + 18) + "Z\" fill=\"" +
+       colour::kText + "\"/>\n";
   s += "<text x=\"" + Num(x) + "\" y=\"" + Num(y + 30) +
        "\" text-anchor=\"middle\" font-size=\"11\" font-weight=\"bold\">N</text>\n</g>\n";
   return s;
 }
-
 
 }  // namespace sb::render

@@ -11,7 +11,8 @@
 namespace sb::render {
 
 // A strip's frame and title; returns its drawing area.
-Picture::Strip Picture::BeginStrip(const std::string& title, double height, double* y, std::string* s) const {
+Picture::Strip Picture::BeginStrip(const std::string& title, double height, double* y,
+                                   std::string* s) const {
   Strip st;
   st.top = *y + 20;
   st.height = height;
@@ -75,13 +76,12 @@ std::string Picture::AxisBelow(double bottom, double* y) const {
   // Kilometre posts as the diagnostics tell them.
   const bool posts = HasProgression(in_.items);
   for (double m = 0; m <= axis_.end + 0.5; m += step) {
-    s += "<line x1=\"" + Num(X(m)) + "\" y1=\"" + Num(bottom) + "\" x2=\"" + Num(X(m)) + "\" y2=\"" +
-         Num(bottom + 5) + "\" stroke=\"" + colour::kAxis + "\"/>\n";
+    s += "<line x1=\"" + Num(X(m)) + "\" y1=\"" + Num(bottom) + "\" x2=\"" + Num(X(m)) +
+         "\" y2=\"" + Num(bottom + 5) + "\" stroke=\"" + colour::kAxis + "\"/>\n";
     s += "<text x=\"" + Num(X(m)) + "\" y=\"" + Num(bottom + 16) + "\" text-anchor=\"middle\">" +
          Num(m / 1000) + "</text>\n";
     if (posts) {
-      const double post =
-          static_cast<double>(KilometricValue(in_.items, static_cast<int64_t>(m)));
+      const double post = static_cast<double>(KilometricValue(in_.items, static_cast<int64_t>(m)));
       s += "<text x=\"" + Num(X(m)) + "\" y=\"" + Num(bottom + 29) +
            "\" text-anchor=\"middle\" fill=\"#a0a0a0\">" + Num(post / 1000) + "</text>\n";
     }
@@ -119,11 +119,11 @@ std::string Picture::GradientStrip(double* y) {
   std::string d;
   for (const Run& r : runs) {
     d += 'M';
-    d += Num(CellX(r.from)) + " " + Num(mid) + "V" + Num(Y(r.value)) + "H" + Num(CellX(r.to)) + "V" +
-         Num(mid) + "Z";
+    d += Num(CellX(r.from)) + " " + Num(mid) + "V" + Num(Y(r.value)) + "H" + Num(CellX(r.to)) +
+         "V" + Num(mid) + "Z";
   }
-  s += "<path d=\"" + d + "\" fill=\"" + colour::kGradient +
-       "\" fill-opacity=\"0.35\" stroke=\"" + colour::kGradient + "\" stroke-width=\"0.8\"/>\n";
+  s += "<path d=\"" + d + "\" fill=\"" + colour::kGradient + "\" fill-opacity=\"0.35\" stroke=\"" +
+       colour::kGradient + "\" stroke-width=\"0.8\"/>\n";
   s += "</g>\n";
   return s;
 }
@@ -149,8 +149,8 @@ std::string Picture::SpeedStrip(double* y) {
   }
   std::string d;
   for (const Run& r : runs) {
-    d += (d.empty() ? "M" + Num(CellX(r.from)) + " " + Num(Y(r.value)) : "V" + Num(Y(r.value))) + "H" +
-         Num(CellX(r.to));
+    d += (d.empty() ? "M" + Num(CellX(r.from)) + " " + Num(Y(r.value)) : "V" + Num(Y(r.value))) +
+         "H" + Num(CellX(r.to));
   }
   s += "<path id=\"speed-limit\" d=\"" + d + "\" fill=\"none\" stroke=\"" + colour::kSpeedLimit +
        "\" stroke-width=\"1.8\"/>\n";
@@ -159,9 +159,9 @@ std::string Picture::SpeedStrip(double* y) {
     if (c.kind != kKindSpeedPoint && c.kind != kKindSpeedPointNoValue) continue;
     const double px = CellX(static_cast<int64_t>(i));
     const double py = c.kind == kKindSpeedPoint ? Y(c.value1) : Y(0);
-    s += "<path class=\"speed-point\" d=\"M" + Num(px) + " " + Num(py - 4) + "L" + Num(px + 3.5) + " " +
-         Num(py) + "L" + Num(px) + " " + Num(py + 4) + "L" + Num(px - 3.5) + " " + Num(py) + "Z\" fill=\"" +
-         colour::kSpeedPoint + "\"><title>speed point" +
+    s += "<path class=\"speed-point\" d=\"M" + Num(px) + " " + Num(py - 4) + "L" + Num(px + 3.5) +
+         " " + Num(py) + "L" + Num(px) + " " + Num(py + 4) + "L" + Num(px - 3.5) + " " + Num(py) +
+         "Z\" fill=\"" + colour::kSpeedPoint + "\"><title>speed point" +
          (c.kind == kKindSpeedPoint ? " " + std::to_string(c.value1) + " km/h"
                                     : std::string(" without value")) +
          ", cell " + std::to_string(i) + "</title></path>\n";
@@ -172,21 +172,20 @@ std::string Picture::SpeedStrip(double* y) {
 
 std::string Picture::SlowdownStrip(double* y) {
   std::string s = "<g id=\"strip-slowdowns\">\n";
-  const Strip st =
-      BeginStrip("Slowdowns (warning, before-warning marks, start to end)", 48, y, &s);
+  const Strip st = BeginStrip("Slowdowns (warning, before-warning marks, start to end)", 48, y, &s);
   const double bar = st.top + 26;
   for (std::size_t i = 0; i < in_.cells.size(); ++i) {
     const TrackCell& c = in_.cells[i];
     const double px = CellX(static_cast<int64_t>(i));
     if (c.kind == kKindSlowdownWarning) {
-      s += "<path class=\"slowdown-warning\" d=\"M" + Num(px) + " " + Num(bar - 7) + "L" + Num(px + 6) +
-           " " + Num(bar + 5) + "L" + Num(px - 6) + " " + Num(bar + 5) +
+      s += "<path class=\"slowdown-warning\" d=\"M" + Num(px) + " " + Num(bar - 7) + "L" +
+           Num(px + 6) + " " + Num(bar + 5) + "L" + Num(px - 6) + " " + Num(bar + 5) +
            "Z\" fill=\"#ffffff\" stroke=\"" + colour::kSlowdown +
            "\" stroke-width=\"1.5\"><title>slowdown warning, " + std::to_string(c.value1) +
            " km/h, cell " + std::to_string(i) + "</title></path>\n";
     } else if (c.kind == kKindBeforeWarning) {
-      s += "<line class=\"before-warning\" x1=\"" + Num(px) + "\" y1=\"" + Num(bar - 4) + "\" x2=\"" +
-           Num(px) + "\" y2=\"" + Num(bar + 4) + "\" stroke=\"" + colour::kSlowdown +
+      s += "<line class=\"before-warning\" x1=\"" + Num(px) + "\" y1=\"" + Num(bar - 4) +
+           "\" x2=\"" + Num(px) + "\" y2=\"" + Num(bar + 4) + "\" stroke=\"" + colour::kSlowdown +
            "\" stroke-width=\"1\"/>\n";
     }
   }
@@ -272,8 +271,7 @@ std::string Picture::StationStrip(double* y) {
   for (const PlacedLabel& n : layout.labels) {
     const Station& stn = stations_[n.id];
     const double a = X(stn.position);
-    const double baseline =
-        n.side == 0 ? bar - 8 - n.row * rowH : bar + 6 + (n.row + 1) * rowH - 4;
+    const double baseline = n.side == 0 ? bar - 8 - n.row * rowH : bar + 6 + (n.row + 1) * rowH - 4;
     const double reach = n.side == 0 ? baseline + 2 : baseline - kLabelSize;
     labels += "<text class=\"station-label\" x=\"" + Num(n.x0) + "\" y=\"" + Num(baseline) + "\">" +
               Esc(stn.name) + "</text>\n";
@@ -329,16 +327,15 @@ std::string Picture::BoardStrip(double* y) {
            "\" width=\"6\" height=\"6\" fill=\"" + colour::kSpeedBoard +
            "\"><title>maximum-speed board, cell " + std::to_string(i) + ": " +
            std::to_string(c.value1) + ", " + std::to_string(c.value2) + ", " +
-           std::to_string(c.value3) + ", stripes " + std::to_string(c.value4) +
-           "</title></rect>\n";
+           std::to_string(c.value3) + ", stripes " + std::to_string(c.value4) + "</title></rect>\n";
     } else if (c.kind == kKindTextBoard) {
       std::string text;
       if (c.value1 >= 0 && c.value1 < kItemSlots) {
         text = Windows1252ToUtf8(in_.items[static_cast<std::size_t>(c.value1)].text);
       }
       s += "<path class=\"text-board\" d=\"M" + Num(px) + " " + Num(mark - 5) + "L" + Num(px + 5) +
-           " " + Num(mark) + "L" + Num(px) + " " + Num(mark + 5) + "L" + Num(px - 5) + " " + Num(mark) +
-           "Z\" fill=\"" + colour::kTextBoard + "\"><title>text board, cell " +
+           " " + Num(mark) + "L" + Num(px) + " " + Num(mark + 5) + "L" + Num(px - 5) + " " +
+           Num(mark) + "Z\" fill=\"" + colour::kTextBoard + "\"><title>text board, cell " +
            std::to_string(i) + ": " + Esc(text) + "</title></path>\n";
       const double w = TextWidth(text, kSmallSize);
       const double x0 = std::clamp(px - w / 2, kAxisLeft - 40, kWidth - 4 - w);

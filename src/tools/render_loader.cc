@@ -49,7 +49,8 @@ int ReadAndDecode(const std::string& dir, const std::string& name,
   IoStatus st = ReadWholeFile(JoinPath(dir, name), &bytes);
   if (!st.ok) return Fail(err, st.Message("read"), kExitIo);
   Status decoded = decode(bytes, value);
-  if (!decoded.ok()) return Fail(err, JoinPath(dir, name) + ": " + decoded.reason(), kExitDataError);
+  if (!decoded.ok())
+    return Fail(err, JoinPath(dir, name) + ": " + decoded.reason(), kExitDataError);
   return kExitOk;
 }
 

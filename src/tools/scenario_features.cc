@@ -23,7 +23,6 @@ std::vector<Station> Stations(const ItemTable& items) {
   return out;
 }
 
-
 std::vector<Slowdown> Slowdowns(const std::vector<TrackCell>& cells) {
   std::vector<Slowdown> out;
   for (std::size_t i = 0; i < cells.size(); ++i) {

@@ -36,7 +36,6 @@ std::string Esc(const std::string& utf8) {
   return out;
 }
 
-
 std::string Km(double metres) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.3f", metres / 1000.0);
@@ -62,8 +61,8 @@ std::string SvgDocument(double width, double height, double fontSize, const std:
   std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + Num(width) + "\" height=\"" +
          Num(height) + "\" viewBox=\"0 0 " + Num(width) + " " + Num(height) +
-         "\" font-family=\"DejaVu Sans, Verdana, Arial, sans-serif\" font-size=\"" +
-         Num(fontSize) + "\">\n";
+         "\" font-family=\"DejaVu Sans, Verdana, Arial, sans-serif\" font-size=\"" + Num(fontSize) +
+         "\">\n";
   svg += "<title>" + Esc(title) + "</title>\n";
   svg += "<rect x=\"0\" y=\"0\" width=\"" + Num(width) + "\" height=\"" + Num(height) +
          "\" fill=\"#ffffff\"/>\n";
