@@ -11,8 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "format/writers.h"
+#include "format/cell_codec.h"
+#include "format/item_codec.h"
+#include "format/profile_codec.h"
+#include "model/file_names.h"
 #include "test_support.h"
+#include "tools/profile_summary.h"
 
 namespace sb {
 namespace {
@@ -106,25 +110,28 @@ TEST(InspectTest, DecodersGiveBackWhatWasEncoded) {
   const Model m = MakeModel();
 
   const std::string cellBytes = EncodeCells(m.cells);
-  auto cells = DecodeCells(cellBytes);
-  ASSERT_TRUE(cells.ok()) << cells.error;
-  EXPECT_EQ(EncodeCells(*cells.value), cellBytes);
-  EXPECT_EQ(cells.value->at(40).value1, -32768);
-  EXPECT_EQ(cells.value->at(20).adhesion, 255);
+  std::vector<TrackCell> cells;
+  Status st = DecodeCells(cellBytes, &cells);
+  ASSERT_TRUE(st.ok()) << st.reason();
+  EXPECT_EQ(EncodeCells(cells), cellBytes);
+  EXPECT_EQ(cells.at(40).value1, -32768);
+  EXPECT_EQ(cells.at(20).adhesion, 255);
 
-  auto items = DecodeItems(EncodeItems(m.items));
-  ASSERT_TRUE(items.ok()) << items.error;
+  ItemTable items;
+  st = DecodeItems(EncodeItems(m.items), &items);
+  ASSERT_TRUE(st.ok()) << st.reason();
   for (int slot = 0; slot < kItemSlots; ++slot) {
-    EXPECT_EQ((*items.value)[slot], m.items[slot]) << "slot " << slot;
+    EXPECT_EQ(items[slot], m.items[slot]) << "slot " << slot;
   }
 
-  auto profile = DecodeProfile(testing::EncodeTable(m.profile));
-  ASSERT_TRUE(profile.ok()) << profile.error;
-  ASSERT_EQ(profile.value->end(), m.profile.end());
+  std::optional<ProfileTable> profile;
+  st = DecodeProfile(testing::EncodeTable(m.profile), &profile);
+  ASSERT_TRUE(st.ok()) << st.reason();
+  ASSERT_EQ(profile->end(), m.profile.end());
   for (int column = 0; column < 2; ++column) {
     for (int32_t metre = 0; metre <= m.profile.end(); ++metre) {
-      ASSERT_EQ(profile.value->tag(metre, column), m.profile.tag(metre, column)) << metre;
-      ASSERT_EQ(profile.value->value(metre, column), m.profile.value(metre, column)) << metre;
+      ASSERT_EQ(profile->tag(metre, column), m.profile.tag(metre, column)) << metre;
+      ASSERT_EQ(profile->value(metre, column), m.profile.value(metre, column)) << metre;
     }
   }
 }
@@ -142,19 +149,22 @@ TEST(InspectTest, DecodesWhatTheCompilerWrote) {
   const testing::Compiled c = testing::CompileTexts(dir, line, train, 1);
   ASSERT_EQ(c.scenario.errorCode, 0);
 
-  auto cells =
-      DecodeCells(testing::ReadFile(dir.file(CellFileName(testing::kLineId, testing::kTrain))));
-  ASSERT_TRUE(cells.ok()) << cells.error;
-  EXPECT_EQ(EncodeCells(*cells.value), EncodeCells(c.scenario.cells));
-  auto items =
-      DecodeItems(testing::ReadFile(dir.file(ItemFileName(testing::kLineId, testing::kTrain))));
-  ASSERT_TRUE(items.ok()) << items.error;
-  EXPECT_TRUE(*items.value == c.scenario.items);
-  auto profile = DecodeProfile(testing::ReadFile(dir.file(ProfileFileName(testing::kLineId))));
-  ASSERT_TRUE(profile.ok()) << profile.error;
-  EXPECT_EQ(testing::EncodeTable(*profile.value), EncodeProfile(*c.scenario.profile));
+  std::vector<TrackCell> cells;
+  Status st = DecodeCells(
+      testing::ReadFile(dir.file(CellFileName(testing::kLineId, testing::kTrain))), &cells);
+  ASSERT_TRUE(st.ok()) << st.reason();
+  EXPECT_EQ(EncodeCells(cells), EncodeCells(c.scenario.cells));
+  ItemTable items;
+  st = DecodeItems(testing::ReadFile(dir.file(ItemFileName(testing::kLineId, testing::kTrain))),
+                   &items);
+  ASSERT_TRUE(st.ok()) << st.reason();
+  EXPECT_TRUE(items == c.scenario.items);
+  std::optional<ProfileTable> profile;
+  st = DecodeProfile(testing::ReadFile(dir.file(ProfileFileName(testing::kLineId))), &profile);
+  ASSERT_TRUE(st.ok()) << st.reason();
+  EXPECT_EQ(testing::EncodeTable(*profile), EncodeProfile(*c.scenario.profile));
 
-  const ProfileSummary s = SummarizeProfile(*profile.value);
+  const ProfileSummary s = SummarizeProfile(*profile);
   EXPECT_EQ(s.lineLength, 3000);
   EXPECT_EQ(s.empty, 4);  // the last two metres of each column
   EXPECT_EQ(s.ints, 4);   // the seeds
@@ -331,28 +341,33 @@ TEST(InspectTest, FilesNotOfTheirLayoutAreRejected) {
 TEST(InspectTest, TruncatedAndRandomBytesNeverReadOutOfBounds) {
   const Model m = MakeModel();
   const std::string items = EncodeItems(m.items);
+  ItemTable decodedItems;
   for (std::size_t n = 0; n < items.size(); ++n) {
-    auto d = DecodeItems(std::string_view(items).substr(0, n));
-    ASSERT_FALSE(d.ok()) << n;
-    ASSERT_FALSE(d.error.empty()) << n;
+    Status st = DecodeItems(std::string_view(items).substr(0, n), &decodedItems);
+    ASSERT_FALSE(st.ok()) << n;
+    ASSERT_TRUE(st.IsInvalid()) << n;
+    ASSERT_FALSE(st.reason().empty()) << n;
   }
   const std::string profile = testing::EncodeTable(m.profile);
+  std::optional<ProfileTable> decodedProfile;
   for (std::size_t n = 0; n < profile.size(); n += (n < 64 || n + 64 > profile.size()) ? 1 : 97) {
-    auto d = DecodeProfile(std::string_view(profile).substr(0, n));
-    ASSERT_FALSE(d.ok()) << n;
+    ASSERT_FALSE(DecodeProfile(std::string_view(profile).substr(0, n), &decodedProfile).ok()) << n;
+    ASSERT_FALSE(decodedProfile.has_value()) << n;
   }
   const std::string cells = EncodeCells(m.cells);
+  std::vector<TrackCell> decodedCells;
   for (std::size_t n = 0; n < cells.size(); ++n) {
-    ASSERT_FALSE(DecodeCells(std::string_view(cells).substr(0, n)).ok()) << n;
+    ASSERT_FALSE(DecodeCells(std::string_view(cells).substr(0, n), &decodedCells).ok()) << n;
+    ASSERT_TRUE(decodedCells.empty()) << n;
   }
 
   std::mt19937 rng(7);
   for (int round = 0; round < 300; ++round) {
     std::string bytes(rng() % 4000, '\0');
     for (char& b : bytes) b = static_cast<char>(rng() % (round % 2 == 0 ? 8 : 256));
-    DecodeCells(bytes);
-    DecodeItems(bytes);
-    DecodeProfile(bytes);
+    DecodeCells(bytes, &decodedCells);
+    DecodeItems(bytes, &decodedItems);
+    DecodeProfile(bytes, &decodedProfile);
   }
 }
 
@@ -369,17 +384,6 @@ TEST(InspectTest, FileThatCannotBeReadOrNamed) {
   Outcome unnamed = RunInspect(dir.file("notes.txt"), InspectFormat::kText);
   EXPECT_EQ(unnamed.status, 64);
   EXPECT_NE(unnamed.err.find("<ID>_linea.dat"), std::string::npos) << unnamed.err;
-}
-
-TEST(InspectTest, KindFromName) {
-  const std::pair<const char*, CompiledFileKind> cases[] = {
-      {"Lungomare_Nord_linea.dat", CompiledFileKind::kProfile},
-      {"dir/Lungomare_Nord_911.dat", CompiledFileKind::kCells},
-      {"Lungomare_Nord_911.sim", CompiledFileKind::kItems},
-      {"Lungomare_Nord_linea.txt", CompiledFileKind::kUnknown},
-      {".sim", CompiledFileKind::kUnknown},
-  };
-  for (const auto& [name, kind] : cases) EXPECT_EQ(KindFromName(name), kind) << name;
 }
 
 }  // namespace

@@ -6,14 +6,16 @@
 
 #include <algorithm>
 #include <array>
+#include <pugixml.hpp>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "content/content_writer.h"
-#include "format/writers.h"
+#include "model/file_names.h"
 #include "test_support.h"
+#include "tools/render_loader.h"
 
 namespace sb {
 namespace {
@@ -21,82 +23,58 @@ namespace {
 using testing::ReadFile;
 using testing::TempDir;
 
-// Checks that `xml` is one well-formed element: tags balance, attribute
-// values are quoted, and text holds no bare '<' and only known entities.
-// Returns "" or what is wrong.
-std::string WellFormed(const std::string& xml) {
-  std::vector<std::string> open;
-  int roots = 0;
-  std::size_t i = 0;
-  auto entityAt = [&](std::size_t at) {
-    static const std::regex kEntity("^&(amp|lt|gt|quot|apos|#[0-9]+|#x[0-9a-fA-F]+);");
-    return std::regex_search(
-        xml.begin() + static_cast<std::ptrdiff_t>(at),
-        xml.begin() + static_cast<std::ptrdiff_t>(std::min(xml.size(), at + 12)), kEntity);
-  };
-  while (i < xml.size()) {
-    if (xml[i] == '&' && !entityAt(i)) return "bare '&' at " + std::to_string(i);
-    if (xml[i] != '<') {
-      if (open.empty() && xml[i] != '\n' && xml[i] != ' ')
-        return "text outside the root at " + std::to_string(i);
-      ++i;
-      continue;
-    }
-    if (xml.compare(i, 5, "<?xml") == 0) {
-      if (i != 0) return "declaration not at the start";
-      i = xml.find("?>", i);
-      if (i == std::string::npos) return "unclosed declaration";
-      i += 2;
-      continue;
-    }
-    if (xml.compare(i, 4, "<!--") == 0) {
-      i = xml.find("-->", i);
-      if (i == std::string::npos) return "unclosed comment";
-      i += 3;
-      continue;
-    }
-    // A tag: walk to its '>' outside quoted attribute values.
-    std::size_t j = i + 1;
-    char quote = 0;
-    for (; j < xml.size(); ++j) {
-      if (quote != 0) {
-        if (xml[j] == quote)
-          quote = 0;
-        else if (xml[j] == '<')
-          return "'<' in an attribute value at " + std::to_string(j);
-        else if (xml[j] == '&' && !entityAt(j))
-          return "bare '&' in an attribute at " + std::to_string(j);
-      } else if (xml[j] == '"' || xml[j] == '\'') {
-        if (xml[j - 1] != '=') return "unexpected quote at " + std::to_string(j);
-        quote = xml[j];
-      } else if (xml[j] == '=' && xml[j + 1] != '"' && xml[j + 1] != '\'') {
-        return "unquoted attribute value at " + std::to_string(j);
-      } else if (xml[j] == '>') {
-        break;
-      } else if (xml[j] == '<') {
-        return "'<' inside a tag at " + std::to_string(j);
-      }
-    }
-    if (j >= xml.size()) return "unclosed tag at " + std::to_string(i);
-    const std::string tag = xml.substr(i + 1, j - i - 1);
-    const bool closing = !tag.empty() && tag[0] == '/';
-    const bool empty = !tag.empty() && tag.back() == '/';
-    const std::string name = tag.substr(
-        closing ? 1 : 0, tag.find_first_of(" \t\n/", closing ? 1 : 0) - (closing ? 1 : 0));
-    if (name.empty()) return "tag without a name at " + std::to_string(i);
-    if (closing) {
-      if (open.empty() || open.back() != name)
-        return "</" + name + "> closes nothing open at " + std::to_string(i);
-      open.pop_back();
-    } else {
-      if (open.empty()) ++roots;
-      if (!empty) open.push_back(name);
-    }
-    i = j + 1;
+// What an XML parser lets pass but a document may not hold, in a text or
+// attribute value as written: a '<', an '&' that starts no known entity, a
+// control character. Returns "" or what is wrong.
+std::string BadCharacters(const char* text) {
+  static const std::regex kEntity("^&(amp|lt|gt|quot|apos|#[0-9]+|#x[0-9a-fA-F]+);");
+  for (const char* p = text; *p != '\0'; ++p) {
+    const auto c = static_cast<unsigned char>(*p);
+    if (c == '<') return "'<' in \"" + std::string(text) + "\"";
+    if (c == '&' && !std::regex_search(p, kEntity))
+      return "bare '&' in \"" + std::string(text) + "\"";
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return "control character in a text";
   }
-  if (!open.empty()) return "<" + open.back() + "> is never closed";
-  if (roots != 1) return std::to_string(roots) + " root elements";
   return "";
+}
+
+// Parses `svg` with an XML parser and checks what the parser leaves to the
+// caller: one root element, <svg>, and no text outside it; the declaration,
+// if any, at the very start; only known entities and no '<' or control
+// character in any text or attribute value. Returns "" or what is wrong.
+std::string WellFormed(const std::string& svg) {
+  pugi::xml_document doc;
+  // Entities kept as written, so they can be checked; text outside the
+  // root kept, so it can be seen.
+  const unsigned flags =
+      (pugi::parse_default & ~pugi::parse_escapes) | pugi::parse_declaration | pugi::parse_fragment;
+  const pugi::xml_parse_result parsed =
+      doc.load_buffer(svg.data(), svg.size(), flags, pugi::encoding_utf8);
+  if (!parsed) return std::string(parsed.description()) + " at " + std::to_string(parsed.offset);
+  int roots = 0;
+  for (const pugi::xml_node& n : doc.children()) {
+    if (n.type() == pugi::node_element) {
+      ++roots;
+      if (std::string(n.name()) != "svg") return std::string("root element <") + n.name() + ">";
+    } else if (n.type() == pugi::node_declaration) {
+      if (svg.rfind("<?xml", 0) != 0) return "declaration not at the start";
+    } else if (n.type() != pugi::node_comment) {
+      return "text outside the root";
+    }
+  }
+  if (roots != 1) return std::to_string(roots) + " root elements";
+  struct Walker : pugi::xml_tree_walker {
+    std::string problem;
+    bool for_each(pugi::xml_node& n) override {
+      if (n.type() == pugi::node_pcdata) problem = BadCharacters(n.value());
+      for (const pugi::xml_attribute& a : n.attributes()) {
+        if (problem.empty()) problem = BadCharacters(a.value());
+      }
+      return problem.empty();
+    }
+  } walker;
+  doc.traverse(walker);
+  return walker.problem;
 }
 
 int Count(const std::string& text, const std::string& what) {

@@ -11,7 +11,7 @@
 #include "compiler/compiler.h"
 #include "model/file_names.h"
 #include "compiler/scenario.h"
-#include "format/writers.h"
+#include "format/cell_codec.h"
 #include "test_support.h"
 
 namespace sb {

@@ -11,7 +11,7 @@
 #include "compiler/compiler.h"
 #include "model/file_names.h"
 #include "compiler/scenario.h"
-#include "format/coding.h"
+#include "format/profile_codec.h"
 
 namespace sb::testing {
 
@@ -83,21 +83,7 @@ inline Compiled CompileTexts(const TempDir& dir, const std::string& line, const 
 
 // A profile table in the layout of the profile file, element by element:
 // for files the compiler would never write.
-inline std::string EncodeTable(const ProfileTable& t) {
-  std::string out;
-  for (int column = 0; column < 2; ++column) {
-    for (int32_t m = 0; m <= t.end(); ++m) {
-      const ProfileTable::Tag tag = t.tag(m, column);
-      put_u16(&out, static_cast<uint16_t>(tag));
-      if (tag == ProfileTable::Tag::kInt16) {
-        put_i16(&out, static_cast<int16_t>(t.value(m, column)));
-      } else if (tag == ProfileTable::Tag::kDouble) {
-        put_f64(&out, t.value(m, column));
-      }
-    }
-  }
-  return out;
-}
+inline std::string EncodeTable(const ProfileTable& t) { return EncodeProfileTable(t); }
 
 inline Compiled CompileTexts(const TempDir& dir, const std::string& line, const std::string& train,
                              int32_t withProfile = 0) {

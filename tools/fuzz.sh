@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(fuzz_line_reader fuzz_train_reader fuzz_compile)
+((${#targets[@]})) || targets=(fuzz_line_reader fuzz_train_reader fuzz_compile fuzz_decoders)
 
 tools/deps.sh clang libclang-rt-14-dev
 cmake --preset fuzz >/dev/null
@@ -23,13 +23,16 @@ status=0
 for t in "${targets[@]}"; do
   max_len=65536
   [ "$t" = fuzz_compile ] && max_len=131072
+  # The description keywords mean nothing to the decoders of binary files.
+  dict=(-dict=fuzz/descriptions.dict)
+  [ "$t" = fuzz_decoders ] && dict=()
   corpus="build/fuzz/corpus/$t"
   mkdir -p "$corpus"
   log="build/fuzz/$t.log"
   echo "== $t: ${seconds}s (log: $log)"
   if ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=0" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
      "build/fuzz/fuzz/$t" "$corpus" "fuzz/corpus/$t" \
-       -dict=fuzz/descriptions.dict -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
+       "${dict[@]}" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
        -max_total_time="$seconds" -print_final_stats=1 \
        -artifact_prefix="build/fuzz/artifacts/$t-" ${FUZZ_FLAGS:-} >"$log" 2>&1; then
     grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$log" | sed "s/^/   /"

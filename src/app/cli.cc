@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tools/inspect.h"
+#include "model/file_names.h"
 #include "app/platform.h"
 #include "tools/render.h"
 #include "app/scenario_run.h"
@@ -16,33 +17,6 @@ namespace sb {
 namespace {
 
 constexpr const char* kVersion = "scenario-builder 1.0.0";
-
-std::string FileName(const std::string& path) {
-  return std::filesystem::path(path).filename().string();
-}
-
-// "<ID>_linea.txt" gives ID.
-std::optional<std::string> LineIdFromName(const std::string& path) {
-  const std::string name = FileName(path);
-  const std::string suffix = "_linea.txt";
-  if (name.size() <= suffix.size() ||
-      name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-    return std::nullopt;
-  }
-  return name.substr(0, name.size() - suffix.size());
-}
-
-// "<ID>_<N>-.txt" gives N, for a known ID.
-std::optional<std::string> TrainNumberFromName(const std::string& path, const std::string& lineId) {
-  const std::string name = FileName(path);
-  const std::string prefix = lineId + "_";
-  const std::string suffix = "-.txt";
-  if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-      name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-    return std::nullopt;
-  }
-  return name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-}
 
 std::string OutcomeMessage(const RunOutcome& o) {
   if (!o.ioMessage.empty()) return o.ioMessage;

@@ -7,7 +7,9 @@
 #include "compiler/identity_codes.h"
 #include "compiler/readers.h"
 #include "compiler/route_completion.h"
-#include "format/writers.h"
+#include "format/cell_codec.h"
+#include "format/item_codec.h"
+#include "format/profile_codec.h"
 
 namespace sb {
 namespace {

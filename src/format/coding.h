@@ -61,7 +61,7 @@ inline char* put_u32(char* p, uint32_t v) { return put_le(p, v); }
 inline char* put_i32(char* p, int32_t v) { return put_le(p, static_cast<uint32_t>(v)); }
 inline char* put_f64(char* p, double v) { return put_le(p, std::bit_cast<uint64_t>(v)); }
 
-// Decoders for the dump and inspect tools; `p` must hold enough bytes.
+// Decoders for the codecs; `p` must hold enough bytes.
 inline uint16_t get_u16(const unsigned char* p) {
   return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }

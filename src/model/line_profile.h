@@ -10,7 +10,9 @@
 // read back to be written.
 //
 // ProfileTable is the same profile element by element, as the profile file
-// holds it: for the dump and render tools, and for tests.
+// holds it: for the inspect and render tools, and for tests. It stays beside
+// LineProfile (rather than with the profile codec) because LineProfile::Table()
+// builds one.
 #ifndef SB_COMPILER_LINE_PROFILE_H_
 #define SB_COMPILER_LINE_PROFILE_H_
 
@@ -126,11 +128,16 @@ int32_t ProfileWalker::Next(int32_t n, Emit&& emit) {
   return made;
 }
 
+// What an element of the profile holds. The values are the tags of the
+// profile file, which the codec writes and reads as 16-bit numbers; one byte
+// each is enough to hold them in a table of millions of elements.
+enum class ProfileTag : uint8_t { kEmpty = 0, kInt16 = 2, kDouble = 5 };
+
 // The profile element by element, in the order of the file: column 0 (x)
 // for every metre, then column 1 (y).
 class ProfileTable {
  public:
-  enum class Tag : uint8_t { kEmpty = 0, kInt16 = 2, kDouble = 5 };
+  using Tag = ProfileTag;
 
   explicit ProfileTable(int32_t end);
   ProfileTable(const ProfileTable& other);

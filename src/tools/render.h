@@ -2,15 +2,14 @@
 // from its profile, with the stations named along it, and below it strip
 // charts on one kilometre axis (gradient, speed limit, slowdowns, signals,
 // stations with their stopping zones, mountain sections, boards).
-#ifndef SB_APP_RENDER_H_
-#define SB_APP_RENDER_H_
+#ifndef SB_TOOLS_RENDER_H_
+#define SB_TOOLS_RENDER_H_
 
 #include <ostream>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "tools/inspect.h"
+#include "model/line_profile.h"
 #include "model/model.h"
 
 namespace sb {
@@ -27,11 +26,6 @@ struct RenderInput {
 // the strips and the legend alike.
 std::string RenderSvg(const RenderInput& input);
 
-// The compiled scenarios in `dir`: (line identifier, train number) of every
-// "<ID>_<N>.sim" that has its "<ID>_<N>.dat" beside it, sorted. The name is
-// split at its last underscore, since line identifiers may hold some.
-std::vector<std::pair<std::string, std::string>> FindCompiledScenarios(const std::string& dir);
-
 // Reads the compiled files of one scenario from `dir` and writes the SVG to
 // `svgPath` (empty: "<ID>_<N>.svg" in `dir`). An empty `lineId` or `trainNumber` is found in `dir`
 // when it holds exactly one scenario that fits. The profile file may be missing (a scenario
@@ -42,4 +36,4 @@ int Render(const std::string& dir, const std::string& lineId, const std::string&
 
 }  // namespace sb
 
-#endif  // SB_APP_RENDER_H_
+#endif  // SB_TOOLS_RENDER_H_

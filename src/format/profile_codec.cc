@@ -1,4 +1,4 @@
-#include "format/writers.h"
+#include "format/profile_codec.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "format/coding.h"
+#include "format/counted.h"
 
 namespace sb {
 
@@ -15,9 +16,9 @@ namespace {
 constexpr std::size_t kTagSize = 2;
 constexpr std::size_t kSeedElement = kTagSize + 2;
 constexpr std::size_t kDoubleElement = kTagSize + 8;
-constexpr uint16_t kTagEmpty = 0;
-constexpr uint16_t kTagInt16 = 2;
-constexpr uint16_t kTagDouble = 5;
+constexpr uint16_t kTagEmpty = static_cast<uint16_t>(ProfileTag::kEmpty);
+constexpr uint16_t kTagInt16 = static_cast<uint16_t>(ProfileTag::kInt16);
+constexpr uint16_t kTagDouble = static_cast<uint16_t>(ProfileTag::kDouble);
 // Each column is encoded into a buffer of this size that stays in the
 // second-level cache, from which the system copies it: fewer, larger
 // writes than one per element, without the file's megabytes in memory.
@@ -96,6 +97,7 @@ void EncodeProfileInto(const LineProfile& profile, Put&& put) {
   }
 
   // The metres not computed: empty elements, a tag of zeros each.
+  static_assert(kTagEmpty == 0);
   for (ColumnRegion<Put>* column : {&xs, &ys}) {
     for (int32_t m = profile.cursor(); m <= profile.end();) {
       const auto n = static_cast<int32_t>(std::min<int64_t>(
@@ -125,63 +127,106 @@ void EncodeProfile(const LineProfile& profile, const RegionWriter& put) {
   EncodeProfileInto(profile, put);
 }
 
-void AppendItem(std::string* dst, const ScenarioItem& item) {
-  put_u8(dst, item.kind);
-  put_i32(dst, item.start);
-  put_i32(dst, item.end);
-  put_i32(dst, item.position);
-  put_u8(dst, item.option);
-  // Texts come from description fields; a field longer than the 16-bit
-  // length can say is cut, so the record stays readable.
-  std::size_t n = item.text.size() > 0xFFFF ? 0xFFFF : item.text.size();
-  put_u16(dst, static_cast<uint16_t>(n));
-  dst->append(item.text, 0, n);
-  put_i16(dst, item.num1);
-  put_i16(dst, item.num2);
-  put_i16(dst, item.num3);
-  put_i16(dst, item.num4);
-  put_i16(dst, item.num5);
-  put_u8(dst, item.byte1);
-  put_u8(dst, item.byte2);
-  put_u8(dst, item.byte3);
-  put_u8(dst, item.byte4);
-  put_i32(dst, item.seconds);
-}
-
-std::string EncodeItems(const std::array<ScenarioItem, kItemSlots>& items) {
+std::string EncodeProfileTable(const ProfileTable& table) {
   std::string out;
-  for (const ScenarioItem& item : items) AppendItem(&out, item);
+  for (int column = 0; column < 2; ++column) {
+    for (int32_t m = 0; m <= table.end(); ++m) {
+      const ProfileTag tag = table.tag(m, column);
+      put_u16(&out, static_cast<uint16_t>(tag));
+      if (tag == ProfileTag::kInt16) {
+        put_i16(&out, static_cast<int16_t>(table.value(m, column)));
+      } else if (tag == ProfileTag::kDouble) {
+        put_f64(&out, table.value(m, column));
+      }
+    }
+  }
   return out;
 }
 
 namespace {
 
-char* PutCell(char* p, const TrackCell& cell) {
-  p = put_u8(p, cell.kind);
-  p = put_i16(p, cell.value1);
-  p = put_i16(p, cell.value2);
-  p = put_i16(p, cell.value3);
-  p = put_i16(p, cell.value4);
-  p = put_u8(p, cell.signalTime);
-  p = put_u8(p, cell.approachCode);
-  p = put_u8(p, cell.terrain);
-  p = put_u8(p, cell.speedLimit);
-  p = put_u8(p, cell.gradient);
-  return put_u8(p, cell.adhesion);
+const unsigned char* At(std::string_view bytes, std::size_t pos) {
+  return reinterpret_cast<const unsigned char*>(bytes.data()) + pos;
+}
+
+// The value bytes after a tag; false for a tag the file may not hold.
+bool ValueSize(uint16_t tag, std::size_t* size) {
+  switch (tag) {
+    case kTagEmpty: *size = 0; return true;
+    case kTagInt16: *size = 2; return true;
+    case kTagDouble: *size = 8; return true;
+  }
+  return false;
+}
+
+// Checks every tag and value size; on success `count` is the number of
+// elements.
+Status CountElements(std::string_view bytes, std::size_t* count) {
+  constexpr std::size_t kMaxElements = 2 * static_cast<std::size_t>(kMaxProfileMetres);
+  std::size_t pos = 0;
+  std::size_t n = 0;
+  while (pos < bytes.size()) {
+    if (n == kMaxElements) {
+      return Status::Invalid("not a plan profile: more than " + std::to_string(kMaxElements) +
+                             " elements (two columns of 1007001 metres, a line of 1000000 m)");
+    }
+    if (bytes.size() - pos < kTagSize) {
+      return Status::Invalid("truncated: the file ends inside the tag of element " +
+                             std::to_string(n) + " (at byte " + std::to_string(pos) + ")");
+    }
+    const uint16_t tag = get_u16(At(bytes, pos));
+    std::size_t size = 0;
+    if (!ValueSize(tag, &size)) {
+      return Status::Invalid("not a plan profile: element " + std::to_string(n) + " (at byte " +
+                             std::to_string(pos) + ") has the tag " + std::to_string(tag) +
+                             ", where a tag is 0 (empty), 2 (16-bit integer) or 5 (double)");
+    }
+    if (bytes.size() - pos - kTagSize < size) {
+      return Status::Invalid("truncated: the file ends inside the value of element " +
+                             std::to_string(n) + " (tag " + std::to_string(tag) + " at byte " +
+                             std::to_string(pos) + ")");
+    }
+    pos += kTagSize + size;
+    ++n;
+  }
+  *count = n;
+  return Status::Ok();
 }
 
 }  // namespace
 
-void AppendCell(std::string* dst, const TrackCell& cell) {
-  char record[kCellRecordSize];
-  dst->append(record, static_cast<std::size_t>(PutCell(record, cell) - record));
-}
-
-std::string EncodeCells(const std::vector<TrackCell>& cells) {
-  std::string out(cells.size() * kCellRecordSize, '\0');
-  char* p = out.data();
-  for (const TrackCell& cell : cells) p = PutCell(p, cell);
-  return out;
+Status DecodeProfile(std::string_view bytes, std::optional<ProfileTable>* profile) {
+  // First pass: check every element and count them.
+  std::size_t count = 0;
+  if (Status s = CountElements(bytes, &count); !s.ok()) return s;
+  if (count % 2 != 0) {
+    return Status::Invalid("not a plan profile: its " + Counted(count, "element") +
+                           " are an odd number, so they do not split into an x and a y column");
+  }
+  const std::size_t metres = count / 2;
+  if (metres < static_cast<std::size_t>(kMinProfileMetres)) {
+    return Status::Invalid("not a plan profile: " + Counted(count, "element") +
+                           " give columns of " + Counted(metres, "metre") +
+                           ", where a line of 0 to 1000000 m has 7001 to 1007001");
+  }
+  // Second pass: the values, column 0 first.
+  ProfileTable table(static_cast<int32_t>(metres - 1));
+  std::size_t pos = 0;
+  for (std::size_t e = 0; e < count; ++e) {
+    const int column = e < metres ? 0 : 1;
+    const auto metre = static_cast<int32_t>(e % metres);
+    const uint16_t tag = get_u16(At(bytes, pos));
+    pos += kTagSize;
+    if (tag == kTagInt16) {
+      table.SetInt16(metre, column, get_i16(At(bytes, pos)));
+      pos += 2;
+    } else if (tag == kTagDouble) {
+      table.SetDouble(metre, column, get_f64(At(bytes, pos)));
+      pos += 8;
+    }
+  }
+  profile->emplace(std::move(table));
+  return Status::Ok();
 }
 
 }  // namespace sb

@@ -1,8 +1,6 @@
 // The three compiled layouts, byte for byte: little-endian, packed, no
 // header; cells of 15 bytes, items of 34 + n bytes, profile elements of 2,
 // 4 or 10 bytes, column 0 before column 1.
-#include "format/writers.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -11,6 +9,9 @@
 #include <string>
 
 #include "compiler/scenario.h"
+#include "format/cell_codec.h"
+#include "format/item_codec.h"
+#include "format/profile_codec.h"
 #include "test_support.h"
 
 namespace sb {
@@ -107,7 +108,7 @@ bool SameCell(const TrackCell& a, const TrackCell& b) {
          a.adhesion == b.adhesion;
 }
 
-TEST(Writers, CellRecord) {
+TEST(Codecs, CellRecord) {
   TrackCell c;
   c.kind = 0xAB;
   c.value1 = -2;
@@ -125,7 +126,7 @@ TEST(Writers, CellRecord) {
   EXPECT_EQ(Hex(bytes.substr(15)), "ab fe ff 34 12 00 80 ff 7f ff 51 01 16 5e 64");
 }
 
-TEST(Writers, ItemRecord) {
+TEST(Codecs, ItemRecord) {
   ScenarioItem it;
   it.kind = 2;
   it.start = -500;
@@ -161,7 +162,7 @@ TEST(Writers, ItemRecord) {
   EXPECT_EQ(Hex(bytes.substr(14, 2)), "2c 01");
 }
 
-TEST(Writers, TextLongerThanItsLengthFieldIsCut) {
+TEST(Codecs, TextLongerThanItsLengthFieldIsCut) {
   ScenarioItem it;
   it.text = std::string(70000, 'x');
   it.seconds = 5;
@@ -176,7 +177,7 @@ TEST(Writers, TextLongerThanItsLengthFieldIsCut) {
   EXPECT_EQ(back.seconds, 5);
 }
 
-TEST(Writers, ModelDecodesFieldByField) {
+TEST(Codecs, ModelDecodesFieldByField) {
   std::array<ScenarioItem, kItemSlots> items;
   std::size_t texts = 0;
   for (int n = 0; n < kItemSlots; ++n) {
@@ -231,7 +232,7 @@ TEST(Writers, ModelDecodesFieldByField) {
   EXPECT_TRUE(rc.done());
 }
 
-TEST(Writers, ProfileElementsByTag) {
+TEST(Codecs, ProfileElementsByTag) {
   struct Case {
     const char* name;
     bool seeded;
@@ -260,13 +261,14 @@ TEST(Writers, ProfileElementsByTag) {
     const std::string bytes = EncodeProfile(p);
     EXPECT_EQ(Hex(bytes), c.hex);
     EXPECT_EQ(bytes.size(), ProfileFileSize(p));
+    EXPECT_EQ(Hex(EncodeProfileTable(p.Table())), c.hex);
   }
 }
 
 // The file is written through buffers of 1 MB, one region per column: a
 // profile whose columns take three of them, the last metres left empty,
 // comes out as the profile's own table, element for element.
-TEST(Writers, LongProfileMatchesItsTable) {
+TEST(Codecs, LongProfileMatchesItsTable) {
   LineProfile p(300000);  // columns of about 2.5 MB
   p.Seed();
   p.Straight(1000);
@@ -287,7 +289,7 @@ TEST(Writers, LongProfileMatchesItsTable) {
   EXPECT_EQ(bytes, EncodeProfile(p));
 }
 
-TEST(Writers, SizesForTheScenarioLine) {
+TEST(Codecs, SizesForTheScenarioLine) {
   Scenario s;
   s.withProfile = 1;
   s.SizeForLength(241000);

@@ -1,0 +1,31 @@
+// The inspect printers: what a decoded compiled file holds, as text for a
+// person, one JSON object, or CSV rows. `name` is the file's name and
+// `fileSize` its size in bytes, both shown in the text form.
+#ifndef SB_TOOLS_PRINTERS_H_
+#define SB_TOOLS_PRINTERS_H_
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "model/line_profile.h"
+#include "model/model.h"
+
+namespace sb {
+
+enum class InspectFormat { kText, kJson, kCsv };
+
+// Cells with a kind, a value or an approach code, one per row.
+void PrintCells(const std::string& name, std::size_t fileSize, const std::vector<TrackCell>& cells,
+                InspectFormat format, std::ostream& out);
+// Used slots with their roles (CSV: every slot).
+void PrintItems(const std::string& name, std::size_t fileSize, const ItemTable& items,
+                InspectFormat format, std::ostream& out);
+// A summary (text, JSON) or every metre (CSV).
+void PrintProfile(const std::string& name, std::size_t fileSize, const ProfileTable& profile,
+                  InspectFormat format, std::ostream& out);
+
+}  // namespace sb
+
+#endif  // SB_TOOLS_PRINTERS_H_
