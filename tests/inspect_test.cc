@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "format/writers.h"
+#include "app/compiled_files.h"
+#include "base/disk.h"
 #include "test_support.h"
 
 namespace sb {
@@ -131,7 +133,6 @@ TEST(InspectTest, DecodersGiveBackWhatWasEncoded) {
 
 // The files the compiler itself writes decode to the model it held.
 TEST(InspectTest, DecodesWhatTheCompilerWrote) {
-  TempDir dir;
   const std::string line =
       testing::LineHeader(3000) + testing::Crlf({"curvad4, 500, 300", "pendenza, 1000, -6",
                                                  "cartello_indicatore, 2000, (Km 1+000)"});
@@ -139,18 +140,19 @@ TEST(InspectTest, DecodesWhatTheCompilerWrote) {
       testing::Crlf({"[generale]", "velocita, 0, 100",
                      "stazione, 1500, 12, 400, 0,0,0, 1,1,0, 4,1,1, 1, 15,17,0, UNO",
                      "segnale, 2500, 2, 3,1,1, 0, 2, 2,1,1, 0", "[fine]"});
-  const testing::Compiled c = testing::CompileTexts(dir, line, train, 1);
+  const testing::Compiled c = testing::CompileTexts(line, train, 1);
   ASSERT_EQ(c.scenario.errorCode, 0);
+  MemoryDisk disk;
+  ASSERT_TRUE(WriteCompiledFiles(c.scenario, true, disk, "").status.ok());
+  auto written = [&disk](const std::string& name) { return disk.files().at(name); };
 
-  auto cells =
-      DecodeCells(testing::ReadFile(dir.file(CellFileName(testing::kLineId, testing::kTrain))));
+  auto cells = DecodeCells(written(CellFileName(testing::kLineId, testing::kTrain)));
   ASSERT_TRUE(cells.ok()) << cells.error;
   EXPECT_EQ(EncodeCells(*cells.value), EncodeCells(c.scenario.cells));
-  auto items =
-      DecodeItems(testing::ReadFile(dir.file(ItemFileName(testing::kLineId, testing::kTrain))));
+  auto items = DecodeItems(written(ItemFileName(testing::kLineId, testing::kTrain)));
   ASSERT_TRUE(items.ok()) << items.error;
   EXPECT_TRUE(*items.value == c.scenario.items);
-  auto profile = DecodeProfile(testing::ReadFile(dir.file(ProfileFileName(testing::kLineId))));
+  auto profile = DecodeProfile(written(ProfileFileName(testing::kLineId)));
   ASSERT_TRUE(profile.ok()) << profile.error;
   EXPECT_EQ(testing::EncodeTable(*profile.value), EncodeProfile(*c.scenario.profile));
 

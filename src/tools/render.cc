@@ -1182,8 +1182,8 @@ int Render(const std::string& dir, const std::string& lineId, const std::string&
   }
 
   auto read = [&](const std::string& name, std::string* bytes) -> int {
-    IoStatus st = ReadWholeFile(JoinPath(dir, name), bytes);
-    if (!st.ok) return Fail(err, st.Message("read"), kExitIo);
+    Status st = ReadWholeFile(JoinPath(dir, name), bytes);
+    if (!st.ok()) return Fail(err, st.Message("read"), kExitIo);
     return kExitOk;
   };
   std::string bytes;
@@ -1212,8 +1212,8 @@ int Render(const std::string& dir, const std::string& lineId, const std::string&
 
   const std::string target =
       svgPath.empty() ? JoinPath(dir, in.lineId + "_" + in.trainNumber + ".svg") : svgPath;
-  IoStatus st = ReplaceFile(target, RenderSvg(in));
-  if (!st.ok) return Fail(err, st.Message("write"), kExitIo);
+  Status st = ReplaceFile(target, RenderSvg(in));
+  if (!st.ok()) return Fail(err, st.Message("write"), kExitIo);
   return kExitOk;
 }
 
