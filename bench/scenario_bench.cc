@@ -19,13 +19,13 @@
 #include "app/compiled_files.h"
 #include "app/scenario_run.h"
 #include "base/disk.h"
+#include "base/file_io.h"
 #include "compiler/compiler.h"
-#include "model/file_names.h"
 #include "compiler/scenario.h"
 #include "content/content.h"
 #include "content/content_writer.h"
 #include "generated_descriptions.h"
-#include "base/file_io.h"
+#include "model/file_names.h"
 
 namespace sb::bench {
 namespace {
@@ -117,8 +117,8 @@ TextDescriptions Source(const CompileCase& c) {
 
 // Compiles and writes the compiled files into `outDir` on `disk`; true when
 // all went well and no error was recorded.
-bool Compile(const CompileCase& c, TextDescriptions& source, Disk& disk,
-             const std::string& outDir, int32_t* errorCode) {
+bool Compile(const CompileCase& c, TextDescriptions& source, Disk& disk, const std::string& outDir,
+             int32_t* errorCode) {
   Scenario s;
   s.lineId = c.lineId;
   s.trainNumber = c.train;

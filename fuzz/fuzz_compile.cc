@@ -29,9 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
       // The bytes the compiled files would hold, as the program writes them.
       if (s.profile) {
         uint64_t covered = 0;
-        EncodeProfile(*s.profile, [&covered](uint64_t, std::string_view bytes) {
-          covered += bytes.size();
-        });
+        EncodeProfile(*s.profile,
+                      [&covered](uint64_t, std::string_view bytes) { covered += bytes.size(); });
         fuzz::Check(covered > 0, "the profile has bytes");
       }
       fuzz::Check(!EncodeItems(s.items).empty(), "the items have bytes");

@@ -12,8 +12,8 @@
 
 #include "compiler/compiler.h"
 #include "compiler/diagnostics.h"
-#include "model/file_names.h"
 #include "compiler/scenario.h"
+#include "model/file_names.h"
 
 namespace sb::fuzz {
 

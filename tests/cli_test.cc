@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "app/scenario_run.h"
-#include "model/file_names.h"
+#include "app_test_support.h"
 #include "content/content.h"
 #include "content/content_writer.h"
-#include "app_test_support.h"
+#include "model/file_names.h"
 
 namespace sb {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "base/disk.h"
 #include "base/file_io.h"
-#include "model/file_names.h"
 #include "content/content.h"
+#include "model/file_names.h"
 #include "test_support.h"
 
 namespace sb {

@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "app/scenario_run.h"
-#include "model/file_names.h"
-#include "content/content.h"
-#include "base/file_io.h"
 #include "app_test_support.h"
+#include "base/file_io.h"
+#include "content/content.h"
+#include "model/file_names.h"
 
 namespace sb {
 namespace {

@@ -33,8 +33,8 @@ TEST(FuzzRegression, EndsWithADefinedError) {
   const Case cases[] = {
       // Every keyword copied its whole line for the diagnostics: 400,000
       // fields on one line took hours.
-      {"one line of 400,000 fields", "[generale]\r\n" + Repeat("a,", 400000), "", CompileEnd::kNoGrid,
-       25},
+      {"one line of 400,000 fields", "[generale]\r\n" + Repeat("a,", 400000), "",
+       CompileEnd::kNoGrid, 25},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -125,8 +125,7 @@ TEST(IdentityCodes, AFeatureOnCellOneEndsTheRunWithoutCompiledFiles) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     // Nothing is written after this end: the drivers' tests show it.
-    auto compiled =
-        CompileTexts(LineHeader(10000), Crlf({"[generale]", c.record, "[fine]"}), 1);
+    auto compiled = CompileTexts(LineHeader(10000), Crlf({"[generale]", c.record, "[fine]"}), 1);
     EXPECT_EQ(compiled.result.end, CompileEnd::kReported);
     EXPECT_EQ(compiled.result.reportedCode, c.code);
   }

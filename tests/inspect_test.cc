@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "format/writers.h"
 #include "app/compiled_files.h"
 #include "base/disk.h"
+#include "format/writers.h"
 #include "test_support.h"
 
 namespace sb {

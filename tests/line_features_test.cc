@@ -402,8 +402,7 @@ TEST(SpeedBoardTest, PackedValuesAndCell) {
 }
 
 TEST(SpeedBoardTest, ValueBeyond16BitsIsARunTimeFailure) {
-  auto c =
-      CompileTexts(Line(10000, {"indicatori_vmax, 500, 2000, 1, 1, 0, 0, 0, 0, 0"}), kNoTrain);
+  auto c = CompileTexts(Line(10000, {"indicatori_vmax, 500, 2000, 1, 1, 0, 0, 0, 0, 0"}), kNoTrain);
   EXPECT_EQ(c.scenario.errorCode, 25);
   EXPECT_EQ(c.scenario.cells[11].kind, kKindEmpty);
 }

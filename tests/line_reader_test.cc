@@ -160,7 +160,8 @@ TEST(LineReaderTest, PositionBeyondTheGridEndsTheFeaturePart) {
   } limits[] = {{247900, 0}, {247925, 15}, {247950, 15}};
   for (const auto& l : limits) {
     SCOPED_TRACE(l.position);
-    auto r = CompileTexts(testing::LineHeader(241000) + Crlf({"montagna, " + std::to_string(l.position) + ", " +
+    auto r = CompileTexts(
+        testing::LineHeader(241000) + Crlf({"montagna, " + std::to_string(l.position) + ", " +
                                                 std::to_string(l.position) + ", 1",
                                             "[fine]"}),
         kNoTrain);
@@ -367,8 +368,8 @@ TEST(LineReaderTest, SignalRepetitionCodes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.record);
-    auto r = CompileTexts(Crlf({"[generale]", "lunghezza percorso, 241000", c.record, "[curve]", "x"}),
-        kNoTrain);
+    auto r = CompileTexts(
+        Crlf({"[generale]", "lunghezza percorso, 241000", c.record, "[curve]", "x"}), kNoTrain);
     EXPECT_EQ(r.scenario.errorCode, 0);
     EXPECT_EQ(r.scenario.items[kSlotTrain].position, c.codes);
   }

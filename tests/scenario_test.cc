@@ -230,7 +230,11 @@ TEST(Scenario, RefusedFileOperations) {
   };
   const Case cases[] = {
       // The descriptions exist only for the compiler, which does not run.
-      {"a document cannot be written", Op::kWrite, NotesName(kLine, kTrain), kExitIo, 0,
+      {"a document cannot be written",
+       Op::kWrite,
+       NotesName(kLine, kTrain),
+       kExitIo,
+       0,
        "cannot write '" + In(NotesName(kLine, kTrain)) + "': Permission denied",
        {}},
       // The line reader ends on the failed delete; the failure handler
@@ -287,14 +291,35 @@ TEST(Scenario, CompileRefusedOperationsAndMissingFiles) {
     std::vector<std::string> written;
   };
   const Case cases[] = {
-      {"a line description that cannot be read", true, Op::kRead, line, kExitIo, 0,
-       "cannot read '" + line + "': Permission denied", "", {}},
+      {"a line description that cannot be read",
+       true,
+       Op::kRead,
+       line,
+       kExitIo,
+       0,
+       "cannot read '" + line + "': Permission denied",
+       "",
+       {}},
       {"a train description that cannot be read", true, Op::kRead, train, kExitRecorded, 25, "",
        "cannot read " + train + ": Permission denied", all},
-      {"no line description", false, Op::kRead, "", kExitRecorded, 101, "",
-       "the line description " + line + " does not exist", {}},
-      {"an output directory that cannot be made", true, Op::kMakeDirs, "out", kExitIo, 0,
-       "cannot create 'out': Permission denied", "", {}},
+      {"no line description",
+       false,
+       Op::kRead,
+       "",
+       kExitRecorded,
+       101,
+       "",
+       "the line description " + line + " does not exist",
+       {}},
+      {"an output directory that cannot be made",
+       true,
+       Op::kMakeDirs,
+       "out",
+       kExitIo,
+       0,
+       "cannot create 'out': Permission denied",
+       "",
+       {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

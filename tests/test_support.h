@@ -9,9 +9,9 @@
 #include <string>
 
 #include "compiler/compiler.h"
-#include "model/file_names.h"
 #include "compiler/scenario.h"
 #include "format/coding.h"
+#include "model/file_names.h"
 
 namespace sb::testing {
 
