@@ -125,10 +125,10 @@ std::string GenerateTrainDescription(int32_t length) {
 bool WriteGeneratedDescriptions(const std::string& dir, int32_t length) {
   return ReplaceFile(JoinPath(dir, LineDescriptionName(kGeneratedLineId)),
                      GenerateLineDescription(length))
-             .ok &&
+             .ok() &&
          ReplaceFile(JoinPath(dir, TrainDescriptionName(kGeneratedLineId, kGeneratedTrain)),
                      GenerateTrainDescription(length))
-             .ok;
+             .ok();
 }
 
 }  // namespace sb::bench

@@ -2,9 +2,10 @@
 // same bytes written with one plain buffered write per file. tools/bench.sh
 // turns the medians into ratios.
 //
-// The readers delete the descriptions they read, so the compile benchmarks
-// put fresh copies in place before every iteration, with the timers paused:
-// the copying is not part of the figures.
+// The compile benchmarks hand the compiler its descriptions from memory and
+// write the compiled files to the real disk, as the floor does. The readers
+// delete the descriptions they read, so every iteration gets fresh copies,
+// made with the timers paused: the copying is not part of the figures.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -15,14 +16,16 @@
 #include <utility>
 #include <vector>
 
+#include "app/compiled_files.h"
 #include "app/scenario_run.h"
+#include "base/disk.h"
+#include "base/file_io.h"
 #include "compiler/compiler.h"
-#include "model/file_names.h"
 #include "compiler/scenario.h"
 #include "content/content.h"
 #include "content/content_writer.h"
 #include "generated_descriptions.h"
-#include "base/file_io.h"
+#include "model/file_names.h"
 
 namespace sb::bench {
 namespace {
@@ -104,27 +107,39 @@ struct CompileCase {
   std::string failure;  // why the reference compile is not usable
 };
 
-CompileResult Compile(const CompileCase& c, const std::string& descDir, const std::string& outDir,
-                      int32_t* errorCode) {
+// The case's descriptions, to be read (and deleted) by one compile.
+TextDescriptions Source(const CompileCase& c) {
+  TextDescriptions source(c.lineId, c.train);
+  source.line = c.descriptions[0].second;
+  source.train = c.descriptions[1].second;
+  return source;
+}
+
+// Compiles and writes the compiled files into `outDir` on `disk`; true when
+// all went well and no error was recorded.
+bool Compile(const CompileCase& c, TextDescriptions& source, Disk& disk, const std::string& outDir,
+             int32_t* errorCode) {
   Scenario s;
   s.lineId = c.lineId;
   s.trainNumber = c.train;
-  CompileResult r = memorizza_percorso(s, 1, CompilerDirs{descDir, outDir});
+  CompileResult r = memorizza_percorso(s, true, source);
   *errorCode = s.errorCode;
-  return r;
+  if (r.end != CompileEnd::kCompiled || s.errorCode != 0) return false;
+  return WriteCompiledFiles(s, true, disk, outDir).status.ok();
 }
 
 // Compiles once to learn the compiled bytes; the compile must be clean.
-void Prepare(CompileCase& c, const std::string& tag) {
-  const std::string dir = Work().Dir("reference-" + tag);
-  WriteAll(dir, c.descriptions);
+void Prepare(CompileCase& c) {
+  MemoryDisk disk;
+  TextDescriptions source = Source(c);
   int32_t code = 0;
-  CompileResult r = Compile(c, dir, dir, &code);
-  if (r.end != RunEnd::kWritten || code != 0) {
+  if (!Compile(c, source, disk, "", &code)) {
     c.failure = "reference compile ended with errorCode " + std::to_string(code);
     return;
   }
-  c.compiled = ReadAll(dir, CompiledNames(c.lineId, c.train));
+  for (const std::string& name : CompiledNames(c.lineId, c.train)) {
+    c.compiled.emplace_back(name, disk.files()[name]);
+  }
 }
 
 const CompileCase& ScenarioCase() {
@@ -136,7 +151,7 @@ const CompileCase& ScenarioCase() {
         {LineDescriptionName(k.lineId), RenderLines(content::Lines(content::Document::kLine))},
         {TrainDescriptionName(k.lineId, k.train),
          RenderLines(content::Lines(content::Document::kTrain))}};
-    Prepare(k, "scenario");
+    Prepare(k);
     return k;
   }();
   return c;
@@ -151,7 +166,7 @@ const CompileCase& GeneratedCase(int32_t length) {
   k.train = kGeneratedTrain;
   k.descriptions = {{LineDescriptionName(k.lineId), GenerateLineDescription(length)},
                     {TrainDescriptionName(k.lineId, k.train), GenerateTrainDescription(length)}};
-  Prepare(k, std::to_string(length));
+  Prepare(k);
   return cases.emplace(length, std::move(k)).first->second;
 }
 
@@ -160,20 +175,15 @@ void RunCompile(benchmark::State& state, const CompileCase& c) {
     state.SkipWithError(c.failure.c_str());
     return;
   }
-  const std::string descDir = Work().Dir("descriptions");
   const std::string outDir = Work().Dir("compiled");
+  RealDisk disk;
   for (auto _ : state) {
     state.PauseTiming();
-    const bool copied = WriteAll(descDir, c.descriptions);
+    TextDescriptions source = Source(c);
     state.ResumeTiming();
-    if (!copied) {
-      state.SkipWithError("cannot copy the descriptions");
-      break;
-    }
     int32_t code = 0;
-    CompileResult r = Compile(c, descDir, outDir, &code);
-    if (r.end != RunEnd::kWritten || code != 0) {
-      state.SkipWithError("the compile recorded an error");
+    if (!Compile(c, source, disk, outDir, &code)) {
+      state.SkipWithError("the compile failed or recorded an error");
       break;
     }
   }

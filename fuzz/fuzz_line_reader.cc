@@ -6,11 +6,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   using namespace sb;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  fuzz::WriteBytes(LineDescriptionName(fuzz::kLineId), bytes);
-  fuzz::WriteBytes(TrainDescriptionName(fuzz::kLineId, fuzz::kTrain), fuzz::kTinyTrain);
+  TextDescriptions source = fuzz::Descriptions(bytes, fuzz::kTinyTrain);
   Scenario s = fuzz::NewScenario();
   s.withProfile = 1;
-  memorizza_dati(s, CompilerDirs{fuzz::ScratchDir(), fuzz::ScratchDir()});
+  memorizza_dati(s, source);
   fuzz::CheckState(s);
   return 0;
 }

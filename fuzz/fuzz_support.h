@@ -1,13 +1,8 @@
-// Shared by the fuzz targets: a scratch directory made once per process
-// (on a memory file system when there is one), description files written
-// into it for every input, and the checks every run must pass.
+// Shared by the fuzz targets: the descriptions handed to the compiler from
+// memory, and the checks every run must pass.
 #ifndef SB_FUZZ_FUZZ_SUPPORT_H_
 #define SB_FUZZ_FUZZ_SUPPORT_H_
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -17,9 +12,8 @@
 
 #include "compiler/compiler.h"
 #include "compiler/diagnostics.h"
-#include "model/file_names.h"
 #include "compiler/scenario.h"
-#include "base/file_io.h"
+#include "model/file_names.h"
 
 namespace sb::fuzz {
 
@@ -49,38 +43,12 @@ inline constexpr std::string_view kTinyTrain =
     "abbattimento,    4000,   60\r\n"
     "[fine]\r\n";
 
-// The per-process directory, made on first use and removed at exit.
-inline const std::string& ScratchDir() {
-  static const std::string dir = [] {
-    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    std::string path = std::string(base) + "/sb-fuzz-" + std::to_string(getpid());
-    // A directory left by an earlier process of the same id is reused.
-    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-      std::perror(path.c_str());
-      std::abort();
-    }
-    static std::string to_remove;
-    to_remove = path;
-    std::atexit([] {
-      for (const char* name : {"F_linea.txt", "F_1-.txt", "F_linea.dat", "F_1.sim", "F_1.dat"}) {
-        unlink(JoinPath(to_remove, name).c_str());
-      }
-      rmdir(to_remove.c_str());
-    });
-    return path;
-  }();
-  return dir;
-}
-
-inline void WriteBytes(const std::string& name, std::string_view bytes) {
-  const std::string path = JoinPath(ScratchDir(), name);
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) {
-    std::perror(path.c_str());
-    std::abort();
-  }
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) std::abort();
-  std::fclose(f);
+// The two descriptions as the compiler will read them.
+inline TextDescriptions Descriptions(std::string_view line, std::string_view train) {
+  TextDescriptions d(kLineId, kTrain);
+  d.line = std::string(line);
+  d.train = std::string(train);
+  return d;
 }
 
 inline void Check(bool ok, const char* what) {

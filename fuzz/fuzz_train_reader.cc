@@ -6,13 +6,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   using namespace sb;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  fuzz::WriteBytes(LineDescriptionName(fuzz::kLineId), content::RawBytes(content::Document::kLine));
-  fuzz::WriteBytes(TrainDescriptionName(fuzz::kLineId, fuzz::kTrain), bytes);
+  TextDescriptions source = fuzz::Descriptions(content::RawBytes(content::Document::kLine), bytes);
   Scenario s = fuzz::NewScenario();
   // Without the profile: the line's curves are not what is under test, and
   // building a 248 km profile for every input would only slow the search.
   s.withProfile = 0;
-  memorizza_dati(s, CompilerDirs{fuzz::ScratchDir(), fuzz::ScratchDir()});
+  memorizza_dati(s, source);
   fuzz::CheckState(s);
   return 0;
 }

@@ -2,7 +2,6 @@
 // compile command with its exit statuses, its JSON summary and the files it
 // leaves.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,57 +14,24 @@
 #include <vector>
 
 #include "app/scenario_run.h"
-#include "model/file_names.h"
+#include "app_test_support.h"
 #include "content/content.h"
 #include "content/content_writer.h"
-#include "sha256.h"
-#include "test_support.h"
+#include "model/file_names.h"
 
 namespace sb {
 namespace {
 
 using testing::Crlf;
+using testing::ExpectGolden;
+using testing::Files;
+using testing::Names;
+using testing::Quote;
 using testing::ReadFile;
-using testing::Sha256Hex;
+using testing::RunTool;
 using testing::TempDir;
+using testing::ToolRun;
 using testing::WriteFile;
-
-struct ToolRun {
-  int exit = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
-// Runs the built executable with `args` (already quoted where needed).
-ToolRun RunTool(const std::string& args) {
-  TempDir io;
-  const std::string cmd = Quote(SB_EXECUTABLE) + " " + args + " >" + Quote(io.file("out")) + " 2>" +
-                          Quote(io.file("err")) + " </dev/null";
-  const int status = std::system(cmd.c_str());
-  ToolRun r;
-  r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.out = ReadFile(io.file("out"));
-  r.err = ReadFile(io.file("err"));
-  return r;
-}
-
-// File name -> contents.
-std::map<std::string, std::string> Files(const std::string& dir) {
-  std::map<std::string, std::string> out;
-  if (!std::filesystem::is_directory(dir)) return out;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) {
-    out[e.path().filename().string()] = ReadFile(e.path().string());
-  }
-  return out;
-}
-
-std::vector<std::string> Names(const std::string& dir) {
-  std::vector<std::string> out;
-  for (const auto& [name, bytes] : Files(dir)) out.push_back(name);
-  return out;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> out;
@@ -74,29 +40,13 @@ std::vector<std::string> Lines(const std::string& text) {
   return out;
 }
 
-const std::vector<std::string> kSixFiles = {"Lungomare_Nord_911.dat",
-                                            "Lungomare_Nord_911.sim",
-                                            "Lungomare_Nord_911_note.txt",
-                                            "Lungomare_Nord_911_rallentamenti.txt",
-                                            "Lungomare_Nord_911_scheda_treno.txt",
-                                            "Lungomare_Nord_linea.dat"};
-
-void ExpectGolden(const std::map<std::string, std::string>& files) {
-  ASSERT_TRUE(files.count("Lungomare_Nord_linea.dat"));
-  ASSERT_TRUE(files.count("Lungomare_Nord_911.sim"));
-  ASSERT_TRUE(files.count("Lungomare_Nord_911.dat"));
-  EXPECT_EQ(Sha256Hex(files.at("Lungomare_Nord_linea.dat")), testing::kGoldenProfile);
-  EXPECT_EQ(Sha256Hex(files.at("Lungomare_Nord_911.sim")), testing::kGoldenItems);
-  EXPECT_EQ(Sha256Hex(files.at("Lungomare_Nord_911.dat")), testing::kGoldenCells);
-}
-
 TEST(Cli, ScenarioRun) {
   TempDir dir;
   ToolRun r = RunTool("--dir " + Quote(dir.path()));
   EXPECT_EQ(r.exit, 0) << r.err;
   EXPECT_EQ(r.err, "");
   const auto files = Files(dir.path());
-  EXPECT_EQ(Names(dir.path()), kSixFiles);
+  EXPECT_EQ(Names(dir.path()), testing::ScenarioRunFiles());
   ExpectGolden(files);
   EXPECT_EQ(files.at("Lungomare_Nord_911_note.txt"), content::RawBytes(content::Document::kNotes));
 
@@ -174,7 +124,7 @@ TEST(Cli, CompileOutcomes) {
                         " --out " + Quote(out.path()) + " --json " + c.extra);
     EXPECT_EQ(r.exit, c.exit) << r.err;
     EXPECT_EQ(Names(out.path()), c.files);
-    // The given descriptions are read from copies and stay as they were.
+    // The given descriptions are read where they are and stay as they were.
     EXPECT_EQ(Files(d.dir.path()), given);
 
     const nlohmann::json j = nlohmann::json::parse(r.out, nullptr, false);
@@ -197,8 +147,9 @@ TEST(Cli, CompileOutcomes) {
 
 TEST(Cli, CompilesTheScenarioDescriptionsToTheSameFiles) {
   TempDir src;
-  ASSERT_TRUE(dati_linea(src.path(), "Lungomare_Nord").ok);
-  ASSERT_TRUE(dati_treno(src.path(), "Lungomare_Nord", "911").ok);
+  RealDisk disk;
+  ASSERT_TRUE(dati_linea(disk, src.path(), "Lungomare_Nord").ok());
+  ASSERT_TRUE(dati_treno(disk, src.path(), "Lungomare_Nord", "911").ok());
   TempDir out;
   ToolRun r =
       RunTool("compile --line " + Quote(src.file("Lungomare_Nord_linea.txt")) + " --train " +

@@ -9,8 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "model/file_names.h"
+#include "base/disk.h"
+#include "base/file_io.h"
 #include "content/content.h"
+#include "model/file_names.h"
 #include "test_support.h"
 
 namespace sb {
@@ -44,17 +46,18 @@ TEST(ContentWriter, RenderLines) {
 
 TEST(ContentWriter, WritersReplaceTheirFiles) {
   testing::TempDir dir;
+  RealDisk disk;
   const std::string line = "Lungomare_Nord";
   const std::string train = "911";
   struct Case {
     std::string name;
     content::Document doc;
-    IoStatus (*write)(const std::string&, const std::string&, const std::string&);
+    Status (*write)(Disk&, const std::string&, const std::string&, const std::string&);
   };
   const Case cases[] = {
       {LineDescriptionName(line), content::Document::kLine,
-       [](const std::string& d, const std::string& l, const std::string&) {
-         return dati_linea(d, l);
+       [](Disk& disk, const std::string& d, const std::string& l, const std::string&) {
+         return dati_linea(disk, d, l);
        }},
       {TrainDescriptionName(line, train), content::Document::kTrain, dati_treno},
       {NotesName(line, train), content::Document::kNotes, dati_note},
@@ -65,7 +68,7 @@ TEST(ContentWriter, WritersReplaceTheirFiles) {
     SCOPED_TRACE(c.name);
     // A longer file left by an earlier run is replaced, not overwritten.
     testing::WriteFile(dir.file(c.name), std::string(100000, '#'));
-    ASSERT_TRUE(c.write(dir.path(), line, train).ok);
+    ASSERT_TRUE(c.write(disk, dir.path(), line, train).ok());
     const std::string bytes = testing::ReadFile(dir.file(c.name));
     EXPECT_EQ(bytes, RenderLines(content::Lines(c.doc)));
     EXPECT_EQ(bytes, content::RawBytes(c.doc));
@@ -76,9 +79,10 @@ TEST(ContentWriter, WritersReplaceTheirFiles) {
 
 TEST(ContentWriter, AWriterIntoAMissingDirectoryFails) {
   testing::TempDir dir;
-  IoStatus st = dati_note(dir.file("missing"), "Lungomare_Nord", "911");
-  EXPECT_FALSE(st.ok);
-  EXPECT_EQ(st.path, JoinPath(dir.file("missing"), NotesName("Lungomare_Nord", "911")));
+  RealDisk disk;
+  Status st = dati_note(disk, dir.file("missing"), "Lungomare_Nord", "911");
+  EXPECT_FALSE(st.ok());
+  EXPECT_EQ(st.path(), JoinPath(dir.file("missing"), NotesName("Lungomare_Nord", "911")));
 }
 
 }  // namespace

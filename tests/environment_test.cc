@@ -22,43 +22,22 @@
 #include <vector>
 
 #include "app/scenario_run.h"
-#include "model/file_names.h"
-#include "content/content.h"
+#include "app_test_support.h"
 #include "base/file_io.h"
-#include "test_support.h"
+#include "content/content.h"
+#include "model/file_names.h"
 
 namespace sb {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Files;
+using testing::Quote;
 using testing::ReadFile;
+using testing::RunTool;
 using testing::TempDir;
+using testing::ToolRun;
 using testing::WriteFile;
-
-struct ToolRun {
-  int exit = -1;
-  std::string err;
-};
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
-ToolRun RunTool(const std::string& args) {
-  TempDir io;
-  const std::string cmd =
-      Quote(SB_EXECUTABLE) + " " + args + " >/dev/null 2>" + Quote(io.file("err")) + " </dev/null";
-  const int status = std::system(cmd.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(io.file("err"))};
-}
-
-// File name -> contents.
-std::map<std::string, std::string> Files(const std::string& dir) {
-  std::map<std::string, std::string> out;
-  if (!fs::is_directory(dir)) return out;
-  for (const auto& e : fs::directory_iterator(dir)) {
-    out[e.path().filename().string()] = ReadFile(e.path().string());
-  }
-  return out;
-}
 
 // Makes a directory refuse new files, renames and deletions for this
 // process, or a file refuse to be replaced. Permissions do that to a
@@ -159,6 +138,25 @@ TEST(Environment, AnOutputDirectoryThatCannotBeMade) {
   EXPECT_EQ(r.exit, 74);
   EXPECT_NE(r.err.find(out), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(std::strerror(ENOTDIR)), std::string::npos) << r.err;
+}
+
+// The compile reads the descriptions where they are and writes nowhere but
+// the output directory: neither a temporary directory that does not exist
+// nor a working directory that cannot be written is a hindrance.
+TEST(Environment, CompileWithATemporaryDirectoryThatDoesNotExist) {
+  ScenarioDescriptions d;
+  const auto given = Files(d.dir.path());
+  TempDir out;
+  TempDir cwd;
+  Locked locked(cwd.path());  // where a folder would go without TMPDIR
+  ToolRun r = RunTool(d.Args(out.path()), "cd " + Quote(cwd.path()) + " && TMPDIR=/nonexistent");
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const auto files = Files(out.path());
+  EXPECT_EQ(files.size(), 3u);
+  testing::ExpectGolden(files);
+  EXPECT_EQ(Files(d.dir.path()), given);
+  EXPECT_TRUE(Files(cwd.path()).empty());
 }
 
 TEST(Environment, AReadOnlyOutputDirectoryKeepsItsFiles) {

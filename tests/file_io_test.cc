@@ -49,8 +49,8 @@ TEST(FileIo, ReplaceFileReplacesTheWholeFile) {
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.name);
-    IoStatus st = ReplaceFile(path, s.bytes);
-    ASSERT_TRUE(st.ok) << st.Message("write");
+    Status st = ReplaceFile(path, s.bytes);
+    ASSERT_TRUE(st.ok()) << st.Message("write");
     EXPECT_EQ(ReadFile(path), s.bytes);
     EXPECT_EQ(Names(dir), std::vector<std::string>{"out.dat"});
   }
@@ -66,18 +66,18 @@ TEST(FileIo, AFailedWriteLeavesTheOldFile) {
       seenPath = p;
       return false;
     });
-    IoStatus st = ReplaceFile(path, "new contents that never arrive");
-    EXPECT_FALSE(st.ok);
-    EXPECT_EQ(st.path, path);
-    EXPECT_FALSE(st.reason.empty());
-    EXPECT_EQ(st.Message("write"), "cannot write '" + path + "': " + st.reason);
+    Status st = ReplaceFile(path, "new contents that never arrive");
+    EXPECT_FALSE(st.ok());
+    EXPECT_EQ(st.path(), path);
+    EXPECT_FALSE(st.reason().empty());
+    EXPECT_EQ(st.Message("write"), "cannot write '" + path + "': " + st.reason());
   }
   EXPECT_EQ(seenPath, path);
   EXPECT_EQ(ReadFile(path), "old contents");
   EXPECT_EQ(Names(dir), std::vector<std::string>{"out.dat"});
 
   // Writing works again once the hook is gone.
-  ASSERT_TRUE(ReplaceFile(path, "new").ok);
+  ASSERT_TRUE(ReplaceFile(path, "new").ok());
   EXPECT_EQ(ReadFile(path), "new");
 }
 
@@ -87,20 +87,20 @@ TEST(FileIo, FailuresNameTheFileAndTheReason) {
   const std::string missing = dir.file("missing.txt");
   std::string bytes = "unchanged";
 
-  IoStatus st = ReplaceFile(missingDir, "x");
-  EXPECT_FALSE(st.ok);
-  EXPECT_EQ(st.path, missingDir);
-  EXPECT_FALSE(st.reason.empty());
+  Status st = ReplaceFile(missingDir, "x");
+  EXPECT_FALSE(st.ok());
+  EXPECT_EQ(st.path(), missingDir);
+  EXPECT_FALSE(st.reason().empty());
 
   st = ReadWholeFile(dir.path(), &bytes);
-  EXPECT_FALSE(st.ok);
-  EXPECT_EQ(st.path, dir.path());
-  EXPECT_EQ(st.reason, "is a directory");
+  EXPECT_FALSE(st.ok());
+  EXPECT_EQ(st.path(), dir.path());
+  EXPECT_EQ(st.reason(), "is a directory");
 
   st = ReadWholeFile(missing, &bytes);
-  EXPECT_FALSE(st.ok);
-  EXPECT_EQ(st.path, missing);
-  EXPECT_FALSE(st.reason.empty());
+  EXPECT_FALSE(st.ok());
+  EXPECT_EQ(st.path(), missing);
+  EXPECT_FALSE(st.reason().empty());
   EXPECT_EQ(bytes, "unchanged");
 }
 
@@ -110,17 +110,17 @@ TEST(FileIo, ReadRemoveAndExists) {
   const std::string binary("x\0y\r\n", 5);
   WriteFile(path, binary);
   std::string bytes = "stale";
-  ASSERT_TRUE(ReadWholeFile(path, &bytes).ok);
+  ASSERT_TRUE(ReadWholeFile(path, &bytes).ok());
   EXPECT_EQ(bytes, binary);
 
   EXPECT_TRUE(RegularFileExists(path));
   EXPECT_FALSE(RegularFileExists(dir.path()));
   EXPECT_FALSE(RegularFileExists(dir.file("missing")));
 
-  EXPECT_TRUE(RemoveFile(path).ok);
+  EXPECT_TRUE(RemoveFile(path).ok());
   EXPECT_FALSE(RegularFileExists(path));
   // Removing what is not there is no failure.
-  EXPECT_TRUE(RemoveFile(path).ok);
+  EXPECT_TRUE(RemoveFile(path).ok());
 }
 
 TEST(FileIo, JoinPath) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "app/compiled_files.h"
+#include "base/disk.h"
 #include "format/cell_codec.h"
 #include "format/item_codec.h"
 #include "format/profile_codec.h"
@@ -138,7 +140,6 @@ TEST(InspectTest, DecodersGiveBackWhatWasEncoded) {
 
 // The files the compiler itself writes decode to the model it held.
 TEST(InspectTest, DecodesWhatTheCompilerWrote) {
-  TempDir dir;
   const std::string line =
       testing::LineHeader(3000) + testing::Crlf({"curvad4, 500, 300", "pendenza, 1000, -6",
                                                  "cartello_indicatore, 2000, (Km 1+000)"});
@@ -146,21 +147,24 @@ TEST(InspectTest, DecodesWhatTheCompilerWrote) {
       testing::Crlf({"[generale]", "velocita, 0, 100",
                      "stazione, 1500, 12, 400, 0,0,0, 1,1,0, 4,1,1, 1, 15,17,0, UNO",
                      "segnale, 2500, 2, 3,1,1, 0, 2, 2,1,1, 0", "[fine]"});
-  const testing::Compiled c = testing::CompileTexts(dir, line, train, 1);
+  const testing::Compiled c = testing::CompileTexts(line, train, 1);
   ASSERT_EQ(c.scenario.errorCode, 0);
+  MemoryDisk disk;
+  ASSERT_TRUE(WriteCompiledFiles(c.scenario, true, disk, "").status.ok());
+  auto written = [&disk](const std::string& name) { return disk.files().at(name); };
 
   std::vector<TrackCell> cells;
   Status st = DecodeCells(
-      testing::ReadFile(dir.file(CellFileName(testing::kLineId, testing::kTrain))), &cells);
+      written(CellFileName(testing::kLineId, testing::kTrain)), &cells);
   ASSERT_TRUE(st.ok()) << st.reason();
   EXPECT_EQ(EncodeCells(cells), EncodeCells(c.scenario.cells));
   ItemTable items;
-  st = DecodeItems(testing::ReadFile(dir.file(ItemFileName(testing::kLineId, testing::kTrain))),
+  st = DecodeItems(written(ItemFileName(testing::kLineId, testing::kTrain)),
                    &items);
   ASSERT_TRUE(st.ok()) << st.reason();
   EXPECT_TRUE(items == c.scenario.items);
   std::optional<ProfileTable> profile;
-  st = DecodeProfile(testing::ReadFile(dir.file(ProfileFileName(testing::kLineId))), &profile);
+  st = DecodeProfile(written(ProfileFileName(testing::kLineId)), &profile);
   ASSERT_TRUE(st.ok()) << st.reason();
   EXPECT_EQ(testing::EncodeTable(*profile), EncodeProfile(*c.scenario.profile));
 

@@ -17,7 +17,6 @@ namespace {
 
 using testing::CompileTexts;
 using testing::Crlf;
-using testing::TempDir;
 
 constexpr const char* kNoTrain = "[generale]\r\n";
 using Tag = ProfileTable::Tag;
@@ -34,9 +33,7 @@ std::string Board(int32_t position, const std::string& sides = "100, 105, 110, 2
 }
 
 TEST(GradientTest, CellsCarryTheValueInForce) {
-  TempDir dir;
-  auto c = CompileTexts(dir,
-                        Line(10000, {"pendenza,  0,   0", "pendenza,  2000,   6",
+  auto c = CompileTexts(Line(10000, {"pendenza,  0,   0", "pendenza,  2000,   6",
                                      "pendenza,  6000,   7", "pendenza,  9500,   0"}),
                         kNoTrain);
   const Scenario& s = c.scenario;
@@ -75,8 +72,7 @@ TEST(GradientTest, RecordEdgeCases) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TempDir dir;
-    auto r = CompileTexts(dir, Line(10000, c.records), kNoTrain);
+    auto r = CompileTexts(Line(10000, c.records), kNoTrain);
     ASSERT_EQ(r.scenario.errorCode, 0);
     for (auto [cell, value] : c.cells) EXPECT_EQ(r.scenario.cells[cell].gradient, value) << cell;
   }
@@ -85,9 +81,7 @@ TEST(GradientTest, RecordEdgeCases) {
 // Records piled on the grid's last cells push the fill past the last cell;
 // those cells do not exist and the fill stops there.
 TEST(GradientTest, FillPastTheLastCellIsClipped) {
-  TempDir dir;
-  auto c = CompileTexts(dir,
-                        Line(0, {"pendenza, 6900, 1", "pendenza, 6900, 2", "pendenza, 6900, 3",
+  auto c = CompileTexts(Line(0, {"pendenza, 6900, 1", "pendenza, 6900, 2", "pendenza, 6900, 3",
                                  "pendenza, 6900, 4", "pendenza, 6900, 5"}),
                         kNoTrain);
   const Scenario& s = c.scenario;
@@ -100,8 +94,7 @@ TEST(GradientTest, FillPastTheLastCellIsClipped) {
 }
 
 TEST(ProfileTest, SeedsStraightTailAndEmptyEnd) {
-  TempDir dir;
-  auto c = CompileTexts(dir, Line(0, {}), kNoTrain, 1);
+  auto c = CompileTexts(Line(0, {}), kNoTrain, 1);
   const Scenario& s = c.scenario;
   ASSERT_EQ(s.errorCode, 0);
   ASSERT_TRUE(s.profile.has_value());
@@ -178,15 +171,13 @@ TEST(CurveTest, BendsExactlyTheMetresAfterItsStart) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TempDir dir;
-    auto r = CompileTexts(dir, Line(0, c.records), kNoTrain, 1);
+    auto r = CompileTexts(Line(0, c.records), kNoTrain, 1);
     ASSERT_EQ(r.scenario.errorCode, 0);
     ExpectPlan(r.scenario.profile->Table(), c.bends, 2000);
   }
 
   // The first metres of the arc, by hand.
-  TempDir dir;
-  auto r = CompileTexts(dir, Line(0, {"curvad5, 10, 3"}), kNoTrain, 1);
+  auto r = CompileTexts(Line(0, {"curvad5, 10, 3"}), kNoTrain, 1);
   const ProfileTable p = r.scenario.profile->Table();
   EXPECT_EQ(p.value(10, 0), 0.0);
   EXPECT_EQ(p.value(10, 1), 10.0);
@@ -209,8 +200,7 @@ TEST(CurveTest, CurvatureFromTheKeyword) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.keyword);
-    TempDir dir;
-    auto r = CompileTexts(dir, Line(0, {std::string(c.keyword) + ", 10, 1"}), kNoTrain, 1);
+    auto r = CompileTexts(Line(0, {std::string(c.keyword) + ", 10, 1"}), kNoTrain, 1);
     ASSERT_EQ(r.scenario.errorCode, 0);
     // The step before the arc is (0, 1), so the first arc metre moves x by c.
     EXPECT_EQ(r.scenario.profile->Table().value(11, 0), c.c);
@@ -218,17 +208,15 @@ TEST(CurveTest, CurvatureFromTheKeyword) {
 }
 
 TEST(CurveTest, WithoutAProfileACurveIsNoRecord) {
-  TempDir dir;
   // "curvas" names no curvature; its numbers are read as keyword fields.
-  auto c = CompileTexts(dir, Line(1000, {"curvas, 10, 3", "pendenza, 500, 4"}), kNoTrain, 0);
+  auto c = CompileTexts(Line(1000, {"curvas, 10, 3", "pendenza, 500, 4"}), kNoTrain, 0);
   EXPECT_EQ(c.scenario.errorCode, 0);
   EXPECT_FALSE(c.scenario.profile.has_value());
   EXPECT_EQ(c.scenario.cells[10].gradient, 104);
 }
 
 TEST(CurveTest, CurvePastTheProfileEndIsError103) {
-  TempDir dir;
-  auto c = CompileTexts(dir, Line(0, {"curvad1, 6900, 200"}), kNoTrain, 1);
+  auto c = CompileTexts(Line(0, {"curvad1, 6900, 200"}), kNoTrain, 1);
   EXPECT_EQ(c.scenario.errorCode, 103);
   EXPECT_EQ(c.scenario.errorPosition, 0);
   EXPECT_EQ(c.scenario.profile->Table().tag(7000, 0), Tag::kDouble);
@@ -315,8 +303,7 @@ TEST(CurveTest, RunsAgreeWithTheMetreByMetreReading) {
 }
 
 TEST(MountainTest, TerrainAndEveryFourthCellMarked) {
-  TempDir dir;
-  auto c = CompileTexts(dir, Line(241000, {"montagna,   24350,  26350,  11"}), kNoTrain);
+  auto c = CompileTexts(Line(241000, {"montagna,   24350,  26350,  11"}), kNoTrain);
   const Scenario& s = c.scenario;
   ASSERT_EQ(s.errorCode, 0);
   EXPECT_EQ(s.cells[486].terrain, 0);
@@ -345,19 +332,16 @@ TEST(MountainTest, CloseMountainsBecomeType3) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TempDir dir;
-    auto r = CompileTexts(dir, Line(10000, c.records), kNoTrain);
+    auto r = CompileTexts(Line(10000, c.records), kNoTrain);
     ASSERT_EQ(r.scenario.errorCode, 0);
     EXPECT_EQ(r.scenario.cells[c.cell].terrain, c.terrain);
   }
 }
 
 TEST(MountainTest, MarksOnlyOnEmptyCellsAndBoardsReplaceMarks) {
-  TempDir dir;
   // Cell 490 holds a board before the mountain; cells 494 and 498 would be
   // marks, and boards placed afterwards take them.
-  auto c = CompileTexts(dir,
-                        Line(241000, {Board(24450), "montagna, 24350, 26350, 11", Board(24650),
+  auto c = CompileTexts(Line(241000, {Board(24450), "montagna, 24350, 26350, 11", Board(24650),
                                       "cartello_indicatore, 24850, T"}),
                         kNoTrain);
   const Scenario& s = c.scenario;
@@ -371,8 +355,7 @@ TEST(MountainTest, MarksOnlyOnEmptyCellsAndBoardsReplaceMarks) {
 }
 
 TEST(MountainTest, CellsBeyondTheGridAreClipped) {
-  TempDir dir;
-  auto c = CompileTexts(dir, Line(0, {"montagna, 6900, 9000, 1"}), kNoTrain);
+  auto c = CompileTexts(Line(0, {"montagna, 6900, 9000, 1"}), kNoTrain);
   const Scenario& s = c.scenario;
   EXPECT_EQ(s.errorCode, 0);
   EXPECT_EQ(s.cells[137].terrain, 0);
@@ -383,8 +366,7 @@ TEST(MountainTest, EightyFirstMountainIsARunTimeFailure) {
   for (int count : {80, 81}) {
     SCOPED_TRACE(count);
     std::vector<std::string> records(count, "montagna, 1000, 2000, 1");
-    TempDir dir;
-    auto c = CompileTexts(dir, Line(10000, records), kNoTrain);
+    auto c = CompileTexts(Line(10000, records), kNoTrain);
     EXPECT_EQ(c.scenario.errorCode, count == 80 ? 0 : 25);
     EXPECT_EQ(c.scenario.mountainCount, 80);
   }
@@ -408,8 +390,7 @@ TEST(SpeedBoardTest, PackedValuesAndCell) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.record);
-    TempDir dir;
-    auto r = CompileTexts(dir, Line(241000, {c.record}), kNoTrain);
+    auto r = CompileTexts(Line(241000, {c.record}), kNoTrain);
     const TrackCell& cell = r.scenario.cells[c.cell];
     ASSERT_EQ(r.scenario.errorCode, 0);
     EXPECT_EQ(cell.kind, kKindSpeedBoard);
@@ -421,9 +402,7 @@ TEST(SpeedBoardTest, PackedValuesAndCell) {
 }
 
 TEST(SpeedBoardTest, ValueBeyond16BitsIsARunTimeFailure) {
-  TempDir dir;
-  auto c =
-      CompileTexts(dir, Line(10000, {"indicatori_vmax, 500, 2000, 1, 1, 0, 0, 0, 0, 0"}), kNoTrain);
+  auto c = CompileTexts(Line(10000, {"indicatori_vmax, 500, 2000, 1, 1, 0, 0, 0, 0, 0"}), kNoTrain);
   EXPECT_EQ(c.scenario.errorCode, 25);
   EXPECT_EQ(c.scenario.cells[11].kind, kKindEmpty);
 }
@@ -448,8 +427,7 @@ TEST(BoardTest, OnlyFreeCellsTakeABoard) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TempDir dir;
-    auto r = CompileTexts(dir, Line(10000, {c.first, c.second}), kNoTrain);
+    auto r = CompileTexts(Line(10000, {c.first, c.second}), kNoTrain);
     EXPECT_EQ(r.scenario.errorCode, c.code);
     EXPECT_EQ(r.scenario.errorPosition, c.code == 0 ? 0 : 1000);
     EXPECT_EQ(r.scenario.cells[21].kind, c.kind);
@@ -457,13 +435,13 @@ TEST(BoardTest, OnlyFreeCellsTakeABoard) {
 }
 
 TEST(TextBoardTest, TextsCountDownFromSlot80) {
-  TempDir dir;
   const std::string line = Line(241000, {"cartello_indicatore,  97500,   (Km 208+500)",
                                          "cartello_indicatore,  212400,   (Km 323+402)"});
-  testing::WriteFile(dir.file(LineDescriptionName(testing::kLineId)), line);
+  TextDescriptions source(testing::kLineId, testing::kTrain);
+  source.line = line;
   Scenario s;
   s.lineId = testing::kLineId;
-  Description d(dir.file(LineDescriptionName(testing::kLineId)), "line");
+  Description d(source, DescriptionKind::kLine);
   LineFeatureState st;
   ASSERT_EQ(ReadLineDescription(s, d, st), PhaseEnd::kFinished);
   EXPECT_EQ(s.errorCode, 0);
@@ -477,9 +455,7 @@ TEST(TextBoardTest, TextsCountDownFromSlot80) {
 }
 
 TEST(TextBoardTest, TextEndsAtACommaAndIsNeverAKeyword) {
-  TempDir dir;
-  auto c = CompileTexts(dir,
-                        Line(10000, {"cartello_indicatore, 500, Km 1, 2",
+  auto c = CompileTexts(Line(10000, {"cartello_indicatore, 500, Km 1, 2",
                                      "cartello_indicatore, 1000, pendenza, 1500, 5"}),
                         kNoTrain);
   const Scenario& s = c.scenario;
@@ -497,8 +473,7 @@ TEST(TextBoardTest, EightyFirstBoardIsARunTimeFailure) {
       records.push_back("cartello_indicatore, " + std::to_string(100 * i) + ", B" +
                         std::to_string(i));
     }
-    TempDir dir;
-    auto c = CompileTexts(dir, Line(10000, records), kNoTrain);
+    auto c = CompileTexts(Line(10000, records), kNoTrain);
     EXPECT_EQ(c.scenario.errorCode, count == 80 ? 0 : 25);
     EXPECT_EQ(c.scenario.items[80].text, "B1");
     EXPECT_EQ(c.scenario.items[1].text, "B80");

@@ -14,18 +14,14 @@ namespace {
 
 using testing::CompileTexts;
 using testing::Crlf;
-using testing::Exists;
 using testing::kLineId;
 using testing::kTrain;
-using testing::TempDir;
-using testing::WriteFile;
 
 constexpr const char* kNoTrain = "[generale]\r\n";
 
-std::string LinePath(const TempDir& dir) { return dir.file(LineDescriptionName(kLineId)); }
-std::string TrainPath(const TempDir& dir) {
-  return dir.file(TrainDescriptionName(kLineId, kTrain));
-}
+// Whether the compiler left the description undeleted.
+bool LineLeft(const testing::Compiled& c) { return c.descriptions.line.has_value(); }
+bool TrainLeft(const testing::Compiled& c) { return c.descriptions.train.has_value(); }
 
 std::string Repeat(const std::string& field, int n) {
   std::string out;
@@ -34,16 +30,16 @@ std::string Repeat(const std::string& field, int n) {
 }
 
 TEST(LineReaderTest, MissingFileIsError101AndTouchesNothing) {
-  TempDir dir;
-  WriteFile(TrainPath(dir), kNoTrain);
+  TextDescriptions source(kLineId, kTrain);
+  source.train = kNoTrain;
   Scenario s;
   s.lineId = kLineId;
   s.trainNumber = kTrain;
-  CompileResult r = memorizza_percorso(s, 0, CompilerDirs{dir.path(), dir.path()});
+  CompileResult r = memorizza_percorso(s, false, source);
   EXPECT_EQ(s.errorCode, 101);
   EXPECT_EQ(s.errorPosition, 0);
-  EXPECT_EQ(r.end, RunEnd::kNoGrid);
-  EXPECT_TRUE(Exists(TrainPath(dir)));
+  EXPECT_EQ(r.end, CompileEnd::kNoGrid);
+  EXPECT_EQ(source.train, kNoTrain);
 }
 
 TEST(LineReaderTest, ErrorsStopTheReading) {
@@ -123,8 +119,7 @@ TEST(LineReaderTest, ErrorsStopTheReading) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TempDir dir;
-    auto r = CompileTexts(dir, c.line, kNoTrain, c.withProfile);
+    auto r = CompileTexts(c.line, kNoTrain, c.withProfile);
     const Scenario& s = r.scenario;
     EXPECT_EQ(s.errorCode, c.code);
     EXPECT_EQ(s.errorPosition, c.position);
@@ -133,8 +128,8 @@ TEST(LineReaderTest, ErrorsStopTheReading) {
     if (c.diagnosticLine != 0) {
       EXPECT_EQ(s.diagnostics.back().line, c.diagnosticLine);
     }
-    EXPECT_FALSE(Exists(LinePath(dir)));
-    EXPECT_EQ(Exists(TrainPath(dir)), !c.trainDeleted);
+    EXPECT_FALSE(LineLeft(r));
+    EXPECT_EQ(TrainLeft(r), !c.trainDeleted);
     if (c.stays) c.stays(s);
   }
 }
@@ -142,11 +137,10 @@ TEST(LineReaderTest, ErrorsStopTheReading) {
 // Error 15 ends only the line description: what was read stays, the tail
 // fills run, the train description is read.
 TEST(LineReaderTest, PositionBeyondTheGridEndsTheFeaturePart) {
-  TempDir dir;
   const std::string line =
       testing::LineHeader(241000) + Crlf({"pendenza, 0, 0", "pendenza, 2000, 6",
                                           "pendenza, 248000, 1", "pendenza, 3000, 9", "[fine]"});
-  auto c = CompileTexts(dir, line, Crlf({"[generale]", "numero vetture, 12", "[fine]"}));
+  auto c = CompileTexts(line, Crlf({"[generale]", "numero vetture, 12", "[fine]"}));
   const Scenario& s = c.scenario;
   EXPECT_EQ(s.errorCode, 15);
   EXPECT_EQ(s.errorPosition, 248000);
@@ -155,9 +149,9 @@ TEST(LineReaderTest, PositionBeyondTheGridEndsTheFeaturePart) {
   EXPECT_EQ(s.cells[4957].gradient, 106);
   EXPECT_EQ(s.cells[4958].gradient, 0);
   EXPECT_EQ(s.items[kSlotTotals].position, 12);
-  EXPECT_EQ(c.result.end, RunEnd::kWritten);
-  EXPECT_FALSE(Exists(LinePath(dir)));
-  EXPECT_FALSE(Exists(TrainPath(dir)));
+  EXPECT_EQ(c.result.end, CompileEnd::kCompiled);
+  EXPECT_FALSE(LineLeft(c));
+  EXPECT_FALSE(TrainLeft(c));
 
   // (P + 100) / 50 is compared as a real number with lastCell 4960.
   const struct {
@@ -166,9 +160,7 @@ TEST(LineReaderTest, PositionBeyondTheGridEndsTheFeaturePart) {
   } limits[] = {{247900, 0}, {247925, 15}, {247950, 15}};
   for (const auto& l : limits) {
     SCOPED_TRACE(l.position);
-    TempDir d;
     auto r = CompileTexts(
-        d,
         testing::LineHeader(241000) + Crlf({"montagna, " + std::to_string(l.position) + ", " +
                                                 std::to_string(l.position) + ", 1",
                                             "[fine]"}),
@@ -178,14 +170,13 @@ TEST(LineReaderTest, PositionBeyondTheGridEndsTheFeaturePart) {
 }
 
 TEST(LineReaderTest, FailureHandlerKeepsThePositionAndDeletesBothFiles) {
-  TempDir dir;
   const std::string line = testing::LineHeader(241000) + Crlf({"pendenza, 248000, 1", "[fine]"});
   // The train phase fails on a record cut short by the end of the file.
-  auto c = CompileTexts(dir, line, Crlf({"[generale]", "orologio, 1"}));
+  auto c = CompileTexts(line, Crlf({"[generale]", "orologio, 1"}));
   EXPECT_EQ(c.scenario.errorCode, 25);
   EXPECT_EQ(c.scenario.errorPosition, 248000);
-  EXPECT_FALSE(Exists(LinePath(dir)));
-  EXPECT_FALSE(Exists(TrainPath(dir)));
+  EXPECT_FALSE(LineLeft(c));
+  EXPECT_FALSE(TrainLeft(c));
 }
 
 TEST(LineReaderTest, EndOfFileRules) {
@@ -209,14 +200,13 @@ TEST(LineReaderTest, EndOfFileRules) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TempDir dir;
-    auto r = CompileTexts(dir, c.line, kNoTrain);
+    auto r = CompileTexts(c.line, kNoTrain);
     const Scenario& s = r.scenario;
     EXPECT_EQ(s.errorCode, 0);
     EXPECT_EQ(s.items[kSlotLine].start, c.background);
     ASSERT_TRUE(s.hasGrid);
     EXPECT_EQ(s.cells[2].gradient, c.gradient);
-    EXPECT_FALSE(Exists(LinePath(dir)));
+    EXPECT_FALSE(LineLeft(r));
   }
 }
 
@@ -245,8 +235,7 @@ TEST(LineReaderTest, DashedFieldsAreSkipped) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TempDir dir;
-    auto r = CompileTexts(dir, c.line, kNoTrain);
+    auto r = CompileTexts(c.line, kNoTrain);
     const Scenario& s = r.scenario;
     EXPECT_EQ(s.errorCode, 0);
     EXPECT_EQ(s.items[kSlotLine].start, c.background);
@@ -273,17 +262,14 @@ TEST(LineReaderTest, FirstBracketedFieldEndsTheGeneralSection) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TempDir dir;
-    auto r = CompileTexts(dir, head + c.before + Crlf({"sfondo uno, 5", "[fine]", "x"}), kNoTrain);
+    auto r = CompileTexts(head + c.before + Crlf({"sfondo uno, 5", "[fine]", "x"}), kNoTrain);
     EXPECT_EQ(r.scenario.errorCode, 0);
     EXPECT_EQ(r.scenario.items[kSlotLine].start, c.ends ? 0 : 5);
   }
 
   // Only the first bracketed field matters: a feature record before it and a
   // general record after it are not recognised.
-  TempDir dir;
-  auto r = CompileTexts(dir,
-                        head + Crlf({"pendenza, 200, 5", "[curve]", "lunghezza percorso, 2000",
+  auto r = CompileTexts(head + Crlf({"pendenza, 200, 5", "[curve]", "lunghezza percorso, 2000",
                                      "[generale]", "sfondo uno, 5", "[fine]"}),
                         kNoTrain);
   const Scenario& s = r.scenario;
@@ -294,13 +280,12 @@ TEST(LineReaderTest, FirstBracketedFieldEndsTheGeneralSection) {
 }
 
 TEST(LineReaderTest, FieldMatchingSeveralRecordsIsReadByEach) {
-  TempDir dir;
   // Backgrounds are tried one, two, three, each reading its own value; a
   // gradient and a mountain read theirs in turn.
   const std::string line =
       Crlf({"[generale]", "lunghezza percorso, 10000", "sfondo tre due uno, 1, 2, 3", "[curve]",
             "pendenza montagna, 500, 3, 1000, 2000, 2", "[fine]"});
-  auto c = CompileTexts(dir, line, kNoTrain);
+  auto c = CompileTexts(line, kNoTrain);
   const Scenario& s = c.scenario;
   ASSERT_EQ(s.errorCode, 0);
   EXPECT_EQ(s.items[kSlotLine].start, 1);
@@ -315,11 +300,10 @@ TEST(LineReaderTest, FieldMatchingSeveralRecordsIsReadByEach) {
 }
 
 TEST(LineReaderTest, CaseDecidesGeneralRecords) {
-  TempDir dir;
   const std::string line =
       Crlf({"[generale]", "Lunghezza Percorso, 10000", "Progressiva chilometrica uno, 0, 5000, 0",
             "Sfondo uno, 4", "[fine]", "x"});
-  auto c = CompileTexts(dir, line, kNoTrain);
+  auto c = CompileTexts(line, kNoTrain);
   const Scenario& s = c.scenario;
   ASSERT_EQ(s.errorCode, 0);
   EXPECT_EQ(s.lastCell, 340);
@@ -331,7 +315,6 @@ TEST(LineReaderTest, CaseDecidesGeneralRecords) {
 }
 
 TEST(LineReaderTest, GeneralRecordsDestinations) {
-  TempDir dir;
   const std::string line = Crlf({
       "[generale]",
       "lunghezza percorso,    241000",
@@ -345,7 +328,7 @@ TEST(LineReaderTest, GeneralRecordsDestinations) {
       "[curve]",
       "[fine]",
   });
-  auto c = CompileTexts(dir, line, kNoTrain);
+  auto c = CompileTexts(line, kNoTrain);
   const Scenario& s = c.scenario;
   EXPECT_EQ(s.errorCode, 0);
   EXPECT_EQ(s.items[kSlotTotals].end, 241000);
@@ -367,8 +350,8 @@ TEST(LineReaderTest, GeneralRecordsDestinations) {
   EXPECT_EQ(triple(82), (std::vector<int32_t>{0, 2000, 0}));
   EXPECT_EQ(triple(83), (std::vector<int32_t>{0, 3000, 0}));
   // Both descriptions are deleted after reading.
-  EXPECT_FALSE(Exists(LinePath(dir)));
-  EXPECT_FALSE(Exists(TrainPath(dir)));
+  EXPECT_FALSE(LineLeft(c));
+  EXPECT_FALSE(TrainLeft(c));
 }
 
 TEST(LineReaderTest, SignalRepetitionCodes) {
@@ -385,10 +368,8 @@ TEST(LineReaderTest, SignalRepetitionCodes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.record);
-    TempDir dir;
     auto r = CompileTexts(
-        dir, Crlf({"[generale]", "lunghezza percorso, 241000", c.record, "[curve]", "x"}),
-        kNoTrain);
+        Crlf({"[generale]", "lunghezza percorso, 241000", c.record, "[curve]", "x"}), kNoTrain);
     EXPECT_EQ(r.scenario.errorCode, 0);
     EXPECT_EQ(r.scenario.items[kSlotTrain].position, c.codes);
   }
@@ -407,8 +388,7 @@ TEST(LineReaderTest, GridSizeFollowsTheLength) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.length);
-    TempDir dir;
-    auto r = CompileTexts(dir, testing::LineHeader(c.length) + "[fine]\r\n", kNoTrain);
+    auto r = CompileTexts(testing::LineHeader(c.length) + "[fine]\r\n", kNoTrain);
     const Scenario& s = r.scenario;
     EXPECT_EQ(s.errorCode, 0);
     EXPECT_EQ(s.lastCell, c.lastCell);
@@ -416,8 +396,7 @@ TEST(LineReaderTest, GridSizeFollowsTheLength) {
     EXPECT_EQ(s.cells.size(), static_cast<std::size_t>(c.lastCell) + 1);
     EXPECT_FALSE(s.profile.has_value());
   }
-  TempDir dir;
-  auto r = CompileTexts(dir, testing::LineHeader(1000) + "[fine]\r\n", kNoTrain, 1);
+  auto r = CompileTexts(testing::LineHeader(1000) + "[fine]\r\n", kNoTrain, 1);
   ASSERT_TRUE(r.scenario.profile.has_value());
   EXPECT_EQ(r.scenario.profile->end(), 8000);
 }

@@ -12,7 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "content/content_writer.h"
+#include "app/compiled_files.h"
+#include "base/disk.h"
+#include "content/content.h"
+#include "format/cell_codec.h"
+#include "format/item_codec.h"
+#include "format/profile_codec.h"
 #include "model/file_names.h"
 #include "test_support.h"
 #include "tools/render_loader.h"
@@ -140,14 +145,17 @@ class RenderTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new TempDir;
-    ASSERT_TRUE(dati_linea(dir_->path(), kLine).ok);
-    ASSERT_TRUE(dati_treno(dir_->path(), kLine, kTrain).ok);
+    TextDescriptions source(kLine, kTrain);
+    source.line = std::string(content::RawBytes(content::Document::kLine));
+    source.train = std::string(content::RawBytes(content::Document::kTrain));
     Scenario s;
     s.lineId = kLine;
     s.trainNumber = kTrain;
-    CompileResult r = memorizza_percorso(s, 1, CompilerDirs{dir_->path(), dir_->path()});
-    ASSERT_EQ(r.end, RunEnd::kWritten);
+    CompileResult r = memorizza_percorso(s, true, source);
+    ASSERT_EQ(r.end, CompileEnd::kCompiled);
     ASSERT_EQ(s.errorCode, 0);
+    RealDisk disk;
+    ASSERT_TRUE(WriteCompiledFiles(s, true, disk, dir_->path()).status.ok());
   }
   static void TearDownTestSuite() {
     delete dir_;

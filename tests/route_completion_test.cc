@@ -259,13 +259,12 @@ TEST(RouteCompletion, ALaterErrorOverwritesAnEarlierOne) {
 // An author needs to know which record an error of the walk comes from: the
 // slowdown whose start finds no room before it.
 TEST(RouteCompletion, ErrorsPointAtTheRecordBehindThem) {
-  testing::TempDir dir;
   const std::string train =
       testing::Crlf({"[generale]", "rallentamento,   23450,    80,  800, 0,  0,  80",
                      "segnale,  23100,   2, 4, 0,  0, 0,    0,  0,0,0, 0",
                      "segnale,  23150,   2, 4, 0,  0, 0,    0,  0,0,0, 0",
                      "segnale,  23200,   2, 4, 0,  0, 0,    0,  0,0,0, 0", "[fine]"});
-  testing::Compiled c = testing::CompileTexts(dir, testing::LineHeader(), train);
+  testing::Compiled c = testing::CompileTexts(testing::LineHeader(), train);
   EXPECT_EQ(c.scenario.errorCode, 12);
   EXPECT_EQ(c.scenario.errorPosition, 470 * 50);
   ASSERT_FALSE(c.scenario.diagnostics.empty());

@@ -17,12 +17,9 @@
 namespace sb {
 namespace {
 
-using sb::testing::Exists;
 using sb::testing::kLineId;
 using sb::testing::kTrain;
 using sb::testing::LineHeader;
-using sb::testing::TempDir;
-using sb::testing::WriteFile;
 
 Scenario Grid() {
   Scenario s;
@@ -32,17 +29,16 @@ Scenario Grid() {
 
 // Reads a train description of the given lines after a bare 241000 m line.
 Scenario ReadTrain(const std::vector<std::string>& lines) {
-  TempDir dir;
   std::string train = "[generale]\r\n";
   for (const std::string& l : lines) train += l + "\r\n";
-  const std::string trainPath = dir.file(TrainDescriptionName(kLineId, kTrain));
-  WriteFile(dir.file(LineDescriptionName(kLineId)), LineHeader());
-  WriteFile(trainPath, train);
+  TextDescriptions source(kLineId, kTrain);
+  source.line = LineHeader();
+  source.train = train;
   Scenario s;
   s.lineId = kLineId;
   s.trainNumber = kTrain;
-  memorizza_dati(s, CompilerDirs{dir.path(), dir.path()});
-  EXPECT_FALSE(Exists(trainPath));
+  memorizza_dati(s, source);
+  EXPECT_FALSE(source.train.has_value());
   return s;
 }
 

@@ -1,5 +1,5 @@
-// Small fixtures shared by the tests: a scratch directory, description
-// files written from inline text, and a compile of them.
+// Small fixtures shared by the tests: a scratch directory, files written
+// from inline text, and a compile of descriptions given as text.
 #ifndef SB_TESTS_TEST_SUPPORT_H_
 #define SB_TESTS_TEST_SUPPORT_H_
 
@@ -9,9 +9,9 @@
 #include <string>
 
 #include "compiler/compiler.h"
-#include "model/file_names.h"
 #include "compiler/scenario.h"
 #include "format/profile_codec.h"
+#include "model/file_names.h"
 
 namespace sb::testing {
 
@@ -63,21 +63,21 @@ inline std::string LineHeader(int length = 241000) {
 }
 
 // Compiles a line and a train description given as text (the train may be
-// absent: nullptr). Returns the scenario after the whole compile; the
-// compiled files land in `dir`.
+// absent: nullptr). Returns the scenario after the whole compile, and the
+// descriptions as the compiler left them (deleted ones are gone).
 struct Compiled {
   Scenario scenario;
   CompileResult result;
+  TextDescriptions descriptions{kLineId, kTrain};
 };
 
-inline Compiled CompileTexts(const TempDir& dir, const std::string& line, const char* train,
-                             int32_t withProfile = 0) {
-  WriteFile(dir.file(LineDescriptionName(kLineId)), line);
-  if (train != nullptr) WriteFile(dir.file(TrainDescriptionName(kLineId, kTrain)), train);
+inline Compiled CompileTexts(const std::string& line, const char* train, int32_t withProfile = 0) {
   Compiled c;
+  c.descriptions.line = line;
+  if (train != nullptr) c.descriptions.train = std::string(train);
   c.scenario.lineId = std::string(kLineId);  // (assign from char* trips a false -Wrestrict)
   c.scenario.trainNumber = std::string(kTrain);
-  c.result = memorizza_percorso(c.scenario, withProfile, CompilerDirs{dir.path(), dir.path()});
+  c.result = memorizza_percorso(c.scenario, withProfile != 0, c.descriptions);
   return c;
 }
 
@@ -85,9 +85,9 @@ inline Compiled CompileTexts(const TempDir& dir, const std::string& line, const 
 // for files the compiler would never write.
 inline std::string EncodeTable(const ProfileTable& t) { return EncodeProfileTable(t); }
 
-inline Compiled CompileTexts(const TempDir& dir, const std::string& line, const std::string& train,
+inline Compiled CompileTexts(const std::string& line, const std::string& train,
                              int32_t withProfile = 0) {
-  return CompileTexts(dir, line, train.c_str(), withProfile);
+  return CompileTexts(line, train.c_str(), withProfile);
 }
 
 }  // namespace sb::testing

@@ -18,12 +18,9 @@ namespace sb {
 namespace {
 
 using sb::testing::Crlf;
-using sb::testing::Exists;
 using sb::testing::kLineId;
 using sb::testing::kTrain;
 using sb::testing::LineHeader;
-using sb::testing::TempDir;
-using sb::testing::WriteFile;
 
 // The last cell of a 241000 m line.
 constexpr int kLast = 4960;
@@ -31,15 +28,14 @@ constexpr int kLast = 4960;
 // Reads both descriptions into a fresh model. The train description is
 // gone afterwards, whatever the outcome.
 Scenario ReadTexts(const std::string& line, const std::string& train) {
-  TempDir dir;
-  const std::string trainPath = dir.file(TrainDescriptionName(kLineId, kTrain));
-  WriteFile(dir.file(LineDescriptionName(kLineId)), line);
-  WriteFile(trainPath, train);
+  TextDescriptions source(kLineId, kTrain);
+  source.line = line;
+  source.train = train;
   Scenario s;
   s.lineId = kLineId;
   s.trainNumber = kTrain;
-  memorizza_dati(s, CompilerDirs{dir.path(), dir.path()});
-  EXPECT_FALSE(Exists(trainPath));
+  memorizza_dati(s, source);
+  EXPECT_FALSE(source.train.has_value());
   return s;
 }
 

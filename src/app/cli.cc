@@ -20,17 +20,17 @@ constexpr const char* kVersion = "scenario-builder 1.0.0";
 
 std::string OutcomeMessage(const RunOutcome& o) {
   if (!o.ioMessage.empty()) return o.ioMessage;
-  if (o.compile.end == RunEnd::kReported) return ErrorMeaning(o.compile.reportedCode);
+  if (o.end == RunEnd::kReported) return ErrorMeaning(o.compile.reportedCode);
   return ErrorMeaning(o.scenario.errorCode);
 }
 
 void PrintJson(const RunOutcome& o, std::ostream& out) {
   nlohmann::json j;
-  const bool reported = o.compile.end == RunEnd::kReported;
+  const bool reported = o.end == RunEnd::kReported;
   j["errorCode"] = reported ? o.compile.reportedCode : o.scenario.errorCode;
   j["errorPosition"] = o.scenario.errorPosition;
   j["message"] = OutcomeMessage(o);
-  j["files"] = o.compile.written;
+  j["files"] = o.written;
   nlohmann::json diagnostics = nlohmann::json::array();
   for (const ReportedDiagnostic& r : Diagnostics(o)) {
     const Diagnostic& d = r.diagnostic;
@@ -137,8 +137,8 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
       }
       request.trainNumber = *n;
     }
-    // The identifiers become file names in DIR and in a scratch directory:
-    // they must not lead anywhere else.
+    // The identifiers become file names in the output directory: they must
+    // not lead anywhere else.
     for (const std::string* id : {&request.lineId, &request.trainNumber}) {
       if (id->find_first_of("/\\") != std::string::npos || *id == "." || *id == "..") {
         err << "scenario-builder: '" << *id << "' cannot be part of a file name\n";

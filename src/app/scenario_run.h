@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/disk.h"
 #include "base/exit_status.h"
 #include "compiler/compiler.h"
 #include "compiler/scenario.h"
@@ -21,19 +22,27 @@ namespace sb {
 inline constexpr const char* kScenarioLineId = "Lungomare_Nord";
 inline constexpr const char* kScenarioTrainNumber = "911";
 
+enum class RunEnd {
+  kNotRun,    // a file failed before the compile
+  kWritten,   // the compiled files were written (errorCode may be set)
+  kNoGrid,    // reading stopped before a line length sized the grid
+  kReported,  // 1250 or 1251: the run ends with the error report
+  kIoError,   // a compiled file could not be written
+};
+
 struct RunOutcome {
   int exitCode = kExitOk;
+  RunEnd end = RunEnd::kNotRun;
   Scenario scenario;
   CompileResult compile;
-  std::string ioMessage;  // for exit status 74
-  // The names the readers knew the descriptions by, mapped to the paths
-  // the user gave (compile works on private copies).
-  std::vector<std::pair<std::string, std::string>> descriptionNames;
+  std::vector<std::string> written;  // compiled file names, in the order written
+  std::string ioMessage;             // for exit status 74
 };
 
 // The scenario run: writes the five documents into `dir`, compiles the two
-// descriptions with the profile on, and leaves six files.
-RunOutcome Form_Load(const std::string& dir);
+// descriptions with the profile on (deleting them), and leaves six files.
+RunOutcome Form_Load(Disk& disk, const std::string& dir);
+RunOutcome Form_Load(const std::string& dir);  // on the real disk
 
 struct CompileRequest {
   std::string linePath;
@@ -44,12 +53,12 @@ struct CompileRequest {
   bool withProfile = true;
 };
 
-// Compiles two given descriptions without touching them: the readers work
-// on private copies.
-RunOutcome CompileDescriptions(const CompileRequest& request);
+// Compiles two given descriptions where they lie, without touching them;
+// messages name them by the paths given.
+RunOutcome CompileDescriptions(Disk& disk, const CompileRequest& request);
+RunOutcome CompileDescriptions(const CompileRequest& request);  // on the real disk
 
-// The outcome's diagnostics, with the descriptions named as the user knows
-// them and each position also as a kilometre post.
+// The outcome's diagnostics, each position also as a kilometre post.
 struct ReportedDiagnostic {
   Diagnostic diagnostic;
   std::string km;  // empty when the error has no position

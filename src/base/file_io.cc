@@ -35,10 +35,6 @@ std::string TempNameFor(const std::string& path) {
 
 }  // namespace
 
-std::string IoStatus::Message(std::string_view verb) const {
-  return "cannot " + std::string(verb) + " '" + path + "': " + reason;
-}
-
 void SetWriteFailureHookForTesting(WriteLimitHook hook) { Hook() = std::move(hook); }
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
@@ -151,34 +147,34 @@ void FileReplacement::WriteAt(std::uint64_t offset, std::string_view piece) {
   position_ = offset + piece.size();
 }
 
-IoStatus FileReplacement::Commit() {
-  if (!open_) return IoStatus::Error(path_, ErrnoText(error_));
+Status FileReplacement::Commit() {
+  if (!open_) return Status::IoError(path_, ErrnoText(error_));
   if (error_ == 0 && Hook() && !Hook()(path_, size_)) Fail(ENOSPC);
   Close();
   if (error_ != 0) {
     std::remove(temp_.c_str());
-    return IoStatus::Error(path_, ErrnoText(error_));
+    return Status::IoError(path_, ErrnoText(error_));
   }
   std::error_code ec;
   fs::rename(temp_, path_, ec);
   if (ec) {
     std::remove(temp_.c_str());
-    return IoStatus::Error(path_, ec.message());
+    return Status::IoError(path_, ec.message());
   }
-  return IoStatus::Ok();
+  return Status::Ok();
 }
 
-IoStatus ReplaceFile(const std::string& path, std::string_view bytes) {
+Status ReplaceFile(const std::string& path, std::string_view bytes) {
   FileReplacement file(path);
   file.Append(bytes);
   return file.Commit();
 }
 
-IoStatus ReadWholeFile(const std::string& path, std::string* out) {
+Status ReadWholeFile(const std::string& path, std::string* out) {
   std::error_code ec;
-  if (fs::is_directory(path, ec)) return IoStatus::Error(path, "is a directory");
+  if (fs::is_directory(path, ec)) return Status::IoError(path, "is a directory");
   std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return IoStatus::Error(path, ErrnoText(errno));
+  if (f == nullptr) return Status::IoError(path, ErrnoText(errno));
   out->clear();
   // The size is a hint: the loop reads whatever the file holds.
   if (const std::uintmax_t size = fs::file_size(path, ec);
@@ -191,14 +187,14 @@ IoStatus ReadWholeFile(const std::string& path, std::string* out) {
   bool bad = std::ferror(f) != 0;
   int err = errno;
   std::fclose(f);
-  if (bad) return IoStatus::Error(path, ErrnoText(err));
-  return IoStatus::Ok();
+  if (bad) return Status::IoError(path, ErrnoText(err));
+  return Status::Ok();
 }
 
-IoStatus RemoveFile(const std::string& path) {
+Status RemoveFile(const std::string& path) {
   std::error_code ec;
-  if (!fs::remove(path, ec) && ec) return IoStatus::Error(path, ec.message());
-  return IoStatus::Ok();
+  if (!fs::remove(path, ec) && ec) return Status::IoError(path, ec.message());
+  return Status::Ok();
 }
 
 bool RegularFileExists(const std::string& path) {

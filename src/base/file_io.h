@@ -11,22 +11,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/status.h"
+
 namespace sb {
 
-struct IoStatus {
-  bool ok = true;
-  std::string path;
-  std::string reason;  // the system's reason, in words
-
-  static IoStatus Ok() { return {}; }
-  static IoStatus Error(std::string path, std::string reason) {
-    return {false, std::move(path), std::move(reason)};
-  }
-  // "cannot write 'path': reason"
-  std::string Message(std::string_view verb) const;
-};
-
-IoStatus ReplaceFile(const std::string& path, std::string_view bytes);
+Status ReplaceFile(const std::string& path, std::string_view bytes);
 
 // The same replacement for a file written piece by piece, so a large file
 // need not be held in memory whole: the pieces go to the temporary file,
@@ -44,7 +33,7 @@ class FileReplacement {
   // A piece at `offset`, for a file written in several regions at once.
   // The regions must cover the file: a gap would read as zero bytes.
   void WriteAt(std::uint64_t offset, std::string_view piece);
-  IoStatus Commit();
+  Status Commit();
 
  private:
   void Fail(int err);
@@ -67,8 +56,8 @@ class FileReplacement {
   int error_ = 0;               // errno of the first failure
 };
 
-IoStatus ReadWholeFile(const std::string& path, std::string* out);
-IoStatus RemoveFile(const std::string& path);
+Status ReadWholeFile(const std::string& path, std::string* out);
+Status RemoveFile(const std::string& path);
 // True when `path` names an existing regular file.
 bool RegularFileExists(const std::string& path);
 

@@ -3,47 +3,31 @@
 #include <new>
 
 #include "compiler/description.h"
-#include "model/file_names.h"
 #include "compiler/identity_codes.h"
 #include "compiler/readers.h"
 #include "compiler/route_completion.h"
-#include "format/cell_codec.h"
-#include "format/item_codec.h"
-#include "format/profile_codec.h"
 
 namespace sb {
-namespace {
 
-IoStatus WriteProfileFile(const std::string& path, const LineProfile& profile) {
-  FileReplacement file(path);
-  EncodeProfile(profile,
-                [&file](uint64_t offset, std::string_view bytes) { file.WriteAt(offset, bytes); });
-  return file.Commit();
-}
-
-}  // namespace
-
-IoStatus memorizza_dati(Scenario& s, const CompilerDirs& dirs) {
-  const std::string lineName = LineDescriptionName(s.lineId);
-  const std::string trainName = TrainDescriptionName(s.lineId, s.trainNumber);
-  Description line(JoinPath(dirs.descriptions, lineName), lineName);
-  Description train(JoinPath(dirs.descriptions, trainName), trainName);
+Status memorizza_dati(Scenario& s, DescriptionSource& source) {
+  Description line(source, DescriptionKind::kLine);
+  Description train(source, DescriptionKind::kTrain);
   Description* current = &line;
   std::string failure;
-  IoStatus io;
+  Status io;
   try {
     s.items[kSlotLine].text = s.lineId;
     s.items[kSlotTrain].text = s.trainNumber;
-    if (!RegularFileExists(line.path())) {
+    if (!source.LineExists()) {
       Diagnostic d;
       d.code = 101;
-      d.file = lineName;
-      d.message = "the line description " + lineName + " does not exist";
+      d.file = line.name();
+      d.message = "the line description " + line.name() + " does not exist";
       RecordError(s, std::move(d), std::nullopt);
-      return IoStatus::Ok();
+      return Status::Ok();
     }
     LineFeatureState st;
-    if (ReadLineDescription(s, line, st) == PhaseEnd::kStopped) return IoStatus::Ok();
+    if (ReadLineDescription(s, line, st) == PhaseEnd::kStopped) return Status::Ok();
     current = &train;
     ReadTrainDescription(s, train, st.boardSlot);
   } catch (const ReadFailure& f) {
@@ -52,28 +36,26 @@ IoStatus memorizza_dati(Scenario& s, const CompilerDirs& dirs) {
   } catch (const std::bad_alloc&) {
     failure = "out of memory";
   }
-  if (failure.empty()) return IoStatus::Ok();
+  if (failure.empty()) return Status::Ok();
   // The failure handler: every file closed, both descriptions deleted where
   // they still exist, errorPosition left as it was.
-  for (const Description* d : {&line, &train}) {
-    if (RegularFileExists(d->path())) {
-      IoStatus st = RemoveFile(d->path());
-      if (!st.ok && io.ok) io = st;
-    }
+  for (DescriptionKind which : {DescriptionKind::kLine, DescriptionKind::kTrain}) {
+    Status st = source.Delete(which);
+    if (!st.ok() && io.ok()) io = st;
   }
   RecordError(s, current->At(25, std::nullopt, failure), std::nullopt);
   return io;
 }
 
-CompileResult memorizza_percorso(Scenario& s, int32_t j, const CompilerDirs& dirs) {
+CompileResult memorizza_percorso(Scenario& s, bool withProfile, DescriptionSource& source) {
   CompileResult result;
-  s.withProfile = j;
+  s.withProfile = withProfile ? 1 : 0;
   s.errorCode = 0;
   s.items.fill(ScenarioItem{});
-  result.descriptionIo = memorizza_dati(s, dirs);
+  result.descriptionIo = memorizza_dati(s, source);
 
   if (!s.hasGrid) {
-    result.end = RunEnd::kNoGrid;
+    result.end = CompileEnd::kNoGrid;
     return result;
   }
   CompleteRoute(s);
@@ -86,32 +68,9 @@ CompileResult memorizza_percorso(Scenario& s, int32_t j, const CompilerDirs& dir
                     : "cell 1's value2 or item 85's seconds is already set: a feature maps "
                       "to the reserved cell 1";
     s.diagnostics.push_back(std::move(d));
-    result.end = RunEnd::kReported;
+    result.end = CompileEnd::kReported;
     result.reportedCode = code;
-    return result;
   }
-
-  // Each file is written whole or not at all; the first failure ends the
-  // writing.
-  auto done = [&](const std::string& name, IoStatus st) {
-    if (!st.ok) {
-      result.end = RunEnd::kIoError;
-      result.io = std::move(st);
-      return false;
-    }
-    result.written.push_back(name);
-    return true;
-  };
-  auto path = [&](const std::string& name) { return JoinPath(dirs.output, name); };
-  const std::string profileName = ProfileFileName(s.lineId);
-  const std::string itemName = ItemFileName(s.lineId, s.trainNumber);
-  const std::string cellName = CellFileName(s.lineId, s.trainNumber);
-  if (s.withProfile != 0 && s.profile &&
-      !done(profileName, WriteProfileFile(path(profileName), *s.profile))) {
-    return result;
-  }
-  if (!done(itemName, ReplaceFile(path(itemName), EncodeItems(s.items)))) return result;
-  done(cellName, ReplaceFile(path(cellName), EncodeCells(s.cells)));
   return result;
 }
 

@@ -2,8 +2,6 @@
 
 #include <string_view>
 
-#include "base/file_io.h"
-
 namespace sb {
 namespace {
 
@@ -12,13 +10,13 @@ constexpr std::size_t kRecordShown = 200;
 
 }  // namespace
 
-Description::Description(std::string path, std::string name)
-    : path_(std::move(path)), name_(std::move(name)) {}
+Description::Description(DescriptionSource& source, DescriptionKind which)
+    : source_(source), which_(which), name_(source.Name(which)) {}
 
 bool Description::Open(std::string* reason) {
-  IoStatus st = ReadWholeFile(path_, &data_);
-  if (!st.ok) {
-    *reason = st.reason;
+  Status st = source_.Read(which_, &data_);
+  if (!st.ok()) {
+    *reason = st.reason();
     return false;
   }
   reader_.emplace(data_);
@@ -29,8 +27,8 @@ void Description::CloseAndDelete() {
   reader_.reset();
   data_.clear();
   data_.shrink_to_fit();
-  IoStatus st = RemoveFile(path_);
-  if (!st.ok) throw ReadFailure{st.Message("delete"), st};
+  Status st = source_.Delete(which_);
+  if (!st.ok()) throw ReadFailure{st.Message("delete"), st};
 }
 
 void Description::ReadKeyword(std::string* currentLine) {

@@ -14,29 +14,30 @@
 
 #include "compiler/scenario.h"
 #include "description/field_reader.h"
-#include "base/file_io.h"
+#include "base/status.h"
+#include "compiler/description_source.h"
 
 namespace sb {
 
 struct ReadFailure {
-  ReadFailure(std::string m, IoStatus status = IoStatus::Ok())
+  ReadFailure(std::string m, Status status = Status::Ok())
       : message(std::move(m)), io(std::move(status)) {}
 
   std::string message;
   // Set when a file operation failed (the file and the system's reason).
-  IoStatus io;
+  Status io;
 };
 
 class Description {
  public:
-  // `path` is where the file lies; `name` is what messages call it.
-  Description(std::string path, std::string name);
+  // The description `which` of `source`, named as the source names it.
+  Description(DescriptionSource& source, DescriptionKind which);
 
-  // Loads the whole file; false when it cannot be opened or read.
+  // Loads the whole description; false when the source cannot give it.
   bool Open(std::string* reason);
   bool is_open() const { return reader_.has_value(); }
-  // Forgets the contents and deletes the file; raises ReadFailure when the
-  // file cannot be deleted.
+  // Forgets the contents and has the source delete the description;
+  // raises ReadFailure when it cannot be deleted.
   void CloseAndDelete();
 
   bool eof() const { return reader_->eof(); }
@@ -49,7 +50,6 @@ class Description {
   int16_t ReadInt16(const char* what);
   uint8_t ReadUInt8(const char* what);
 
-  const std::string& path() const { return path_; }
   const std::string& name() const { return name_; }
 
   // The current record: file, keyword line and its text.
@@ -61,7 +61,8 @@ class Description {
  private:
   [[noreturn]] void FailRead(const char* what, const char* range) const;
 
-  std::string path_;
+  DescriptionSource& source_;
+  DescriptionKind which_;
   std::string name_;
   std::string data_;
   std::optional<FieldReader> reader_;

@@ -1,5 +1,6 @@
 #include "content/content_writer.h"
 
+#include "base/file_io.h"
 #include "model/file_names.h"
 
 namespace sb {
@@ -14,31 +15,35 @@ std::string RenderLines(const std::vector<std::string_view>& lines) {
   return out;
 }
 
-IoStatus WriteDocument(const std::string& path, content::Document document) {
-  return ReplaceFile(path, RenderLines(content::Lines(document)));
+Status WriteDocument(Disk& disk, const std::string& path, content::Document document) {
+  return disk.WriteFile(path, RenderLines(content::Lines(document)));
 }
 
-IoStatus dati_linea(const std::string& dir, const std::string& lineId) {
-  return WriteDocument(JoinPath(dir, LineDescriptionName(lineId)), content::Document::kLine);
+Status dati_linea(Disk& disk, const std::string& dir, const std::string& lineId) {
+  return WriteDocument(disk, JoinPath(dir, LineDescriptionName(lineId)), content::Document::kLine);
 }
 
-IoStatus dati_treno(const std::string& dir, const std::string& lineId, const std::string& train) {
-  return WriteDocument(JoinPath(dir, TrainDescriptionName(lineId, train)),
+Status dati_treno(Disk& disk, const std::string& dir, const std::string& lineId,
+                  const std::string& train) {
+  return WriteDocument(disk, JoinPath(dir, TrainDescriptionName(lineId, train)),
                        content::Document::kTrain);
 }
 
-IoStatus dati_note(const std::string& dir, const std::string& lineId, const std::string& train) {
-  return WriteDocument(JoinPath(dir, NotesName(lineId, train)), content::Document::kNotes);
+Status dati_note(Disk& disk, const std::string& dir, const std::string& lineId,
+                 const std::string& train) {
+  return WriteDocument(disk, JoinPath(dir, NotesName(lineId, train)), content::Document::kNotes);
 }
 
-IoStatus dati_rallentamenti(const std::string& dir, const std::string& lineId,
-                            const std::string& train) {
-  return WriteDocument(JoinPath(dir, SlowdownOrderName(lineId, train)),
+Status dati_rallentamenti(Disk& disk, const std::string& dir, const std::string& lineId,
+                          const std::string& train) {
+  return WriteDocument(disk, JoinPath(dir, SlowdownOrderName(lineId, train)),
                        content::Document::kSlowdowns);
 }
 
-IoStatus dati_scheda(const std::string& dir, const std::string& lineId, const std::string& train) {
-  return WriteDocument(JoinPath(dir, TimetableSheetName(lineId, train)), content::Document::kSheet);
+Status dati_scheda(Disk& disk, const std::string& dir, const std::string& lineId,
+                   const std::string& train) {
+  return WriteDocument(disk, JoinPath(dir, TimetableSheetName(lineId, train)),
+                       content::Document::kSheet);
 }
 
 }  // namespace sb

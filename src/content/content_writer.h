@@ -8,24 +8,28 @@
 #include <string_view>
 #include <vector>
 
+#include "base/disk.h"
+#include "base/status.h"
 #include "content/content.h"
-#include "base/file_io.h"
 
 namespace sb {
 
 // The bytes of a list of lines: every line up to the sentinel, with CR LF.
 std::string RenderLines(const std::vector<std::string_view>& lines);
 
-IoStatus WriteDocument(const std::string& path, content::Document document);
+Status WriteDocument(Disk& disk, const std::string& path, content::Document document);
 
 // The five writers of a scenario run, each writing its document into `dir`
 // under the name built from the line identifier and the train number.
-IoStatus dati_linea(const std::string& dir, const std::string& lineId);
-IoStatus dati_treno(const std::string& dir, const std::string& lineId, const std::string& train);
-IoStatus dati_note(const std::string& dir, const std::string& lineId, const std::string& train);
-IoStatus dati_rallentamenti(const std::string& dir, const std::string& lineId,
-                            const std::string& train);
-IoStatus dati_scheda(const std::string& dir, const std::string& lineId, const std::string& train);
+Status dati_linea(Disk& disk, const std::string& dir, const std::string& lineId);
+Status dati_treno(Disk& disk, const std::string& dir, const std::string& lineId,
+                  const std::string& train);
+Status dati_note(Disk& disk, const std::string& dir, const std::string& lineId,
+                 const std::string& train);
+Status dati_rallentamenti(Disk& disk, const std::string& dir, const std::string& lineId,
+                          const std::string& train);
+Status dati_scheda(Disk& disk, const std::string& dir, const std::string& lineId,
+                   const std::string& train);
 
 }  // namespace sb
 

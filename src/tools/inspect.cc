@@ -79,8 +79,8 @@ int Inspect(const std::string& path, InspectFormat format, std::ostream& out, st
                 kExitDataError);
   }
   std::string bytes;
-  IoStatus st = ReadWholeFile(path, &bytes);
-  if (!st.ok) {
+  Status st = ReadWholeFile(path, &bytes);
+  if (!st.ok()) {
     err << "scenario-builder: " << st.Message("read") << "\n";
     return kExitIo;
   }

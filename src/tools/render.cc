@@ -21,8 +21,8 @@ int Render(const std::string& dir, const std::string& lineId, const std::string&
   }
   const std::string target =
       svgPath.empty() ? JoinPath(dir, PictureName(in.lineId, in.trainNumber)) : svgPath;
-  IoStatus st = ReplaceFile(target, RenderSvg(in));
-  if (!st.ok) {
+  Status st = ReplaceFile(target, RenderSvg(in));
+  if (!st.ok()) {
     err << "scenario-builder: " << st.Message("write") << "\n";
     return kExitIo;
   }

@@ -46,8 +46,8 @@ template <typename T>
 int ReadAndDecode(const std::string& dir, const std::string& name,
                   Status (*decode)(std::string_view, T*), T* value, std::ostream& err) {
   std::string bytes;
-  IoStatus st = ReadWholeFile(JoinPath(dir, name), &bytes);
-  if (!st.ok) return Fail(err, st.Message("read"), kExitIo);
+  Status st = ReadWholeFile(JoinPath(dir, name), &bytes);
+  if (!st.ok()) return Fail(err, st.Message("read"), kExitIo);
   Status decoded = decode(bytes, value);
   if (!decoded.ok())
     return Fail(err, JoinPath(dir, name) + ": " + decoded.reason(), kExitDataError);

@@ -1,0 +1,155 @@
+#include "base/disk.h"
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "base/file_io.h"
+
+namespace sb {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr const char* kNoSuchFile = "No such file or directory";
+constexpr const char* kNotADirectory = "Not a directory";
+constexpr const char* kIsADirectory = "is a directory";
+
+class RealRegionFile : public RegionFile {
+ public:
+  explicit RealRegionFile(const std::string& path) : file_(path) {}
+  void WriteAt(std::uint64_t offset, std::string_view piece) override {
+    file_.WriteAt(offset, piece);
+  }
+  Status Commit() override { return file_.Commit(); }
+
+ private:
+  FileReplacement file_;
+};
+
+// Where a path's last separator is; npos for a bare name.
+std::size_t LastSeparator(const std::string& path) {
+#ifdef _WIN32
+  return path.find_last_of("/\\");
+#else
+  return path.rfind('/');
+#endif
+}
+
+}  // namespace
+
+Status RealDisk::ReadFile(const std::string& path, std::string* contents) {
+  return ReadWholeFile(path, contents);
+}
+
+Status RealDisk::WriteFile(const std::string& path, std::string_view contents) {
+  return ReplaceFile(path, contents);
+}
+
+std::unique_ptr<RegionFile> RealDisk::ReplaceInRegions(const std::string& path) {
+  return std::make_unique<RealRegionFile>(path);
+}
+
+Status RealDisk::RemoveFile(const std::string& path) { return sb::RemoveFile(path); }
+
+bool RealDisk::IsFile(const std::string& path) { return RegularFileExists(path); }
+
+bool RealDisk::IsDirectory(const std::string& path) {
+  std::error_code ec;
+  return fs::is_directory(path, ec);
+}
+
+Status RealDisk::MakeDirs(const std::string& path) {
+  std::error_code ec;
+  fs::create_directories(path, ec);
+  // The test of the result overwrites the creation's error with its own
+  // when it has one: that is the reason the user is told.
+  if (fs::is_directory(path, ec)) return Status::Ok();
+  return Status::IoError(path, ec ? ec.message() : "not a directory");
+}
+
+// The pieces are gathered in a buffer of their own and put in place whole.
+class MemoryRegionFile : public RegionFile {
+ public:
+  MemoryRegionFile(MemoryDisk& disk, std::string path) : disk_(disk), path_(std::move(path)) {}
+  void WriteAt(std::uint64_t offset, std::string_view piece) override {
+    const std::size_t at = static_cast<std::size_t>(offset);
+    if (bytes_.size() < at + piece.size()) bytes_.resize(at + piece.size());
+    bytes_.replace(at, piece.size(), piece);
+  }
+  Status Commit() override { return disk_.WriteFile(path_, bytes_); }
+
+ private:
+  MemoryDisk& disk_;
+  std::string path_;
+  std::string bytes_;
+};
+
+Status MemoryDisk::Refusal(Op op, const std::string& path) const {
+  auto it = failures_.find({op, path});
+  if (it == failures_.end()) return Status::Ok();
+  return Status::IoError(path, it->second);
+}
+
+bool MemoryDisk::ParentExists(const std::string& path) const {
+  const std::size_t cut = LastSeparator(path);
+  if (cut == std::string::npos || cut == 0) return true;
+  const std::string parent = path.substr(0, cut);
+  return parent == "." || dirs_.count(parent) > 0;
+}
+
+void MemoryDisk::Fail(Op op, const std::string& path, std::string reason) {
+  failures_[{op, path}] = std::move(reason);
+}
+
+Status MemoryDisk::ReadFile(const std::string& path, std::string* contents) {
+  if (Status st = Refusal(Op::kRead, path); !st.ok()) return st;
+  if (dirs_.count(path)) return Status::IoError(path, kIsADirectory);
+  auto it = files_.find(path);
+  if (it == files_.end()) return Status::IoError(path, kNoSuchFile);
+  *contents = it->second;
+  return Status::Ok();
+}
+
+Status MemoryDisk::WriteFile(const std::string& path, std::string_view contents) {
+  if (Status st = Refusal(Op::kWrite, path); !st.ok()) return st;
+  if (dirs_.count(path)) return Status::IoError(path, kIsADirectory);
+  if (!ParentExists(path)) return Status::IoError(path, kNoSuchFile);
+  files_[path] = std::string(contents);
+  return Status::Ok();
+}
+
+std::unique_ptr<RegionFile> MemoryDisk::ReplaceInRegions(const std::string& path) {
+  return std::make_unique<MemoryRegionFile>(*this, path);
+}
+
+Status MemoryDisk::RemoveFile(const std::string& path) {
+  if (Status st = Refusal(Op::kRemove, path); !st.ok()) return st;
+  files_.erase(path);
+  return Status::Ok();
+}
+
+bool MemoryDisk::IsFile(const std::string& path) { return files_.count(path) > 0; }
+
+bool MemoryDisk::IsDirectory(const std::string& path) {
+  return path.empty() || path == "." || dirs_.count(path) > 0;
+}
+
+Status MemoryDisk::MakeDirs(const std::string& path) {
+  if (Status st = Refusal(Op::kMakeDirs, path); !st.ok()) return st;
+  // Every prefix ending before a separator, then the path itself.
+  for (std::size_t at = 0; at <= path.size(); ++at) {
+    const bool end = at == path.size();
+#ifdef _WIN32
+    const bool separator = !end && (path[at] == '/' || path[at] == '\\');
+#else
+    const bool separator = !end && path[at] == '/';
+#endif
+    if ((!end && !separator) || at == 0) continue;
+    const std::string prefix = path.substr(0, at);
+    if (files_.count(prefix)) return Status::IoError(path, kNotADirectory);
+    dirs_.insert(prefix);
+  }
+  return Status::Ok();
+}
+
+}  // namespace sb

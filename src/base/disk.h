@@ -1,0 +1,95 @@
+// The file operations the program's drivers need, behind one interface, so
+// that a run can work on the real file system or on files held in memory
+// (tests, fuzzers, benchmarks). Every failure is a Status naming the path
+// and the reason.
+#ifndef SB_BASE_DISK_H_
+#define SB_BASE_DISK_H_
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "base/status.h"
+
+namespace sb {
+
+// A file replaced whole by pieces written at given offsets; nothing is in
+// place until Commit. A replacement dropped without Commit leaves the old
+// file as it was.
+class RegionFile {
+ public:
+  virtual ~RegionFile() = default;
+  // The regions must cover the file: a gap would read as zero bytes.
+  virtual void WriteAt(std::uint64_t offset, std::string_view piece) = 0;
+  virtual Status Commit() = 0;
+};
+
+class Disk {
+ public:
+  virtual ~Disk() = default;
+
+  virtual Status ReadFile(const std::string& path, std::string* contents) = 0;
+  // Replaces the file as a whole: afterwards it is either the old file or
+  // the complete new one.
+  virtual Status WriteFile(const std::string& path, std::string_view contents) = 0;
+  virtual std::unique_ptr<RegionFile> ReplaceInRegions(const std::string& path) = 0;
+  // Removing a file that does not exist is no failure.
+  virtual Status RemoveFile(const std::string& path) = 0;
+  virtual bool IsFile(const std::string& path) = 0;
+  virtual bool IsDirectory(const std::string& path) = 0;
+  // Creates the directory and any missing parents; fails unless a
+  // directory is there afterwards.
+  virtual Status MakeDirs(const std::string& path) = 0;
+};
+
+// The system's file system.
+class RealDisk : public Disk {
+ public:
+  Status ReadFile(const std::string& path, std::string* contents) override;
+  Status WriteFile(const std::string& path, std::string_view contents) override;
+  std::unique_ptr<RegionFile> ReplaceInRegions(const std::string& path) override;
+  Status RemoveFile(const std::string& path) override;
+  bool IsFile(const std::string& path) override;
+  bool IsDirectory(const std::string& path) override;
+  Status MakeDirs(const std::string& path) override;
+};
+
+// Files and directories in maps. Paths are taken as they come: "d/a" lies
+// in "d" only if "d" was made, and nothing is ever normalised. A file may be
+// written only into a directory that exists ("" and "." always do).
+class MemoryDisk : public Disk {
+ public:
+  enum class Op { kRead, kWrite, kRemove, kMakeDirs };
+
+  Status ReadFile(const std::string& path, std::string* contents) override;
+  Status WriteFile(const std::string& path, std::string_view contents) override;
+  std::unique_ptr<RegionFile> ReplaceInRegions(const std::string& path) override;
+  Status RemoveFile(const std::string& path) override;
+  bool IsFile(const std::string& path) override;
+  bool IsDirectory(const std::string& path) override;
+  Status MakeDirs(const std::string& path) override;
+
+  // Makes every later `op` on `path` fail with `reason`, as the system
+  // would refuse it.
+  void Fail(Op op, const std::string& path, std::string reason = "Permission denied");
+
+  const std::map<std::string, std::string>& files() const { return files_; }
+  std::map<std::string, std::string>& files() { return files_; }
+
+ private:
+  friend class MemoryRegionFile;
+  // The failure set for `op` on `path`, or Ok.
+  Status Refusal(Op op, const std::string& path) const;
+  bool ParentExists(const std::string& path) const;
+
+  std::map<std::string, std::string> files_;
+  std::set<std::string> dirs_;
+  std::map<std::pair<Op, std::string>, std::string> failures_;
+};
+
+}  // namespace sb
+
+#endif  // SB_BASE_DISK_H_

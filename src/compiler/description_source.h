@@ -1,0 +1,59 @@
+// Where the compiler gets its two descriptions from, and what it tells the
+// owner of them. The compiler touches no file: a driver hands it the bytes
+// and deletes the descriptions when it is told to.
+#ifndef SB_COMPILER_DESCRIPTION_SOURCE_H_
+#define SB_COMPILER_DESCRIPTION_SOURCE_H_
+
+#include <optional>
+#include <string>
+
+#include "base/status.h"
+
+namespace sb {
+
+enum class DescriptionKind { kLine, kTrain };
+
+class DescriptionSource {
+ public:
+  virtual ~DescriptionSource() = default;
+
+  // Asked first: without a line description the compile is error 101.
+  virtual bool LineExists() = 0;
+  // The whole description. The train description is asked for only when
+  // its phase starts; a failure is the readers' error 25, its reason
+  // quoted in the message.
+  virtual Status Read(DescriptionKind which, std::string* bytes) = 0;
+  // Called wherever the compiler is done with a description; deletes it
+  // only where it still exists. A failure ends the run as the file
+  // system's fault.
+  virtual Status Delete(DescriptionKind which) = 0;
+  // What messages call the description.
+  virtual std::string Name(DescriptionKind which) const = 0;
+};
+
+// Descriptions held as text, for tests and fuzzers: a description that is
+// absent reads as a missing file, and Delete forgets it.
+class TextDescriptions : public DescriptionSource {
+ public:
+  // Named as the compiler's files for `lineId` and `trainNumber` would be.
+  TextDescriptions(const std::string& lineId, const std::string& trainNumber);
+
+  std::optional<std::string> line;
+  std::optional<std::string> train;
+  // When set, deleting that description fails with this reason.
+  std::optional<std::string> lineDeleteFailure;
+  std::optional<std::string> trainDeleteFailure;
+
+  bool LineExists() override { return line.has_value(); }
+  Status Read(DescriptionKind which, std::string* bytes) override;
+  Status Delete(DescriptionKind which) override;
+  std::string Name(DescriptionKind which) const override;
+
+ private:
+  std::string lineName_;
+  std::string trainName_;
+};
+
+}  // namespace sb
+
+#endif  // SB_COMPILER_DESCRIPTION_SOURCE_H_
