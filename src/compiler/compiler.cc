@@ -3,6 +3,7 @@
 #include <new>
 
 #include "compiler/description.h"
+#include "compiler/error_codes.h"
 #include "model/file_names.h"
 #include "compiler/identity_codes.h"
 #include "compiler/readers.h"
@@ -21,45 +22,57 @@ IoStatus WriteProfileFile(const std::string& path, const LineProfile& profile) {
 
 }  // namespace
 
+namespace {
+
+// Reads the line description, then the train description unless an error
+// stopped the reading; `*current` follows the one being read.
+Status ReadDescriptions(Scenario& s, Description& line, Description& train,
+                        Description** current) {
+  LineFeatureState st;
+  PhaseEnd end = PhaseEnd::kFinished;
+  SB_RETURN_IF_ERROR(ReadLineDescription(s, line, st, &end));
+  if (end == PhaseEnd::kStopped) return Status::Ok();
+  *current = &train;
+  return ReadTrainDescription(s, train, st.boardSlot, &end);
+}
+
+}  // namespace
+
 IoStatus memorizza_dati(Scenario& s, const CompilerDirs& dirs) {
   const std::string lineName = LineDescriptionName(s.lineId);
   const std::string trainName = TrainDescriptionName(s.lineId, s.trainNumber);
   Description line(JoinPath(dirs.descriptions, lineName), lineName);
   Description train(JoinPath(dirs.descriptions, trainName), trainName);
   Description* current = &line;
-  std::string failure;
-  IoStatus io;
+  Status failure;
   try {
     s.items[kSlotLine].text = s.lineId;
     s.items[kSlotTrain].text = s.trainNumber;
     if (!RegularFileExists(line.path())) {
       Diagnostic d;
-      d.code = 101;
+      d.code = kErrorNoLineDescription;
       d.file = lineName;
       d.message = "the line description " + lineName + " does not exist";
       RecordError(s, std::move(d), std::nullopt);
       return IoStatus::Ok();
     }
-    LineFeatureState st;
-    if (ReadLineDescription(s, line, st) == PhaseEnd::kStopped) return IoStatus::Ok();
-    current = &train;
-    ReadTrainDescription(s, train, st.boardSlot);
-  } catch (const ReadFailure& f) {
-    failure = f.message;
-    io = f.io;
+    failure = ReadDescriptions(s, line, train, &current);
   } catch (const std::bad_alloc&) {
-    failure = "out of memory";
+    failure = Status::OutOfMemory();
   }
-  if (failure.empty()) return IoStatus::Ok();
+  if (failure.ok()) return IoStatus::Ok();
   // The failure handler: every file closed, both descriptions deleted where
-  // they still exist, errorPosition left as it was.
+  // they still exist, errorPosition left as it was. The only file operation
+  // a reader reports as failed is the deletion of its description.
+  IoStatus io = failure.IsIoError() ? IoStatus::Error(failure.path(), failure.reason())
+                                    : IoStatus::Ok();
   for (const Description* d : {&line, &train}) {
     if (RegularFileExists(d->path())) {
       IoStatus st = RemoveFile(d->path());
       if (!st.ok && io.ok) io = st;
     }
   }
-  RecordError(s, current->At(25, std::nullopt, failure), std::nullopt);
+  RecordError(s, current->FailureAt(failure.Message("delete")), std::nullopt);
   return io;
 }
 
@@ -78,7 +91,7 @@ CompileResult memorizza_percorso(Scenario& s, int32_t j, const CompilerDirs& dir
   if (int32_t code = StoreIdentityCodes(s); code != 0) {
     Diagnostic d;
     d.code = code;
-    d.message = code == 1250
+    d.message = code == kErrorIdentityValueTaken
                     ? "cell 1's value1 or item 85's num1 is already set: a feature maps to "
                       "the reserved cell 1"
                     : "cell 1's value2 or item 85's seconds is already set: a feature maps "

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "compiler/description.h"
+#include "compiler/error_codes.h"
 
 namespace sb {
 namespace {
@@ -43,32 +44,33 @@ class RouteWalk {
     if (auto it = s_.cellSources.find(cause); it != s_.cellSources.end()) {
       d.file = it->second.file;
       d.line = it->second.line;
+      d.column = it->second.column;
       d.record = it->second.record;
     }
     RecordError(s_, std::move(d), static_cast<int32_t>(cell * 50));
   }
 
-  // Step 1: every signal among the 20 cells before a warning gets a point
-  // on one of the two cells before it.
+  // Every signal among the 20 cells before a warning gets a point on one of
+  // the two cells before it, or lowers the point already there.
   void SignalsBeforeWarning(int64_t i) {
     if (Cell(i).kind != kKindSlowdownWarning) return;
     for (int k = 1; k <= kSignalScan; ++k) {
-      const int64_t t = i - k;
-      if (t < 3) break;
-      if (Cell(t).kind != kKindSignal) continue;
-      const int64_t p = t - 1;
-      const int64_t q = t - 2;
-      if (Free(p)) {
-        Place(p);
-      } else if (Free(q)) {
-        Place(q);
-      } else if (Cell(p).kind == kKindSpeedPoint) {
-        Cell(p).value1 = minimo(kRoutePointSpeed, Cell(p).value1);
-      } else if (Cell(q).kind == kKindSpeedPoint) {
-        Cell(q).value1 = minimo(kRoutePointSpeed, Cell(q).value1);
+      const int64_t signal = i - k;
+      if (signal < 3) break;
+      if (Cell(signal).kind != kKindSignal) continue;
+      const int64_t before = signal - 1;
+      const int64_t twoBefore = signal - 2;
+      if (Free(before)) {
+        Place(before);
+      } else if (Free(twoBefore)) {
+        Place(twoBefore);
+      } else if (Cell(before).kind == kKindSpeedPoint) {
+        Cell(before).value1 = minimo(kRoutePointSpeed, Cell(before).value1);
+      } else if (Cell(twoBefore).kind == kKindSpeedPoint) {
+        Cell(twoBefore).value1 = minimo(kRoutePointSpeed, Cell(twoBefore).value1);
       } else {
-        Record(11, t, t,
-               "no cell for a speed point before the signal at cell " + std::to_string(t));
+        Record(kErrorPointBeforeSignal, signal, signal,
+               "no cell for a speed point before the signal at cell " + std::to_string(signal));
       }
     }
   }
@@ -76,13 +78,13 @@ class RouteWalk {
   // Places a point on the first free cell of i - near, i - near - 1,
   // i - near - 2.
   void PointBefore(int64_t i, int near) {
-    for (int d = near; d <= near + 2; ++d) {
-      if (Free(i - d)) {
-        Place(i - d);
+    for (int distance = near; distance <= near + 2; ++distance) {
+      if (Free(i - distance)) {
+        Place(i - distance);
         return;
       }
     }
-    Record(12, i, i,
+    Record(kErrorPointBeforeSlowdown, i, i,
            "no free cell " + std::to_string(near) + " to " + std::to_string(near + 2) +
                " cells before the slowdown start at cell " + std::to_string(i));
   }
@@ -103,28 +105,31 @@ class RouteWalk {
     if (end) SignalAfterEnd(*end);
   }
 
-  // Step 2d. Returns the end cell, or nothing when the grid ends first.
+  // A slowdown slower than 110 gets a point every 8 cells from its start up
+  // to its end, on the due cell or the one before or after it; the count
+  // goes on from the cell used. Returns the end cell, or nothing when the
+  // grid ends first.
   std::optional<int64_t> PointsInside(int64_t i) {
-    int c = 0;
+    int sincePoint = 0;
     int64_t k = i;
     do {
       ++k;
       if (k > s_.lastCell) return std::nullopt;
-      ++c;
-      if (c == kSlowPointSpacing) {
+      ++sincePoint;
+      if (sincePoint == kSlowPointSpacing) {
         if (Free(k)) {
           Place(k);
-          c = 0;
+          sincePoint = 0;
         } else if (Free(k - 1)) {
           Place(k - 1);
-          c = 1;
+          sincePoint = 1;
         } else if (Free(k + 1)) {
           Place(k + 1);
-          c = -1;
+          sincePoint = -1;
         } else {
-          // c stays 8: no further point in this slowdown.
+          // The count stays at 8: no further point in this slowdown.
           Record(
-              13, k, i,
+              kErrorPointInSlowdown, k, i,
               "no free cell for a speed point inside the slowdown near cell " + std::to_string(k));
         }
       }
@@ -132,7 +137,8 @@ class RouteWalk {
     return k;
   }
 
-  // The first cell of kind 2 after the start, for slowdowns that 2d skips.
+  // The first slowdown end after the start, for slowdowns of 110 or more,
+  // which get no points inside.
   std::optional<int64_t> FindEnd(int64_t i) {
     for (int64_t k = i + 1; k <= s_.lastCell; ++k) {
       if (Cell(k).kind == kKindSlowdownEnd) return k;
@@ -140,22 +146,23 @@ class RouteWalk {
     return std::nullopt;
   }
 
-  // Step 2e: a signal up to 12 cells after the end gets a point before it.
+  // The first signal up to 12 cells after a slowdown's end gets a point on
+  // one of the two cells before it.
   void SignalAfterEnd(int64_t k) {
-    int64_t sCell = 0;
+    int64_t beforeSignal = 0;
     for (int64_t m = k; m <= k + kAfterEndScan && m <= s_.lastCell; ++m) {
       if (Cell(m).kind == kKindSignal) {
-        sCell = m - 1;
+        beforeSignal = m - 1;
         break;
       }
     }
-    if (sCell <= 0) return;
-    if (Free(sCell)) {
-      Place(sCell);
-    } else if (Free(sCell - 1)) {
-      Place(sCell - 1);
+    if (beforeSignal <= 0) return;
+    if (Free(beforeSignal)) {
+      Place(beforeSignal);
+    } else if (Free(beforeSignal - 1)) {
+      Place(beforeSignal - 1);
     } else {
-      Record(13, k, sCell + 1,
+      Record(kErrorPointInSlowdown, k, beforeSignal + 1,
              "no free cell for a speed point before the signal after the slowdown end at cell " +
                  std::to_string(k));
     }
