@@ -16,15 +16,9 @@
 
 #include "base/file_io.h"
 #include "base/status.h"
+#include "compiler/return_if_error.h"
 #include "compiler/scenario.h"
 #include "description/field_reader.h"
-
-// Returns the Status of `expr` from the enclosing function when it is not ok.
-#define SB_RETURN_IF_ERROR(expr)             \
-  do {                                       \
-    ::sb::Status sb_status_ = (expr);        \
-    if (!sb_status_.ok()) return sb_status_; \
-  } while (0)
 
 namespace sb {
 

@@ -1,6 +1,10 @@
 #include "compiler/progressions.h"
 
 #include <array>
+#include <string>
+
+#include "compiler/description.h"
+#include "compiler/error_codes.h"
 
 namespace sb {
 namespace {
@@ -47,6 +51,21 @@ void progressive_ordina(Scenario& s) {
     // the stored field.
     if (item.position == 1) {
       item.end = static_cast<int32_t>(static_cast<uint32_t>(item.end) + 100u);
+    }
+  }
+}
+
+void CheckProgressions(Scenario& s) {
+  for (int slot = kSlotProgressionTre; slot <= kSlotProgressionUno; ++slot) {
+    const ScenarioItem& item = s.items[slot];
+    if (item.start % 50 != 0 || item.end % 50 != 0) {
+      Diagnostic diag;
+      diag.code = kErrorProgressionStep;
+      diag.position = item.start;
+      diag.message = "kilometric progression (" + std::to_string(item.start) + ", " +
+                     std::to_string(item.end) + ") is not on a multiple of 50 m";
+      RecordError(s, std::move(diag), std::nullopt);
+      return;
     }
   }
 }

@@ -1,7 +1,9 @@
 #include "base/rounding.h"
 #include "compiler/error_codes.h"
+#include "compiler/progressions.h"
 #include "compiler/readers.h"
 #include "compiler/signals.h"
+#include "compiler/stopping_zone.h"
 #include "description/keywords.h"
 
 namespace sb {
@@ -67,45 +69,6 @@ Status WriteAdhesion(Scenario& s, TrainState& t) {
   SB_RETURN_IF_ERROR(CellAt(s, t.adhesionCursor, "an adhesion", &cell));
   cell->adhesion = Low8(t.lastAdhesion);
   ++t.adhesionCursor;
-  return Status::Ok();
-}
-
-Status Checked32(int64_t value, const char* what, int32_t* out) {
-  if (value < INT32_MIN || value > INT32_MAX) {
-    return Status::Invalid(std::string(what) + " is out of range");
-  }
-  *out = static_cast<int32_t>(value);
-  return Status::Ok();
-}
-
-// Where the stopping zone begins and ends, by the station's kind; column 6
-// (byte3) is cleared for kinds 5 to 8 and lengthens the zone of the others.
-Status StoppingZone(ScenarioItem& item, int32_t position, int32_t length) {
-  switch (item.kind) {
-    case 5:
-    case 6:
-      SB_RETURN_IF_ERROR(
-          Checked32(int64_t{position} - length, "the stopping zone's start", &item.start));
-      SB_RETURN_IF_ERROR(Checked32(int64_t{position} + 150, "the stopping zone's end", &item.end));
-      item.byte3 = 0;
-      return Status::Ok();
-    case 7:
-    case 8:
-      SB_RETURN_IF_ERROR(
-          Checked32(int64_t{position} - length, "the stopping zone's start", &item.start));
-      SB_RETURN_IF_ERROR(
-          Checked32(int64_t{position} + length, "the stopping zone's end", &item.end));
-      item.byte3 = 0;
-      return Status::Ok();
-    default: break;
-  }
-  const double half = static_cast<double>(length) / 2.0;
-  std::optional<int32_t> start = ToInt32(static_cast<double>(position) - half);
-  std::optional<int32_t> end = item.byte3 != 0 ? ToInt32(static_cast<double>(position) + half + 50.0)
-                                               : ToInt32(static_cast<double>(position) + half);
-  if (!start || !end) return Status::Invalid("the stopping zone is out of range");
-  item.start = *start;
-  item.end = *end;
   return Status::Ok();
 }
 
@@ -433,21 +396,6 @@ Status FinishStretches(Scenario& s, TrainState& t) {
     SB_RETURN_IF_ERROR(WriteAdhesion(s, t));
   } while (t.adhesionCursor < s.lastCell - 2);
   return Status::Ok();
-}
-
-void CheckProgressions(Scenario& s) {
-  for (int slot = kSlotProgressionTre; slot <= kSlotProgressionUno; ++slot) {
-    const ScenarioItem& item = s.items[slot];
-    if (item.start % 50 != 0 || item.end % 50 != 0) {
-      Diagnostic diag;
-      diag.code = kErrorProgressionStep;
-      diag.position = item.start;
-      diag.message = "kilometric progression (" + std::to_string(item.start) + ", " +
-                     std::to_string(item.end) + ") is not on a multiple of 50 m";
-      RecordError(s, std::move(diag), std::nullopt);
-      return;
-    }
-  }
 }
 
 // Everything up to the first "[generale]" is preamble; a file without one
