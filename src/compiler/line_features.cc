@@ -34,19 +34,20 @@ Status FillGradientAt(Scenario& s, int32_t cursor, int32_t value) {
   return Status::Ok();
 }
 
-// Computes the metres from the cursor to `last` as one run, as the reader
-// does metre by metre: a metre past the end of the profile is not computed
-// (kPastProfileEnd), and the cursor may not pass 1,000,000 m (kPastLimit,
-// after the metre that reaches it).
-CurveResult Advance(LineProfile& p, int64_t last, bool arc, double c) {
-  const auto reach = static_cast<int32_t>(std::min<int64_t>({last, p.end(), kProfileLimit}));
+// Computes the metres from the cursor to `last` in one run, with the same
+// outcome as metre by metre: a metre past the end of the profile is not
+// computed (kPastProfileEnd), and the cursor may not pass 1,000,000 m
+// (kPastLimit, after the metre that reaches it).
+CurveResult Advance(LineProfile& profile, int64_t last, bool arc, double curvature) {
+  const auto reach =
+      static_cast<int32_t>(std::min<int64_t>({last, profile.end(), kProfileLimit}));
   if (arc) {
-    p.Arc(reach, c);
+    profile.Arc(reach, curvature);
   } else {
-    p.Straight(reach);
+    profile.Straight(reach);
   }
-  if (p.cursor() > kProfileLimit) return CurveResult::kPastLimit;
-  if (p.cursor() <= last) return CurveResult::kPastProfileEnd;
+  if (profile.cursor() > kProfileLimit) return CurveResult::kPastLimit;
+  if (profile.cursor() <= last) return CurveResult::kPastProfileEnd;
   return CurveResult::kOk;
 }
 
@@ -89,23 +90,24 @@ Status GradientTailFill(Scenario& s, LineFeatureState& st) {
 CurveResult EncodeCurve(Scenario& s, std::string_view keyword, int32_t start, int32_t length) {
   static constexpr std::pair<std::string_view, double> kClasses[] = {
       {"1", 0.0001}, {"2", 0.0002}, {"3", 0.0004}, {"4", 0.001}, {"5", 0.002}, {"6", 0.003}};
-  double c = 0;
+  double curvature = 0;
   bool found = false;
-  for (const auto& [digit, curvature] : kClasses) {
+  for (const auto& [digit, classCurvature] : kClasses) {
     if (Contains(keyword, digit, Compare::kText)) {
-      c = curvature;
+      curvature = classCurvature;
       found = true;
       break;
     }
   }
   if (!found) return CurveResult::kNoCurvature;
-  if (Contains(keyword, "s", Compare::kText)) c = -c;
+  // An "s" anywhere in the keyword bends the other way.
+  if (Contains(keyword, "s", Compare::kText)) curvature = -curvature;
 
-  LineProfile& p = *s.profile;
+  LineProfile& profile = *s.profile;
   // Run-in: straight up to the start. The reader's position check keeps
   // the start inside the profile.
-  if (CurveResult r = Advance(p, start, false, 0.0); r != CurveResult::kOk) return r;
-  return Advance(p, int64_t{start} + length, true, c);
+  if (CurveResult r = Advance(profile, start, false, 0.0); r != CurveResult::kOk) return r;
+  return Advance(profile, int64_t{start} + length, true, curvature);
 }
 
 void ProfileTail(Scenario& s) {

@@ -19,9 +19,9 @@ class RouteWalk {
   explicit RouteWalk(Scenario& s) : s_(s) {}
 
   void Run() {
-    for (int64_t i = 1; i <= int64_t{s_.lastCell} - 2; ++i) {
-      SignalsBeforeWarning(i);
-      SlowdownStart(i);
+    for (int64_t cell = 1; cell <= int64_t{s_.lastCell} - 2; ++cell) {
+      SignalsBeforeWarning(cell);
+      SlowdownStart(cell);
     }
   }
 
@@ -52,10 +52,10 @@ class RouteWalk {
 
   // Every signal among the 20 cells before a warning gets a point on one of
   // the two cells before it, or lowers the point already there.
-  void SignalsBeforeWarning(int64_t i) {
-    if (Cell(i).kind != kKindSlowdownWarning) return;
-    for (int k = 1; k <= kSignalScan; ++k) {
-      const int64_t signal = i - k;
+  void SignalsBeforeWarning(int64_t warning) {
+    if (Cell(warning).kind != kKindSlowdownWarning) return;
+    for (int distance = 1; distance <= kSignalScan; ++distance) {
+      const int64_t signal = warning - distance;
       if (signal < 3) break;
       if (Cell(signal).kind != kKindSignal) continue;
       const int64_t before = signal - 1;
@@ -75,31 +75,33 @@ class RouteWalk {
     }
   }
 
-  // Places a point on the first free cell of i - near, i - near - 1,
-  // i - near - 2.
-  void PointBefore(int64_t i, int near) {
+  // Places a point on the first free cell of start - near, start - near - 1,
+  // start - near - 2.
+  void PointBefore(int64_t start, int near) {
     for (int distance = near; distance <= near + 2; ++distance) {
-      if (Free(i - distance)) {
-        Place(i - distance);
+      if (Free(start - distance)) {
+        Place(start - distance);
         return;
       }
     }
-    Record(kErrorPointBeforeSlowdown, i, i,
+    Record(kErrorPointBeforeSlowdown, start, start,
            "no free cell " + std::to_string(near) + " to " + std::to_string(near + 2) +
-               " cells before the slowdown start at cell " + std::to_string(i));
+               " cells before the slowdown start at cell " + std::to_string(start));
   }
 
-  void SlowdownStart(int64_t i) {
-    if (Cell(i).kind != kKindSlowdownStart) return;
-    if (i > 7) PointBefore(i, 5);
-    if (i > 13) PointBefore(i, 11);
-    if (i > 20) PointBefore(i, 18);
+  // Points 5 to 7, 11 to 13 and 18 to 20 cells before a slowdown's start,
+  // where the line has room for them, then inside and after the slowdown.
+  void SlowdownStart(int64_t start) {
+    if (Cell(start).kind != kKindSlowdownStart) return;
+    if (start > 7) PointBefore(start, 5);
+    if (start > 13) PointBefore(start, 11);
+    if (start > 20) PointBefore(start, 18);
 
     std::optional<int64_t> end;
-    if (Cell(i).value1 < kSlowLimit) {
-      end = PointsInside(i);
+    if (Cell(start).value1 < kSlowLimit) {
+      end = PointsInside(start);
     } else {
-      end = FindEnd(i);
+      end = FindEnd(start);
     }
     // A slowdown without an end cell inside the grid has no "after".
     if (end) SignalAfterEnd(*end);
@@ -109,9 +111,9 @@ class RouteWalk {
   // to its end, on the due cell or the one before or after it; the count
   // goes on from the cell used. Returns the end cell, or nothing when the
   // grid ends first.
-  std::optional<int64_t> PointsInside(int64_t i) {
+  std::optional<int64_t> PointsInside(int64_t start) {
     int sincePoint = 0;
-    int64_t k = i;
+    int64_t k = start;
     do {
       ++k;
       if (k > s_.lastCell) return std::nullopt;
@@ -129,7 +131,7 @@ class RouteWalk {
         } else {
           // The count stays at 8: no further point in this slowdown.
           Record(
-              kErrorPointInSlowdown, k, i,
+              kErrorPointInSlowdown, k, start,
               "no free cell for a speed point inside the slowdown near cell " + std::to_string(k));
         }
       }
@@ -139,8 +141,8 @@ class RouteWalk {
 
   // The first slowdown end after the start, for slowdowns of 110 or more,
   // which get no points inside.
-  std::optional<int64_t> FindEnd(int64_t i) {
-    for (int64_t k = i + 1; k <= s_.lastCell; ++k) {
+  std::optional<int64_t> FindEnd(int64_t start) {
+    for (int64_t k = start + 1; k <= s_.lastCell; ++k) {
       if (Cell(k).kind == kKindSlowdownEnd) return k;
     }
     return std::nullopt;
@@ -148,9 +150,9 @@ class RouteWalk {
 
   // The first signal up to 12 cells after a slowdown's end gets a point on
   // one of the two cells before it.
-  void SignalAfterEnd(int64_t k) {
+  void SignalAfterEnd(int64_t end) {
     int64_t beforeSignal = 0;
-    for (int64_t m = k; m <= k + kAfterEndScan && m <= s_.lastCell; ++m) {
+    for (int64_t m = end; m <= end + kAfterEndScan && m <= s_.lastCell; ++m) {
       if (Cell(m).kind == kKindSignal) {
         beforeSignal = m - 1;
         break;
@@ -162,9 +164,9 @@ class RouteWalk {
     } else if (Free(beforeSignal - 1)) {
       Place(beforeSignal - 1);
     } else {
-      Record(kErrorPointInSlowdown, k, beforeSignal + 1,
+      Record(kErrorPointInSlowdown, end, beforeSignal + 1,
              "no free cell for a speed point before the signal after the slowdown end at cell " +
-                 std::to_string(k));
+                 std::to_string(end));
     }
   }
 

@@ -366,13 +366,13 @@ Status TrainReader::StopMark(ScenarioItem& item, int32_t slot, int32_t position)
     return Status::Ok();
   }
   if (item.kind != 5 && item.kind != 6) {
-    for (int j = 1; j <= 4; ++j) {
-      const double before = static_cast<double>(item.end) / 50.0 - j - 1.0;
+    for (int cellsBefore = 1; cellsBefore <= 4; ++cellsBefore) {
+      const double before = static_cast<double>(item.end) / 50.0 - cellsBefore - 1.0;
       if (before <= 1.0) continue;
       TrackCell* cell = nullptr;
       SB_RETURN_IF_ERROR(
           CellAt(s_, static_cast<int64_t>(RoundHalfEven(before)), "an approach code", &cell));
-      cell->approachCode = Low8(kFirstStopApproachCode + j);
+      cell->approachCode = Low8(kFirstStopApproachCode + cellsBefore);
     }
   }
   if (mark <= 1.0) return Stop(kErrorStopMarkTooEarly, std::nullopt, position, kPositionField);
