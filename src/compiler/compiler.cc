@@ -20,10 +20,6 @@ IoStatus WriteProfileFile(const std::string& path, const LineProfile& profile) {
   return file.Commit();
 }
 
-}  // namespace
-
-namespace {
-
 // Reads the line description, then the train description unless an error
 // stopped the reading; `*current` follows the one being read.
 Status ReadDescriptions(Scenario& s, Description& line, Description& train,
