@@ -138,6 +138,9 @@ TEST(Cli, CompileOutcomes) {
     std::vector<std::string> files = j["files"].get<std::vector<std::string>>();
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, c.files);
+    if (c.errorCode == 6) {  // points at the second board's position field
+      EXPECT_EQ(j["diagnostics"].back().value("column", 0), 23) << r.out;
+    }
 
     const auto lines = Lines(r.err);
     const bool reported = std::find(lines.begin(), lines.end(), " Errore n. 1250") != lines.end();

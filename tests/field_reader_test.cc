@@ -140,19 +140,53 @@ TEST(FieldReaderTest, LineOfEachField) {
   struct Expected {
     const char* text;
     int line;
+    int column;  // of the field's first byte; a quote counts, blanks before do not
     const char* line_text;
   };
-  const Expected fields[] = {
-      {"a", 1, "a,b"},     {"b", 1, "a,b"},          {"c", 2, "c"},    {"d", 3, "d"}, {"", 4, ""},
-      {"e", 5, "  e,\"x"}, {"x\r\ny", 5, "  e,\"x"}, {"f", 6, "y\",f"}};
+  const Expected fields[] = {{"a", 1, 1, "a,b"},          {"b", 1, 3, "a,b"},
+                             {"c", 2, 1, "c"},            {"d", 3, 1, "d"},
+                             {"", 4, 1, ""},              {"e", 5, 3, "  e,\"x"},
+                             {"x\r\ny", 5, 5, "  e,\"x"}, {"f", 6, 4, "y\",f"}};
+  EXPECT_EQ(r.column(), 0);
   for (const Expected& e : fields) {
     std::string s;
     ASSERT_TRUE(r.ReadText(&s));
     EXPECT_EQ(s, e.text);
     EXPECT_EQ(r.line(), e.line) << e.text;
+    EXPECT_EQ(r.column(), e.column) << e.text;
     EXPECT_EQ(r.LineText(), e.line_text) << e.text;
   }
   EXPECT_TRUE(r.eof());
+  // A read at the end begins no field: the last field's place stands.
+  std::string s;
+  EXPECT_FALSE(r.ReadText(&s));
+  EXPECT_EQ(r.line(), 6);
+  EXPECT_EQ(r.column(), 4);
+}
+
+TEST(FieldReaderTest, ColumnOfNumberFields) {
+  // Blanks between numbers end a field; a tab counts as one byte.
+  FieldReader r("orologio,    15              16            30 \r\nx,\t-7, 99999999999");
+  struct Expected {
+    int line, column;
+  };
+  std::string keyword;
+  ASSERT_TRUE(r.ReadText(&keyword));
+  for (Expected e : {Expected{1, 14}, Expected{1, 30}, Expected{1, 44}}) {
+    int32_t v;
+    ASSERT_TRUE(r.ReadInt32(&v));
+    EXPECT_EQ(r.line(), e.line);
+    EXPECT_EQ(r.column(), e.column);
+  }
+  ASSERT_TRUE(r.ReadText(&keyword));
+  int32_t v;
+  ASSERT_TRUE(r.ReadInt32(&v));
+  EXPECT_EQ(v, -7);
+  EXPECT_EQ(r.column(), 4);
+  // A number out of range still began its field there.
+  EXPECT_FALSE(r.ReadInt32(&v));
+  EXPECT_EQ(r.line(), 2);
+  EXPECT_EQ(r.column(), 8);
 }
 
 }  // namespace

@@ -443,7 +443,9 @@ TEST(TextBoardTest, TextsCountDownFromSlot80) {
   s.lineId = testing::kLineId;
   Description d(source, DescriptionKind::kLine);
   LineFeatureState st;
-  ASSERT_EQ(ReadLineDescription(s, d, st), PhaseEnd::kFinished);
+  PhaseEnd end = PhaseEnd::kStopped;
+  ASSERT_TRUE(ReadLineDescription(s, d, st, &end).ok());
+  ASSERT_EQ(end, PhaseEnd::kFinished);
   EXPECT_EQ(s.errorCode, 0);
   EXPECT_EQ(s.cells[1951].kind, kKindTextBoard);
   EXPECT_EQ(s.cells[1951].value1, 80);

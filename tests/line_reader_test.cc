@@ -403,3 +403,73 @@ TEST(LineReaderTest, GridSizeFollowsTheLength) {
 
 }  // namespace
 }  // namespace sb
+
+namespace sb {
+namespace {
+
+// Each diagnostic points at the field at fault: the position field for an
+// error about where a feature lies, the keyword for a record-level error,
+// the field whose read failed; no column where no field is at fault or the
+// field lies on another line than the record's keyword.
+TEST(LineReaderTest, DiagnosticsPointAtTheFieldAtFault) {
+  const std::string head = Crlf({"[generale]", "lunghezza percorso, 1000"});
+  const struct {
+    const char* name;
+    std::string text;
+    int32_t withProfile;
+    int32_t code;
+    int line;
+    int column;
+  } kCases[] = {
+      {"length out of range: the length",
+       Crlf({"[generale]", "lunghezza percorso,   1000001", "x"}), 0, 1, 2, 23},
+      {"repetition start", head + Crlf({"ripetizione segnali 4, 25, 1000", "[curve]", "x"}), 0, 3,
+       3, 24},
+      {"repetition end", head + Crlf({"ripetizione segnali 4, 50,\t1030", "[curve]", "x"}), 0, 4,
+       3, 28},
+      {"repetition without 4 or 9: the keyword",
+       head + Crlf({"  ripetizione segnali, 50, 1000", "[curve]", "x"}), 0, 5, 3, 3},
+      {"no [generale]: the last field", Crlf({"lunghezza percorso, 1000", "[curve]", " x"}), 0,
+       102, 3, 2},
+      {"curve without curvature: the keyword",
+       head + Crlf({"[curve]", "   curvas, 100, 100", "x"}), 1, 103, 4, 4},
+      {"curve past the profile: its length", head + Crlf({"[curve]", "curva 1d, 100, 9000", "x"}),
+       1, 103, 4, 16},
+      {"text board on a taken cell: its position",
+       head + Crlf({"[curve]", "cartello_indicatore, 500, A", "cartello_indicatore,  510, B", "x"}),
+       0, 6, 5, 23},
+      {"speed board on a taken cell: its position",
+       head + Crlf({"[curve]", "indicatori_vmax, 500, 1, 1, 1, 0, 1, 1, 1, 0",
+                    "indicatori_vmax, 510, 1, 1, 1, 0, 1, 1, 1, 0", "x"}),
+       0, 21, 5, 18},
+      {"beyond the grid: the position", head + Crlf({"[curve]", "pendenza, 8000, 1", "x"}), 0, 15,
+       4, 11},
+      {"position on the next line: no column", head + Crlf({"[curve]", "pendenza", "8000, 1", "x"}),
+       0, 15, 4, 0},
+      {"number out of range: that number",
+       Crlf({"[generale]", "lunghezza percorso, 99999999999", "[curve]", "x"}), 0, 25, 2, 21},
+      {"range failure on a later field",
+       head + Crlf({"[curve]", "montagna, 100, 200, 99999999999", "x"}), 0, 25, 4, 21},
+      {"the file ends inside a record: no field", head + Crlf({"[curve]", "pendenza, 100"}), 0, 25,
+       4, 0},
+      {"a failure of no one field: the keyword",
+       Crlf({"[generale]", "[curve]", " pendenza, 100, 1", "x"}), 0, 25, 3, 2},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    auto r = CompileTexts(c.text, kNoTrain, c.withProfile);
+    const Scenario& s = r.scenario;
+    ASSERT_FALSE(s.diagnostics.empty());
+    const Diagnostic& d = s.diagnostics.back();
+    EXPECT_EQ(d.code, c.code);
+    EXPECT_EQ(d.line, c.line);
+    EXPECT_EQ(d.column, c.column);
+    const std::string place = std::string("Test_linea.txt:") + std::to_string(c.line) +
+                              (c.column > 0 ? ":" + std::to_string(c.column) : "") + ": error " +
+                              std::to_string(c.code) + ": ";
+    EXPECT_EQ(FormatDiagnostic(d).rfind(place, 0), 0u) << FormatDiagnostic(d);
+  }
+}
+
+}  // namespace
+}  // namespace sb

@@ -272,6 +272,7 @@ TEST(RouteCompletion, ErrorsPointAtTheRecordBehindThem) {
   EXPECT_EQ(d.code, 12);
   EXPECT_EQ(d.file, "Test_1-.txt");
   EXPECT_EQ(d.line, 2);
+  EXPECT_EQ(d.column, 18);  // the slowdown's position
   EXPECT_EQ(d.record, "rallentamento,   23450,    80,  800, 0,  0,  80");
 }
 

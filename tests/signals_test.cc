@@ -46,18 +46,33 @@ struct Signal {
   int32_t posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo;
 };
 
-// Returns `tempo` as the encoder left it.
-int32_t PlaceSignal(Scenario& s, Signal a) {
-  memo_segnale(s, a.posizione, a.sx, a.s1, a.s2, a.s3, a.rapp, a.dx, a.d1, a.d2, a.d3, a.tempo);
-  return a.tempo;
+// The error code the encoder hands back (it never records one itself) and
+// the time as it left it.
+struct Placed {
+  int32_t code;
+  int32_t time;
+};
+
+Placed PlaceSignal(Scenario& s, Signal a) {
+  SignalRecord r{a.posizione, a.sx, a.s1, a.s2, a.s3, a.rapp, a.dx, a.d1, a.d2, a.d3, a.tempo};
+  int32_t code = -1;
+  EXPECT_TRUE(memo_segnale(s, r, &code).ok());
+  EXPECT_EQ(s.errorCode, 0);
+  EXPECT_TRUE(s.diagnostics.empty());
+  return {code, r.time};
 }
 
 struct Slowdown {
   int32_t x, v, l, f_tt, f_ta, d_v;
 };
 
-void PlaceSlowdown(Scenario& s, Slowdown a) {
-  memo_rallentamento(s, a.x, a.v, a.l, a.f_tt, a.f_ta, a.d_v);
+// The error code the encoder hands back; it never records one itself.
+int32_t PlaceSlowdown(Scenario& s, Slowdown a) {
+  int32_t code = -1;
+  EXPECT_TRUE(memo_rallentamento(s, {a.x, a.v, a.l, a.f_tt, a.f_ta, a.d_v}, &code).ok());
+  EXPECT_EQ(s.errorCode, 0);
+  EXPECT_TRUE(s.diagnostics.empty());
+  return code;
 }
 
 struct Cell {
@@ -165,7 +180,7 @@ TEST(SignalTest, TempoCountsOnlyForSx2AndIsRaisedTo101) {
   for (const auto& c : kCases) {
     SCOPED_TRACE("sx " + std::to_string(c.sx) + " tempo " + std::to_string(c.tempo));
     Scenario s = Grid();
-    EXPECT_EQ(PlaceSignal(s, {8900, c.sx, 3, 1, 1, 0, 2, 2, 1, 1, c.tempo}), c.tempoAfter);
+    EXPECT_EQ(PlaceSignal(s, {8900, c.sx, 3, 1, 1, 0, 2, 2, 1, 1, c.tempo}).time, c.tempoAfter);
     EXPECT_EQ(s.cells[179].signalTime, c.signalTime);
   }
 }
@@ -178,8 +193,7 @@ TEST(SignalTest, CellIndexRoundsHalfToEven) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.position);
     Scenario s = Grid();
-    PlaceSignal(s, {c.position, 2, 4, 0, 0, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(s.errorCode, 0);
+    EXPECT_EQ(PlaceSignal(s, {c.position, 2, 4, 0, 0, 0, 0, 0, 0, 0, 0}).code, 0);
     EXPECT_EQ(s.cells[c.cell].kind, kKindSignal);
   }
 }
@@ -192,13 +206,13 @@ TEST(SignalTest, OnlyEmptyAndMountainMarkCellsTakeASignal) {
     s.cells[179].kind = kind;
     s.cells[179].value1 = 7;
     const std::string before = EncodeCells(s.cells);
-    PlaceSignal(s, signal);
+    const int32_t code = PlaceSignal(s, signal).code;
     if (kind == kKindEmpty || kind == kKindMountainMark) {
-      EXPECT_EQ(s.errorCode, 0);
+      EXPECT_EQ(code, 0);
       EXPECT_EQ(s.cells[179].kind, kKindSignal);
       EXPECT_EQ(s.cells[179].value1, 32);
     } else {
-      EXPECT_EQ(s.errorCode, 16);
+      EXPECT_EQ(code, 16);
       EXPECT_EQ(EncodeCells(s.cells), before);
     }
   }
@@ -259,8 +273,7 @@ TEST(SlowdownTest, WarningStartEndAndTheCellsBeforeTheWarning) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     Scenario s = Grid();
-    PlaceSlowdown(s, c.slowdown);
-    EXPECT_EQ(s.errorCode, 0);
+    EXPECT_EQ(PlaceSlowdown(s, c.slowdown), 0);
     ExpectCells(s, c.cells);
   }
 }
@@ -269,8 +282,7 @@ TEST(SlowdownTest, ZeroSecondSpeedLeavesValue2) {
   Scenario s = Grid();
   const int cells[] = {442, 443, 444, 445, 446, 470, 486};
   for (int i : cells) s.cells[i].value2 = 77;
-  PlaceSlowdown(s, {23450, 80, 800, 0, 1, 0});
-  ASSERT_EQ(s.errorCode, 0);
+  ASSERT_EQ(PlaceSlowdown(s, {23450, 80, 800, 0, 1, 0}), 0);
   for (int i : cells) {
     EXPECT_NE(s.cells[i].kind, kKindEmpty) << "cell " << i;
     EXPECT_EQ(s.cells[i].value2, 77) << "cell " << i;
@@ -314,8 +326,7 @@ TEST(SlowdownTest, TakenCells) {
     Scenario s = Grid();
     if (c.taken >= 0) s.cells[c.taken].kind = c.takenKind;
     const Scenario before = s;
-    PlaceSlowdown(s, c.slowdown);
-    EXPECT_EQ(s.errorCode, c.code);
+    EXPECT_EQ(PlaceSlowdown(s, c.slowdown), c.code);
     if (c.code >= 17 && c.code <= 19) {
       EXPECT_EQ(EncodeCells(s.cells), EncodeCells(before.cells));
       continue;

@@ -682,5 +682,53 @@ TEST(TrainReaderTest, LaterSignalMeetsStopMarkEarlierSignalIsReplaced) {
   EXPECT_EQ(earlier.cells[103].value1, 1);
 }
 
+// Each diagnostic points at the field at fault (see the line reader's test
+// of the same): here the train's records, line 1 being "[generale]".
+TEST(TrainReaderTest, DiagnosticsPointAtTheFieldAtFault) {
+  const struct {
+    const char* name;
+    std::vector<std::string> records;
+    int32_t code;
+    int line;
+    int column;
+  } kCases[] = {
+      {"station position", {"stazione,  1025, 1, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, A"},
+       8, 2, 12},
+      {"station length: the third value",
+       {"stazione, 1000, 1,   150, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, A"}, 9, 2, 22},
+      {"too many stations: the keyword", {Station(1000, 1, 100)}, 10, 2, 1},
+      {"stations too close: the position", {Station(1000, 1, 100), Station(1200, 1, 100)}, 22, 3,
+       11},
+      {"stop mark too early: the position", {Station(0, 1, 100)}, 24, 2, 11},
+      {"a signal on a taken cell", {kSignal, "segnale,\t2010, 2, 4, 0, 0, 0, 0, 0, 0, 0, 0"}, 16, 3,
+       10},
+      {"a speed point on a taken cell", {kSignal, "abbattimento, 2050, 0"}, 7, 3, 15},
+      {"a slowdown whose end lies beyond the grid",
+       {"rallentamento, 240000, 60, 9000, 0, 0, 0"}, 15, 2, 16},
+      {"a station column out of range: that column",
+       {"stazione, 1000, 1, 100, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, A"}, 25, 2, 25},
+      {"a speed that does not fit: the keyword of the record that writes it",
+       {"velocita, 0, 2000", "velocita, 1000, 80"}, 25, 3, 1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    // With one board text the 78th slot is the last a station may take;
+    // the "too many stations" case leaves no room at all.
+    std::string line = LineHeader();
+    if (c.code == 10) {
+      for (int i = 0; i < 79; ++i) {
+        line += "cartello_indicatore, " + std::to_string(100000 + 100 * i) + ", B\r\n";
+      }
+    }
+    Scenario s = ReadTexts(line, Train(c.records));
+    ASSERT_FALSE(s.diagnostics.empty());
+    const Diagnostic& d = s.diagnostics.back();
+    EXPECT_EQ(d.code, c.code) << d.message;
+    EXPECT_EQ(d.file, "Test_1-.txt");
+    EXPECT_EQ(d.line, c.line);
+    EXPECT_EQ(d.column, c.column);
+  }
+}
+
 }  // namespace
 }  // namespace sb

@@ -40,6 +40,7 @@ void PrintJson(const RunOutcome& o, std::ostream& out) {
     e["km"] = r.km.empty() ? nlohmann::json(nullptr) : nlohmann::json(r.km);
     e["file"] = d.file.empty() ? nlohmann::json(nullptr) : nlohmann::json(d.file);
     e["line"] = d.line > 0 ? nlohmann::json(d.line) : nlohmann::json(nullptr);
+    e["column"] = d.column > 0 ? nlohmann::json(d.column) : nlohmann::json(nullptr);
     e["record"] = d.record.empty() ? nlohmann::json(nullptr) : nlohmann::json(d.record);
     e["message"] = d.message.empty() ? std::string(ErrorMeaning(d.code)) : d.message;
     diagnostics.push_back(std::move(e));

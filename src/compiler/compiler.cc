@@ -3,47 +3,59 @@
 #include <new>
 
 #include "compiler/description.h"
+#include "compiler/error_codes.h"
 #include "compiler/identity_codes.h"
 #include "compiler/readers.h"
 #include "compiler/route_completion.h"
 
 namespace sb {
 
+namespace {
+
+// Reads the line description, then the train description unless an error
+// stopped the reading; `*current` follows the one being read.
+Status ReadDescriptions(Scenario& s, Description& line, Description& train,
+                        Description** current) {
+  LineFeatureState st;
+  PhaseEnd end = PhaseEnd::kFinished;
+  SB_RETURN_IF_ERROR(ReadLineDescription(s, line, st, &end));
+  if (end == PhaseEnd::kStopped) return Status::Ok();
+  *current = &train;
+  return ReadTrainDescription(s, train, st.boardSlot, &end);
+}
+
+}  // namespace
+
 Status memorizza_dati(Scenario& s, DescriptionSource& source) {
   Description line(source, DescriptionKind::kLine);
   Description train(source, DescriptionKind::kTrain);
   Description* current = &line;
-  std::string failure;
-  Status io;
+  Status failure;
   try {
     s.items[kSlotLine].text = s.lineId;
     s.items[kSlotTrain].text = s.trainNumber;
     if (!source.LineExists()) {
       Diagnostic d;
-      d.code = 101;
+      d.code = kErrorNoLineDescription;
       d.file = line.name();
       d.message = "the line description " + line.name() + " does not exist";
       RecordError(s, std::move(d), std::nullopt);
       return Status::Ok();
     }
-    LineFeatureState st;
-    if (ReadLineDescription(s, line, st) == PhaseEnd::kStopped) return Status::Ok();
-    current = &train;
-    ReadTrainDescription(s, train, st.boardSlot);
-  } catch (const ReadFailure& f) {
-    failure = f.message;
-    io = f.io;
+    failure = ReadDescriptions(s, line, train, &current);
   } catch (const std::bad_alloc&) {
-    failure = "out of memory";
+    failure = Status::OutOfMemory();
   }
-  if (failure.empty()) return Status::Ok();
+  if (failure.ok()) return Status::Ok();
   // The failure handler: every file closed, both descriptions deleted where
-  // they still exist, errorPosition left as it was.
+  // they still exist, errorPosition left as it was. The only file operation
+  // a reader reports as failed is the deletion of its description.
+  Status io = failure.IsIoError() ? failure : Status::Ok();
   for (DescriptionKind which : {DescriptionKind::kLine, DescriptionKind::kTrain}) {
     Status st = source.Delete(which);
     if (!st.ok() && io.ok()) io = st;
   }
-  RecordError(s, current->At(25, std::nullopt, failure), std::nullopt);
+  RecordError(s, current->FailureAt(failure.Message("delete")), std::nullopt);
   return io;
 }
 
@@ -62,7 +74,7 @@ CompileResult memorizza_percorso(Scenario& s, bool withProfile, DescriptionSourc
   if (int32_t code = StoreIdentityCodes(s); code != 0) {
     Diagnostic d;
     d.code = code;
-    d.message = code == 1250
+    d.message = code == kErrorIdentityValueTaken
                     ? "cell 1's value1 or item 85's num1 is already set: a feature maps to "
                       "the reserved cell 1"
                     : "cell 1's value2 or item 85's seconds is already set: a feature maps "

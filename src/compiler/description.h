@@ -1,32 +1,31 @@
 // Reading one description file inside the compiler: the field reader plus
-// the file's identity, so every error can point at its file, line and record.
+// the file's identity, so every error can point at its file, line, column
+// and record.
 //
-// A read failure (end of file inside a record, a number out of range) and
-// any other run-time failure of the readers are raised as ReadFailure and
-// caught by the failure handler of memorizza_dati; they never leave the
-// compiler.
+// A read failure (end of file inside a record, a number out of range), a
+// description that cannot be opened or deleted, and any other failure that
+// stops the readers are returned as a Status (kInvalid, or kIoError for the
+// deletion) and carried up to memorizza_dati, which records error 25.
 #ifndef SB_COMPILER_DESCRIPTION_H_
 #define SB_COMPILER_DESCRIPTION_H_
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "compiler/scenario.h"
-#include "description/field_reader.h"
 #include "base/status.h"
 #include "compiler/description_source.h"
+#include "compiler/return_if_error.h"
+#include "compiler/scenario.h"
+#include "description/field_reader.h"
 
 namespace sb {
 
-struct ReadFailure {
-  ReadFailure(std::string m, Status status = Status::Ok())
-      : message(std::move(m)), io(std::move(status)) {}
-
-  std::string message;
-  // Set when a file operation failed (the file and the system's reason).
-  Status io;
-};
+// A field of the current record: 0 is its keyword, 1 the first value, ...
+inline constexpr int kKeywordField = 0;
+// Every record that places a feature gives its position first.
+inline constexpr int kPositionField = 1;
 
 class Description {
  public:
@@ -36,30 +35,53 @@ class Description {
   // Loads the whole description; false when the source cannot give it.
   bool Open(std::string* reason);
   bool is_open() const { return reader_.has_value(); }
-  // Forgets the contents and has the source delete the description;
-  // raises ReadFailure when it cannot be deleted.
-  void CloseAndDelete();
+  // Forgets the contents and has the source delete the description; an
+  // I/O error when it cannot be deleted.
+  Status CloseAndDelete();
 
   bool eof() const { return reader_->eof(); }
 
   // Reads the next field as text into `currentLine`, remembering it as the
   // keyword field of the record that begins here.
-  void ReadKeyword(std::string* currentLine);
-  std::string ReadText();
-  int32_t ReadInt32(const char* what);
-  int16_t ReadInt16(const char* what);
-  uint8_t ReadUInt8(const char* what);
+  Status ReadKeyword(std::string* currentLine);
+  // The value reads: the next field of the current record. On failure the
+  // destination is unchanged and the Status says what was expected.
+  Status ReadText(std::string* text);
+  Status ReadInt32(const char* what, int32_t* value);
+  Status ReadInt16(const char* what, int16_t* value);
+  Status ReadUInt8(const char* what, uint8_t* value);
 
   const std::string& name() const { return name_; }
 
-  // The current record: file, keyword line and its text.
-  SourceRef Source() const { return {name_, keyword_line_, keyword_record_}; }
+  // The current record: file, keyword line, position field and its text.
+  SourceRef Source() const {
+    return {name_, keyword_line_, ColumnOf(kPositionField), keyword_record_};
+  }
 
-  // A diagnostic pointing at the current record's keyword line.
-  Diagnostic At(int32_t code, std::optional<int64_t> position, std::string message = {}) const;
+  // A diagnostic pointing at the current record's keyword line and at
+  // `field` of the record.
+  Diagnostic At(int32_t code, std::optional<int64_t> position, std::string message = {},
+                int field = kKeywordField) const;
+  // The diagnostic of a failure that ended the reading (error 25): it
+  // points at the field whose read failed, at no field when the file ended
+  // first, and at the record's keyword for any other failure.
+  Diagnostic FailureAt(std::string message) const;
 
  private:
-  [[noreturn]] void FailRead(const char* what, const char* range) const;
+  struct FieldPlace {
+    int line;
+    int column;
+  };
+  static constexpr int kNoField = -1;
+
+  // `began`: the failed read began a field (a number out of range), which
+  // is then the field at fault.
+  Status FailRead(const char* what, const char* range, bool began);
+  // Notes where the field just read began; false when the read began none.
+  bool NoteField();
+  // The column of `field`, or 0 when the record has no such field or it
+  // lies on another line than the keyword.
+  int ColumnOf(int field) const;
 
   DescriptionSource& source_;
   DescriptionKind which_;
@@ -68,15 +90,19 @@ class Description {
   std::optional<FieldReader> reader_;
   int keyword_line_ = 0;
   std::string keyword_record_;
+  // Where each field of the current record began, the keyword first.
+  std::vector<FieldPlace> record_fields_;
+  // Set by a failed read: the field it began, or kNoField.
+  std::optional<int> failed_field_;
 };
 
 // Records an error in the run state: errorCode always, errorPosition when
 // `position` is given; the diagnostic is kept for the report.
 void RecordError(Scenario& s, Diagnostic d, std::optional<int32_t> position);
 
-// The cell at `index`; raises ReadFailure when there is no grid yet or the
-// index lies outside it.
-TrackCell& CellAt(Scenario& s, int64_t index, const char* what);
+// Sets `*cell` to the cell at `index`; fails when there is no grid yet or
+// the index lies outside it.
+Status CellAt(Scenario& s, int64_t index, const char* what, TrackCell** cell);
 
 }  // namespace sb
 

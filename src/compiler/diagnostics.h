@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "compiler/error_codes.h"
+
 namespace sb {
 
 struct Diagnostic {
@@ -15,6 +17,9 @@ struct Diagnostic {
   std::optional<int64_t> position;
   std::string file;     // description file name; empty for route completion
   int line = 0;         // 1-based line in that file; 0 when none applies
+  // 1-based byte column, on that line, of the field at fault; 0 when no one
+  // field is at fault or it lies on another line.
+  int column = 0;
   std::string record;   // the text of that line, as written
   std::string message;  // plain words: what is wrong
 };
@@ -23,14 +28,13 @@ struct Diagnostic {
 struct SourceRef {
   std::string file;
   int line = 0;
+  int column = 0;  // of the record's position field
   std::string record;
 };
 
-// The meaning of an error code in plain words ("" for an unknown code).
-const char* ErrorMeaning(int32_t code);
-
-// "file:line: error N: message (at P m, km K)" with the record quoted on a
-// second line, or a shorter form when no file, line or km post applies.
+// "file:line:column: error N: message (at P m, km K)" with the record quoted on a
+// second line, or a shorter form when no file, line, column or km post
+// applies.
 std::string FormatDiagnostic(const Diagnostic& d, const std::string& km = "");
 
 }  // namespace sb

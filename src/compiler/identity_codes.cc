@@ -1,5 +1,7 @@
 #include "compiler/identity_codes.h"
 
+#include "compiler/error_codes.h"
+
 namespace sb {
 namespace {
 
@@ -45,13 +47,13 @@ int32_t codice_gara_st(Scenario& s) {
 int32_t StoreIdentityCodes(Scenario& s) {
   ScenarioItem& line = s.items[kSlotLine];
   TrackCell& cell = s.cells.at(1);
-  if (line.num1 != 0 || cell.value1 != 0) return 1250;
+  if (line.num1 != 0 || cell.value1 != 0) return kErrorIdentityValueTaken;
   line.num1 = kItemMarker;
   cell.value1 = kCellMarker;
-  if (line.seconds != 0 || cell.value2 != 0) return 1251;
+  if (line.seconds != 0 || cell.value2 != 0) return kErrorIdentityCodeTaken;
   line.seconds = codice_gara_st(s);
   cell.value2 = static_cast<int16_t>(codice_gara_og(s));
-  return 0;
+  return kNoError;
 }
 
 }  // namespace sb

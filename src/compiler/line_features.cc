@@ -2,86 +2,112 @@
 
 #include <algorithm>
 
-#include "compiler/description.h"
 #include "base/rounding.h"
+#include "compiler/description.h"
+#include "compiler/error_codes.h"
 #include "description/keywords.h"
 
 namespace sb {
 namespace {
 
+constexpr int32_t kMaxMountains = kMountainSlots - 1;
+constexpr int32_t kMaxTextLength = 0xFFFF;
+// A section beginning this close after the previous one's end, or
+// overlapping it, is of type 3 whatever it says.
+constexpr int64_t kMountainJoin = 150;
+constexpr int32_t kJoinedMountainType = 3;
+constexpr int32_t kMarkedTypeOffset = 10;
+
+// Fails when there is no grid yet: the record names no cell that exists.
+Status NoGrid(Scenario& s, int64_t index, const char* what) {
+  TrackCell* unused = nullptr;
+  return CellAt(s, index, what, &unused);
+}
+
 // Writes one cell of a fill, or nothing when the cursor has run past the
 // grid (those cells do not exist).
-void FillGradientAt(Scenario& s, int32_t cursor, int32_t value) {
-  if (!s.hasGrid) CellAt(s, cursor, "a gradient");  // raises
+Status FillGradientAt(Scenario& s, int32_t cursor, int32_t value) {
+  if (!s.hasGrid) return NoGrid(s, cursor, "a gradient");
   if (cursor >= 0 && cursor <= s.lastCell) {
     s.cells[static_cast<std::size_t>(cursor)].gradient = Low8(int64_t{value} + 100);
   }
+  return Status::Ok();
 }
 
-// Computes the metres from the cursor to `last` as one run, as the reader
-// does metre by metre: a metre past the end of the profile is not computed
-// (kPastProfileEnd), and the cursor may not pass 1,000,000 m (kPastLimit,
-// after the metre that reaches it).
-CurveResult Advance(LineProfile& p, int64_t last, bool arc, double c) {
-  const auto reach = static_cast<int32_t>(std::min<int64_t>({last, p.end(), kProfileLimit}));
+// Computes the metres from the cursor to `last` in one run, with the same
+// outcome as metre by metre: a metre past the end of the profile is not
+// computed (kPastProfileEnd), and the cursor may not pass 1,000,000 m
+// (kPastLimit, after the metre that reaches it).
+CurveResult Advance(LineProfile& profile, int64_t last, bool arc, double curvature) {
+  const auto reach =
+      static_cast<int32_t>(std::min<int64_t>({last, profile.end(), kProfileLimit}));
   if (arc) {
-    p.Arc(reach, c);
+    profile.Arc(reach, curvature);
   } else {
-    p.Straight(reach);
+    profile.Straight(reach);
   }
-  if (p.cursor() > kProfileLimit) return CurveResult::kPastLimit;
-  if (p.cursor() <= last) return CurveResult::kPastProfileEnd;
+  if (profile.cursor() > kProfileLimit) return CurveResult::kPastLimit;
+  if (profile.cursor() <= last) return CurveResult::kPastProfileEnd;
   return CurveResult::kOk;
 }
 
-int16_t BoardValue(int32_t d_side, int32_t s_side) {
-  double v = static_cast<double>(d_side) / 5.0 + static_cast<double>(int64_t{s_side} * 20);
-  std::optional<int16_t> r = ToInt16(v);
-  if (!r) throw ReadFailure{"maximum-speed indicator board value does not fit 16 bits"};
-  return *r;
+// One speed of a board: the d side's speed in 5 km/h steps plus 20 per
+// unit of the s side's speed, rounded to 16 bits.
+Status BoardValue(int32_t dSpeed, int32_t sSpeed, int16_t* value) {
+  double v = static_cast<double>(dSpeed) / 5.0 + static_cast<double>(int64_t{sSpeed} * 20);
+  std::optional<int16_t> rounded = ToInt16(v);
+  if (!rounded) {
+    return Status::Invalid("maximum-speed indicator board value does not fit 16 bits");
+  }
+  *value = *rounded;
+  return Status::Ok();
 }
 
 }  // namespace
 
-void EncodeGradient(Scenario& s, LineFeatureState& st, int32_t position, int32_t value) {
-  const int64_t n = CellIndex(position);
-  if (n > 0) {
-    // The first write happens even when the cursor is already at or past n.
+Status EncodeGradient(Scenario& s, LineFeatureState& st, int32_t position, int32_t value) {
+  const int64_t recordCell = CellIndex(position);
+  if (recordCell > 0) {
+    // The first write happens even when the cursor is already at or past
+    // the record's cell.
     do {
-      FillGradientAt(s, st.gradientCursor, st.lastGradient);
+      SB_RETURN_IF_ERROR(FillGradientAt(s, st.gradientCursor, st.lastGradient));
       if (st.gradientCursor <= s.lastCell) ++st.gradientCursor;
-    } while (st.gradientCursor < n && st.gradientCursor <= s.lastCell);
+    } while (st.gradientCursor < recordCell && st.gradientCursor <= s.lastCell);
   }
   st.lastGradient = value;
+  return Status::Ok();
 }
 
-void GradientTailFill(Scenario& s, LineFeatureState& st) {
+Status GradientTailFill(Scenario& s, LineFeatureState& st) {
   do {
-    FillGradientAt(s, st.gradientCursor, st.lastGradient);
+    SB_RETURN_IF_ERROR(FillGradientAt(s, st.gradientCursor, st.lastGradient));
     if (st.gradientCursor <= s.lastCell) ++st.gradientCursor;
   } while (st.gradientCursor < s.lastCell - 2);
+  return Status::Ok();
 }
 
 CurveResult EncodeCurve(Scenario& s, std::string_view keyword, int32_t start, int32_t length) {
   static constexpr std::pair<std::string_view, double> kClasses[] = {
       {"1", 0.0001}, {"2", 0.0002}, {"3", 0.0004}, {"4", 0.001}, {"5", 0.002}, {"6", 0.003}};
-  double c = 0;
+  double curvature = 0;
   bool found = false;
-  for (const auto& [digit, curvature] : kClasses) {
+  for (const auto& [digit, classCurvature] : kClasses) {
     if (Contains(keyword, digit, Compare::kText)) {
-      c = curvature;
+      curvature = classCurvature;
       found = true;
       break;
     }
   }
   if (!found) return CurveResult::kNoCurvature;
-  if (Contains(keyword, "s", Compare::kText)) c = -c;
+  // An "s" anywhere in the keyword bends the other way.
+  if (Contains(keyword, "s", Compare::kText)) curvature = -curvature;
 
-  LineProfile& p = *s.profile;
+  LineProfile& profile = *s.profile;
   // Run-in: straight up to the start. The reader's position check keeps
   // the start inside the profile.
-  if (CurveResult r = Advance(p, start, false, 0.0); r != CurveResult::kOk) return r;
-  return Advance(p, int64_t{start} + length, true, c);
+  if (CurveResult r = Advance(profile, start, false, 0.0); r != CurveResult::kOk) return r;
+  return Advance(profile, int64_t{start} + length, true, curvature);
 }
 
 void ProfileTail(Scenario& s) {
@@ -89,67 +115,80 @@ void ProfileTail(Scenario& s) {
   s.profile->Straight(s.profileEnd - 2);
 }
 
-void memo_montagna(Scenario& s, int32_t inizio, int32_t fine, int32_t tipo) {
-  const bool marks = tipo > 10;
-  if (marks) tipo -= 10;
-  if (s.mountainCount >= kMountainSlots - 1) {
-    throw ReadFailure{"more than 80 mountain records"};
-  }
+Status memo_montagna(Scenario& s, int32_t start, int32_t end, int32_t type) {
+  const bool marks = type > kMarkedTypeOffset;
+  if (marks) type -= kMarkedTypeOffset;
+  if (s.mountainCount >= kMaxMountains) return Status::Invalid("more than 80 mountain records");
   ++s.mountainCount;
-  s.mountainStart[s.mountainCount] = inizio;
-  s.mountainEnd[s.mountainCount] = fine;
-  if (s.mountainCount > 1 && int64_t{inizio} - s.mountainEnd[s.mountainCount - 1] <= 150) {
-    tipo = 3;  // a gap of 150 m or less, or an overlap
+  s.mountainStart[s.mountainCount] = start;
+  s.mountainEnd[s.mountainCount] = end;
+  if (s.mountainCount > 1 &&
+      int64_t{start} - s.mountainEnd[s.mountainCount - 1] <= kMountainJoin) {
+    type = kJoinedMountainType;
   }
-  const int64_t first = CellIndex(inizio);
-  const int64_t last = CellIndex(fine, -1.0);
-  if (first > last) return;
-  if (!s.hasGrid) CellAt(s, first, "a mountain");  // raises
-  // Cells outside the grid do not exist; the count k still starts at the
-  // first covered cell so the marks fall where they would.
+  const int64_t first = CellIndex(start);
+  const int64_t last = CellIndex(end, -1.0);
+  if (first > last) return Status::Ok();
+  if (!s.hasGrid) return NoGrid(s, first, "a mountain");
+  // Cells outside the grid do not exist; the count of covered cells still
+  // starts at the first one so the marks fall where they would.
   const int64_t from = std::max<int64_t>(first, 0);
   const int64_t to = std::min<int64_t>(last, s.lastCell);
-  for (int64_t idx = from; idx <= to; ++idx) {
-    TrackCell& cell = s.cells[static_cast<std::size_t>(idx)];
-    cell.terrain = Low8(tipo);
-    const int64_t k = idx - first + 1;
-    if (marks && k % 4 == 0 && cell.kind == kKindEmpty) cell.kind = kKindMountainMark;
+  for (int64_t index = from; index <= to; ++index) {
+    TrackCell& cell = s.cells[static_cast<std::size_t>(index)];
+    cell.terrain = Low8(type);
+    const int64_t covered = index - first + 1;
+    if (marks && covered % 4 == 0 && cell.kind == kKindEmpty) cell.kind = kKindMountainMark;
   }
+  return Status::Ok();
 }
 
-void memo_indicatori_v_max(Scenario& s, int32_t posizione, int32_t vas, int32_t vbs, int32_t vcs,
-                           int32_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
-                           int32_t strisced) {
-  TrackCell& cell = CellAt(s, CellIndex(posizione, 1.0), "a maximum-speed indicator board");
-  if (!cell.free()) {
-    s.errorCode = 21;
-    return;
+Status memo_indicatori_v_max(Scenario& s, const SpeedBoard& board, int32_t* errorCode) {
+  *errorCode = kNoError;
+  TrackCell* cell = nullptr;
+  SB_RETURN_IF_ERROR(
+      CellAt(s, CellIndex(board.position, 1.0), "a maximum-speed indicator board", &cell));
+  if (!cell->free()) {
+    *errorCode = kErrorSpeedBoardCell;
+    return Status::Ok();
   }
   // All values first, so a value that does not fit leaves the cell as it was.
-  const int16_t v1 = BoardValue(vad, vas);
-  const int16_t v2 = BoardValue(vbd, vbs);
-  const int16_t v3 = BoardValue(vcd, vcs);
-  const int32_t stripes = int32_t{Low16(strisces)} * 10 + Low16(strisced);
+  int16_t speedA = 0;
+  int16_t speedB = 0;
+  int16_t speedC = 0;
+  SB_RETURN_IF_ERROR(BoardValue(board.dSpeedA, board.sSpeedA, &speedA));
+  SB_RETURN_IF_ERROR(BoardValue(board.dSpeedB, board.sSpeedB, &speedB));
+  SB_RETURN_IF_ERROR(BoardValue(board.dSpeedC, board.sSpeedC, &speedC));
+  const int32_t stripes = int32_t{Low16(board.sStripes)} * 10 + Low16(board.dStripes);
   if (stripes < INT16_MIN || stripes > INT16_MAX) {
-    throw ReadFailure{"maximum-speed indicator board stripe counts do not fit 16 bits"};
+    return Status::Invalid("maximum-speed indicator board stripe counts do not fit 16 bits");
   }
-  cell.kind = kKindSpeedBoard;
-  cell.value1 = v1;
-  cell.value2 = v2;
-  cell.value3 = v3;
-  cell.value4 = static_cast<int16_t>(stripes);
+  cell->kind = kKindSpeedBoard;
+  cell->value1 = speedA;
+  cell->value2 = speedB;
+  cell->value3 = speedC;
+  cell->value4 = static_cast<int16_t>(stripes);
+  return Status::Ok();
 }
 
-bool EncodeTextBoard(Scenario& s, LineFeatureState& st, int32_t position, const std::string& text) {
-  TrackCell& cell = CellAt(s, CellIndex(position, 1.0), "a text board");
-  if (!cell.free()) return false;
-  if (st.boardSlot < 1) throw ReadFailure{"more than 80 text boards"};
-  if (text.size() > 0xFFFF) throw ReadFailure{"text board text longer than 65535 characters"};
-  cell.kind = kKindTextBoard;
-  cell.value1 = static_cast<int16_t>(st.boardSlot);
+Status EncodeTextBoard(Scenario& s, LineFeatureState& st, int32_t position,
+                       const std::string& text, int32_t* errorCode) {
+  *errorCode = kNoError;
+  TrackCell* cell = nullptr;
+  SB_RETURN_IF_ERROR(CellAt(s, CellIndex(position, 1.0), "a text board", &cell));
+  if (!cell->free()) {
+    *errorCode = kErrorTextBoardCell;
+    return Status::Ok();
+  }
+  if (st.boardSlot < 1) return Status::Invalid("more than 80 text boards");
+  if (text.size() > kMaxTextLength) {
+    return Status::Invalid("text board text longer than 65535 characters");
+  }
+  cell->kind = kKindTextBoard;
+  cell->value1 = static_cast<int16_t>(st.boardSlot);
   s.items[static_cast<std::size_t>(st.boardSlot)].text = text;
   --st.boardSlot;
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace sb

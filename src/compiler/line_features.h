@@ -9,8 +9,12 @@
 //    cells do not exist, so nothing is lost;
 //  - mountain cells outside the grid are clipped for the same reason;
 //  - an 81st mountain record, an 81st text board, or a maximum-speed board
-//    value that does not fit 16 bits would lose data: ReadFailure (code 25);
+//    value that does not fit 16 bits would lose data: the encoder fails
+//    (the reading stops with error 25);
 //  - a curve running past the end of the profile: error 103.
+//
+// A board on a taken cell is an author error the encoder hands back as
+// `*errorCode` (0 when placed) for the reader to record.
 #ifndef SB_COMPILER_LINE_FEATURES_H_
 #define SB_COMPILER_LINE_FEATURES_H_
 
@@ -18,6 +22,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/status.h"
 #include "compiler/scenario.h"
 
 namespace sb {
@@ -34,9 +39,10 @@ struct LineFeatureState {
 
 // Fills the gradient of the cells up to the record's cell with the value in
 // force so far; then the record's value is in force.
-void EncodeGradient(Scenario& s, LineFeatureState& st, int32_t position, int32_t value);
+// Fails when no line length has sized the grid yet.
+Status EncodeGradient(Scenario& s, LineFeatureState& st, int32_t position, int32_t value);
 // The last value in force up to lastCell - 3.
-void GradientTailFill(Scenario& s, LineFeatureState& st);
+Status GradientTailFill(Scenario& s, LineFeatureState& st);
 
 enum class CurveResult { kOk, kNoCurvature, kPastLimit, kPastProfileEnd };
 // Bends the plan profile over [start, start + length]; the keyword field
@@ -45,15 +51,30 @@ CurveResult EncodeCurve(Scenario& s, std::string_view keyword, int32_t start, in
 // Straight on to profileEnd - 2; the last two metres stay empty.
 void ProfileTail(Scenario& s);
 
-void memo_montagna(Scenario& s, int32_t inizio, int32_t fine, int32_t tipo);
+// Sets the terrain of the cells from start / 50 to end / 50 - 1; a type
+// above 10 is type - 10 plus a mark on every fourth empty cell.
+Status memo_montagna(Scenario& s, int32_t start, int32_t end, int32_t type);
 
-// Sets errorCode to 21 when the board's cell is taken.
-void memo_indicatori_v_max(Scenario& s, int32_t posizione, int32_t vas, int32_t vbs, int32_t vcs,
-                           int32_t strisces, int32_t vad, int32_t vbd, int32_t vcd,
-                           int32_t strisced);
+// A maximum-speed indicator board: three speeds and a stripe count on each
+// of its sides, s and d (the description's names in the comments).
+struct SpeedBoard {
+  int32_t position = 0;
+  int32_t sSpeedA = 0;   // vas
+  int32_t sSpeedB = 0;   // vbs
+  int32_t sSpeedC = 0;   // vcs
+  int32_t sStripes = 0;  // strisces
+  int32_t dSpeedA = 0;   // vad
+  int32_t dSpeedB = 0;   // vbd
+  int32_t dSpeedC = 0;   // vcd
+  int32_t dStripes = 0;  // strisced
+};
 
-// False when the board's cell is taken (the reader stops with error 6).
-bool EncodeTextBoard(Scenario& s, LineFeatureState& st, int32_t position, const std::string& text);
+// Error 21 when the board's cell is taken.
+Status memo_indicatori_v_max(Scenario& s, const SpeedBoard& board, int32_t* errorCode);
+
+// Error 6 when the board's cell is taken.
+Status EncodeTextBoard(Scenario& s, LineFeatureState& st, int32_t position,
+                       const std::string& text, int32_t* errorCode);
 
 }  // namespace sb
 

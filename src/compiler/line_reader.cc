@@ -1,3 +1,4 @@
+#include "compiler/error_codes.h"
 #include "compiler/progressions.h"
 #include "compiler/readers.h"
 #include "description/keywords.h"
@@ -8,6 +9,18 @@ namespace {
 constexpr int kGeneralDashSkips = 10;
 constexpr int kFeatureDashSkips = 2;
 
+// Fields of the records, counted from the keyword (0).
+constexpr int kLengthField = 1;
+constexpr int kRepetitionStartField = 1;
+constexpr int kRepetitionEndField = 2;
+constexpr int kCurveLengthField = 2;
+
+enum class Outcome {
+  kGoOn,
+  kEndOfReading,  // error 15: the rest of the file cannot be placed
+  kStopped,       // an error stopped the reading
+};
+
 bool HasDash(const std::string& field) { return field.find('-') != std::string::npos; }
 
 // A bracketed field ends the general section unless it begins with "-".
@@ -17,36 +30,82 @@ bool EndsGeneralSection(const std::string& field) {
   return first == std::string::npos || field[first] != '-';
 }
 
-// (P + 100) / 50 beyond the last cell: the rest of the file cannot be placed.
+// The record's position plus 100 m, in cells, lies beyond the last cell:
+// the rest of the file cannot be placed.
 bool BeyondGrid(const Scenario& s, int32_t position) {
   return (static_cast<double>(position) + 100.0) / 50.0 > static_cast<double>(s.lastCell);
 }
 
-PhaseEnd Stop(Scenario& s, Description& d, Diagnostic diag, std::optional<int32_t> position) {
-  d.CloseAndDelete();
+// Deletes the description and records the error that stopped the reading.
+Status Stop(Scenario& s, Description& d, Diagnostic diag, std::optional<int32_t> position,
+            Outcome* outcome) {
+  SB_RETURN_IF_ERROR(d.CloseAndDelete());
   RecordError(s, std::move(diag), position);
-  return PhaseEnd::kStopped;
+  *outcome = Outcome::kStopped;
+  return Status::Ok();
 }
 
-// One record of the general section; false when it stopped the reading.
-bool ReadGeneralRecords(Scenario& s, Description& d, PhaseEnd* end) {
+// --- The general section ---------------------------------------------------
+
+Status ReadLength(Scenario& s, Description& d, Outcome* outcome) {
+  int32_t length = 0;
+  SB_RETURN_IF_ERROR(d.ReadInt32("the line length", &length));
+  s.items[kSlotTotals].end = length;
+  // A negative length would leave no room for the reserved cell 1 or the
+  // profile's seeds; it is as wrong as one above the limit.
+  if (length > kMaxLineLength || length < 0) {
+    return Stop(s, d,
+                d.At(kErrorLineLength, length,
+                     "line length " + std::to_string(length) + " m is outside 0 to 1000000 m",
+                     kLengthField),
+                std::nullopt, outcome);
+  }
+  s.SizeForLength(length);
+  return Status::Ok();
+}
+
+Status ReadProgression(Description& d, ScenarioItem& item) {
+  SB_RETURN_IF_ERROR(d.ReadInt32("the progression's start", &item.start));
+  SB_RETURN_IF_ERROR(d.ReadInt32("the progression's kilometric value", &item.end));
+  return d.ReadInt32("the progression's flag", &item.position);
+}
+
+// The stretch with signal repetition and its number of codes, named by a
+// "4" or a "9" in the keyword field.
+Status ReadSignalRepetition(Scenario& s, Description& d, const std::string& field,
+                            Outcome* outcome) {
+  ScenarioItem& item = s.items[kSlotTrain];
+  SB_RETURN_IF_ERROR(d.ReadInt32("the signal repetition start", &item.start));
+  SB_RETURN_IF_ERROR(d.ReadInt32("the signal repetition end", &item.end));
+  if (item.start % 50 != 0) {
+    return Stop(s, d, d.At(kErrorRepetitionStart, item.start, {}, kRepetitionStartField),
+                std::nullopt, outcome);
+  }
+  if (item.end % 50 != 0) {
+    return Stop(s, d, d.At(kErrorRepetitionEnd, item.end, {}, kRepetitionEndField),
+                std::nullopt, outcome);
+  }
+  if (Contains(field, "4", Compare::kText)) {
+    item.position = 4;
+  } else if (Contains(field, "9", Compare::kText)) {
+    item.position = 9;
+  } else {
+    return Stop(s, d, d.At(kErrorRepetitionCodes, std::nullopt), std::nullopt, outcome);
+  }
+  if (item.end == 0) item.position = 0;
+  return Status::Ok();
+}
+
+// One record of the general section. A field may match several tests:
+// each that matches reads its values, in the order of the tests.
+Status ReadGeneralRecord(Scenario& s, Description& d, Outcome* outcome) {
   const std::string field = s.currentLine;
   auto matches = [&](LineGeneralRecord r) {
     return kLineGeneralTests[static_cast<std::size_t>(r)].Matches(field);
   };
   if (matches(LineGeneralRecord::kLength)) {
-    int32_t length = d.ReadInt32("the line length");
-    s.items[kSlotTotals].end = length;
-    // A negative length would leave no room for the reserved cell 1 or the
-    // profile's seeds; it is as wrong as one above the limit.
-    if (length > kMaxLineLength || length < 0) {
-      *end = Stop(
-          s, d,
-          d.At(1, length, "line length " + std::to_string(length) + " m is outside 0 to 1000000 m"),
-          std::nullopt);
-      return false;
-    }
-    s.SizeForLength(length);
+    SB_RETURN_IF_ERROR(ReadLength(s, d, outcome));
+    if (*outcome == Outcome::kStopped) return Status::Ok();
   }
   static constexpr struct {
     LineGeneralRecord record;
@@ -55,174 +114,220 @@ bool ReadGeneralRecords(Scenario& s, Description& d, PhaseEnd* end) {
                        {LineGeneralRecord::kProgressionDue, kSlotProgressionDue},
                        {LineGeneralRecord::kProgressionUno, kSlotProgressionUno}};
   for (const auto& p : kProgressions) {
-    if (!matches(p.record)) continue;
-    ScenarioItem& item = s.items[p.slot];
-    item.start = d.ReadInt32("the progression's start");
-    item.end = d.ReadInt32("the progression's kilometric value");
-    item.position = d.ReadInt32("the progression's flag");
+    if (matches(p.record)) SB_RETURN_IF_ERROR(ReadProgression(d, s.items[p.slot]));
   }
   // The backgrounds are stored out of order: one, three, two.
+  ScenarioItem& backgrounds = s.items[kSlotLine];
   if (matches(LineGeneralRecord::kBackgroundUno))
-    s.items[kSlotLine].start = d.ReadInt32("background one");
+    SB_RETURN_IF_ERROR(d.ReadInt32("background one", &backgrounds.start));
   if (matches(LineGeneralRecord::kBackgroundDue))
-    s.items[kSlotLine].position = d.ReadInt32("background two");
+    SB_RETURN_IF_ERROR(d.ReadInt32("background two", &backgrounds.position));
   if (matches(LineGeneralRecord::kBackgroundTre))
-    s.items[kSlotLine].end = d.ReadInt32("background three");
+    SB_RETURN_IF_ERROR(d.ReadInt32("background three", &backgrounds.end));
   if (matches(LineGeneralRecord::kSignalRepetition)) {
-    ScenarioItem& item = s.items[kSlotTrain];
-    item.start = d.ReadInt32("the signal repetition start");
-    item.end = d.ReadInt32("the signal repetition end");
-    if (item.start % 50 != 0) {
-      *end = Stop(s, d, d.At(3, item.start), std::nullopt);
-      return false;
-    }
-    if (item.end % 50 != 0) {
-      *end = Stop(s, d, d.At(4, item.end), std::nullopt);
-      return false;
-    }
-    if (Contains(field, "4", Compare::kText)) {
-      item.position = 4;
-    } else if (Contains(field, "9", Compare::kText)) {
-      item.position = 9;
-    } else {
-      *end = Stop(s, d, d.At(5, std::nullopt), std::nullopt);
-      return false;
-    }
-    if (item.end == 0) item.position = 0;
+    return ReadSignalRepetition(s, d, field, outcome);
   }
-  return true;
+  return Status::Ok();
 }
 
-enum class FeatureOutcome { kGoOn, kBeyondGrid, kStopped };
-
-FeatureOutcome ReadFeatureRecords(Scenario& s, Description& d, LineFeatureState& st,
-                                  PhaseEnd* end) {
-  const std::string field = s.currentLine;
-  auto matches = [&](LineFeatureRecord r) {
-    return kLineFeatureTests[static_cast<std::size_t>(r)].Matches(field);
-  };
-  auto beyond = [&](int32_t position) {
-    if (!BeyondGrid(s, position)) return false;
-    RecordError(s, d.At(15, position), position);
-    return true;
-  };
-
-  if (matches(LineFeatureRecord::kGradient)) {
-    int32_t p = d.ReadInt32("the gradient's position");
-    int32_t g = d.ReadInt32("the gradient's value");
-    if (beyond(p)) return FeatureOutcome::kBeyondGrid;
-    EncodeGradient(s, st, p, g);
-  }
-  // Without a profile a curve record is no record at all.
-  if (s.withProfile != 0 && matches(LineFeatureRecord::kCurve)) {
-    int32_t start = d.ReadInt32("the curve's start");
-    int32_t length = d.ReadInt32("the curve's length");
-    if (beyond(start)) return FeatureOutcome::kBeyondGrid;
-    if (!s.profile) CellAt(s, 0, "a curve");  // no line length yet: raises
-    switch (EncodeCurve(s, field, start, length)) {
-      case CurveResult::kOk: break;
-      case CurveResult::kNoCurvature:
-        *end = Stop(s, d, d.At(103, start, "curve keyword names none of the curvatures 1 to 6"),
-                    std::nullopt);
-        return FeatureOutcome::kStopped;
-      case CurveResult::kPastLimit:
-        *end = Stop(s, d, d.At(103, start, "the plan profile passes 1000000 m"), std::nullopt);
-        return FeatureOutcome::kStopped;
-      case CurveResult::kPastProfileEnd:
-        *end = Stop(s, d,
-                    d.At(103, start,
-                         "the curve runs past the end of the plan profile (" +
-                             std::to_string(s.profileEnd) + " m)"),
-                    std::nullopt);
-        return FeatureOutcome::kStopped;
-    }
-  }
-  if (matches(LineFeatureRecord::kMountain)) {
-    int32_t inizio = d.ReadInt32("the mountain's start");
-    int32_t fine = d.ReadInt32("the mountain's end");
-    int32_t tipo = d.ReadInt32("the mountain's type");
-    if (beyond(inizio)) return FeatureOutcome::kBeyondGrid;
-    memo_montagna(s, inizio, fine, tipo);
-  }
-  if (matches(LineFeatureRecord::kSpeedBoard)) {
-    int32_t v[9];
-    static constexpr const char* kNames[9] = {
-        "the board's position", "vas", "vbs", "vcs", "strisces", "vad", "vbd", "vcd", "strisced"};
-    for (int i = 0; i < 9; ++i) v[i] = d.ReadInt32(kNames[i]);
-    if (beyond(v[0])) return FeatureOutcome::kBeyondGrid;
-    memo_indicatori_v_max(s, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
-    if (s.errorCode > 0) {
-      int32_t code = s.errorCode;
-      *end = Stop(s, d, d.At(code, v[0]), v[0]);
-      return FeatureOutcome::kStopped;
-    }
-  }
-  if (matches(LineFeatureRecord::kTextBoard)) {
-    int32_t p = d.ReadInt32("the board's position");
-    s.currentLine = d.ReadText();
-    if (beyond(p)) return FeatureOutcome::kBeyondGrid;
-    if (!EncodeTextBoard(s, st, p, s.currentLine)) {
-      *end = Stop(s, d, d.At(6, p), p);
-      return FeatureOutcome::kStopped;
-    }
-  }
-  return FeatureOutcome::kGoOn;
-}
-
-}  // namespace
-
-PhaseEnd ReadLineDescription(Scenario& s, Description& d, LineFeatureState& st) {
-  std::string reason;
-  if (!d.Open(&reason)) throw ReadFailure{"cannot read " + d.name() + ": " + reason};
-
-  // The general section starts after the first field holding "[generale]".
-  // The first read has no end-of-file test before it: an empty file is a
-  // read failure, not a missing section.
+// The general section starts after the first field holding "[generale]".
+// The first read has no end-of-file test before it: an empty file is a
+// read failure, not a missing section.
+Status FindGeneralSection(Scenario& s, Description& d, Outcome* outcome) {
   for (;;) {
-    d.ReadKeyword(&s.currentLine);
-    if (d.eof()) return Stop(s, d, d.At(102, std::nullopt), std::nullopt);
-    if (Contains(s.currentLine, "[generale]", Compare::kText)) break;
+    SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
+    if (d.eof()) {
+      return Stop(s, d, d.At(kErrorNoGeneralSection, std::nullopt), std::nullopt, outcome);
+    }
+    if (Contains(s.currentLine, "[generale]", Compare::kText)) return Status::Ok();
   }
+}
 
-  PhaseEnd end = PhaseEnd::kFinished;
+Status ReadGeneralSection(Scenario& s, Description& d, Outcome* outcome) {
   while (!d.eof()) {
-    d.ReadKeyword(&s.currentLine);
+    SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
     if (d.eof()) break;  // the last field is never a record
     // Dashed fields are skipped without end-of-file tests: a file ending
     // in them is a read failure.
     for (int i = 0; i < kGeneralDashSkips && HasDash(s.currentLine); ++i) {
-      d.ReadKeyword(&s.currentLine);
+      SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
     }
-    if (!ReadGeneralRecords(s, d, &end)) return end;
+    SB_RETURN_IF_ERROR(ReadGeneralRecord(s, d, outcome));
+    if (*outcome == Outcome::kStopped) return Status::Ok();
     if (EndsGeneralSection(s.currentLine)) break;
   }
+  return Status::Ok();
+}
+
+// --- The features ----------------------------------------------------------
+
+// Error 15 (the reading ends) when the record's position lies beyond the grid.
+bool Beyond(Scenario& s, Description& d, int32_t position, Outcome* outcome) {
+  if (!BeyondGrid(s, position)) return false;
+  RecordError(s, d.At(kErrorBeyondGrid, position, {}, kPositionField), position);
+  *outcome = Outcome::kEndOfReading;
+  return true;
+}
+
+Status ReadGradient(Scenario& s, Description& d, LineFeatureState& st, Outcome* outcome) {
+  int32_t position = 0;
+  int32_t gradient = 0;
+  SB_RETURN_IF_ERROR(d.ReadInt32("the gradient's position", &position));
+  SB_RETURN_IF_ERROR(d.ReadInt32("the gradient's value", &gradient));
+  if (Beyond(s, d, position, outcome)) return Status::Ok();
+  return EncodeGradient(s, st, position, gradient);
+}
+
+Status ReadCurve(Scenario& s, Description& d, const std::string& keyword, Outcome* outcome) {
+  int32_t start = 0;
+  int32_t length = 0;
+  SB_RETURN_IF_ERROR(d.ReadInt32("the curve's start", &start));
+  SB_RETURN_IF_ERROR(d.ReadInt32("the curve's length", &length));
+  if (Beyond(s, d, start, outcome)) return Status::Ok();
+  if (!s.profile) {
+    TrackCell* unused = nullptr;
+    return CellAt(s, 0, "a curve", &unused);  // no line length yet
+  }
+  std::string problem;
+  int field = kCurveLengthField;
+  switch (EncodeCurve(s, keyword, start, length)) {
+    case CurveResult::kOk: return Status::Ok();
+    case CurveResult::kNoCurvature:
+      problem = "curve keyword names none of the curvatures 1 to 6";
+      field = kKeywordField;
+      break;
+    case CurveResult::kPastLimit: problem = "the plan profile passes 1000000 m"; break;
+    case CurveResult::kPastProfileEnd:
+      problem = "the curve runs past the end of the plan profile (" +
+                std::to_string(s.profileEnd) + " m)";
+      break;
+  }
+  return Stop(s, d, d.At(kErrorCurve, start, std::move(problem), field), std::nullopt, outcome);
+}
+
+Status ReadMountain(Scenario& s, Description& d, Outcome* outcome) {
+  int32_t start = 0;
+  int32_t end = 0;
+  int32_t type = 0;
+  SB_RETURN_IF_ERROR(d.ReadInt32("the mountain's start", &start));
+  SB_RETURN_IF_ERROR(d.ReadInt32("the mountain's end", &end));
+  SB_RETURN_IF_ERROR(d.ReadInt32("the mountain's type", &type));
+  if (Beyond(s, d, start, outcome)) return Status::Ok();
+  return memo_montagna(s, start, end, type);
+}
+
+Status ReadSpeedBoard(Scenario& s, Description& d, Outcome* outcome) {
+  static constexpr struct {
+    int32_t SpeedBoard::*value;
+    const char* name;
+  } kFields[] = {{&SpeedBoard::position, "the board's position"},
+                 {&SpeedBoard::sSpeedA, "vas"},
+                 {&SpeedBoard::sSpeedB, "vbs"},
+                 {&SpeedBoard::sSpeedC, "vcs"},
+                 {&SpeedBoard::sStripes, "strisces"},
+                 {&SpeedBoard::dSpeedA, "vad"},
+                 {&SpeedBoard::dSpeedB, "vbd"},
+                 {&SpeedBoard::dSpeedC, "vcd"},
+                 {&SpeedBoard::dStripes, "strisced"}};
+  SpeedBoard board;
+  for (const auto& f : kFields) SB_RETURN_IF_ERROR(d.ReadInt32(f.name, &(board.*f.value)));
+  if (Beyond(s, d, board.position, outcome)) return Status::Ok();
+  int32_t code = kNoError;
+  SB_RETURN_IF_ERROR(memo_indicatori_v_max(s, board, &code));
+  // A code left standing in the run state stops the reading as well.
+  if (code == kNoError) code = s.errorCode;
+  if (code > 0) {
+    return Stop(s, d, d.At(code, board.position, {}, kPositionField), board.position, outcome);
+  }
+  return Status::Ok();
+}
+
+Status ReadTextBoard(Scenario& s, Description& d, LineFeatureState& st, Outcome* outcome) {
+  int32_t position = 0;
+  SB_RETURN_IF_ERROR(d.ReadInt32("the board's position", &position));
+  SB_RETURN_IF_ERROR(d.ReadText(&s.currentLine));
+  if (Beyond(s, d, position, outcome)) return Status::Ok();
+  int32_t code = kNoError;
+  SB_RETURN_IF_ERROR(EncodeTextBoard(s, st, position, s.currentLine, &code));
+  if (code != kNoError) {
+    return Stop(s, d, d.At(code, position, {}, kPositionField), position, outcome);
+  }
+  return Status::Ok();
+}
+
+Status ReadFeature(LineFeatureRecord record, Scenario& s, Description& d, LineFeatureState& st,
+                   const std::string& keyword, Outcome* outcome) {
+  switch (record) {
+    case LineFeatureRecord::kGradient: return ReadGradient(s, d, st, outcome);
+    case LineFeatureRecord::kCurve: return ReadCurve(s, d, keyword, outcome);
+    case LineFeatureRecord::kMountain: return ReadMountain(s, d, outcome);
+    case LineFeatureRecord::kSpeedBoard: return ReadSpeedBoard(s, d, outcome);
+    case LineFeatureRecord::kTextBoard: return ReadTextBoard(s, d, st, outcome);
+  }
+  return Status::Ok();
+}
+
+// One feature record. A field may match several tests: each that matches
+// reads its values, in the order of the tests, until one ends the reading.
+Status ReadFeatureRecord(Scenario& s, Description& d, LineFeatureState& st, Outcome* outcome) {
+  const std::string field = s.currentLine;
+  static constexpr LineFeatureRecord kOrder[] = {
+      LineFeatureRecord::kGradient, LineFeatureRecord::kCurve, LineFeatureRecord::kMountain,
+      LineFeatureRecord::kSpeedBoard, LineFeatureRecord::kTextBoard};
+  for (LineFeatureRecord record : kOrder) {
+    // Without a profile a curve record is no record at all.
+    if (record == LineFeatureRecord::kCurve && s.withProfile == 0) continue;
+    if (!kLineFeatureTests[static_cast<std::size_t>(record)].Matches(field)) continue;
+    SB_RETURN_IF_ERROR(ReadFeature(record, s, d, st, field, outcome));
+    if (*outcome != Outcome::kGoOn) break;
+  }
+  return Status::Ok();
+}
+
+Status ReadFeatures(Scenario& s, Description& d, LineFeatureState& st, Outcome* outcome) {
+  while (!d.eof()) {
+    SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
+    if (d.eof()) break;
+    bool atEnd = false;
+    for (int i = 0; i < kFeatureDashSkips && HasDash(s.currentLine); ++i) {
+      SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
+      if (d.eof()) {
+        atEnd = true;
+        break;
+      }
+    }
+    if (atEnd) break;
+    SB_RETURN_IF_ERROR(ReadFeatureRecord(s, d, st, outcome));
+    if (*outcome != Outcome::kGoOn) break;
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status ReadLineDescription(Scenario& s, Description& d, LineFeatureState& st, PhaseEnd* end) {
+  std::string reason;
+  if (!d.Open(&reason)) return Status::Invalid("cannot read " + d.name() + ": " + reason);
+
+  Outcome outcome = Outcome::kGoOn;
+  *end = PhaseEnd::kStopped;
+  SB_RETURN_IF_ERROR(FindGeneralSection(s, d, &outcome));
+  if (outcome == Outcome::kStopped) return Status::Ok();
+  SB_RETURN_IF_ERROR(ReadGeneralSection(s, d, &outcome));
+  if (outcome == Outcome::kStopped) return Status::Ok();
 
   progressive_ordina(s);
   st = LineFeatureState{};
   s.mountainCount = 0;
   if (s.profile) s.profile->Seed();
+  SB_RETURN_IF_ERROR(ReadFeatures(s, d, st, &outcome));
+  if (outcome == Outcome::kStopped) return Status::Ok();
 
-  while (!d.eof()) {
-    d.ReadKeyword(&s.currentLine);
-    if (d.eof()) break;
-    bool at_end = false;
-    for (int i = 0; i < kFeatureDashSkips && HasDash(s.currentLine); ++i) {
-      d.ReadKeyword(&s.currentLine);
-      if (d.eof()) {
-        at_end = true;
-        break;
-      }
-    }
-    if (at_end) break;
-    FeatureOutcome outcome = ReadFeatureRecords(s, d, st, &end);
-    if (outcome == FeatureOutcome::kStopped) return end;
-    if (outcome == FeatureOutcome::kBeyondGrid) break;
-  }
-
-  d.CloseAndDelete();
-  GradientTailFill(s, st);
+  SB_RETURN_IF_ERROR(d.CloseAndDelete());
+  SB_RETURN_IF_ERROR(GradientTailFill(s, st));
   if (s.profile) ProfileTail(s);
-  return PhaseEnd::kFinished;
+  *end = PhaseEnd::kFinished;
+  return Status::Ok();
 }
 
 }  // namespace sb

@@ -1,14 +1,18 @@
 #include "compiler/progressions.h"
 
 #include <array>
+#include <string>
+
+#include "compiler/description.h"
+#include "compiler/error_codes.h"
 
 namespace sb {
 namespace {
 
 struct Progression {
-  int32_t p = 0;  // start position
-  int32_t q = 0;  // kilometric value there
-  int32_t r = 0;  // flag
+  int32_t start = 0;       // position along the line (m)
+  int32_t kilometres = 0;  // kilometric value there (m)
+  int32_t flag = 0;
 };
 
 Progression From(const ScenarioItem& item) { return {item.start, item.end, item.position}; }
@@ -16,37 +20,52 @@ Progression From(const ScenarioItem& item) { return {item.start, item.end, item.
 }  // namespace
 
 void progressive_ordina(Scenario& s) {
-  const Progression T = From(s.items[kSlotProgressionTre]);
-  const Progression D = From(s.items[kSlotProgressionDue]);
-  const Progression U = From(s.items[kSlotProgressionUno]);
+  const Progression tre = From(s.items[kSlotProgressionTre]);
+  const Progression due = From(s.items[kSlotProgressionDue]);
+  const Progression uno = From(s.items[kSlotProgressionUno]);
   std::array<Progression, 3> result{};
 
   // Summed exactly: starts that cancel out (one negative) count as "all at
   // the start", as the sum says, but no overflow can fake a zero.
-  const int64_t sum = int64_t{T.p} + D.p + U.p;
+  const int64_t sum = int64_t{tre.start} + due.start + uno.start;
   if (sum == 0) {
     // The kilometric values decide; the last test that holds wins.
-    if (T.q > 0) result = {T, D, U};
-    if (D.q > 0) result = {D, T, U};
-    if (U.q > 0) result = {U, D, T};
-  } else if (T.p > D.p && T.p > U.p) {
-    result = D.p > U.p ? std::array{T, D, U} : std::array{T, U, D};
-  } else if (D.p > T.p && D.p > U.p) {
-    result = T.p > U.p ? std::array{D, T, U} : std::array{D, U, T};
-  } else if (U.p > T.p && U.p > D.p) {
-    result = T.p > D.p ? std::array{U, T, D} : std::array{U, D, T};
+    if (tre.kilometres > 0) result = {tre, due, uno};
+    if (due.kilometres > 0) result = {due, tre, uno};
+    if (uno.kilometres > 0) result = {uno, due, tre};
+  } else if (tre.start > due.start && tre.start > uno.start) {
+    result = due.start > uno.start ? std::array{tre, due, uno} : std::array{tre, uno, due};
+  } else if (due.start > tre.start && due.start > uno.start) {
+    result = tre.start > uno.start ? std::array{due, tre, uno} : std::array{due, uno, tre};
+  } else if (uno.start > tre.start && uno.start > due.start) {
+    result = tre.start > due.start ? std::array{uno, tre, due} : std::array{uno, due, tre};
   }
   // Otherwise the two largest starts are equal and all three stay zero.
 
   for (int i = 0; i < 3; ++i) {
     ScenarioItem& item = s.items[kSlotProgressionTre + i];
-    item.start = result[i].p;
-    item.end = result[i].q;
-    item.position = result[i].r;
+    item.start = result[i].start;
+    item.end = result[i].kilometres;
+    item.position = result[i].flag;
     // The flag adds 100 m to the kilometric value; 32-bit, wrapping like
     // the stored field.
     if (item.position == 1) {
       item.end = static_cast<int32_t>(static_cast<uint32_t>(item.end) + 100u);
+    }
+  }
+}
+
+void CheckProgressions(Scenario& s) {
+  for (int slot = kSlotProgressionTre; slot <= kSlotProgressionUno; ++slot) {
+    const ScenarioItem& item = s.items[slot];
+    if (item.start % 50 != 0 || item.end % 50 != 0) {
+      Diagnostic diag;
+      diag.code = kErrorProgressionStep;
+      diag.position = item.start;
+      diag.message = "kilometric progression (" + std::to_string(item.start) + ", " +
+                     std::to_string(item.end) + ") is not on a multiple of 50 m";
+      RecordError(s, std::move(diag), std::nullopt);
+      return;
     }
   }
 }

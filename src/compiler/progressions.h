@@ -12,6 +12,10 @@ namespace sb {
 // progression whose flag is 1. Never fails.
 void progressive_ordina(Scenario& s);
 
+// Error 2 for the first progression whose start or kilometric value is not
+// a multiple of 50 m; the train reader checks once it has read to the end.
+void CheckProgressions(Scenario& s);
+
 }  // namespace sb
 
 #endif  // SB_COMPILER_PROGRESSIONS_H_

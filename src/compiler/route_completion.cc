@@ -4,6 +4,7 @@
 #include <string>
 
 #include "compiler/description.h"
+#include "compiler/error_codes.h"
 
 namespace sb {
 namespace {
@@ -18,9 +19,9 @@ class RouteWalk {
   explicit RouteWalk(Scenario& s) : s_(s) {}
 
   void Run() {
-    for (int64_t i = 1; i <= int64_t{s_.lastCell} - 2; ++i) {
-      SignalsBeforeWarning(i);
-      SlowdownStart(i);
+    for (int64_t cell = 1; cell <= int64_t{s_.lastCell} - 2; ++cell) {
+      SignalsBeforeWarning(cell);
+      SlowdownStart(cell);
     }
   }
 
@@ -43,88 +44,94 @@ class RouteWalk {
     if (auto it = s_.cellSources.find(cause); it != s_.cellSources.end()) {
       d.file = it->second.file;
       d.line = it->second.line;
+      d.column = it->second.column;
       d.record = it->second.record;
     }
     RecordError(s_, std::move(d), static_cast<int32_t>(cell * 50));
   }
 
-  // Step 1: every signal among the 20 cells before a warning gets a point
-  // on one of the two cells before it.
-  void SignalsBeforeWarning(int64_t i) {
-    if (Cell(i).kind != kKindSlowdownWarning) return;
-    for (int k = 1; k <= kSignalScan; ++k) {
-      const int64_t t = i - k;
-      if (t < 3) break;
-      if (Cell(t).kind != kKindSignal) continue;
-      const int64_t p = t - 1;
-      const int64_t q = t - 2;
-      if (Free(p)) {
-        Place(p);
-      } else if (Free(q)) {
-        Place(q);
-      } else if (Cell(p).kind == kKindSpeedPoint) {
-        Cell(p).value1 = minimo(kRoutePointSpeed, Cell(p).value1);
-      } else if (Cell(q).kind == kKindSpeedPoint) {
-        Cell(q).value1 = minimo(kRoutePointSpeed, Cell(q).value1);
+  // Every signal among the 20 cells before a warning gets a point on one of
+  // the two cells before it, or lowers the point already there.
+  void SignalsBeforeWarning(int64_t warning) {
+    if (Cell(warning).kind != kKindSlowdownWarning) return;
+    for (int distance = 1; distance <= kSignalScan; ++distance) {
+      const int64_t signal = warning - distance;
+      if (signal < 3) break;
+      if (Cell(signal).kind != kKindSignal) continue;
+      const int64_t before = signal - 1;
+      const int64_t twoBefore = signal - 2;
+      if (Free(before)) {
+        Place(before);
+      } else if (Free(twoBefore)) {
+        Place(twoBefore);
+      } else if (Cell(before).kind == kKindSpeedPoint) {
+        Cell(before).value1 = minimo(kRoutePointSpeed, Cell(before).value1);
+      } else if (Cell(twoBefore).kind == kKindSpeedPoint) {
+        Cell(twoBefore).value1 = minimo(kRoutePointSpeed, Cell(twoBefore).value1);
       } else {
-        Record(11, t, t,
-               "no cell for a speed point before the signal at cell " + std::to_string(t));
+        Record(kErrorPointBeforeSignal, signal, signal,
+               "no cell for a speed point before the signal at cell " + std::to_string(signal));
       }
     }
   }
 
-  // Places a point on the first free cell of i - near, i - near - 1,
-  // i - near - 2.
-  void PointBefore(int64_t i, int near) {
-    for (int d = near; d <= near + 2; ++d) {
-      if (Free(i - d)) {
-        Place(i - d);
+  // Places a point on the first free cell of start - near, start - near - 1,
+  // start - near - 2.
+  void PointBefore(int64_t start, int near) {
+    for (int distance = near; distance <= near + 2; ++distance) {
+      if (Free(start - distance)) {
+        Place(start - distance);
         return;
       }
     }
-    Record(12, i, i,
+    Record(kErrorPointBeforeSlowdown, start, start,
            "no free cell " + std::to_string(near) + " to " + std::to_string(near + 2) +
-               " cells before the slowdown start at cell " + std::to_string(i));
+               " cells before the slowdown start at cell " + std::to_string(start));
   }
 
-  void SlowdownStart(int64_t i) {
-    if (Cell(i).kind != kKindSlowdownStart) return;
-    if (i > 7) PointBefore(i, 5);
-    if (i > 13) PointBefore(i, 11);
-    if (i > 20) PointBefore(i, 18);
+  // Points 5 to 7, 11 to 13 and 18 to 20 cells before a slowdown's start,
+  // where the line has room for them, then inside and after the slowdown.
+  void SlowdownStart(int64_t start) {
+    if (Cell(start).kind != kKindSlowdownStart) return;
+    if (start > 7) PointBefore(start, 5);
+    if (start > 13) PointBefore(start, 11);
+    if (start > 20) PointBefore(start, 18);
 
     std::optional<int64_t> end;
-    if (Cell(i).value1 < kSlowLimit) {
-      end = PointsInside(i);
+    if (Cell(start).value1 < kSlowLimit) {
+      end = PointsInside(start);
     } else {
-      end = FindEnd(i);
+      end = FindEnd(start);
     }
     // A slowdown without an end cell inside the grid has no "after".
     if (end) SignalAfterEnd(*end);
   }
 
-  // Step 2d. Returns the end cell, or nothing when the grid ends first.
-  std::optional<int64_t> PointsInside(int64_t i) {
-    int c = 0;
-    int64_t k = i;
+  // A slowdown slower than 110 gets a point every 8 cells from its start up
+  // to its end, on the due cell or the one before or after it; the count
+  // goes on from the cell used. Returns the end cell, or nothing when the
+  // grid ends first.
+  std::optional<int64_t> PointsInside(int64_t start) {
+    int sincePoint = 0;
+    int64_t k = start;
     do {
       ++k;
       if (k > s_.lastCell) return std::nullopt;
-      ++c;
-      if (c == kSlowPointSpacing) {
+      ++sincePoint;
+      if (sincePoint == kSlowPointSpacing) {
         if (Free(k)) {
           Place(k);
-          c = 0;
+          sincePoint = 0;
         } else if (Free(k - 1)) {
           Place(k - 1);
-          c = 1;
+          sincePoint = 1;
         } else if (Free(k + 1)) {
           Place(k + 1);
-          c = -1;
+          sincePoint = -1;
         } else {
-          // c stays 8: no further point in this slowdown.
+          // The count stays at 8: no further point in this slowdown.
           Record(
-              13, k, i,
+              kErrorPointInSlowdown, k, start,
               "no free cell for a speed point inside the slowdown near cell " + std::to_string(k));
         }
       }
@@ -132,32 +139,34 @@ class RouteWalk {
     return k;
   }
 
-  // The first cell of kind 2 after the start, for slowdowns that 2d skips.
-  std::optional<int64_t> FindEnd(int64_t i) {
-    for (int64_t k = i + 1; k <= s_.lastCell; ++k) {
+  // The first slowdown end after the start, for slowdowns of 110 or more,
+  // which get no points inside.
+  std::optional<int64_t> FindEnd(int64_t start) {
+    for (int64_t k = start + 1; k <= s_.lastCell; ++k) {
       if (Cell(k).kind == kKindSlowdownEnd) return k;
     }
     return std::nullopt;
   }
 
-  // Step 2e: a signal up to 12 cells after the end gets a point before it.
-  void SignalAfterEnd(int64_t k) {
-    int64_t sCell = 0;
-    for (int64_t m = k; m <= k + kAfterEndScan && m <= s_.lastCell; ++m) {
+  // The first signal up to 12 cells after a slowdown's end gets a point on
+  // one of the two cells before it.
+  void SignalAfterEnd(int64_t end) {
+    int64_t beforeSignal = 0;
+    for (int64_t m = end; m <= end + kAfterEndScan && m <= s_.lastCell; ++m) {
       if (Cell(m).kind == kKindSignal) {
-        sCell = m - 1;
+        beforeSignal = m - 1;
         break;
       }
     }
-    if (sCell <= 0) return;
-    if (Free(sCell)) {
-      Place(sCell);
-    } else if (Free(sCell - 1)) {
-      Place(sCell - 1);
+    if (beforeSignal <= 0) return;
+    if (Free(beforeSignal)) {
+      Place(beforeSignal);
+    } else if (Free(beforeSignal - 1)) {
+      Place(beforeSignal - 1);
     } else {
-      Record(13, k, sCell + 1,
+      Record(kErrorPointInSlowdown, end, beforeSignal + 1,
              "no free cell for a speed point before the signal after the slowdown end at cell " +
-                 std::to_string(k));
+                 std::to_string(end));
     }
   }
 

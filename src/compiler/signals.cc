@@ -1,90 +1,124 @@
 #include "compiler/signals.h"
 
-#include "compiler/description.h"
 #include "base/rounding.h"
+#include "compiler/description.h"
+#include "compiler/error_codes.h"
 
 namespace sb {
+namespace {
 
-void memo_segnale(Scenario& s, int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2,
-                  int32_t& s3, int32_t& rapp, int32_t& dx, int32_t& d1, int32_t& d2, int32_t& d3,
-                  int32_t& tempo) {
-  const int64_t i = CellIndex(posizione, 1.0);
-  TrackCell& cell = CellAt(s, i, "a signal");
-  if (!cell.free()) {
-    s.errorCode = 16;
-    return;
-  }
-  // Digits pack as tens and units; only the low 16 bits are stored.
-  cell.kind = kKindSignal;
-  cell.value4 = Low16(int64_t{rapp} * 10 + int64_t{sx} * 3 + dx);
-  cell.value1 = Low16(int64_t{s1} * 10 + d1);
-  cell.value2 = Low16(int64_t{s2} * 10 + d2);
-  cell.value3 = Low16(int64_t{s3} * 10 + d3);
-  if (tempo >= 1 && tempo <= 100) tempo = 101;
-  cell.signalTime = sx == 2 ? Low8(tempo) : 0;
-  // 100, 200, 300 and 400 m before the signal, whatever those cells hold.
+constexpr int32_t kWarningDistance = 1200;  // m before a slowdown's start
+constexpr int32_t kWarnedAfter = 1500;      // a slowdown starting later gets a warning
+constexpr int kCellsBeforeWarning = 4;
+
+// Cells 100, 200, 300 and 400 m before the signal, whatever they hold.
+void MarkApproach(Scenario& s, int64_t signalCell, int64_t sides) {
   for (int k = 1; k <= 4; ++k) {
-    const int64_t t = i - 2 * k;
-    if (t < 0) break;
-    s.cells[static_cast<std::size_t>(t)].approachCode = Low8((int64_t{sx} * 3 + dx) * 10 + k);
+    const int64_t cell = signalCell - 2 * k;
+    if (cell < 0) break;
+    s.cells[static_cast<std::size_t>(cell)].approachCode = Low8(sides * 10 + k);
   }
 }
 
-int64_t SlowdownEndCell(int32_t x, int32_t l) { return CellIndex(int64_t{x} + l, 1.0); }
+// Both sides' values in one figure: sx * 3 + dx.
+int64_t Sides(const SignalRecord& signal) { return int64_t{signal.sSide} * 3 + signal.dSide; }
 
-void memo_rallentamento(Scenario& s, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt, int32_t f_ta,
-                        int32_t& d_v) {
-  const bool warned = x > 1500;
-  int64_t w = 0;
-  if (warned) {
-    w = CellIndex(int64_t{x} - 1200, 1.0);
-    if (!CellAt(s, w, "a slowdown warning").free()) {
-      s.errorCode = 17;
-      return;
-    }
-  } else {
-    f_ta = 0;
-  }
-  const int64_t start = CellIndex(x, 1.0);
-  if (!CellAt(s, start, "a slowdown start").free()) {
-    s.errorCode = 18;
-    return;
-  }
-  const int64_t e = SlowdownEndCell(x, l);
-  if (!CellAt(s, e, "a slowdown end").free()) {
-    s.errorCode = 19;
-    return;
-  }
-  auto cell = [&](int64_t index) -> TrackCell& { return s.cells[static_cast<std::size_t>(index)]; };
-  cell(e).kind = kKindSlowdownEnd;
-  if (d_v != 0) cell(e).value2 = Low16(d_v);
-  cell(start).kind = kKindSlowdownStart;
-  if (d_v != 0) cell(start).value2 = Low16(d_v);
-  if (warned) {
-    cell(w).kind = kKindSlowdownWarning;
-    if (d_v != 0) cell(w).value2 = Low16(d_v);
-    cell(w).value1 = Low16(v);
-  }
-  cell(start).value1 = Low16(v);
-  cell(e).value1 = Low16(v);
-  cell(start).value3 = Low16(f_tt);
-  cell(e).value3 = Low16(f_tt);
+}  // namespace
 
-  const int64_t h = CellIndex(int64_t{x} - 1200);
-  if (f_ta == 0) return;
-  // Start, end and warning stay written when one of these is taken.
-  for (int m = 0; m < 4; ++m) {
-    if (!CellAt(s, h - m, "a cell before a slowdown warning").free()) {
-      s.errorCode = 20;
-      return;
+Status memo_segnale(Scenario& s, SignalRecord& signal, int32_t* errorCode) {
+  *errorCode = kNoError;
+  const int64_t index = CellIndex(signal.position, 1.0);
+  TrackCell* cell = nullptr;
+  SB_RETURN_IF_ERROR(CellAt(s, index, "a signal", &cell));
+  if (!cell->free()) {
+    *errorCode = kErrorSignalCell;
+    return Status::Ok();
+  }
+  // Digits pack as tens and units; only the low 16 bits are stored.
+  cell->kind = kKindSignal;
+  cell->value4 = Low16(int64_t{signal.extraDigit} * 10 + Sides(signal));
+  cell->value1 = Low16(int64_t{signal.sDigit1} * 10 + signal.dDigit1);
+  cell->value2 = Low16(int64_t{signal.sDigit2} * 10 + signal.dDigit2);
+  cell->value3 = Low16(int64_t{signal.sDigit3} * 10 + signal.dDigit3);
+  if (signal.time >= 1 && signal.time <= 100) signal.time = 101;
+  cell->signalTime = signal.sSide == 2 ? Low8(signal.time) : 0;
+  MarkApproach(s, index, Sides(signal));
+  return Status::Ok();
+}
+
+int64_t SlowdownEndCell(int32_t start, int32_t length) {
+  return CellIndex(int64_t{start} + length, 1.0);
+}
+
+namespace {
+
+// The four cells before the warning (the cell of start - 1200 m, rounded
+// down, and the three before it); the others stay written when one is taken.
+Status MarkBeforeWarning(Scenario& s, const SlowdownRecord& slowdown, int32_t* errorCode) {
+  const int64_t last = CellIndex(int64_t{slowdown.start} - kWarningDistance);
+  for (int m = 0; m < kCellsBeforeWarning; ++m) {
+    TrackCell* cell = nullptr;
+    SB_RETURN_IF_ERROR(CellAt(s, last - m, "a cell before a slowdown warning", &cell));
+    if (!cell->free()) {
+      *errorCode = kErrorBeforeWarningCell;
+      return Status::Ok();
     }
   }
-  for (int m = 1; m <= 4; ++m) {
-    TrackCell& c = cell(h - m + 1);
-    c.kind = kKindBeforeWarning;
-    c.value1 = static_cast<int16_t>(m);
-    if (d_v != 0) c.value2 = static_cast<int16_t>(m);
+  for (int m = 1; m <= kCellsBeforeWarning; ++m) {
+    TrackCell& cell = s.cells[static_cast<std::size_t>(last - m + 1)];
+    cell.kind = kKindBeforeWarning;
+    cell.value1 = static_cast<int16_t>(m);
+    if (slowdown.secondSpeed != 0) cell.value2 = static_cast<int16_t>(m);
   }
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status memo_rallentamento(Scenario& s, const SlowdownRecord& slowdown, int32_t* errorCode) {
+  *errorCode = kNoError;
+  const bool warned = slowdown.start > kWarnedAfter;
+  TrackCell* warning = nullptr;
+  if (warned) {
+    SB_RETURN_IF_ERROR(CellAt(s, CellIndex(int64_t{slowdown.start} - kWarningDistance, 1.0),
+                              "a slowdown warning", &warning));
+    if (!warning->free()) {
+      *errorCode = kErrorWarningCell;
+      return Status::Ok();
+    }
+  }
+  TrackCell* start = nullptr;
+  SB_RETURN_IF_ERROR(CellAt(s, CellIndex(slowdown.start, 1.0), "a slowdown start", &start));
+  if (!start->free()) {
+    *errorCode = kErrorSlowdownStartCell;
+    return Status::Ok();
+  }
+  TrackCell* end = nullptr;
+  SB_RETURN_IF_ERROR(
+      CellAt(s, SlowdownEndCell(slowdown.start, slowdown.length), "a slowdown end", &end));
+  if (!end->free()) {
+    *errorCode = kErrorSlowdownEndCell;
+    return Status::Ok();
+  }
+  // The end first: a slowdown whose end falls on its start cell is a start.
+  const int32_t secondSpeed = slowdown.secondSpeed;
+  end->kind = kKindSlowdownEnd;
+  if (secondSpeed != 0) end->value2 = Low16(secondSpeed);
+  start->kind = kKindSlowdownStart;
+  if (secondSpeed != 0) start->value2 = Low16(secondSpeed);
+  if (warned) {
+    warning->kind = kKindSlowdownWarning;
+    if (secondSpeed != 0) warning->value2 = Low16(secondSpeed);
+    warning->value1 = Low16(slowdown.speed);
+  }
+  start->value1 = Low16(slowdown.speed);
+  end->value1 = Low16(slowdown.speed);
+  start->value3 = Low16(slowdown.wholeTrain);
+  end->value3 = Low16(slowdown.wholeTrain);
+
+  // Without a warning there is nothing to mark before it.
+  if (!warned || slowdown.markBeforeWarning == 0) return Status::Ok();
+  return MarkBeforeWarning(s, slowdown, errorCode);
 }
 
 }  // namespace sb

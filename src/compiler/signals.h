@@ -1,31 +1,56 @@
 // Signals and slowdowns on the cell grid. Both encoders test every cell they
 // will occupy before writing any (but the four cells before a slowdown's
-// warning, tested last), and report a taken cell only through errorCode.
+// warning, tested last). A taken cell is an author error the encoder hands
+// back as `*errorCode` (0 when placed) for the caller to record; a cell
+// outside the grid fails the reading.
 #ifndef SB_COMPILER_SIGNALS_H_
 #define SB_COMPILER_SIGNALS_H_
 
 #include <cstdint>
 
+#include "base/status.h"
 #include "compiler/scenario.h"
 
 namespace sb {
 
-// Places a signal at CLng(posizione / 50 + 1) with approach codes on the
-// four cells 2, 4, 6 and 8 before it. A `tempo` of 1 to 100 is raised to
-// 101 in the caller's variable. Error 16 when the cell is taken.
-void memo_segnale(Scenario& s, int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2,
-                  int32_t& s3, int32_t& rapp, int32_t& dx, int32_t& d1, int32_t& d2, int32_t& d3,
-                  int32_t& tempo);
+// A `segnale` record; the description's names are in the comments.
+struct SignalRecord {
+  int32_t position = 0;    // posizione (m)
+  int32_t sSide = 0;       // sx, 0 to 2
+  int32_t sDigit1 = 0;     // s1
+  int32_t sDigit2 = 0;     // s2
+  int32_t sDigit3 = 0;     // s3
+  int32_t extraDigit = 0;  // rapp
+  int32_t dSide = 0;       // dx, 0 to 2
+  int32_t dDigit1 = 0;     // d1
+  int32_t dDigit2 = 0;     // d2
+  int32_t dDigit3 = 0;     // d3
+  int32_t time = 0;        // tempo, kept only when sSide is 2
+};
 
-// The end cell of a slowdown: CLng((x + l) / 50 + 1).
-int64_t SlowdownEndCell(int32_t x, int32_t l);
+// Places a signal on cell position / 50 + 1 (rounded) with approach codes on
+// the four cells 2, 4, 6 and 8 before it. A time of 1 to 100 is raised to
+// 101 in `signal`. Error 16 when the cell is taken.
+Status memo_segnale(Scenario& s, SignalRecord& signal, int32_t* errorCode);
 
-// Places a slowdown: warning 1200 m before the start (only for x > 1500),
-// start, end and, when f_ta is set, four cells before the warning. Errors
-// 17 to 20. A cell outside the grid is a read failure; the reader rejects
-// an end cell past the last cell (error 15) before calling.
-void memo_rallentamento(Scenario& s, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt, int32_t f_ta,
-                        int32_t& d_v);
+// A `rallentamento` record.
+struct SlowdownRecord {
+  int32_t start = 0;              // x (m)
+  int32_t speed = 0;              // v (km/h)
+  int32_t length = 0;             // l (m)
+  int32_t wholeTrain = 0;         // f_tt: 1 when it holds for the train's length
+  int32_t markBeforeWarning = 0;  // f_ta: mark the four cells before the warning
+  int32_t secondSpeed = 0;        // d_v: stored only when not 0
+};
+
+// The end cell of a slowdown: (start + length) / 50 + 1, rounded.
+int64_t SlowdownEndCell(int32_t start, int32_t length);
+
+// Places a slowdown: warning 1200 m before the start (only for a start past
+// 1500 m), start, end and, when markBeforeWarning is set, four cells before
+// the warning. Errors 17 to 20. The reader rejects an end cell past the
+// last cell (error 15) before calling.
+Status memo_rallentamento(Scenario& s, const SlowdownRecord& slowdown, int32_t* errorCode);
 
 }  // namespace sb
 

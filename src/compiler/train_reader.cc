@@ -1,13 +1,27 @@
-#include "compiler/readers.h"
 #include "base/rounding.h"
+#include "compiler/error_codes.h"
+#include "compiler/progressions.h"
+#include "compiler/readers.h"
 #include "compiler/signals.h"
+#include "compiler/stopping_zone.h"
 #include "description/keywords.h"
 
 namespace sb {
 namespace {
 
 constexpr int kTrainDashSkips = 2;
-constexpr int32_t kStationSpacing = 350;
+constexpr int32_t kStationSpacing = 350;  // m between stopping zones
+constexpr int32_t kMaxTextLength = 0xFFFF;
+// Below this length a station's column 5 is not kept.
+constexpr int32_t kShortStation = 600;
+// Kinds 25 and above have no stop mark.
+constexpr int kFirstUnmarkedKind = 25;
+constexpr int kFirstStopApproachCode = 80;
+// The record's position plus this, in cells, must lie inside the grid.
+constexpr double kFeatureReach = 100.0;
+constexpr double kStationReach = 800.0;
+// The station's length is its third value.
+constexpr int kStationLengthField = 3;
 
 struct TrainState {
   int32_t speedCursor = 0;
@@ -18,357 +32,423 @@ struct TrainState {
   int32_t boardSlot = kFirstBoardSlot;
 };
 
-enum class Outcome { kGoOn, kEndOfReading, kStopped };
+enum class Outcome {
+  kGoOn,
+  kEndOfReading,  // error 15: the rest of the file cannot be placed
+  kStopped,       // an error stopped the reading
+};
 
 bool HasDash(const std::string& field) { return field.find('-') != std::string::npos; }
 
-uint8_t SpeedUnits(int32_t speed) {
-  std::optional<uint8_t> units = ToUInt8(static_cast<double>(speed) / 5.0);
-  if (!units) {
-    throw ReadFailure{"speed " + std::to_string(speed) +
-                      " km/h does not fit one byte in 5 km/h steps"};
+// A speed is stored in 5 km/h steps in one byte.
+Status SpeedUnits(int32_t speed, uint8_t* units) {
+  std::optional<uint8_t> rounded = ToUInt8(static_cast<double>(speed) / 5.0);
+  if (!rounded) {
+    return Status::Invalid("speed " + std::to_string(speed) +
+                           " km/h does not fit one byte in 5 km/h steps");
   }
-  return *units;
+  *units = *rounded;
+  return Status::Ok();
 }
 
-void WriteSpeed(Scenario& s, TrainState& t) {
-  CellAt(s, t.speedCursor, "a speed limit").speedLimit = SpeedUnits(t.lastSpeed);
+// The speed is checked before the cell: of two faults, the speed's is told.
+Status WriteSpeed(Scenario& s, TrainState& t) {
+  uint8_t units = 0;
+  SB_RETURN_IF_ERROR(SpeedUnits(t.lastSpeed, &units));
+  TrackCell* cell = nullptr;
+  SB_RETURN_IF_ERROR(CellAt(s, t.speedCursor, "a speed limit", &cell));
+  cell->speedLimit = units;
   ++t.speedCursor;
+  return Status::Ok();
 }
 
 // Callers stop the adhesion cursor at the end of the grid: a write beyond
 // it is not made.
-void WriteAdhesion(Scenario& s, TrainState& t) {
-  CellAt(s, t.adhesionCursor, "an adhesion").adhesion = Low8(t.lastAdhesion);
+Status WriteAdhesion(Scenario& s, TrainState& t) {
+  TrackCell* cell = nullptr;
+  SB_RETURN_IF_ERROR(CellAt(s, t.adhesionCursor, "an adhesion", &cell));
+  cell->adhesion = Low8(t.lastAdhesion);
   ++t.adhesionCursor;
-}
-
-int32_t Checked32(int64_t v, const char* what) {
-  if (v < INT32_MIN || v > INT32_MAX) throw ReadFailure{std::string(what) + " is out of range"};
-  return static_cast<int32_t>(v);
+  return Status::Ok();
 }
 
 class TrainReader {
  public:
   TrainReader(Scenario& s, Description& d, TrainState& t) : s_(s), d_(d), t_(t) {}
 
-  Outcome Records();
+  // Reads the record whose keyword is s.currentLine; `*outcome` tells
+  // whether the reading goes on.
+  Status Record(Outcome* outcome);
 
  private:
-  bool Matches(TrainRecord r) const {
-    return kTrainTests[static_cast<std::size_t>(r)].Matches(keyword_);
-  }
-  // Error 15 when (P + offset) / 50 lies beyond the last cell.
-  bool Beyond(int32_t position, double offset = 100.0) {
-    if ((static_cast<double>(position) + offset) / 50.0 <= static_cast<double>(s_.lastCell)) {
+  Status ReadRecord(TrainRecord record);
+  // Error 15 when (P + reach) / 50 lies beyond the last cell.
+  bool Beyond(int32_t position, double reach = kFeatureReach) {
+    if ((static_cast<double>(position) + reach) / 50.0 <= static_cast<double>(s_.lastCell)) {
       return false;
     }
-    RecordError(s_, d_.At(15, position), position);
+    RecordError(s_, d_.At(kErrorBeyondGrid, position, {}, kPositionField), position);
+    outcome_ = Outcome::kEndOfReading;
     return true;
   }
-  Outcome Stop(int32_t code, std::optional<int32_t> position, std::optional<int64_t> where,
-               std::string message = {}) {
-    d_.CloseAndDelete();
-    RecordError(s_, d_.At(code, where, std::move(message)), position);
-    return Outcome::kStopped;
+  Status Stop(int32_t code, std::optional<int32_t> position, std::optional<int64_t> where,
+              int field) {
+    SB_RETURN_IF_ERROR(d_.CloseAndDelete());
+    RecordError(s_, d_.At(code, where, {}, field), position);
+    outcome_ = Outcome::kStopped;
+    return Status::Ok();
+  }
+  // After an encoder placed a feature: a code it returned, or one left
+  // standing in the run state (also by the line), stops the reading.
+  Status StopOnCode(int32_t code, int32_t position) {
+    if (code == kNoError) code = s_.errorCode;
+    if (code > 0) return Stop(code, position, position, kPositionField);
+    return Status::Ok();
   }
 
-  Outcome SpeedLimit();
-  Outcome Adhesion();
-  Outcome Signal();
-  Outcome Slowdown();
-  Outcome SpeedPoint();
-  Outcome Station();
+  Status SpeedLimit();
+  Status Adhesion();
+  Status Clock();
+  Status Signal();
+  Status Slowdown();
+  Status SpeedPoint();
+  Status Station();
+  Status StationColumns(ScenarioItem& item);
+  Status StopMark(ScenarioItem& item, int32_t slot, int32_t position);
 
   Scenario& s_;
   Description& d_;
   TrainState& t_;
-  std::string keyword_;
+  Outcome outcome_ = Outcome::kGoOn;
 };
 
-Outcome TrainReader::Records() {
-  keyword_ = s_.currentLine;
-  if (Matches(TrainRecord::kBrakedMass)) {
-    s_.items[kSlotTotals].start = d_.ReadInt32("the braked-mass percentage");
+Status TrainReader::Record(Outcome* outcome) {
+  // A field may match several tests: each that matches reads its values,
+  // in the order of the tests, until one ends the reading.
+  static constexpr TrainRecord kOrder[] = {
+      TrainRecord::kBrakedMass, TrainRecord::kCars,   TrainRecord::kSpeedLimit,
+      TrainRecord::kAdhesion,   TrainRecord::kClock,  TrainRecord::kSand,
+      TrainRecord::kSignal,     TrainRecord::kSlowdown, TrainRecord::kSpeedPoint,
+      TrainRecord::kStation};
+  const std::string keyword = s_.currentLine;
+  outcome_ = Outcome::kGoOn;
+  for (TrainRecord record : kOrder) {
+    if (!kTrainTests[static_cast<std::size_t>(record)].Matches(keyword)) continue;
+    SB_RETURN_IF_ERROR(ReadRecord(record));
+    if (outcome_ != Outcome::kGoOn) break;
   }
-  if (Matches(TrainRecord::kCars))
-    s_.items[kSlotTotals].position = d_.ReadInt32("the number of cars");
-  if (Matches(TrainRecord::kSpeedLimit)) {
-    if (Outcome o = SpeedLimit(); o != Outcome::kGoOn) return o;
+  *outcome = outcome_;
+  return Status::Ok();
+}
+
+Status TrainReader::ReadRecord(TrainRecord record) {
+  ScenarioItem& totals = s_.items[kSlotTotals];
+  switch (record) {
+    case TrainRecord::kBrakedMass:
+      return d_.ReadInt32("the braked-mass percentage", &totals.start);
+    case TrainRecord::kCars: return d_.ReadInt32("the number of cars", &totals.position);
+    case TrainRecord::kSpeedLimit: return SpeedLimit();
+    case TrainRecord::kAdhesion: return Adhesion();
+    case TrainRecord::kClock: return Clock();
+    case TrainRecord::kSand: return d_.ReadInt16("the sand value", &s_.items[kSlotTrain].num1);
+    case TrainRecord::kSignal: return Signal();
+    case TrainRecord::kSlowdown: return Slowdown();
+    case TrainRecord::kSpeedPoint: return SpeedPoint();
+    case TrainRecord::kStation: return Station();
   }
-  if (Matches(TrainRecord::kAdhesion)) {
-    if (Outcome o = Adhesion(); o != Outcome::kGoOn) return o;
-  }
-  if (Matches(TrainRecord::kClock)) {
-    ScenarioItem& train = s_.items[kSlotTrain];
-    train.num3 = d_.ReadInt16("the clock's hours");
-    train.num4 = d_.ReadInt16("the clock's minutes");
-    train.num5 = d_.ReadInt16("the clock's seconds");
-  }
-  if (Matches(TrainRecord::kSand)) s_.items[kSlotTrain].num1 = d_.ReadInt16("the sand value");
-  if (Matches(TrainRecord::kSignal)) {
-    if (Outcome o = Signal(); o != Outcome::kGoOn) return o;
-  }
-  if (Matches(TrainRecord::kSlowdown)) {
-    if (Outcome o = Slowdown(); o != Outcome::kGoOn) return o;
-  }
-  if (Matches(TrainRecord::kSpeedPoint)) {
-    if (Outcome o = SpeedPoint(); o != Outcome::kGoOn) return o;
-  }
-  if (Matches(TrainRecord::kStation)) {
-    if (Outcome o = Station(); o != Outcome::kGoOn) return o;
-  }
-  return Outcome::kGoOn;
+  return Status::Ok();
 }
 
 // Each record closes the stretch of the previous one: the cells from the
 // cursor up to the record's cell - 1 get the previous speed. The test comes
 // after the write, so a record always writes at least one cell.
-Outcome TrainReader::SpeedLimit() {
-  int32_t p = d_.ReadInt32("the speed limit's position");
-  int32_t v = d_.ReadInt32("the speed");
-  if (Beyond(p)) return Outcome::kEndOfReading;
-  const int64_t k = CellIndex(p);
-  if (k > 0) {
+Status TrainReader::SpeedLimit() {
+  int32_t position = 0;
+  int32_t speed = 0;
+  SB_RETURN_IF_ERROR(d_.ReadInt32("the speed limit's position", &position));
+  SB_RETURN_IF_ERROR(d_.ReadInt32("the speed", &speed));
+  if (Beyond(position)) return Status::Ok();
+  const int64_t recordCell = CellIndex(position);
+  if (recordCell > 0) {
     do {
       if (t_.speedCursor >= s_.lastCell) break;
-      WriteSpeed(s_, t_);
-    } while (t_.speedCursor < k);
+      SB_RETURN_IF_ERROR(WriteSpeed(s_, t_));
+    } while (t_.speedCursor < recordCell);
   }
-  t_.lastSpeed = v;
-  return Outcome::kGoOn;
+  t_.lastSpeed = speed;
+  return Status::Ok();
 }
 
-Outcome TrainReader::Adhesion() {
-  int32_t p = d_.ReadInt32("the adhesion's position");
-  int32_t a = d_.ReadInt32("the adhesion value");
-  if (Beyond(p)) return Outcome::kEndOfReading;
-  const int64_t k = CellIndex(p);
-  if (k > 0) {
+Status TrainReader::Adhesion() {
+  int32_t position = 0;
+  int32_t adhesion = 0;
+  SB_RETURN_IF_ERROR(d_.ReadInt32("the adhesion's position", &position));
+  SB_RETURN_IF_ERROR(d_.ReadInt32("the adhesion value", &adhesion));
+  if (Beyond(position)) return Status::Ok();
+  const int64_t recordCell = CellIndex(position);
+  if (recordCell > 0) {
     do {
       if (t_.adhesionCursor > s_.lastCell) break;
-      WriteAdhesion(s_, t_);
-    } while (t_.adhesionCursor < k);
+      SB_RETURN_IF_ERROR(WriteAdhesion(s_, t_));
+    } while (t_.adhesionCursor < recordCell);
   }
-  t_.lastAdhesion = a;
-  return Outcome::kGoOn;
+  t_.lastAdhesion = adhesion;
+  return Status::Ok();
 }
 
-Outcome TrainReader::Signal() {
-  static constexpr const char* kNames[11] = {
-      "the signal's position", "sx", "s1", "s2", "s3", "rapp", "dx", "d1", "d2", "d3", "tempo"};
-  int32_t v[11];
-  for (int i = 0; i < 11; ++i) v[i] = d_.ReadInt32(kNames[i]);
-  if (Beyond(v[0])) return Outcome::kEndOfReading;
-  memo_segnale(s_, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10]);
-  // Any code standing now stops the reading, also one left by the line.
-  if (s_.errorCode > 0) return Stop(s_.errorCode, v[0], v[0]);
-  s_.cellSources[CellIndex(v[0], 1.0)] = d_.Source();
-  return Outcome::kGoOn;
+Status TrainReader::Clock() {
+  ScenarioItem& train = s_.items[kSlotTrain];
+  SB_RETURN_IF_ERROR(d_.ReadInt16("the clock's hours", &train.num3));
+  SB_RETURN_IF_ERROR(d_.ReadInt16("the clock's minutes", &train.num4));
+  return d_.ReadInt16("the clock's seconds", &train.num5);
 }
 
-Outcome TrainReader::Slowdown() {
-  static constexpr const char* kNames[6] = {
-      "the slowdown's position", "v", "l", "f_tt", "f_ta", "d_v"};
-  int32_t v[6];
-  for (int i = 0; i < 6; ++i) v[i] = d_.ReadInt32(kNames[i]);
-  int32_t x = v[0];
-  if (Beyond(x)) return Outcome::kEndOfReading;
+Status TrainReader::Signal() {
+  static constexpr struct {
+    int32_t SignalRecord::*value;
+    const char* name;
+  } kFields[] = {{&SignalRecord::position, "the signal's position"},
+                 {&SignalRecord::sSide, "sx"},
+                 {&SignalRecord::sDigit1, "s1"},
+                 {&SignalRecord::sDigit2, "s2"},
+                 {&SignalRecord::sDigit3, "s3"},
+                 {&SignalRecord::extraDigit, "rapp"},
+                 {&SignalRecord::dSide, "dx"},
+                 {&SignalRecord::dDigit1, "d1"},
+                 {&SignalRecord::dDigit2, "d2"},
+                 {&SignalRecord::dDigit3, "d3"},
+                 {&SignalRecord::time, "tempo"}};
+  SignalRecord signal;
+  for (const auto& f : kFields) SB_RETURN_IF_ERROR(d_.ReadInt32(f.name, &(signal.*f.value)));
+  if (Beyond(signal.position)) return Status::Ok();
+  int32_t code = kNoError;
+  SB_RETURN_IF_ERROR(memo_segnale(s_, signal, &code));
+  SB_RETURN_IF_ERROR(StopOnCode(code, signal.position));
+  if (outcome_ == Outcome::kGoOn) s_.cellSources[CellIndex(signal.position, 1.0)] = d_.Source();
+  return Status::Ok();
+}
+
+Status TrainReader::Slowdown() {
+  static constexpr struct {
+    int32_t SlowdownRecord::*value;
+    const char* name;
+  } kFields[] = {{&SlowdownRecord::start, "the slowdown's position"},
+                 {&SlowdownRecord::speed, "v"},
+                 {&SlowdownRecord::length, "l"},
+                 {&SlowdownRecord::wholeTrain, "f_tt"},
+                 {&SlowdownRecord::markBeforeWarning, "f_ta"},
+                 {&SlowdownRecord::secondSpeed, "d_v"}};
+  SlowdownRecord slowdown;
+  for (const auto& f : kFields) SB_RETURN_IF_ERROR(d_.ReadInt32(f.name, &(slowdown.*f.value)));
+  const int32_t start = slowdown.start;
+  if (Beyond(start)) return Status::Ok();
   // Only the start is checked above; an end past the last cell cannot be
   // placed, so the slowdown is beyond the grid as a whole. An end before
   // cell 0 (a negative length) is no position beyond the grid: the encoder
   // fails on it like on any cell outside the grid (code 25).
-  const int64_t e = SlowdownEndCell(x, v[2]);
-  if (e > s_.lastCell) {
+  const int64_t endCell = SlowdownEndCell(start, slowdown.length);
+  if (endCell > s_.lastCell) {
     RecordError(s_,
-                d_.At(15, x,
-                      "slowdown end cell " + std::to_string(e) + " lies beyond the grid (0 to " +
-                          std::to_string(s_.lastCell) + ")"),
-                x);
-    return Outcome::kEndOfReading;
+                d_.At(kErrorBeyondGrid, start,
+                      "slowdown end cell " + std::to_string(endCell) +
+                          " lies beyond the grid (0 to " + std::to_string(s_.lastCell) + ")",
+                      kPositionField),
+                start);
+    outcome_ = Outcome::kEndOfReading;
+    return Status::Ok();
   }
-  memo_rallentamento(s_, x, v[1], v[2], v[3], v[4], v[5]);
-  if (s_.errorCode > 0) return Stop(s_.errorCode, x, x);
-  s_.cellSources[CellIndex(x, 1.0)] = d_.Source();
-  return Outcome::kGoOn;
+  int32_t code = kNoError;
+  SB_RETURN_IF_ERROR(memo_rallentamento(s_, slowdown, &code));
+  SB_RETURN_IF_ERROR(StopOnCode(code, start));
+  if (outcome_ == Outcome::kGoOn) s_.cellSources[CellIndex(start, 1.0)] = d_.Source();
+  return Status::Ok();
 }
 
-Outcome TrainReader::SpeedPoint() {
-  int32_t p = d_.ReadInt32("the speed point's position");
-  int32_t value = d_.ReadInt32("the speed point's value");
-  if (Beyond(p)) return Outcome::kEndOfReading;
-  TrackCell& cell = CellAt(s_, CellIndex(p), "a speed point");
-  if (!cell.free()) return Stop(7, p, p);
+Status TrainReader::SpeedPoint() {
+  int32_t position = 0;
+  int32_t value = 0;
+  SB_RETURN_IF_ERROR(d_.ReadInt32("the speed point's position", &position));
+  SB_RETURN_IF_ERROR(d_.ReadInt32("the speed point's value", &value));
+  if (Beyond(position)) return Status::Ok();
+  TrackCell* cell = nullptr;
+  SB_RETURN_IF_ERROR(CellAt(s_, CellIndex(position), "a speed point", &cell));
+  if (!cell->free()) return Stop(kErrorSpeedPointCell, position, position, kPositionField);
   if (value > 0) {
-    cell.kind = kKindSpeedPoint;
-    cell.value1 = Low16(value);
+    cell->kind = kKindSpeedPoint;
+    cell->value1 = Low16(value);
   } else {
-    cell.kind = kKindSpeedPointNoValue;
+    cell->kind = kKindSpeedPointNoValue;
   }
-  return Outcome::kGoOn;
+  return Status::Ok();
 }
 
-Outcome TrainReader::Station() {
-  const int32_t n = t_.stationSlot;
-  // Slot n would hold a board text: storing the station there would lose it.
-  if (n > t_.boardSlot) return Stop(10, std::nullopt, std::nullopt);
-  ScenarioItem& item = s_.items[static_cast<std::size_t>(n)];
-  const int32_t p = d_.ReadInt32("the station's position");
-  item.position = p;
-  if (Beyond(p, 800.0)) return Outcome::kEndOfReading;
-  if (p % 50 != 0) return Stop(8, p, p);
-  item.kind = d_.ReadUInt8("the station's kind");
-  const int32_t length = d_.ReadInt32("the station's length");
-  if (length % 100 != 0) return Stop(9, p, p);
-  item.option = d_.ReadUInt8("column 4");
-  item.byte4 = d_.ReadUInt8("column 5");
-  item.byte3 = d_.ReadUInt8("column 6");
-  item.num1 = d_.ReadInt16("column 7");
-  item.num2 = d_.ReadInt16("column 8");
-  item.byte1 = d_.ReadUInt8("column 9");
-  item.num3 = d_.ReadInt16("column 10");
-  item.num4 = d_.ReadInt16("column 11");
-  item.num5 = d_.ReadInt16("column 12");
-  item.byte2 = d_.ReadUInt8("column 13");
-  const int32_t hour = d_.ReadInt32("the hour");
-  const int32_t minute = d_.ReadInt32("the minute");
-  const int32_t second = d_.ReadInt32("the second");
-  item.seconds = Checked32((int64_t{hour} * 60 + minute) * 60 + second, "the scheduled time");
-  item.text = d_.ReadText();
-  if (item.text.size() > 0xFFFF) throw ReadFailure{"station name longer than 65535 characters"};
-
-  switch (item.kind) {
-    case 5:
-    case 6:
-      item.start = Checked32(int64_t{p} - length, "the stopping zone's start");
-      item.end = Checked32(int64_t{p} + 150, "the stopping zone's end");
-      item.byte3 = 0;
-      break;
-    case 7:
-    case 8:
-      item.start = Checked32(int64_t{p} - length, "the stopping zone's start");
-      item.end = Checked32(int64_t{p} + length, "the stopping zone's end");
-      item.byte3 = 0;
-      break;
-    default: {
-      const double half = static_cast<double>(length) / 2.0;
-      std::optional<int32_t> start = ToInt32(static_cast<double>(p) - half);
-      std::optional<int32_t> end = item.byte3 != 0 ? ToInt32(static_cast<double>(p) + half + 50.0)
-                                                   : ToInt32(static_cast<double>(p) + half);
-      if (!start || !end) throw ReadFailure{"the stopping zone is out of range"};
-      item.start = *start;
-      item.end = *end;
-    }
+Status TrainReader::Station() {
+  const int32_t slot = t_.stationSlot;
+  // This slot would hold a board text: storing the station there would lose it.
+  if (slot > t_.boardSlot) {
+    return Stop(kErrorTooManyStations, std::nullopt, std::nullopt, kKeywordField);
   }
-  if (length < 600) item.byte4 = 0;
-  if (n == 1) {
+  ScenarioItem& item = s_.items[static_cast<std::size_t>(slot)];
+  SB_RETURN_IF_ERROR(d_.ReadInt32("the station's position", &item.position));
+  const int32_t position = item.position;
+  if (Beyond(position, kStationReach)) return Status::Ok();
+  if (position % 50 != 0) {
+    return Stop(kErrorStationPosition, position, position, kPositionField);
+  }
+  SB_RETURN_IF_ERROR(d_.ReadUInt8("the station's kind", &item.kind));
+  int32_t length = 0;
+  SB_RETURN_IF_ERROR(d_.ReadInt32("the station's length", &length));
+  if (length % 100 != 0) {
+    return Stop(kErrorStationLength, position, position, kStationLengthField);
+  }
+  SB_RETURN_IF_ERROR(StationColumns(item));
+  SB_RETURN_IF_ERROR(StoppingZone(item, position, length));
+  if (length < kShortStation) item.byte4 = 0;
+  if (slot == 1) {
     item.byte3 = 0;
     item.byte4 = 0;
   }
-
-  const bool marked = item.kind < 25;
-  const double mark = static_cast<double>(item.end) / 50.0 - 1.0;
-  // The stop mark, and the approach codes before it, must fall inside the
-  // grid; a zone that ends beyond it is beyond the grid as a whole.
-  if (marked && mark > 1.0 && RoundHalfEven(mark) > s_.lastCell) {
-    RecordError(
-        s_,
-        d_.At(15, p,
-              "the stopping zone ends beyond the grid (at " + std::to_string(item.end) + " m)"),
-        p);
-    return Outcome::kEndOfReading;
+  SB_RETURN_IF_ERROR(StopMark(item, slot, position));
+  if (outcome_ != Outcome::kGoOn) return Status::Ok();
+  if (slot > 1 && int64_t{item.start} - kStationSpacing <
+                      s_.items[static_cast<std::size_t>(slot - 1)].end) {
+    return Stop(kErrorStationSpacing, position, position, kPositionField);
   }
-  if (marked && item.kind != 5 && item.kind != 6) {
-    for (int j = 1; j <= 4; ++j) {
-      const double t = static_cast<double>(item.end) / 50.0 - j - 1.0;
-      if (t > 1.0) {
-        CellAt(s_, static_cast<int64_t>(RoundHalfEven(t)), "an approach code").approachCode =
-            Low8(80 + j);
-      }
+  t_.stationSlot = slot + 1;
+  if (slot + 1 >= t_.boardSlot) {
+    return Stop(kErrorTooManyStations, std::nullopt, position, kKeywordField);
+  }
+  return Status::Ok();
+}
+
+// Columns 4 to 17: stored as read, the time of day as seconds.
+Status TrainReader::StationColumns(ScenarioItem& item) {
+  SB_RETURN_IF_ERROR(d_.ReadUInt8("column 4", &item.option));
+  SB_RETURN_IF_ERROR(d_.ReadUInt8("column 5", &item.byte4));
+  SB_RETURN_IF_ERROR(d_.ReadUInt8("column 6", &item.byte3));
+  SB_RETURN_IF_ERROR(d_.ReadInt16("column 7", &item.num1));
+  SB_RETURN_IF_ERROR(d_.ReadInt16("column 8", &item.num2));
+  SB_RETURN_IF_ERROR(d_.ReadUInt8("column 9", &item.byte1));
+  SB_RETURN_IF_ERROR(d_.ReadInt16("column 10", &item.num3));
+  SB_RETURN_IF_ERROR(d_.ReadInt16("column 11", &item.num4));
+  SB_RETURN_IF_ERROR(d_.ReadInt16("column 12", &item.num5));
+  SB_RETURN_IF_ERROR(d_.ReadUInt8("column 13", &item.byte2));
+  int32_t hour = 0;
+  int32_t minute = 0;
+  int32_t second = 0;
+  SB_RETURN_IF_ERROR(d_.ReadInt32("the hour", &hour));
+  SB_RETURN_IF_ERROR(d_.ReadInt32("the minute", &minute));
+  SB_RETURN_IF_ERROR(d_.ReadInt32("the second", &second));
+  SB_RETURN_IF_ERROR(Checked32((int64_t{hour} * 60 + minute) * 60 + second,
+                               "the scheduled time", &item.seconds));
+  SB_RETURN_IF_ERROR(d_.ReadText(&item.text));
+  if (item.text.size() > kMaxTextLength) {
+    return Status::Invalid("station name longer than 65535 characters");
+  }
+  return Status::Ok();
+}
+
+// The stop mark on cell zone end / 50 - 1 and, but for kinds 5 and 6, the
+// approach codes on the four cells before it. The mark and its codes must
+// fall inside the grid; a zone that ends beyond it is beyond the grid as a
+// whole.
+Status TrainReader::StopMark(ScenarioItem& item, int32_t slot, int32_t position) {
+  if (item.kind >= kFirstUnmarkedKind) return Status::Ok();
+  const double mark = static_cast<double>(item.end) / 50.0 - 1.0;
+  if (mark > 1.0 && RoundHalfEven(mark) > s_.lastCell) {
+    RecordError(s_,
+                d_.At(kErrorBeyondGrid, position,
+                      "the stopping zone ends beyond the grid (at " + std::to_string(item.end) +
+                          " m)",
+                      kPositionField),
+                position);
+    outcome_ = Outcome::kEndOfReading;
+    return Status::Ok();
+  }
+  if (item.kind != 5 && item.kind != 6) {
+    for (int cellsBefore = 1; cellsBefore <= 4; ++cellsBefore) {
+      const double before = static_cast<double>(item.end) / 50.0 - cellsBefore - 1.0;
+      if (before <= 1.0) continue;
+      TrackCell* cell = nullptr;
+      SB_RETURN_IF_ERROR(
+          CellAt(s_, static_cast<int64_t>(RoundHalfEven(before)), "an approach code", &cell));
+      cell->approachCode = Low8(kFirstStopApproachCode + cellsBefore);
     }
   }
-  if (marked) {
-    if (mark <= 1.0) return Stop(24, std::nullopt, p);
-    // Written whatever the cell held: a stop mark replaces any feature.
-    TrackCell& cell = CellAt(s_, static_cast<int64_t>(RoundHalfEven(mark)), "a stop mark");
-    cell.kind = kKindStopMark;
-    cell.value1 = static_cast<int16_t>(n);
-  }
-  if (n > 1 &&
-      int64_t{item.start} - kStationSpacing < s_.items[static_cast<std::size_t>(n - 1)].end) {
-    return Stop(22, p, p);
-  }
-  t_.stationSlot = n + 1;
-  if (n + 1 >= t_.boardSlot) return Stop(10, std::nullopt, p);
-  return Outcome::kGoOn;
+  if (mark <= 1.0) return Stop(kErrorStopMarkTooEarly, std::nullopt, position, kPositionField);
+  // Written whatever the cell held: a stop mark replaces any feature.
+  TrackCell* cell = nullptr;
+  SB_RETURN_IF_ERROR(CellAt(s_, static_cast<int64_t>(RoundHalfEven(mark)), "a stop mark", &cell));
+  cell->kind = kKindStopMark;
+  cell->value1 = static_cast<int16_t>(slot);
+  return Status::Ok();
 }
 
 // The tails finish both per-stretch fields up to lastCell - 3; each writes
 // at least one cell.
-void FinishStretches(Scenario& s, TrainState& t) {
+Status FinishStretches(Scenario& s, TrainState& t) {
   do {
     if (t.speedCursor > s.lastCell) break;
-    WriteSpeed(s, t);
+    SB_RETURN_IF_ERROR(WriteSpeed(s, t));
   } while (t.speedCursor < s.lastCell - 2);
   do {
     if (t.adhesionCursor > s.lastCell) break;
-    WriteAdhesion(s, t);
+    SB_RETURN_IF_ERROR(WriteAdhesion(s, t));
   } while (t.adhesionCursor < s.lastCell - 2);
+  return Status::Ok();
 }
 
-void CheckProgressions(Scenario& s) {
-  for (int slot = kSlotProgressionTre; slot <= kSlotProgressionUno; ++slot) {
-    const ScenarioItem& item = s.items[slot];
-    if (item.start % 50 != 0 || item.end % 50 != 0) {
-      Diagnostic diag;
-      diag.code = 2;
-      diag.position = item.start;
-      diag.message = "kilometric progression (" + std::to_string(item.start) + ", " +
-                     std::to_string(item.end) + ") is not on a multiple of 50 m";
-      RecordError(s, std::move(diag), std::nullopt);
-      return;
-    }
+// Everything up to the first "[generale]" is preamble; a file without one
+// holds no records.
+Status SkipPreamble(Scenario& s, Description& d) {
+  while (!d.eof()) {
+    SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
+    if (d.eof()) break;
+    if (Contains(s.currentLine, "[generale]", Compare::kText)) break;
   }
+  return Status::Ok();
+}
+
+Status ReadRecords(Scenario& s, Description& d, TrainState& t, Outcome* outcome) {
+  TrainReader reader(s, d, t);
+  *outcome = Outcome::kGoOn;
+  while (!d.eof()) {
+    SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
+    if (d.eof()) break;  // the last field is never a record
+    bool atEnd = false;
+    for (int i = 0; i < kTrainDashSkips && HasDash(s.currentLine); ++i) {
+      SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
+      if (d.eof()) {
+        atEnd = true;
+        break;
+      }
+    }
+    if (atEnd) break;
+    SB_RETURN_IF_ERROR(reader.Record(outcome));
+    if (*outcome != Outcome::kGoOn) break;
+  }
+  return Status::Ok();
 }
 
 }  // namespace
 
-PhaseEnd ReadTrainDescription(Scenario& s, Description& d, int32_t boardSlot) {
+Status ReadTrainDescription(Scenario& s, Description& d, int32_t boardSlot, PhaseEnd* end) {
   std::string reason;
-  if (!d.Open(&reason)) throw ReadFailure{"cannot read " + d.name() + ": " + reason};
-
-  // Everything up to the first "[generale]" is preamble; a file without one
-  // holds no records.
-  while (!d.eof()) {
-    d.ReadKeyword(&s.currentLine);
-    if (d.eof()) break;
-    if (Contains(s.currentLine, "[generale]", Compare::kText)) break;
-  }
+  if (!d.Open(&reason)) return Status::Invalid("cannot read " + d.name() + ": " + reason);
+  SB_RETURN_IF_ERROR(SkipPreamble(s, d));
 
   TrainState t;
   t.boardSlot = boardSlot;
-  TrainReader reader(s, d, t);
-  while (!d.eof()) {
-    d.ReadKeyword(&s.currentLine);
-    if (d.eof()) break;  // the last field is never a record
-    bool at_end = false;
-    for (int i = 0; i < kTrainDashSkips && HasDash(s.currentLine); ++i) {
-      d.ReadKeyword(&s.currentLine);
-      if (d.eof()) {
-        at_end = true;
-        break;
-      }
-    }
-    if (at_end) break;
-    Outcome o = reader.Records();
-    if (o == Outcome::kStopped) return PhaseEnd::kStopped;
-    if (o == Outcome::kEndOfReading) break;
-  }
+  Outcome outcome = Outcome::kGoOn;
+  *end = PhaseEnd::kStopped;
+  SB_RETURN_IF_ERROR(ReadRecords(s, d, t, &outcome));
+  if (outcome == Outcome::kStopped) return Status::Ok();
 
-  d.CloseAndDelete();
-  FinishStretches(s, t);
+  SB_RETURN_IF_ERROR(d.CloseAndDelete());
+  SB_RETURN_IF_ERROR(FinishStretches(s, t));
   CheckProgressions(s);
-  return PhaseEnd::kFinished;
+  *end = PhaseEnd::kFinished;
+  return Status::Ok();
 }
 
 }  // namespace sb

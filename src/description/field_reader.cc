@@ -28,6 +28,7 @@ void FieldReader::ConsumeLineEnd() {
 void FieldReader::BeginField() {
   field_line_ = line_;
   field_line_begin_ = line_begin_;
+  field_begin_ = pos_;
 }
 
 std::string_view FieldReader::LineText() const {

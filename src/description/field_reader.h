@@ -38,8 +38,14 @@ class FieldReader {
   bool ReadUInt8(uint8_t* out);
 
   // 1-based line on which the last field read began, and that line's text
-  // without its line end.
+  // without its line end; 0 before any field. A read that fails at the end
+  // of the data begins no field and leaves both as they were.
   int line() const { return field_line_; }
+  // 1-based column, in bytes, of the last field's first byte (after the
+  // blanks before it; an opening quote counts); 0 before any field.
+  int column() const {
+    return field_line_ == 0 ? 0 : static_cast<int>(field_begin_ - field_line_begin_) + 1;
+  }
   std::string_view LineText() const;
 
  private:
@@ -57,6 +63,7 @@ class FieldReader {
   std::size_t line_begin_ = 0;  // offset where line_ begins
   int field_line_ = 0;
   std::size_t field_line_begin_ = 0;
+  std::size_t field_begin_ = 0;  // offset of the last field's first byte
 };
 
 }  // namespace sb

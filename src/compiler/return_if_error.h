@@ -1,0 +1,15 @@
+// Carries a failure up: the compiler's readers and encoders return a Status
+// and stop at the first one that is not ok.
+#ifndef SB_COMPILER_RETURN_IF_ERROR_H_
+#define SB_COMPILER_RETURN_IF_ERROR_H_
+
+#include "base/status.h"
+
+// Returns the Status of `expr` from the enclosing function when it is not ok.
+#define SB_RETURN_IF_ERROR(expr)             \
+  do {                                       \
+    ::sb::Status sb_status_ = (expr);        \
+    if (!sb_status_.ok()) return sb_status_; \
+  } while (0)
+
+#endif  // SB_COMPILER_RETURN_IF_ERROR_H_
