@@ -4,8 +4,8 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "model/file_names.h"
 #include "base/file_io.h"
+#include "model/file_names.h"
 
 namespace sb::bench {
 namespace {

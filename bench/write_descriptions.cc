@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "model/file_names.h"
 #include "compiler/scenario.h"
 #include "generated_descriptions.h"
+#include "model/file_names.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

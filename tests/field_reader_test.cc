@@ -143,10 +143,14 @@ TEST(FieldReaderTest, LineOfEachField) {
     int column;  // of the field's first byte; a quote counts, blanks before do not
     const char* line_text;
   };
-  const Expected fields[] = {{"a", 1, 1, "a,b"},          {"b", 1, 3, "a,b"},
-                             {"c", 2, 1, "c"},            {"d", 3, 1, "d"},
-                             {"", 4, 1, ""},              {"e", 5, 3, "  e,\"x"},
-                             {"x\r\ny", 5, 5, "  e,\"x"}, {"f", 6, 4, "y\",f"}};
+  const Expected fields[] = {{"a", 1, 1, "a,b"},
+                             {"b", 1, 3, "a,b"},
+                             {"c", 2, 1, "c"},
+                             {"d", 3, 1, "d"},
+                             {"", 4, 1, ""},
+                             {"e", 5, 3, "  e,\"x"},
+                             {"x\r\ny", 5, 5, "  e,\"x"},
+                             {"f", 6, 4, "y\",f"}};
   EXPECT_EQ(r.column(), 0);
   for (const Expected& e : fields) {
     std::string s;

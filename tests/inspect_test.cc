@@ -154,13 +154,11 @@ TEST(InspectTest, DecodesWhatTheCompilerWrote) {
   auto written = [&disk](const std::string& name) { return disk.files().at(name); };
 
   std::vector<TrackCell> cells;
-  Status st = DecodeCells(
-      written(CellFileName(testing::kLineId, testing::kTrain)), &cells);
+  Status st = DecodeCells(written(CellFileName(testing::kLineId, testing::kTrain)), &cells);
   ASSERT_TRUE(st.ok()) << st.reason();
   EXPECT_EQ(EncodeCells(cells), EncodeCells(c.scenario.cells));
   ItemTable items;
-  st = DecodeItems(written(ItemFileName(testing::kLineId, testing::kTrain)),
-                   &items);
+  st = DecodeItems(written(ItemFileName(testing::kLineId, testing::kTrain)), &items);
   ASSERT_TRUE(st.ok()) << st.reason();
   EXPECT_TRUE(items == c.scenario.items);
   std::optional<ProfileTable> profile;

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "compiler/compiler.h"
-#include "model/file_names.h"
 #include "compiler/scenario.h"
 #include "format/cell_codec.h"
+#include "model/file_names.h"
 #include "test_support.h"
 
 namespace sb {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "compiler/compiler.h"
-#include "model/file_names.h"
 #include "compiler/scenario.h"
 #include "content/content.h"
+#include "model/file_names.h"
 #include "test_support.h"
 
 namespace sb {
@@ -692,23 +692,44 @@ TEST(TrainReaderTest, DiagnosticsPointAtTheFieldAtFault) {
     int line;
     int column;
   } kCases[] = {
-      {"station position", {"stazione,  1025, 1, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, A"},
-       8, 2, 12},
+      {"station position",
+       {"stazione,  1025, 1, 100, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, A"},
+       8,
+       2,
+       12},
       {"station length: the third value",
-       {"stazione, 1000, 1,   150, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, A"}, 9, 2, 22},
+       {"stazione, 1000, 1,   150, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, A"},
+       9,
+       2,
+       22},
       {"too many stations: the keyword", {Station(1000, 1, 100)}, 10, 2, 1},
-      {"stations too close: the position", {Station(1000, 1, 100), Station(1200, 1, 100)}, 22, 3,
+      {"stations too close: the position",
+       {Station(1000, 1, 100), Station(1200, 1, 100)},
+       22,
+       3,
        11},
       {"stop mark too early: the position", {Station(0, 1, 100)}, 24, 2, 11},
-      {"a signal on a taken cell", {kSignal, "segnale,\t2010, 2, 4, 0, 0, 0, 0, 0, 0, 0, 0"}, 16, 3,
+      {"a signal on a taken cell",
+       {kSignal, "segnale,\t2010, 2, 4, 0, 0, 0, 0, 0, 0, 0, 0"},
+       16,
+       3,
        10},
       {"a speed point on a taken cell", {kSignal, "abbattimento, 2050, 0"}, 7, 3, 15},
       {"a slowdown whose end lies beyond the grid",
-       {"rallentamento, 240000, 60, 9000, 0, 0, 0"}, 15, 2, 16},
+       {"rallentamento, 240000, 60, 9000, 0, 0, 0"},
+       15,
+       2,
+       16},
       {"a station column out of range: that column",
-       {"stazione, 1000, 1, 100, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, A"}, 25, 2, 25},
+       {"stazione, 1000, 1, 100, 300, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, A"},
+       25,
+       2,
+       25},
       {"a speed that does not fit: the keyword of the record that writes it",
-       {"velocita, 0, 2000", "velocita, 1000, 80"}, 25, 3, 1},
+       {"velocita, 0, 2000", "velocita, 1000, 80"},
+       25,
+       3,
+       1},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);

@@ -1,17 +1,16 @@
 #include "app/cli.h"
 
 #include <CLI/CLI.hpp>
-#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
-#include "tools/inspect.h"
-#include "model/file_names.h"
 #include "app/platform.h"
-#include "tools/render.h"
 #include "app/scenario_run.h"
 #include "compiler/diagnostics.h"
+#include "model/file_names.h"
+#include "tools/inspect.h"
+#include "tools/render.h"
 
 namespace sb {
 namespace {
@@ -50,6 +49,104 @@ void PrintJson(const RunOutcome& o, std::ostream& out) {
   out << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 
+// What the command line asked for, filled in by the parser.
+struct Options {
+  std::string dir;  // the scenario run's directory
+
+  CLI::App* compile = nullptr;
+  CompileRequest request;
+  bool json = false;
+  bool noProfile = false;
+
+  CLI::App* inspect = nullptr;
+  std::string inspectPath;
+  bool inspectJson = false;
+  bool inspectCsv = false;
+
+  CLI::App* render = nullptr;
+  std::string renderDir;
+  std::string renderLineId;
+  std::string renderTrain;
+  std::string renderOut;
+};
+
+void AddCompile(CLI::App& app, Options& o) {
+  o.compile = app.add_subcommand("compile",
+                                 "Compile a line and a train description into the compiled files");
+  CLI::App* c = o.compile;
+  c->add_option("--line", o.request.linePath, "Line description (<ID>_linea.txt)")->required();
+  c->add_option("--train", o.request.trainPath, "Train description (<ID>_<N>-.txt)")->required();
+  c->add_option("--line-id", o.request.lineId, "Line identifier (default: from --line's name)");
+  c->add_option("--train-number", o.request.trainNumber,
+                "Train number (default: from --train's name)");
+  c->add_option("--out", o.request.outDir, "Output directory (default: current directory)");
+  c->add_flag("--no-profile", o.noProfile, "Do not build or write the plan profile");
+  c->add_flag("--json", o.json, "Print the result as one JSON object on stdout");
+}
+
+void AddInspect(CLI::App& app, Options& o) {
+  o.inspect = app.add_subcommand("inspect", "Print what a compiled file holds");
+  o.inspect->add_option("FILE", o.inspectPath, "<ID>_linea.dat, <ID>_<N>.sim or <ID>_<N>.dat")
+      ->required();
+  auto* jsonFlag = o.inspect->add_flag("--json", o.inspectJson, "As one JSON object");
+  o.inspect->add_flag("--csv", o.inspectCsv, "As CSV")->excludes(jsonFlag);
+}
+
+void AddRender(CLI::App& app, Options& o) {
+  o.render = app.add_subcommand("render", "Draw a compiled scenario as an SVG picture");
+  o.render->add_option("DIR", o.renderDir, "Directory holding the compiled files")->required();
+  o.render->add_option("--line-id", o.renderLineId,
+                       "Line identifier (default: the one scenario in DIR)");
+  o.render->add_option("--train-number", o.renderTrain, "Train number (default: the one in DIR)");
+  o.render->add_option("-o,--output", o.renderOut,
+                       "SVG file to write (default: <ID>_<N>.svg in DIR)");
+}
+
+// Fills in the identifiers the names of the descriptions tell; false, with
+// the reason on `err`, when they cannot be told or cannot be file names.
+bool CompleteIdentifiers(CompileRequest& request, std::ostream& err) {
+  if (request.lineId.empty()) {
+    std::optional<std::string> id = LineIdFromName(request.linePath);
+    if (!id) {
+      err << "scenario-builder: cannot tell the line identifier from '" << request.linePath
+          << "' (expected <ID>_linea.txt); give --line-id\n";
+      return false;
+    }
+    request.lineId = *id;
+  }
+  if (request.trainNumber.empty()) {
+    std::optional<std::string> n = TrainNumberFromName(request.trainPath, request.lineId);
+    if (!n) {
+      err << "scenario-builder: cannot tell the train number from '" << request.trainPath
+          << "' (expected " << request.lineId << "_<N>-.txt); give --train-number\n";
+      return false;
+    }
+    request.trainNumber = *n;
+  }
+  // The identifiers become file names in the output directory: they must
+  // not lead anywhere else.
+  for (const std::string* id : {&request.lineId, &request.trainNumber}) {
+    if (id->find_first_of("/\\") != std::string::npos || *id == "." || *id == "..") {
+      err << "scenario-builder: '" << *id << "' cannot be part of a file name\n";
+      return false;
+    }
+  }
+  return true;
+}
+
+int RunCompile(Options& o, std::ostream& out, std::ostream& err) {
+  if (!o.dir.empty()) {
+    err << "scenario-builder: --dir applies to the scenario run, not to compile\n";
+    return kExitUsage;
+  }
+  if (!CompleteIdentifiers(o.request, err)) return kExitUsage;
+  o.request.withProfile = !o.noProfile;
+  RunOutcome outcome = CompileDescriptions(o.request);
+  ReportOutcome(outcome, err);
+  if (o.json) PrintJson(outcome, out);
+  return outcome.exitCode;
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -58,43 +155,11 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   app.set_version_flag("--version", kVersion);
   // The same command line on every system: no "/option" forms on Windows.
   app.allow_windows_style_options(false);
-  std::string dir;
-  app.add_option("--dir", dir, "Directory for the scenario run (default: the executable's)");
-
-  CompileRequest request;
-  bool json = false;
-  bool noProfile = false;
-  CLI::App* compile = app.add_subcommand(
-      "compile", "Compile a line and a train description into the compiled files");
-  compile->add_option("--line", request.linePath, "Line description (<ID>_linea.txt)")->required();
-  compile->add_option("--train", request.trainPath, "Train description (<ID>_<N>-.txt)")
-      ->required();
-  compile->add_option("--line-id", request.lineId, "Line identifier (default: from --line's name)");
-  compile->add_option("--train-number", request.trainNumber,
-                      "Train number (default: from --train's name)");
-  compile->add_option("--out", request.outDir, "Output directory (default: current directory)");
-  compile->add_flag("--no-profile", noProfile, "Do not build or write the plan profile");
-  compile->add_flag("--json", json, "Print the result as one JSON object on stdout");
-
-  std::string inspectPath;
-  bool inspectJson = false;
-  bool inspectCsv = false;
-  CLI::App* inspect = app.add_subcommand("inspect", "Print what a compiled file holds");
-  inspect->add_option("FILE", inspectPath, "<ID>_linea.dat, <ID>_<N>.sim or <ID>_<N>.dat")
-      ->required();
-  auto* jsonFlag = inspect->add_flag("--json", inspectJson, "As one JSON object");
-  inspect->add_flag("--csv", inspectCsv, "As CSV")->excludes(jsonFlag);
-
-  std::string renderDir;
-  std::string renderLineId;
-  std::string renderTrain;
-  std::string renderOut;
-  CLI::App* render = app.add_subcommand("render", "Draw a compiled scenario as an SVG picture");
-  render->add_option("DIR", renderDir, "Directory holding the compiled files")->required();
-  render->add_option("--line-id", renderLineId,
-                     "Line identifier (default: the one scenario in DIR)");
-  render->add_option("--train-number", renderTrain, "Train number (default: the one in DIR)");
-  render->add_option("-o,--output", renderOut, "SVG file to write (default: <ID>_<N>.svg in DIR)");
+  Options o;
+  app.add_option("--dir", o.dir, "Directory for the scenario run (default: the executable's)");
+  AddCompile(app, o);
+  AddInspect(app, o);
+  AddRender(app, o);
 
   try {
     app.parse(argc, argv);
@@ -103,57 +168,20 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     return status == 0 ? kExitOk : kExitUsage;
   }
 
-  if ((*inspect || *render) && !dir.empty()) {
+  if ((*o.inspect || *o.render) && !o.dir.empty()) {
     err << "scenario-builder: --dir applies to the scenario run only\n";
     return kExitUsage;
   }
-  if (*inspect) {
-    const InspectFormat format = inspectJson  ? InspectFormat::kJson
-                                 : inspectCsv ? InspectFormat::kCsv
-                                              : InspectFormat::kText;
-    return Inspect(inspectPath, format, out, err);
+  if (*o.inspect) {
+    const InspectFormat format = o.inspectJson  ? InspectFormat::kJson
+                                 : o.inspectCsv ? InspectFormat::kCsv
+                                                : InspectFormat::kText;
+    return Inspect(o.inspectPath, format, out, err);
   }
-  if (*render) return Render(renderDir, renderLineId, renderTrain, renderOut, err);
+  if (*o.render) return Render(o.renderDir, o.renderLineId, o.renderTrain, o.renderOut, err);
+  if (*o.compile) return RunCompile(o, out, err);
 
-  if (*compile) {
-    if (!dir.empty()) {
-      err << "scenario-builder: --dir applies to the scenario run, not to compile\n";
-      return kExitUsage;
-    }
-    if (request.lineId.empty()) {
-      std::optional<std::string> id = LineIdFromName(request.linePath);
-      if (!id) {
-        err << "scenario-builder: cannot tell the line identifier from '" << request.linePath
-            << "' (expected <ID>_linea.txt); give --line-id\n";
-        return kExitUsage;
-      }
-      request.lineId = *id;
-    }
-    if (request.trainNumber.empty()) {
-      std::optional<std::string> n = TrainNumberFromName(request.trainPath, request.lineId);
-      if (!n) {
-        err << "scenario-builder: cannot tell the train number from '" << request.trainPath
-            << "' (expected " << request.lineId << "_<N>-.txt); give --train-number\n";
-        return kExitUsage;
-      }
-      request.trainNumber = *n;
-    }
-    // The identifiers become file names in the output directory: they must
-    // not lead anywhere else.
-    for (const std::string* id : {&request.lineId, &request.trainNumber}) {
-      if (id->find_first_of("/\\") != std::string::npos || *id == "." || *id == "..") {
-        err << "scenario-builder: '" << *id << "' cannot be part of a file name\n";
-        return kExitUsage;
-      }
-    }
-    request.withProfile = !noProfile;
-    RunOutcome outcome = CompileDescriptions(request);
-    ReportOutcome(outcome, err);
-    if (json) PrintJson(outcome, out);
-    return outcome.exitCode;
-  }
-
-  RunOutcome outcome = Form_Load(dir.empty() ? platform::ExecutableDirectory() : dir);
+  RunOutcome outcome = Form_Load(o.dir.empty() ? platform::ExecutableDirectory() : o.dir);
   ReportOutcome(outcome, err);
   return outcome.exitCode;
 }

@@ -14,8 +14,7 @@ namespace {
 
 // Reads the line description, then the train description unless an error
 // stopped the reading; `*current` follows the one being read.
-Status ReadDescriptions(Scenario& s, Description& line, Description& train,
-                        Description** current) {
+Status ReadDescriptions(Scenario& s, Description& line, Description& train, Description** current) {
   LineFeatureState st;
   PhaseEnd end = PhaseEnd::kFinished;
   SB_RETURN_IF_ERROR(ReadLineDescription(s, line, st, &end));

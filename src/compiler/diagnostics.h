@@ -15,8 +15,8 @@ struct Diagnostic {
   int32_t code = 0;
   // Position along the line in metres, when the error concerns one.
   std::optional<int64_t> position;
-  std::string file;     // description file name; empty for route completion
-  int line = 0;         // 1-based line in that file; 0 when none applies
+  std::string file;  // description file name; empty for route completion
+  int line = 0;      // 1-based line in that file; 0 when none applies
   // 1-based byte column, on that line, of the field at fault; 0 when no one
   // field is at fault or it lies on another line.
   int column = 0;

@@ -16,10 +16,8 @@ constexpr std::array<ErrorCodeMeaning, 29> kTable = {{
     {kErrorSpeedPointCell, "speed point on a cell that is not free"},
     {kErrorStationPosition, "station position is not a multiple of 50"},
     {kErrorStationLength, "station length is not a multiple of 100"},
-    {kErrorTooManyStations,
-     "more stations than the item table has room for below the board texts"},
-    {kErrorPointBeforeSignal,
-     "no cell for a speed point before a signal near a slowdown warning"},
+    {kErrorTooManyStations, "more stations than the item table has room for below the board texts"},
+    {kErrorPointBeforeSignal, "no cell for a speed point before a signal near a slowdown warning"},
     {kErrorPointBeforeSlowdown, "no free cell 5-7, 11-13 or 18-20 cells before a slowdown start"},
     {kErrorPointInSlowdown,
      "no free cell for a speed point inside a slowdown or before a signal after its end"},
@@ -38,8 +36,7 @@ constexpr std::array<ErrorCodeMeaning, 29> kTable = {{
     {kErrorNoLineDescription, "the line description file does not exist"},
     {kErrorNoGeneralSection, "the line description has no [generale] section"},
     {kErrorCurve, "curve without curvature 1 to 6, or the plan profile passes its limit"},
-    {kErrorIdentityValueTaken,
-     "cell 1 or item 85 already holds a value before the identity codes"},
+    {kErrorIdentityValueTaken, "cell 1 or item 85 already holds a value before the identity codes"},
     {kErrorIdentityCodeTaken, "cell 1 or item 85 already holds a code before the identity codes"},
 }};
 

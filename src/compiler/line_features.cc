@@ -39,8 +39,7 @@ Status FillGradientAt(Scenario& s, int32_t cursor, int32_t value) {
 // computed (kPastProfileEnd), and the cursor may not pass 1,000,000 m
 // (kPastLimit, after the metre that reaches it).
 CurveResult Advance(LineProfile& profile, int64_t last, bool arc, double curvature) {
-  const auto reach =
-      static_cast<int32_t>(std::min<int64_t>({last, profile.end(), kProfileLimit}));
+  const auto reach = static_cast<int32_t>(std::min<int64_t>({last, profile.end(), kProfileLimit}));
   if (arc) {
     profile.Arc(reach, curvature);
   } else {
@@ -122,8 +121,7 @@ Status memo_montagna(Scenario& s, int32_t start, int32_t end, int32_t type) {
   ++s.mountainCount;
   s.mountainStart[s.mountainCount] = start;
   s.mountainEnd[s.mountainCount] = end;
-  if (s.mountainCount > 1 &&
-      int64_t{start} - s.mountainEnd[s.mountainCount - 1] <= kMountainJoin) {
+  if (s.mountainCount > 1 && int64_t{start} - s.mountainEnd[s.mountainCount - 1] <= kMountainJoin) {
     type = kJoinedMountainType;
   }
   const int64_t first = CellIndex(start);
@@ -171,8 +169,8 @@ Status memo_indicatori_v_max(Scenario& s, const SpeedBoard& board, int32_t* erro
   return Status::Ok();
 }
 
-Status EncodeTextBoard(Scenario& s, LineFeatureState& st, int32_t position,
-                       const std::string& text, int32_t* errorCode) {
+Status EncodeTextBoard(Scenario& s, LineFeatureState& st, int32_t position, const std::string& text,
+                       int32_t* errorCode) {
   *errorCode = kNoError;
   TrackCell* cell = nullptr;
   SB_RETURN_IF_ERROR(CellAt(s, CellIndex(position, 1.0), "a text board", &cell));

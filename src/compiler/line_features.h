@@ -73,8 +73,8 @@ struct SpeedBoard {
 Status memo_indicatori_v_max(Scenario& s, const SpeedBoard& board, int32_t* errorCode);
 
 // Error 6 when the board's cell is taken.
-Status EncodeTextBoard(Scenario& s, LineFeatureState& st, int32_t position,
-                       const std::string& text, int32_t* errorCode);
+Status EncodeTextBoard(Scenario& s, LineFeatureState& st, int32_t position, const std::string& text,
+                       int32_t* errorCode);
 
 }  // namespace sb
 

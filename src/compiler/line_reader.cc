@@ -82,8 +82,8 @@ Status ReadSignalRepetition(Scenario& s, Description& d, const std::string& fiel
                 std::nullopt, outcome);
   }
   if (item.end % 50 != 0) {
-    return Stop(s, d, d.At(kErrorRepetitionEnd, item.end, {}, kRepetitionEndField),
-                std::nullopt, outcome);
+    return Stop(s, d, d.At(kErrorRepetitionEnd, item.end, {}, kRepetitionEndField), std::nullopt,
+                outcome);
   }
   if (Contains(field, "4", Compare::kText)) {
     item.position = 4;
@@ -198,8 +198,8 @@ Status ReadCurve(Scenario& s, Description& d, const std::string& keyword, Outcom
       break;
     case CurveResult::kPastLimit: problem = "the plan profile passes 1000000 m"; break;
     case CurveResult::kPastProfileEnd:
-      problem = "the curve runs past the end of the plan profile (" +
-                std::to_string(s.profileEnd) + " m)";
+      problem = "the curve runs past the end of the plan profile (" + std::to_string(s.profileEnd) +
+                " m)";
       break;
   }
   return Stop(s, d, d.At(kErrorCurve, start, std::move(problem), field), std::nullopt, outcome);

@@ -37,8 +37,9 @@ Status StoppingZone(ScenarioItem& item, int32_t position, int32_t length) {
   }
   const double half = static_cast<double>(length) / 2.0;
   std::optional<int32_t> start = ToInt32(static_cast<double>(position) - half);
-  std::optional<int32_t> end = item.byte3 != 0 ? ToInt32(static_cast<double>(position) + half + 50.0)
-                                               : ToInt32(static_cast<double>(position) + half);
+  std::optional<int32_t> end = item.byte3 != 0
+                                   ? ToInt32(static_cast<double>(position) + half + 50.0)
+                                   : ToInt32(static_cast<double>(position) + half);
   if (!start || !end) return Status::Invalid("the stopping zone is out of range");
   item.start = *start;
   item.end = *end;

@@ -125,11 +125,11 @@ class TrainReader {
 Status TrainReader::Record(Outcome* outcome) {
   // A field may match several tests: each that matches reads its values,
   // in the order of the tests, until one ends the reading.
-  static constexpr TrainRecord kOrder[] = {
-      TrainRecord::kBrakedMass, TrainRecord::kCars,   TrainRecord::kSpeedLimit,
-      TrainRecord::kAdhesion,   TrainRecord::kClock,  TrainRecord::kSand,
-      TrainRecord::kSignal,     TrainRecord::kSlowdown, TrainRecord::kSpeedPoint,
-      TrainRecord::kStation};
+  static constexpr TrainRecord kOrder[] = {TrainRecord::kBrakedMass, TrainRecord::kCars,
+                                           TrainRecord::kSpeedLimit, TrainRecord::kAdhesion,
+                                           TrainRecord::kClock,      TrainRecord::kSand,
+                                           TrainRecord::kSignal,     TrainRecord::kSlowdown,
+                                           TrainRecord::kSpeedPoint, TrainRecord::kStation};
   const std::string keyword = s_.currentLine;
   outcome_ = Outcome::kGoOn;
   for (TrainRecord record : kOrder) {
@@ -144,8 +144,7 @@ Status TrainReader::Record(Outcome* outcome) {
 Status TrainReader::ReadRecord(TrainRecord record) {
   ScenarioItem& totals = s_.items[kSlotTotals];
   switch (record) {
-    case TrainRecord::kBrakedMass:
-      return d_.ReadInt32("the braked-mass percentage", &totals.start);
+    case TrainRecord::kBrakedMass: return d_.ReadInt32("the braked-mass percentage", &totals.start);
     case TrainRecord::kCars: return d_.ReadInt32("the number of cars", &totals.position);
     case TrainRecord::kSpeedLimit: return SpeedLimit();
     case TrainRecord::kAdhesion: return Adhesion();
@@ -310,8 +309,8 @@ Status TrainReader::Station() {
   }
   SB_RETURN_IF_ERROR(StopMark(item, slot, position));
   if (outcome_ != Outcome::kGoOn) return Status::Ok();
-  if (slot > 1 && int64_t{item.start} - kStationSpacing <
-                      s_.items[static_cast<std::size_t>(slot - 1)].end) {
+  if (slot > 1 &&
+      int64_t{item.start} - kStationSpacing < s_.items[static_cast<std::size_t>(slot - 1)].end) {
     return Stop(kErrorStationSpacing, position, position, kPositionField);
   }
   t_.stationSlot = slot + 1;
@@ -339,8 +338,8 @@ Status TrainReader::StationColumns(ScenarioItem& item) {
   SB_RETURN_IF_ERROR(d_.ReadInt32("the hour", &hour));
   SB_RETURN_IF_ERROR(d_.ReadInt32("the minute", &minute));
   SB_RETURN_IF_ERROR(d_.ReadInt32("the second", &second));
-  SB_RETURN_IF_ERROR(Checked32((int64_t{hour} * 60 + minute) * 60 + second,
-                               "the scheduled time", &item.seconds));
+  SB_RETURN_IF_ERROR(
+      Checked32((int64_t{hour} * 60 + minute) * 60 + second, "the scheduled time", &item.seconds));
   SB_RETURN_IF_ERROR(d_.ReadText(&item.text));
   if (item.text.size() > kMaxTextLength) {
     return Status::Invalid("station name longer than 65535 characters");
@@ -356,12 +355,12 @@ Status TrainReader::StopMark(ScenarioItem& item, int32_t slot, int32_t position)
   if (item.kind >= kFirstUnmarkedKind) return Status::Ok();
   const double mark = static_cast<double>(item.end) / 50.0 - 1.0;
   if (mark > 1.0 && RoundHalfEven(mark) > s_.lastCell) {
-    RecordError(s_,
-                d_.At(kErrorBeyondGrid, position,
-                      "the stopping zone ends beyond the grid (at " + std::to_string(item.end) +
-                          " m)",
-                      kPositionField),
-                position);
+    RecordError(
+        s_,
+        d_.At(kErrorBeyondGrid, position,
+              "the stopping zone ends beyond the grid (at " + std::to_string(item.end) + " m)",
+              kPositionField),
+        position);
     outcome_ = Outcome::kEndOfReading;
     return Status::Ok();
   }
