@@ -5,6 +5,7 @@
 #ifndef SB_BASE_STATUS_H_
 #define SB_BASE_STATUS_H_
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,7 +21,17 @@ class Status {
     kOutOfMemory,  // an allocation failed
   };
 
+  // An ok Status is one null pointer: the readers return one for every
+  // field and every cell they touch, so success must cost next to nothing.
   Status() = default;
+  Status(const Status& other) : rep_(other.rep_ ? std::make_unique<Rep>(*other.rep_) : nullptr) {}
+  Status& operator=(const Status& other) {
+    if (this != &other) rep_ = other.rep_ ? std::make_unique<Rep>(*other.rep_) : nullptr;
+    return *this;
+  }
+  Status(Status&&) noexcept = default;
+  Status& operator=(Status&&) noexcept = default;
+
   static Status Ok() { return Status(); }
   static Status IoError(std::string path, std::string reason) {
     return Status(Kind::kIoError, std::move(path), std::move(reason));
@@ -28,29 +39,37 @@ class Status {
   static Status Invalid(std::string what) { return Status(Kind::kInvalid, {}, std::move(what)); }
   static Status OutOfMemory() { return Status(Kind::kOutOfMemory, {}, "out of memory"); }
 
-  bool ok() const { return kind_ == Kind::kOk; }
-  Kind kind() const { return kind_; }
-  bool IsIoError() const { return kind_ == Kind::kIoError; }
-  bool IsInvalid() const { return kind_ == Kind::kInvalid; }
+  bool ok() const { return rep_ == nullptr; }
+  Kind kind() const { return rep_ ? rep_->kind : Kind::kOk; }
+  bool IsIoError() const { return kind() == Kind::kIoError; }
+  bool IsInvalid() const { return kind() == Kind::kInvalid; }
 
   // The file concerned (I/O errors only).
-  const std::string& path() const { return path_; }
+  const std::string& path() const { return rep_ ? rep_->path : Empty(); }
   // The system's reason, or what is wrong with the bytes, in words.
-  const std::string& reason() const { return reason_; }
+  const std::string& reason() const { return rep_ ? rep_->reason : Empty(); }
 
   // "cannot <verb> 'path': reason" for an I/O error; the reason otherwise.
   std::string Message(std::string_view verb) const {
-    if (kind_ != Kind::kIoError) return reason_;
-    return "cannot " + std::string(verb) + " '" + path_ + "': " + reason_;
+    if (kind() != Kind::kIoError) return reason();
+    return "cannot " + std::string(verb) + " '" + path() + "': " + reason();
   }
 
  private:
-  Status(Kind kind, std::string path, std::string reason)
-      : kind_(kind), path_(std::move(path)), reason_(std::move(reason)) {}
+  struct Rep {
+    Kind kind;
+    std::string path;
+    std::string reason;
+  };
 
-  Kind kind_ = Kind::kOk;
-  std::string path_;
-  std::string reason_;
+  Status(Kind kind, std::string path, std::string reason)
+      : rep_(std::make_unique<Rep>(Rep{kind, std::move(path), std::move(reason)})) {}
+  static const std::string& Empty() {
+    static const std::string empty;
+    return empty;
+  }
+
+  std::unique_ptr<Rep> rep_;
 };
 
 }  // namespace sb

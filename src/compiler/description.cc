@@ -125,17 +125,13 @@ void RecordError(Scenario& s, Diagnostic d, std::optional<int32_t> position) {
   s.diagnostics.push_back(std::move(d));
 }
 
-Status CellAt(Scenario& s, int64_t index, const char* what, TrackCell** cell) {
+Status NoCellAt(const Scenario& s, int64_t index, const char* what) {
   if (!s.hasGrid) {
     return Status::Invalid(std::string(what) +
                            " comes before the line length record has sized the grid");
   }
-  if (index < 0 || index > s.lastCell) {
-    return Status::Invalid(std::string(what) + " falls on cell " + std::to_string(index) +
-                           ", outside the grid (cells 0 to " + std::to_string(s.lastCell) + ")");
-  }
-  *cell = &s.cells[static_cast<std::size_t>(index)];
-  return Status::Ok();
+  return Status::Invalid(std::string(what) + " falls on cell " + std::to_string(index) +
+                         ", outside the grid (cells 0 to " + std::to_string(s.lastCell) + ")");
 }
 
 }  // namespace sb

@@ -100,9 +100,17 @@ class Description {
 // `position` is given; the diagnostic is kept for the report.
 void RecordError(Scenario& s, Diagnostic d, std::optional<int32_t> position);
 
+// Why `index` names no cell: no grid yet, or outside it.
+Status NoCellAt(const Scenario& s, int64_t index, const char* what);
+
 // Sets `*cell` to the cell at `index`; fails when there is no grid yet or
-// the index lies outside it.
-Status CellAt(Scenario& s, int64_t index, const char* what, TrackCell** cell);
+// the index lies outside it. Inline: the per-stretch writers call it for
+// every cell of the line.
+inline Status CellAt(Scenario& s, int64_t index, const char* what, TrackCell** cell) {
+  if (!s.ValidCell(index)) return NoCellAt(s, index, what);
+  *cell = &s.cells[static_cast<std::size_t>(index)];
+  return Status::Ok();
+}
 
 }  // namespace sb
 
