@@ -7,6 +7,7 @@
 
 #include "app/platform.h"
 #include "app/scenario_run.h"
+#include "base/printable.h"
 #include "compiler/diagnostics.h"
 #include "model/file_names.h"
 #include "tools/inspect.h"
@@ -108,8 +109,8 @@ bool CompleteIdentifiers(CompileRequest& request, std::ostream& err) {
   if (request.lineId.empty()) {
     std::optional<std::string> id = LineIdFromName(request.linePath);
     if (!id) {
-      err << "scenario-builder: cannot tell the line identifier from '" << request.linePath
-          << "' (expected <ID>_linea.txt); give --line-id\n";
+      err << "scenario-builder: cannot tell the line identifier from '"
+          << EscapeControls(request.linePath) << "' (expected <ID>_linea.txt); give --line-id\n";
       return false;
     }
     request.lineId = *id;
@@ -117,8 +118,9 @@ bool CompleteIdentifiers(CompileRequest& request, std::ostream& err) {
   if (request.trainNumber.empty()) {
     std::optional<std::string> n = TrainNumberFromName(request.trainPath, request.lineId);
     if (!n) {
-      err << "scenario-builder: cannot tell the train number from '" << request.trainPath
-          << "' (expected " << request.lineId << "_<N>-.txt); give --train-number\n";
+      err << "scenario-builder: cannot tell the train number from '"
+          << EscapeControls(request.trainPath) << "' (expected " << EscapeControls(request.lineId)
+          << "_<N>-.txt); give --train-number\n";
       return false;
     }
     request.trainNumber = *n;
@@ -127,7 +129,7 @@ bool CompleteIdentifiers(CompileRequest& request, std::ostream& err) {
   // not lead anywhere else.
   for (const std::string* id : {&request.lineId, &request.trainNumber}) {
     if (id->find_first_of("/\\") != std::string::npos || *id == "." || *id == "..") {
-      err << "scenario-builder: '" << *id << "' cannot be part of a file name\n";
+      err << "scenario-builder: '" << EscapeControls(*id) << "' cannot be part of a file name\n";
       return false;
     }
   }

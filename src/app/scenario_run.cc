@@ -4,6 +4,7 @@
 #include "app/description_files.h"
 #include "app/platform.h"
 #include "base/file_io.h"
+#include "base/printable.h"
 #include "compiler/diagnostics.h"
 #include "content/content_writer.h"
 #include "model/file_names.h"
@@ -135,7 +136,10 @@ std::vector<ReportedDiagnostic> Diagnostics(const RunOutcome& outcome) {
 }
 
 void ReportOutcome(const RunOutcome& outcome, std::ostream& err) {
-  if (!outcome.ioMessage.empty()) err << "scenario-builder: " << outcome.ioMessage << "\n";
+  // The message names a path the user gave, which may hold control bytes.
+  if (!outcome.ioMessage.empty()) {
+    err << "scenario-builder: " << EscapeControls(outcome.ioMessage) << "\n";
+  }
   for (const ReportedDiagnostic& r : Diagnostics(outcome)) {
     err << FormatDiagnostic(r.diagnostic, r.km) << "\n";
   }

@@ -34,7 +34,8 @@ struct SourceRef {
 
 // "file:line:column: error N: message (at P m, km K)" with the record quoted on a
 // second line, or a shorter form when no file, line, column or km post
-// applies.
+// applies. For a terminal: control bytes in the file, message and record are
+// shown as \xNN (base/printable.h).
 std::string FormatDiagnostic(const Diagnostic& d, const std::string& km = "");
 
 }  // namespace sb

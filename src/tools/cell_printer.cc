@@ -2,6 +2,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "base/printable.h"
 #include "tools/printers.h"
 #include "tools/roles.h"
 
@@ -90,8 +91,9 @@ void CellsJson(const std::string& name, const std::vector<TrackCell>& cells,
 
 void CellsText(const std::string& name, std::size_t fileSize, const std::vector<TrackCell>& cells,
                const KindCounts& kinds, std::size_t listed, std::ostream& out) {
-  out << name << ": cell grid, " << cells.size() << " cells (0 to " << cells.size() - 1 << ", "
-      << (cells.size() - 1) * kCellLength << " m), " << fileSize << " bytes\n";
+  out << EscapeControls(name) << ": cell grid, " << cells.size() << " cells (0 to "
+      << cells.size() - 1 << ", " << (cells.size() - 1) * kCellLength << " m), " << fileSize
+      << " bytes\n";
   out << "kinds:";
   if (kinds.empty()) out << " none";
   bool first = true;

@@ -7,6 +7,7 @@
 
 #include "base/exit_status.h"
 #include "base/file_io.h"
+#include "base/printable.h"
 #include "format/cell_codec.h"
 #include "format/item_codec.h"
 #include "format/profile_codec.h"
@@ -15,8 +16,9 @@
 namespace sb {
 namespace {
 
+// The path is the user's and may hold control bytes.
 int Fail(std::ostream& err, const std::string& path, const std::string& what, int status) {
-  err << "scenario-builder: " << path << ": " << what << "\n";
+  err << "scenario-builder: " << EscapeControls(path) << ": " << what << "\n";
   return status;
 }
 
@@ -81,7 +83,7 @@ int Inspect(const std::string& path, InspectFormat format, std::ostream& out, st
   std::string bytes;
   Status st = ReadWholeFile(path, &bytes);
   if (!st.ok()) {
-    err << "scenario-builder: " << st.Message("read") << "\n";
+    err << "scenario-builder: " << EscapeControls(st.Message("read")) << "\n";
     return kExitIo;
   }
   return DecodeAndPrint(path, kind, bytes, format, out, err);

@@ -1,5 +1,6 @@
 #include <nlohmann/json.hpp>
 
+#include "base/printable.h"
 #include "base/windows1252.h"
 #include "tools/printers.h"
 #include "tools/report_text.h"
@@ -87,10 +88,9 @@ void PrintItems(const std::string& name, std::size_t fileSize, const ItemTable& 
       if (!ItemIsUsed(it)) continue;
       out << slot << ',' << ItemRole(slot, it) << ',' << int{it.kind} << ',' << it.start << ','
           << it.end << ',' << it.position << ',' << int{it.option} << ','
-          << CsvField(Windows1252ToUtf8(it.text)) << ',' << it.num1 << ',' << it.num2 << ','
-          << it.num3 << ',' << it.num4 << ',' << it.num5 << ',' << int{it.byte1} << ','
-          << int{it.byte2} << ',' << int{it.byte3} << ',' << int{it.byte4} << ',' << it.seconds
-          << '\n';
+          << CsvField(Printable(it.text)) << ',' << it.num1 << ',' << it.num2 << ',' << it.num3
+          << ',' << it.num4 << ',' << it.num5 << ',' << int{it.byte1} << ',' << int{it.byte2} << ','
+          << int{it.byte3} << ',' << int{it.byte4} << ',' << it.seconds << '\n';
     }
     return;
   }
@@ -108,7 +108,8 @@ void PrintItems(const std::string& name, std::size_t fileSize, const ItemTable& 
   }
   int used = 0;
   for (const ScenarioItem& it : items) used += ItemIsUsed(it) ? 1 : 0;
-  out << name << ": item table, 87 slots, " << used << " used, " << fileSize << " bytes\n";
+  out << EscapeControls(name) << ": item table, 87 slots, " << used << " used, " << fileSize
+      << " bytes\n";
   for (int slot = 0; slot < kItemSlots; ++slot) {
     const ScenarioItem& it = items[static_cast<std::size_t>(slot)];
     if (!ItemIsUsed(it)) continue;

@@ -1,6 +1,8 @@
 // The inspect printers: what a decoded compiled file holds, as text for a
 // person, one JSON object, or CSV rows. `name` is the file's name and
-// `fileSize` its size in bytes, both shown in the text form.
+// `fileSize` its size in bytes, both shown in the text form. The text and CSV
+// forms show control bytes of stored texts and of the name as \xNN; JSON
+// keeps them, escaped by its encoder.
 #ifndef SB_TOOLS_PRINTERS_H_
 #define SB_TOOLS_PRINTERS_H_
 

@@ -1,5 +1,6 @@
 #include <nlohmann/json.hpp>
 
+#include "base/printable.h"
 #include "tools/printers.h"
 #include "tools/profile_summary.h"
 #include "tools/report_text.h"
@@ -52,7 +53,7 @@ void PrintProfile(const std::string& name, std::size_t fileSize, const ProfileTa
     out << j.dump(2) << "\n";
     return;
   }
-  out << name << ": plan profile, " << fileSize << " bytes\n";
+  out << EscapeControls(name) << ": plan profile, " << fileSize << " bytes\n";
   out << "metres:         0 to " << s.end << " (" << int64_t{s.end} + 1 << " per column)\n";
   out << "line length:    " << s.lineLength << " m (last metre - 7000)\n";
   if (s.hasExtent) {

@@ -4,6 +4,7 @@
 
 #include "base/exit_status.h"
 #include "base/file_io.h"
+#include "base/printable.h"
 #include "model/file_names.h"
 #include "tools/picture.h"
 #include "tools/render_loader.h"
@@ -23,7 +24,7 @@ int Render(const std::string& dir, const std::string& lineId, const std::string&
       svgPath.empty() ? JoinPath(dir, PictureName(in.lineId, in.trainNumber)) : svgPath;
   Status st = ReplaceFile(target, RenderSvg(in));
   if (!st.ok()) {
-    err << "scenario-builder: " << st.Message("write") << "\n";
+    err << "scenario-builder: " << EscapeControls(st.Message("write")) << "\n";
     return kExitIo;
   }
   return kExitOk;

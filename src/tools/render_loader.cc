@@ -6,6 +6,7 @@
 
 #include "base/exit_status.h"
 #include "base/file_io.h"
+#include "base/printable.h"
 #include "format/cell_codec.h"
 #include "format/item_codec.h"
 #include "format/profile_codec.h"
@@ -14,8 +15,9 @@
 namespace sb {
 namespace {
 
+// `text` names the folder and files the user gave, control bytes and all.
 int Fail(std::ostream& err, const std::string& text, int status) {
-  err << "scenario-builder: " << text << "\n";
+  err << "scenario-builder: " << EscapeControls(text) << "\n";
   return status;
 }
 

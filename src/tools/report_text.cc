@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "base/printable.h"
 #include "base/windows1252.h"
 
 namespace sb {
@@ -30,18 +31,7 @@ std::string CsvField(const std::string& s) {
 }
 
 std::string Printable(const std::string& stored) {
-  std::string out;
-  for (char c : Windows1252ToUtf8(stored)) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02X", u);
-      out += buf;
-    } else {
-      out += c;
-    }
-  }
-  return out;
+  return EscapeControls(Windows1252ToUtf8(stored));
 }
 
 std::string ClockText(int64_t seconds) {

@@ -13,8 +13,8 @@ std::string Shortest(double v);
 std::string Fixed(double v, int decimals);
 // One field of a CSV row, quoted when it holds a separator or a quote.
 std::string CsvField(const std::string& s);
-// A stored text for the terminal: UTF-8, with control characters shown as
-// \xNN.
+// A stored text for text and CSV output: UTF-8, with control bytes shown as
+// \xNN (base/printable.h).
 std::string Printable(const std::string& stored);
 // "hh:mm:ss" of a number of seconds.
 std::string ClockText(int64_t seconds);
