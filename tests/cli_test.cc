@@ -239,5 +239,69 @@ TEST(Cli, HelpAndVersion) {
   EXPECT_NE(version.out.find("scenario-builder"), std::string::npos) << version.out;
 }
 
+// True when `text` holds a byte that would act on a terminal (LF ends lines).
+bool HasRawControl(const std::string& text) {
+  return std::any_of(text.begin(), text.end(), [](char ch) {
+    const auto byte = static_cast<unsigned char>(ch);
+    return (byte < 0x20 && ch != '\n' && ch != '\t') || byte == 0x7F;
+  });
+}
+
+// A description can hold bytes that retitle or clear the author's terminal:
+// stderr shows them escaped wherever it quotes the input, and the JSON keeps
+// them (its encoder escapes them).
+TEST(Cli, ControlBytesFromTheInputAreShownEscaped) {
+  const std::string title = "\x1b]0;pwned\x07";
+  const std::string titleShown = "\\x1b]0;pwned\\x07";
+  const std::string boardRecord = "cartello_indicatore,  1000,  " + title;
+  const std::string stationRecord =
+      "stazione, 99000, 12, 400, 0,0,0, 1,1,0, 4,1,1, 1, 15,17,0, RIC\x1b[2JCIONE";
+  TempDir dir;
+  struct Case {
+    const char* name;
+    std::string line;  // path of the line description; written when `lineText` is set
+    std::optional<std::string> lineText;
+    std::string train;
+    std::string extra;
+    int exit;
+    std::string shown;   // on stderr
+    std::string record;  // the last diagnostic's record in the JSON; empty: not checked
+  };
+  const Case cases[] = {
+      {"a board text in a record quoted under a diagnostic", dir.file("Test_linea.txt"),
+       Crlf({"[generale]", "lunghezza percorso,    10000", "[cartelli]",
+             "cartello_indicatore,  1000,  A", boardRecord, "[fine]"}),
+       kGoodTrain, "", 1, "    cartello_indicatore,  1000,  " + titleShown, boardRecord},
+      {"a station name in a record quoted under a diagnostic", dir.file("Test_linea.txt"),
+       kGoodLine, Crlf({"[generale]", "velocita, 0, 110", stationRecord, "[fine]"}), "", 1,
+       "RIC\\x1b[2JCIONE", stationRecord},
+      {"a line description path that does not exist", dir.file("Te\x1b[2Jst_linea.txt"),
+       std::nullopt, kGoodTrain, "--line-id Test --train-number 1", 1,
+       "Te\\x1b[2Jst_linea.txt: error 101: the line description ", ""},
+      {"a path no line identifier can be told from", dir.file("li" + title + "ne.txt"), kGoodLine,
+       kGoodTrain, "", 64, "li" + titleShown + "ne.txt", ""},
+      {"a line description that is a directory", dir.file("d" + title), std::nullopt, kGoodTrain,
+       "--line-id Test --train-number 1", 74, "d" + titleShown + "': is a directory", ""},
+  };
+  std::filesystem::create_directory(dir.file("d" + title));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.lineText) WriteFile(c.line, *c.lineText);
+    const std::string train = dir.file("Test_1-.txt");
+    WriteFile(train, c.train);
+    TempDir out;
+    ToolRun r = RunTool("compile --line " + Quote(c.line) + " --train " + Quote(train) + " --out " +
+                        Quote(out.path()) + " --json " + c.extra);
+    EXPECT_EQ(r.exit, c.exit) << r.err;
+    EXPECT_NE(r.err.find(c.shown), std::string::npos) << r.err;
+    EXPECT_FALSE(HasRawControl(r.err)) << r.err;
+    EXPECT_FALSE(HasRawControl(r.out)) << r.out;
+    if (c.record.empty()) continue;
+    const nlohmann::json j = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_TRUE(j.is_object()) << r.out;
+    EXPECT_EQ(j["diagnostics"].back().value("record", ""), c.record) << r.out;
+  }
+}
+
 }  // namespace
 }  // namespace sb
