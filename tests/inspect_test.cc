@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
@@ -386,6 +387,105 @@ TEST(InspectTest, FileThatCannotBeReadOrNamed) {
   Outcome unnamed = RunInspect(dir.file("notes.txt"), InspectFormat::kText);
   EXPECT_EQ(unnamed.status, 64);
   EXPECT_NE(unnamed.err.find("<ID>_linea.dat"), std::string::npos) << unnamed.err;
+}
+
+// True when `text` holds a byte that would act on a terminal (LF ends lines).
+bool HasRawControl(const std::string& text) {
+  return std::any_of(text.begin(), text.end(), [](char ch) {
+    const auto byte = static_cast<unsigned char>(ch);
+    return (byte < 0x20 && ch != '\n' && ch != '\t') || byte == 0x7F;
+  });
+}
+
+// A station name, a board text or an identity can hold bytes that retitle or
+// clear a terminal: text and CSV show them escaped, the JSON keeps them (its
+// encoder escapes them), and the stored bytes stay as written.
+TEST(InspectTest, ControlBytesInStoredTextsAreShownEscaped) {
+  const std::string station =
+      "RIC\x1b]0;pwned\x07"
+      "CIONE";
+  const std::string board = "\x1b[2J(Km 1+000)";
+  const std::string line =
+      testing::LineHeader(3000) + testing::Crlf({"cartello_indicatore, 2000, " + board});
+  const std::string train = testing::Crlf(
+      {"[generale]", "velocita, 0, 100",
+       "stazione, 1500, 12, 400, 0,0,0, 1,1,0, 4,1,1, 1, 15,17,0, " + station, "[fine]"});
+  const testing::Compiled c = testing::CompileTexts(line, train, 1);
+  ASSERT_EQ(c.scenario.errorCode, 0);
+  ItemTable items = c.scenario.items;
+  items[kSlotTrain].text = "1\x7f";
+  TempDir dir;
+  const std::string path = dir.file("Te\x1bst_1.sim");
+  WriteFile(path, EncodeItems(items));
+
+  struct Case {
+    InspectFormat format;
+    std::vector<std::string> shown;
+  };
+  const Case cases[] = {
+      {InspectFormat::kText,
+       {"Te\\x1bst_1.sim: item table", "(station 1) \"RIC\\x1b]0;pwned\\x07CIONE\"\n",
+        "(board text) \"\\x1b[2J(Km 1+000)\"\n", "(train identity) \"1\\x7f\"\n"}},
+      {InspectFormat::kCsv, {",RIC\\x1b]0;pwned\\x07CIONE,", ",\\x1b[2J(Km 1+000),", ",1\\x7f,"}},
+  };
+  for (const Case& k : cases) {
+    Outcome r = RunInspect(path, k.format);
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const std::string& shown : k.shown) {
+      EXPECT_NE(r.out.find(shown), std::string::npos) << shown << "\n" << r.out;
+    }
+    EXPECT_FALSE(HasRawControl(r.out)) << r.out;
+  }
+
+  Outcome json = RunInspect(path, InspectFormat::kJson);
+  ASSERT_EQ(json.status, 0) << json.err;
+  // The encoder escapes 0x00 to 0x1F; DEL it leaves, as JSON allows.
+  std::string withoutDel = json.out;
+  std::erase(withoutDel, '\x7f');
+  EXPECT_FALSE(HasRawControl(withoutDel)) << json.out;
+  const nlohmann::json j = nlohmann::json::parse(json.out);
+  std::vector<std::string> texts;
+  for (const auto& slot : j["slots"]) texts.push_back(slot["text"]);
+  for (const std::string& stored : {station, board, std::string("1\x7f")}) {
+    EXPECT_NE(std::find(texts.begin(), texts.end(), stored), texts.end()) << stored;
+  }
+  ItemTable decoded;
+  ASSERT_TRUE(DecodeItems(testing::ReadFile(path), &decoded).ok());
+  EXPECT_TRUE(decoded == items);
+}
+
+// The file name the user gave is shown escaped too, in the text form's head
+// line and in messages.
+TEST(InspectTest, ControlBytesInTheFileNameAreShownEscaped) {
+  const Model m = MakeModel();
+  TempDir dir;
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int status;
+    std::string shown;  // on stdout when the status is 0, else on stderr
+  };
+  const Case cases[] = {
+      {"Te\x1b[2Jst_1.dat", EncodeCells(m.cells), 0, "Te\\x1b[2Jst_1.dat: cell grid"},
+      {"Te\x1b[2Jst_linea.dat", testing::EncodeTable(m.profile), 0,
+       "Te\\x1b[2Jst_linea.dat: plan profile"},
+      {"Te\x1b[2Jst_1.sim", "", 65, "Te\\x1b[2Jst_1.sim: "},
+      {"Te\x1b[2Jst.txt", "", 64, "Te\\x1b[2Jst.txt: cannot tell"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    const std::string path = dir.file(c.name);
+    WriteFile(path, c.bytes);
+    Outcome r = RunInspect(path, InspectFormat::kText);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    const std::string& said = c.status == 0 ? r.out : r.err;
+    EXPECT_NE(said.find(c.shown), std::string::npos) << said;
+    EXPECT_FALSE(HasRawControl(r.out + r.err));
+  }
+  Outcome missing = RunInspect(dir.file("Ab\x07sent_1.dat"), InspectFormat::kText);
+  EXPECT_EQ(missing.status, 74);
+  EXPECT_NE(missing.err.find("Ab\\x07sent_1.dat"), std::string::npos) << missing.err;
+  EXPECT_FALSE(HasRawControl(missing.err)) << missing.err;
 }
 
 }  // namespace
