@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iostream>
 #include <pugixml.hpp>
 #include <regex>
 #include <sstream>
@@ -171,7 +172,7 @@ TempDir* RenderTest::dir_ = nullptr;
 TEST_F(RenderTest, ScenarioPictureHoldsEveryFeature) {
   TempDir out;
   std::ostringstream err;
-  ASSERT_EQ(Render(dir_->path(), kLine, kTrain, out.file("s.svg"), err), 0) << err.str();
+  ASSERT_EQ(Render(dir_->path(), kLine, kTrain, out.file("s.svg"), std::cout, err), 0) << err.str();
   EXPECT_EQ(err.str(), "");
   const std::string svg = ReadFile(out.file("s.svg"));
   EXPECT_LT(svg.size(), 2u * 1024 * 1024);
@@ -215,8 +216,8 @@ TEST_F(RenderTest, ScenarioPictureHoldsEveryFeature) {
 TEST_F(RenderTest, ScenarioIsFoundWhenNotNamed) {
   TempDir out;
   std::ostringstream err;
-  ASSERT_EQ(Render(dir_->path(), "", "", out.file("a.svg"), err), 0) << err.str();
-  ASSERT_EQ(Render(dir_->path(), kLine, "", out.file("b.svg"), err), 0) << err.str();
+  ASSERT_EQ(Render(dir_->path(), "", "", out.file("a.svg"), std::cout, err), 0) << err.str();
+  ASSERT_EQ(Render(dir_->path(), kLine, "", out.file("b.svg"), std::cout, err), 0) << err.str();
   EXPECT_EQ(ReadFile(out.file("a.svg")), ReadFile(out.file("b.svg")));
   const auto found = FindCompiledScenarios(dir_->path());
   ASSERT_EQ(found.size(), 1u);
@@ -224,10 +225,10 @@ TEST_F(RenderTest, ScenarioIsFoundWhenNotNamed) {
 
   TempDir empty;
   std::ostringstream none;
-  EXPECT_EQ(Render(empty.path(), "", "", out.file("c.svg"), none), 64);
+  EXPECT_EQ(Render(empty.path(), "", "", out.file("c.svg"), std::cout, none), 64);
   EXPECT_NE(none.str().find("no compiled scenario"), std::string::npos) << none.str();
   std::ostringstream other;
-  EXPECT_EQ(Render(dir_->path(), "Other", "", out.file("c.svg"), other), 64);
+  EXPECT_EQ(Render(dir_->path(), "Other", "", out.file("c.svg"), std::cout, other), 64);
 }
 
 // Copies of the scenario's files with one of them changed.
@@ -260,7 +261,7 @@ TEST_F(RenderTest, MissingOrBrokenFiles) {
     put(ItemFileName(kLine, kTrain), c.items);
     put(ProfileFileName(kLine), c.profile);
     std::ostringstream err;
-    EXPECT_EQ(Render(dir.path(), kLine, kTrain, dir.file("p.svg"), err), c.status);
+    EXPECT_EQ(Render(dir.path(), kLine, kTrain, dir.file("p.svg"), std::cout, err), c.status);
     EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
     if (c.status == 0) {
       const std::string svg = ReadFile(dir.file("p.svg"));
