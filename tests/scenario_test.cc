@@ -30,8 +30,7 @@ class LoggingDisk : public MemoryDisk {
  public:
   std::vector<std::string> log;
 
-  Status ReadFile(const std::string& path, std::string* contents,
-                  std::uint64_t maxBytes) override {
+  Status ReadFile(const std::string& path, std::string* contents, std::uint64_t maxBytes) override {
     log.push_back("read " + path);
     return MemoryDisk::ReadFile(path, contents, maxBytes);
   }
@@ -297,10 +296,24 @@ TEST(Scenario, CompileRefusedOperationsAndMissingFiles) {
   const std::string trainRefused = "cannot read '" + train + "': Permission denied";
   const std::string lineMissing = "cannot read '" + line + "': No such file or directory";
   const Case cases[] = {
-      {"a line description that cannot be read", true, Op::kRead, line, kExitIo, 101, lineRefused,
-       lineRefused, {}},
-      {"a train description that cannot be read", true, Op::kRead, train, kExitIo, 25,
-       trainRefused, trainRefused, {}},
+      {"a line description that cannot be read",
+       true,
+       Op::kRead,
+       line,
+       kExitIo,
+       101,
+       lineRefused,
+       lineRefused,
+       {}},
+      {"a train description that cannot be read",
+       true,
+       Op::kRead,
+       train,
+       kExitIo,
+       25,
+       trainRefused,
+       trainRefused,
+       {}},
       {"no line description", false, Op::kRead, "", kExitIo, 101, lineMissing, lineMissing, {}},
       {"an output directory that cannot be made",
        true,

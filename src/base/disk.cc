@@ -38,8 +38,7 @@ std::size_t LastSeparator(const std::string& path) {
 
 }  // namespace
 
-Status RealDisk::ReadFile(const std::string& path, std::string* contents,
-                          std::uint64_t maxBytes) {
+Status RealDisk::ReadFile(const std::string& path, std::string* contents, std::uint64_t maxBytes) {
   return ReadWholeFile(path, contents, maxBytes);
 }
 

@@ -53,8 +53,7 @@ class Disk {
 // The system's file system.
 class RealDisk : public Disk {
  public:
-  Status ReadFile(const std::string& path, std::string* contents,
-                  std::uint64_t maxBytes) override;
+  Status ReadFile(const std::string& path, std::string* contents, std::uint64_t maxBytes) override;
   Status WriteFile(const std::string& path, std::string_view contents) override;
   std::unique_ptr<RegionFile> ReplaceInRegions(const std::string& path) override;
   Status RemoveFile(const std::string& path) override;
@@ -70,8 +69,7 @@ class MemoryDisk : public Disk {
  public:
   enum class Op { kRead, kWrite, kRemove, kMakeDirs };
 
-  Status ReadFile(const std::string& path, std::string* contents,
-                  std::uint64_t maxBytes) override;
+  Status ReadFile(const std::string& path, std::string* contents, std::uint64_t maxBytes) override;
   Status WriteFile(const std::string& path, std::string_view contents) override;
   std::unique_ptr<RegionFile> ReplaceInRegions(const std::string& path) override;
   Status RemoveFile(const std::string& path) override;

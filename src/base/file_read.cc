@@ -140,8 +140,8 @@ Status ReadLimited(const std::string& path, std::uint64_t limit, std::string* by
 }  // namespace
 
 Status FileTooLarge(const std::string& path, std::uint64_t size, std::uint64_t limit) {
-  return Status::TooLarge(path, "too large: " + std::to_string(size) + " bytes, the limit is " +
-                                    LimitText(limit));
+  return Status::TooLarge(
+      path, "too large: " + std::to_string(size) + " bytes, the limit is " + LimitText(limit));
 }
 
 Status ReadWholeFile(const std::string& path, std::string* out, std::uint64_t maxBytes) {

@@ -59,7 +59,8 @@ Status WriteInPlace(const std::string& path, std::string_view bytes, bool* regul
   } else {
     result = WriteAll(fd, path, bytes);
   }
-  if (::close(fd) != 0 && result.ok() && !*regular) result = Status::IoError(path, ErrnoText(errno));
+  if (::close(fd) != 0 && result.ok() && !*regular)
+    result = Status::IoError(path, ErrnoText(errno));
   return result;
 }
 
@@ -69,8 +70,8 @@ Status WriteInPlace(const std::string& path, std::string_view bytes, bool* regul
   *regular = false;
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) return Status::IoError(path, ErrnoText(errno));
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() &&
-                       std::fflush(f) == 0;
+  const bool written =
+      std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0;
   const int err = errno;
   const bool closed = std::fclose(f) == 0;
   if (!written || !closed) return Status::IoError(path, ErrnoText(written ? errno : err));

@@ -20,9 +20,9 @@ int Fail(std::ostream& err, const std::string& text, int status) {
 // The compiled file of the scenario that `svgPath` names, or "".
 std::string InputNamedBy(const std::string& svgPath, const std::string& dir,
                          const RenderInput& in) {
-  for (const std::string& name : {CellFileName(in.lineId, in.trainNumber),
-                                  ItemFileName(in.lineId, in.trainNumber),
-                                  ProfileFileName(in.lineId)}) {
+  for (const std::string& name :
+       {CellFileName(in.lineId, in.trainNumber), ItemFileName(in.lineId, in.trainNumber),
+        ProfileFileName(in.lineId)}) {
     if (SameFile(svgPath, JoinPath(dir, name))) return JoinPath(dir, name);
   }
   return "";
