@@ -76,8 +76,8 @@ const std::string kGoodTrain =
 TEST(Cli, CompileOutcomes) {
   struct Case {
     const char* name;
-    std::optional<std::string> line;  // none: no line description file
-    std::string train;
+    std::optional<std::string> line;   // none: no line description file
+    std::optional<std::string> train;  // none: no train description file
     const char* extra;
     int exit;
     int errorCode;
@@ -103,7 +103,10 @@ TEST(Cli, CompileOutcomes) {
        6,
        1000,
        {"Test_1.dat", "Test_1.sim", "Test_linea.dat"}},
-      {"no line description", std::nullopt, kGoodTrain, "", 1, 101, 0, {}},
+      // A description that cannot be read stops the compile before it
+      // starts: the file system's failure, with the compiler's code for it.
+      {"no line description", std::nullopt, kGoodTrain, "", 74, 101, 0, {}},
+      {"no train description", kGoodLine, std::nullopt, "", 74, 25, 0, {}},
       {"a signal on the reserved cell",
        kGoodLine,
        Crlf({"[generale]", "segnale,  0,  2, 3, 1, 1, 0, 2, 2, 1, 1, 0", "[fine]"}),
@@ -117,7 +120,7 @@ TEST(Cli, CompileOutcomes) {
     SCOPED_TRACE(c.name);
     Descriptions d;
     if (c.line) WriteFile(d.line, *c.line);
-    WriteFile(d.train, c.train);
+    if (c.train) WriteFile(d.train, *c.train);
     const auto given = Files(d.dir.path());
     TempDir out;
     ToolRun r = RunTool("compile --line " + Quote(d.line) + " --train " + Quote(d.train) +
@@ -140,6 +143,18 @@ TEST(Cli, CompileOutcomes) {
     EXPECT_EQ(files, c.files);
     if (c.errorCode == 6) {  // points at the second board's position field
       EXPECT_EQ(j["diagnostics"].back().value("column", 0), 23) << r.out;
+    }
+    if (c.exit == 74) {
+      // The message names the file as given and the system's reason, once.
+      const std::string& missing = c.line ? d.train : d.line;
+      const std::string message = "cannot read '" + missing + "': No such file or directory";
+      EXPECT_EQ(r.err, "scenario-builder: " + message + "\n");
+      EXPECT_EQ(j.value("message", ""), message);
+      ASSERT_EQ(j["diagnostics"].size(), 1u) << r.out;
+      const nlohmann::json& e = j["diagnostics"][0];
+      EXPECT_EQ(e.value("code", 0), c.errorCode);
+      EXPECT_EQ(e.value("file", ""), missing);
+      EXPECT_EQ(e.value("message", ""), message);
     }
 
     const auto lines = Lines(r.err);
@@ -276,8 +291,8 @@ TEST(Cli, ControlBytesFromTheInputAreShownEscaped) {
        kGoodLine, Crlf({"[generale]", "velocita, 0, 110", stationRecord, "[fine]"}), "", 1,
        "RIC\\x1b[2JCIONE", stationRecord},
       {"a line description path that does not exist", dir.file("Te\x1b[2Jst_linea.txt"),
-       std::nullopt, kGoodTrain, "--line-id Test --train-number 1", 1,
-       "Te\\x1b[2Jst_linea.txt: error 101: the line description ", ""},
+       std::nullopt, kGoodTrain, "--line-id Test --train-number 1", 74,
+       "Te\\x1b[2Jst_linea.txt': No such file or directory", ""},
       {"a path no line identifier can be told from", dir.file("li" + title + "ne.txt"), kGoodLine,
        kGoodTrain, "", 64, "li" + titleShown + "ne.txt", ""},
       {"a line description that is a directory", dir.file("d" + title), std::nullopt, kGoodTrain,

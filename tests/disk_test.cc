@@ -14,6 +14,8 @@
 namespace sb {
 namespace {
 
+constexpr std::uint64_t kAnySize = std::uint64_t{1} << 30;
+
 // Runs `check` on a real disk rooted in a fresh directory and on a memory
 // disk rooted in a directory made on it.
 void OnBothDisks(const std::function<void(Disk&, const std::string& root)>& check) {
@@ -41,7 +43,7 @@ TEST(Disk, FilesAreReplacedReadAndRemoved) {
     EXPECT_TRUE(disk.IsFile(path));
     EXPECT_FALSE(disk.IsDirectory(path));
     std::string bytes = "stale";
-    ASSERT_TRUE(disk.ReadFile(path, &bytes).ok());
+    ASSERT_TRUE(disk.ReadFile(path, &bytes, kAnySize).ok());
     EXPECT_EQ(bytes, binary);
 
     // Regions in any order make up the file; nothing is there before the
@@ -52,7 +54,7 @@ TEST(Disk, FilesAreReplacedReadAndRemoved) {
     file->WriteAt(0, "abcd");
     EXPECT_FALSE(disk.IsFile(regions));
     ASSERT_TRUE(file->Commit().ok());
-    ASSERT_TRUE(disk.ReadFile(regions, &bytes).ok());
+    ASSERT_TRUE(disk.ReadFile(regions, &bytes, kAnySize).ok());
     EXPECT_EQ(bytes, "abcdefgh");
 
     ASSERT_TRUE(disk.RemoveFile(path).ok());
@@ -70,13 +72,13 @@ TEST(Disk, DirectoriesAndFailuresNameThePath) {
     EXPECT_TRUE(disk.MakeDirs(deep).ok());  // already there
 
     std::string bytes = "unchanged";
-    Status st = disk.ReadFile(deep, &bytes);
+    Status st = disk.ReadFile(deep, &bytes, kAnySize);
     EXPECT_TRUE(st.IsIoError());
     EXPECT_EQ(st.path(), deep);
-    EXPECT_EQ(st.reason(), "is a directory");
+    EXPECT_EQ(st.reason(), "is a directory, not a regular file");
 
     const std::string missing = JoinPath(root, "missing.txt");
-    st = disk.ReadFile(missing, &bytes);
+    st = disk.ReadFile(missing, &bytes, kAnySize);
     EXPECT_EQ(st.path(), missing);
     EXPECT_EQ(st.reason(), "No such file or directory");
     EXPECT_EQ(bytes, "unchanged");
@@ -114,7 +116,7 @@ TEST(Disk, AMemoryDiskRefusesWhatItIsToldTo) {
 
   ASSERT_TRUE(disk.WriteFile("b", "x").ok());
   std::string bytes;
-  EXPECT_FALSE(disk.ReadFile("b", &bytes).ok());
+  EXPECT_FALSE(disk.ReadFile("b", &bytes, kAnySize).ok());
   EXPECT_FALSE(disk.MakeDirs("d").ok());
   EXPECT_FALSE(disk.IsDirectory("d"));
   // Other paths and operations are untouched.

@@ -18,6 +18,8 @@ using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 
+constexpr std::uint64_t kAnySize = std::uint64_t{1} << 30;
+
 std::vector<std::string> Names(const TempDir& dir) {
   std::vector<std::string> out;
   for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
@@ -92,12 +94,12 @@ TEST(FileIo, FailuresNameTheFileAndTheReason) {
   EXPECT_EQ(st.path(), missingDir);
   EXPECT_FALSE(st.reason().empty());
 
-  st = ReadWholeFile(dir.path(), &bytes);
+  st = ReadWholeFile(dir.path(), &bytes, kAnySize);
   EXPECT_FALSE(st.ok());
   EXPECT_EQ(st.path(), dir.path());
-  EXPECT_EQ(st.reason(), "is a directory");
+  EXPECT_EQ(st.reason(), "is a directory, not a regular file");
 
-  st = ReadWholeFile(missing, &bytes);
+  st = ReadWholeFile(missing, &bytes, kAnySize);
   EXPECT_FALSE(st.ok());
   EXPECT_EQ(st.path(), missing);
   EXPECT_FALSE(st.reason().empty());
@@ -110,7 +112,7 @@ TEST(FileIo, ReadRemoveAndExists) {
   const std::string binary("x\0y\r\n", 5);
   WriteFile(path, binary);
   std::string bytes = "stale";
-  ASSERT_TRUE(ReadWholeFile(path, &bytes).ok());
+  ASSERT_TRUE(ReadWholeFile(path, &bytes, kAnySize).ok());
   EXPECT_EQ(bytes, binary);
 
   EXPECT_TRUE(RegularFileExists(path));

@@ -2,10 +2,21 @@
 // the strips and every feature of the scenario, with labels kept apart.
 #include "tools/render.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <iostream>
 #include <pugixml.hpp>
 #include <regex>
 #include <sstream>
@@ -13,7 +24,9 @@
 #include <vector>
 
 #include "app/compiled_files.h"
+#include "app_test_support.h"
 #include "base/disk.h"
+#include "base/file_io.h"
 #include "content/content.h"
 #include "format/cell_codec.h"
 #include "format/item_codec.h"
@@ -25,8 +38,12 @@
 namespace sb {
 namespace {
 
+namespace fs = std::filesystem;
+using testing::Quote;
 using testing::ReadFile;
+using testing::RunTool;
 using testing::TempDir;
+using testing::ToolRun;
 
 // What an XML parser lets pass but a document may not hold, in a text or
 // attribute value as written: a '<', an '&' that starts no known entity, a
@@ -171,7 +188,7 @@ TempDir* RenderTest::dir_ = nullptr;
 TEST_F(RenderTest, ScenarioPictureHoldsEveryFeature) {
   TempDir out;
   std::ostringstream err;
-  ASSERT_EQ(Render(dir_->path(), kLine, kTrain, out.file("s.svg"), err), 0) << err.str();
+  ASSERT_EQ(Render(dir_->path(), kLine, kTrain, out.file("s.svg"), std::cout, err), 0) << err.str();
   EXPECT_EQ(err.str(), "");
   const std::string svg = ReadFile(out.file("s.svg"));
   EXPECT_LT(svg.size(), 2u * 1024 * 1024);
@@ -215,8 +232,8 @@ TEST_F(RenderTest, ScenarioPictureHoldsEveryFeature) {
 TEST_F(RenderTest, ScenarioIsFoundWhenNotNamed) {
   TempDir out;
   std::ostringstream err;
-  ASSERT_EQ(Render(dir_->path(), "", "", out.file("a.svg"), err), 0) << err.str();
-  ASSERT_EQ(Render(dir_->path(), kLine, "", out.file("b.svg"), err), 0) << err.str();
+  ASSERT_EQ(Render(dir_->path(), "", "", out.file("a.svg"), std::cout, err), 0) << err.str();
+  ASSERT_EQ(Render(dir_->path(), kLine, "", out.file("b.svg"), std::cout, err), 0) << err.str();
   EXPECT_EQ(ReadFile(out.file("a.svg")), ReadFile(out.file("b.svg")));
   const auto found = FindCompiledScenarios(dir_->path());
   ASSERT_EQ(found.size(), 1u);
@@ -224,10 +241,10 @@ TEST_F(RenderTest, ScenarioIsFoundWhenNotNamed) {
 
   TempDir empty;
   std::ostringstream none;
-  EXPECT_EQ(Render(empty.path(), "", "", out.file("c.svg"), none), 64);
+  EXPECT_EQ(Render(empty.path(), "", "", out.file("c.svg"), std::cout, none), 64);
   EXPECT_NE(none.str().find("no compiled scenario"), std::string::npos) << none.str();
   std::ostringstream other;
-  EXPECT_EQ(Render(dir_->path(), "Other", "", out.file("c.svg"), other), 64);
+  EXPECT_EQ(Render(dir_->path(), "Other", "", out.file("c.svg"), std::cout, other), 64);
 }
 
 // Copies of the scenario's files with one of them changed.
@@ -260,7 +277,7 @@ TEST_F(RenderTest, MissingOrBrokenFiles) {
     put(ItemFileName(kLine, kTrain), c.items);
     put(ProfileFileName(kLine), c.profile);
     std::ostringstream err;
-    EXPECT_EQ(Render(dir.path(), kLine, kTrain, dir.file("p.svg"), err), c.status);
+    EXPECT_EQ(Render(dir.path(), kLine, kTrain, dir.file("p.svg"), std::cout, err), c.status);
     EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
     if (c.status == 0) {
       const std::string svg = ReadFile(dir.file("p.svg"));
@@ -271,6 +288,147 @@ TEST_F(RenderTest, MissingOrBrokenFiles) {
       EXPECT_FALSE(testing::Exists(dir.file("p.svg")));
     }
   }
+}
+
+// Runs `write` while this thread reads the FIFO at `path`, and returns what
+// came through. The reader is there before the writer, so the writer's open
+// does not wait; should `write` put something else in the FIFO's place, it
+// finishes and nothing comes through.
+std::string DrainWhile(const std::string& path, const std::function<int()>& write, int* status) {
+  // A reader gone early must fail the write, not end the test program.
+  struct IgnorePipeSignal {
+    void (*old)(int) = std::signal(SIGPIPE, SIG_IGN);
+    ~IgnorePipeSignal() { std::signal(SIGPIPE, old); }
+  } ignore;
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+  EXPECT_GE(fd, 0) << std::strerror(errno);
+  std::future<int> done = std::async(std::launch::async, write);
+  std::string got;
+  char buffer[1 << 16];
+  bool finished = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      got.append(buffer, static_cast<std::size_t>(n));
+      continue;
+    }
+    // Once the writer has finished, one more empty read means all is read.
+    if (finished) break;
+    finished = done.wait_for(std::chrono::milliseconds(1)) == std::future_status::ready;
+  }
+  close(fd);
+  *status = done.get();
+  return got;
+}
+
+// Copies of the scenario's compiled files in a folder of their own.
+struct ScenarioCopy {
+  TempDir dir;
+  explicit ScenarioCopy(const std::string& from) {
+    for (const std::string& name :
+         {CellFileName(kLine, kTrain), ItemFileName(kLine, kTrain), ProfileFileName(kLine)}) {
+      fs::copy_file(JoinPath(from, name), dir.file(name));
+    }
+  }
+};
+
+// An output the user names is written as what it is: a FIFO through the
+// pipe, "-" on standard output, a link where it leads. Each gets the same
+// picture as a plain file, and stays what it was.
+TEST_F(RenderTest, AnOutputTheUserNamesIsWrittenAsWhatItIs) {
+  TempDir out;
+  std::ostringstream err;
+  ASSERT_EQ(Render(dir_->path(), kLine, kTrain, out.file("plain.svg"), std::cout, err), 0)
+      << err.str();
+  const std::string svg = ReadFile(out.file("plain.svg"));
+
+  const std::string fifo = out.file("pipe.svg");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  int status = -1;
+  const std::string piped = DrainWhile(
+      fifo, [&] { return Render(dir_->path(), kLine, kTrain, fifo, std::cout, err); }, &status);
+  EXPECT_EQ(status, 0) << err.str();
+  EXPECT_TRUE(piped == svg) << piped.size() << " bytes came through the FIFO";
+  EXPECT_TRUE(fs::is_fifo(fifo));
+
+  std::ostringstream stdoutText;
+  EXPECT_EQ(Render(dir_->path(), kLine, kTrain, "-", stdoutText, err), 0) << err.str();
+  EXPECT_TRUE(stdoutText.str() == svg);
+  ToolRun r = RunTool("render " + Quote(dir_->path()) + " -o -");
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_TRUE(r.out == svg) << r.out.size() << " bytes on stdout";
+  EXPECT_FALSE(fs::exists("-"));
+
+  const std::string target = out.file("target.svg");
+  const std::string link = out.file("link.svg");
+  testing::WriteFile(target, "old");
+  fs::create_symlink(target, link);
+  EXPECT_EQ(Render(dir_->path(), kLine, kTrain, link, std::cout, err), 0) << err.str();
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_TRUE(ReadFile(target) == svg);
+
+  // Standard output redirected to a file, named through the system's link.
+  if (fs::is_symlink("/dev/stdout")) {
+    ToolRun viaLink = RunTool("render " + Quote(dir_->path()) + " -o /dev/stdout");
+    EXPECT_EQ(viaLink.exit, 0) << viaLink.err;
+    EXPECT_TRUE(viaLink.out == svg) << viaLink.out.size() << " bytes on stdout";
+    EXPECT_TRUE(fs::is_symlink("/dev/stdout"));
+  }
+}
+
+// An output that is one of the compiled files read, by its name or through
+// a link, is refused before anything is written.
+TEST_F(RenderTest, AnOutputThatIsOneOfItsInputsIsRefused) {
+  struct Case {
+    const char* what;
+    std::string file;  // the compiled file the output leads to
+    std::function<std::string(const TempDir&, const std::string&)> output;
+  };
+  const Case cases[] = {
+      {"the cell grid by its name", CellFileName(kLine, kTrain),
+       [](const TempDir&, const std::string& file) { return file; }},
+      {"the item file through a link", ItemFileName(kLine, kTrain),
+       [](const TempDir& d, const std::string& file) {
+         fs::create_symlink(file, d.file("link.svg"));
+         return d.file("link.svg");
+       }},
+      {"the profile through a hard link", ProfileFileName(kLine),
+       [](const TempDir& d, const std::string& file) {
+         fs::create_hard_link(file, d.file("hard.svg"));
+         return d.file("hard.svg");
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScenarioCopy copy(dir_->path());
+    const std::string output = c.output(copy.dir, copy.dir.file(c.file));
+    const auto before = testing::Files(copy.dir.path());
+    std::ostringstream err;
+    EXPECT_EQ(Render(copy.dir.path(), kLine, kTrain, output, std::cout, err), 64);
+    EXPECT_NE(err.str().find("is the compiled file '" + copy.dir.file(c.file) + "'"),
+              std::string::npos)
+        << err.str();
+    const auto after = testing::Files(copy.dir.path());
+    EXPECT_EQ(after.size(), before.size());
+    for (const auto& [name, bytes] : before) {
+      EXPECT_TRUE(after.count(name) && after.at(name) == bytes) << name << " changed";
+    }
+  }
+}
+
+// A device is written in place: one that refuses the bytes is a write
+// error, and the device stays a device.
+TEST_F(RenderTest, AFullDeviceIsAWriteErrorAndStaysADevice) {
+  if (geteuid() != 0 || !fs::is_character_file("/dev/full")) {
+    GTEST_SKIP() << "needs /dev/full and the superuser, who could replace it";
+  }
+  ToolRun r = RunTool("render " + Quote(dir_->path()) + " -o /dev/full");
+  EXPECT_EQ(r.exit, 74);
+  EXPECT_NE(r.err.find("cannot write '/dev/full': " + std::string(std::strerror(ENOSPC))),
+            std::string::npos)
+      << r.err;
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));
 }
 
 // Texts from the files are escaped, and a model without any feature still

@@ -30,9 +30,9 @@ class LoggingDisk : public MemoryDisk {
  public:
   std::vector<std::string> log;
 
-  Status ReadFile(const std::string& path, std::string* contents) override {
+  Status ReadFile(const std::string& path, std::string* contents, std::uint64_t maxBytes) override {
     log.push_back("read " + path);
-    return MemoryDisk::ReadFile(path, contents);
+    return MemoryDisk::ReadFile(path, contents, maxBytes);
   }
   Status WriteFile(const std::string& path, std::string_view contents) override {
     log.push_back("write " + path);
@@ -290,27 +290,31 @@ TEST(Scenario, CompileRefusedOperationsAndMissingFiles) {
     std::string diagnostic;  // the start of the last diagnostic's message
     std::vector<std::string> written;
   };
+  // A description that cannot be read ends the compile before anything
+  // is written, with the compiler's code for it among the diagnostics.
+  const std::string lineRefused = "cannot read '" + line + "': Permission denied";
+  const std::string trainRefused = "cannot read '" + train + "': Permission denied";
+  const std::string lineMissing = "cannot read '" + line + "': No such file or directory";
   const Case cases[] = {
       {"a line description that cannot be read",
        true,
        Op::kRead,
        line,
        kExitIo,
-       0,
-       "cannot read '" + line + "': Permission denied",
-       "",
-       {}},
-      {"a train description that cannot be read", true, Op::kRead, train, kExitRecorded, 25, "",
-       "cannot read " + train + ": Permission denied", all},
-      {"no line description",
-       false,
-       Op::kRead,
-       "",
-       kExitRecorded,
        101,
-       "",
-       "the line description " + line + " does not exist",
+       lineRefused,
+       lineRefused,
        {}},
+      {"a train description that cannot be read",
+       true,
+       Op::kRead,
+       train,
+       kExitIo,
+       25,
+       trainRefused,
+       trainRefused,
+       {}},
+      {"no line description", false, Op::kRead, "", kExitIo, 101, lineMissing, lineMissing, {}},
       {"an output directory that cannot be made",
        true,
        Op::kMakeDirs,

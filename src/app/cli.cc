@@ -100,7 +100,7 @@ void AddRender(CLI::App& app, Options& o) {
                        "Line identifier (default: the one scenario in DIR)");
   o.render->add_option("--train-number", o.renderTrain, "Train number (default: the one in DIR)");
   o.render->add_option("-o,--output", o.renderOut,
-                       "SVG file to write (default: <ID>_<N>.svg in DIR)");
+                       "SVG file to write, '-' for stdout (default: <ID>_<N>.svg in DIR)");
 }
 
 // Fills in the identifiers the names of the descriptions tell; false, with
@@ -180,7 +180,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
                                                 : InspectFormat::kText;
     return Inspect(o.inspectPath, format, out, err);
   }
-  if (*o.render) return Render(o.renderDir, o.renderLineId, o.renderTrain, o.renderOut, err);
+  if (*o.render) return Render(o.renderDir, o.renderLineId, o.renderTrain, o.renderOut, out, err);
   if (*o.compile) return RunCompile(o, out, err);
 
   RunOutcome outcome = Form_Load(o.dir.empty() ? platform::ExecutableDirectory() : o.dir);

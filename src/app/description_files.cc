@@ -7,22 +7,22 @@ namespace sb {
 DescriptionFiles::DescriptionFiles(Disk& disk, File line, File train, Afterwards afterwards)
     : disk_(disk), line_(std::move(line)), train_(std::move(train)), afterwards_(afterwards) {}
 
-Status DescriptionFiles::PreloadLine() {
+Status DescriptionFiles::Preload(DescriptionKind which) {
   std::string bytes;
-  Status st = disk_.ReadFile(line_.path, &bytes);
-  if (st.ok()) preloadedLine_ = std::move(bytes);
+  Status st = disk_.ReadFile(Of(which).path, &bytes, kMaxDescriptionBytes);
+  if (st.ok()) Preloaded(which) = std::move(bytes);
   return st;
 }
 
 bool DescriptionFiles::LineExists() { return preloadedLine_ || disk_.IsFile(line_.path); }
 
 Status DescriptionFiles::Read(DescriptionKind which, std::string* bytes) {
-  if (which == DescriptionKind::kLine && preloadedLine_) {
-    *bytes = std::move(*preloadedLine_);
-    preloadedLine_.reset();
+  if (std::optional<std::string>& preloaded = Preloaded(which)) {
+    *bytes = std::move(*preloaded);
+    preloaded.reset();
     return Status::Ok();
   }
-  return disk_.ReadFile(Of(which).path, bytes);
+  return disk_.ReadFile(Of(which).path, bytes, kMaxDescriptionBytes);
 }
 
 Status DescriptionFiles::Delete(DescriptionKind which) {

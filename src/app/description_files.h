@@ -4,6 +4,7 @@
 #ifndef SB_APP_DESCRIPTION_FILES_H_
 #define SB_APP_DESCRIPTION_FILES_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,12 @@
 
 namespace sb {
 
+// The largest description read: far beyond any line of 1000000 m, and a
+// bound on what a wrong file (a disk image, an endless log) can cost.
+inline constexpr std::uint64_t kMaxDescriptionBytes = std::uint64_t{256} << 20;
+
+// Only regular files of at most kMaxDescriptionBytes are read; anything
+// else is refused before it is read (Disk::ReadFile).
 class DescriptionFiles : public DescriptionSource {
  public:
   enum class Afterwards { kDelete, kKeep };
@@ -23,9 +30,9 @@ class DescriptionFiles : public DescriptionSource {
 
   DescriptionFiles(Disk& disk, File line, File train, Afterwards afterwards);
 
-  // Reads the line description now, so that a file that cannot be read is
-  // the caller's to report; the compiler is then handed these bytes.
-  Status PreloadLine();
+  // Reads a description now, so that a file that cannot be read is the
+  // caller's to report; the compiler is then handed these bytes.
+  Status Preload(DescriptionKind which);
 
   bool LineExists() override;
   Status Read(DescriptionKind which, std::string* bytes) override;
@@ -37,12 +44,16 @@ class DescriptionFiles : public DescriptionSource {
   const File& Of(DescriptionKind which) const {
     return which == DescriptionKind::kLine ? line_ : train_;
   }
+  std::optional<std::string>& Preloaded(DescriptionKind which) {
+    return which == DescriptionKind::kLine ? preloadedLine_ : preloadedTrain_;
+  }
 
   Disk& disk_;
   File line_;
   File train_;
   Afterwards afterwards_;
   std::optional<std::string> preloadedLine_;
+  std::optional<std::string> preloadedTrain_;
 };
 
 }  // namespace sb

@@ -55,6 +55,20 @@ RunOutcome Fail(RunOutcome out, const Status& st, const char* verb) {
   return out;
 }
 
+// A description `compile` cannot read: the file system's failure, also
+// recorded as the compiler's own code for it (101 for the line description,
+// 25 for the train description) so that a report of the errors has it.
+RunOutcome Unreadable(RunOutcome out, const Status& st, DescriptionKind which) {
+  out = Fail(std::move(out), st, "read");
+  Diagnostic d;
+  d.code = which == DescriptionKind::kLine ? kErrorNoLineDescription : kErrorUnreadable;
+  d.file = st.path();
+  d.message = out.ioMessage;
+  out.scenario.errorCode = d.code;
+  out.scenario.diagnostics.push_back(std::move(d));
+  return out;
+}
+
 }  // namespace
 
 RunOutcome Form_Load(Disk& disk, const std::string& dir) {
@@ -99,22 +113,16 @@ RunOutcome CompileDescriptions(Disk& disk, const CompileRequest& request) {
   s.lineId = request.lineId;
   s.trainNumber = request.trainNumber;
 
-  const std::string outDir = request.outDir.empty() ? "." : request.outDir;
-  if (Status st = disk.MakeDirs(outDir); !st.ok()) return Fail(std::move(out), st, "create");
-  for (const std::string& path : {request.linePath, request.trainPath}) {
-    if (disk.IsDirectory(path)) {
-      return Fail(std::move(out), Status::IoError(path, "is a directory"), "read");
-    }
-  }
   DescriptionFiles source(disk, {request.linePath, request.linePath},
                           {request.trainPath, request.trainPath},
                           DescriptionFiles::Afterwards::kKeep);
-  // A line description that does not exist is the compiler's own error
-  // 101, and a train description that cannot be read its error 25; a line
-  // description that exists but cannot be read is the file system's fault.
-  if (disk.IsFile(request.linePath)) {
-    if (Status st = source.PreloadLine(); !st.ok()) return Fail(std::move(out), st, "read");
+  // Both descriptions are read before anything is written: one that cannot
+  // be read ends the compile with an earlier run's files as they were.
+  for (DescriptionKind which : {DescriptionKind::kLine, DescriptionKind::kTrain}) {
+    if (Status st = source.Preload(which); !st.ok()) return Unreadable(std::move(out), st, which);
   }
+  const std::string outDir = request.outDir.empty() ? "." : request.outDir;
+  if (Status st = disk.MakeDirs(outDir); !st.ok()) return Fail(std::move(out), st, "create");
   out.compile = memorizza_percorso(s, request.withProfile, source);
   FinishOutcome(out, disk, outDir);
   return out;
@@ -140,6 +148,8 @@ void ReportOutcome(const RunOutcome& outcome, std::ostream& err) {
   if (!outcome.ioMessage.empty()) {
     err << "scenario-builder: " << EscapeControls(outcome.ioMessage) << "\n";
   }
+  // Before the compile the message above is all there is to say.
+  if (outcome.end == RunEnd::kNotRun) return;
   for (const ReportedDiagnostic& r : Diagnostics(outcome)) {
     err << FormatDiagnostic(r.diagnostic, r.km) << "\n";
   }

@@ -54,7 +54,10 @@ struct CompileRequest {
 };
 
 // Compiles two given descriptions where they lie, without touching them;
-// messages name them by the paths given.
+// messages name them by the paths given. Both are read before anything is
+// written: one that cannot be (missing, refused, not a regular file, larger
+// than kMaxDescriptionBytes) ends the compile with 74, nothing written, and
+// the code the compiler gives it (101 line, 25 train) in the diagnostics.
 RunOutcome CompileDescriptions(Disk& disk, const CompileRequest& request);
 RunOutcome CompileDescriptions(const CompileRequest& request);  // on the real disk
 

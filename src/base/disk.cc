@@ -13,6 +13,7 @@ namespace {
 constexpr const char* kNoSuchFile = "No such file or directory";
 constexpr const char* kNotADirectory = "Not a directory";
 constexpr const char* kIsADirectory = "is a directory";
+constexpr const char* kDirectoryNotRegular = "is a directory, not a regular file";
 
 class RealRegionFile : public RegionFile {
  public:
@@ -37,8 +38,8 @@ std::size_t LastSeparator(const std::string& path) {
 
 }  // namespace
 
-Status RealDisk::ReadFile(const std::string& path, std::string* contents) {
-  return ReadWholeFile(path, contents);
+Status RealDisk::ReadFile(const std::string& path, std::string* contents, std::uint64_t maxBytes) {
+  return ReadWholeFile(path, contents, maxBytes);
 }
 
 Status RealDisk::WriteFile(const std::string& path, std::string_view contents) {
@@ -101,11 +102,13 @@ void MemoryDisk::Fail(Op op, const std::string& path, std::string reason) {
   failures_[{op, path}] = std::move(reason);
 }
 
-Status MemoryDisk::ReadFile(const std::string& path, std::string* contents) {
+Status MemoryDisk::ReadFile(const std::string& path, std::string* contents,
+                            std::uint64_t maxBytes) {
   if (Status st = Refusal(Op::kRead, path); !st.ok()) return st;
-  if (dirs_.count(path)) return Status::IoError(path, kIsADirectory);
+  if (dirs_.count(path)) return Status::IoError(path, kDirectoryNotRegular);
   auto it = files_.find(path);
   if (it == files_.end()) return Status::IoError(path, kNoSuchFile);
+  if (it->second.size() > maxBytes) return FileTooLarge(path, it->second.size(), maxBytes);
   *contents = it->second;
   return Status::Ok();
 }

@@ -31,7 +31,12 @@ class Disk {
  public:
   virtual ~Disk() = default;
 
-  virtual Status ReadFile(const std::string& path, std::string* contents) = 0;
+  // Reads a regular file of at most `maxBytes` whole; anything else is
+  // refused before it is read, as ReadWholeFile (base/file_io.h) tells:
+  // what the path names when it is not a regular file (an I/O error), or a
+  // TooLarge status. `contents` is left as it was on failure.
+  virtual Status ReadFile(const std::string& path, std::string* contents,
+                          std::uint64_t maxBytes) = 0;
   // Replaces the file as a whole: afterwards it is either the old file or
   // the complete new one.
   virtual Status WriteFile(const std::string& path, std::string_view contents) = 0;
@@ -48,7 +53,7 @@ class Disk {
 // The system's file system.
 class RealDisk : public Disk {
  public:
-  Status ReadFile(const std::string& path, std::string* contents) override;
+  Status ReadFile(const std::string& path, std::string* contents, std::uint64_t maxBytes) override;
   Status WriteFile(const std::string& path, std::string_view contents) override;
   std::unique_ptr<RegionFile> ReplaceInRegions(const std::string& path) override;
   Status RemoveFile(const std::string& path) override;
@@ -64,7 +69,7 @@ class MemoryDisk : public Disk {
  public:
   enum class Op { kRead, kWrite, kRemove, kMakeDirs };
 
-  Status ReadFile(const std::string& path, std::string* contents) override;
+  Status ReadFile(const std::string& path, std::string* contents, std::uint64_t maxBytes) override;
   Status WriteFile(const std::string& path, std::string_view contents) override;
   std::unique_ptr<RegionFile> ReplaceInRegions(const std::string& path) override;
   Status RemoveFile(const std::string& path) override;

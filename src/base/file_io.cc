@@ -170,27 +170,6 @@ Status ReplaceFile(const std::string& path, std::string_view bytes) {
   return file.Commit();
 }
 
-Status ReadWholeFile(const std::string& path, std::string* out) {
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) return Status::IoError(path, "is a directory");
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return Status::IoError(path, ErrnoText(errno));
-  out->clear();
-  // The size is a hint: the loop reads whatever the file holds.
-  if (const std::uintmax_t size = fs::file_size(path, ec);
-      !ec && size < (std::uintmax_t{1} << 32)) {
-    out->reserve(static_cast<std::size_t>(size));
-  }
-  char buffer[1 << 16];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out->append(buffer, n);
-  bool bad = std::ferror(f) != 0;
-  int err = errno;
-  std::fclose(f);
-  if (bad) return Status::IoError(path, ErrnoText(err));
-  return Status::Ok();
-}
-
 Status RemoveFile(const std::string& path) {
   std::error_code ec;
   if (!fs::remove(path, ec) && ec) return Status::IoError(path, ec.message());

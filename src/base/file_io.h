@@ -56,7 +56,18 @@ class FileReplacement {
   int error_ = 0;               // errno of the first failure
 };
 
-Status ReadWholeFile(const std::string& path, std::string* out);
+// Reads the file at `path` whole into `out` when it is a regular file (after
+// following links) of at most `maxBytes`; `out` is left as it was otherwise.
+// Anything else is refused before a byte is read, so that a FIFO, a device
+// or an endless file can neither hold the program nor fill its memory:
+//   - not a regular file: an I/O error saying what it is ("is a FIFO, not a
+//     regular file"); a FIFO is never opened, so it waits for no writer;
+//   - larger than `maxBytes` (its size as the open file tells it, or, for a
+//     file that grows while it is read, the bytes read, at most maxBytes + 1):
+//     a TooLarge status, "too large: N bytes, the limit is L".
+Status ReadWholeFile(const std::string& path, std::string* out, std::uint64_t maxBytes);
+// The TooLarge status of a file of `size` bytes read under `limit`.
+Status FileTooLarge(const std::string& path, std::uint64_t size, std::uint64_t limit);
 Status RemoveFile(const std::string& path);
 // True when `path` names an existing regular file.
 bool RegularFileExists(const std::string& path);

@@ -17,6 +17,7 @@ class Status {
   enum class Kind {
     kOk,
     kIoError,      // the system refused a file operation: path and reason
+    kTooLarge,     // a file larger than its reader accepts: path and sizes
     kInvalid,      // the bytes are not what they should be: what and where
     kOutOfMemory,  // an allocation failed
   };
@@ -36,22 +37,27 @@ class Status {
   static Status IoError(std::string path, std::string reason) {
     return Status(Kind::kIoError, std::move(path), std::move(reason));
   }
+  static Status TooLarge(std::string path, std::string reason) {
+    return Status(Kind::kTooLarge, std::move(path), std::move(reason));
+  }
   static Status Invalid(std::string what) { return Status(Kind::kInvalid, {}, std::move(what)); }
   static Status OutOfMemory() { return Status(Kind::kOutOfMemory, {}, "out of memory"); }
 
   bool ok() const { return rep_ == nullptr; }
   Kind kind() const { return rep_ ? rep_->kind : Kind::kOk; }
   bool IsIoError() const { return kind() == Kind::kIoError; }
+  bool IsTooLarge() const { return kind() == Kind::kTooLarge; }
   bool IsInvalid() const { return kind() == Kind::kInvalid; }
 
-  // The file concerned (I/O errors only).
+  // The file concerned (I/O errors and files too large only).
   const std::string& path() const { return rep_ ? rep_->path : Empty(); }
   // The system's reason, or what is wrong with the bytes, in words.
   const std::string& reason() const { return rep_ ? rep_->reason : Empty(); }
 
-  // "cannot <verb> 'path': reason" for an I/O error; the reason otherwise.
+  // "cannot <verb> 'path': reason" for an I/O error or a file too large;
+  // the reason otherwise.
   std::string Message(std::string_view verb) const {
-    if (kind() != Kind::kIoError) return reason();
+    if (kind() != Kind::kIoError && kind() != Kind::kTooLarge) return reason();
     return "cannot " + std::string(verb) + " '" + path() + "': " + reason();
   }
 

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 #include "base/exit_status.h"
@@ -22,8 +21,8 @@ int Fail(std::ostream& err, const std::string& path, const std::string& what, in
   return status;
 }
 
-// The largest file each kind can be: a bound checked before reading, so a
-// wrong file of gigabytes is not loaded to be rejected.
+// The largest file each kind can be (a line of 1000000 m): a bound checked
+// before reading, so a wrong file of gigabytes is not loaded to be rejected.
 std::uintmax_t MaxFileSize(CompiledFileKind kind) {
   return kind == CompiledFileKind::kCells   ? kMaxCellFileSize
          : kind == CompiledFileKind::kItems ? kMaxItemFileSize
@@ -70,18 +69,11 @@ int Inspect(const std::string& path, InspectFormat format, std::ostream& out, st
                 "<ID>_<N>.sim or <ID>_<N>.dat)",
                 kExitUsage);
   }
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  const std::uintmax_t limit = MaxFileSize(kind);
-  if (!ec && size > limit) {
-    return Fail(err, path,
-                "too large (" + std::to_string(size) +
-                    " bytes) for its kind of compiled file, at most " + std::to_string(limit) +
-                    " bytes",
-                kExitDataError);
-  }
   std::string bytes;
-  Status st = ReadWholeFile(path, &bytes);
+  Status st = ReadWholeFile(path, &bytes, MaxFileSize(kind));
+  if (st.IsTooLarge()) {
+    return Fail(err, path, st.reason() + " (the largest file of its kind)", kExitDataError);
+  }
   if (!st.ok()) {
     err << "scenario-builder: " << EscapeControls(st.Message("read")) << "\n";
     return kExitIo;

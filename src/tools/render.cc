@@ -5,29 +5,66 @@
 #include "base/exit_status.h"
 #include "base/file_io.h"
 #include "base/printable.h"
+#include "base/user_file.h"
 #include "model/file_names.h"
 #include "tools/picture.h"
 #include "tools/render_loader.h"
 
 namespace sb {
+namespace {
+
+int Fail(std::ostream& err, const std::string& text, int status) {
+  // The text names paths the user gave, which may hold control bytes.
+  err << "scenario-builder: " << EscapeControls(text) << "\n";
+  return status;
+}
+
+// The compiled file of the scenario that `svgPath` names, or "".
+std::string InputNamedBy(const std::string& svgPath, const std::string& dir,
+                         const RenderInput& in) {
+  for (const std::string& name :
+       {CellFileName(in.lineId, in.trainNumber), ItemFileName(in.lineId, in.trainNumber),
+        ProfileFileName(in.lineId)}) {
+    if (SameFile(svgPath, JoinPath(dir, name))) return JoinPath(dir, name);
+  }
+  return "";
+}
+
+int WriteSvg(const std::string& dir, const RenderInput& in, const std::string& svgPath,
+             std::ostream& out, std::ostream& err) {
+  if (svgPath == "-") {
+    out << RenderSvg(in);
+    out.flush();
+    if (!out) return Fail(err, "cannot write the picture to standard output", kExitIo);
+    return kExitOk;
+  }
+  Status st;
+  if (svgPath.empty()) {
+    st = ReplaceFile(JoinPath(dir, PictureName(in.lineId, in.trainNumber)), RenderSvg(in));
+  } else if (const std::string input = InputNamedBy(svgPath, dir, in); !input.empty()) {
+    return Fail(err,
+                "the output '" + svgPath + "' is the compiled file '" + input +
+                    "' the picture is drawn from; give -o another file",
+                kExitUsage);
+  } else {
+    st = WriteUserFile(svgPath, RenderSvg(in));
+  }
+  if (!st.ok()) return Fail(err, st.Message("write"), kExitIo);
+  return kExitOk;
+}
+
+}  // namespace
 
 std::string RenderSvg(const RenderInput& input) { return render::Picture(input).Build(); }
 
 int Render(const std::string& dir, const std::string& lineId, const std::string& trainNumber,
-           const std::string& svgPath, std::ostream& err) {
+           const std::string& svgPath, std::ostream& out, std::ostream& err) {
   RenderInput in;
   std::optional<ProfileTable> profile;
   if (int rc = LoadScenario(dir, lineId, trainNumber, &in, &profile, err); rc != kExitOk) {
     return rc;
   }
-  const std::string target =
-      svgPath.empty() ? JoinPath(dir, PictureName(in.lineId, in.trainNumber)) : svgPath;
-  Status st = ReplaceFile(target, RenderSvg(in));
-  if (!st.ok()) {
-    err << "scenario-builder: " << EscapeControls(st.Message("write")) << "\n";
-    return kExitIo;
-  }
-  return kExitOk;
+  return WriteSvg(dir, in, svgPath, out, err);
 }
 
 }  // namespace sb

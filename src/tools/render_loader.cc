@@ -43,12 +43,17 @@ int FindScenario(const std::string& dir, RenderInput* in, std::ostream& err) {
   return kExitOk;
 }
 
-// Reads the file `name` of `dir` and decodes it into `value`.
+// Reads the file `name` of `dir`, if it is no larger than `maxBytes` (the
+// largest of its kind), and decodes it into `value`.
 template <typename T>
-int ReadAndDecode(const std::string& dir, const std::string& name,
+int ReadAndDecode(const std::string& dir, const std::string& name, std::uint64_t maxBytes,
                   Status (*decode)(std::string_view, T*), T* value, std::ostream& err) {
   std::string bytes;
-  Status st = ReadWholeFile(JoinPath(dir, name), &bytes);
+  Status st = ReadWholeFile(JoinPath(dir, name), &bytes, maxBytes);
+  if (st.IsTooLarge()) {
+    return Fail(err, JoinPath(dir, name) + ": " + st.reason() + " (the largest file of its kind)",
+                kExitDataError);
+  }
   if (!st.ok()) return Fail(err, st.Message("read"), kExitIo);
   Status decoded = decode(bytes, value);
   if (!decoded.ok())
@@ -80,17 +85,22 @@ int LoadScenario(const std::string& dir, const std::string& lineId, const std::s
     if (int rc = FindScenario(dir, in, err); rc != kExitOk) return rc;
   }
   const std::string cellName = CellFileName(in->lineId, in->trainNumber);
-  if (int rc = ReadAndDecode(dir, cellName, &DecodeCells, &in->cells, err); rc != kExitOk) {
+  if (int rc = ReadAndDecode(dir, cellName, kMaxCellFileSize, &DecodeCells, &in->cells, err);
+      rc != kExitOk) {
     return rc;
   }
   const std::string itemName = ItemFileName(in->lineId, in->trainNumber);
-  if (int rc = ReadAndDecode(dir, itemName, &DecodeItems, &in->items, err); rc != kExitOk) {
+  if (int rc = ReadAndDecode(dir, itemName, kMaxItemFileSize, &DecodeItems, &in->items, err);
+      rc != kExitOk) {
     return rc;
   }
-  // A scenario compiled without its profile has no plan.
+  // A scenario compiled without its profile has no plan; anything else
+  // under the profile's name is read, and refused if it is not a file.
   const std::string profileName = ProfileFileName(in->lineId);
-  if (RegularFileExists(JoinPath(dir, profileName))) {
-    if (int rc = ReadAndDecode(dir, profileName, &DecodeProfile, profile, err); rc != kExitOk) {
+  std::error_code ec;
+  if (std::filesystem::exists(JoinPath(dir, profileName), ec)) {
+    if (int rc = ReadAndDecode(dir, profileName, kMaxProfileFileSize, &DecodeProfile, profile, err);
+        rc != kExitOk) {
       return rc;
     }
     in->profile = &**profile;
