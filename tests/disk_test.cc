@@ -150,12 +150,13 @@ TEST(Disk, StaleTemporariesAreRemovedAndNothingElse) {
     const std::vector<std::string> stale = {TemporaryName(name, false, 0x0badf00d),
                                             TemporaryName(longName, true, 42),
                                             TemporaryName(longName, false, 43)};
-    const std::vector<std::string> kept = {name,
-                                           name + ".0badf00.part",
-                                           name + ".0badf00d.part.bak",
-                                           TemporaryName("S_2.dat", false, 1),
-                                           TemporaryName(std::string(230, 'S') + "_linea.txt", true, 1),
-                                           "other.txt"};
+    const std::vector<std::string> kept = {
+        name,
+        name + ".0badf00.part",
+        name + ".0badf00d.part.bak",
+        TemporaryName("S_2.dat", false, 1),
+        TemporaryName(std::string(230, 'S') + "_linea.txt", true, 1),
+        "other.txt"};
     ASSERT_TRUE(disk.MakeDirs(JoinPath(root, "sub")).ok());
     const std::string below = JoinPath("sub", stale[0]);
     std::vector<std::string> all = stale;

@@ -293,14 +293,17 @@ TEST(Environment, AFailedWriteInACompileKeepsTheOldSet) {
   for (int failing = 0; failing < 3; ++failing) {
     SCOPED_TRACE("memory disk: " + files[failing]);
     MemoryDisk disk;
-    ASSERT_TRUE(disk.WriteFile("L_linea.txt", std::string(content::RawBytes(content::Document::kLine))).ok());
-    ASSERT_TRUE(disk.WriteFile("T-.txt", std::string(content::RawBytes(content::Document::kTrain))).ok());
+    ASSERT_TRUE(
+        disk.WriteFile("L_linea.txt", std::string(content::RawBytes(content::Document::kLine)))
+            .ok());
+    ASSERT_TRUE(
+        disk.WriteFile("T-.txt", std::string(content::RawBytes(content::Document::kTrain))).ok());
     ASSERT_TRUE(disk.MakeDirs("out").ok());
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(disk.WriteFile("out/" + files[i], old[i]).ok());
     const auto before = disk.files();
     disk.Fail(MemoryDisk::Op::kWrite, "out/" + files[failing], std::strerror(ENOSPC));
-    CompileRequest request{"L_linea.txt", "T-.txt", kScenarioLineId, kScenarioTrainNumber, "out",
-                           true};
+    CompileRequest request{"L_linea.txt",        "T-.txt", kScenarioLineId,
+                           kScenarioTrainNumber, "out",    true};
     RunOutcome o = CompileDescriptions(disk, request);
     EXPECT_EQ(o.exitCode, kExitIo);
     EXPECT_EQ(o.ioMessage, "cannot write 'out/" + files[failing] + "': " + std::strerror(ENOSPC));
@@ -335,7 +338,8 @@ TEST(Environment, AFileSizeLimit) {
     SCOPED_TRACE(c.name);
     ToolRun r = RunTool(c.args, "ulimit -f " + std::to_string(c.blocks) + ";");
     EXPECT_EQ(r.exit, 74) << r.err;
-    EXPECT_EQ(r.err, "scenario-builder: cannot write '" + c.failing + "': " + std::strerror(EFBIG) + "\n");
+    EXPECT_EQ(r.err,
+              "scenario-builder: cannot write '" + c.failing + "': " + std::strerror(EFBIG) + "\n");
   }
   EXPECT_TRUE(Files(run.path()).empty());
   EXPECT_EQ(Files(out.path()), before);

@@ -172,8 +172,8 @@ TEST(Interruption, ARunWaitsForTheFolderAndSaysSoOnce) {
     TempDir dir;
     TempDir logs;
     const std::vector<std::string> args =
-        compile ? std::vector<std::string>{"compile", "--line", line, "--train", train, "--out",
-                                           dir.path()}
+        compile ? std::vector<std::string>{"compile", "--line", line,      "--train",
+                                           train,     "--out",  dir.path()}
                 : std::vector<std::string>{"--dir", dir.path()};
     HeldFolder held(dir.path());
     const auto start = std::chrono::steady_clock::now();
@@ -203,9 +203,8 @@ TEST(Interruption, ARunWaitsForTheFolderAndSaysSoOnce) {
 TEST(Interruption, ASignalTakesBackTheRunsFiles) {
   const std::string notes = NotesName(kScenarioLineId, kScenarioTrainNumber);
   const std::string cells = CellFileName(kScenarioLineId, kScenarioTrainNumber);
-  const std::vector<std::string> compiled = {ProfileFileName(kScenarioLineId),
-                                             ItemFileName(kScenarioLineId, kScenarioTrainNumber),
-                                             cells};
+  const std::vector<std::string> compiled = {
+      ProfileFileName(kScenarioLineId), ItemFileName(kScenarioLineId, kScenarioTrainNumber), cells};
   const struct {
     int signal_number;
     int exit;

@@ -86,8 +86,8 @@ std::wstring CanonicalFolder(const std::string& dir) {
 std::wstring MutexName(const std::wstring& folder) {
   std::uint64_t hash = 14695981039346656037ull;
   for (wchar_t c : folder) {
-    for (unsigned char byte : {static_cast<unsigned char>(c & 0xFF),
-                               static_cast<unsigned char>((c >> 8) & 0xFF)}) {
+    for (unsigned char byte :
+         {static_cast<unsigned char>(c & 0xFF), static_cast<unsigned char>((c >> 8) & 0xFF)}) {
       hash = (hash ^ byte) * 1099511628211ull;
     }
   }

@@ -55,8 +55,8 @@ class Disk {
   // Holds `dir` against other runs of the program until the lock is
   // dropped (base/directory_lock.h): waits while another holds it, calling
   // `onLongWait` once if that takes long.
-  virtual std::unique_ptr<DirectoryLock> LockDirectory(
-      const std::string& dir, const std::function<void()>& onLongWait) = 0;
+  virtual std::unique_ptr<DirectoryLock> LockDirectory(const std::string& dir,
+                                                       const std::function<void()>& onLongWait) = 0;
   // Removes from `dir` the temporary files that an interrupted replacement
   // of one of `names` left, and nothing else. Best effort.
   virtual void RemoveStaleTemporaries(const std::string& dir,

@@ -75,10 +75,18 @@ std::string TemporaryPath(const std::string& path, bool shortened) {
 void SetWriteFailureHookForTesting(WriteLimitHook hook) { Hook() = std::move(hook); }
 
 std::string TemporaryName(const std::string& name, bool shortened, std::uint32_t random) {
-  const std::string tail = "." + Hex8(random) + kPartSuffix;
-  if (!shortened || !CanShorten(name)) return name + tail;
-  return name.substr(0, name.size() - kShortenedTailBytes) + kShortenedMark +
-         Hex8(NameHash(name)) + tail;
+  std::string out;
+  if (!shortened || !CanShorten(name)) {
+    out = name;
+  } else {
+    out.assign(name, 0, name.size() - kShortenedTailBytes);
+    out += kShortenedMark;
+    out += Hex8(NameHash(name));
+  }
+  out += '.';
+  out += Hex8(random);
+  out += kPartSuffix;
+  return out;
 }
 
 bool IsTemporaryName(std::string_view candidate, std::string_view name) {

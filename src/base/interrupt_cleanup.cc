@@ -74,11 +74,11 @@ void InstallInterruptCleanup() {
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 #else
   for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
-    struct sigaction old{};
+    struct sigaction old {};
     // A signal the program was started with ignored (nohup, a background
     // job of a script) stays ignored.
     if (sigaction(signal_number, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = OnSignal;
     // The other signals wait while the files go.
     sigfillset(&action.sa_mask);

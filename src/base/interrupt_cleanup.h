@@ -27,9 +27,7 @@ class RemovalOnInterrupt {
   RemovalOnInterrupt() = default;
   explicit RemovalOnInterrupt(const std::string& path) { Set(path); }
   ~RemovalOnInterrupt() { Clear(); }
-  RemovalOnInterrupt(RemovalOnInterrupt&& other) noexcept : slot_(other.slot_) {
-    other.slot_ = -1;
-  }
+  RemovalOnInterrupt(RemovalOnInterrupt&& other) noexcept : slot_(other.slot_) { other.slot_ = -1; }
   RemovalOnInterrupt& operator=(RemovalOnInterrupt&&) = delete;
   RemovalOnInterrupt(const RemovalOnInterrupt&) = delete;
   RemovalOnInterrupt& operator=(const RemovalOnInterrupt&) = delete;
