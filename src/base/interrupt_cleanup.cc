@@ -36,6 +36,9 @@ static_assert(std::atomic<int>::is_always_lock_free, "the handler may use lock-f
 
 Slot slots[kSlots];
 
+// The shells' convention for a process ended by a signal.
+constexpr int kExitSignalBase = 128;
+
 void RemoveRegisteredFiles() {
   for (Slot& slot : slots) {
     int ready = kReady;
@@ -55,14 +58,14 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
   // Ctrl-C and Ctrl-Break are an interrupt; the console closing, the user
   // logging off and the system shutting down a hangup.
   const bool interrupt = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
-  std::_Exit(interrupt ? 128 + 2 : 128 + 1);
+  std::_Exit(kExitSignalBase + (interrupt ? 2 : 1));  // as SIGINT, SIGHUP
 }
 
 #else
 
 void OnSignal(int signal_number) {
   RemoveRegisteredFiles();
-  _exit(128 + signal_number);
+  _exit(kExitSignalBase + signal_number);
 }
 
 #endif
