@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "base/file_io.h"
 #include "test_support.h"
@@ -95,6 +100,107 @@ TEST(Disk, DirectoriesAndFailuresNameThePath) {
     st = disk.MakeDirs(underFile);
     EXPECT_EQ(st.Message("create"), "cannot create '" + underFile + "': Not a directory");
   });
+}
+
+// The files in `root` and their bytes, however the disk keeps them.
+std::map<std::string, std::string> Contents(Disk& disk, const std::string& root,
+                                            const std::vector<std::string>& names) {
+  std::map<std::string, std::string> out;
+  for (const std::string& name : names) {
+    std::string bytes;
+    if (disk.ReadFile(JoinPath(root, name), &bytes, kAnySize).ok()) out[name] = bytes;
+  }
+  return out;
+}
+
+TEST(Disk, FinishedFilesGoInPlaceOnlyWhenCommitted) {
+  OnBothDisks([](Disk& disk, const std::string& root) {
+    const std::vector<std::string> names = {"a.dat", "b.dat"};
+    for (const std::string& name : names) {
+      ASSERT_TRUE(disk.WriteFile(JoinPath(root, name), "old " + name).ok());
+    }
+    const std::map<std::string, std::string> old = Contents(disk, root, names);
+    std::vector<std::unique_ptr<RegionFile>> set;
+    for (const std::string& name : names) {
+      set.push_back(disk.ReplaceInRegions(JoinPath(root, name)));
+      set.back()->WriteAt(0, "new " + name);
+      ASSERT_TRUE(set.back()->Finish().ok());
+    }
+    EXPECT_EQ(Contents(disk, root, names), old);
+    for (auto& file : set) ASSERT_TRUE(file->Commit().ok());
+    EXPECT_EQ(Contents(disk, root, names),
+              (std::map<std::string, std::string>{{"a.dat", "new a.dat"}, {"b.dat", "new b.dat"}}));
+
+    // A finished file that is dropped leaves the old one.
+    {
+      std::unique_ptr<RegionFile> dropped = disk.ReplaceInRegions(JoinPath(root, "a.dat"));
+      dropped->WriteAt(0, "never");
+      ASSERT_TRUE(dropped->Finish().ok());
+    }
+    std::string bytes;
+    ASSERT_TRUE(disk.ReadFile(JoinPath(root, "a.dat"), &bytes, kAnySize).ok());
+    EXPECT_EQ(bytes, "new a.dat");
+  });
+}
+
+// What an interrupted run left goes; what only looks like it stays, as do
+// the files themselves and anything in another directory.
+TEST(Disk, StaleTemporariesAreRemovedAndNothingElse) {
+  OnBothDisks([](Disk& disk, const std::string& root) {
+    const std::string name = "S_1.dat";
+    const std::string longName = std::string(230, 'S') + "_linea.dat";
+    const std::vector<std::string> stale = {TemporaryName(name, false, 0x0badf00d),
+                                            TemporaryName(longName, true, 42),
+                                            TemporaryName(longName, false, 43)};
+    const std::vector<std::string> kept = {
+        name,
+        name + ".0badf00.part",
+        name + ".0badf00d.part.bak",
+        TemporaryName("S_2.dat", false, 1),
+        TemporaryName(std::string(230, 'S') + "_linea.txt", true, 1),
+        "other.txt"};
+    ASSERT_TRUE(disk.MakeDirs(JoinPath(root, "sub")).ok());
+    const std::string below = JoinPath("sub", stale[0]);
+    std::vector<std::string> all = stale;
+    all.insert(all.end(), kept.begin(), kept.end());
+    all.push_back(below);
+    for (const std::string& file : all) {
+      ASSERT_TRUE(disk.WriteFile(JoinPath(root, file), file).ok()) << file;
+    }
+    disk.RemoveStaleTemporaries(root, {name, longName});
+    for (const std::string& file : stale) EXPECT_FALSE(disk.IsFile(JoinPath(root, file))) << file;
+    for (const std::string& file : kept) EXPECT_TRUE(disk.IsFile(JoinPath(root, file))) << file;
+    EXPECT_TRUE(disk.IsFile(JoinPath(root, below)));
+  });
+}
+
+// A run that finds the directory held waits, is told once that the wait is
+// long, and goes on as soon as the holder lets go.
+TEST(Disk, ALockedDirectoryWaitsForItsHolder) {
+  testing::TempDir dir;
+  RealDisk disk;
+  std::unique_ptr<DirectoryLock> held =
+      disk.LockDirectory(dir.path(), [] { ADD_FAILURE() << "a free directory was waited for"; });
+  std::atomic<int> notices{0};
+  std::atomic<bool> locked{false};
+  std::thread waiter([&] {
+    std::unique_ptr<DirectoryLock> lock = disk.LockDirectory(dir.path(), [&] { ++notices; });
+    locked = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(kLockNoticeAfterMs + 500));
+  EXPECT_FALSE(locked);
+  EXPECT_EQ(notices, 1);
+  held.reset();
+  waiter.join();
+  EXPECT_TRUE(locked);
+  EXPECT_EQ(notices, 1);
+
+  // A directory that cannot be locked is not waited for; the writes that
+  // follow say what is wrong with it.
+  held = disk.LockDirectory(dir.path(), nullptr);
+  std::unique_ptr<DirectoryLock> missing =
+      disk.LockDirectory(dir.file("missing"), [] { ADD_FAILURE() << "waited for nothing"; });
+  EXPECT_NE(missing, nullptr);
 }
 
 TEST(Disk, AMemoryDiskRefusesWhatItIsToldTo) {

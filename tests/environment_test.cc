@@ -23,6 +23,7 @@
 
 #include "app/scenario_run.h"
 #include "app_test_support.h"
+#include "base/disk.h"
 #include "base/file_io.h"
 #include "content/content.h"
 #include "model/file_names.h"
@@ -253,9 +254,10 @@ class FailingWritesOf {
   ~FailingWritesOf() { SetWriteFailureHookForTesting(nullptr); }
 };
 
-TEST(Environment, AFailedWriteInACompileKeepsTheOldFile) {
-  // Each compiled file in turn: the one that fails keeps its old contents
-  // whole, no temporary file is left, and the run ends with 74 naming it.
+TEST(Environment, AFailedWriteInACompileKeepsTheOldSet) {
+  // Each compiled file in turn: a failure in any leaves the three old files
+  // as they were (never a new item table beside an old grid), no temporary
+  // file is left, and the run ends with 74 naming the file that failed.
   const std::string files[] = {ProfileFileName(kScenarioLineId),
                                ItemFileName(kScenarioLineId, kScenarioTrainNumber),
                                CellFileName(kScenarioLineId, kScenarioTrainNumber)};
@@ -279,18 +281,84 @@ TEST(Environment, AFailedWriteInACompileKeepsTheOldFile) {
     EXPECT_EQ(o.exitCode, kExitIo);
     EXPECT_NE(o.ioMessage.find(out.file(files[failing])), std::string::npos) << o.ioMessage;
     EXPECT_NE(o.ioMessage.find(std::strerror(ENOSPC)), std::string::npos) << o.ioMessage;
+    EXPECT_TRUE(o.written.empty());
     const auto after = Files(out.path());
     EXPECT_EQ(after.size(), 3u);  // no temporary file left beside them
-    // The files before the failing one are new and whole, the failing one
-    // and those after it are the old ones.
     for (int i = 0; i < 3; ++i) {
       ASSERT_TRUE(after.count(files[i])) << files[i];
-      if (i < failing) {
-        EXPECT_GT(after.at(files[i]).size(), old[i].size()) << files[i];
-      } else {
-        EXPECT_EQ(after.at(files[i]), old[i]) << files[i];
-      }
+      EXPECT_EQ(after.at(files[i]), old[i]) << files[i];
     }
+  }
+  // The same on a disk in memory that refuses the write.
+  for (int failing = 0; failing < 3; ++failing) {
+    SCOPED_TRACE("memory disk: " + files[failing]);
+    MemoryDisk disk;
+    ASSERT_TRUE(
+        disk.WriteFile("L_linea.txt", std::string(content::RawBytes(content::Document::kLine)))
+            .ok());
+    ASSERT_TRUE(
+        disk.WriteFile("T-.txt", std::string(content::RawBytes(content::Document::kTrain))).ok());
+    ASSERT_TRUE(disk.MakeDirs("out").ok());
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(disk.WriteFile("out/" + files[i], old[i]).ok());
+    const auto before = disk.files();
+    disk.Fail(MemoryDisk::Op::kWrite, "out/" + files[failing], std::strerror(ENOSPC));
+    CompileRequest request{"L_linea.txt",        "T-.txt", kScenarioLineId,
+                           kScenarioTrainNumber, "out",    true};
+    RunOutcome o = CompileDescriptions(disk, request);
+    EXPECT_EQ(o.exitCode, kExitIo);
+    EXPECT_EQ(o.ioMessage, "cannot write 'out/" + files[failing] + "': " + std::strerror(ENOSPC));
+    // Compared whole, not printed: the files run to megabytes.
+    EXPECT_TRUE(disk.files() == before);
+  }
+}
+
+// A file beyond the size limit of the process is a failed write, reported
+// like any other, not a silent death by SIGXFSZ; nothing half-written and
+// no description is left.
+TEST(Environment, AFileSizeLimit) {
+  ScenarioDescriptions d;
+  struct Case {
+    const char* name;
+    int blocks;  // of 512 bytes
+    std::string args;
+    std::string failing;  // the file the message names
+  };
+  TempDir run;
+  TempDir out;
+  PutOldCompiledFiles(out);
+  const auto before = Files(out.path());
+  const Case cases[] = {
+      // The line description, the run's first file, is beyond one block.
+      {"scenario run", 1, "--dir " + Quote(run.path()),
+       run.file(LineDescriptionName(kScenarioLineId))},
+      // The profile, the compile's first file, runs to megabytes.
+      {"compile", 64, d.Args(out.path()), out.file(ProfileFileName(kScenarioLineId))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ToolRun r = RunTool(c.args, "ulimit -f " + std::to_string(c.blocks) + ";");
+    EXPECT_EQ(r.exit, 74) << r.err;
+    EXPECT_EQ(r.err,
+              "scenario-builder: cannot write '" + c.failing + "': " + std::strerror(EFBIG) + "\n");
+  }
+  EXPECT_TRUE(Files(run.path()).empty());
+  EXPECT_EQ(Files(out.path()), before);
+}
+
+// Line identifiers as long as a file name allows: the temporary files
+// beside the compiled ones must fit as well.
+TEST(Environment, ALineIdentifierAsLongAsAFileNameAllows) {
+  ScenarioDescriptions d;
+  for (std::size_t length : {240u, 245u}) {
+    SCOPED_TRACE(length);
+    TempDir out;
+    const std::string id(length, 'L');
+    ToolRun r = RunTool(d.Args(out.path()) + " --line-id " + id + " --train-number 911");
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(testing::Names(out.path()),
+              (std::vector<std::string>{CellFileName(id, "911"), ItemFileName(id, "911"),
+                                        ProfileFileName(id)}));
   }
 }
 

@@ -3,6 +3,9 @@
 #include "base/file_io.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -123,6 +126,101 @@ TEST(FileIo, ReadRemoveAndExists) {
   EXPECT_FALSE(RegularFileExists(path));
   // Removing what is not there is no failure.
   EXPECT_TRUE(RemoveFile(path).ok());
+}
+
+// A temporary name stands for one final name, so that a run can remove
+// what an earlier run of its own left and nothing else.
+TEST(FileIo, TemporaryNamesStandForOneNameOnly) {
+  const std::string name = "Lungomare_Nord_911.dat";
+  EXPECT_EQ(TemporaryName(name, false, 0xabcd), name + ".0000abcd.part");
+  // A name too short to be shortened keeps the usual form.
+  EXPECT_EQ(TemporaryName(name, true, 0xabcd), name + ".0000abcd.part");
+
+  // A long name's shortened temporary is exactly as long as the name.
+  const std::string longName = std::string(240, 'L') + "_linea.dat";
+  const std::string shortened = TemporaryName(longName, true, 0x1234);
+  EXPECT_EQ(shortened.size(), longName.size());
+  EXPECT_EQ(shortened.compare(0, 227, longName, 0, 227), 0);
+  EXPECT_EQ(shortened.substr(227, 1), "~");
+  EXPECT_EQ(shortened.substr(shortened.size() - 14), ".00001234.part");
+  // Another long name with the same beginning: another hash.
+  const std::string sibling = std::string(240, 'L') + "_linea.txt";
+  const std::string siblingTemp = TemporaryName(sibling, true, 0x1234);
+  EXPECT_NE(siblingTemp, shortened);
+  std::string wrongHash = shortened;
+  wrongHash[228] = wrongHash[228] == '0' ? '1' : '0';
+
+  const struct {
+    const char* why;
+    std::string candidate;
+    std::string name;
+    bool is;
+  } cases[] = {
+      {"usual form", name + ".0123abcd.part", name, true},
+      {"shortened form", shortened, longName, true},
+      {"a long name's usual form", TemporaryName(longName, false, 7), longName, true},
+      {"seven digits", name + ".0123abc.part", name, false},
+      {"not hexadecimal", name + ".0123abcg.part", name, false},
+      {"capitals are never written", name + ".0123ABCD.part", name, false},
+      {"more after .part", name + ".0123abcd.part.x", name, false},
+      {"another suffix", name + ".0123abcd.parts", name, false},
+      {"something before the name", "x" + name + ".0123abcd.part", name, false},
+      {"the name itself", name, name, false},
+      {"another name's", name + ".0123abcd.part", "Lungomare_Nord_911.da", false},
+      {"a sibling's shortened form", siblingTemp, longName, false},
+      {"a wrong hash", wrongHash, longName, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    EXPECT_EQ(IsTemporaryName(c.candidate, c.name), c.is) << c.candidate;
+  }
+}
+
+// A name that fits the file system has a temporary that fits it too.
+TEST(FileIo, ALongNameIsReplacedThroughAShortenedTemporary) {
+  for (std::size_t length : {250u, 255u}) {
+    SCOPED_TRACE(length);
+    TempDir dir;
+    const std::string name = std::string(length - 4, 'L') + ".dat";
+    FileReplacement file(dir.file(name));
+    file.Append("new");
+    ASSERT_TRUE(file.Finish().ok());
+    const std::vector<std::string> during = Names(dir);
+    ASSERT_EQ(during.size(), 1u);
+    EXPECT_EQ(during[0].size(), length);
+    EXPECT_TRUE(IsTemporaryName(during[0], name)) << during[0];
+    ASSERT_TRUE(file.Commit().ok());
+    EXPECT_EQ(Names(dir), std::vector<std::string>{name});
+    EXPECT_EQ(ReadFile(dir.file(name)), "new");
+  }
+}
+
+// Interrupted, the program removes the temporaries of the replacements
+// under way and the paths registered for it, and exits with 128 plus the
+// signal; a path no longer registered stays.
+TEST(FileIo, AnInterruptedProgramRemovesItsTemporaries) {
+  TempDir dir;
+  WriteFile(dir.file("out.dat"), "old");
+  WriteFile(dir.file("registered"), "x");
+  WriteFile(dir.file("released"), "x");
+  const pid_t pid = fork();
+  if (pid == 0) {
+    signal(SIGTERM, SIG_DFL);
+    InstallInterruptCleanup();
+    FileReplacement file(dir.file("out.dat"));
+    file.Append("new, never in place");
+    RemovalOnInterrupt registered(dir.file("registered"));
+    RemovalOnInterrupt released(dir.file("released"));
+    released.Clear();
+    raise(SIGTERM);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM);
+  EXPECT_EQ(Names(dir), (std::vector<std::string>{"out.dat", "released"}));
+  EXPECT_EQ(ReadFile(dir.file("out.dat")), "old");
 }
 
 TEST(FileIo, JoinPath) {

@@ -2,7 +2,8 @@
 # Builds the Windows executables (preset "windows") and checks them under
 # Wine, headless in Xvfb, against the Linux build (preset "release"):
 #   - the players' program, run in an empty directory (twice), leaves the six
-#     scenario files, byte-identical to `scenario-builder --dir`;
+#     scenario files, byte-identical to `scenario-builder --dir`; four runs
+#     at once into one folder (of either program) take turns and leave them too;
 #   - scenario-builder.exe: the scenario run, `compile --json` on a few
 #     descriptions (one ending with error 1250), `inspect` and `render` give
 #     the same exit status, output, stderr and files as on Linux;
@@ -135,6 +136,37 @@ status=0
 run_wine "$work/players/Lungomare_Nord.exe" || status=$?
 [ "$status" = 0 ] || not_ok "players' program, second run: exit status $status"
 same_files "players' program run again over its own files" "$work/linux-run" "$work/players"
+
+# Several runs into one folder at once (a player who double-clicks twice)
+# take turns: each ends with status 0 and the folder holds the six files.
+# The console program says so on stderr when it waited long; nothing else.
+together() {
+  local label=$1 exe=$2
+  local dir="$work/together-$(basename "$exe" .exe)"
+  mkdir -p "$dir"
+  cp "$exe" "$dir/"
+  local pids=() i statuses="" status
+  for i in 1 2 3 4; do
+    run_wine "$dir/$(basename "$exe")" >"$work/together-$i.out" 2>"$work/together-$i.err" &
+    pids+=($!)
+  done
+  for i in 0 1 2 3; do
+    status=0
+    wait "${pids[$i]}" || status=$?
+    statuses+="$status "
+  done
+  local noise
+  noise=$(cat "$work"/together-*.out "$work"/together-*.err | tr -d '\r' |
+    grep -v "^scenario-builder: waiting for another run into '.*' to finish$" || true)
+  if [ "$statuses" = "0 0 0 0 " ] && [ -z "$noise" ]; then
+    ok "$label, four at once into one folder: exit status 0"
+  else
+    not_ok "$label, four at once into one folder" "exit statuses: $statuses" "$noise"
+  fi
+  same_files "$label, four at once into one folder" "$work/linux-run" "$dir"
+}
+together "players' program" "$players_exe"
+together "scenario-builder.exe" "$console_exe"
 
 mkdir -p "$work/console"
 cp "$console_exe" "$work/console/"

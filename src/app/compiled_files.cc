@@ -1,5 +1,8 @@
 #include "app/compiled_files.h"
 
+#include <functional>
+#include <memory>
+
 #include "base/file_io.h"
 #include "format/cell_codec.h"
 #include "format/item_codec.h"
@@ -7,38 +10,57 @@
 #include "model/file_names.h"
 
 namespace sb {
-namespace {
 
-Status WriteProfile(Disk& disk, const std::string& path, const LineProfile& profile) {
-  std::unique_ptr<RegionFile> file = disk.ReplaceInRegions(path);
-  EncodeProfile(profile,
-                [&file](uint64_t offset, std::string_view bytes) { file->WriteAt(offset, bytes); });
-  return file->Commit();
+std::vector<std::string> CompiledFileNames(const Scenario& s, bool withProfile) {
+  std::vector<std::string> names;
+  if (withProfile) names.push_back(ProfileFileName(s.lineId));
+  names.push_back(ItemFileName(s.lineId, s.trainNumber));
+  names.push_back(CellFileName(s.lineId, s.trainNumber));
+  return names;
 }
-
-}  // namespace
 
 WrittenFiles WriteCompiledFiles(const Scenario& s, bool withProfile, Disk& disk,
                                 const std::string& dir) {
   WrittenFiles out;
-  auto done = [&out](const std::string& name, Status st) {
-    if (!st.ok()) {
+  struct Staged {
+    std::string name;
+    std::unique_ptr<RegionFile> file;
+  };
+  // Each file is written whole beside its old one before the next is
+  // encoded; dropping `staged` removes what was written.
+  std::vector<Staged> staged;
+  auto stage = [&](const std::string& name, const std::function<void(RegionFile&)>& write) {
+    std::unique_ptr<RegionFile> file = disk.ReplaceInRegions(JoinPath(dir, name));
+    write(*file);
+    if (Status st = file->Finish(); !st.ok()) {
       out.status = std::move(st);
       return false;
     }
-    out.names.push_back(name);
+    staged.push_back({name, std::move(file)});
     return true;
   };
-  auto path = [&dir](const std::string& name) { return JoinPath(dir, name); };
-  const std::string profileName = ProfileFileName(s.lineId);
-  const std::string itemName = ItemFileName(s.lineId, s.trainNumber);
-  const std::string cellName = CellFileName(s.lineId, s.trainNumber);
-  if (withProfile && s.profile &&
-      !done(profileName, WriteProfile(disk, path(profileName), *s.profile))) {
+  if (withProfile && s.profile && !stage(ProfileFileName(s.lineId), [&s](RegionFile& file) {
+        EncodeProfile(*s.profile, [&file](uint64_t offset, std::string_view bytes) {
+          file.WriteAt(offset, bytes);
+        });
+      })) {
     return out;
   }
-  if (!done(itemName, disk.WriteFile(path(itemName), EncodeItems(s.items)))) return out;
-  done(cellName, disk.WriteFile(path(cellName), EncodeCells(s.cells)));
+  if (!stage(ItemFileName(s.lineId, s.trainNumber),
+             [&s](RegionFile& file) { file.WriteAt(0, EncodeItems(s.items)); })) {
+    return out;
+  }
+  if (!stage(CellFileName(s.lineId, s.trainNumber),
+             [&s](RegionFile& file) { file.WriteAt(0, EncodeCells(s.cells)); })) {
+    return out;
+  }
+  for (Staged& file : staged) {
+    if (Status st = file.file->Commit(); !st.ok()) {
+      out.status = std::move(st);
+      return out;
+    }
+    out.names.push_back(file.name);
+  }
   return out;
 }
 

@@ -1,5 +1,7 @@
 // Writing a compiled scenario: the plan profile (when wanted and built),
-// the items and the cells, in that order, each replaced whole.
+// the items and the cells, in that order, replaced as a set. Each is
+// written whole beside the old one; only when all are complete are they
+// put in place, so a failed write leaves the earlier set as it was.
 #ifndef SB_APP_COMPILED_FILES_H_
 #define SB_APP_COMPILED_FILES_H_
 
@@ -13,9 +15,12 @@
 namespace sb {
 
 struct WrittenFiles {
-  std::vector<std::string> names;  // file names, in the order written
+  std::vector<std::string> names;  // file names put in place, in order
   Status status;                   // the first failure; it ended the writing
 };
+
+// The names WriteCompiledFiles may write for `s`.
+std::vector<std::string> CompiledFileNames(const Scenario& s, bool withProfile);
 
 WrittenFiles WriteCompiledFiles(const Scenario& s, bool withProfile, Disk& disk,
                                 const std::string& dir);

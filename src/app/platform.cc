@@ -29,6 +29,14 @@ void errore(const std::string& a) {
   std::fflush(stderr);
 }
 
+void WaitingForAnotherRun(const std::string& dir) {
+  // On a terminal the line is written over "Attendere", if that is shown.
+  const bool terminal = isatty(STDERR_FILENO);
+  std::fprintf(stderr, "%sscenario-builder: waiting for another run into '%s' to finish\n",
+               terminal ? "\r" : "", dir.c_str());
+  std::fflush(stderr);
+}
+
 std::string ExecutableDirectory() {
   std::error_code ec;
   std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);

@@ -1,5 +1,6 @@
 // What the program gets from its window system: the busy indicator, the
-// error report and the program's own directory. Each executable links one
+// error report, the notice of a wait for another run and the program's own
+// directory. Each executable links one
 // implementation: a terminal's (platform.cc), a Windows console's
 // (platform_win_console.cc) or the Windows players' program's window and
 // message box (platform_win_gui.cc).
@@ -30,6 +31,11 @@ class BusyIndicator {
 // stderr, or in the players' program as a message box (OK only, no icon)
 // that waits to be closed. The caller then ends the run with exit status 2.
 void errore(const std::string& a);
+
+// Another run holds the folder `dir` and this one has waited for it a
+// while: on a terminal or console a line on stderr, once per wait; the
+// players' program waits in silence behind its window.
+void WaitingForAnotherRun(const std::string& dir);
 
 // The directory that holds the running executable, without a trailing
 // separator; "." when it cannot be found.

@@ -33,6 +33,13 @@ BusyIndicator::~BusyIndicator() {
   }
 }
 
+void WaitingForAnotherRun(const std::string& dir) {
+  const bool console = StderrIsConsole();
+  std::fprintf(stderr, "%sscenario-builder: waiting for another run into '%s' to finish\n",
+               console ? "\r" : "", dir.c_str());
+  std::fflush(stderr);
+}
+
 void errore(const std::string& a) {
   std::fprintf(stderr, " Errore n. %s\n", a.c_str());
   std::fflush(stderr);

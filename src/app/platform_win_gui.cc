@@ -135,6 +135,9 @@ BusyIndicator::~BusyIndicator() {
   if (shown_) DestroyForm();
 }
 
+// The window already says "Attendere"; the player has nothing to do.
+void WaitingForAnotherRun(const std::string&) {}
+
 void errore(const std::string& a) {
   // OK only, no icon, the program's title; modal to the form while it is
   // shown.

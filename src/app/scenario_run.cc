@@ -49,6 +49,12 @@ void FinishOutcome(RunOutcome& out, Disk& disk, const std::string& dir) {
   }
 }
 
+// Waits for any other run into `dir`; the console says so, the players'
+// window waits in silence.
+std::unique_ptr<DirectoryLock> LockForRun(Disk& disk, const std::string& dir) {
+  return disk.LockDirectory(dir, [&dir] { platform::WaitingForAnotherRun(dir); });
+}
+
 RunOutcome Fail(RunOutcome out, const Status& st, const char* verb) {
   out.exitCode = kExitIo;
   out.ioMessage = st.Message(verb);
@@ -78,9 +84,21 @@ RunOutcome Form_Load(Disk& disk, const std::string& dir) {
   s.trainNumber = kScenarioTrainNumber;
   platform::BusyIndicator busy;
 
-  // The writers run in order; the first that fails ends the run.
   const std::string lineName = LineDescriptionName(s.lineId);
   const std::string trainName = TrainDescriptionName(s.lineId, s.trainNumber);
+  // One run at a time in the folder, from the first file to the last. The
+  // descriptions are this run's alone: an interruption takes them back.
+  const std::unique_ptr<DirectoryLock> lock = LockForRun(disk, dir);
+  for (const std::string& name : {lineName, trainName}) {
+    lock->RemoveIfInterrupted(JoinPath(dir, name));
+  }
+  std::vector<std::string> names = CompiledFileNames(s, true);
+  names.insert(names.end(), {lineName, trainName, NotesName(s.lineId, s.trainNumber),
+                             SlowdownOrderName(s.lineId, s.trainNumber),
+                             TimetableSheetName(s.lineId, s.trainNumber)});
+  disk.RemoveStaleTemporaries(dir, names);
+
+  // The writers run in order; the first that fails ends the run.
   Status st = dati_linea(disk, dir, s.lineId);
   if (st.ok()) st = dati_treno(disk, dir, s.lineId, s.trainNumber);
   if (st.ok()) st = dati_note(disk, dir, s.lineId, s.trainNumber);
@@ -123,6 +141,8 @@ RunOutcome CompileDescriptions(Disk& disk, const CompileRequest& request) {
   }
   const std::string outDir = request.outDir.empty() ? "." : request.outDir;
   if (Status st = disk.MakeDirs(outDir); !st.ok()) return Fail(std::move(out), st, "create");
+  const std::unique_ptr<DirectoryLock> lock = LockForRun(disk, outDir);
+  disk.RemoveStaleTemporaries(outDir, CompiledFileNames(s, request.withProfile));
   out.compile = memorizza_percorso(s, request.withProfile, source);
   FinishOutcome(out, disk, outDir);
   return out;

@@ -5,6 +5,9 @@
 //   2  the run ended with the error report (1250, 1251)
 //   64 usage error
 //   74 a file could not be created, written, read or deleted
+//   129, 130, 143 interrupted (base/interrupt_cleanup.h)
+// Both take the lock of the folder they write into for the whole run
+// (base/directory_lock.h).
 #ifndef SB_APP_SCENARIO_RUN_H_
 #define SB_APP_SCENARIO_RUN_H_
 

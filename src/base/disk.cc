@@ -21,6 +21,7 @@ class RealRegionFile : public RegionFile {
   void WriteAt(std::uint64_t offset, std::string_view piece) override {
     file_.WriteAt(offset, piece);
   }
+  Status Finish() override { return file_.Finish(); }
   Status Commit() override { return file_.Commit(); }
 
  private:
@@ -59,6 +60,16 @@ bool RealDisk::IsDirectory(const std::string& path) {
   return fs::is_directory(path, ec);
 }
 
+std::unique_ptr<DirectoryLock> RealDisk::LockDirectory(const std::string& dir,
+                                                       const std::function<void()>& onLongWait) {
+  return LockRealDirectory(dir, onLongWait);
+}
+
+void RealDisk::RemoveStaleTemporaries(const std::string& dir,
+                                      const std::vector<std::string>& names) {
+  sb::RemoveStaleTemporaries(dir, names);
+}
+
 Status RealDisk::MakeDirs(const std::string& path) {
   std::error_code ec;
   fs::create_directories(path, ec);
@@ -77,6 +88,7 @@ class MemoryRegionFile : public RegionFile {
     if (bytes_.size() < at + piece.size()) bytes_.resize(at + piece.size());
     bytes_.replace(at, piece.size(), piece);
   }
+  Status Finish() override { return disk_.CheckWrite(path_); }
   Status Commit() override { return disk_.WriteFile(path_, bytes_); }
 
  private:
@@ -113,10 +125,15 @@ Status MemoryDisk::ReadFile(const std::string& path, std::string* contents,
   return Status::Ok();
 }
 
-Status MemoryDisk::WriteFile(const std::string& path, std::string_view contents) {
+Status MemoryDisk::CheckWrite(const std::string& path) const {
   if (Status st = Refusal(Op::kWrite, path); !st.ok()) return st;
   if (dirs_.count(path)) return Status::IoError(path, kIsADirectory);
   if (!ParentExists(path)) return Status::IoError(path, kNoSuchFile);
+  return Status::Ok();
+}
+
+Status MemoryDisk::WriteFile(const std::string& path, std::string_view contents) {
+  if (Status st = CheckWrite(path); !st.ok()) return st;
   files_[path] = std::string(contents);
   return Status::Ok();
 }
@@ -135,6 +152,25 @@ bool MemoryDisk::IsFile(const std::string& path) { return files_.count(path) > 0
 
 bool MemoryDisk::IsDirectory(const std::string& path) {
   return path.empty() || path == "." || dirs_.count(path) > 0;
+}
+
+std::unique_ptr<DirectoryLock> MemoryDisk::LockDirectory(const std::string&,
+                                                         const std::function<void()>&) {
+  return std::make_unique<DirectoryLock>();
+}
+
+void MemoryDisk::RemoveStaleTemporaries(const std::string& dir,
+                                        const std::vector<std::string>& names) {
+  const std::string folder = dir.empty() ? "." : dir;
+  for (auto it = files_.begin(); it != files_.end();) {
+    const std::size_t cut = LastSeparator(it->first);
+    const std::string parent = cut == std::string::npos ? "." : it->first.substr(0, cut);
+    const std::string_view name =
+        std::string_view(it->first).substr(cut == std::string::npos ? 0 : cut + 1);
+    bool stale = false;
+    for (const std::string& wanted : names) stale = stale || IsTemporaryName(name, wanted);
+    it = parent == folder && stale ? files_.erase(it) : std::next(it);
+  }
 }
 
 Status MemoryDisk::MakeDirs(const std::string& path) {

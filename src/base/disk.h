@@ -6,24 +6,32 @@
 #define SB_BASE_DISK_H_
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "base/directory_lock.h"
 #include "base/status.h"
 
 namespace sb {
 
 // A file replaced whole by pieces written at given offsets; nothing is in
 // place until Commit. A replacement dropped without Commit leaves the old
-// file as it was.
+// file as it was. Files replaced as a set are each finished first and
+// committed only when all are: a failure leaves the old set whole.
 class RegionFile {
  public:
   virtual ~RegionFile() = default;
   // The regions must cover the file: a gap would read as zero bytes.
   virtual void WriteAt(std::uint64_t offset, std::string_view piece) = 0;
+  // Completes the new file beside the old one, which stays in place;
+  // reports the first failure of the writing.
+  virtual Status Finish() = 0;
+  // Finishes the file if need be and puts it in place.
   virtual Status Commit() = 0;
 };
 
@@ -48,6 +56,16 @@ class Disk {
   // Creates the directory and any missing parents; fails unless a
   // directory is there afterwards.
   virtual Status MakeDirs(const std::string& path) = 0;
+
+  // Holds `dir` against other runs of the program until the lock is
+  // dropped (base/directory_lock.h): waits while another holds it, calling
+  // `onLongWait` once if that takes long.
+  virtual std::unique_ptr<DirectoryLock> LockDirectory(const std::string& dir,
+                                                       const std::function<void()>& onLongWait) = 0;
+  // Removes from `dir` the temporary files that an interrupted replacement
+  // of one of `names` left, and nothing else. Best effort.
+  virtual void RemoveStaleTemporaries(const std::string& dir,
+                                      const std::vector<std::string>& names) = 0;
 };
 
 // The system's file system.
@@ -60,11 +78,16 @@ class RealDisk : public Disk {
   bool IsFile(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
   Status MakeDirs(const std::string& path) override;
+  std::unique_ptr<DirectoryLock> LockDirectory(const std::string& dir,
+                                               const std::function<void()>& onLongWait) override;
+  void RemoveStaleTemporaries(const std::string& dir,
+                              const std::vector<std::string>& names) override;
 };
 
 // Files and directories in maps. Paths are taken as they come: "d/a" lies
 // in "d" only if "d" was made, and nothing is ever normalised. A file may be
-// written only into a directory that exists ("" and "." always do).
+// written only into a directory that exists ("" and "." always do). One
+// process owns the maps: its locks hold nothing.
 class MemoryDisk : public Disk {
  public:
   enum class Op { kRead, kWrite, kRemove, kMakeDirs };
@@ -76,6 +99,10 @@ class MemoryDisk : public Disk {
   bool IsFile(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
   Status MakeDirs(const std::string& path) override;
+  std::unique_ptr<DirectoryLock> LockDirectory(const std::string& dir,
+                                               const std::function<void()>& onLongWait) override;
+  void RemoveStaleTemporaries(const std::string& dir,
+                              const std::vector<std::string>& names) override;
 
   // Makes every later `op` on `path` fail with `reason`, as the system
   // would refuse it.
@@ -88,6 +115,8 @@ class MemoryDisk : public Disk {
   friend class MemoryRegionFile;
   // The failure set for `op` on `path`, or Ok.
   Status Refusal(Op op, const std::string& path) const;
+  // Whether `path` may be written now, as WriteFile would find it.
+  Status CheckWrite(const std::string& path) const;
   bool ParentExists(const std::string& path) const;
 
   std::map<std::string, std::string> files_;

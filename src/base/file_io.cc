@@ -25,17 +25,104 @@ WriteLimitHook& Hook() {
 
 std::string ErrnoText(int err) { return std::strerror(err); }
 
-std::string TempNameFor(const std::string& path) {
-  static std::mt19937_64 rng{std::random_device{}()};
-  char suffix[24];
-  std::snprintf(suffix, sizeof suffix, ".%08llx.part",
-                static_cast<unsigned long long>(rng() & 0xFFFFFFFFull));
-  return path + suffix;
+constexpr const char kPartSuffix[] = ".part";
+constexpr std::size_t kHexDigits = 8;
+constexpr char kShortenedMark = '~';
+// Tries of a temporary name that another file already has.
+constexpr int kNameAttempts = 16;
+
+std::string Hex8(std::uint32_t value) {
+  char text[kHexDigits + 1];
+  std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(value));
+  return text;
+}
+
+bool IsHex8(std::string_view text) {
+  return text.size() == kHexDigits && text.find_first_not_of("0123456789abcdef") == text.npos;
+}
+
+// FNV-1a: stable across runs and systems, which is all a name needs.
+std::uint32_t NameHash(std::string_view name) {
+  std::uint32_t hash = 2166136261u;
+  for (unsigned char c : name) hash = (hash ^ c) * 16777619u;
+  return hash;
+}
+
+bool CanShorten(std::string_view name) { return name.size() > kShortenedTailBytes; }
+
+std::uint32_t RandomPart() {
+  static std::mt19937 rng{std::random_device{}()};
+  return static_cast<std::uint32_t>(rng());
+}
+
+// Where the last component of `path` starts.
+std::size_t NameStart(const std::string& path) {
+#ifdef _WIN32
+  const std::size_t sep = path.find_last_of("/\\");
+#else
+  const std::size_t sep = path.rfind('/');
+#endif
+  return sep == std::string::npos ? 0 : sep + 1;
+}
+
+std::string TemporaryPath(const std::string& path, bool shortened) {
+  const std::size_t start = NameStart(path);
+  return path.substr(0, start) + TemporaryName(path.substr(start), shortened, RandomPart());
 }
 
 }  // namespace
 
 void SetWriteFailureHookForTesting(WriteLimitHook hook) { Hook() = std::move(hook); }
+
+std::string TemporaryName(const std::string& name, bool shortened, std::uint32_t random) {
+  std::string out;
+  if (!shortened || !CanShorten(name)) {
+    out = name;
+  } else {
+    out.assign(name, 0, name.size() - kShortenedTailBytes);
+    out += kShortenedMark;
+    out += Hex8(NameHash(name));
+  }
+  out += '.';
+  out += Hex8(random);
+  out += kPartSuffix;
+  return out;
+}
+
+bool IsTemporaryName(std::string_view candidate, std::string_view name) {
+  const std::string_view part = kPartSuffix;
+  auto endsWithRandomPart = [&](std::size_t at) {
+    return candidate.size() == at + 1 + kHexDigits + part.size() && candidate[at] == '.' &&
+           IsHex8(candidate.substr(at + 1, kHexDigits)) &&
+           candidate.substr(at + 1 + kHexDigits) == part;
+  };
+  if (candidate.size() == name.size() + kTemporarySuffixBytes &&
+      candidate.substr(0, name.size()) == name) {
+    return endsWithRandomPart(name.size());
+  }
+  if (!CanShorten(name) || candidate.size() != name.size()) return false;
+  const std::size_t kept = name.size() - kShortenedTailBytes;
+  return candidate.substr(0, kept) == name.substr(0, kept) && candidate[kept] == kShortenedMark &&
+         candidate.substr(kept + 1, kHexDigits) == Hex8(NameHash(name)) &&
+         endsWithRandomPart(kept + 1 + kHexDigits);
+}
+
+void RemoveStaleTemporaries(const std::string& dir, const std::vector<std::string>& names) {
+  std::error_code ec;
+  std::vector<fs::path> stale;
+  for (fs::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string candidate = it->path().filename().string();
+    for (const std::string& name : names) {
+      std::error_code kind;
+      if (IsTemporaryName(candidate, name) && it->is_regular_file(kind)) {
+        stale.push_back(it->path());
+        break;
+      }
+    }
+  }
+  for (const fs::path& path : stale) fs::remove(path, ec);
+}
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
   if (dir.empty()) return name;
@@ -52,11 +139,28 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 
 #ifdef _WIN32
 
-FileReplacement::FileReplacement(std::string path)
-    : path_(std::move(path)), temp_(TempNameFor(path_)) {
-  file_ = std::fopen(temp_.c_str(), "wb");
-  open_ = file_ != nullptr;
-  if (!open_) Fail(errno);
+void FileReplacement::Open() {
+  bool shortened = false;
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    const std::string temp = TemporaryPath(path_, shortened);
+    // No exclusive creation here: a name that exists is passed over.
+    if (RegularFileExists(temp)) continue;
+    file_ = std::fopen(temp.c_str(), "wb");
+    if (file_ != nullptr) {
+      temp_ = temp;
+      removal_.Set(temp_);
+      open_ = true;
+      return;
+    }
+    const int err = errno;
+    if (err == ENAMETOOLONG && !shortened && CanShorten(path_.substr(NameStart(path_)))) {
+      shortened = true;
+      continue;
+    }
+    Fail(err);
+    return;
+  }
+  Fail(EEXIST);
 }
 
 bool FileReplacement::Put(std::uint64_t offset, std::string_view piece) {
@@ -88,11 +192,29 @@ bool FileReplacement::Close() {
 
 #else
 
-FileReplacement::FileReplacement(std::string path)
-    : path_(std::move(path)), temp_(TempNameFor(path_)) {
-  fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  open_ = fd_ >= 0;
-  if (!open_) Fail(errno);
+void FileReplacement::Open() {
+  bool shortened = false;
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    const std::string temp = TemporaryPath(path_, shortened);
+    // Exclusive: a file that already has the name is never written over,
+    // nor later removed as ours.
+    fd_ = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ >= 0) {
+      temp_ = temp;
+      removal_.Set(temp_);
+      open_ = true;
+      return;
+    }
+    const int err = errno;
+    if (err == EEXIST || err == EINTR) continue;
+    if (err == ENAMETOOLONG && !shortened && CanShorten(path_.substr(NameStart(path_)))) {
+      shortened = true;
+      continue;
+    }
+    Fail(err);
+    return;
+  }
+  Fail(EEXIST);
 }
 
 bool FileReplacement::Put(std::uint64_t offset, std::string_view piece) {
@@ -127,10 +249,18 @@ bool FileReplacement::Close() {
 
 #endif
 
+FileReplacement::FileReplacement(std::string path) : path_(std::move(path)) { Open(); }
+
 FileReplacement::~FileReplacement() {
-  if (open_) {
-    Close();
+  if (state_ != State::kCommitted) Discard();
+}
+
+void FileReplacement::Discard() {
+  if (open_) Close();
+  if (!temp_.empty()) {
     std::remove(temp_.c_str());
+    removal_.Clear();
+    temp_.clear();
   }
 }
 
@@ -141,26 +271,37 @@ void FileReplacement::Fail(int err) {
 void FileReplacement::Append(std::string_view piece) { WriteAt(position_, piece); }
 
 void FileReplacement::WriteAt(std::uint64_t offset, std::string_view piece) {
-  if (error_ != 0 || piece.empty()) return;
+  if (error_ != 0 || state_ != State::kWriting || piece.empty()) return;
   if (!Put(offset, piece)) return;
   size_ += piece.size();
   position_ = offset + piece.size();
 }
 
-Status FileReplacement::Commit() {
-  if (!open_) return Status::IoError(path_, ErrnoText(error_));
-  if (error_ == 0 && Hook() && !Hook()(path_, size_)) Fail(ENOSPC);
-  Close();
+Status FileReplacement::Finish() {
+  if (state_ == State::kWriting && open_) {
+    if (error_ == 0 && Hook() && !Hook()(path_, size_)) Fail(ENOSPC);
+    Close();
+  }
+  if (state_ == State::kWriting) state_ = State::kFinished;
   if (error_ != 0) {
-    std::remove(temp_.c_str());
+    Discard();
     return Status::IoError(path_, ErrnoText(error_));
   }
+  return Status::Ok();
+}
+
+Status FileReplacement::Commit() {
+  if (state_ == State::kCommitted) return Status::Ok();
+  if (Status st = Finish(); !st.ok()) return st;
   std::error_code ec;
   fs::rename(temp_, path_, ec);
   if (ec) {
-    std::remove(temp_.c_str());
+    Discard();
     return Status::IoError(path_, ec.message());
   }
+  removal_.Clear();
+  temp_.clear();
+  state_ = State::kCommitted;
   return Status::Ok();
 }
 

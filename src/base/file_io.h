@@ -1,6 +1,9 @@
 // File operations with errors as values. A file is replaced by writing a
 // temporary file beside it and renaming it over the old one, so a failure
 // leaves either the old file or the complete new one, never a partial one.
+// A temporary file is removed when the replacement fails or is dropped, or
+// the program is interrupted (base/interrupt_cleanup.h); one that a killed
+// run left is recognised by its name and removed by the next run.
 #ifndef SB_OUTPUT_FILE_IO_H_
 #define SB_OUTPUT_FILE_IO_H_
 
@@ -10,7 +13,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "base/interrupt_cleanup.h"
 #include "base/status.h"
 
 namespace sb {
@@ -19,8 +24,10 @@ Status ReplaceFile(const std::string& path, std::string_view bytes);
 
 // The same replacement for a file written piece by piece, so a large file
 // need not be held in memory whole: the pieces go to the temporary file,
-// and Commit puts it in place of `path`. A replacement dropped without
-// Commit removes its temporary file and leaves the old file as it was.
+// Finish completes it and Commit puts it in place of `path`. Several files
+// can so be replaced as a set: each finished, then all committed. A
+// replacement dropped without Commit removes its temporary file and leaves
+// the old file as it was.
 class FileReplacement {
  public:
   explicit FileReplacement(std::string path);
@@ -33,16 +40,25 @@ class FileReplacement {
   // A piece at `offset`, for a file written in several regions at once.
   // The regions must cover the file: a gap would read as zero bytes.
   void WriteAt(std::uint64_t offset, std::string_view piece);
+  // Writes out and closes the temporary file; the old file is untouched.
+  // Reports the first failure of any piece, naming `path`.
+  Status Finish();
+  // Finishes the file if that is not done, then renames it over `path`.
   Status Commit();
 
  private:
+  enum class State { kWriting, kFinished, kCommitted };
+  void Open();
   void Fail(int err);
+  void Discard();
   // Writes all of `piece` at `offset`; false, with the failure kept, if not.
   bool Put(std::uint64_t offset, std::string_view piece);
   bool Close();
 
   std::string path_;
-  std::string temp_;
+  std::string temp_;  // empty when no temporary file was made
+  RemovalOnInterrupt removal_;
+  State state_ = State::kWriting;
   // A descriptor where the system has positional writes, a stream
   // elsewhere; either way each piece goes to the system in one call.
 #ifdef _WIN32
@@ -71,6 +87,22 @@ Status FileTooLarge(const std::string& path, std::uint64_t size, std::uint64_t l
 Status RemoveFile(const std::string& path);
 // True when `path` names an existing regular file.
 bool RegularFileExists(const std::string& path);
+
+// Temporary file names. The temporary for `name` is
+// "<name>.<8 random hex digits>.part". Where that is too long for the file
+// system, a shortened form of exactly the length of `name` is used:
+// "<the first bytes of name>~<8 hex digits of name's hash>.<random>.part"
+// (names of 24 bytes and more). Either form stands for one name only.
+inline constexpr std::size_t kTemporarySuffixBytes = 14;  // ".xxxxxxxx.part"
+inline constexpr std::size_t kShortenedTailBytes = 23;    // "~hhhhhhhh.xxxxxxxx.part"
+std::string TemporaryName(const std::string& name, bool shortened, std::uint32_t random);
+// True when `candidate` is a temporary file name, of either form, for `name`.
+bool IsTemporaryName(std::string_view candidate, std::string_view name);
+
+// Removes from `dir` ("" is the current directory) every file whose name is
+// a temporary file name for one of `names`, and nothing else: those an
+// interrupted run left. Best effort: what cannot be listed or removed stays.
+void RemoveStaleTemporaries(const std::string& dir, const std::vector<std::string>& names);
 
 // Joins a directory and a file name with '/' ('\\' on Windows). An empty
 // directory is the current one.
