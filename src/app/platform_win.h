@@ -5,14 +5,15 @@
 
 #include <string>
 
+#include "base/wide_text.h"
+
 namespace sb::platform::win {
 
 // The title of the players' program: its window and its message boxes.
 inline constexpr wchar_t kApplicationTitle[] = L"Lungomare Nord";
 
-// Text in the ANSI code page (what the C library's narrow file functions
-// take) to UTF-16, for the wide Windows functions.
-std::wstring Widen(const std::string& text);
+// Text in the ANSI code page to UTF-16, for the wide Windows functions.
+using sb::Widen;
 
 }  // namespace sb::platform::win
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/interrupt_cleanup.h"
+#include "base/wide_text.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -48,15 +49,6 @@ class RealDirectoryLock final : public DirectoryLock {
 };
 
 #ifdef _WIN32
-
-std::wstring Widen(const std::string& text) {
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
 
 // One folder, one name, however the path was written: absolute, with one
 // kind of separator, no trailing one, and in capitals, as the file system
