@@ -388,7 +388,7 @@ TEST(SlowdownTest, FromTheTrainDescription) {
 // Only a record's start is checked against the grid; a slowdown whose end
 // cell lies past the last cell is beyond the grid as a whole.
 TEST(SlowdownTest, EndPastTheLastCellIsBeyondTheGrid) {
-  // Start cell 4958; the end cell is CLng((247850 + l) / 50 + 1).
+  // Start cell 4958; the end cell is (247850 + l) / 50 + 1, rounded half to even.
   Scenario fits = ReadTrain({"rallentamento, 247850, 80, 100, 0, 1, 80"});
   EXPECT_EQ(fits.errorCode, 0);
   EXPECT_EQ(fits.cells[4960].kind, kKindSlowdownEnd);

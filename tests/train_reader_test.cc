@@ -208,7 +208,7 @@ TEST(TrainReaderTest, SpeedLimitStretches) {
   const StretchCase kCases[] = {
       // Before the first record the speed is 0; the tail stops 3 cells short.
       {{"velocita, 200, 100"}, 0, {{0, 0}, {3, 0}, {4, 20}, {4957, 20}, {4958, 0}, {kLast, 0}}},
-      // CLng(25 / 50) = 0 fills nothing; CLng(75 / 50) = 2 fills cells 0 and 1.
+      // 25 / 50 rounds to 0 and fills nothing; 75 / 50 rounds to 2 and fills cells 0 and 1.
       {{"velocita, 0, 50", "velocita, 25, 100"}, 0, {{0, 20}, {1, 20}}},
       {{"velocita, 0, 50", "velocita, 75, 100"}, 0, {{0, 10}, {1, 10}, {2, 20}}},
       // A record behind the cursor still writes one cell.
@@ -274,8 +274,8 @@ TEST(TrainReaderTest, SpeedPoints) {
       {LineHeader(), {"abbattimento, 1000, 0"}, 0, 20, 13, 0},
       {LineHeader(), {"abbattimento, 1000, -5"}, 0, 20, 13, 0},
       {LineHeader(), {"abbattimento, 1000, 70000"}, 0, 20, 12, 4464},  // low 16 bits
-      {LineHeader(), {"ABBATTIMENTO, 1025, 90"}, 0, 20, 12, 90},       // CLng(20.5) = 20
-      {LineHeader(), {"abbattimento, 1075, 90"}, 0, 22, 12, 90},       // CLng(21.5) = 22
+      {LineHeader(), {"ABBATTIMENTO, 1025, 90"}, 0, 20, 12, 90},       // 20.5 rounds to 20
+      {LineHeader(), {"abbattimento, 1075, 90"}, 0, 22, 12, 90},       // 21.5 rounds to 22
       {mountains, {"abbattimento, 950, 90"}, 0, 19, 12, 90},
       // A signal at 950 takes cell 20 (its index has the + 1).
       {LineHeader(),

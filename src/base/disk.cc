@@ -28,15 +28,6 @@ class RealRegionFile : public RegionFile {
   FileReplacement file_;
 };
 
-// Where a path's last separator is; npos for a bare name.
-std::size_t LastSeparator(const std::string& path) {
-#ifdef _WIN32
-  return path.find_last_of("/\\");
-#else
-  return path.rfind('/');
-#endif
-}
-
 }  // namespace
 
 Status RealDisk::ReadFile(const std::string& path, std::string* contents, std::uint64_t maxBytes) {
@@ -104,9 +95,9 @@ Status MemoryDisk::Refusal(Op op, const std::string& path) const {
 }
 
 bool MemoryDisk::ParentExists(const std::string& path) const {
-  const std::size_t cut = LastSeparator(path);
-  if (cut == std::string::npos || cut == 0) return true;
-  const std::string parent = path.substr(0, cut);
+  const std::size_t start = NameStart(path);
+  if (start <= 1) return true;  // a bare name, or one in the root
+  const std::string parent = path.substr(0, start - 1);
   return parent == "." || dirs_.count(parent) > 0;
 }
 
@@ -163,10 +154,9 @@ void MemoryDisk::RemoveStaleTemporaries(const std::string& dir,
                                         const std::vector<std::string>& names) {
   const std::string folder = dir.empty() ? "." : dir;
   for (auto it = files_.begin(); it != files_.end();) {
-    const std::size_t cut = LastSeparator(it->first);
-    const std::string parent = cut == std::string::npos ? "." : it->first.substr(0, cut);
-    const std::string_view name =
-        std::string_view(it->first).substr(cut == std::string::npos ? 0 : cut + 1);
+    const std::size_t start = NameStart(it->first);
+    const std::string parent = start == 0 ? "." : it->first.substr(0, start - 1);
+    const std::string_view name = std::string_view(it->first).substr(start);
     bool stale = false;
     for (const std::string& wanted : names) stale = stale || IsTemporaryName(name, wanted);
     it = parent == folder && stale ? files_.erase(it) : std::next(it);

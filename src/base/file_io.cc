@@ -55,7 +55,13 @@ std::uint32_t RandomPart() {
   return static_cast<std::uint32_t>(rng());
 }
 
-// Where the last component of `path` starts.
+std::string TemporaryPath(const std::string& path, bool shortened) {
+  const std::size_t start = NameStart(path);
+  return path.substr(0, start) + TemporaryName(path.substr(start), shortened, RandomPart());
+}
+
+}  // namespace
+
 std::size_t NameStart(const std::string& path) {
 #ifdef _WIN32
   const std::size_t sep = path.find_last_of("/\\");
@@ -64,13 +70,6 @@ std::size_t NameStart(const std::string& path) {
 #endif
   return sep == std::string::npos ? 0 : sep + 1;
 }
-
-std::string TemporaryPath(const std::string& path, bool shortened) {
-  const std::size_t start = NameStart(path);
-  return path.substr(0, start) + TemporaryName(path.substr(start), shortened, RandomPart());
-}
-
-}  // namespace
 
 void SetWriteFailureHookForTesting(WriteLimitHook hook) { Hook() = std::move(hook); }
 

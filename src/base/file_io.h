@@ -4,8 +4,8 @@
 // A temporary file is removed when the replacement fails or is dropped, or
 // the program is interrupted (base/interrupt_cleanup.h); one that a killed
 // run left is recognised by its name and removed by the next run.
-#ifndef SB_OUTPUT_FILE_IO_H_
-#define SB_OUTPUT_FILE_IO_H_
+#ifndef SB_BASE_FILE_IO_H_
+#define SB_BASE_FILE_IO_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -104,6 +104,10 @@ bool IsTemporaryName(std::string_view candidate, std::string_view name);
 // interrupted run left. Best effort: what cannot be listed or removed stays.
 void RemoveStaleTemporaries(const std::string& dir, const std::vector<std::string>& names);
 
+// Where the last component of `path` starts: after its last separator
+// ('/', and '\\' too on Windows), or 0 for a bare name.
+std::size_t NameStart(const std::string& path);
+
 // Joins a directory and a file name with '/' ('\\' on Windows). An empty
 // directory is the current one.
 std::string JoinPath(const std::string& dir, const std::string& name);
@@ -115,4 +119,4 @@ void SetWriteFailureHookForTesting(WriteLimitHook hook);
 
 }  // namespace sb
 
-#endif  // SB_OUTPUT_FILE_IO_H_
+#endif  // SB_BASE_FILE_IO_H_

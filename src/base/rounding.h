@@ -1,8 +1,8 @@
 // Number conversions shared by every encoder. Real values are rounded half
 // to even (2.5 -> 2, 3.5 -> 4); stored values keep only their low bits where
 // a field is narrower than its source.
-#ifndef SB_COMPILER_ROUNDING_H_
-#define SB_COMPILER_ROUNDING_H_
+#ifndef SB_BASE_ROUNDING_H_
+#define SB_BASE_ROUNDING_H_
 
 #include <cmath>
 #include <cstdint>
@@ -36,7 +36,8 @@ inline std::optional<uint8_t> ToUInt8(double value) {
   return static_cast<uint8_t>(r);
 }
 
-// Cell index of a position p: CLng(p / 50 + offset), the division real.
+// Cell index of a position p: p / 50 + offset in real arithmetic, rounded
+// half to even.
 // Positions come from 32-bit fields, sometimes shifted by another 32-bit
 // value, so they are taken as 64-bit and the index always fits 64 bits;
 // callers compare it with the grid before any use.
@@ -51,4 +52,4 @@ inline int16_t Low16(int64_t value) {
 
 }  // namespace sb
 
-#endif  // SB_COMPILER_ROUNDING_H_
+#endif  // SB_BASE_ROUNDING_H_

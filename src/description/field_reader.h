@@ -14,8 +14,8 @@
 // Reading when nothing is left, or a number outside the destination's
 // range, is a read failure: the read returns false and the destination is
 // unchanged.
-#ifndef SB_FORMATS_FIELD_READER_H_
-#define SB_FORMATS_FIELD_READER_H_
+#ifndef SB_DESCRIPTION_FIELD_READER_H_
+#define SB_DESCRIPTION_FIELD_READER_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -68,4 +68,4 @@ class FieldReader {
 
 }  // namespace sb
 
-#endif  // SB_FORMATS_FIELD_READER_H_
+#endif  // SB_DESCRIPTION_FIELD_READER_H_

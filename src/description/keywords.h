@@ -1,8 +1,8 @@
 // Records are recognised by substrings of their keyword field, never by the
 // whole field. Each test compares either as text (letters without regard to
 // case) or exactly.
-#ifndef SB_FORMATS_KEYWORDS_H_
-#define SB_FORMATS_KEYWORDS_H_
+#ifndef SB_DESCRIPTION_KEYWORDS_H_
+#define SB_DESCRIPTION_KEYWORDS_H_
 
 #include <array>
 #include <string_view>
@@ -84,4 +84,4 @@ inline constexpr std::array<KeywordTest, 10> kTrainTests = {{
 
 }  // namespace sb
 
-#endif  // SB_FORMATS_KEYWORDS_H_
+#endif  // SB_DESCRIPTION_KEYWORDS_H_

@@ -1,8 +1,8 @@
 // Little-endian encoders for the compiled files. Every field is written on
 // its own, least significant byte first; nothing is written by copying a
 // struct's memory, so the layout does not depend on the compiler or the host.
-#ifndef SB_OUTPUT_ENCODING_H_
-#define SB_OUTPUT_ENCODING_H_
+#ifndef SB_FORMAT_CODING_H_
+#define SB_FORMAT_CODING_H_
 
 #include <bit>
 #include <cstddef>
@@ -79,4 +79,4 @@ inline double get_f64(const unsigned char* p) {
 
 }  // namespace sb
 
-#endif  // SB_OUTPUT_ENCODING_H_
+#endif  // SB_FORMAT_CODING_H_

@@ -13,8 +13,8 @@
 // holds it: for the inspect and render tools, and for tests. It stays beside
 // LineProfile (rather than with the profile codec) because LineProfile::Table()
 // builds one.
-#ifndef SB_COMPILER_LINE_PROFILE_H_
-#define SB_COMPILER_LINE_PROFILE_H_
+#ifndef SB_MODEL_LINE_PROFILE_H_
+#define SB_MODEL_LINE_PROFILE_H_
 
 #include <algorithm>
 #include <cstddef>
@@ -180,4 +180,4 @@ class ProfileTable {
 
 }  // namespace sb
 
-#endif  // SB_COMPILER_LINE_PROFILE_H_
+#endif  // SB_MODEL_LINE_PROFILE_H_
