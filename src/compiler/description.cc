@@ -114,6 +114,15 @@ Diagnostic Description::At(int32_t code, std::optional<int64_t> position, std::s
   return d;
 }
 
+Diagnostic Description::WarningAt(Warning warning, std::string message, int field,
+                                  std::string hint) const {
+  Diagnostic d = At(kNoError, std::nullopt, std::move(message), field);
+  d.severity = Severity::kWarning;
+  d.warning = warning;
+  d.hint = std::move(hint);
+  return d;
+}
+
 Diagnostic Description::FailureAt(std::string message) const {
   return At(kErrorUnreadable, std::nullopt, std::move(message),
             failed_field_.value_or(kKeywordField));
@@ -122,6 +131,11 @@ Diagnostic Description::FailureAt(std::string message) const {
 void RecordError(Scenario& s, Diagnostic d, std::optional<int32_t> position) {
   s.errorCode = d.code;
   if (position) s.errorPosition = *position;
+  s.diagnostics.push_back(std::move(d));
+}
+
+void RecordWarning(Scenario& s, Diagnostic d) {
+  d.severity = Severity::kWarning;
   s.diagnostics.push_back(std::move(d));
 }
 

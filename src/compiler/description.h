@@ -62,6 +62,9 @@ class Description {
   // `field` of the record.
   Diagnostic At(int32_t code, std::optional<int64_t> position, std::string message = {},
                 int field = kKeywordField) const;
+  // A warning pointing at the current record's keyword line and at `field`.
+  Diagnostic WarningAt(Warning warning, std::string message, int field = kKeywordField,
+                       std::string hint = {}) const;
   // The diagnostic of a failure that ended the reading (error 25): it
   // points at the field whose read failed, at no field when the file ended
   // first, and at the record's keyword for any other failure.
@@ -99,6 +102,10 @@ class Description {
 // Records an error in the run state: errorCode always, errorPosition when
 // `position` is given; the diagnostic is kept for the report.
 void RecordError(Scenario& s, Diagnostic d, std::optional<int32_t> position);
+
+// Keeps a warning for the report. It touches no run state: a warning never
+// changes what is compiled.
+void RecordWarning(Scenario& s, Diagnostic d);
 
 // Why `index` names no cell: no grid yet, or outside it.
 Status NoCellAt(const Scenario& s, int64_t index, const char* what);

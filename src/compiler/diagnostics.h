@@ -1,18 +1,35 @@
-// What the compiler tells an author about an error: the numeric code kept in
-// the run state, plus where in which description it arose.
+// What the compiler tells an author: an error (the numeric code kept in the
+// run state) or a warning (an identifier; no run state), where in which
+// description it arose, related places and a likely fix.
 #ifndef SB_COMPILER_DIAGNOSTICS_H_
 #define SB_COMPILER_DIAGNOSTICS_H_
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "compiler/error_codes.h"
+#include "compiler/warnings.h"
 
 namespace sb {
 
+enum class Severity { kError, kWarning };
+
+// Another place that explains a diagnostic: the record that put a feature on
+// a taken cell, the record a misplaced one follows.
+struct RelatedLocation {
+  std::string file;
+  int line = 0;    // 1-based
+  int column = 0;  // 1-based byte column; 0 when none applies
+  std::string message;
+};
+
 struct Diagnostic {
-  int32_t code = 0;
+  Severity severity = Severity::kError;
+  int32_t code = 0;      // errors: the code recorded in the run state
+  Warning warning = {};  // warnings: which one
   // Position along the line in metres, when the error concerns one.
   std::optional<int64_t> position;
   std::string file;  // description file name; empty for route completion
@@ -22,6 +39,10 @@ struct Diagnostic {
   int column = 0;
   std::string record;   // the text of that line, as written
   std::string message;  // plain words: what is wrong
+  std::string hint;     // the likely fix, when there is one
+  std::vector<RelatedLocation> related;
+
+  bool is_warning() const { return severity == Severity::kWarning; }
 };
 
 // The description record that placed a feature.

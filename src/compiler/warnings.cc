@@ -1,0 +1,43 @@
+#include "compiler/warnings.h"
+
+#include <array>
+
+namespace sb {
+namespace {
+
+constexpr std::array<WarningInfo, 14> kTable = {{
+    {Warning::kExtraValues, "extra-values", "a record's line holds more fields than it reads"},
+    {Warning::kMissingValues, "missing-values", "a record's values run on into the next line"},
+    {Warning::kNotANumber, "not-a-number", "a number field that is not a whole number reads as 0"},
+    {Warning::kUnknownRecord, "unknown-record", "a line that is no record of its section"},
+    {Warning::kHyphenKeyword, "hyphen-keyword",
+     "a keyword holding '-' is skipped as a separator line"},
+    {Warning::kHyphenRun, "hyphen-run",
+     "a field holding '-' past the skip limit is read as a keyword"},
+    {Warning::kNoGeneralSection, "no-general-section",
+     "a train description without \"[generale]\" holds no records"},
+    {Warning::kNoLineLength, "no-line-length",
+     "no line length record, or a line length that is not a number"},
+    {Warning::kNoStartRecord, "no-start-record", "no speed limit or adhesion record at position 0"},
+    {Warning::kOutOfOrder, "out-of-order", "records of one kind out of position order"},
+    {Warning::kValueRange, "value-range", "a value that does not fit where it is stored"},
+    {Warning::kPastLineEnd, "past-line-end", "a feature past the end of the line"},
+    {Warning::kReplacedFeature, "replaced-feature", "a later record replaces a cell's feature"},
+    {Warning::kTextEncoding, "text-encoding",
+     "stored text that the simulator will not show as written"},
+}};
+
+}  // namespace
+
+std::span<const WarningInfo> WarningTable() { return kTable; }
+
+std::string_view WarningId(Warning w) { return kTable[static_cast<std::size_t>(w)].id; }
+
+std::optional<Warning> WarningFromId(std::string_view id) {
+  for (const WarningInfo& info : kTable) {
+    if (info.id == id) return info.warning;
+  }
+  return std::nullopt;
+}
+
+}  // namespace sb
