@@ -429,8 +429,8 @@ TEST(LineReaderTest, DiagnosticsPointAtTheFieldAtFault) {
        28},
       {"repetition without 4 or 9: the keyword",
        head + Crlf({"  ripetizione segnali, 50, 1000", "[curve]", "x"}), 0, 5, 3, 3},
-      {"no [generale]: the last field", Crlf({"lunghezza percorso, 1000", "[curve]", " x"}), 0, 102,
-       3, 2},
+      {"no [generale]: where it was expected", Crlf({"lunghezza percorso, 1000", "[curve]", " x"}),
+       0, 102, 1, 1},
       {"curve without curvature: the keyword", head + Crlf({"[curve]", "   curvas, 100, 100", "x"}),
        1, 103, 4, 4},
       {"curve past the profile: its length", head + Crlf({"[curve]", "curva 1d, 100, 9000", "x"}),
@@ -453,7 +453,7 @@ TEST(LineReaderTest, DiagnosticsPointAtTheFieldAtFault) {
       {"the file ends inside a record: no field", head + Crlf({"[curve]", "pendenza, 100"}), 0, 25,
        4, 0},
       {"a failure of no one field: the keyword",
-       Crlf({"[generale]", "[curve]", " pendenza, 100, 1", "x"}), 0, 25, 3, 2},
+       Crlf({"[generale]", "[curve]", " curvas1, -100, 100", "x"}), 1, 25, 3, 2},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);

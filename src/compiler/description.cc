@@ -1,5 +1,6 @@
 #include "compiler/description.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace sb {
@@ -24,6 +25,12 @@ bool Description::Open(std::string* reason) {
 }
 
 Status Description::CloseAndDelete() {
+  // What fails from now on (the fills up to the end of the line) concerns
+  // the description as a whole, not the record read last.
+  keyword_line_ = 0;
+  keyword_record_.clear();
+  record_fields_.clear();
+  failed_field_.reset();
   reader_.reset();
   data_.clear();
   data_.shrink_to_fit();
@@ -114,6 +121,21 @@ Diagnostic Description::At(int32_t code, std::optional<int64_t> position, std::s
   return d;
 }
 
+Diagnostic Description::AtStart(int32_t code, std::string message, std::string hint) const {
+  Diagnostic d;
+  d.code = code;
+  d.file = name_;
+  d.line = 1;
+  d.column = 1;
+  const std::string_view text(data_);
+  const std::string_view first = text.substr(0, std::min(text.find_first_of("\r\n"), text.size()));
+  d.record.assign(first.substr(0, kRecordShown));
+  if (first.size() > kRecordShown) d.record.append(" ...");
+  d.message = std::move(message);
+  d.hint = std::move(hint);
+  return d;
+}
+
 Diagnostic Description::WarningAt(Warning warning, std::string message, int field,
                                   std::string hint) const {
   Diagnostic d = At(kNoError, std::nullopt, std::move(message), field);
@@ -139,10 +161,46 @@ void RecordWarning(Scenario& s, Diagnostic d) {
   s.diagnostics.push_back(std::move(d));
 }
 
+// An error recorded before (by the line, or by a record whose reading
+// went on) stops the reading at the next feature placed: the message says
+// that it is that earlier error, not this record, that stops it.
+Diagnostic StandingError(const Scenario& s, const Description& d, int32_t position) {
+  Diagnostic diag = d.At(s.errorCode, position,
+                         "error " + std::to_string(s.errorCode) +
+                             " recorded earlier still stands, so the reading stops at this record",
+                         kPositionField);
+  for (auto it = s.diagnostics.rbegin(); it != s.diagnostics.rend(); ++it) {
+    if (it->is_warning() || it->code != s.errorCode) continue;
+    if (!it->file.empty() && it->line > 0) {
+      diag.related.push_back({it->file, it->line, it->column,
+                              "error " + std::to_string(it->code) + " was recorded here"});
+    }
+    break;
+  }
+  return diag;
+}
+
+void DescribeBeyondGrid(const Scenario& s, const char* what, int32_t position, int32_t reach,
+                        Diagnostic& d) {
+  const std::string at = std::string(what) + " at " + std::to_string(position) + " m";
+  if (!s.hasGrid) {
+    d.message = at + " comes before any line length record: the line has no cells yet";
+    d.hint =
+        "give the line length in the general section of the line description, for example "
+        "'lunghezza percorso, 30000'";
+    return;
+  }
+  const int32_t length = s.items[kSlotTotals].end;
+  d.message = at + " lies beyond the cell grid: its position + " + std::to_string(reach) +
+              " m must lie within cell " + std::to_string(s.lastCell) + " (" +
+              std::to_string(int64_t{s.lastCell} * 50) +
+              " m; the grid runs 7000 m past the end of a " + std::to_string(length) + " m line)";
+}
+
 Status NoCellAt(const Scenario& s, int64_t index, const char* what) {
   if (!s.hasGrid) {
-    return Status::Invalid(std::string(what) +
-                           " comes before the line length record has sized the grid");
+    return Status::Invalid(std::string("no line length record was read, so there is no cell for ") +
+                           what);
   }
   return Status::Invalid(std::string(what) + " falls on cell " + std::to_string(index) +
                          ", outside the grid (cells 0 to " + std::to_string(s.lastCell) + ")");

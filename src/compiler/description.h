@@ -53,6 +53,8 @@ class Description {
 
   const std::string& name() const { return name_; }
 
+  // The current record's keyword line; 0 before any and once closed.
+  int line() const { return keyword_line_; }
   // The current record: file, keyword line, position field and its text.
   SourceRef Source() const {
     return {name_, keyword_line_, ColumnOf(kPositionField), keyword_record_};
@@ -62,6 +64,9 @@ class Description {
   // `field` of the record.
   Diagnostic At(int32_t code, std::optional<int64_t> position, std::string message = {},
                 int field = kKeywordField) const;
+  // A diagnostic about something missing from the whole file, pointing at
+  // its first line, where it was expected.
+  Diagnostic AtStart(int32_t code, std::string message, std::string hint) const;
   // A warning pointing at the current record's keyword line and at `field`.
   Diagnostic WarningAt(Warning warning, std::string message, int field = kKeywordField,
                        std::string hint = {}) const;
@@ -106,6 +111,16 @@ void RecordError(Scenario& s, Diagnostic d, std::optional<int32_t> position);
 // Keeps a warning for the report. It touches no run state: a warning never
 // changes what is compiled.
 void RecordWarning(Scenario& s, Diagnostic d);
+
+// The error that stops the reading at a feature because an earlier one
+// still stands in the run state: it keeps that error's code.
+Diagnostic StandingError(const Scenario& s, const Description& d, int32_t position);
+
+// The words of error 15 for `what` at `position`, whose position + `reach`
+// metres must lie inside the grid: plainly "no line length" when none was
+// read.
+void DescribeBeyondGrid(const Scenario& s, const char* what, int32_t position, int32_t reach,
+                        Diagnostic& d);
 
 // Why `index` names no cell: no grid yet, or outside it.
 Status NoCellAt(const Scenario& s, int64_t index, const char* what);

@@ -26,8 +26,8 @@ Status NoGrid(Scenario& s, int64_t index, const char* what) {
 
 // Writes one cell of a fill, or nothing when the cursor has run past the
 // grid (those cells do not exist).
-Status FillGradientAt(Scenario& s, int32_t cursor, int32_t value) {
-  if (!s.hasGrid) return NoGrid(s, cursor, "a gradient");
+Status FillGradientAt(Scenario& s, int32_t cursor, int32_t value, const char* what) {
+  if (!s.hasGrid) return NoGrid(s, cursor, what);
   if (cursor >= 0 && cursor <= s.lastCell) {
     s.cells[static_cast<std::size_t>(cursor)].gradient = Low8(int64_t{value} + 100);
   }
@@ -70,7 +70,7 @@ Status EncodeGradient(Scenario& s, LineFeatureState& st, int32_t position, int32
     // The first write happens even when the cursor is already at or past
     // the record's cell.
     do {
-      SB_RETURN_IF_ERROR(FillGradientAt(s, st.gradientCursor, st.lastGradient));
+      SB_RETURN_IF_ERROR(FillGradientAt(s, st.gradientCursor, st.lastGradient, "a gradient"));
       if (st.gradientCursor <= s.lastCell) ++st.gradientCursor;
     } while (st.gradientCursor < recordCell && st.gradientCursor <= s.lastCell);
   }
@@ -80,7 +80,8 @@ Status EncodeGradient(Scenario& s, LineFeatureState& st, int32_t position, int32
 
 Status GradientTailFill(Scenario& s, LineFeatureState& st) {
   do {
-    SB_RETURN_IF_ERROR(FillGradientAt(s, st.gradientCursor, st.lastGradient));
+    SB_RETURN_IF_ERROR(FillGradientAt(s, st.gradientCursor, st.lastGradient,
+                                      "the gradients up to the end of the line"));
     if (st.gradientCursor <= s.lastCell) ++st.gradientCursor;
   } while (st.gradientCursor < s.lastCell - 2);
   return Status::Ok();

@@ -1,3 +1,4 @@
+#include "base/rounding.h"
 #include "compiler/error_codes.h"
 #include "compiler/progressions.h"
 #include "compiler/readers.h"
@@ -137,7 +138,12 @@ Status FindGeneralSection(Scenario& s, Description& d, Outcome* outcome) {
   for (;;) {
     SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
     if (d.eof()) {
-      return Stop(s, d, d.At(kErrorNoGeneralSection, std::nullopt), std::nullopt, outcome);
+      return Stop(s, d,
+                  d.AtStart(kErrorNoGeneralSection,
+                            "expected a \"[generale]\" line before the line's records, found none "
+                            "in the file",
+                            "begin the general section with a line [generale]"),
+                  std::nullopt, outcome);
     }
     if (Contains(s.currentLine, "[generale]", Compare::kText)) return Status::Ok();
   }
@@ -162,9 +168,11 @@ Status ReadGeneralSection(Scenario& s, Description& d, Outcome* outcome) {
 // --- The features ----------------------------------------------------------
 
 // Error 15 (the reading ends) when the record's position lies beyond the grid.
-bool Beyond(Scenario& s, Description& d, int32_t position, Outcome* outcome) {
+bool Beyond(Scenario& s, Description& d, const char* what, int32_t position, Outcome* outcome) {
   if (!BeyondGrid(s, position)) return false;
-  RecordError(s, d.At(kErrorBeyondGrid, position, {}, kPositionField), position);
+  Diagnostic diag = d.At(kErrorBeyondGrid, position, {}, kPositionField);
+  DescribeBeyondGrid(s, what, position, 100, diag);
+  RecordError(s, std::move(diag), position);
   *outcome = Outcome::kEndOfReading;
   return true;
 }
@@ -174,7 +182,7 @@ Status ReadGradient(Scenario& s, Description& d, LineFeatureState& st, Outcome* 
   int32_t gradient = 0;
   SB_RETURN_IF_ERROR(d.ReadInt32("the gradient's position", &position));
   SB_RETURN_IF_ERROR(d.ReadInt32("the gradient's value", &gradient));
-  if (Beyond(s, d, position, outcome)) return Status::Ok();
+  if (Beyond(s, d, "a gradient", position, outcome)) return Status::Ok();
   return EncodeGradient(s, st, position, gradient);
 }
 
@@ -183,7 +191,7 @@ Status ReadCurve(Scenario& s, Description& d, const std::string& keyword, Outcom
   int32_t length = 0;
   SB_RETURN_IF_ERROR(d.ReadInt32("the curve's start", &start));
   SB_RETURN_IF_ERROR(d.ReadInt32("the curve's length", &length));
-  if (Beyond(s, d, start, outcome)) return Status::Ok();
+  if (Beyond(s, d, "a curve", start, outcome)) return Status::Ok();
   if (!s.profile) {
     TrackCell* unused = nullptr;
     return CellAt(s, 0, "a curve", &unused);  // no line length yet
@@ -212,7 +220,7 @@ Status ReadMountain(Scenario& s, Description& d, Outcome* outcome) {
   SB_RETURN_IF_ERROR(d.ReadInt32("the mountain's start", &start));
   SB_RETURN_IF_ERROR(d.ReadInt32("the mountain's end", &end));
   SB_RETURN_IF_ERROR(d.ReadInt32("the mountain's type", &type));
-  if (Beyond(s, d, start, outcome)) return Status::Ok();
+  if (Beyond(s, d, "a mountain section", start, outcome)) return Status::Ok();
   return memo_montagna(s, start, end, type);
 }
 
@@ -231,14 +239,23 @@ Status ReadSpeedBoard(Scenario& s, Description& d, Outcome* outcome) {
                  {&SpeedBoard::dStripes, "strisced"}};
   SpeedBoard board;
   for (const auto& f : kFields) SB_RETURN_IF_ERROR(d.ReadInt32(f.name, &(board.*f.value)));
-  if (Beyond(s, d, board.position, outcome)) return Status::Ok();
+  if (Beyond(s, d, "a maximum-speed indicator board", board.position, outcome)) {
+    return Status::Ok();
+  }
   int32_t code = kNoError;
   SB_RETURN_IF_ERROR(memo_indicatori_v_max(s, board, &code));
-  // A code left standing in the run state stops the reading as well.
-  if (code == kNoError) code = s.errorCode;
-  if (code > 0) {
-    return Stop(s, d, d.At(code, board.position, {}, kPositionField), board.position, outcome);
+  const int64_t cell = CellIndex(board.position, 1.0);
+  if (code != kNoError) {
+    Diagnostic diag = d.At(code, board.position, {}, kPositionField);
+    DescribeTakenCell(s, cell, "maximum-speed indicator board on cell " + std::to_string(cell),
+                      diag);
+    return Stop(s, d, std::move(diag), board.position, outcome);
   }
+  // A code left standing in the run state stops the reading as well.
+  if (s.errorCode > 0) {
+    return Stop(s, d, StandingError(s, d, board.position), board.position, outcome);
+  }
+  NoteOwner(s, cell, d.Source(), OwnerRole::kSpeedBoard, board.position);
   return Status::Ok();
 }
 
@@ -246,12 +263,17 @@ Status ReadTextBoard(Scenario& s, Description& d, LineFeatureState& st, Outcome*
   int32_t position = 0;
   SB_RETURN_IF_ERROR(d.ReadInt32("the board's position", &position));
   SB_RETURN_IF_ERROR(d.ReadText(&s.currentLine));
-  if (Beyond(s, d, position, outcome)) return Status::Ok();
+  if (Beyond(s, d, "a text board", position, outcome)) return Status::Ok();
   int32_t code = kNoError;
+  const int32_t slot = st.boardSlot;
   SB_RETURN_IF_ERROR(EncodeTextBoard(s, st, position, s.currentLine, &code));
+  const int64_t cell = CellIndex(position, 1.0);
   if (code != kNoError) {
-    return Stop(s, d, d.At(code, position, {}, kPositionField), position, outcome);
+    Diagnostic diag = d.At(code, position, {}, kPositionField);
+    DescribeTakenCell(s, cell, "text board on cell " + std::to_string(cell), diag);
+    return Stop(s, d, std::move(diag), position, outcome);
   }
+  NoteOwner(s, cell, d.Source(), OwnerRole::kTextBoard, position, slot);
   return Status::Ok();
 }
 

@@ -41,11 +41,12 @@ class RouteWalk {
     d.code = code;
     d.position = cell * 50;
     d.message = std::move(message);
-    if (auto it = s_.cellSources.find(cause); it != s_.cellSources.end()) {
-      d.file = it->second.file;
-      d.line = it->second.line;
-      d.column = it->second.column;
-      d.record = it->second.record;
+    if (auto it = s_.cellOwners.find(cause); it != s_.cellOwners.end()) {
+      const SourceRef& source = it->second.source;
+      d.file = source.file;
+      d.line = source.line;
+      d.column = source.column;
+      d.record = source.record;
     }
     RecordError(s_, std::move(d), static_cast<int32_t>(cell * 50));
   }

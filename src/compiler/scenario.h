@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "compiler/cell_owners.h"
 #include "compiler/diagnostics.h"
 #include "model/line_profile.h"
 #include "model/model.h"
@@ -40,9 +41,8 @@ struct Scenario {
   // Every error recorded during the run, in order; errorCode and
   // errorPosition keep only the last, as the compiled state requires.
   std::vector<Diagnostic> diagnostics;
-  // The record behind each signal and slowdown start, by cell, so that route
-  // completion can point its errors at the description.
-  std::unordered_map<int64_t, SourceRef> cellSources;
+  // The record behind each feature a description placed, by cell.
+  std::unordered_map<int64_t, CellOwner> cellOwners;
 
   // Sizes the grid for a line length: cells 0 to lastCell, all zero, and the
   // profile when it is wanted. Earlier contents are discarded.

@@ -50,12 +50,22 @@ int64_t SlowdownEndCell(int32_t start, int32_t length) {
   return CellIndex(int64_t{start} + length, 1.0);
 }
 
+bool SlowdownWarned(int32_t start) { return start > kWarnedAfter; }
+
+int64_t SlowdownWarningCell(int32_t start) {
+  return CellIndex(int64_t{start} - kWarningDistance, 1.0);
+}
+
+int64_t LastBeforeWarningCell(int32_t start) {
+  return CellIndex(int64_t{start} - kWarningDistance);
+}
+
 namespace {
 
 // The four cells before the warning (the cell of start - 1200 m, rounded
 // down, and the three before it); the others stay written when one is taken.
 Status MarkBeforeWarning(Scenario& s, const SlowdownRecord& slowdown, int32_t* errorCode) {
-  const int64_t last = CellIndex(int64_t{slowdown.start} - kWarningDistance);
+  const int64_t last = LastBeforeWarningCell(slowdown.start);
   for (int m = 0; m < kCellsBeforeWarning; ++m) {
     TrackCell* cell = nullptr;
     SB_RETURN_IF_ERROR(CellAt(s, last - m, "a cell before a slowdown warning", &cell));
@@ -77,11 +87,11 @@ Status MarkBeforeWarning(Scenario& s, const SlowdownRecord& slowdown, int32_t* e
 
 Status memo_rallentamento(Scenario& s, const SlowdownRecord& slowdown, int32_t* errorCode) {
   *errorCode = kNoError;
-  const bool warned = slowdown.start > kWarnedAfter;
+  const bool warned = SlowdownWarned(slowdown.start);
   TrackCell* warning = nullptr;
   if (warned) {
-    SB_RETURN_IF_ERROR(CellAt(s, CellIndex(int64_t{slowdown.start} - kWarningDistance, 1.0),
-                              "a slowdown warning", &warning));
+    SB_RETURN_IF_ERROR(
+        CellAt(s, SlowdownWarningCell(slowdown.start), "a slowdown warning", &warning));
     if (!warning->free()) {
       *errorCode = kErrorWarningCell;
       return Status::Ok();

@@ -45,6 +45,12 @@ struct SlowdownRecord {
 
 // The end cell of a slowdown: (start + length) / 50 + 1, rounded.
 int64_t SlowdownEndCell(int32_t start, int32_t length);
+// Only a slowdown starting past 1500 m gets a warning, on the cell of
+// start - 1200 m (/ 50 + 1, rounded), and may get the four cells before it
+// marked, the last of them the cell of start - 1200 m (/ 50, rounded).
+bool SlowdownWarned(int32_t start);
+int64_t SlowdownWarningCell(int32_t start);
+int64_t LastBeforeWarningCell(int32_t start);
 
 // Places a slowdown: warning 1200 m before the start (only for a start past
 // 1500 m), start, end and, when markBeforeWarning is set, four cells before

@@ -26,10 +26,12 @@ constexpr int kStationLengthField = 3;
 struct TrainState {
   int32_t speedCursor = 0;
   int32_t lastSpeed = 0;  // before the first record: 0
+  int lastSpeedLine = 0;  // the record that set it
   int32_t adhesionCursor = 0;
   int32_t lastAdhesion = 0;
   int32_t stationSlot = 1;
   int32_t boardSlot = kFirstBoardSlot;
+  SourceRef previousStation;  // the record of the station in stationSlot - 1
 };
 
 enum class Outcome {
@@ -41,11 +43,12 @@ enum class Outcome {
 bool HasDash(const std::string& field) { return field.find('-') != std::string::npos; }
 
 // A speed is stored in 5 km/h steps in one byte.
-Status SpeedUnits(int32_t speed, uint8_t* units) {
-  std::optional<uint8_t> rounded = ToUInt8(static_cast<double>(speed) / 5.0);
+Status SpeedUnits(const TrainState& t, uint8_t* units) {
+  std::optional<uint8_t> rounded = ToUInt8(static_cast<double>(t.lastSpeed) / 5.0);
   if (!rounded) {
-    return Status::Invalid("speed " + std::to_string(speed) +
-                           " km/h does not fit one byte in 5 km/h steps");
+    return Status::Invalid("speed " + std::to_string(t.lastSpeed) + " km/h of the record on line " +
+                           std::to_string(t.lastSpeedLine) +
+                           " does not fit one byte in 5 km/h steps (0 to 1275 km/h)");
   }
   *units = *rounded;
   return Status::Ok();
@@ -54,7 +57,7 @@ Status SpeedUnits(int32_t speed, uint8_t* units) {
 // The speed is checked before the cell: of two faults, the speed's is told.
 Status WriteSpeed(Scenario& s, TrainState& t) {
   uint8_t units = 0;
-  SB_RETURN_IF_ERROR(SpeedUnits(t.lastSpeed, &units));
+  SB_RETURN_IF_ERROR(SpeedUnits(t, &units));
   TrackCell* cell = nullptr;
   SB_RETURN_IF_ERROR(CellAt(s, t.speedCursor, "a speed limit", &cell));
   cell->speedLimit = units;
@@ -72,6 +75,54 @@ Status WriteAdhesion(Scenario& s, TrainState& t) {
   return Status::Ok();
 }
 
+// The cell of a slowdown that an error code (17 to 20) says is taken, in
+// words, with its index in `*taken`; "" for no error.
+std::string TakenSlowdownCell(const Scenario& s, const SlowdownRecord& slowdown, int32_t code,
+                              int64_t* taken) {
+  const int32_t start = slowdown.start;
+  switch (code) {
+    case kErrorWarningCell:
+      *taken = SlowdownWarningCell(start);
+      return "the slowdown's warning cell " + std::to_string(*taken) + " (1200 m before its start)";
+    case kErrorSlowdownStartCell:
+      *taken = CellIndex(start, 1.0);
+      return "the slowdown's start cell " + std::to_string(*taken);
+    case kErrorSlowdownEndCell:
+      *taken = SlowdownEndCell(start, slowdown.length);
+      return "the slowdown's end cell " + std::to_string(*taken) + " (at " +
+             std::to_string(int64_t{start} + slowdown.length) + " m)";
+    case kErrorBeforeWarningCell: {
+      // The encoder tests the four cells from the last one down and stops
+      // at the first that is taken.
+      const int64_t last = LastBeforeWarningCell(start);
+      *taken = last;
+      for (int64_t cell = last; cell > last - 4; --cell) {
+        if (s.ValidCell(cell) && !s.cells[static_cast<std::size_t>(cell)].free()) {
+          *taken = cell;
+          break;
+        }
+      }
+      return "cell " + std::to_string(*taken) + ", one of the four before the slowdown's warning";
+    }
+    default: return {};
+  }
+}
+
+// Every cell a placed slowdown took, the end before the start as the
+// encoder writes them.
+void NoteSlowdownOwners(Scenario& s, const SlowdownRecord& slowdown, const SourceRef& source) {
+  const int32_t start = slowdown.start;
+  NoteOwner(s, SlowdownEndCell(start, slowdown.length), source, OwnerRole::kSlowdownEnd, start);
+  NoteOwner(s, CellIndex(start, 1.0), source, OwnerRole::kSlowdownStart, start);
+  if (!SlowdownWarned(start)) return;
+  NoteOwner(s, SlowdownWarningCell(start), source, OwnerRole::kSlowdownWarning, start);
+  if (slowdown.markBeforeWarning == 0) return;
+  const int64_t last = LastBeforeWarningCell(start);
+  for (int64_t cell = last; cell > last - 4; --cell) {
+    NoteOwner(s, cell, source, OwnerRole::kBeforeWarning, start);
+  }
+}
+
 class TrainReader {
  public:
   TrainReader(Scenario& s, Description& d, TrainState& t) : s_(s), d_(d), t_(t) {}
@@ -83,26 +134,36 @@ class TrainReader {
  private:
   Status ReadRecord(TrainRecord record);
   // Error 15 when (P + reach) / 50 lies beyond the last cell.
-  bool Beyond(int32_t position, double reach = kFeatureReach) {
+  bool Beyond(const char* what, int32_t position, double reach = kFeatureReach) {
     if ((static_cast<double>(position) + reach) / 50.0 <= static_cast<double>(s_.lastCell)) {
       return false;
     }
-    RecordError(s_, d_.At(kErrorBeyondGrid, position, {}, kPositionField), position);
+    Diagnostic diag = d_.At(kErrorBeyondGrid, position, {}, kPositionField);
+    DescribeBeyondGrid(s_, what, position, static_cast<int32_t>(reach), diag);
+    RecordError(s_, std::move(diag), position);
     outcome_ = Outcome::kEndOfReading;
     return true;
   }
   Status Stop(int32_t code, std::optional<int32_t> position, std::optional<int64_t> where,
               int field) {
+    return Stop(d_.At(code, where, {}, field), position);
+  }
+  Status Stop(Diagnostic diag, std::optional<int32_t> position) {
     SB_RETURN_IF_ERROR(d_.CloseAndDelete());
-    RecordError(s_, d_.At(code, where, {}, field), position);
+    RecordError(s_, std::move(diag), position);
     outcome_ = Outcome::kStopped;
     return Status::Ok();
   }
-  // After an encoder placed a feature: a code it returned, or one left
-  // standing in the run state (also by the line), stops the reading.
-  Status StopOnCode(int32_t code, int32_t position) {
-    if (code == kNoError) code = s_.errorCode;
-    if (code > 0) return Stop(code, position, position, kPositionField);
+  // After an encoder placed a feature: a code it returned stops the reading
+  // with `taken` naming the cell at fault, and so does one left standing in
+  // the run state (also by the line), which concerns an earlier record.
+  Status StopOnCode(int32_t code, int32_t position, int64_t taken, const std::string& subject) {
+    if (code != kNoError) {
+      Diagnostic diag = d_.At(code, position, {}, kPositionField);
+      DescribeTakenCell(s_, taken, subject, diag);
+      return Stop(std::move(diag), position);
+    }
+    if (s_.errorCode > 0) return Stop(StandingError(s_, d_, position), position);
     return Status::Ok();
   }
 
@@ -166,7 +227,7 @@ Status TrainReader::SpeedLimit() {
   int32_t speed = 0;
   SB_RETURN_IF_ERROR(d_.ReadInt32("the speed limit's position", &position));
   SB_RETURN_IF_ERROR(d_.ReadInt32("the speed", &speed));
-  if (Beyond(position)) return Status::Ok();
+  if (Beyond("a speed limit", position)) return Status::Ok();
   const int64_t recordCell = CellIndex(position);
   if (recordCell > 0) {
     do {
@@ -175,6 +236,7 @@ Status TrainReader::SpeedLimit() {
     } while (t_.speedCursor < recordCell);
   }
   t_.lastSpeed = speed;
+  t_.lastSpeedLine = d_.line();
   return Status::Ok();
 }
 
@@ -183,7 +245,7 @@ Status TrainReader::Adhesion() {
   int32_t adhesion = 0;
   SB_RETURN_IF_ERROR(d_.ReadInt32("the adhesion's position", &position));
   SB_RETURN_IF_ERROR(d_.ReadInt32("the adhesion value", &adhesion));
-  if (Beyond(position)) return Status::Ok();
+  if (Beyond("an adhesion", position)) return Status::Ok();
   const int64_t recordCell = CellIndex(position);
   if (recordCell > 0) {
     do {
@@ -219,11 +281,15 @@ Status TrainReader::Signal() {
                  {&SignalRecord::time, "tempo"}};
   SignalRecord signal;
   for (const auto& f : kFields) SB_RETURN_IF_ERROR(d_.ReadInt32(f.name, &(signal.*f.value)));
-  if (Beyond(signal.position)) return Status::Ok();
+  if (Beyond("a signal", signal.position)) return Status::Ok();
   int32_t code = kNoError;
   SB_RETURN_IF_ERROR(memo_segnale(s_, signal, &code));
-  SB_RETURN_IF_ERROR(StopOnCode(code, signal.position));
-  if (outcome_ == Outcome::kGoOn) s_.cellSources[CellIndex(signal.position, 1.0)] = d_.Source();
+  const int64_t cell = CellIndex(signal.position, 1.0);
+  SB_RETURN_IF_ERROR(
+      StopOnCode(code, signal.position, cell, "signal on cell " + std::to_string(cell)));
+  if (outcome_ == Outcome::kGoOn) {
+    NoteOwner(s_, cell, d_.Source(), OwnerRole::kSignal, signal.position);
+  }
   return Status::Ok();
 }
 
@@ -240,7 +306,7 @@ Status TrainReader::Slowdown() {
   SlowdownRecord slowdown;
   for (const auto& f : kFields) SB_RETURN_IF_ERROR(d_.ReadInt32(f.name, &(slowdown.*f.value)));
   const int32_t start = slowdown.start;
-  if (Beyond(start)) return Status::Ok();
+  if (Beyond("a slowdown", start)) return Status::Ok();
   // Only the start is checked above; an end past the last cell cannot be
   // placed, so the slowdown is beyond the grid as a whole. An end before
   // cell 0 (a negative length) is no position beyond the grid: the encoder
@@ -258,8 +324,10 @@ Status TrainReader::Slowdown() {
   }
   int32_t code = kNoError;
   SB_RETURN_IF_ERROR(memo_rallentamento(s_, slowdown, &code));
-  SB_RETURN_IF_ERROR(StopOnCode(code, start));
-  if (outcome_ == Outcome::kGoOn) s_.cellSources[CellIndex(start, 1.0)] = d_.Source();
+  int64_t taken = 0;
+  const std::string subject = TakenSlowdownCell(s_, slowdown, code, &taken);
+  SB_RETURN_IF_ERROR(StopOnCode(code, start, taken, subject));
+  if (outcome_ == Outcome::kGoOn) NoteSlowdownOwners(s_, slowdown, d_.Source());
   return Status::Ok();
 }
 
@@ -268,16 +336,22 @@ Status TrainReader::SpeedPoint() {
   int32_t value = 0;
   SB_RETURN_IF_ERROR(d_.ReadInt32("the speed point's position", &position));
   SB_RETURN_IF_ERROR(d_.ReadInt32("the speed point's value", &value));
-  if (Beyond(position)) return Status::Ok();
+  if (Beyond("a speed point", position)) return Status::Ok();
   TrackCell* cell = nullptr;
   SB_RETURN_IF_ERROR(CellAt(s_, CellIndex(position), "a speed point", &cell));
-  if (!cell->free()) return Stop(kErrorSpeedPointCell, position, position, kPositionField);
+  const int64_t index = CellIndex(position);
+  if (!cell->free()) {
+    Diagnostic diag = d_.At(kErrorSpeedPointCell, position, {}, kPositionField);
+    DescribeTakenCell(s_, index, "speed point on cell " + std::to_string(index), diag);
+    return Stop(std::move(diag), position);
+  }
   if (value > 0) {
     cell->kind = kKindSpeedPoint;
     cell->value1 = Low16(value);
   } else {
     cell->kind = kKindSpeedPointNoValue;
   }
+  NoteOwner(s_, index, d_.Source(), OwnerRole::kSpeedPoint, position);
   return Status::Ok();
 }
 
@@ -290,7 +364,7 @@ Status TrainReader::Station() {
   ScenarioItem& item = s_.items[static_cast<std::size_t>(slot)];
   SB_RETURN_IF_ERROR(d_.ReadInt32("the station's position", &item.position));
   const int32_t position = item.position;
-  if (Beyond(position, kStationReach)) return Status::Ok();
+  if (Beyond("a station", position, kStationReach)) return Status::Ok();
   if (position % 50 != 0) {
     return Stop(kErrorStationPosition, position, position, kPositionField);
   }
@@ -311,9 +385,22 @@ Status TrainReader::Station() {
   if (outcome_ != Outcome::kGoOn) return Status::Ok();
   if (slot > 1 &&
       int64_t{item.start} - kStationSpacing < s_.items[static_cast<std::size_t>(slot - 1)].end) {
-    return Stop(kErrorStationSpacing, position, position, kPositionField);
+    const ScenarioItem& previous = s_.items[static_cast<std::size_t>(slot - 1)];
+    Diagnostic diag =
+        d_.At(kErrorStationSpacing, position,
+              "the stopping zone of station " + item.text + " begins at " +
+                  std::to_string(item.start) + " m, less than 350 m after the zone of station " +
+                  previous.text + " ends (" + std::to_string(previous.end) + " m)",
+              kPositionField);
+    if (t_.previousStation.line > 0) {
+      diag.related.push_back({t_.previousStation.file, t_.previousStation.line,
+                              t_.previousStation.column, "station " + previous.text + " is here"});
+    }
+    diag.hint = "stations stand in the order of their positions, their stopping zones 350 m apart";
+    return Stop(std::move(diag), position);
   }
   t_.stationSlot = slot + 1;
+  t_.previousStation = d_.Source();
   if (slot + 1 >= t_.boardSlot) {
     return Stop(kErrorTooManyStations, std::nullopt, position, kKeywordField);
   }
@@ -380,6 +467,8 @@ Status TrainReader::StopMark(ScenarioItem& item, int32_t slot, int32_t position)
   SB_RETURN_IF_ERROR(CellAt(s_, static_cast<int64_t>(RoundHalfEven(mark)), "a stop mark", &cell));
   cell->kind = kKindStopMark;
   cell->value1 = static_cast<int16_t>(slot);
+  NoteOwner(s_, static_cast<int64_t>(RoundHalfEven(mark)), d_.Source(), OwnerRole::kStopMark,
+            position, slot);
   return Status::Ok();
 }
 

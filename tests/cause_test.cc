@@ -1,0 +1,223 @@
+// Errors that name their cause: what holds a taken cell and the record that
+// put it there, a missing line length said plainly, a missing section
+// pointed at where it was expected.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "compiler/error_codes.h"
+#include "test_support.h"
+
+namespace sb {
+namespace {
+
+using testing::CompileTexts;
+using testing::Crlf;
+using testing::LineHeader;
+
+struct Related {
+  std::string file;
+  int line;
+  int column;
+  std::string message;
+};
+
+struct Case {
+  const char* name;
+  std::string line;
+  std::string train;
+  int32_t code;
+  int lineNo;
+  int column;
+  std::string message;
+  std::vector<Related> related;
+  std::string hint;
+};
+
+constexpr const char* kSignal = "segnale, %d, 2,1,0,0,0, 2,1,0,0, 0";
+
+std::string Signal(int position) {
+  char buf[80];
+  std::snprintf(buf, sizeof buf, kSignal, position);
+  return buf;
+}
+
+std::string Train(std::initializer_list<std::string> records) {
+  std::string out = Crlf({"[generale]", "velocita, 0, 100", "aderenza, 0, 100"});
+  for (const std::string& r : records) out += r + "\r\n";
+  return out + "[fine]\r\n";
+}
+
+const std::string kTakenHint = "features take one 50 m cell each: move one of them to a free cell";
+
+TEST(CauseTest, ErrorsNameWhatHoldsTheCellAndWhere) {
+  const std::string line = LineHeader(30000) + Crlf({"[fine]"});
+  const std::string boards =
+      LineHeader(30000) + Crlf({"indicatori_vmax, 5000, 100,105,110,2,100,105,110,2"});
+  const std::vector<Case> kCases = {
+      {"slowdown start on a signal",
+       line,
+       Train({Signal(10000), "rallentamento, 10000, 60, 500, 0, 0, 60"}),
+       18,
+       5,
+       16,
+       "the slowdown's start cell 201, which already holds the signal at 10000 m",
+       {{"Test_1-.txt", 4, 10, "the signal at 10000 m was placed by this record"}},
+       kTakenHint},
+      {"slowdown end on a signal: the end cell named",
+       line,
+       Train({Signal(10500), "rallentamento, 10000, 60, 500, 0, 0, 60"}),
+       19,
+       5,
+       16,
+       "the slowdown's end cell 211 (at 10500 m), which already holds the signal at 10500 m",
+       {{"Test_1-.txt", 4, 10, "the signal at 10500 m was placed by this record"}},
+       kTakenHint},
+      {"slowdown warning on a signal",
+       line,
+       Train({Signal(8800), "rallentamento, 10000, 60, 500, 0, 0, 60"}),
+       17,
+       5,
+       16,
+       "the slowdown's warning cell 177 (1200 m before its start), which already holds the "
+       "signal at 8800 m",
+       {{"Test_1-.txt", 4, 10, "the signal at 8800 m was placed by this record"}},
+       kTakenHint},
+      {"a cell before the warning",
+       line,
+       Train({Signal(8700), "rallentamento, 10000, 60, 500, 0, 1, 60"}),
+       20,
+       5,
+       16,
+       "cell 175, one of the four before the slowdown's warning, which already holds the signal "
+       "at 8700 m",
+       {{"Test_1-.txt", 4, 10, "the signal at 8700 m was placed by this record"}},
+       kTakenHint},
+      {"speed point on a slowdown's start",
+       line,
+       Train({"rallentamento, 10000, 60, 500, 0, 0, 60", "abbattimento, 10050, 30"}),
+       7,
+       5,
+       15,
+       "speed point on cell 201, which already holds the start of the slowdown at 10000 m",
+       {{"Test_1-.txt", 4, 16, "the start of the slowdown at 10000 m was placed by this record"}},
+       kTakenHint},
+      {"signal on a board of the line",
+       boards,
+       Train({Signal(5000)}),
+       16,
+       4,
+       10,
+       "signal on cell 101, which already holds the maximum-speed indicator board at 5000 m",
+       {{"Test_linea.txt", 4, 18,
+         "the maximum-speed indicator board at 5000 m was placed by this record"}},
+       kTakenHint},
+      {"text board on a speed board",
+       boards + Crlf({"cartello_indicatore, 5000, KM 5", "[fine]"}),
+       Train({}),
+       6,
+       5,
+       22,
+       "text board on cell 101, which already holds the maximum-speed indicator board at 5000 m",
+       {{"Test_linea.txt", 4, 18,
+         "the maximum-speed indicator board at 5000 m was placed by this record"}},
+       kTakenHint},
+      {"speed board on a text board",
+       LineHeader(30000) + Crlf({"cartello_indicatore, 5000, KM 5",
+                                 "indicatori_vmax, 5000, 100,105,110,2,100,105,110,2", "[fine]"}),
+       Train({}),
+       21,
+       5,
+       18,
+       "maximum-speed indicator board on cell 101, which already holds the text board 'KM 5' at "
+       "5000 m",
+       {{"Test_linea.txt", 4, 22, "the text board 'KM 5' at 5000 m was placed by this record"}},
+       kTakenHint},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.name);
+    auto r = testing::CompileTexts(c.line, c.train.c_str());
+    const Scenario& s = r.scenario;
+    ASSERT_FALSE(s.diagnostics.empty());
+    const Diagnostic& d = s.diagnostics.back();
+    EXPECT_EQ(d.code, c.code);
+    EXPECT_EQ(d.line, c.lineNo);
+    EXPECT_EQ(d.column, c.column);
+    EXPECT_EQ(d.message, c.message);
+    ASSERT_EQ(d.related.size(), c.related.size());
+    for (std::size_t i = 0; i < c.related.size(); ++i) {
+      EXPECT_EQ(d.related[i].file, c.related[i].file);
+      EXPECT_EQ(d.related[i].line, c.related[i].line);
+      EXPECT_EQ(d.related[i].column, c.related[i].column);
+      EXPECT_EQ(d.related[i].message, c.related[i].message);
+    }
+    EXPECT_EQ(d.hint, c.hint);
+  }
+}
+
+TEST(CauseTest, AMissingLineLengthIsSaidPlainly) {
+  // Misspelt: the general section holds no length record.
+  const std::string line = Crlf({"[generale]", "lunghezza percoso, 30000", "[curve]",
+                                 "curvas3, 900, 1000", "[pendenze]", "pendenza, 0, 5", "[fine]"});
+  auto r = CompileTexts(line, nullptr, 1);
+  std::vector<const Diagnostic*> errors;
+  for (const Diagnostic& d : r.scenario.diagnostics) {
+    if (!d.is_warning()) errors.push_back(&d);
+  }
+  ASSERT_EQ(errors.size(), 2u);
+  EXPECT_EQ(errors[0]->code, kErrorBeyondGrid);
+  EXPECT_EQ(errors[0]->line, 4);
+  EXPECT_EQ(errors[0]->message,
+            "a curve at 900 m comes before any line length record: the line has no cells yet");
+  EXPECT_EQ(errors[0]->hint,
+            "give the line length in the general section of the line description, for example "
+            "'lunghezza percorso, 30000'");
+  // The fill that follows fails for want of cells: about the file, not the curve.
+  EXPECT_EQ(errors[1]->code, kErrorUnreadable);
+  EXPECT_EQ(errors[1]->line, 0);
+  EXPECT_EQ(errors[1]->record, "");
+  EXPECT_EQ(errors[1]->message,
+            "no line length record was read, so there is no cell for the gradients up to the end "
+            "of the line");
+  // Only the words changed: the run state is what it always was.
+  EXPECT_EQ(r.scenario.errorCode, kErrorUnreadable);
+  EXPECT_EQ(r.scenario.errorPosition, 900);
+}
+
+TEST(CauseTest, StationsTooCloseNameTheOtherStation) {
+  const std::string train =
+      Crlf({"[generale]", "velocita, 0, 100", "aderenza, 0, 100",
+            "stazione, 1000, 8, 500, 0,0,0, 1,1,0, 4,1,1, 60, 0,0,0, ALFA",
+            "stazione, 1500, 8, 500, 0,0,0, 1,1,0, 4,1,1, 60, 0,0,0, BETA", "[fine]"});
+  auto r = CompileTexts(LineHeader(30000), train.c_str());
+  const Diagnostic& d = r.scenario.diagnostics.back();
+  EXPECT_EQ(d.code, kErrorStationSpacing);
+  EXPECT_EQ(d.line, 5);
+  EXPECT_EQ(d.message,
+            "the stopping zone of station BETA begins at 1000 m, less than 350 m after the zone of "
+            "station ALFA ends (1500 m)");
+  ASSERT_EQ(d.related.size(), 1u);
+  EXPECT_EQ(d.related[0].line, 4);
+  EXPECT_EQ(d.related[0].message, "station ALFA is here");
+}
+
+TEST(CauseTest, AnErrorLeftStandingIsNamedAsTheEarlierOne) {
+  // The curve lies beyond the grid (error 15, the line's reading ends); the
+  // train's first feature then stops on that standing error.
+  const std::string line = LineHeader(1000) + Crlf({"curvas3, 9000, 100", "[fine]"});
+  const std::string train = Crlf({"[generale]", "velocita, 0, 100", Signal(500), "[fine]"});
+  auto r = CompileTexts(line, train.c_str(), 1);
+  const Diagnostic& d = r.scenario.diagnostics.back();
+  EXPECT_EQ(d.code, kErrorBeyondGrid);
+  EXPECT_EQ(d.file, "Test_1-.txt");
+  EXPECT_EQ(d.message,
+            "error 15 recorded earlier still stands, so the reading stops at this record");
+  ASSERT_EQ(d.related.size(), 1u);
+  EXPECT_EQ(d.related[0].file, "Test_linea.txt");
+  EXPECT_EQ(d.related[0].line, 4);
+  EXPECT_EQ(d.related[0].message, "error 15 was recorded here");
+}
+
+}  // namespace
+}  // namespace sb
