@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "app/new_command.h"
 #include "app/platform.h"
 #include "app/scenario_run.h"
 #include "base/printable.h"
@@ -162,6 +163,8 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   AddCompile(app, o);
   AddInspect(app, o);
   AddRender(app, o);
+  NewCommand newCommand;
+  newCommand.Add(app);
 
   try {
     app.parse(argc, argv);
@@ -170,6 +173,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     return status == 0 ? kExitOk : kExitUsage;
   }
 
+  if (newCommand.chosen()) return newCommand.Run(o.dir, out, err);
   if ((*o.inspect || *o.render) && !o.dir.empty()) {
     err << "scenario-builder: --dir applies to the scenario run only\n";
     return kExitUsage;

@@ -3,6 +3,7 @@
 //   scenario-builder --dir DIR       the same run in DIR
 //   scenario-builder compile --line FILE --train FILE [--line-id ID]
 //       [--train-number N] [--out DIR] [--no-profile] [--json]
+//   scenario-builder new NAME [TRAIN] [--dir DIR]   a template pair to edit
 #ifndef SB_APP_CLI_H_
 #define SB_APP_CLI_H_
 

@@ -12,6 +12,8 @@ inline constexpr int kExitReported = 2;
 inline constexpr int kExitUsage = 64;
 // A compiled file is not of its layout.
 inline constexpr int kExitDataError = 65;
+// A file that the command would create is already there.
+inline constexpr int kExitCantCreate = 73;
 // A file could not be created, written, read or deleted.
 inline constexpr int kExitIo = 74;
 

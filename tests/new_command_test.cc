@@ -1,0 +1,147 @@
+// scenario-builder new: the template it writes compiles without a word from
+// the compiler, it never replaces an author's file, and the authors'
+// reference shows the template as it is.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app_test_support.h"
+#include "compiler/warnings.h"
+#include "content/templates.h"
+
+namespace sb {
+namespace {
+
+using testing::CompileTexts;
+using testing::Quote;
+using testing::ReadFile;
+using testing::RunTool;
+using testing::TempDir;
+using testing::ToolRun;
+using testing::WriteFile;
+
+// Everything in `dir` by name, directories too, sorted.
+std::vector<std::string> Names(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+const std::string kLine(content::TemplateLineBytes());
+const std::string kTrain(content::TemplateTrainBytes());
+
+TEST(NewCommand, TemplateCompilesWithoutAnyDiagnostic) {
+  testing::Compiled c = CompileTexts(kLine, kTrain, /*withProfile=*/1);
+  EXPECT_EQ(c.scenario.errorCode, 0);
+  for (const Diagnostic& d : c.scenario.diagnostics) {
+    ADD_FAILURE() << d.file << ":" << d.line << ":" << d.column << ": " << d.code << " "
+                  << d.message;
+  }
+}
+
+TEST(NewCommand, WritesBothDescriptionsWithTheTemplateBytes) {
+  struct Case {
+    std::string args;
+    std::vector<std::string> names;
+  };
+  const Case cases[] = {
+      {"new Costa", {"Costa_1-.txt", "Costa_linea.txt"}},
+      {"new Costa 42", {"Costa_42-.txt", "Costa_linea.txt"}},
+      {"new Costa_Sud R7", {"Costa_Sud_R7-.txt", "Costa_Sud_linea.txt"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    TempDir dir;
+    ToolRun run = RunTool(c.args + " --dir " + Quote(dir.path()));
+    EXPECT_EQ(run.exit, 0) << run.err;
+    ASSERT_EQ(Names(dir.path()), c.names);
+    EXPECT_EQ(ReadFile(dir.file(c.names[0])), kTrain);
+    EXPECT_EQ(ReadFile(dir.file(c.names[1])), kLine);
+  }
+}
+
+TEST(NewCommand, WritesIntoTheCurrentDirectoryWithoutDir) {
+  TempDir dir;
+  // RunTool puts its first argument in front of the command: a change of
+  // directory for this run alone.
+  ToolRun run = RunTool("new Costa", "cd " + Quote(dir.path()) + " &&");
+  EXPECT_EQ(run.exit, 0) << run.err;
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"Costa_1-.txt", "Costa_linea.txt"}));
+}
+
+// Either name taken, by a file or by anything else, refuses the whole pair.
+TEST(NewCommand, RefusesAnExistingFileOfEitherNameAndWritesNothing) {
+  const std::string names[] = {"Costa_linea.txt", "Costa_42-.txt"};
+  for (const std::string& taken : names) {
+    for (bool asDirectory : {false, true}) {
+      SCOPED_TRACE(taken + (asDirectory ? " (a directory)" : ""));
+      TempDir dir;
+      if (asDirectory) {
+        std::filesystem::create_directory(dir.file(taken));
+      } else {
+        WriteFile(dir.file(taken), "the author's own\n");
+      }
+      ToolRun run = RunTool("new Costa 42 --dir " + Quote(dir.path()));
+      EXPECT_EQ(run.exit, 73);
+      EXPECT_NE(run.err.find(taken + "' already exists"), std::string::npos) << run.err;
+      EXPECT_EQ(Names(dir.path()), std::vector<std::string>{taken});
+      if (!asDirectory) {
+        EXPECT_EQ(ReadFile(dir.file(taken)), "the author's own\n");
+      }
+    }
+  }
+}
+
+TEST(NewCommand, UsageErrorsWriteNothing) {
+  const char* cases[] = {
+      "new",                      // no name
+      "new ..",                   // not a file name
+      "new a/b",                  // would lead into another folder
+      "new Costa 4/2",            // the same for the train
+      "new Costa 42 extra",       // one argument too many
+      "--dir . new Costa",        // the scenario run's --dir
+  };
+  for (const char* args : cases) {
+    SCOPED_TRACE(args);
+    TempDir dir;
+    ToolRun run = RunTool(args, "cd " + Quote(dir.path()) + " &&");
+    EXPECT_EQ(run.exit, 64) << run.err;
+    EXPECT_TRUE(Names(dir.path()).empty());
+  }
+}
+
+std::string Authors() {
+  std::ifstream in(std::string(SB_SOURCE_DIR) + "/docs/authors.md", std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string WithoutCr(std::string text) {
+  std::erase(text, '\r');
+  return text;
+}
+
+TEST(NewCommand, AuthorsReferenceShowsTheTemplateVerbatim) {
+  const std::string doc = Authors();
+  EXPECT_NE(doc.find("```\n" + WithoutCr(kLine) + "```\n"), std::string::npos);
+  EXPECT_NE(doc.find("```\n" + WithoutCr(kTrain) + "```\n"), std::string::npos);
+}
+
+TEST(NewCommand, AuthorsReferenceNamesEveryWarning) {
+  const std::string doc = Authors();
+  for (const WarningInfo& info : WarningTable()) {
+    EXPECT_NE(doc.find("`-W" + std::string(info.id) + "`"), std::string::npos) << info.id;
+  }
+}
+
+}  // namespace
+}  // namespace sb
