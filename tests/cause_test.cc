@@ -185,6 +185,17 @@ TEST(CauseTest, AMissingLineLengthIsSaidPlainly) {
   EXPECT_EQ(r.scenario.errorPosition, 900);
 }
 
+TEST(CauseTest, BeyondTheGridSaysWhereTheGridEnds) {
+  const std::string train = Crlf({"[generale]", "velocita, 0, 100", Signal(9000), "[fine]"});
+  auto r = CompileTexts(LineHeader(1000), train.c_str());
+  const Diagnostic& d = r.scenario.diagnostics.back();
+  EXPECT_EQ(d.code, kErrorBeyondGrid);
+  EXPECT_EQ(d.message,
+            "a signal at 9000 m lies beyond the cell grid: its position + 100 m must not pass "
+            "8000 m, where the last cell (160) begins; the grid runs 7000 m past the end of the "
+            "1000 m line");
+}
+
 TEST(CauseTest, StationsTooCloseNameTheOtherStation) {
   const std::string train =
       Crlf({"[generale]", "velocita, 0, 100", "aderenza, 0, 100",

@@ -192,9 +192,10 @@ void DescribeBeyondGrid(const Scenario& s, const char* what, int32_t position, i
   }
   const int32_t length = s.items[kSlotTotals].end;
   d.message = at + " lies beyond the cell grid: its position + " + std::to_string(reach) +
-              " m must lie within cell " + std::to_string(s.lastCell) + " (" +
-              std::to_string(int64_t{s.lastCell} * 50) +
-              " m; the grid runs 7000 m past the end of a " + std::to_string(length) + " m line)";
+              " m must not pass " + std::to_string(int64_t{s.lastCell} * 50) +
+              " m, where the last cell (" + std::to_string(s.lastCell) +
+              ") begins; the grid runs 7000 m past the end of the " + std::to_string(length) +
+              " m line";
 }
 
 Status NoCellAt(const Scenario& s, int64_t index, const char* what) {
