@@ -174,7 +174,7 @@ TEST(Cli, CompilesTheScenarioDescriptionsToTheSameFiles) {
               Quote(src.file("Lungomare_Nord_911-.txt")) + " --out " + Quote(out.path()));
   EXPECT_EQ(r.exit, 0) << r.err;
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.err, testing::ScenarioCompileSummary());
   ExpectGolden(Files(out.path()));
   EXPECT_EQ(ReadFile(src.file("Lungomare_Nord_linea.txt")),
             content::RawBytes(content::Document::kLine));
