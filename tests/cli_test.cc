@@ -249,6 +249,10 @@ TEST(Cli, HelpAndVersion) {
   ToolRun compileHelp = RunTool("compile --help");
   EXPECT_EQ(compileHelp.exit, 0);
   EXPECT_NE(compileHelp.out.find("--no-profile"), std::string::npos) << compileHelp.out;
+  // The warnings an author can silence, by the identifiers the messages show.
+  for (const char* text : {"--werror", "-Wno-<id>", "extra-values", "text-encoding"}) {
+    EXPECT_NE(compileHelp.out.find(text), std::string::npos) << text << compileHelp.out;
+  }
   ToolRun version = RunTool("--version");
   EXPECT_EQ(version.exit, 0);
   EXPECT_NE(version.out.find("scenario-builder"), std::string::npos) << version.out;

@@ -47,8 +47,8 @@ Diagnostic MakeWarning(Warning w, int line, std::string message) {
   return d;
 }
 
-// A compile with no error and two warnings on either side of a third
-// diagnostic that is an error of no consequence for the exit status.
+// A compile with no error and two warnings, the second with a note and a
+// hint.
 RunOutcome Warned() {
   RunOutcome o = CompileInMemory(kLine, kTrain);
   EXPECT_EQ(o.exitCode, kExitOk);
@@ -122,6 +122,31 @@ TEST(CompileReport, WarningsSilencedWerrorAndQuiet) {
   }
 }
 
+// Warnings and errors go out in the order found; the closing lines last.
+TEST(CompileReport, WarningsAmongErrorsInTheirOrder) {
+  RunOutcome o = CompileInMemory(
+      kLine, Crlf({"[generale]", "velocita, 0, 110",
+                   "stazione, 3020, 12, 500, 0,0,0, 1,1,0, 4,1,1, 60, 15,27, 0, A", "[fine]"}));
+  ASSERT_EQ(o.exitCode, kExitRecorded);
+  std::vector<Diagnostic>& all = o.scenario.diagnostics;
+  ASSERT_EQ(all.size(), 1u);
+  all.insert(all.begin(), MakeWarning(Warning::kExtraValues, 2, "before"));
+  all.push_back(MakeWarning(Warning::kOutOfOrder, 4, "after"));
+  const Report r = Reported(o, With({}, true));
+  EXPECT_EQ(r.exit, kExitRecorded);
+  EXPECT_EQ(r.err,
+            "Test_1-.txt:2: warning: before [-Wextra-values]\n"
+            "Test_1-.txt:3:11: error: station position is not a multiple of 50 "
+            "(at 3020 m, km 3+020) [8]\n"
+            "    stazione, 3020, 12, 500, 0,0,0, 1,1,0, 4,1,1, 60, 15,27, 0, A\n"
+            "              ^\n"
+            "Test_1-.txt:4: warning: after [-Wout-of-order]\n"
+            "scenario-builder: error 8 (station position is not a multiple of 50), "
+            "position 3020 m\n"
+            "Test: 10000 m, 1 station, 0 signals, 0 slowdowns, 1 error, 2 warnings; " +
+                std::string(kWritten) + "\n");
+}
+
 TEST(CompileReport, SummaryCounts) {
   struct Case {
     const char* name;
@@ -188,18 +213,15 @@ TEST(CompileReport, JsonTellsSeverityIdHintAndRelated) {
   EXPECT_EQ(d["related"], nlohmann::json::array());
 }
 
-// The options on the command line. A description that the readers will
-// warn of (a line length record with a value too many) shows them end to
-// end once they do.
+// The options on the command line, on descriptions that do not warn.
 TEST(CompileReport, CommandLineOptions) {
   TempDir dir;
   const std::string line = dir.file("Test_linea.txt");
   const std::string train = dir.file("Test_1-.txt");
+  WriteFile(line, kLine);
   WriteFile(train, kTrain);
   const std::string compile = "compile --line " + Quote(line) + " --train " + Quote(train);
   const std::string valid = "extra-values missing-values not-a-number";
-
-  WriteFile(line, kLine);
   struct Case {
     const char* name;
     std::string args;
@@ -232,8 +254,17 @@ TEST(CompileReport, CommandLineOptions) {
     }
     EXPECT_EQ(testing::Names(out.path()).size(), c.exit == 0 ? 3u : 0u);
   }
+}
 
+// A description that the line reader will warn of once it does: a line
+// length record with a value too many.
+TEST(CompileReport, WarningOptionsEndToEnd) {
+  TempDir dir;
+  const std::string line = dir.file("Test_linea.txt");
+  const std::string train = dir.file("Test_1-.txt");
   WriteFile(line, Crlf({"[generale]", "lunghezza percorso,    10000, 7", "[fine]"}));
+  WriteFile(train, kTrain);
+  const std::string compile = "compile --line " + Quote(line) + " --train " + Quote(train);
   TempDir warned;
   const std::string warnedOut = " --out " + Quote(warned.path());
   const ToolRun plain = RunTool(compile + warnedOut);
