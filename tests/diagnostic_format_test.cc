@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "compiler/diagnostics.h"
+#include "test_support.h"
 
 namespace sb {
 namespace {
@@ -163,6 +164,22 @@ TEST(FormatDiagnostic, CaretUnderTheFieldAsShown) {
         "Test_1-.txt:3:" + std::to_string(c.column) + ": error: bad field [25]\n";
     EXPECT_EQ(FormatDiagnostic(d), first + c.quoted);
   }
+}
+
+// The readers quote a long record cut short where the caret expects it.
+TEST(FormatDiagnostic, ALongRecordAsTheReaderQuotesIt) {
+  const std::string prefix = "cartello_indicatore,  1000,  ";
+  const std::string record = prefix + std::string(300, 'B');
+  auto r = testing::CompileTexts(
+      testing::Crlf({"[generale]", "lunghezza percorso,    10000", "[cartelli]",
+                     "cartello_indicatore,  1000,  A", record, "[fine]"}),
+      nullptr);
+  ASSERT_FALSE(r.scenario.diagnostics.empty());
+  const Diagnostic& d = r.scenario.diagnostics.back();
+  ASSERT_EQ(d.column, 23);
+  EXPECT_EQ(d.record, record.substr(0, kRecordQuoteBytes) + " ...");
+  const std::string shown = FormatDiagnostic(d);
+  EXPECT_NE(shown.find("\n    " + std::string(22, ' ') + "^"), std::string::npos) << shown;
 }
 
 }  // namespace

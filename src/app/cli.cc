@@ -128,8 +128,8 @@ int RunCompile(Options& o, std::ostream& out, std::ostream& err) {
 
 // Takes the -W<id> and -Wno-<id> arguments out of `args` into `warnings`,
 // in order: the command line parser has no form for them. The program's
-// name, and every argument past "--", are left as they are. False, with the reason on `err`, for an
-// id that names no warning.
+// name, and every argument past "--", are left as they are. False, with the
+// reason on `err`, for an id that names no warning.
 bool TakeWarningArguments(std::vector<std::string>& args, WarningOptions& warnings, bool* found,
                           std::ostream& err) {
   std::vector<std::string> rest;
