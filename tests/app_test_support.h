@@ -69,6 +69,14 @@ inline const std::vector<std::string>& ScenarioRunFiles() {
   return names;
 }
 
+// The summary line `compile` ends with for the scenario's descriptions,
+// compiled under the identifiers given.
+inline std::string ScenarioCompileSummary(const std::string& lineId = "Lungomare_Nord",
+                                          const std::string& train = "911") {
+  return lineId + ": 241000 m, 35 stations, 121 signals, 4 slowdowns, 0 warnings; wrote " + lineId +
+         "_linea.dat, " + lineId + "_" + train + ".sim, " + lineId + "_" + train + ".dat\n";
+}
+
 // The three compiled files of the scenario, pinned by their sums.
 inline void ExpectGolden(const std::map<std::string, std::string>& files) {
   ASSERT_TRUE(files.count("Lungomare_Nord_linea.dat"));

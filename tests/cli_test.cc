@@ -174,7 +174,7 @@ TEST(Cli, CompilesTheScenarioDescriptionsToTheSameFiles) {
               Quote(src.file("Lungomare_Nord_911-.txt")) + " --out " + Quote(out.path()));
   EXPECT_EQ(r.exit, 0) << r.err;
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.err, testing::ScenarioCompileSummary());
   ExpectGolden(Files(out.path()));
   EXPECT_EQ(ReadFile(src.file("Lungomare_Nord_linea.txt")),
             content::RawBytes(content::Document::kLine));
@@ -249,6 +249,10 @@ TEST(Cli, HelpAndVersion) {
   ToolRun compileHelp = RunTool("compile --help");
   EXPECT_EQ(compileHelp.exit, 0);
   EXPECT_NE(compileHelp.out.find("--no-profile"), std::string::npos) << compileHelp.out;
+  // The warnings an author can silence, by the identifiers the messages show.
+  for (const char* text : {"--werror", "-Wno-<id>", "extra-values", "text-encoding"}) {
+    EXPECT_NE(compileHelp.out.find(text), std::string::npos) << text << compileHelp.out;
+  }
   ToolRun version = RunTool("--version");
   EXPECT_EQ(version.exit, 0);
   EXPECT_NE(version.out.find("scenario-builder"), std::string::npos) << version.out;

@@ -185,7 +185,8 @@ TEST(Interruption, ARunWaitsForTheFolderAndSaysSoOnce) {
     EXPECT_TRUE(Files(dir.path()).empty());
     held.Release();
     EXPECT_EQ(WaitFor(run), 0);
-    EXPECT_EQ(ReadFile(logs.file("err")), Notice(dir.path()));
+    EXPECT_EQ(ReadFile(logs.file("err")),
+              Notice(dir.path()) + (compile ? testing::ScenarioCompileSummary() : ""));
     if (compile) {
       EXPECT_EQ(Files(dir.path()).size(), 3u);
       testing::ExpectGolden(Files(dir.path()));

@@ -465,9 +465,11 @@ TEST(LineReaderTest, DiagnosticsPointAtTheFieldAtFault) {
     EXPECT_EQ(d.line, c.line);
     EXPECT_EQ(d.column, c.column);
     const std::string place = std::string("Test_linea.txt:") + std::to_string(c.line) +
-                              (c.column > 0 ? ":" + std::to_string(c.column) : "") + ": error " +
-                              std::to_string(c.code) + ": ";
-    EXPECT_EQ(FormatDiagnostic(d).rfind(place, 0), 0u) << FormatDiagnostic(d);
+                              (c.column > 0 ? ":" + std::to_string(c.column) : "") + ": error: ";
+    const std::string shown = FormatDiagnostic(d);
+    const std::string first = shown.substr(0, shown.find('\n'));
+    EXPECT_EQ(first.rfind(place, 0), 0u) << shown;
+    EXPECT_TRUE(first.ends_with(" [" + std::to_string(c.code) + "]")) << shown;
   }
 }
 

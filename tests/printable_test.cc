@@ -59,9 +59,10 @@ TEST(FormatDiagnostic, ShowsTheAuthorsTextsEscaped) {
   d.record = "cartello_indicatore,  1000,  \x1b]0;pwned\x07";
   d.message = "the board \x1b]0;x\x07 is taken";
   EXPECT_EQ(FormatDiagnostic(d, "km 1+000"),
-            "dir\\x1b[2J/Test_linea.txt:5:23: error 6: the board \\x1b]0;x\\x07 is taken "
-            "(at 1000 m, km 1+000)\n"
-            "    cartello_indicatore,  1000,  \\x1b]0;pwned\\x07");
+            "dir\\x1b[2J/Test_linea.txt:5:23: error: the board \\x1b]0;x\\x07 is taken "
+            "(at 1000 m, km 1+000) [6]\n"
+            "    cartello_indicatore,  1000,  \\x1b]0;pwned\\x07\n"
+            "                          ^");
 }
 
 }  // namespace

@@ -1,15 +1,15 @@
 #include "app/cli.h"
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/compile_report.h"
 #include "app/new_command.h"
 #include "app/platform.h"
 #include "app/scenario_run.h"
 #include "base/printable.h"
-#include "compiler/diagnostics.h"
 #include "model/file_names.h"
 #include "tools/inspect.h"
 #include "tools/render.h"
@@ -19,45 +19,13 @@ namespace {
 
 constexpr const char* kVersion = "scenario-builder 1.0.0";
 
-std::string OutcomeMessage(const RunOutcome& o) {
-  if (!o.ioMessage.empty()) return o.ioMessage;
-  if (o.end == RunEnd::kReported) return ErrorMeaning(o.compile.reportedCode);
-  return ErrorMeaning(o.scenario.errorCode);
-}
-
-void PrintJson(const RunOutcome& o, std::ostream& out) {
-  nlohmann::json j;
-  const bool reported = o.end == RunEnd::kReported;
-  j["errorCode"] = reported ? o.compile.reportedCode : o.scenario.errorCode;
-  j["errorPosition"] = o.scenario.errorPosition;
-  j["message"] = OutcomeMessage(o);
-  j["files"] = o.written;
-  nlohmann::json diagnostics = nlohmann::json::array();
-  for (const ReportedDiagnostic& r : Diagnostics(o)) {
-    const Diagnostic& d = r.diagnostic;
-    nlohmann::json e;
-    e["code"] = d.code;
-    e["position"] = d.position ? nlohmann::json(*d.position) : nlohmann::json(nullptr);
-    e["km"] = r.km.empty() ? nlohmann::json(nullptr) : nlohmann::json(r.km);
-    e["file"] = d.file.empty() ? nlohmann::json(nullptr) : nlohmann::json(d.file);
-    e["line"] = d.line > 0 ? nlohmann::json(d.line) : nlohmann::json(nullptr);
-    e["column"] = d.column > 0 ? nlohmann::json(d.column) : nlohmann::json(nullptr);
-    e["record"] = d.record.empty() ? nlohmann::json(nullptr) : nlohmann::json(d.record);
-    e["message"] = d.message.empty() ? std::string(ErrorMeaning(d.code)) : d.message;
-    diagnostics.push_back(std::move(e));
-  }
-  j["diagnostics"] = std::move(diagnostics);
-  // Records are the author's bytes, not necessarily UTF-8.
-  out << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
-}
-
 // What the command line asked for, filled in by the parser.
 struct Options {
   std::string dir;  // the scenario run's directory
 
   CLI::App* compile = nullptr;
   CompileRequest request;
-  bool json = false;
+  CompileReportOptions report;
   bool noProfile = false;
 
   CLI::App* inspect = nullptr;
@@ -83,7 +51,18 @@ void AddCompile(CLI::App& app, Options& o) {
                 "Train number (default: from --train's name)");
   c->add_option("--out", o.request.outDir, "Output directory (default: current directory)");
   c->add_flag("--no-profile", o.noProfile, "Do not build or write the plan profile");
-  c->add_flag("--json", o.json, "Print the result as one JSON object on stdout");
+  c->add_flag("--json", o.report.json, "Print the result as one JSON object on stdout");
+  c->add_flag("--werror", o.report.warnings.werror,
+              "Exit with 1 when a warning is reported (the files are written all the same)");
+  c->add_flag("--quiet", o.report.quiet, "No summary line at the end");
+  std::string ids;
+  for (const WarningInfo& info : WarningTable()) {
+    ids.append("\n  ").append(info.id).append(": ").append(info.summary);
+  }
+  c->footer(
+      "-Wno-<id> silences the warning <id>, -W<id> reports it again (the last one "
+      "given wins). The warnings:" +
+      ids + "\n");
 }
 
 void AddInspect(CLI::App& app, Options& o) {
@@ -145,9 +124,32 @@ int RunCompile(Options& o, std::ostream& out, std::ostream& err) {
   if (!CompleteIdentifiers(o.request, err)) return kExitUsage;
   o.request.withProfile = !o.noProfile;
   RunOutcome outcome = CompileDescriptions(o.request);
-  ReportOutcome(outcome, err);
-  if (o.json) PrintJson(outcome, out);
-  return outcome.exitCode;
+  return ReportCompile(outcome, o.report, out, err);
+}
+
+// Takes the -W<id> and -Wno-<id> arguments out of `args` into `warnings`,
+// in order: the command line parser has no form for them. The program's
+// name, and every argument past "--", are left as they are. False, with the
+// reason on `err`, for an id that names no warning.
+bool TakeWarningArguments(std::vector<std::string>& args, WarningOptions& warnings, bool* found,
+                          std::ostream& err) {
+  std::vector<std::string> rest;
+  bool literal = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string& arg = args[i];
+    if (i > 0 && !literal && IsWarningArgument(arg)) {
+      *found = true;
+      if (!warnings.Apply(arg)) {
+        err << "scenario-builder: " << UnknownWarningMessage(arg) << "\n";
+        return false;
+      }
+      continue;
+    }
+    literal = literal || arg == "--";
+    rest.push_back(std::move(arg));
+  }
+  args = std::move(rest);
+  return true;
 }
 
 }  // namespace
@@ -166,13 +168,23 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   NewCommand newCommand;
   newCommand.Add(app);
 
+  // The program's name first, as the parser expects it.
+  std::vector<std::string> args(argv, argv + argc);
+  bool warningArguments = false;
+  if (!TakeWarningArguments(args, o.report.warnings, &warningArguments, err)) return kExitUsage;
+  std::vector<const char*> rest;
+  for (const std::string& arg : args) rest.push_back(arg.c_str());
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(rest.size()), rest.data());
   } catch (const CLI::ParseError& e) {
     int status = app.exit(e, out, err);
     return status == 0 ? kExitOk : kExitUsage;
   }
 
+  if (warningArguments && !*o.compile) {
+    err << "scenario-builder: -W<id> and -Wno-<id> apply to compile only\n";
+    return kExitUsage;
+  }
   if (newCommand.chosen()) return newCommand.Run(o.dir, out, err);
   if ((*o.inspect || *o.render) && !o.dir.empty()) {
     err << "scenario-builder: --dir applies to the scenario run only\n";

@@ -2,7 +2,8 @@
 //   scenario-builder                 the scenario run beside the executable
 //   scenario-builder --dir DIR       the same run in DIR
 //   scenario-builder compile --line FILE --train FILE [--line-id ID]
-//       [--train-number N] [--out DIR] [--no-profile] [--json]
+//       [--train-number N] [--out DIR] [--no-profile] [--json] [--quiet]
+//       [-Wno-<id>] [-W<id>] [--werror]
 //   scenario-builder new NAME [TRAIN] [--dir DIR]   a template pair to edit
 #ifndef SB_APP_CLI_H_
 #define SB_APP_CLI_H_

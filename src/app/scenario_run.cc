@@ -153,24 +153,25 @@ RunOutcome CompileDescriptions(const CompileRequest& request) {
   return CompileDescriptions(disk, request);
 }
 
-std::vector<ReportedDiagnostic> Diagnostics(const RunOutcome& outcome) {
+std::vector<ReportedDiagnostic> Diagnostics(const RunOutcome& outcome,
+                                            const WarningOptions& warnings) {
   std::vector<ReportedDiagnostic> out;
-  for (const Diagnostic& d : outcome.scenario.diagnostics) {
-    ReportedDiagnostic r{d, {}};
-    if (d.position) r.km = KmPost(outcome.scenario.items, *d.position);
+  for (Diagnostic& d : ReportedDiagnostics(outcome.scenario.diagnostics, warnings)) {
+    ReportedDiagnostic r{std::move(d), {}};
+    if (r.diagnostic.position) r.km = KmPost(outcome.scenario.items, *r.diagnostic.position);
     out.push_back(std::move(r));
   }
   return out;
 }
 
-void ReportOutcome(const RunOutcome& outcome, std::ostream& err) {
+void ReportOutcome(const RunOutcome& outcome, std::ostream& err, const WarningOptions& warnings) {
   // The message names a path the user gave, which may hold control bytes.
   if (!outcome.ioMessage.empty()) {
     err << "scenario-builder: " << EscapeControls(outcome.ioMessage) << "\n";
   }
   // Before the compile the message above is all there is to say.
   if (outcome.end == RunEnd::kNotRun) return;
-  for (const ReportedDiagnostic& r : Diagnostics(outcome)) {
+  for (const ReportedDiagnostic& r : Diagnostics(outcome, warnings)) {
     err << FormatDiagnostic(r.diagnostic, r.km) << "\n";
   }
   const Scenario& s = outcome.scenario;

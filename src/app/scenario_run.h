@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/warning_options.h"
 #include "base/disk.h"
 #include "base/exit_status.h"
 #include "compiler/compiler.h"
@@ -64,15 +65,20 @@ struct CompileRequest {
 RunOutcome CompileDescriptions(Disk& disk, const CompileRequest& request);
 RunOutcome CompileDescriptions(const CompileRequest& request);  // on the real disk
 
-// The outcome's diagnostics, each position also as a kilometre post.
+// The outcome's diagnostics that `warnings` reports, in order, each
+// position also as a kilometre post.
 struct ReportedDiagnostic {
   Diagnostic diagnostic;
-  std::string km;  // empty when the error has no position
+  std::string km;  // empty when the diagnostic has no position
 };
-std::vector<ReportedDiagnostic> Diagnostics(const RunOutcome& outcome);
+std::vector<ReportedDiagnostic> Diagnostics(const RunOutcome& outcome,
+                                            const WarningOptions& warnings = {});
 
-// Prints the outcome's errors on `err` (nothing when there are none).
-void ReportOutcome(const RunOutcome& outcome, std::ostream& err);
+// Prints the outcome's reported diagnostics on `err`, then a line naming
+// the run state's error when one made the run fail (nothing when all went
+// well).
+void ReportOutcome(const RunOutcome& outcome, std::ostream& err,
+                   const WarningOptions& warnings = {});
 
 }  // namespace sb
 

@@ -3,28 +3,124 @@
 #include "base/printable.h"
 
 namespace sb {
+namespace {
 
-// The file, the message and the record may hold the author's bytes (a name,
+constexpr const char* kQuoteIndent = "    ";
+constexpr std::string_view kCutMark = " ...";
+
+// "file:line:column: " with the parts that are 0 or empty left out; nothing
+// at all without a file.
+std::string Location(const std::string& file, int line, int column) {
+  if (file.empty()) return {};
+  std::string out = EscapeControls(file);
+  if (line > 0) {
+    out.append(":").append(std::to_string(line));
+    if (column > 0) out.append(":").append(std::to_string(column));
+  }
+  return out.append(": ");
+}
+
+bool IsContinuation(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
+
+// The length of the well-formed UTF-8 sequence that starts at `at`, or 0.
+// Overlong forms, surrogates and code points past U+10FFFF are not
+// well-formed: a terminal shows each of their bytes on its own.
+std::size_t Utf8SequenceAt(std::string_view text, std::size_t at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  std::size_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (at + length > text.size()) return 0;
+  const auto second = static_cast<unsigned char>(text[at + 1]);
+  if (second < low || second > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (!IsContinuation(static_cast<unsigned char>(text[at + i]))) return 0;
+  }
+  return length;
+}
+
+// The blanks that bring a caret under byte `offset` of `record` as the
+// terminal shows the escaped record: a TAB stays a TAB (it moves the cursor
+// the same way in both lines), an escaped byte takes the four places of
+// "\xNN", a UTF-8 character one place.
+std::string CaretPadding(std::string_view record, std::size_t offset) {
+  std::string out;
+  std::size_t at = 0;
+  while (at < offset) {
+    const char ch = record[at];
+    if (ch == '\t') {
+      out += '\t';
+      ++at;
+    } else if (const std::size_t sequence = Utf8SequenceAt(record, at); sequence > 0) {
+      out += ' ';
+      at += sequence;
+    } else {
+      out.append(EscapeControls(std::string_view(&record[at], 1)).size(), ' ');
+      ++at;
+    }
+  }
+  return out;
+}
+
+// The record quoted, and a caret under the field at fault when the quote
+// still holds it (a record of megabytes is quoted cut short).
+std::string QuotedRecord(const std::string& record, int column) {
+  std::string out = std::string("\n") + kQuoteIndent + EscapeControls(record);
+  if (column <= 0) return out;
+  std::size_t shown = record.size();
+  if (shown > kRecordQuoteBytes && std::string_view(record).ends_with(kCutMark)) {
+    shown -= kCutMark.size();
+  }
+  const auto offset = static_cast<std::size_t>(column - 1);
+  // A field may begin where the line ends (a value that is missing).
+  if (offset > shown || (offset == shown && shown != record.size())) return out;
+  return out.append("\n").append(kQuoteIndent).append(CaretPadding(record, offset)).append("^");
+}
+
+}  // namespace
+
+std::string DiagnosticMessage(const Diagnostic& d) {
+  if (!d.message.empty()) return d.message;
+  if (!d.is_warning()) return ErrorMeaning(d.code);
+  return std::string(WarningTable()[static_cast<std::size_t>(d.warning)].summary);
+}
+
+// The file, the texts and the record may hold the author's bytes (a name,
 // a field, the line itself) and go to a terminal: their control bytes are
 // shown escaped. The Diagnostic itself keeps them as they are.
 std::string FormatDiagnostic(const Diagnostic& d, const std::string& km) {
-  std::string out;
-  if (!d.file.empty()) {
-    out.append(EscapeControls(d.file));
-    if (d.line > 0) {
-      out.append(":").append(std::to_string(d.line));
-      if (d.column > 0) out.append(":").append(std::to_string(d.column));
-    }
-    out.append(": ");
-  }
-  out.append("error ").append(std::to_string(d.code)).append(": ");
-  out.append(EscapeControls(d.message.empty() ? ErrorMeaning(d.code) : d.message));
+  std::string out = Location(d.file, d.line, d.column);
+  out.append(d.is_warning() ? "warning: " : "error: ");
+  out.append(EscapeControls(DiagnosticMessage(d)));
   if (d.position) {
     out.append(" (at ").append(std::to_string(*d.position)).append(" m");
     if (!km.empty()) out.append(", ").append(km);
     out.append(")");
   }
-  if (!d.record.empty()) out.append("\n    ").append(EscapeControls(d.record));
+  if (d.is_warning()) {
+    out.append(" [-W").append(WarningId(d.warning)).append("]");
+  } else {
+    out.append(" [").append(std::to_string(d.code)).append("]");
+  }
+  if (!d.record.empty()) out.append(QuotedRecord(d.record, d.column));
+  for (const RelatedLocation& r : d.related) {
+    out.append("\n").append(Location(r.file, r.line, r.column));
+    out.append("note: ").append(EscapeControls(r.message));
+  }
+  if (!d.hint.empty()) out.append("\nhint: ").append(EscapeControls(d.hint));
   return out;
 }
 

@@ -4,6 +4,7 @@
 #ifndef SB_COMPILER_DIAGNOSTICS_H_
 #define SB_COMPILER_DIAGNOSTICS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -53,10 +54,22 @@ struct SourceRef {
   std::string record;
 };
 
-// "file:line:column: error N: message (at P m, km K)" with the record quoted on a
-// second line, or a shorter form when no file, line, column or km post
-// applies. For a terminal: control bytes in the file, message and record are
-// shown as \xNN (base/printable.h).
+// What the diagnostic says: its message, or when it has none the meaning of
+// its error code or the summary of its warning.
+std::string DiagnosticMessage(const Diagnostic& d);
+
+// A record longer than this is quoted cut short, with " ..." after it.
+inline constexpr std::size_t kRecordQuoteBytes = 200;
+
+// The form compilers use, so that editors read it unconfigured:
+//   file:line:column: error: message (at P m, km K) [8]
+//   file:line:column: warning: message [-Wextra-values]
+// then the record quoted (4 blanks in), a caret under the field at fault
+// (column > 0 and within the quote), "file:line:column: note: ..." for each
+// related location and "hint: ..." when there is one. Parts of a location
+// that are 0 or empty are left out, the whole location without a file. An
+// error without a message shows its code's meaning. For a terminal: control
+// bytes in the author's texts are shown as \xNN (base/printable.h).
 std::string FormatDiagnostic(const Diagnostic& d, const std::string& km = "");
 
 }  // namespace sb
