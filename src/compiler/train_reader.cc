@@ -2,6 +2,7 @@
 #include "compiler/error_codes.h"
 #include "compiler/progressions.h"
 #include "compiler/readers.h"
+#include "compiler/record_checks.h"
 #include "compiler/signals.h"
 #include "compiler/stopping_zone.h"
 #include "description/keywords.h"
@@ -30,7 +31,40 @@ struct TrainState {
   int32_t lastAdhesion = 0;
   int32_t stationSlot = 1;
   int32_t boardSlot = kFirstBoardSlot;
+  // For the warnings: records out of order, a stretch before the first one.
+  OrderCheck speedOrder{"speed limit"};
+  OrderCheck adhesionOrder{"adhesion"};
+  bool anySpeed = false;
+  bool anyAdhesion = false;
+  // Where "[generale]" was, for warnings about records missing altogether.
+  std::optional<Diagnostic> generalHeader;
 };
+
+// no-start-record for the first record of a per-stretch field, when it
+// leaves cells from 0 m on without a value.
+void CheckFirstStretch(Scenario& s, const Description& d, bool* any, int32_t position,
+                       const char* keyword, const char* stretch) {
+  if (*any) return;
+  *any = true;
+  if (CellIndex(position) <= 0) return;
+  RecordWarning(s, d.WarningAt(Warning::kNoStartRecord,
+                               std::string("no '") + keyword + "' record at 0 m: " + stretch +
+                                   " is 0 from 0 m to " + std::to_string(position) + " m",
+                               kPositionField,
+                               std::string("add '") + keyword + ", 0, <value>' before it"));
+}
+
+// no-start-record for a per-stretch field without any record: pointed at
+// "[generale]".
+void CheckAnyStretch(Scenario& s, const TrainState& t, bool any, const char* keyword,
+                     const char* stretch) {
+  if (any || !t.generalHeader) return;
+  Diagnostic w = *t.generalHeader;
+  w.message = std::string("no '") + keyword + "' record: " + stretch +
+              " is 0 along the whole line";
+  w.hint = std::string("add '") + keyword + ", 0, <value>'";
+  RecordWarning(s, std::move(w));
+}
 
 enum class Outcome {
   kGoOn,
@@ -132,12 +166,20 @@ Status TrainReader::Record(Outcome* outcome) {
                                            TrainRecord::kSpeedPoint, TrainRecord::kStation};
   const std::string keyword = s_.currentLine;
   outcome_ = Outcome::kGoOn;
+  bool station = false;
   for (TrainRecord record : kOrder) {
     if (!kTrainTests[static_cast<std::size_t>(record)].Matches(keyword)) continue;
+    station = record == TrainRecord::kStation;
     SB_RETURN_IF_ERROR(ReadRecord(record));
     if (outcome_ != Outcome::kGoOn) break;
   }
   *outcome = outcome_;
+  if (outcome_ != Outcome::kGoOn) return Status::Ok();
+  if (d_.read_values()) {
+    d_.CheckRecordLine(keyword, station ? "a station name may not hold a comma" : "");
+  } else {
+    CheckUnknownRecord(s_, d_, Section::kTrain, keyword, std::nullopt);
+  }
   return Status::Ok();
 }
 
@@ -167,6 +209,10 @@ Status TrainReader::SpeedLimit() {
   SB_RETURN_IF_ERROR(d_.ReadInt32("the speed limit's position", &position));
   SB_RETURN_IF_ERROR(d_.ReadInt32("the speed", &speed));
   if (Beyond(position)) return Status::Ok();
+  CheckFirstStretch(s_, d_, &t_.anySpeed, position, "velocita", "the speed limit (km/h)");
+  t_.speedOrder.Check(s_, d_, position, position);
+  CheckSpeed(s_, d_, speed);
+  CheckPastLineEnd(s_, d_, "speed limit", position);
   const int64_t recordCell = CellIndex(position);
   if (recordCell > 0) {
     do {
@@ -184,6 +230,10 @@ Status TrainReader::Adhesion() {
   SB_RETURN_IF_ERROR(d_.ReadInt32("the adhesion's position", &position));
   SB_RETURN_IF_ERROR(d_.ReadInt32("the adhesion value", &adhesion));
   if (Beyond(position)) return Status::Ok();
+  CheckFirstStretch(s_, d_, &t_.anyAdhesion, position, "aderenza", "the adhesion");
+  t_.adhesionOrder.Check(s_, d_, position, position);
+  CheckAdhesion(s_, d_, adhesion);
+  CheckPastLineEnd(s_, d_, "adhesion", position);
   const int64_t recordCell = CellIndex(position);
   if (recordCell > 0) {
     do {
@@ -220,10 +270,14 @@ Status TrainReader::Signal() {
   SignalRecord signal;
   for (const auto& f : kFields) SB_RETURN_IF_ERROR(d_.ReadInt32(f.name, &(signal.*f.value)));
   if (Beyond(signal.position)) return Status::Ok();
+  CheckSignal(s_, d_, signal);
   int32_t code = kNoError;
   SB_RETURN_IF_ERROR(memo_segnale(s_, signal, &code));
   SB_RETURN_IF_ERROR(StopOnCode(code, signal.position));
-  if (outcome_ == Outcome::kGoOn) s_.cellSources[CellIndex(signal.position, 1.0)] = d_.Source();
+  if (outcome_ == Outcome::kGoOn) {
+    s_.cellSources[CellIndex(signal.position, 1.0)] = d_.Source();
+    CheckPastLineEnd(s_, d_, "signal", signal.position);
+  }
   return Status::Ok();
 }
 
@@ -256,10 +310,14 @@ Status TrainReader::Slowdown() {
     outcome_ = Outcome::kEndOfReading;
     return Status::Ok();
   }
+  CheckSlowdown(s_, d_, slowdown);
   int32_t code = kNoError;
   SB_RETURN_IF_ERROR(memo_rallentamento(s_, slowdown, &code));
   SB_RETURN_IF_ERROR(StopOnCode(code, start));
-  if (outcome_ == Outcome::kGoOn) s_.cellSources[CellIndex(start, 1.0)] = d_.Source();
+  if (outcome_ == Outcome::kGoOn) {
+    s_.cellSources[CellIndex(start, 1.0)] = d_.Source();
+    CheckPastLineEnd(s_, d_, "slowdown", start);
+  }
   return Status::Ok();
 }
 
@@ -272,6 +330,8 @@ Status TrainReader::SpeedPoint() {
   TrackCell* cell = nullptr;
   SB_RETURN_IF_ERROR(CellAt(s_, CellIndex(position), "a speed point", &cell));
   if (!cell->free()) return Stop(kErrorSpeedPointCell, position, position, kPositionField);
+  CheckSpeedPointValue(s_, d_, value);
+  CheckPastLineEnd(s_, d_, "speed point", position);
   if (value > 0) {
     cell->kind = kKindSpeedPoint;
     cell->value1 = Low16(value);
@@ -313,6 +373,7 @@ Status TrainReader::Station() {
       int64_t{item.start} - kStationSpacing < s_.items[static_cast<std::size_t>(slot - 1)].end) {
     return Stop(kErrorStationSpacing, position, position, kPositionField);
   }
+  CheckPastLineEnd(s_, d_, "station", position);
   t_.stationSlot = slot + 1;
   if (slot + 1 >= t_.boardSlot) {
     return Stop(kErrorTooManyStations, std::nullopt, position, kKeywordField);
@@ -340,10 +401,12 @@ Status TrainReader::StationColumns(ScenarioItem& item) {
   SB_RETURN_IF_ERROR(d_.ReadInt32("the second", &second));
   SB_RETURN_IF_ERROR(
       Checked32((int64_t{hour} * 60 + minute) * 60 + second, "the scheduled time", &item.seconds));
-  SB_RETURN_IF_ERROR(d_.ReadText(&item.text));
+  SB_RETURN_IF_ERROR(d_.ReadText(&item.text, "the name"));
   if (item.text.size() > kMaxTextLength) {
     return Status::Invalid("station name longer than 65535 characters");
   }
+  constexpr int kStationNameField = 17;
+  CheckStoredText(s_, d_, kStationNameField, "station name", item.text);
   return Status::Ok();
 }
 
@@ -378,6 +441,7 @@ Status TrainReader::StopMark(ScenarioItem& item, int32_t slot, int32_t position)
   // Written whatever the cell held: a stop mark replaces any feature.
   TrackCell* cell = nullptr;
   SB_RETURN_IF_ERROR(CellAt(s_, static_cast<int64_t>(RoundHalfEven(mark)), "a stop mark", &cell));
+  CheckStopMarkCell(s_, d_, static_cast<int64_t>(RoundHalfEven(mark)), cell->kind, item.text);
   cell->kind = kKindStopMark;
   cell->value1 = static_cast<int16_t>(slot);
   return Status::Ok();
@@ -399,12 +463,21 @@ Status FinishStretches(Scenario& s, TrainState& t) {
 
 // Everything up to the first "[generale]" is preamble; a file without one
 // holds no records.
-Status SkipPreamble(Scenario& s, Description& d) {
+Status SkipPreamble(Scenario& s, Description& d, TrainState& t) {
   while (!d.eof()) {
     SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
+    // A header that is the file's last field begins no records, but the
+    // file is not without one.
+    const bool header = Contains(s.currentLine, "[generale]", Compare::kText);
+    if (header) t.generalHeader = d.WarningAt(Warning::kNoStartRecord, {});
     if (d.eof()) break;
-    if (Contains(s.currentLine, "[generale]", Compare::kText)) break;
+    if (header) return Status::Ok();
   }
+  if (t.generalHeader) return Status::Ok();
+  RecordWarning(s, d.WarningAtStart(Warning::kNoGeneralSection,
+                                    "no \"[generale]\" line: the train description holds no "
+                                    "records",
+                                    "add a line \"[generale]\" above the records"));
   return Status::Ok();
 }
 
@@ -416,6 +489,7 @@ Status ReadRecords(Scenario& s, Description& d, TrainState& t, Outcome* outcome)
     if (d.eof()) break;  // the last field is never a record
     bool atEnd = false;
     for (int i = 0; i < kTrainDashSkips && HasDash(s.currentLine); ++i) {
+      CheckSkippedField(s, d, Section::kTrain, s.currentLine);
       SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
       if (d.eof()) {
         atEnd = true;
@@ -423,6 +497,7 @@ Status ReadRecords(Scenario& s, Description& d, TrainState& t, Outcome* outcome)
       }
     }
     if (atEnd) break;
+    CheckHyphenRun(s, d, s.currentLine, kTrainDashSkips);
     SB_RETURN_IF_ERROR(reader.Record(outcome));
     if (*outcome != Outcome::kGoOn) break;
   }
@@ -434,14 +509,19 @@ Status ReadRecords(Scenario& s, Description& d, TrainState& t, Outcome* outcome)
 Status ReadTrainDescription(Scenario& s, Description& d, int32_t boardSlot, PhaseEnd* end) {
   std::string reason;
   if (!d.Open(&reason)) return Status::Invalid("cannot read " + d.name() + ": " + reason);
-  SB_RETURN_IF_ERROR(SkipPreamble(s, d));
-
+  d.WarnInto(s);
   TrainState t;
+  SB_RETURN_IF_ERROR(SkipPreamble(s, d, t));
+
   t.boardSlot = boardSlot;
   Outcome outcome = Outcome::kGoOn;
   *end = PhaseEnd::kStopped;
   SB_RETURN_IF_ERROR(ReadRecords(s, d, t, &outcome));
   if (outcome == Outcome::kStopped) return Status::Ok();
+  if (outcome == Outcome::kGoOn) {
+    CheckAnyStretch(s, t, t.anySpeed, "velocita", "the speed limit (km/h)");
+    CheckAnyStretch(s, t, t.anyAdhesion, "aderenza", "the adhesion");
+  }
 
   SB_RETURN_IF_ERROR(d.CloseAndDelete());
   SB_RETURN_IF_ERROR(FinishStretches(s, t));
