@@ -1,9 +1,9 @@
 // The line description reader: the general section and where its records
 // go, the feature part, "-" skipping, end-of-file rules, the grid size, and
 // every error with its position and what stays in the model.
-#include <algorithm>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>

@@ -15,6 +15,26 @@ std::string_view Trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// The fix for a number field that is no whole number, when one is likely:
+// "140.0" and "100m" mean 140 and 100; "1O000" has no obvious reading.
+std::string NumberHint(std::string_view token) {
+  const std::size_t sign = !token.empty() && token[0] == '-' ? 1 : 0;
+  std::size_t digits = sign;
+  while (digits < token.size() && IsDigit(token[digits])) ++digits;
+  if (digits == sign) return {};
+  const std::string whole(token.substr(0, digits));
+  const std::string_view rest = token.substr(digits);
+  if (rest[0] == '.' && rest.size() > 1 && std::all_of(rest.begin() + 1, rest.end(), IsDigit)) {
+    const bool zeros = rest.find_first_not_of('0', 1) == std::string_view::npos;
+    return zeros ? "write " + whole : "write a whole number, such as " + whole;
+  }
+  if (std::all_of(rest.begin(), rest.end(), IsLetter)) return "write " + whole;
+  return {};
+}
+
 std::string Count(std::size_t n, const char* noun) {
   return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
 }
@@ -119,14 +139,8 @@ void Description::CheckNumber(const char* note) {
   std::string message = "expected a whole number, found ";
   message += token.empty() ? std::string("nothing") : "'" + std::string(token) + "'";
   if (note != nullptr) message += note;
-  // "140.0", "24100m": the digits in front are most likely the number meant.
-  const std::size_t sign = !token.empty() && token[0] == '-' ? 1 : 0;
-  std::size_t digits = sign;
-  while (digits < token.size() && token[digits] >= '0' && token[digits] <= '9') ++digits;
-  std::string hint;
-  if (digits > sign) hint = "write " + std::string(token.substr(0, digits));
   Warn(WarningAt(Warning::kNotANumber, std::move(message),
-                 static_cast<int>(record_fields_.size()) - 1, std::move(hint)));
+                 static_cast<int>(record_fields_.size()) - 1, NumberHint(token)));
 }
 
 void Description::CheckRecordLine(const std::string& keyword, std::string extra_hint) {
@@ -136,13 +150,13 @@ void Description::CheckRecordLine(const std::string& keyword, std::string extra_
   if (borrowed_field_ != 0) {
     const FieldPlace& borrowed = record_fields_[borrowed_field_];
     const std::size_t on_line = borrowed_field_ - 1;
-    Diagnostic d = WarningAt(
-        Warning::kMissingValues,
-        shown + " takes " + Count(values, "value") + " but its line holds " +
-            std::to_string(on_line) + "; " + borrowed.what + " is read from line " +
-            std::to_string(borrowed.line) + " ('" + borrowed_text_ + "')");
-    d.related.push_back({name_, borrowed.line, borrowed.column,
-                         std::string(borrowed.what) + " is read from here"});
+    Diagnostic d =
+        WarningAt(Warning::kMissingValues,
+                  shown + " takes " + Count(values, "value") + " but its line holds " +
+                      std::to_string(on_line) + "; " + borrowed.what + " is read from line " +
+                      std::to_string(borrowed.line) + " ('" + borrowed_text_ + "')");
+    d.related.push_back(
+        {name_, borrowed.line, borrowed.column, std::string(borrowed.what) + " is read from here"});
     Warn(std::move(d));
     explained_line_ = reader_->line();
     return;
@@ -218,6 +232,7 @@ void RecordError(Scenario& s, Diagnostic d, std::optional<int32_t> position) {
 }
 
 void RecordWarning(Scenario& s, Diagnostic d) {
+  if (!s.keepWarnings) return;
   d.severity = Severity::kWarning;
   s.diagnostics.push_back(std::move(d));
 }

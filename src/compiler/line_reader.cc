@@ -58,8 +58,7 @@ Status Stop(Scenario& s, Description& d, Diagnostic diag, std::optional<int32_t>
 
 Status ReadLength(Scenario& s, Description& d, Outcome* outcome) {
   int32_t length = 0;
-  SB_RETURN_IF_ERROR(
-      d.ReadInt32("the line length", &length, "; the line length reads as 0"));
+  SB_RETURN_IF_ERROR(d.ReadInt32("the line length", &length, "; the line length reads as 0"));
   s.items[kSlotTotals].end = length;
   // A negative length would leave no room for the reserved cell 1 or the
   // profile's seeds; it is as wrong as one above the limit.

@@ -19,17 +19,31 @@ constexpr int kSlowdownWholeTrainField = 4;
 constexpr int kSlowdownSecondSpeedField = 6;
 
 // The keywords as authors write them, for "did you mean".
-constexpr std::array<std::string_view, 9> kGeneralKeywords = {
-    "lunghezza percorso",           "progressiva chilometrica uno", "progressiva chilometrica due",
-    "progressiva chilometrica tre", "sfondo uno",                   "sfondo due",
-    "sfondo tre",                   "ripetizione segnali 4 codici", "ripetizione segnali 9 codici"};
+constexpr std::array<std::string_view, 9> kGeneralKeywords = {"lunghezza percorso",
+                                                              "progressiva chilometrica uno",
+                                                              "progressiva chilometrica due",
+                                                              "progressiva chilometrica tre",
+                                                              "sfondo uno",
+                                                              "sfondo due",
+                                                              "sfondo tre",
+                                                              "ripetizione segnali 4 codici",
+                                                              "ripetizione segnali 9 codici"};
 constexpr std::array<std::string_view, 17> kFeatureKeywords = {
-    "pendenza", "curvas1", "curvas2", "curvas3", "curvas4",         "curvas5",
-    "curvas6",  "curvad1", "curvad2", "curvad3", "curvad4",         "curvad5",
-    "curvad6",  "montagna", "indicatori_vmax", "cartello_indicatore", "curva"};
-constexpr std::array<std::string_view, 10> kTrainKeywords = {
-    "percentuale massa frenata", "numero vetture", "velocita", "aderenza",     "orologio",
-    "sabbia",                    "segnale",        "rallentamento", "abbattimento", "stazione"};
+    "pendenza", "curvas1",  "curvas2",         "curvas3",
+    "curvas4",  "curvas5",  "curvas6",         "curvad1",
+    "curvad2",  "curvad3",  "curvad4",         "curvad5",
+    "curvad6",  "montagna", "indicatori_vmax", "cartello_indicatore",
+    "curva"};
+constexpr std::array<std::string_view, 10> kTrainKeywords = {"percentuale massa frenata",
+                                                             "numero vetture",
+                                                             "velocita",
+                                                             "aderenza",
+                                                             "orologio",
+                                                             "sabbia",
+                                                             "segnale",
+                                                             "rallentamento",
+                                                             "abbattimento",
+                                                             "stazione"};
 
 template <std::size_t N>
 bool MatchesAny(const std::array<KeywordTest, N>& tests, const std::string& field) {
@@ -165,9 +179,9 @@ void CheckUnknownRecord(Scenario& s, Description& d, Section section, const std:
     return;
   }
   if (section == Section::kLineFeatures && MatchesAny(kLineGeneralTests, field)) {
-    Diagnostic w = d.WarningAt(Warning::kUnknownRecord,
-                               shown + " is a record of the general section, which has ended",
-                               kKeywordField, "move it above the line that ends the general section");
+    Diagnostic w = d.WarningAt(
+        Warning::kUnknownRecord, shown + " is a record of the general section, which has ended",
+        kKeywordField, "move it above the line that ends the general section");
     if (general_end) w.related.push_back(*general_end);
     RecordWarning(s, std::move(w));
     return;
@@ -189,36 +203,37 @@ void CheckUnknownRecord(Scenario& s, Description& d, Section section, const std:
                                kKeywordField, std::move(hint)));
 }
 
-void CheckSkippedField(Scenario& s, const Description& d, Section section,
-                       const std::string& field) {
+void CheckSkippedField(Scenario& s, Description& d, Section section, const std::string& field) {
   if (!MatchesSection(section, field)) return;
-  RecordWarning(s, d.WarningAt(Warning::kHyphenKeyword,
-                               Quoted(field) +
-                                   " is skipped as a separator because it holds '-'; a keyword "
-                                   "may not hold a hyphen"));
+  // The record's values, read as keywords next, are no records either.
+  d.ExplainLine();
+  RecordWarning(
+      s, d.WarningAt(Warning::kHyphenKeyword,
+                     Quoted(field) + " is skipped as a separator because it holds '-'; a keyword "
+                                     "may not hold a hyphen"));
 }
 
 void CheckHyphenRun(Scenario& s, Description& d, const std::string& field, int skips) {
   if (field.find('-') == std::string::npos) return;
   d.ExplainLine();
-  RecordWarning(s, d.WarningAt(Warning::kHyphenRun,
-                               Quoted(field) + " holds '-' but is read as a keyword: only " +
-                                   std::to_string(skips) +
-                                   " fields holding '-' in a row are skipped"));
+  RecordWarning(
+      s, d.WarningAt(Warning::kHyphenRun,
+                     Quoted(field) + " holds '-' but is read as a keyword: only " +
+                         std::to_string(skips) + " fields holding '-' in a row are skipped"));
 }
 
 void OrderCheck::Check(Scenario& s, const Description& d, int64_t start, int64_t end) {
   if (any_ && start < previous_end_) {
     const bool overlap = previous_end_ != previous_start_;
-    Diagnostic w = d.WarningAt(
-        Warning::kOutOfOrder,
-        overlap ? std::string("the ") + kind_ + " from " + Metres(start) +
-                      " overlaps the previous one (" + Metres(previous_start_) + " to " +
-                      Metres(previous_end_) + ")"
-                : std::string("the ") + kind_ + " at " + Metres(start) +
-                      " comes before the previous one (" + Metres(previous_start_) +
-                      "): records of one kind go in position order",
-        kPositionField);
+    Diagnostic w =
+        d.WarningAt(Warning::kOutOfOrder,
+                    overlap ? std::string("the ") + kind_ + " from " + Metres(start) +
+                                  " overlaps the previous one (" + Metres(previous_start_) +
+                                  " to " + Metres(previous_end_) + ")"
+                            : std::string("the ") + kind_ + " at " + Metres(start) +
+                                  " comes before the previous one (" + Metres(previous_start_) +
+                                  "): records of one kind go in position order",
+                    kPositionField);
     w.related.push_back(previous_);
     RecordWarning(s, std::move(w));
   }
@@ -251,8 +266,8 @@ void CheckSpeed(Scenario& s, const Description& d, int32_t speed) {
   if (!units) return;  // an error when it is written
   const std::string becomes = std::to_string(int{*units} * 5);
   ValueRange(s, d, kSecondField,
-             "speed " + std::to_string(speed) +
-                 " km/h is stored in 5 km/h steps: it becomes " + becomes + " km/h",
+             "speed " + std::to_string(speed) + " km/h is stored in 5 km/h steps: it becomes " +
+                 becomes + " km/h",
              "write " + becomes);
 }
 
@@ -275,10 +290,10 @@ void CheckSignal(Scenario& s, const Description& d, const SignalRecord& signal) 
     const char* name;
     int field;
     int32_t max;
-  } kLimits[] = {{&SignalRecord::sSide, "sx", 2, 2},       {&SignalRecord::sDigit1, "s1", 3, 9},
-                 {&SignalRecord::sDigit2, "s2", 4, 9},     {&SignalRecord::sDigit3, "s3", 5, 9},
+  } kLimits[] = {{&SignalRecord::sSide, "sx", 2, 2},        {&SignalRecord::sDigit1, "s1", 3, 9},
+                 {&SignalRecord::sDigit2, "s2", 4, 9},      {&SignalRecord::sDigit3, "s3", 5, 9},
                  {&SignalRecord::extraDigit, "rapp", 6, 9}, {&SignalRecord::dSide, "dx", 7, 2},
-                 {&SignalRecord::dDigit1, "d1", 8, 9},     {&SignalRecord::dDigit2, "d2", 9, 9},
+                 {&SignalRecord::dDigit1, "d1", 8, 9},      {&SignalRecord::dDigit2, "d2", 9, 9},
                  {&SignalRecord::dDigit3, "d3", 10, 9}};
   for (const auto& limit : kLimits) {
     const int32_t value = signal.*limit.value;
@@ -309,6 +324,9 @@ void CheckStoredText(Scenario& s, const Description& d, int field, const char* w
                      std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const unsigned char byte = static_cast<unsigned char>(text[i]);
+    // A line break comes only from a quoted text its author spread over
+    // lines on purpose.
+    if (byte == '\r' || byte == '\n') continue;
     if (byte < 0x20 || byte == 0x7F) {
       char code[8];
       std::snprintf(code, sizeof code, "0x%02X", byte);
@@ -335,8 +353,8 @@ void CheckStopMarkCell(Scenario& s, const Description& d, int64_t cell, uint8_t 
                        const std::string& station) {
   if (kind == kKindEmpty || kind == kKindMountainMark) return;
   Diagnostic w = d.WarningAt(Warning::kReplacedFeature,
-                             "the stop mark of station " + station + " replaces " +
-                                 KindName(kind) + " on cell " + std::to_string(cell),
+                             "the stop mark of station " + station + " replaces " + KindName(kind) +
+                                 " on cell " + std::to_string(cell),
                              kPositionField);
   // The records behind signals and slowdown starts are known by cell; the
   // other kinds have no record to point at yet.

@@ -27,9 +27,8 @@ void CheckUnknownRecord(Scenario& s, Description& d, Section section, const std:
                         const std::optional<RelatedLocation>& general_end);
 
 // hyphen-keyword for a field skipped because it holds '-' although it
-// would match a record of `section`.
-void CheckSkippedField(Scenario& s, const Description& d, Section section,
-                       const std::string& field);
+// would match a record of `section`; its values are then no unknown records.
+void CheckSkippedField(Scenario& s, Description& d, Section section, const std::string& field);
 // hyphen-run for a field holding '-' read as a keyword because `skips`
 // fields in a row were skipped already.
 void CheckHyphenRun(Scenario& s, Description& d, const std::string& field, int skips);

@@ -40,6 +40,9 @@ struct Scenario {
   // Every error recorded during the run, in order; errorCode and
   // errorPosition keep only the last, as the compiled state requires.
   std::vector<Diagnostic> diagnostics;
+  // False: warnings are not kept (RecordWarning drops them). They change
+  // nothing else, which the tests check by compiling both ways.
+  bool keepWarnings = true;
   // The record behind each signal and slowdown start, by cell, so that route
   // completion can point its errors at the description.
   std::unordered_map<int64_t, SourceRef> cellSources;

@@ -47,11 +47,11 @@ void CheckFirstStretch(Scenario& s, const Description& d, bool* any, int32_t pos
   if (*any) return;
   *any = true;
   if (CellIndex(position) <= 0) return;
-  RecordWarning(s, d.WarningAt(Warning::kNoStartRecord,
-                               std::string("no '") + keyword + "' record at 0 m: " + stretch +
-                                   " is 0 from 0 m to " + std::to_string(position) + " m",
-                               kPositionField,
-                               std::string("add '") + keyword + ", 0, <value>' before it"));
+  RecordWarning(
+      s, d.WarningAt(Warning::kNoStartRecord,
+                     std::string("no '") + keyword + "' record at 0 m: " + stretch +
+                         " is 0 from 0 m to " + std::to_string(position) + " m",
+                     kPositionField, std::string("add '") + keyword + ", 0, <value>' before it"));
 }
 
 // no-start-record for a per-stretch field without any record: pointed at
@@ -60,8 +60,7 @@ void CheckAnyStretch(Scenario& s, const TrainState& t, bool any, const char* key
                      const char* stretch) {
   if (any || !t.generalHeader) return;
   Diagnostic w = *t.generalHeader;
-  w.message = std::string("no '") + keyword + "' record: " + stretch +
-              " is 0 along the whole line";
+  w.message = std::string("no '") + keyword + "' record: " + stretch + " is 0 along the whole line";
   w.hint = std::string("add '") + keyword + ", 0, <value>'";
   RecordWarning(s, std::move(w));
 }
