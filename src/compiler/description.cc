@@ -143,8 +143,10 @@ void Description::CheckNumber(const char* note) {
                  static_cast<int>(record_fields_.size()) - 1, NumberHint(token)));
 }
 
-void Description::CheckRecordLine(const std::string& keyword, std::string extra_hint) {
+void Description::CheckRecordLine(const std::string& keyword, const char* extra_hint) {
   if (warn_into_ == nullptr || !read_values()) return;
+  const bool extra = reader_->NextFieldColumn() != 0 && !reader_->NextFieldText().empty();
+  if (borrowed_field_ == 0 && !extra) return;  // the common case: nothing to build
   const std::size_t values = record_fields_.size() - 1;
   const std::string shown = "'" + std::string(Trimmed(keyword)) + "'";
   if (borrowed_field_ != 0) {
@@ -163,12 +165,11 @@ void Description::CheckRecordLine(const std::string& keyword, std::string extra_
   }
   const int column = reader_->NextFieldColumn();
   const std::string_view next = reader_->NextFieldText();
-  if (column == 0 || next.empty()) return;
   Diagnostic d = WarningAt(Warning::kExtraValues,
                            "expected " + Count(values, "value") + " for " + shown +
                                ", found more on its line: '" + std::string(next) +
                                "' is read as the next keyword",
-                           kKeywordField, std::move(extra_hint));
+                           kKeywordField, extra_hint);
   d.column = column;
   Warn(std::move(d));
   explained_line_ = reader_->line();

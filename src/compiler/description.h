@@ -63,7 +63,7 @@ class Description {
   // from a later line, else extra-values when more fields follow on the
   // line of the last one (`extra_hint` the likely fix). Either explains the
   // rest of that line, which is then no unknown record.
-  void CheckRecordLine(const std::string& keyword, std::string extra_hint = {});
+  void CheckRecordLine(const std::string& keyword, const char* extra_hint = "");
   // True when the current record read a value.
   bool read_values() const { return record_fields_.size() > 1; }
   // The current keyword's line was explained by a warning already, or is to
@@ -75,6 +75,10 @@ class Description {
   RelatedLocation Here(std::string message, int field = kKeywordField) const {
     return {name_, keyword_line_, ColumnOf(field), std::move(message)};
   }
+  // The current record's line, and the column of its `field` (0 when on
+  // another line): cheap to keep for every record.
+  int keyword_line() const { return keyword_line_; }
+  int column_of(int field) const { return ColumnOf(field); }
   // A warning at line 1, column 1 of the description.
   Diagnostic WarningAtStart(Warning warning, std::string message, std::string hint) const;
 

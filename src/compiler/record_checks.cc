@@ -234,13 +234,15 @@ void OrderCheck::Check(Scenario& s, const Description& d, int64_t start, int64_t
                                   " comes before the previous one (" + Metres(previous_start_) +
                                   "): records of one kind go in position order",
                     kPositionField);
-    w.related.push_back(previous_);
+    w.related.push_back(
+        {d.name(), previous_line_, previous_column_, std::string("the previous ") + kind_});
     RecordWarning(s, std::move(w));
   }
   any_ = true;
   previous_start_ = start;
   previous_end_ = end;
-  previous_ = d.Here(std::string("the previous ") + kind_, kPositionField);
+  previous_line_ = d.keyword_line();
+  previous_column_ = d.column_of(kPositionField);
 }
 
 void CheckPastLineEnd(Scenario& s, const Description& d, const char* what, int64_t position) {

@@ -46,7 +46,9 @@ class OrderCheck {
   bool any_ = false;
   int64_t previous_start_ = 0;
   int64_t previous_end_ = 0;
-  RelatedLocation previous_;
+  // The previous record's place; kept as numbers, as this runs per record.
+  int previous_line_ = 0;
+  int previous_column_ = 0;
 };
 
 // past-line-end when a placed feature lies beyond the line's length.
