@@ -28,12 +28,12 @@ constexpr std::array<std::string_view, 9> kGeneralKeywords = {"lunghezza percors
                                                               "sfondo tre",
                                                               "ripetizione segnali 4 codici",
                                                               "ripetizione segnali 9 codici"};
-constexpr std::array<std::string_view, 17> kFeatureKeywords = {
+// Curves are offered in their full form: "curva" alone names no curvature.
+constexpr std::array<std::string_view, 16> kFeatureKeywords = {
     "pendenza", "curvas1",  "curvas2",         "curvas3",
     "curvas4",  "curvas5",  "curvas6",         "curvad1",
     "curvad2",  "curvad3",  "curvad4",         "curvad5",
-    "curvad6",  "montagna", "indicatori_vmax", "cartello_indicatore",
-    "curva"};
+    "curvad6",  "montagna", "indicatori_vmax", "cartello_indicatore"};
 constexpr std::array<std::string_view, 10> kTrainKeywords = {"percentuale massa frenata",
                                                              "numero vetture",
                                                              "velocita",

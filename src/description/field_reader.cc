@@ -34,12 +34,13 @@ void FieldReader::BeginField() {
 void FieldReader::EndField(std::size_t text_begin, std::size_t text_end, bool separator_was_comma) {
   last_text_begin_ = text_begin;
   last_text_end_ = text_end;
+  // A field that consumed a line end leaves pos_ where the next line begins.
   if (separator_was_comma) {
     last_end_ = End::kComma;
+  } else if (line_begin_ == pos_ && pos_ > text_begin) {
+    last_end_ = End::kLineEnd;
   } else if (pos_ >= data_.size()) {
     last_end_ = End::kEndOfData;
-  } else if (line_begin_ == pos_) {
-    last_end_ = End::kLineEnd;
   } else {
     last_end_ = End::kBeforeText;
   }
