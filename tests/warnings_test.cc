@@ -228,7 +228,7 @@ std::vector<Case> Cases() {
        Line({}),
        Crlf({"[generale]", "aderenza, 0, 100", "velocita, 2000, 100", "[fine]"}),
        {{"no-start-record", kTrainFile, 3, 11,
-         "no 'velocita' record at 0 m: the speed limit (km/h) is 0 from 0 m to 2000 m",
+         "no 'velocita' record at 0 m: the speed limit is 0 km/h from 0 m to 2000 m",
          "add 'velocita, 0, <value>' before it"}}},
       {"no adhesion at all",
        Line({}),

@@ -245,6 +245,37 @@ void OrderCheck::Check(Scenario& s, const Description& d, int64_t start, int64_t
   previous_column_ = d.column_of(kPositionField);
 }
 
+void StretchChecks::Check(Scenario& s, const Description& d, int32_t position) {
+  // Until the first record the cells keep 0; one at 0 m writes none of them.
+  if (!any_ && CellIndex(position) > 0) {
+    RecordWarning(s, d.WarningAt(Warning::kNoStartRecord,
+                                 std::string("no '") + keyword_ + "' record at 0 m: the " + kind_ +
+                                     " is 0" + unit_ + " from 0 m to " + Metres(position),
+                                 kPositionField,
+                                 std::string("add '") + keyword_ + ", 0, <value>' before it"));
+  }
+  any_ = true;
+  order_.Check(s, d, position, position);
+  CheckPastLineEnd(s, d, kind_, position);
+}
+
+void StretchChecks::CheckAny(Scenario& s, const std::optional<Diagnostic>& general_header) const {
+  if (any_ || !general_header) return;
+  Diagnostic w = *general_header;
+  w.warning = Warning::kNoStartRecord;
+  w.message =
+      std::string("no '") + keyword_ + "' record: the " + kind_ + " is 0 along the whole line";
+  w.hint = std::string("add '") + keyword_ + ", 0, <value>'";
+  RecordWarning(s, std::move(w));
+}
+
+void WarnNoGeneralSection(Scenario& s, const Description& d) {
+  RecordWarning(s,
+                d.WarningAtStart(Warning::kNoGeneralSection,
+                                 "no \"[generale]\" line: the train description holds no records",
+                                 "add a line \"[generale]\" above the records"));
+}
+
 void CheckPastLineEnd(Scenario& s, const Description& d, const char* what, int64_t position) {
   const int64_t length = s.items[kSlotTotals].end;
   if (!s.hasGrid || position <= length) return;

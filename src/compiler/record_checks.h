@@ -51,6 +51,30 @@ class OrderCheck {
   int previous_column_ = 0;
 };
 
+// The warnings of a per-stretch record (speed limit, adhesion) about its
+// position: no-start-record when the first leaves the cells from 0 m at 0,
+// out-of-order, past-line-end.
+class StretchChecks {
+ public:
+  // `keyword` as authors write it, `kind` in words, `unit` after a value.
+  StretchChecks(const char* keyword, const char* kind, const char* unit)
+      : keyword_(keyword), kind_(kind), unit_(unit), order_(kind) {}
+  void Check(Scenario& s, const Description& d, int32_t position);
+  // At the end of the reading: no-start-record, pointed at `general_header`
+  // (where "[generale]" is), when there was no record at all.
+  void CheckAny(Scenario& s, const std::optional<Diagnostic>& general_header) const;
+
+ private:
+  const char* keyword_;
+  const char* kind_;
+  const char* unit_;
+  OrderCheck order_;
+  bool any_ = false;
+};
+
+// no-general-section, at the description's first byte.
+void WarnNoGeneralSection(Scenario& s, const Description& d);
+
 // past-line-end when a placed feature lies beyond the line's length.
 void CheckPastLineEnd(Scenario& s, const Description& d, const char* what, int64_t position);
 

@@ -31,39 +31,11 @@ struct TrainState {
   int32_t lastAdhesion = 0;
   int32_t stationSlot = 1;
   int32_t boardSlot = kFirstBoardSlot;
-  // For the warnings: records out of order, a stretch before the first one.
-  OrderCheck speedOrder{"speed limit"};
-  OrderCheck adhesionOrder{"adhesion"};
-  bool anySpeed = false;
-  bool anyAdhesion = false;
+  StretchChecks speedChecks{"velocita", "speed limit", " km/h"};
+  StretchChecks adhesionChecks{"aderenza", "adhesion", ""};
   // Where "[generale]" was, for warnings about records missing altogether.
   std::optional<Diagnostic> generalHeader;
 };
-
-// no-start-record for the first record of a per-stretch field, when it
-// leaves cells from 0 m on without a value.
-void CheckFirstStretch(Scenario& s, const Description& d, bool* any, int32_t position,
-                       const char* keyword, const char* stretch) {
-  if (*any) return;
-  *any = true;
-  if (CellIndex(position) <= 0) return;
-  RecordWarning(
-      s, d.WarningAt(Warning::kNoStartRecord,
-                     std::string("no '") + keyword + "' record at 0 m: " + stretch +
-                         " is 0 from 0 m to " + std::to_string(position) + " m",
-                     kPositionField, std::string("add '") + keyword + ", 0, <value>' before it"));
-}
-
-// no-start-record for a per-stretch field without any record: pointed at
-// "[generale]".
-void CheckAnyStretch(Scenario& s, const TrainState& t, bool any, const char* keyword,
-                     const char* stretch) {
-  if (any || !t.generalHeader) return;
-  Diagnostic w = *t.generalHeader;
-  w.message = std::string("no '") + keyword + "' record: " + stretch + " is 0 along the whole line";
-  w.hint = std::string("add '") + keyword + ", 0, <value>'";
-  RecordWarning(s, std::move(w));
-}
 
 enum class Outcome {
   kGoOn,
@@ -208,10 +180,8 @@ Status TrainReader::SpeedLimit() {
   SB_RETURN_IF_ERROR(d_.ReadInt32("the speed limit's position", &position));
   SB_RETURN_IF_ERROR(d_.ReadInt32("the speed", &speed));
   if (Beyond(position)) return Status::Ok();
-  CheckFirstStretch(s_, d_, &t_.anySpeed, position, "velocita", "the speed limit (km/h)");
-  t_.speedOrder.Check(s_, d_, position, position);
+  t_.speedChecks.Check(s_, d_, position);
   CheckSpeed(s_, d_, speed);
-  CheckPastLineEnd(s_, d_, "speed limit", position);
   const int64_t recordCell = CellIndex(position);
   if (recordCell > 0) {
     do {
@@ -229,10 +199,8 @@ Status TrainReader::Adhesion() {
   SB_RETURN_IF_ERROR(d_.ReadInt32("the adhesion's position", &position));
   SB_RETURN_IF_ERROR(d_.ReadInt32("the adhesion value", &adhesion));
   if (Beyond(position)) return Status::Ok();
-  CheckFirstStretch(s_, d_, &t_.anyAdhesion, position, "aderenza", "the adhesion");
-  t_.adhesionOrder.Check(s_, d_, position, position);
+  t_.adhesionChecks.Check(s_, d_, position);
   CheckAdhesion(s_, d_, adhesion);
-  CheckPastLineEnd(s_, d_, "adhesion", position);
   const int64_t recordCell = CellIndex(position);
   if (recordCell > 0) {
     do {
@@ -472,11 +440,7 @@ Status SkipPreamble(Scenario& s, Description& d, TrainState& t) {
     if (d.eof()) break;
     if (header) return Status::Ok();
   }
-  if (t.generalHeader) return Status::Ok();
-  RecordWarning(s, d.WarningAtStart(Warning::kNoGeneralSection,
-                                    "no \"[generale]\" line: the train description holds no "
-                                    "records",
-                                    "add a line \"[generale]\" above the records"));
+  if (!t.generalHeader) WarnNoGeneralSection(s, d);
   return Status::Ok();
 }
 
@@ -518,8 +482,8 @@ Status ReadTrainDescription(Scenario& s, Description& d, int32_t boardSlot, Phas
   SB_RETURN_IF_ERROR(ReadRecords(s, d, t, &outcome));
   if (outcome == Outcome::kStopped) return Status::Ok();
   if (outcome == Outcome::kGoOn) {
-    CheckAnyStretch(s, t, t.anySpeed, "velocita", "the speed limit (km/h)");
-    CheckAnyStretch(s, t, t.anyAdhesion, "aderenza", "the adhesion");
+    t.speedChecks.CheckAny(s, t.generalHeader);
+    t.adhesionChecks.CheckAny(s, t.generalHeader);
   }
 
   SB_RETURN_IF_ERROR(d.CloseAndDelete());
