@@ -341,9 +341,8 @@ TEST(Environment, AFileSizeLimit) {
     SCOPED_TRACE(c.name);
     ToolRun r = RunTool(c.args, "ulimit -f " + std::to_string(c.blocks) + ";");
     EXPECT_EQ(r.exit, 74) << r.err;
-    EXPECT_EQ(r.err,
-              "scenario-builder: cannot write '" + c.failing + "': " + std::strerror(EFBIG) + "\n" +
-                  c.summary);
+    EXPECT_EQ(r.err, "scenario-builder: cannot write '" + c.failing + "': " + std::strerror(EFBIG) +
+                         "\n" + c.summary);
   }
   EXPECT_TRUE(Files(run.path()).empty());
   EXPECT_EQ(Files(out.path()), before);

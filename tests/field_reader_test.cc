@@ -193,5 +193,49 @@ TEST(FieldReaderTest, ColumnOfNumberFields) {
   EXPECT_EQ(r.column(), 8);
 }
 
+// What the warnings need of the last field: how it ended, its own text,
+// whether a number was one, and the field that follows on its line.
+TEST(FieldReaderTest, TellsHowTheLastFieldEnded) {
+  using End = FieldReader::End;
+  struct Case {
+    const char* input;
+    char op;  // 't' text, 'i' number
+    End end;
+    const char* text;
+    bool whole;
+    int nextColumn;
+    const char* nextText;
+  };
+  const Case cases[] = {
+      {"8,5\r\n", 'i', End::kComma, "8", true, 3, "5"},
+      {"8 , 5 \r\n", 'i', End::kComma, "8", true, 5, "5"},
+      {"8 5\r\n", 'i', End::kBeforeText, "8", true, 3, "5"},
+      {"30 \r\nx", 'i', End::kLineEnd, "30", true, 0, ""},
+      {"30", 'i', End::kEndOfData, "30", true, 0, ""},
+      {"140.0,x", 'i', End::kComma, "140.0", false, 7, "x"},
+      {"  ,x", 'i', End::kComma, "", false, 4, "x"},
+      {"-\r\n", 'i', End::kLineEnd, "-", false, 0, ""},
+      {"PORTO, SAN GIORGIO  \r\n", 't', End::kComma, "PORTO", true, 8, "SAN GIORGIO"},
+      {"\"A\r\nB\"\r\nx", 't', End::kLineEnd, "A\r\nB", true, 0, ""},
+      {"a,", 't', End::kComma, "a", true, 3, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    FieldReader r(c.input);
+    if (c.op == 't') {
+      std::string text;
+      ASSERT_TRUE(r.ReadText(&text));
+    } else {
+      int32_t value = 0;
+      ASSERT_TRUE(r.ReadInt32(&value));
+      EXPECT_EQ(r.last_number_whole(), c.whole);
+    }
+    EXPECT_EQ(r.last_end(), c.end);
+    EXPECT_EQ(r.last_text(), c.text);
+    EXPECT_EQ(r.NextFieldColumn(), c.nextColumn);
+    EXPECT_EQ(r.NextFieldText(), c.nextText);
+  }
+}
+
 }  // namespace
 }  // namespace sb

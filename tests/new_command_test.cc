@@ -102,12 +102,12 @@ TEST(NewCommand, RefusesAnExistingFileOfEitherNameAndWritesNothing) {
 
 TEST(NewCommand, UsageErrorsWriteNothing) {
   const char* cases[] = {
-      "new",                      // no name
-      "new ..",                   // not a file name
-      "new a/b",                  // would lead into another folder
-      "new Costa 4/2",            // the same for the train
-      "new Costa 42 extra",       // one argument too many
-      "--dir . new Costa",        // the scenario run's --dir
+      "new",                 // no name
+      "new ..",              // not a file name
+      "new a/b",             // would lead into another folder
+      "new Costa 4/2",       // the same for the train
+      "new Costa 42 extra",  // one argument too many
+      "--dir . new Costa",   // the scenario run's --dir
   };
   for (const char* args : cases) {
     SCOPED_TRACE(args);

@@ -9,6 +9,36 @@ namespace {
 // The most of a record's line that a diagnostic quotes.
 constexpr std::size_t kRecordShown = 200;
 
+std::string_view Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// The fix for a number field that is no whole number, when one is likely:
+// "140.0" and "100m" mean 140 and 100; "1O000" has no obvious reading.
+std::string NumberHint(std::string_view token) {
+  const std::size_t sign = !token.empty() && token[0] == '-' ? 1 : 0;
+  std::size_t digits = sign;
+  while (digits < token.size() && IsDigit(token[digits])) ++digits;
+  if (digits == sign) return {};
+  const std::string whole(token.substr(0, digits));
+  const std::string_view rest = token.substr(digits);
+  if (rest[0] == '.' && rest.size() > 1 && std::all_of(rest.begin() + 1, rest.end(), IsDigit)) {
+    const bool zeros = rest.find_first_not_of('0', 1) == std::string_view::npos;
+    return zeros ? "write " + whole : "write a whole number, such as " + whole;
+  }
+  if (std::all_of(rest.begin(), rest.end(), IsLetter)) return "write " + whole;
+  return {};
+}
+
+std::string Count(std::size_t n, const char* noun) {
+  return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
+
 }  // namespace
 
 Description::Description(DescriptionSource& source, DescriptionKind which)
@@ -37,8 +67,8 @@ Status Description::CloseAndDelete() {
   return source_.Delete(which_);
 }
 
-bool Description::NoteField() {
-  const FieldPlace place{reader_->line(), reader_->column()};
+bool Description::NoteField(const char* what) {
+  const FieldPlace place{reader_->line(), reader_->column(), what};
   // Two fields never begin at the same place: an unchanged place means the
   // read ended at the end of the file before any field.
   if (!record_fields_.empty() && place.line == record_fields_.back().line &&
@@ -46,13 +76,18 @@ bool Description::NoteField() {
     return false;
   }
   record_fields_.push_back(place);
+  if (place.line != keyword_line_ && borrowed_field_ == 0) {
+    borrowed_field_ = record_fields_.size() - 1;
+    borrowed_text_.assign(reader_->last_text());
+  }
   return true;
 }
 
 Status Description::ReadKeyword(std::string* currentLine) {
   if (!reader_->ReadText(currentLine)) return FailRead("a field", nullptr, false);
   record_fields_.clear();
-  record_fields_.push_back({reader_->line(), reader_->column()});
+  record_fields_.push_back({reader_->line(), reader_->column(), "the keyword"});
+  borrowed_field_ = 0;
   // The record's text is taken once per line, at its first keyword: a line
   // of millions of fields would otherwise be copied for each of them, and
   // the reading would grow with the square of the line's length.
@@ -67,31 +102,93 @@ Status Description::ReadKeyword(std::string* currentLine) {
   return Status::Ok();
 }
 
-Status Description::ReadText(std::string* text) {
+Status Description::ReadText(std::string* text, const char* what) {
   std::string field;
   const bool read = reader_->ReadText(&field);
-  const bool began = NoteField();
+  const bool began = NoteField(what);
   if (!read) return FailRead("a text", nullptr, began);
   *text = std::move(field);
   return Status::Ok();
 }
 
-Status Description::ReadInt32(const char* what, int32_t* value) {
+Status Description::ReadInt32(const char* what, int32_t* value, const char* not_a_number_note) {
   const bool read = reader_->ReadInt32(value);
-  const bool began = NoteField();
-  return read ? Status::Ok() : FailRead(what, "-2147483648 to 2147483647", began);
+  const bool began = NoteField(what);
+  if (!read) return FailRead(what, "-2147483648 to 2147483647", began);
+  CheckNumber(not_a_number_note);
+  return Status::Ok();
 }
 
 Status Description::ReadInt16(const char* what, int16_t* value) {
   const bool read = reader_->ReadInt16(value);
-  const bool began = NoteField();
-  return read ? Status::Ok() : FailRead(what, "-32768 to 32767", began);
+  const bool began = NoteField(what);
+  if (!read) return FailRead(what, "-32768 to 32767", began);
+  CheckNumber(nullptr);
+  return Status::Ok();
 }
 
 Status Description::ReadUInt8(const char* what, uint8_t* value) {
   const bool read = reader_->ReadUInt8(value);
-  const bool began = NoteField();
-  return read ? Status::Ok() : FailRead(what, "0 to 255", began);
+  const bool began = NoteField(what);
+  if (!read) return FailRead(what, "0 to 255", began);
+  CheckNumber(nullptr);
+  return Status::Ok();
+}
+
+void Description::Warn(Diagnostic d) {
+  if (warn_into_ != nullptr) RecordWarning(*warn_into_, std::move(d));
+}
+
+void Description::CheckNumber(const char* note) {
+  if (reader_->last_number_whole() || warn_into_ == nullptr) return;
+  const std::string_view token = reader_->last_text();
+  std::string message = "expected a whole number, found ";
+  message += token.empty() ? std::string("nothing") : "'" + std::string(token) + "'";
+  if (note != nullptr) message += note;
+  Warn(WarningAt(Warning::kNotANumber, std::move(message),
+                 static_cast<int>(record_fields_.size()) - 1, NumberHint(token)));
+}
+
+void Description::CheckRecordLine(const std::string& keyword, const char* extra_hint) {
+  if (warn_into_ == nullptr || !read_values()) return;
+  const bool extra = reader_->NextFieldColumn() != 0 && !reader_->NextFieldText().empty();
+  if (borrowed_field_ == 0 && !extra) return;  // the common case: nothing to build
+  const std::size_t values = record_fields_.size() - 1;
+  const std::string shown = "'" + std::string(Trimmed(keyword)) + "'";
+  if (borrowed_field_ != 0) {
+    const FieldPlace& borrowed = record_fields_[borrowed_field_];
+    const std::size_t on_line = borrowed_field_ - 1;
+    Diagnostic d =
+        WarningAt(Warning::kMissingValues,
+                  shown + " takes " + Count(values, "value") + " but its line holds " +
+                      std::to_string(on_line) + "; " + borrowed.what + " is read from line " +
+                      std::to_string(borrowed.line) + " ('" + borrowed_text_ + "')");
+    d.related.push_back(
+        {name_, borrowed.line, borrowed.column, std::string(borrowed.what) + " is read from here"});
+    Warn(std::move(d));
+    explained_line_ = reader_->line();
+    return;
+  }
+  const int column = reader_->NextFieldColumn();
+  const std::string_view next = reader_->NextFieldText();
+  Diagnostic d = WarningAt(Warning::kExtraValues,
+                           "expected " + Count(values, "value") + " for " + shown +
+                               ", found more on its line: '" + std::string(next) +
+                               "' is read as the next keyword",
+                           kKeywordField, extra_hint);
+  d.column = column;
+  Warn(std::move(d));
+  explained_line_ = reader_->line();
+}
+
+Diagnostic Description::WarningAtStart(Warning warning, std::string message,
+                                       std::string hint) const {
+  Diagnostic d = WarningAt(warning, std::move(message), kKeywordField, std::move(hint));
+  d.line = 1;
+  d.column = 1;
+  const std::string_view text(data_);
+  d.record.assign(text.substr(0, std::min(text.find_first_of("\r\n"), kRecordShown)));
+  return d;
 }
 
 Status Description::FailRead(const char* what, const char* range, bool began) {
@@ -157,6 +254,7 @@ void RecordError(Scenario& s, Diagnostic d, std::optional<int32_t> position) {
 }
 
 void RecordWarning(Scenario& s, Diagnostic d) {
+  if (!s.keepWarnings) return;
   d.severity = Severity::kWarning;
   s.diagnostics.push_back(std::move(d));
 }

@@ -46,8 +46,10 @@ class Description {
   Status ReadKeyword(std::string* currentLine);
   // The value reads: the next field of the current record. On failure the
   // destination is unchanged and the Status says what was expected.
-  Status ReadText(std::string* text);
-  Status ReadInt32(const char* what, int32_t* value);
+  Status ReadText(std::string* text, const char* what = "the text");
+  // `not_a_number_note` ends the not-a-number warning's message, for a
+  // field whose 0 has a consequence worth telling.
+  Status ReadInt32(const char* what, int32_t* value, const char* not_a_number_note = nullptr);
   Status ReadInt16(const char* what, int16_t* value);
   Status ReadUInt8(const char* what, uint8_t* value);
 
@@ -55,6 +57,33 @@ class Description {
 
   // The current record's keyword line; 0 before any and once closed.
   int line() const { return keyword_line_; }
+  // Warnings found while reading fields (not-a-number) and while checking a
+  // record's line go to `s`; until this is called there are none.
+  void WarnInto(Scenario& s) { warn_into_ = &s; }
+
+  // After a record's values are read: missing-values when one of them came
+  // from a later line, else extra-values when more fields follow on the
+  // line of the last one (`extra_hint` the likely fix). Either explains the
+  // rest of that line, which is then no unknown record.
+  void CheckRecordLine(const std::string& keyword, const char* extra_hint = "");
+  // True when the current record read a value.
+  bool read_values() const { return record_fields_.size() > 1; }
+  // The current keyword's line was explained by a warning already, or is to
+  // be left alone (curves read without a profile): its fields are not
+  // unknown records.
+  bool LineExplained() const { return explained_line_ == keyword_line_; }
+  void ExplainLine() { explained_line_ = keyword_line_; }
+  // Where the current record's `field` is, for a related location.
+  RelatedLocation Here(std::string message, int field = kKeywordField) const {
+    return {name_, keyword_line_, ColumnOf(field), std::move(message)};
+  }
+  // The current record's line, and the column of its `field` (0 when on
+  // another line): cheap to keep for every record.
+  int keyword_line() const { return keyword_line_; }
+  int column_of(int field) const { return ColumnOf(field); }
+  // A warning at line 1, column 1 of the description.
+  Diagnostic WarningAtStart(Warning warning, std::string message, std::string hint) const;
+
   // The current record: file, keyword line, position field and its text.
   SourceRef Source() const {
     return {name_, keyword_line_, ColumnOf(kPositionField), keyword_record_};
@@ -79,6 +108,7 @@ class Description {
   struct FieldPlace {
     int line;
     int column;
+    const char* what;
   };
   static constexpr int kNoField = -1;
 
@@ -86,7 +116,10 @@ class Description {
   // is then the field at fault.
   Status FailRead(const char* what, const char* range, bool began);
   // Notes where the field just read began; false when the read began none.
-  bool NoteField();
+  bool NoteField(const char* what);
+  // After a number was read: not-a-number when its text was no number.
+  void CheckNumber(const char* note);
+  void Warn(Diagnostic d);
   // The column of `field`, or 0 when the record has no such field or it
   // lies on another line than the keyword.
   int ColumnOf(int field) const;
@@ -102,6 +135,12 @@ class Description {
   std::vector<FieldPlace> record_fields_;
   // Set by a failed read: the field it began, or kNoField.
   std::optional<int> failed_field_;
+  Scenario* warn_into_ = nullptr;
+  int explained_line_ = 0;
+  // The first value of the current record read from a later line than its
+  // keyword: its index in record_fields_ (0 when none) and its text.
+  std::size_t borrowed_field_ = 0;
+  std::string borrowed_text_;
 };
 
 // Records an error in the run state: errorCode always, errorPosition when

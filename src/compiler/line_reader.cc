@@ -2,6 +2,7 @@
 #include "compiler/error_codes.h"
 #include "compiler/progressions.h"
 #include "compiler/readers.h"
+#include "compiler/record_checks.h"
 #include "description/keywords.h"
 
 namespace sb {
@@ -20,6 +21,14 @@ enum class Outcome {
   kGoOn,
   kEndOfReading,  // error 15: the rest of the file cannot be placed
   kStopped,       // an error stopped the reading
+};
+
+// What the warnings about the feature part remember between records.
+struct FeatureChecks {
+  std::optional<RelatedLocation> generalEnd;  // the field that ended the general section
+  OrderCheck gradients{"gradient"};
+  OrderCheck curves{"curve"};
+  OrderCheck mountains{"mountain"};
 };
 
 bool HasDash(const std::string& field) { return field.find('-') != std::string::npos; }
@@ -50,7 +59,7 @@ Status Stop(Scenario& s, Description& d, Diagnostic diag, std::optional<int32_t>
 
 Status ReadLength(Scenario& s, Description& d, Outcome* outcome) {
   int32_t length = 0;
-  SB_RETURN_IF_ERROR(d.ReadInt32("the line length", &length));
+  SB_RETURN_IF_ERROR(d.ReadInt32("the line length", &length, "; the line length reads as 0"));
   s.items[kSlotTotals].end = length;
   // A negative length would leave no room for the reserved cell 1 or the
   // profile's seeds; it is as wrong as one above the limit.
@@ -149,19 +158,44 @@ Status FindGeneralSection(Scenario& s, Description& d, Outcome* outcome) {
   }
 }
 
-Status ReadGeneralSection(Scenario& s, Description& d, Outcome* outcome) {
+// no-line-length, pointing at the field where the general section ended.
+void CheckLineLength(Scenario& s, const Description& d, bool sawLength) {
+  if (sawLength) return;
+  RecordWarning(s, d.WarningAt(Warning::kNoLineLength,
+                               "expected a 'lunghezza percorso' record before the general "
+                               "section ends here",
+                               kKeywordField, "add 'lunghezza percorso, <metres>' above it"));
+}
+
+Status ReadGeneralSection(Scenario& s, Description& d, FeatureChecks& checks, Outcome* outcome) {
+  bool sawLength = false;
   while (!d.eof()) {
     SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
     if (d.eof()) break;  // the last field is never a record
     // Dashed fields are skipped without end-of-file tests: a file ending
     // in them is a read failure.
     for (int i = 0; i < kGeneralDashSkips && HasDash(s.currentLine); ++i) {
+      CheckSkippedField(s, d, Section::kLineGeneral, s.currentLine);
       SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
+    }
+    CheckHyphenRun(s, d, s.currentLine, kGeneralDashSkips);
+    const std::string& field = s.currentLine;
+    if (kLineGeneralTests[static_cast<std::size_t>(LineGeneralRecord::kLength)].Matches(field)) {
+      sawLength = true;
     }
     SB_RETURN_IF_ERROR(ReadGeneralRecord(s, d, outcome));
     if (*outcome == Outcome::kStopped) return Status::Ok();
-    if (EndsGeneralSection(s.currentLine)) break;
+    if (d.read_values()) {
+      d.CheckRecordLine(s.currentLine);
+    } else {
+      CheckUnknownRecord(s, d, Section::kLineGeneral, s.currentLine, std::nullopt);
+    }
+    if (EndsGeneralSection(s.currentLine)) {
+      checks.generalEnd = d.Here("the general section ends here");
+      break;
+    }
   }
+  CheckLineLength(s, d, sawLength);
   return Status::Ok();
 }
 
@@ -177,21 +211,28 @@ bool Beyond(Scenario& s, Description& d, const char* what, int32_t position, Out
   return true;
 }
 
-Status ReadGradient(Scenario& s, Description& d, LineFeatureState& st, Outcome* outcome) {
+Status ReadGradient(Scenario& s, Description& d, LineFeatureState& st, FeatureChecks& checks,
+                    Outcome* outcome) {
   int32_t position = 0;
   int32_t gradient = 0;
   SB_RETURN_IF_ERROR(d.ReadInt32("the gradient's position", &position));
   SB_RETURN_IF_ERROR(d.ReadInt32("the gradient's value", &gradient));
   if (Beyond(s, d, "a gradient", position, outcome)) return Status::Ok();
+  checks.gradients.Check(s, d, position, position);
+  CheckGradient(s, d, gradient);
+  CheckPastLineEnd(s, d, "gradient", position);
   return EncodeGradient(s, st, position, gradient);
 }
 
-Status ReadCurve(Scenario& s, Description& d, const std::string& keyword, Outcome* outcome) {
+Status ReadCurve(Scenario& s, Description& d, const std::string& keyword, FeatureChecks& checks,
+                 Outcome* outcome) {
   int32_t start = 0;
   int32_t length = 0;
   SB_RETURN_IF_ERROR(d.ReadInt32("the curve's start", &start));
   SB_RETURN_IF_ERROR(d.ReadInt32("the curve's length", &length));
   if (Beyond(s, d, "a curve", start, outcome)) return Status::Ok();
+  checks.curves.Check(s, d, start, int64_t{start} + length);
+  CheckPastLineEnd(s, d, "curve", start);
   if (!s.profile) {
     TrackCell* unused = nullptr;
     return CellAt(s, 0, "a curve", &unused);  // no line length yet
@@ -213,7 +254,7 @@ Status ReadCurve(Scenario& s, Description& d, const std::string& keyword, Outcom
   return Stop(s, d, d.At(kErrorCurve, start, std::move(problem), field), std::nullopt, outcome);
 }
 
-Status ReadMountain(Scenario& s, Description& d, Outcome* outcome) {
+Status ReadMountain(Scenario& s, Description& d, FeatureChecks& checks, Outcome* outcome) {
   int32_t start = 0;
   int32_t end = 0;
   int32_t type = 0;
@@ -221,6 +262,9 @@ Status ReadMountain(Scenario& s, Description& d, Outcome* outcome) {
   SB_RETURN_IF_ERROR(d.ReadInt32("the mountain's end", &end));
   SB_RETURN_IF_ERROR(d.ReadInt32("the mountain's type", &type));
   if (Beyond(s, d, "a mountain section", start, outcome)) return Status::Ok();
+  checks.mountains.Check(s, d, start, start);
+  CheckMountainType(s, d, type);
+  CheckPastLineEnd(s, d, "mountain", start);
   return memo_montagna(s, start, end, type);
 }
 
@@ -256,14 +300,17 @@ Status ReadSpeedBoard(Scenario& s, Description& d, Outcome* outcome) {
     return Stop(s, d, StandingError(s, d, board.position), board.position, outcome);
   }
   NoteOwner(s, cell, d.Source(), OwnerRole::kSpeedBoard, board.position);
+  CheckPastLineEnd(s, d, "maximum-speed board", board.position);
   return Status::Ok();
 }
 
 Status ReadTextBoard(Scenario& s, Description& d, LineFeatureState& st, Outcome* outcome) {
   int32_t position = 0;
   SB_RETURN_IF_ERROR(d.ReadInt32("the board's position", &position));
-  SB_RETURN_IF_ERROR(d.ReadText(&s.currentLine));
+  SB_RETURN_IF_ERROR(d.ReadText(&s.currentLine, "the board's text"));
   if (Beyond(s, d, "a text board", position, outcome)) return Status::Ok();
+  constexpr int kBoardTextField = 2;
+  CheckStoredText(s, d, kBoardTextField, "board text", s.currentLine);
   int32_t code = kNoError;
   const int32_t slot = st.boardSlot;
   SB_RETURN_IF_ERROR(EncodeTextBoard(s, st, position, s.currentLine, &code));
@@ -274,15 +321,16 @@ Status ReadTextBoard(Scenario& s, Description& d, LineFeatureState& st, Outcome*
     return Stop(s, d, std::move(diag), position, outcome);
   }
   NoteOwner(s, cell, d.Source(), OwnerRole::kTextBoard, position, slot);
+  CheckPastLineEnd(s, d, "text board", position);
   return Status::Ok();
 }
 
 Status ReadFeature(LineFeatureRecord record, Scenario& s, Description& d, LineFeatureState& st,
-                   const std::string& keyword, Outcome* outcome) {
+                   FeatureChecks& checks, const std::string& keyword, Outcome* outcome) {
   switch (record) {
-    case LineFeatureRecord::kGradient: return ReadGradient(s, d, st, outcome);
-    case LineFeatureRecord::kCurve: return ReadCurve(s, d, keyword, outcome);
-    case LineFeatureRecord::kMountain: return ReadMountain(s, d, outcome);
+    case LineFeatureRecord::kGradient: return ReadGradient(s, d, st, checks, outcome);
+    case LineFeatureRecord::kCurve: return ReadCurve(s, d, keyword, checks, outcome);
+    case LineFeatureRecord::kMountain: return ReadMountain(s, d, checks, outcome);
     case LineFeatureRecord::kSpeedBoard: return ReadSpeedBoard(s, d, outcome);
     case LineFeatureRecord::kTextBoard: return ReadTextBoard(s, d, st, outcome);
   }
@@ -291,27 +339,39 @@ Status ReadFeature(LineFeatureRecord record, Scenario& s, Description& d, LineFe
 
 // One feature record. A field may match several tests: each that matches
 // reads its values, in the order of the tests, until one ends the reading.
-Status ReadFeatureRecord(Scenario& s, Description& d, LineFeatureState& st, Outcome* outcome) {
+Status ReadFeatureRecord(Scenario& s, Description& d, LineFeatureState& st, FeatureChecks& checks,
+                         Outcome* outcome) {
   const std::string field = s.currentLine;
   static constexpr LineFeatureRecord kOrder[] = {
       LineFeatureRecord::kGradient, LineFeatureRecord::kCurve, LineFeatureRecord::kMountain,
       LineFeatureRecord::kSpeedBoard, LineFeatureRecord::kTextBoard};
   for (LineFeatureRecord record : kOrder) {
-    // Without a profile a curve record is no record at all.
-    if (record == LineFeatureRecord::kCurve && s.withProfile == 0) continue;
     if (!kLineFeatureTests[static_cast<std::size_t>(record)].Matches(field)) continue;
-    SB_RETURN_IF_ERROR(ReadFeature(record, s, d, st, field, outcome));
-    if (*outcome != Outcome::kGoOn) break;
+    // Without a profile a curve record is no record at all: its line is
+    // left alone, values and all.
+    if (record == LineFeatureRecord::kCurve && s.withProfile == 0) {
+      d.ExplainLine();
+      continue;
+    }
+    SB_RETURN_IF_ERROR(ReadFeature(record, s, d, st, checks, field, outcome));
+    if (*outcome != Outcome::kGoOn) return Status::Ok();
+  }
+  if (d.read_values()) {
+    d.CheckRecordLine(field);
+  } else {
+    CheckUnknownRecord(s, d, Section::kLineFeatures, field, checks.generalEnd);
   }
   return Status::Ok();
 }
 
-Status ReadFeatures(Scenario& s, Description& d, LineFeatureState& st, Outcome* outcome) {
+Status ReadFeatures(Scenario& s, Description& d, LineFeatureState& st, FeatureChecks& checks,
+                    Outcome* outcome) {
   while (!d.eof()) {
     SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
     if (d.eof()) break;
     bool atEnd = false;
     for (int i = 0; i < kFeatureDashSkips && HasDash(s.currentLine); ++i) {
+      CheckSkippedField(s, d, Section::kLineFeatures, s.currentLine);
       SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
       if (d.eof()) {
         atEnd = true;
@@ -319,7 +379,8 @@ Status ReadFeatures(Scenario& s, Description& d, LineFeatureState& st, Outcome* 
       }
     }
     if (atEnd) break;
-    SB_RETURN_IF_ERROR(ReadFeatureRecord(s, d, st, outcome));
+    CheckHyphenRun(s, d, s.currentLine, kFeatureDashSkips);
+    SB_RETURN_IF_ERROR(ReadFeatureRecord(s, d, st, checks, outcome));
     if (*outcome != Outcome::kGoOn) break;
   }
   return Status::Ok();
@@ -331,18 +392,20 @@ Status ReadLineDescription(Scenario& s, Description& d, LineFeatureState& st, Ph
   std::string reason;
   if (!d.Open(&reason)) return Status::Invalid("cannot read " + d.name() + ": " + reason);
 
+  d.WarnInto(s);
   Outcome outcome = Outcome::kGoOn;
   *end = PhaseEnd::kStopped;
+  FeatureChecks checks;
   SB_RETURN_IF_ERROR(FindGeneralSection(s, d, &outcome));
   if (outcome == Outcome::kStopped) return Status::Ok();
-  SB_RETURN_IF_ERROR(ReadGeneralSection(s, d, &outcome));
+  SB_RETURN_IF_ERROR(ReadGeneralSection(s, d, checks, &outcome));
   if (outcome == Outcome::kStopped) return Status::Ok();
 
   progressive_ordina(s);
   st = LineFeatureState{};
   s.mountainCount = 0;
   if (s.profile) s.profile->Seed();
-  SB_RETURN_IF_ERROR(ReadFeatures(s, d, st, &outcome));
+  SB_RETURN_IF_ERROR(ReadFeatures(s, d, st, checks, &outcome));
   if (outcome == Outcome::kStopped) return Status::Ok();
 
   SB_RETURN_IF_ERROR(d.CloseAndDelete());

@@ -41,6 +41,9 @@ struct Scenario {
   // Every error recorded during the run, in order; errorCode and
   // errorPosition keep only the last, as the compiled state requires.
   std::vector<Diagnostic> diagnostics;
+  // False: warnings are not kept (RecordWarning drops them). They change
+  // nothing else, which the tests check by compiling both ways.
+  bool keepWarnings = true;
   // The record behind each feature a description placed, by cell.
   std::unordered_map<int64_t, CellOwner> cellOwners;
 

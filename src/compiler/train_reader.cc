@@ -2,6 +2,7 @@
 #include "compiler/error_codes.h"
 #include "compiler/progressions.h"
 #include "compiler/readers.h"
+#include "compiler/record_checks.h"
 #include "compiler/signals.h"
 #include "compiler/stopping_zone.h"
 #include "description/keywords.h"
@@ -32,6 +33,10 @@ struct TrainState {
   int32_t stationSlot = 1;
   int32_t boardSlot = kFirstBoardSlot;
   SourceRef previousStation;  // the record of the station in stationSlot - 1
+  StretchChecks speedChecks{"velocita", "speed limit", " km/h"};
+  StretchChecks adhesionChecks{"aderenza", "adhesion", ""};
+  // Where "[generale]" was, for warnings about records missing altogether.
+  std::optional<Diagnostic> generalHeader;
 };
 
 enum class Outcome {
@@ -193,12 +198,20 @@ Status TrainReader::Record(Outcome* outcome) {
                                            TrainRecord::kSpeedPoint, TrainRecord::kStation};
   const std::string keyword = s_.currentLine;
   outcome_ = Outcome::kGoOn;
+  bool station = false;
   for (TrainRecord record : kOrder) {
     if (!kTrainTests[static_cast<std::size_t>(record)].Matches(keyword)) continue;
+    station = record == TrainRecord::kStation;
     SB_RETURN_IF_ERROR(ReadRecord(record));
     if (outcome_ != Outcome::kGoOn) break;
   }
   *outcome = outcome_;
+  if (outcome_ != Outcome::kGoOn) return Status::Ok();
+  if (d_.read_values()) {
+    d_.CheckRecordLine(keyword, station ? "a station name may not hold a comma" : "");
+  } else {
+    CheckUnknownRecord(s_, d_, Section::kTrain, keyword, std::nullopt);
+  }
   return Status::Ok();
 }
 
@@ -228,6 +241,8 @@ Status TrainReader::SpeedLimit() {
   SB_RETURN_IF_ERROR(d_.ReadInt32("the speed limit's position", &position));
   SB_RETURN_IF_ERROR(d_.ReadInt32("the speed", &speed));
   if (Beyond("a speed limit", position)) return Status::Ok();
+  t_.speedChecks.Check(s_, d_, position);
+  CheckSpeed(s_, d_, speed);
   const int64_t recordCell = CellIndex(position);
   if (recordCell > 0) {
     do {
@@ -246,6 +261,8 @@ Status TrainReader::Adhesion() {
   SB_RETURN_IF_ERROR(d_.ReadInt32("the adhesion's position", &position));
   SB_RETURN_IF_ERROR(d_.ReadInt32("the adhesion value", &adhesion));
   if (Beyond("an adhesion", position)) return Status::Ok();
+  t_.adhesionChecks.Check(s_, d_, position);
+  CheckAdhesion(s_, d_, adhesion);
   const int64_t recordCell = CellIndex(position);
   if (recordCell > 0) {
     do {
@@ -282,6 +299,7 @@ Status TrainReader::Signal() {
   SignalRecord signal;
   for (const auto& f : kFields) SB_RETURN_IF_ERROR(d_.ReadInt32(f.name, &(signal.*f.value)));
   if (Beyond("a signal", signal.position)) return Status::Ok();
+  CheckSignal(s_, d_, signal);
   int32_t code = kNoError;
   SB_RETURN_IF_ERROR(memo_segnale(s_, signal, &code));
   const int64_t cell = CellIndex(signal.position, 1.0);
@@ -289,6 +307,7 @@ Status TrainReader::Signal() {
       StopOnCode(code, signal.position, cell, "signal on cell " + std::to_string(cell)));
   if (outcome_ == Outcome::kGoOn) {
     NoteOwner(s_, cell, d_.Source(), OwnerRole::kSignal, signal.position);
+    CheckPastLineEnd(s_, d_, "signal", signal.position);
   }
   return Status::Ok();
 }
@@ -322,12 +341,16 @@ Status TrainReader::Slowdown() {
     outcome_ = Outcome::kEndOfReading;
     return Status::Ok();
   }
+  CheckSlowdown(s_, d_, slowdown);
   int32_t code = kNoError;
   SB_RETURN_IF_ERROR(memo_rallentamento(s_, slowdown, &code));
   int64_t taken = 0;
   const std::string subject = TakenSlowdownCell(s_, slowdown, code, &taken);
   SB_RETURN_IF_ERROR(StopOnCode(code, start, taken, subject));
-  if (outcome_ == Outcome::kGoOn) NoteSlowdownOwners(s_, slowdown, d_.Source());
+  if (outcome_ == Outcome::kGoOn) {
+    NoteSlowdownOwners(s_, slowdown, d_.Source());
+    CheckPastLineEnd(s_, d_, "slowdown", start);
+  }
   return Status::Ok();
 }
 
@@ -345,6 +368,8 @@ Status TrainReader::SpeedPoint() {
     DescribeTakenCell(s_, index, "speed point on cell " + std::to_string(index), diag);
     return Stop(std::move(diag), position);
   }
+  CheckSpeedPointValue(s_, d_, value);
+  CheckPastLineEnd(s_, d_, "speed point", position);
   if (value > 0) {
     cell->kind = kKindSpeedPoint;
     cell->value1 = Low16(value);
@@ -399,6 +424,7 @@ Status TrainReader::Station() {
     diag.hint = "stations stand in the order of their positions, their stopping zones 350 m apart";
     return Stop(std::move(diag), position);
   }
+  CheckPastLineEnd(s_, d_, "station", position);
   t_.stationSlot = slot + 1;
   t_.previousStation = d_.Source();
   if (slot + 1 >= t_.boardSlot) {
@@ -427,10 +453,12 @@ Status TrainReader::StationColumns(ScenarioItem& item) {
   SB_RETURN_IF_ERROR(d_.ReadInt32("the second", &second));
   SB_RETURN_IF_ERROR(
       Checked32((int64_t{hour} * 60 + minute) * 60 + second, "the scheduled time", &item.seconds));
-  SB_RETURN_IF_ERROR(d_.ReadText(&item.text));
+  SB_RETURN_IF_ERROR(d_.ReadText(&item.text, "the name"));
   if (item.text.size() > kMaxTextLength) {
     return Status::Invalid("station name longer than 65535 characters");
   }
+  constexpr int kStationNameField = 17;
+  CheckStoredText(s_, d_, kStationNameField, "station name", item.text);
   return Status::Ok();
 }
 
@@ -465,6 +493,7 @@ Status TrainReader::StopMark(ScenarioItem& item, int32_t slot, int32_t position)
   // Written whatever the cell held: a stop mark replaces any feature.
   TrackCell* cell = nullptr;
   SB_RETURN_IF_ERROR(CellAt(s_, static_cast<int64_t>(RoundHalfEven(mark)), "a stop mark", &cell));
+  CheckStopMarkCell(s_, d_, static_cast<int64_t>(RoundHalfEven(mark)), cell->kind, item.text);
   cell->kind = kKindStopMark;
   cell->value1 = static_cast<int16_t>(slot);
   NoteOwner(s_, static_cast<int64_t>(RoundHalfEven(mark)), d_.Source(), OwnerRole::kStopMark,
@@ -488,12 +517,17 @@ Status FinishStretches(Scenario& s, TrainState& t) {
 
 // Everything up to the first "[generale]" is preamble; a file without one
 // holds no records.
-Status SkipPreamble(Scenario& s, Description& d) {
+Status SkipPreamble(Scenario& s, Description& d, TrainState& t) {
   while (!d.eof()) {
     SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
+    // A header that is the file's last field begins no records, but the
+    // file is not without one.
+    const bool header = Contains(s.currentLine, "[generale]", Compare::kText);
+    if (header) t.generalHeader = d.WarningAt(Warning::kNoStartRecord, {});
     if (d.eof()) break;
-    if (Contains(s.currentLine, "[generale]", Compare::kText)) break;
+    if (header) return Status::Ok();
   }
+  if (!t.generalHeader) WarnNoGeneralSection(s, d);
   return Status::Ok();
 }
 
@@ -505,6 +539,7 @@ Status ReadRecords(Scenario& s, Description& d, TrainState& t, Outcome* outcome)
     if (d.eof()) break;  // the last field is never a record
     bool atEnd = false;
     for (int i = 0; i < kTrainDashSkips && HasDash(s.currentLine); ++i) {
+      CheckSkippedField(s, d, Section::kTrain, s.currentLine);
       SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
       if (d.eof()) {
         atEnd = true;
@@ -512,6 +547,7 @@ Status ReadRecords(Scenario& s, Description& d, TrainState& t, Outcome* outcome)
       }
     }
     if (atEnd) break;
+    CheckHyphenRun(s, d, s.currentLine, kTrainDashSkips);
     SB_RETURN_IF_ERROR(reader.Record(outcome));
     if (*outcome != Outcome::kGoOn) break;
   }
@@ -523,14 +559,19 @@ Status ReadRecords(Scenario& s, Description& d, TrainState& t, Outcome* outcome)
 Status ReadTrainDescription(Scenario& s, Description& d, int32_t boardSlot, PhaseEnd* end) {
   std::string reason;
   if (!d.Open(&reason)) return Status::Invalid("cannot read " + d.name() + ": " + reason);
-  SB_RETURN_IF_ERROR(SkipPreamble(s, d));
-
+  d.WarnInto(s);
   TrainState t;
+  SB_RETURN_IF_ERROR(SkipPreamble(s, d, t));
+
   t.boardSlot = boardSlot;
   Outcome outcome = Outcome::kGoOn;
   *end = PhaseEnd::kStopped;
   SB_RETURN_IF_ERROR(ReadRecords(s, d, t, &outcome));
   if (outcome == Outcome::kStopped) return Status::Ok();
+  if (outcome == Outcome::kGoOn) {
+    t.speedChecks.CheckAny(s, t.generalHeader);
+    t.adhesionChecks.CheckAny(s, t.generalHeader);
+  }
 
   SB_RETURN_IF_ERROR(d.CloseAndDelete());
   SB_RETURN_IF_ERROR(FinishStretches(s, t));

@@ -31,6 +31,41 @@ void FieldReader::BeginField() {
   field_begin_ = pos_;
 }
 
+void FieldReader::EndField(std::size_t text_begin, std::size_t text_end, bool separator_was_comma) {
+  last_text_begin_ = text_begin;
+  last_text_end_ = text_end;
+  // A field that consumed a line end leaves pos_ where the next line begins.
+  if (separator_was_comma) {
+    last_end_ = End::kComma;
+  } else if (line_begin_ == pos_ && pos_ > text_begin) {
+    last_end_ = End::kLineEnd;
+  } else if (pos_ >= data_.size()) {
+    last_end_ = End::kEndOfData;
+  } else {
+    last_end_ = End::kBeforeText;
+  }
+}
+
+std::size_t FieldReader::NextFieldBegin() const {
+  std::size_t at = pos_;
+  while (at < data_.size() && IsBlank(data_[at])) ++at;
+  return at;
+}
+
+int FieldReader::NextFieldColumn() const {
+  if (last_end_ == End::kLineEnd || last_end_ == End::kEndOfData) return 0;
+  return static_cast<int>(NextFieldBegin() - line_begin_) + 1;
+}
+
+std::string_view FieldReader::NextFieldText() const {
+  if (NextFieldColumn() == 0) return {};
+  const std::size_t begin = NextFieldBegin();
+  std::size_t end = begin;
+  while (end < data_.size() && data_[end] != ',' && !IsLineEnd(data_[end])) ++end;
+  while (end > begin && IsBlank(data_[end - 1])) --end;
+  return data_.substr(begin, end - begin);
+}
+
 std::string_view FieldReader::LineText() const {
   if (field_line_ == 0) return {};
   std::size_t end = field_line_begin_;
@@ -42,6 +77,8 @@ bool FieldReader::ReadText(std::string* out) {
   if (eof()) return false;
   SkipBlanks();
   BeginField();
+  std::size_t text_begin = pos_;
+  std::size_t text_end = pos_;
   if (pos_ < data_.size() && data_[pos_] == '"') {
     ++pos_;
     std::size_t close = data_.find('"', pos_);
@@ -54,22 +91,28 @@ bool FieldReader::ReadText(std::string* out) {
       }
     }
     out->assign(data_.substr(pos_, stop - pos_));
+    text_begin = pos_;
+    text_end = stop;
     pos_ = stop;
     if (pos_ < data_.size()) ++pos_;  // closing quote
     // Whatever follows the quote up to the separator is not part of it.
     while (pos_ < data_.size() && data_[pos_] != ',' && !IsLineEnd(data_[pos_])) ++pos_;
   } else {
-    std::size_t start = pos_;
+    text_begin = pos_;
     while (pos_ < data_.size() && data_[pos_] != ',' && !IsLineEnd(data_[pos_])) ++pos_;
-    out->assign(data_.substr(start, pos_ - start));
+    text_end = pos_;
+    out->assign(data_.substr(text_begin, text_end - text_begin));
   }
+  bool comma = false;
   if (pos_ < data_.size()) {
     if (data_[pos_] == ',') {
       ++pos_;
+      comma = true;
     } else {
       ConsumeLineEnd();
     }
   }
+  EndField(text_begin, text_end, comma);
   return true;
 }
 
@@ -86,13 +129,16 @@ bool FieldReader::ReadNumberToken(std::string_view* token) {
   // Blanks after the digits, and a separator right after them, belong to
   // this field.
   SkipBlanks();
+  bool comma = false;
   if (pos_ < data_.size()) {
     if (data_[pos_] == ',') {
       ++pos_;
+      comma = true;
     } else if (IsLineEnd(data_[pos_])) {
       ConsumeLineEnd();
     }
   }
+  EndField(start, start + token->size(), comma);
   return true;
 }
 
@@ -101,6 +147,7 @@ bool FieldReader::ReadInteger(int64_t min, int64_t max, int64_t* out) {
   if (!ReadNumberToken(&token)) return false;
   bool negative = !token.empty() && token[0] == '-';
   std::string_view digits = negative ? token.substr(1) : token;
+  last_number_whole_ = false;
   if (digits.empty()) {
     *out = 0;
     return true;
@@ -117,6 +164,7 @@ bool FieldReader::ReadInteger(int64_t min, int64_t max, int64_t* out) {
       if (value > (int64_t{1} << 40)) too_large = true;  // far past any range
     }
   }
+  last_number_whole_ = true;
   if (negative) value = -value;
   if (too_large || value < min || value > max) return false;
   *out = value;

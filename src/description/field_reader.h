@@ -48,6 +48,23 @@ class FieldReader {
   }
   std::string_view LineText() const;
 
+  // How the last field ended: at a comma, at a line end, at the end of the
+  // data, or (a number field only) at blanks followed by more text.
+  enum class End { kComma, kLineEnd, kEndOfData, kBeforeText };
+  End last_end() const { return last_end_; }
+  // The last field's own text: a number's token, a text without its quotes.
+  std::string_view last_text() const {
+    return data_.substr(last_text_begin_, last_text_end_ - last_text_begin_);
+  }
+  // False when the last number read had no whole decimal number for text
+  // (and so read as 0).
+  bool last_number_whole() const { return last_number_whole_; }
+  // The field that would be read next, when it begins on the line of the
+  // last field: its 1-based column and its text up to its separator (blanks
+  // at its end dropped). Column 0 when the next field is on another line.
+  int NextFieldColumn() const;
+  std::string_view NextFieldText() const;
+
  private:
   void SkipBlanks();
   bool AtLineEnd() const;
@@ -56,6 +73,9 @@ class FieldReader {
   bool ReadNumberToken(std::string_view* token);
   bool ReadInteger(int64_t min, int64_t max, int64_t* out);
   void BeginField();
+  // Notes how the field just read ended; call after its separator is consumed.
+  void EndField(std::size_t text_begin, std::size_t text_end, bool separator_was_comma);
+  std::size_t NextFieldBegin() const;
 
   std::string_view data_;
   std::size_t pos_ = 0;
@@ -64,6 +84,10 @@ class FieldReader {
   int field_line_ = 0;
   std::size_t field_line_begin_ = 0;
   std::size_t field_begin_ = 0;  // offset of the last field's first byte
+  std::size_t last_text_begin_ = 0;
+  std::size_t last_text_end_ = 0;
+  End last_end_ = End::kEndOfData;
+  bool last_number_whole_ = true;
 };
 
 }  // namespace sb

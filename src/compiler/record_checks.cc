@@ -1,0 +1,394 @@
+#include "compiler/record_checks.h"
+
+#include <array>
+#include <cstdio>
+
+#include "base/rounding.h"
+#include "base/windows1252.h"
+#include "description/keyword_suggestion.h"
+#include "description/keywords.h"
+
+namespace sb {
+namespace {
+
+// Fields of the records, counted from the keyword (0).
+constexpr int kSecondField = 2;
+constexpr int kMountainTypeField = 3;
+constexpr int kSlowdownSpeedField = 2;
+constexpr int kSlowdownWholeTrainField = 4;
+constexpr int kSlowdownSecondSpeedField = 6;
+
+// The keywords as authors write them, for "did you mean".
+constexpr std::array<std::string_view, 9> kGeneralKeywords = {"lunghezza percorso",
+                                                              "progressiva chilometrica uno",
+                                                              "progressiva chilometrica due",
+                                                              "progressiva chilometrica tre",
+                                                              "sfondo uno",
+                                                              "sfondo due",
+                                                              "sfondo tre",
+                                                              "ripetizione segnali 4 codici",
+                                                              "ripetizione segnali 9 codici"};
+// Curves are offered in their full form: "curva" alone names no curvature.
+constexpr std::array<std::string_view, 16> kFeatureKeywords = {
+    "pendenza", "curvas1",  "curvas2",         "curvas3",
+    "curvas4",  "curvas5",  "curvas6",         "curvad1",
+    "curvad2",  "curvad3",  "curvad4",         "curvad5",
+    "curvad6",  "montagna", "indicatori_vmax", "cartello_indicatore"};
+constexpr std::array<std::string_view, 10> kTrainKeywords = {"percentuale massa frenata",
+                                                             "numero vetture",
+                                                             "velocita",
+                                                             "aderenza",
+                                                             "orologio",
+                                                             "sabbia",
+                                                             "segnale",
+                                                             "rallentamento",
+                                                             "abbattimento",
+                                                             "stazione"};
+
+template <std::size_t N>
+bool MatchesAny(const std::array<KeywordTest, N>& tests, const std::string& field) {
+  for (const KeywordTest& test : tests) {
+    if (test.Matches(field)) return true;
+  }
+  return false;
+}
+
+bool MatchesSection(Section section, const std::string& field) {
+  switch (section) {
+    case Section::kLineGeneral: return MatchesAny(kLineGeneralTests, field);
+    case Section::kLineFeatures: return MatchesAny(kLineFeatureTests, field);
+    case Section::kTrain: return MatchesAny(kTrainTests, field);
+  }
+  return false;
+}
+
+std::string Trimmed(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Appended rather than added: g++ 12 sees a false overlap in "'" + text.
+std::string Quoted(const std::string& field) {
+  std::string out(1, '\'');
+  out.append(Trimmed(field)).push_back('\'');
+  return out;
+}
+
+bool IsHeader(const std::string& field) {
+  return field.find('[') != std::string::npos && field.find(']') != std::string::npos;
+}
+
+std::string Metres(int64_t position) { return std::to_string(position) + " m"; }
+
+std::string WithSign(int64_t value) {
+  std::string out = value > 0 ? "+" : "";
+  out.append(std::to_string(value));
+  return out;
+}
+
+void ValueRange(Scenario& s, const Description& d, int field, std::string message,
+                std::string hint = {}) {
+  RecordWarning(s, d.WarningAt(Warning::kValueRange, std::move(message), field, std::move(hint)));
+}
+
+// A value kept in one byte: what it becomes when it does not fit 0..255.
+void CheckByte(Scenario& s, const Description& d, int field, const std::string& name,
+               int64_t value) {
+  if (value >= 0 && value <= 255) return;
+  ValueRange(s, d, field,
+             name + " " + std::to_string(value) + " is outside 0 to 255 (one byte): it becomes " +
+                 std::to_string(Low8(value)));
+}
+
+void CheckInt16(Scenario& s, const Description& d, int field, const std::string& name,
+                int64_t value) {
+  if (value >= -32768 && value <= 32767) return;
+  ValueRange(s, d, field,
+             name + " " + std::to_string(value) +
+                 " is outside -32768 to 32767 (16 bits): it becomes " +
+                 std::to_string(Low16(value)));
+}
+
+std::string_view SectionName(Section section) {
+  switch (section) {
+    case Section::kLineGeneral: return "the line description's general section";
+    case Section::kLineFeatures: return "the line description";
+    case Section::kTrain: return "the train description";
+  }
+  return {};
+}
+
+std::span<const std::string_view> SectionKeywords(Section section) {
+  switch (section) {
+    case Section::kLineGeneral: return kGeneralKeywords;
+    case Section::kLineFeatures: return kFeatureKeywords;
+    case Section::kTrain: return kTrainKeywords;
+  }
+  return {};
+}
+
+// The length of the UTF-8 sequence that begins at `at`, or 0 when none
+// does (a lone Windows-1252 letter such as 0xCC followed by ASCII).
+std::size_t Utf8Sequence(std::string_view text, std::size_t at) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  std::size_t length = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+  } else {
+    return 0;
+  }
+  if (at + length > text.size()) return 0;
+  for (std::size_t i = at + 1; i < at + length; ++i) {
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
+void CheckUnknownRecord(Scenario& s, Description& d, Section section, const std::string& field,
+                        const std::optional<RelatedLocation>& general_end) {
+  if (d.LineExplained() || IsHeader(field) || Trimmed(field).empty()) return;
+  if (MatchesSection(section, field)) return;
+  d.ExplainLine();
+  const std::string shown = Quoted(field);
+  if (section != Section::kTrain && MatchesAny(kTrainTests, field)) {
+    RecordWarning(s, d.WarningAt(Warning::kUnknownRecord,
+                                 shown + " is a record of the train description, not of the line "
+                                         "description"));
+    return;
+  }
+  if (section == Section::kTrain &&
+      (MatchesAny(kLineGeneralTests, field) || MatchesAny(kLineFeatureTests, field))) {
+    RecordWarning(s, d.WarningAt(Warning::kUnknownRecord,
+                                 shown + " is a record of the line description, not of the train "
+                                         "description"));
+    return;
+  }
+  if (section == Section::kLineFeatures && MatchesAny(kLineGeneralTests, field)) {
+    Diagnostic w = d.WarningAt(
+        Warning::kUnknownRecord, shown + " is a record of the general section, which has ended",
+        kKeywordField, "move it above the line that ends the general section");
+    if (general_end) w.related.push_back(*general_end);
+    RecordWarning(s, std::move(w));
+    return;
+  }
+  if (section == Section::kLineGeneral && MatchesAny(kLineFeatureTests, field)) {
+    RecordWarning(s, d.WarningAt(Warning::kUnknownRecord,
+                                 shown + " is a feature record, read only after the general "
+                                         "section ends",
+                                 kKeywordField,
+                                 "end the general section with a bracketed line such as '[curve]' "
+                                 "above it"));
+    return;
+  }
+  const std::string_view near = NearestKeyword(field, SectionKeywords(section));
+  std::string hint;
+  if (!near.empty()) hint = "did you mean '" + std::string(near) + "'?";
+  RecordWarning(s, d.WarningAt(Warning::kUnknownRecord,
+                               shown + " is no record of " + std::string(SectionName(section)),
+                               kKeywordField, std::move(hint)));
+}
+
+void CheckSkippedField(Scenario& s, Description& d, Section section, const std::string& field) {
+  if (!MatchesSection(section, field)) return;
+  // The record's values, read as keywords next, are no records either.
+  d.ExplainLine();
+  RecordWarning(
+      s, d.WarningAt(Warning::kHyphenKeyword,
+                     Quoted(field) + " is skipped as a separator because it holds '-'; a keyword "
+                                     "may not hold a hyphen"));
+}
+
+void CheckHyphenRun(Scenario& s, Description& d, const std::string& field, int skips) {
+  if (field.find('-') == std::string::npos) return;
+  d.ExplainLine();
+  RecordWarning(
+      s, d.WarningAt(Warning::kHyphenRun,
+                     Quoted(field) + " holds '-' but is read as a keyword: only " +
+                         std::to_string(skips) + " fields holding '-' in a row are skipped"));
+}
+
+void OrderCheck::Check(Scenario& s, const Description& d, int64_t start, int64_t end) {
+  if (any_ && start < previous_end_) {
+    const bool overlap = previous_end_ != previous_start_;
+    Diagnostic w =
+        d.WarningAt(Warning::kOutOfOrder,
+                    overlap ? std::string("the ") + kind_ + " from " + Metres(start) +
+                                  " overlaps the previous one (" + Metres(previous_start_) +
+                                  " to " + Metres(previous_end_) + ")"
+                            : std::string("the ") + kind_ + " at " + Metres(start) +
+                                  " comes before the previous one (" + Metres(previous_start_) +
+                                  "): records of one kind go in position order",
+                    kPositionField);
+    w.related.push_back(
+        {d.name(), previous_line_, previous_column_, std::string("the previous ") + kind_});
+    RecordWarning(s, std::move(w));
+  }
+  any_ = true;
+  previous_start_ = start;
+  previous_end_ = end;
+  previous_line_ = d.keyword_line();
+  previous_column_ = d.column_of(kPositionField);
+}
+
+void StretchChecks::Check(Scenario& s, const Description& d, int32_t position) {
+  // Until the first record the cells keep 0; one at 0 m writes none of them.
+  if (!any_ && CellIndex(position) > 0) {
+    RecordWarning(s, d.WarningAt(Warning::kNoStartRecord,
+                                 std::string("no '") + keyword_ + "' record at 0 m: the " + kind_ +
+                                     " is 0" + unit_ + " from 0 m to " + Metres(position),
+                                 kPositionField,
+                                 std::string("add '") + keyword_ + ", 0, <value>' before it"));
+  }
+  any_ = true;
+  order_.Check(s, d, position, position);
+  CheckPastLineEnd(s, d, kind_, position);
+}
+
+void StretchChecks::CheckAny(Scenario& s, const std::optional<Diagnostic>& general_header) const {
+  if (any_ || !general_header) return;
+  Diagnostic w = *general_header;
+  w.warning = Warning::kNoStartRecord;
+  w.message =
+      std::string("no '") + keyword_ + "' record: the " + kind_ + " is 0 along the whole line";
+  w.hint = std::string("add '") + keyword_ + ", 0, <value>'";
+  RecordWarning(s, std::move(w));
+}
+
+void WarnNoGeneralSection(Scenario& s, const Description& d) {
+  RecordWarning(s,
+                d.WarningAtStart(Warning::kNoGeneralSection,
+                                 "no \"[generale]\" line: the train description holds no records",
+                                 "add a line \"[generale]\" above the records"));
+}
+
+void CheckPastLineEnd(Scenario& s, const Description& d, const char* what, int64_t position) {
+  const int64_t length = s.items[kSlotTotals].end;
+  if (!s.hasGrid || position <= length) return;
+  RecordWarning(s, d.WarningAt(Warning::kPastLineEnd,
+                               std::string("the ") + what + " at " + Metres(position) +
+                                   " lies past the end of the line (" + Metres(length) + ")",
+                               kPositionField));
+}
+
+void CheckGradient(Scenario& s, const Description& d, int32_t gradient) {
+  if (gradient >= -100 && gradient <= 155) return;
+  ValueRange(s, d, kSecondField,
+             "gradient " + std::to_string(gradient) +
+                 " is outside -100 to 155 (stored as value + 100 in one byte): it becomes " +
+                 WithSign(int64_t{Low8(int64_t{gradient} + 100)} - 100));
+}
+
+void CheckSpeed(Scenario& s, const Description& d, int32_t speed) {
+  if (speed % 5 == 0) return;
+  const std::optional<uint8_t> units = ToUInt8(static_cast<double>(speed) / 5.0);
+  if (!units) return;  // an error when it is written
+  const std::string becomes = std::to_string(int{*units} * 5);
+  ValueRange(s, d, kSecondField,
+             "speed " + std::to_string(speed) + " km/h is stored in 5 km/h steps: it becomes " +
+                 becomes + " km/h",
+             "write " + becomes);
+}
+
+void CheckAdhesion(Scenario& s, const Description& d, int32_t adhesion) {
+  CheckByte(s, d, kSecondField, "adhesion", adhesion);
+}
+
+void CheckMountainType(Scenario& s, const Description& d, int32_t type) {
+  // Types above 10 ask for marks and are stored less 10.
+  const int64_t stored = type > 10 ? int64_t{type} - 10 : type;
+  if (stored >= 0 && stored <= 255) return;
+  ValueRange(s, d, kMountainTypeField,
+             "mountain type " + std::to_string(type) + " is stored as " + std::to_string(stored) +
+                 ", outside 0 to 255 (one byte): it becomes " + std::to_string(Low8(stored)));
+}
+
+void CheckSignal(Scenario& s, const Description& d, const SignalRecord& signal) {
+  static constexpr struct {
+    int32_t SignalRecord::*value;
+    const char* name;
+    int field;
+    int32_t max;
+  } kLimits[] = {{&SignalRecord::sSide, "sx", 2, 2},        {&SignalRecord::sDigit1, "s1", 3, 9},
+                 {&SignalRecord::sDigit2, "s2", 4, 9},      {&SignalRecord::sDigit3, "s3", 5, 9},
+                 {&SignalRecord::extraDigit, "rapp", 6, 9}, {&SignalRecord::dSide, "dx", 7, 2},
+                 {&SignalRecord::dDigit1, "d1", 8, 9},      {&SignalRecord::dDigit2, "d2", 9, 9},
+                 {&SignalRecord::dDigit3, "d3", 10, 9}};
+  for (const auto& limit : kLimits) {
+    const int32_t value = signal.*limit.value;
+    if (value >= 0 && value <= limit.max) continue;
+    ValueRange(s, d, limit.field,
+               std::string(limit.name) + " " + std::to_string(value) + " is outside 0 to " +
+                   std::to_string(limit.max) +
+                   (limit.max == 9 ? " (digits are packed as tens and units)" : ""));
+  }
+  constexpr int kTimeField = 11;
+  if (signal.sSide == 2) CheckByte(s, d, kTimeField, "tempo", signal.time);
+}
+
+void CheckSlowdown(Scenario& s, const Description& d, const SlowdownRecord& slowdown) {
+  CheckInt16(s, d, kSlowdownSpeedField, "v", slowdown.speed);
+  CheckInt16(s, d, kSlowdownWholeTrainField, "f_tt", slowdown.wholeTrain);
+  CheckInt16(s, d, kSlowdownSecondSpeedField, "d_v", slowdown.secondSpeed);
+}
+
+void CheckSpeedPointValue(Scenario& s, const Description& d, int32_t value) {
+  if (value <= 32767) return;
+  ValueRange(s, d, kSecondField,
+             "speed point value " + std::to_string(value) +
+                 " is above 32767 (16 bits): it becomes " + std::to_string(Low16(value)));
+}
+
+void CheckStoredText(Scenario& s, const Description& d, int field, const char* what,
+                     std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char byte = static_cast<unsigned char>(text[i]);
+    // A line break comes only from a quoted text its author spread over
+    // lines on purpose.
+    if (byte == '\r' || byte == '\n') continue;
+    if (byte < 0x20 || byte == 0x7F) {
+      char code[8];
+      std::snprintf(code, sizeof code, "0x%02X", byte);
+      RecordWarning(s, d.WarningAt(Warning::kTextEncoding,
+                                   std::string("the ") + what + " '" + std::string(text) +
+                                       "' holds the control byte " + code +
+                                       ", which the simulator shows as no letter",
+                                   field, "remove it"));
+      return;
+    }
+    if (byte >= 0x80 && Utf8Sequence(text, i) != 0) {
+      RecordWarning(s, d.WarningAt(Warning::kTextEncoding,
+                                   Quoted(std::string(text)) +
+                                       " looks like UTF-8: the simulator reads Windows-1252 "
+                                       "and shows " +
+                                       Quoted(Windows1252ToUtf8(text)),
+                                   field, "save the file as Windows-1252"));
+      return;
+    }
+  }
+}
+
+void CheckStopMarkCell(Scenario& s, const Description& d, int64_t cell, uint8_t kind,
+                       const std::string& station) {
+  if (kind == kKindEmpty || kind == kKindMountainMark) return;
+  const std::string holder = CellHolder(s, cell);
+  Diagnostic w = d.WarningAt(Warning::kReplacedFeature,
+                             "the stop mark of station " + station + " replaces " + holder +
+                                 " on cell " + std::to_string(cell),
+                             kPositionField);
+  if (auto owner = s.cellOwners.find(cell); owner != s.cellOwners.end()) {
+    const SourceRef& source = owner->second.source;
+    w.related.push_back(
+        {source.file, source.line, source.column, holder + " was placed by this record"});
+  }
+  RecordWarning(s, std::move(w));
+}
+
+}  // namespace sb

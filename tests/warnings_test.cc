@@ -1,0 +1,447 @@
+// The warnings the readers give: each mistake a small pair of descriptions,
+// the warnings pinned whole (identifier, place, message, hint); the
+// built-in descriptions and harmless variants of them give none; and a
+// warning never changes what is compiled.
+#include "compiler/warnings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "content/content.h"
+#include "format/cell_codec.h"
+#include "format/item_codec.h"
+#include "format/profile_codec.h"
+#include "test_support.h"
+
+namespace sb {
+namespace {
+
+using testing::CompileTexts;
+using testing::Crlf;
+
+constexpr const char* kLineFile = "Test_linea.txt";
+constexpr const char* kTrainFile = "Test_1-.txt";
+
+// A line of 10000 m and a train that sets speed and adhesion from 0 m:
+// together they give no warning.
+std::string Line(std::initializer_list<std::string> features) {
+  std::string text = Crlf({"[generale]", "lunghezza percorso, 10000", "[curve]"});
+  text += Crlf(features);
+  return text + Crlf({"[fine]"});
+}
+std::string Train(std::initializer_list<std::string> records) {
+  std::string text = Crlf({"[generale]", "aderenza, 0, 100", "velocita, 0, 100"});
+  text += Crlf(records);
+  return text + Crlf({"[fine]"});
+}
+
+struct Expected {
+  std::string id;
+  std::string file;
+  int line;
+  int column;
+  std::string message;
+  std::string hint;
+  std::string note = {};  // a related location: "file:line:column message"
+};
+
+std::string Show(const Diagnostic& d) {
+  std::string out =
+      d.is_warning() ? std::string(WarningId(d.warning)) : "error " + std::to_string(d.code);
+  out += " " + d.file + ":" + std::to_string(d.line) + ":" + std::to_string(d.column) + " {" +
+         d.message + "} hint {" + d.hint + "}";
+  for (const RelatedLocation& r : d.related) {
+    out += " note {" + r.file + ":" + std::to_string(r.line) + ":" + std::to_string(r.column) +
+           " " + r.message + "}";
+  }
+  return out;
+}
+
+std::vector<std::string> Warnings(const Scenario& s) {
+  std::vector<std::string> out;
+  for (const Diagnostic& d : s.diagnostics) {
+    if (d.is_warning()) out.push_back(Show(d));
+  }
+  return out;
+}
+
+std::vector<std::string> Shown(const std::vector<Expected>& expected) {
+  std::vector<std::string> out;
+  for (const Expected& e : expected) {
+    out.push_back(e.id + " " + e.file + ":" + std::to_string(e.line) + ":" +
+                  std::to_string(e.column) + " {" + e.message + "} hint {" + e.hint + "}" +
+                  (e.note.empty() ? "" : " note {" + e.note + "}"));
+  }
+  return out;
+}
+
+struct Case {
+  const char* name;
+  std::string line;
+  std::string train;
+  std::vector<Expected> warnings;
+  int32_t withProfile = 0;
+};
+
+std::vector<Case> Cases() {
+  return {
+
+      {"extra value after the speed",
+       Line({}),
+       Train({"velocita, 5000, 10,5"}),
+       {{"extra-values", kTrainFile, 4, 20,
+         "expected 2 values for 'velocita', found more on its line: '5' is read as the next "
+         "keyword",
+         ""}}},
+      {"extra value after blanks",
+       Line({}),
+       Train({"velocita, 5000, 10 20"}),
+       {{"extra-values", kTrainFile, 4, 20,
+         "expected 2 values for 'velocita', found more on its line: '20' is read as the next "
+         "keyword",
+         ""}}},
+      {"a station name with a comma",
+       Line({}),
+       Train({"stazione, 5000, 12, 400, 0, 0, 0, 1,1,0, 4,1,1, 0, 0,0, 0, PORTO, SAN GIORGIO"}),
+       {{"extra-values", kTrainFile, 4, 67,
+         "expected 17 values for 'stazione', found more on its line: 'SAN GIORGIO' is read as the "
+         "next keyword",
+         "a station name may not hold a comma"}}},
+      {"a station short of its name",
+       Line({}),
+       Train({"stazione, 5000, 12, 400, 0, 0, 0, 1,1,0, 4,1,1, 0, 0,0, 0",
+              "stazione, 9000, 12, 400, 0, 0, 0, 1,1,0, 4,1,1, 0, 0,0, 0, B"}),
+       {{"missing-values", kTrainFile, 4, 1,
+         "'stazione' takes 17 values but its line holds 16; the name is read from line 5 "
+         "('stazione')",
+         "", "Test_1-.txt:5:1 the name is read from here"}}},
+      {"a keyword alone on its line",
+       Line({}),
+       Train({"velocita", "5000, 100"}),
+       {{"missing-values", kTrainFile, 4, 1,
+         "'velocita' takes 2 values but its line holds 0; the speed limit's position is read from "
+         "line 5 ('5000')",
+         "", "Test_1-.txt:5:1 the speed limit's position is read from here"}}},
+      {"a quoted text over two lines",
+       Line({"cartello_indicatore, 500, \"A", "B\""}),
+       Train({}),
+       {}},
+      {"a decimal speed",
+       Line({}),
+       Train({"velocita, 5000, 140.0"}),
+       {{"not-a-number", kTrainFile, 4, 17, "expected a whole number, found '140.0'",
+         "write 140"}}},
+      {"an empty number",
+       Line({}),
+       Train({"velocita, 5000, "}),
+       {{"not-a-number", kTrainFile, 4, 17, "expected a whole number, found nothing", ""}}},
+      {"a line length that is no number",
+       Crlf({"[generale]", "lunghezza percorso, 1O000", "[curve]", "[fine]"}),
+       Train({}),
+       {{"not-a-number", kLineFile, 2, 21,
+         "expected a whole number, found '1O000'; the line length reads as 0", ""}}},
+      {"a misspelt train record",
+       Line({}),
+       Train({"stazone, 5000"}),
+       {{"unknown-record", kTrainFile, 4, 1, "'stazone' is no record of the train description",
+         "did you mean 'stazione'?"}}},
+      {"a misspelt curve",
+       Line({"curvs3, 100, 100"}),
+       Train({}),
+       {{"unknown-record", kLineFile, 4, 1, "'curvs3' is no record of the line description",
+         "did you mean 'curvas3'?"}},
+       1},
+      {"a line of free text: one warning, no guess",
+       Line({"nota, vedi sotto, 12"}),
+       Train({}),
+       {{"unknown-record", kLineFile, 4, 1, "'nota' is no record of the line description", ""}}},
+      {"headers and blank lines are no records",
+       Line({"[pendenze]", "", "   ", "[ altro ]"}),
+       Train({"[stazioni]", ""}),
+       {}},
+      {"a misspelt feature",
+       Line({"pendnza, 100, 1"}),
+       Train({}),
+       {{"unknown-record", kLineFile, 4, 1, "'pendnza' is no record of the line description",
+         "did you mean 'pendenza'?"}}},
+      {"a misspelt length",
+       Crlf({"[generale]", "lunghezza percoso, 10000", "[curve]", "[fine]"}),
+       Train({}),
+       {{"unknown-record", kLineFile, 2, 1,
+         "'lunghezza percoso' is no record of the line description's general section",
+         "did you mean 'lunghezza percorso'?"},
+        {"no-line-length", kLineFile, 3, 1,
+         "expected a 'lunghezza percorso' record before the general section ends here",
+         "add 'lunghezza percorso, <metres>' above it"}}},
+      {"a line record in the train",
+       Line({}),
+       Train({"pendenza, 100, 1"}),
+       {{"unknown-record", kTrainFile, 4, 1,
+         "'pendenza' is a record of the line description, not of the train description", ""}}},
+      {"a train record in the line",
+       Line({"velocita, 0, 100"}),
+       Train({}),
+       {{"unknown-record", kLineFile, 4, 1,
+         "'velocita' is a record of the train description, not of the line description", ""}}},
+      {"a general record after the general section",
+       Line({"sfondo uno, 1"}),
+       Train({}),
+       {{"unknown-record", kLineFile, 4, 1,
+         "'sfondo uno' is a record of the general section, which has ended",
+         "move it above the line that ends the general section",
+         "Test_linea.txt:3:1 the general section ends here"}}},
+      {"a feature in the general section",
+       Crlf({"[generale]", "lunghezza percorso, 10000", "pendenza, 0, 1", "[curve]", "[fine]"}),
+       Train({}),
+       {{"unknown-record", kLineFile, 3, 1,
+         "'pendenza' is a feature record, read only after the general section ends",
+         "end the general section with a bracketed line such as '[curve]' above it"}}},
+      {"a keyword with a hyphen",
+       Line({}),
+       Train({"velocita-max, 5000, 100"}),
+       {{"hyphen-keyword", kTrainFile, 4, 1,
+         "'velocita-max' is skipped as a separator because it holds '-'; a keyword may not hold a "
+         "hyphen",
+         ""}}},
+      {"three separator lines",
+       Line({}),
+       Train({"----", "----", "----"}),
+       {{"hyphen-run", kTrainFile, 6, 1,
+         "'----' holds '-' but is read as a keyword: only 2 fields holding '-' in a row are "
+         "skipped",
+         ""}}},
+      {"no [generale] in the train",
+       Line({}),
+       Crlf({"velocita, 0, 100"}),
+       {{"no-general-section", kTrainFile, 1, 1,
+         "no \"[generale]\" line: the train description holds no records",
+         "add a line \"[generale]\" above the records"}}},
+      {"no line length",
+       Crlf({"[generale]", "sfondo uno, 1", "[curve]", "[fine]"}),
+       Train({}),
+       {{"no-line-length", kLineFile, 3, 1,
+         "expected a 'lunghezza percorso' record before the general section ends here",
+         "add 'lunghezza percorso, <metres>' above it"}}},
+      {"no speed limit from 0 m",
+       Line({}),
+       Crlf({"[generale]", "aderenza, 0, 100", "velocita, 2000, 100", "[fine]"}),
+       {{"no-start-record", kTrainFile, 3, 11,
+         "no 'velocita' record at 0 m: the speed limit is 0 km/h from 0 m to 2000 m",
+         "add 'velocita, 0, <value>' before it"}}},
+      {"no adhesion at all",
+       Line({}),
+       Crlf({"[generale]", "velocita, 0, 100", "[fine]"}),
+       {{"no-start-record", kTrainFile, 1, 1,
+         "no 'aderenza' record: the adhesion is 0 along the whole line",
+         "add 'aderenza, 0, <value>'"}}},
+      {"gradients out of order",
+       Line({"pendenza, 2000, 1", "pendenza, 1000, 2"}),
+       Train({}),
+       {{"out-of-order", kLineFile, 5, 11,
+         "the gradient at 1000 m comes before the previous one (2000 m): records of one kind go in "
+         "position order",
+         "", "Test_linea.txt:4:11 the previous gradient"}}},
+      {"overlapping curves",
+       Line({"curvas3, 1000, 500", "curvad3, 1400, 200"}),
+       Train({}),
+       {{"out-of-order", kLineFile, 5, 10,
+         "the curve from 1400 m overlaps the previous one (1000 m to 1500 m)", "",
+         "Test_linea.txt:4:10 the previous curve"}},
+       1},
+      {"touching curves", Line({"curvas3, 1000, 500", "curvad3, 1500, 200"}), Train({}), {}, 1},
+      {"speed limits out of order",
+       Line({}),
+       Train({"velocita, 3000, 100", "velocita, 2000, 90"}),
+       {{"out-of-order", kTrainFile, 5, 11,
+         "the speed limit at 2000 m comes before the previous one (3000 m): records of one kind go "
+         "in position order",
+         "", "Test_1-.txt:4:11 the previous speed limit"}}},
+      {"a gradient below its byte",
+       Line({"pendenza, 1000, -120"}),
+       Train({}),
+       {{"value-range", kLineFile, 4, 17,
+         "gradient -120 is outside -100 to 155 (stored as value + 100 in one byte): it becomes "
+         "+136",
+         ""}}},
+      {"a speed between steps",
+       Line({}),
+       Train({"velocita, 3000, 112"}),
+       {{"value-range", kTrainFile, 4, 17,
+         "speed 112 km/h is stored in 5 km/h steps: it becomes 110 km/h", "write 110"}}},
+      {"an adhesion above its byte",
+       Line({}),
+       Train({"aderenza, 3000, 300"}),
+       {{"value-range", kTrainFile, 4, 17,
+         "adhesion 300 is outside 0 to 255 (one byte): it becomes 44", ""}}},
+      {"a mountain type above its byte",
+       Line({"montagna, 1000, 2000, 300"}),
+       Train({}),
+       {{"value-range", kLineFile, 4, 23,
+         "mountain type 300 is stored as 290, outside 0 to 255 (one byte): it becomes 34", ""}}},
+      {"a signal's digits out of range",
+       Line({}),
+       Train({"segnale, 3000, 3, 12, 0, 0, 0, 0, 0, 0, 0, 0"}),
+       {{"value-range", kTrainFile, 4, 16, "sx 3 is outside 0 to 2", ""},
+        {"value-range", kTrainFile, 4, 19,
+         "s1 12 is outside 0 to 9 (digits are packed as tens and units)", ""}}},
+      {"a signal's time above its byte",
+       Line({}),
+       Train({"segnale, 3000, 2, 4, 0, 0, 0, 0, 0, 0, 0, 300"}),
+       {{"value-range", kTrainFile, 4, 43,
+         "tempo 300 is outside 0 to 255 (one byte): it becomes 44", ""}}},
+      {"a slowdown's speed past 16 bits",
+       Line({}),
+       Train({"rallentamento, 3000, 40000, 200, 0, 1, 40"}),
+       {{"value-range", kTrainFile, 4, 22,
+         "v 40000 is outside -32768 to 32767 (16 bits): it becomes -25536", ""}}},
+      {"a speed point past 16 bits",
+       Line({}),
+       Train({"abbattimento, 3000, 40000"}),
+       {{"value-range", kTrainFile, 4, 21,
+         "speed point value 40000 is above 32767 (16 bits): it becomes -25536", ""}}},
+      {"a gradient past the line's end",
+       Line({"pendenza, 12000, 1"}),
+       Train({}),
+       {{"past-line-end", kLineFile, 4, 11,
+         "the gradient at 12000 m lies past the end of the line (10000 m)", ""}}},
+      {"a signal past the line's end",
+       Line({}),
+       Train({"segnale, 12000, 2, 4, 0, 0, 0, 0, 0, 0, 0, 0"}),
+       {{"past-line-end", kTrainFile, 4, 10,
+         "the signal at 12000 m lies past the end of the line (10000 m)", ""}}},
+      {"a stop mark over a signal",
+       Line({}),
+       Train({"segnale, 5100, 2, 4, 0, 0, 0, 0, 0, 0, 0, 0",
+              "stazione, 5000, 12, 400, 0, 0, 0, 1,1,0, 4,1,1, 0, 0,0, 0, FANO"}),
+       {{"replaced-feature", kTrainFile, 5, 11,
+         "the stop mark of station FANO replaces the signal at 5100 m on cell 103", "",
+         "Test_1-.txt:4:10 the signal at 5100 m was placed by this record"}}},
+      {"a name in UTF-8",
+       Line({}),
+       Train({"stazione, 5000, 12, 400, 0, 0, 0, 1,1,0, 4,1,1, 0, 0,0, 0, FORL\xc3\x8c"}),
+       {{"text-encoding", kTrainFile, 4, 60,
+         "'FORL\xc3\x8c' looks like UTF-8: the simulator reads Windows-1252 and shows "
+         "'FORL\xc3\x83\xc5\x92'",
+         "save the file as Windows-1252"}}},
+      {"a name in Windows-1252",
+       Line({}),
+       Train({"stazione, 5000, 12, 400, 0, 0, 0, 1,1,0, 4,1,1, 0, 0,0, 0, FORL\xcc"}),
+       {}},
+      {"a board text with a control byte",
+       Line({"cartello_indicatore, 500, A\x01"
+             "B"}),
+       Train({}),
+       {{"text-encoding", kLineFile, 4, 27,
+         "the board text 'A\x01"
+         "B' holds the control byte 0x01, which the simulator shows as no letter",
+         "remove it"}}},
+  };
+}
+
+TEST(Warnings, EachMistakeIsToldOnce) {
+  for (const Case& c : Cases()) {
+    SCOPED_TRACE(c.name);
+    auto r = CompileTexts(c.line, c.train, c.withProfile);
+    EXPECT_EQ(Warnings(r.scenario), Shown(c.warnings));
+  }
+}
+
+// Replaces every `from` in `text` by `to`.
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+    text.replace(at, from.size(), to);
+    at += to.size();
+  }
+  return text;
+}
+
+// Blanks between fields (after a comma, or two and more in a row) as tabs;
+// blanks inside a name stay.
+std::string TabsForBlanks(std::string text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool run = text[i] == ' ' && i + 1 < text.size() && text[i + 1] == ' ';
+    const bool afterComma = text[i] == ' ' && i > 0 && text[i - 1] == ',';
+    if (run || afterComma) {
+      while (i + 1 < text.size() && text[i + 1] == ' ') ++i;
+      out += '\t';
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+TEST(Warnings, NoneOnTheBuiltInDescriptionsAndHarmlessVariants) {
+  const std::string line(content::RawBytes(content::Document::kLine));
+  const std::string train(content::RawBytes(content::Document::kTrain));
+  const struct {
+    const char* name;
+    std::string line;
+    std::string train;
+  } kVariants[] = {
+      {"as built in", line, train},
+      {"a title line before [generale]", "Linea Rimini - Pescara\r\n" + line,
+       "Treno 1 - regionale\r\n" + train},
+      {"LF line ends", ReplaceAll(line, "\r\n", "\n"), ReplaceAll(train, "\r\n", "\n")},
+      {"tabs for blanks", TabsForBlanks(line), TabsForBlanks(train)},
+      {"trailing blank lines", line + "\r\n\r\n  \r\n", train + "\r\n\r\n\r\n"},
+      {"an accent in Windows-1252", line,
+       ReplaceAll(train, "RIMINI MIRAMARE", "R\xccMINI MIRAMARE")},
+  };
+  for (const auto& v : kVariants) {
+    for (int32_t withProfile : {0, 1}) {
+      SCOPED_TRACE(std::string(v.name) + (withProfile ? ", with the profile" : ""));
+      auto r = CompileTexts(v.line, v.train, withProfile);
+      std::vector<std::string> told;
+      for (const Diagnostic& d : r.scenario.diagnostics) told.push_back(Show(d));
+      EXPECT_EQ(told, std::vector<std::string>{});
+    }
+  }
+}
+
+// What a compile leaves for the files and the run state, warnings aside.
+struct Outcome {
+  int32_t errorCode;
+  int32_t errorPosition;
+  std::string cells;
+  std::string items;
+  std::string profile;
+  std::vector<std::string> errors;
+
+  bool operator==(const Outcome&) const = default;
+};
+
+Outcome OutcomeOf(const Scenario& s) {
+  Outcome o{s.errorCode,
+            s.errorPosition,
+            EncodeCells(s.cells),
+            EncodeItems(s.items),
+            s.profile ? EncodeProfile(*s.profile) : "",
+            {}};
+  for (const Diagnostic& d : s.diagnostics) {
+    if (!d.is_warning()) o.errors.push_back(Show(d));
+  }
+  return o;
+}
+
+TEST(Warnings, ChangeNothingThatIsCompiled) {
+  for (const Case& c : Cases()) {
+    SCOPED_TRACE(c.name);
+    auto warned = CompileTexts(c.line, c.train, c.withProfile);
+    testing::Compiled quiet;
+    quiet.descriptions.line = c.line;
+    quiet.descriptions.train = c.train;
+    quiet.scenario.lineId = std::string(testing::kLineId);
+    quiet.scenario.trainNumber = std::string(testing::kTrain);
+    quiet.scenario.keepWarnings = false;
+    quiet.result = memorizza_percorso(quiet.scenario, c.withProfile != 0, quiet.descriptions);
+    EXPECT_TRUE(Warnings(quiet.scenario).empty());
+    EXPECT_TRUE(OutcomeOf(warned.scenario) == OutcomeOf(quiet.scenario));
+  }
+}
+
+}  // namespace
+}  // namespace sb
