@@ -6,8 +6,18 @@
 namespace sb {
 namespace {
 
-// The most of a record's line that a diagnostic quotes.
-constexpr std::size_t kRecordShown = 200;
+// A record as a diagnostic quotes it: one of megabytes is cut short, so
+// that a message stays a message.
+// Into `out`, whose buffer is reused: the readers quote every line.
+void QuoteInto(std::string_view line, std::string* out) {
+  out->assign(line.substr(0, kRecordQuoteBytes));
+  if (line.size() > kRecordQuoteBytes) out->append(" ...");
+}
+
+// The first line of `data`, without its line end.
+std::string_view FirstLine(std::string_view data) {
+  return data.substr(0, std::min(data.find_first_of("\r\n"), data.size()));
+}
 
 std::string_view Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
@@ -93,11 +103,7 @@ Status Description::ReadKeyword(std::string* currentLine) {
   // the reading would grow with the square of the line's length.
   if (reader_->line() != keyword_line_) {
     keyword_line_ = reader_->line();
-    // Diagnostics quote the line; one of megabytes is cut short, so that a
-    // message stays a message.
-    const std::string_view text = reader_->LineText();
-    keyword_record_.assign(text.substr(0, kRecordShown));
-    if (text.size() > kRecordShown) keyword_record_.append(" ...");
+    QuoteInto(reader_->LineText(), &keyword_record_);
   }
   return Status::Ok();
 }
@@ -183,11 +189,9 @@ void Description::CheckRecordLine(const std::string& keyword, const char* extra_
 
 Diagnostic Description::WarningAtStart(Warning warning, std::string message,
                                        std::string hint) const {
-  Diagnostic d = WarningAt(warning, std::move(message), kKeywordField, std::move(hint));
-  d.line = 1;
-  d.column = 1;
-  const std::string_view text(data_);
-  d.record.assign(text.substr(0, std::min(text.find_first_of("\r\n"), kRecordShown)));
+  Diagnostic d = AtStart(kNoError, std::move(message), std::move(hint));
+  d.severity = Severity::kWarning;
+  d.warning = warning;
   return d;
 }
 
@@ -224,10 +228,7 @@ Diagnostic Description::AtStart(int32_t code, std::string message, std::string h
   d.file = name_;
   d.line = 1;
   d.column = 1;
-  const std::string_view text(data_);
-  const std::string_view first = text.substr(0, std::min(text.find_first_of("\r\n"), text.size()));
-  d.record.assign(first.substr(0, kRecordShown));
-  if (first.size() > kRecordShown) d.record.append(" ...");
+  QuoteInto(FirstLine(data_), &d.record);
   d.message = std::move(message);
   d.hint = std::move(hint);
   return d;

@@ -131,4 +131,48 @@ Status memo_rallentamento(Scenario& s, const SlowdownRecord& slowdown, int32_t* 
   return MarkBeforeWarning(s, slowdown, errorCode);
 }
 
+std::string TakenSlowdownCell(const Scenario& s, const SlowdownRecord& slowdown, int32_t code,
+                              int64_t* taken) {
+  const int32_t start = slowdown.start;
+  switch (code) {
+    case kErrorWarningCell:
+      *taken = SlowdownWarningCell(start);
+      return "the slowdown's warning cell " + std::to_string(*taken) + " (1200 m before its start)";
+    case kErrorSlowdownStartCell:
+      *taken = CellIndex(start, 1.0);
+      return "the slowdown's start cell " + std::to_string(*taken);
+    case kErrorSlowdownEndCell:
+      *taken = SlowdownEndCell(start, slowdown.length);
+      return "the slowdown's end cell " + std::to_string(*taken) + " (at " +
+             std::to_string(int64_t{start} + slowdown.length) + " m)";
+    case kErrorBeforeWarningCell: {
+      // The encoder tests the four cells from the last one down and stops
+      // at the first that is taken.
+      const int64_t last = LastBeforeWarningCell(start);
+      *taken = last;
+      for (int64_t cell = last; cell > last - 4; --cell) {
+        if (s.ValidCell(cell) && !s.cells[static_cast<std::size_t>(cell)].free()) {
+          *taken = cell;
+          break;
+        }
+      }
+      return "cell " + std::to_string(*taken) + ", one of the four before the slowdown's warning";
+    }
+    default: return {};
+  }
+}
+
+void NoteSlowdownOwners(Scenario& s, const SlowdownRecord& slowdown, const SourceRef& source) {
+  const int32_t start = slowdown.start;
+  NoteOwner(s, SlowdownEndCell(start, slowdown.length), source, OwnerRole::kSlowdownEnd, start);
+  NoteOwner(s, CellIndex(start, 1.0), source, OwnerRole::kSlowdownStart, start);
+  if (!SlowdownWarned(start)) return;
+  NoteOwner(s, SlowdownWarningCell(start), source, OwnerRole::kSlowdownWarning, start);
+  if (slowdown.markBeforeWarning == 0) return;
+  const int64_t last = LastBeforeWarningCell(start);
+  for (int64_t cell = last; cell > last - 4; --cell) {
+    NoteOwner(s, cell, source, OwnerRole::kBeforeWarning, start);
+  }
+}
+
 }  // namespace sb

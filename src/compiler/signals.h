@@ -7,6 +7,7 @@
 #define SB_COMPILER_SIGNALS_H_
 
 #include <cstdint>
+#include <string>
 
 #include "base/status.h"
 #include "compiler/scenario.h"
@@ -57,6 +58,15 @@ int64_t LastBeforeWarningCell(int32_t start);
 // the warning. Errors 17 to 20. The reader rejects an end cell past the
 // last cell (error 15) before calling.
 Status memo_rallentamento(Scenario& s, const SlowdownRecord& slowdown, int32_t* errorCode);
+
+// The cell that an error code of memo_rallentamento (17 to 20) says is
+// taken, in words, with its index in `*taken`; "" for no error.
+std::string TakenSlowdownCell(const Scenario& s, const SlowdownRecord& slowdown, int32_t code,
+                              int64_t* taken);
+
+// Notes the record at `source` as the owner of every cell a placed slowdown
+// took, the end before the start as the encoder writes them.
+void NoteSlowdownOwners(Scenario& s, const SlowdownRecord& slowdown, const SourceRef& source);
 
 }  // namespace sb
 

@@ -5,6 +5,7 @@
 #include "compiler/record_checks.h"
 #include "compiler/signals.h"
 #include "compiler/stopping_zone.h"
+#include "compiler/train_stretches.h"
 #include "description/keywords.h"
 
 namespace sb {
@@ -25,11 +26,7 @@ constexpr double kStationReach = 800.0;
 constexpr int kStationLengthField = 3;
 
 struct TrainState {
-  int32_t speedCursor = 0;
-  int32_t lastSpeed = 0;  // before the first record: 0
-  int lastSpeedLine = 0;  // the record that set it
-  int32_t adhesionCursor = 0;
-  int32_t lastAdhesion = 0;
+  Stretches stretches;
   int32_t stationSlot = 1;
   int32_t boardSlot = kFirstBoardSlot;
   SourceRef previousStation;  // the record of the station in stationSlot - 1
@@ -46,87 +43,6 @@ enum class Outcome {
 };
 
 bool HasDash(const std::string& field) { return field.find('-') != std::string::npos; }
-
-// A speed is stored in 5 km/h steps in one byte.
-Status SpeedUnits(const TrainState& t, uint8_t* units) {
-  std::optional<uint8_t> rounded = ToUInt8(static_cast<double>(t.lastSpeed) / 5.0);
-  if (!rounded) {
-    return Status::Invalid("speed " + std::to_string(t.lastSpeed) + " km/h of the record on line " +
-                           std::to_string(t.lastSpeedLine) +
-                           " does not fit one byte in 5 km/h steps (0 to 1275 km/h)");
-  }
-  *units = *rounded;
-  return Status::Ok();
-}
-
-// The speed is checked before the cell: of two faults, the speed's is told.
-Status WriteSpeed(Scenario& s, TrainState& t) {
-  uint8_t units = 0;
-  SB_RETURN_IF_ERROR(SpeedUnits(t, &units));
-  TrackCell* cell = nullptr;
-  SB_RETURN_IF_ERROR(CellAt(s, t.speedCursor, "a speed limit", &cell));
-  cell->speedLimit = units;
-  ++t.speedCursor;
-  return Status::Ok();
-}
-
-// Callers stop the adhesion cursor at the end of the grid: a write beyond
-// it is not made.
-Status WriteAdhesion(Scenario& s, TrainState& t) {
-  TrackCell* cell = nullptr;
-  SB_RETURN_IF_ERROR(CellAt(s, t.adhesionCursor, "an adhesion", &cell));
-  cell->adhesion = Low8(t.lastAdhesion);
-  ++t.adhesionCursor;
-  return Status::Ok();
-}
-
-// The cell of a slowdown that an error code (17 to 20) says is taken, in
-// words, with its index in `*taken`; "" for no error.
-std::string TakenSlowdownCell(const Scenario& s, const SlowdownRecord& slowdown, int32_t code,
-                              int64_t* taken) {
-  const int32_t start = slowdown.start;
-  switch (code) {
-    case kErrorWarningCell:
-      *taken = SlowdownWarningCell(start);
-      return "the slowdown's warning cell " + std::to_string(*taken) + " (1200 m before its start)";
-    case kErrorSlowdownStartCell:
-      *taken = CellIndex(start, 1.0);
-      return "the slowdown's start cell " + std::to_string(*taken);
-    case kErrorSlowdownEndCell:
-      *taken = SlowdownEndCell(start, slowdown.length);
-      return "the slowdown's end cell " + std::to_string(*taken) + " (at " +
-             std::to_string(int64_t{start} + slowdown.length) + " m)";
-    case kErrorBeforeWarningCell: {
-      // The encoder tests the four cells from the last one down and stops
-      // at the first that is taken.
-      const int64_t last = LastBeforeWarningCell(start);
-      *taken = last;
-      for (int64_t cell = last; cell > last - 4; --cell) {
-        if (s.ValidCell(cell) && !s.cells[static_cast<std::size_t>(cell)].free()) {
-          *taken = cell;
-          break;
-        }
-      }
-      return "cell " + std::to_string(*taken) + ", one of the four before the slowdown's warning";
-    }
-    default: return {};
-  }
-}
-
-// Every cell a placed slowdown took, the end before the start as the
-// encoder writes them.
-void NoteSlowdownOwners(Scenario& s, const SlowdownRecord& slowdown, const SourceRef& source) {
-  const int32_t start = slowdown.start;
-  NoteOwner(s, SlowdownEndCell(start, slowdown.length), source, OwnerRole::kSlowdownEnd, start);
-  NoteOwner(s, CellIndex(start, 1.0), source, OwnerRole::kSlowdownStart, start);
-  if (!SlowdownWarned(start)) return;
-  NoteOwner(s, SlowdownWarningCell(start), source, OwnerRole::kSlowdownWarning, start);
-  if (slowdown.markBeforeWarning == 0) return;
-  const int64_t last = LastBeforeWarningCell(start);
-  for (int64_t cell = last; cell > last - 4; --cell) {
-    NoteOwner(s, cell, source, OwnerRole::kBeforeWarning, start);
-  }
-}
 
 class TrainReader {
  public:
@@ -243,16 +159,7 @@ Status TrainReader::SpeedLimit() {
   if (Beyond("a speed limit", position)) return Status::Ok();
   t_.speedChecks.Check(s_, d_, position);
   CheckSpeed(s_, d_, speed);
-  const int64_t recordCell = CellIndex(position);
-  if (recordCell > 0) {
-    do {
-      if (t_.speedCursor >= s_.lastCell) break;
-      SB_RETURN_IF_ERROR(WriteSpeed(s_, t_));
-    } while (t_.speedCursor < recordCell);
-  }
-  t_.lastSpeed = speed;
-  t_.lastSpeedLine = d_.line();
-  return Status::Ok();
+  return SpeedLimitFrom(s_, t_.stretches, position, speed, d_.line());
 }
 
 Status TrainReader::Adhesion() {
@@ -263,15 +170,7 @@ Status TrainReader::Adhesion() {
   if (Beyond("an adhesion", position)) return Status::Ok();
   t_.adhesionChecks.Check(s_, d_, position);
   CheckAdhesion(s_, d_, adhesion);
-  const int64_t recordCell = CellIndex(position);
-  if (recordCell > 0) {
-    do {
-      if (t_.adhesionCursor > s_.lastCell) break;
-      SB_RETURN_IF_ERROR(WriteAdhesion(s_, t_));
-    } while (t_.adhesionCursor < recordCell);
-  }
-  t_.lastAdhesion = adhesion;
-  return Status::Ok();
+  return AdhesionFrom(s_, t_.stretches, position, adhesion);
 }
 
 Status TrainReader::Clock() {
@@ -501,20 +400,6 @@ Status TrainReader::StopMark(ScenarioItem& item, int32_t slot, int32_t position)
   return Status::Ok();
 }
 
-// The tails finish both per-stretch fields up to lastCell - 3; each writes
-// at least one cell.
-Status FinishStretches(Scenario& s, TrainState& t) {
-  do {
-    if (t.speedCursor > s.lastCell) break;
-    SB_RETURN_IF_ERROR(WriteSpeed(s, t));
-  } while (t.speedCursor < s.lastCell - 2);
-  do {
-    if (t.adhesionCursor > s.lastCell) break;
-    SB_RETURN_IF_ERROR(WriteAdhesion(s, t));
-  } while (t.adhesionCursor < s.lastCell - 2);
-  return Status::Ok();
-}
-
 // Everything up to the first "[generale]" is preamble; a file without one
 // holds no records.
 Status SkipPreamble(Scenario& s, Description& d, TrainState& t) {
@@ -574,7 +459,7 @@ Status ReadTrainDescription(Scenario& s, Description& d, int32_t boardSlot, Phas
   }
 
   SB_RETURN_IF_ERROR(d.CloseAndDelete());
-  SB_RETURN_IF_ERROR(FinishStretches(s, t));
+  SB_RETURN_IF_ERROR(FinishStretches(s, t.stretches));
   CheckProgressions(s);
   *end = PhaseEnd::kFinished;
   return Status::Ok();
