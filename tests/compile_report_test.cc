@@ -280,5 +280,22 @@ TEST(CompileReport, WarningOptionsEndToEnd) {
   EXPECT_EQ(silenced.err, "");
 }
 
+// What an author gets for the built-in descriptions and harmless variants
+// of them, through the real executable: nothing to warn of, even as errors.
+TEST(CompileReport, BuiltInDescriptionsPassWerror) {
+  for (const auto& v : testing::BuiltInVariants()) {
+    SCOPED_TRACE(v.name);
+    TempDir dir;
+    const std::string line = dir.file("Lungomare_Nord_linea.txt");
+    const std::string train = dir.file("Lungomare_Nord_911-.txt");
+    WriteFile(line, v.line);
+    WriteFile(train, v.train);
+    const ToolRun run = RunTool("compile --werror --quiet --line " + Quote(line) + " --train " +
+                                Quote(train) + " --out " + Quote(dir.path()));
+    EXPECT_EQ(run.exit, 0);
+    EXPECT_EQ(run.err, "");
+  }
+}
+
 }  // namespace
 }  // namespace sb

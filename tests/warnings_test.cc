@@ -348,50 +348,8 @@ TEST(Warnings, EachMistakeIsToldOnce) {
   }
 }
 
-// Replaces every `from` in `text` by `to`.
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
-    text.replace(at, from.size(), to);
-    at += to.size();
-  }
-  return text;
-}
-
-// Blanks between fields (after a comma, or two and more in a row) as tabs;
-// blanks inside a name stay.
-std::string TabsForBlanks(std::string text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool run = text[i] == ' ' && i + 1 < text.size() && text[i + 1] == ' ';
-    const bool afterComma = text[i] == ' ' && i > 0 && text[i - 1] == ',';
-    if (run || afterComma) {
-      while (i + 1 < text.size() && text[i + 1] == ' ') ++i;
-      out += '\t';
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
 TEST(Warnings, NoneOnTheBuiltInDescriptionsAndHarmlessVariants) {
-  const std::string line(content::RawBytes(content::Document::kLine));
-  const std::string train(content::RawBytes(content::Document::kTrain));
-  const struct {
-    const char* name;
-    std::string line;
-    std::string train;
-  } kVariants[] = {
-      {"as built in", line, train},
-      {"a title line before [generale]", "Linea Rimini - Pescara\r\n" + line,
-       "Treno 1 - regionale\r\n" + train},
-      {"LF line ends", ReplaceAll(line, "\r\n", "\n"), ReplaceAll(train, "\r\n", "\n")},
-      {"tabs for blanks", TabsForBlanks(line), TabsForBlanks(train)},
-      {"trailing blank lines", line + "\r\n\r\n  \r\n", train + "\r\n\r\n\r\n"},
-      {"an accent in Windows-1252", line,
-       ReplaceAll(train, "RIMINI MIRAMARE", "R\xccMINI MIRAMARE")},
-  };
-  for (const auto& v : kVariants) {
+  for (const auto& v : testing::BuiltInVariants()) {
     for (int32_t withProfile : {0, 1}) {
       SCOPED_TRACE(std::string(v.name) + (withProfile ? ", with the profile" : ""));
       auto r = CompileTexts(v.line, v.train, withProfile);
