@@ -196,6 +196,18 @@ TEST(CauseTest, BeyondTheGridSaysWhereTheGridEnds) {
             "1000 m line");
 }
 
+TEST(CauseTest, AProgressionOffTheStepPointsAtItsRecord) {
+  const std::string line = Crlf({"[generale]", "lunghezza percorso, 30000",
+                                 "progressiva chilometrica uno, 30, 111000, 0", "[fine]"});
+  auto r = CompileTexts(line, Train({}).c_str());
+  const Diagnostic& d = r.scenario.diagnostics.back();
+  EXPECT_EQ(d.code, kErrorProgressionStep);
+  EXPECT_EQ(d.file, "Test_linea.txt");
+  EXPECT_EQ(d.line, 3);
+  EXPECT_EQ(d.column, 31);
+  EXPECT_EQ(d.message, "kilometric progression (30, 111000) is not on a multiple of 50 m");
+}
+
 TEST(CauseTest, StationsTooCloseNameTheOtherStation) {
   const std::string train =
       Crlf({"[generale]", "velocita, 0, 100", "aderenza, 0, 100",

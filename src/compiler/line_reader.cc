@@ -74,10 +74,12 @@ Status ReadLength(Scenario& s, Description& d, Outcome* outcome) {
   return Status::Ok();
 }
 
-Status ReadProgression(Description& d, ScenarioItem& item) {
+Status ReadProgression(Scenario& s, Description& d, ScenarioItem& item) {
   SB_RETURN_IF_ERROR(d.ReadInt32("the progression's start", &item.start));
   SB_RETURN_IF_ERROR(d.ReadInt32("the progression's kilometric value", &item.end));
-  return d.ReadInt32("the progression's flag", &item.position);
+  SB_RETURN_IF_ERROR(d.ReadInt32("the progression's flag", &item.position));
+  s.progressionSources.push_back({item.start, d.Source()});
+  return Status::Ok();
 }
 
 // The stretch with signal repetition and its number of codes, named by a
@@ -124,7 +126,7 @@ Status ReadGeneralRecord(Scenario& s, Description& d, Outcome* outcome) {
                        {LineGeneralRecord::kProgressionDue, kSlotProgressionDue},
                        {LineGeneralRecord::kProgressionUno, kSlotProgressionUno}};
   for (const auto& p : kProgressions) {
-    if (matches(p.record)) SB_RETURN_IF_ERROR(ReadProgression(d, s.items[p.slot]));
+    if (matches(p.record)) SB_RETURN_IF_ERROR(ReadProgression(s, d, s.items[p.slot]));
   }
   // The backgrounds are stored out of order: one, three, two.
   ScenarioItem& backgrounds = s.items[kSlotLine];

@@ -64,6 +64,15 @@ void CheckProgressions(Scenario& s) {
       diag.position = item.start;
       diag.message = "kilometric progression (" + std::to_string(item.start) + ", " +
                      std::to_string(item.end) + ") is not on a multiple of 50 m";
+      for (const Scenario::ProgressionSource& p : s.progressionSources) {
+        if (p.start != item.start) continue;
+        diag.file = p.source.file;
+        diag.line = p.source.line;
+        diag.column = p.source.column;
+        diag.record = p.source.record;
+        break;
+      }
+      diag.hint = "a progression's start and kilometric value are whole multiples of 50 m";
       RecordError(s, std::move(diag), std::nullopt);
       return;
     }

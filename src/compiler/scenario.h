@@ -44,6 +44,13 @@ struct Scenario {
   // False: warnings are not kept (RecordWarning drops them). They change
   // nothing else, which the tests check by compiling both ways.
   bool keepWarnings = true;
+  // The progression records as read, by their start: ordering moves the
+  // items, and the check after the train points at the record.
+  struct ProgressionSource {
+    int32_t start;
+    SourceRef source;
+  };
+  std::vector<ProgressionSource> progressionSources;
   // The record behind each feature a description placed, by cell.
   std::unordered_map<int64_t, CellOwner> cellOwners;
 
