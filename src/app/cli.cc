@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
+#include <iostream>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "compiler/diagnostics.h"
 #include "model/file_names.h"
 #include "tools/inspect.h"
+#include "tools/lsp_stdio.h"
 #include "tools/render.h"
 
 namespace sb {
@@ -165,6 +167,8 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   AddRender(app, o);
   NewCommand newCommand;
   newCommand.Add(app);
+  CLI::App* lsp =
+      app.add_subcommand("lsp", "Serve editors over stdin/stdout (Language Server Protocol)");
 
   try {
     app.parse(argc, argv);
@@ -174,6 +178,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   }
 
   if (newCommand.chosen()) return newCommand.Run(o.dir, out, err);
+  if (*lsp) return lsp::RunLanguageServer(std::cin, std::cout);
   if ((*o.inspect || *o.render) && !o.dir.empty()) {
     err << "scenario-builder: --dir applies to the scenario run only\n";
     return kExitUsage;
