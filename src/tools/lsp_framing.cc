@@ -98,6 +98,10 @@ Frame FrameReader::Next() {
   }
   if (block.problem.empty() && !block.length) block.problem = "no Content-Length header";
   if (!block.problem.empty()) {
+    // A body announced beside the bad line is dropped with it.
+    if (block.length && *block.length <= kMaxFrameBytes) {
+      pendingSkip_ = static_cast<std::size_t>(*block.length);
+    }
     frame.status = FrameStatus::kBadHeader;
     frame.problem = block.problem;
     return frame;

@@ -20,7 +20,9 @@ inline constexpr std::size_t kMaxHeaderLine = 4096;
 enum class FrameStatus {
   kFrame,      // body holds the message
   kEnd,        // the input ended (also in the middle of a frame)
-  kBadHeader,  // the header block was consumed and is unusable; the next frame follows
+  // The header block was unusable; it was consumed, and a body it announced
+  // is dropped by the next call.
+  kBadHeader,
   // Content-Length over kMaxFrameBytes: nothing was allocated, and the
   // next call first reads its body and drops it.
   kTooLarge,

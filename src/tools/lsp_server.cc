@@ -97,7 +97,8 @@ std::vector<nlohmann::json> Server::Handle(const nlohmann::json& m) {
     return out;
   }
   const std::string method = m["method"].get<std::string>();
-  const nlohmann::json params = m.contains("params") ? m["params"] : nlohmann::json::object();
+  const bool noParams = !m.contains("params") || m["params"].is_null();
+  const nlohmann::json params = noParams ? nlohmann::json::object() : m["params"];
   try {
     if (!params.is_object() && !params.is_array()) throw InvalidParams("params must be an object");
     if (hasId) {
