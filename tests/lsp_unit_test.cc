@@ -29,26 +29,40 @@ struct FramingCase {
 
 TEST(LspFraming, ReadsFramesAndRecoversFromBadHeaders) {
   const std::vector<FramingCase> cases = {
-      {"two frames", Framed("{}") + Framed("[1]"),
-       {FrameStatus::kFrame, FrameStatus::kFrame, FrameStatus::kEnd}, {"{}", "[1]"}},
+      {"two frames",
+       Framed("{}") + Framed("[1]"),
+       {FrameStatus::kFrame, FrameStatus::kFrame, FrameStatus::kEnd},
+       {"{}", "[1]"}},
       {"other headers, any case, bare LF",
        "Content-Type: application/vscode-jsonrpc; charset=utf-8\ncontent-length:  2 \n\n{}",
-       {FrameStatus::kFrame, FrameStatus::kEnd}, {"{}"}},
-      {"no length, then a good frame", "Content-Type: x\r\n\r\n" + Framed("{}"),
-       {FrameStatus::kBadHeader, FrameStatus::kFrame, FrameStatus::kEnd}, {"{}"}},
-      {"length not a number", "Content-Length: 1e3\r\n\r\n" + Framed("{}"),
-       {FrameStatus::kBadHeader, FrameStatus::kFrame, FrameStatus::kEnd}, {"{}"}},
-      {"negative length", "Content-Length: -2\r\n\r\n" + Framed("{}"),
-       {FrameStatus::kBadHeader, FrameStatus::kFrame, FrameStatus::kEnd}, {"{}"}},
-      {"a line that is no header", "garbage\r\nContent-Length: 2\r\n\r\n{}" + Framed("{}"),
-       {FrameStatus::kBadHeader, FrameStatus::kFrame, FrameStatus::kEnd}, {"{}"}},
+       {FrameStatus::kFrame, FrameStatus::kEnd},
+       {"{}"}},
+      {"no length, then a good frame",
+       "Content-Type: x\r\n\r\n" + Framed("{}"),
+       {FrameStatus::kBadHeader, FrameStatus::kFrame, FrameStatus::kEnd},
+       {"{}"}},
+      {"length not a number",
+       "Content-Length: 1e3\r\n\r\n" + Framed("{}"),
+       {FrameStatus::kBadHeader, FrameStatus::kFrame, FrameStatus::kEnd},
+       {"{}"}},
+      {"negative length",
+       "Content-Length: -2\r\n\r\n" + Framed("{}"),
+       {FrameStatus::kBadHeader, FrameStatus::kFrame, FrameStatus::kEnd},
+       {"{}"}},
+      {"a line that is no header",
+       "garbage\r\nContent-Length: 2\r\n\r\n{}" + Framed("{}"),
+       {FrameStatus::kBadHeader, FrameStatus::kFrame, FrameStatus::kEnd},
+       {"{}"}},
       {"overlong header line",
        "X: " + std::string(kMaxHeaderLine, 'x') + "\r\nContent-Length: 2\r\n\r\n{}",
-       {FrameStatus::kBadHeader, FrameStatus::kEnd}, {}},
+       {FrameStatus::kBadHeader, FrameStatus::kEnd},
+       {}},
       {"truncated body", "Content-Length: 10\r\n\r\n{}", {FrameStatus::kEnd}, {}},
       {"truncated header", "Content-Length: 2\r\n", {FrameStatus::kEnd}, {}},
-      {"length beyond any size", "Content-Length: 99999999999999999999999\r\n\r\n",
-       {FrameStatus::kBadHeader, FrameStatus::kEnd}, {}},
+      {"length beyond any size",
+       "Content-Length: 99999999999999999999999\r\n\r\n",
+       {FrameStatus::kBadHeader, FrameStatus::kEnd},
+       {}},
       {"empty input", "", {FrameStatus::kEnd}, {}},
   };
   for (const FramingCase& c : cases) {
@@ -82,14 +96,16 @@ TEST(LspFraming, RefusesAnOversizedFrameAndSkipsItsBody) {
 
 TEST(LspText, PositionsInEitherEncoding) {
   // a, e acute (2 bytes), G clef (4 bytes, a surrogate pair), b
-  const std::string line = "a\xC3\xA9\xF0\x9D\x84\x9E" "b";
+  const std::string line =
+      "a\xC3\xA9\xF0\x9D\x84\x9E"
+      "b";
   struct Case {
     int characters;
     int utf16;
     int utf8;
   };
-  for (const Case& c : std::vector<Case>{{0, 0, 0}, {1, 1, 1}, {2, 2, 3}, {3, 4, 7}, {4, 5, 8},
-                                         {9, 5, 8}}) {
+  for (const Case& c :
+       std::vector<Case>{{0, 0, 0}, {1, 1, 1}, {2, 2, 3}, {3, 4, 7}, {4, 5, 8}, {9, 5, 8}}) {
     SCOPED_TRACE(c.characters);
     EXPECT_EQ(ToLspCharacter(line, c.characters, PositionEncoding::kUtf16), c.utf16);
     EXPECT_EQ(ToLspCharacter(line, c.characters, PositionEncoding::kUtf8), c.utf8);
@@ -150,7 +166,8 @@ TEST(LspServer, AnswersEveryMalformedRequestWithItsError) {
       {"not an object", json::array({1, 2}), kInvalidRequest},
       {"no method", {{"jsonrpc", "2.0"}, {"id", 3}}, kInvalidRequest},
       {"method not a string", {{"jsonrpc", "2.0"}, {"id", 3}, {"method", 5}}, kInvalidRequest},
-      {"id an object", {{"jsonrpc", "2.0"}, {"id", json::object()}, {"method", "shutdown"}},
+      {"id an object",
+       {{"jsonrpc", "2.0"}, {"id", json::object()}, {"method", "shutdown"}},
        kInvalidRequest},
       {"not 2.0", {{"jsonrpc", "1.0"}, {"id", 3}, {"method", "shutdown"}}, kInvalidRequest},
       {"unknown method", Request(3, "textDocument/rename", json::object()), kMethodNotFound},
@@ -191,10 +208,12 @@ TEST(LspServer, RequestsBeforeInitializeAreRefusedAndExitWithoutShutdownIsOne) {
 // positions are counted in the encoding the client chose.
 TEST(LspServer, DiagnosticRangesFollowTheNegotiatedEncoding) {
   sb::testing::TempDir dir;
-  sb::testing::WriteFile(dir.file("E_linea.txt"), "[generale]\nlunghezza percorso, 20000\n[fine]\n");
+  sb::testing::WriteFile(dir.file("E_linea.txt"),
+                         "[generale]\nlunghezza percorso, 20000\n[fine]\n");
   // A snowman (3 bytes, 1 UTF-16 unit) and e acute (2 bytes, 1 unit).
-  const std::string train = "[generale]\n\xE2\x98\x83\xC3\xA9 stazione, 1010, 12, 400, "
-                            "0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, A\n[fine]\n";
+  const std::string train =
+      "[generale]\n\xE2\x98\x83\xC3\xA9 stazione, 1010, 12, 400, "
+      "0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, A\n[fine]\n";
   for (const bool utf8 : {false, true}) {
     SCOPED_TRACE(utf8);
     Server server;
@@ -203,8 +222,9 @@ TEST(LspServer, DiagnosticRangesFollowTheNegotiatedEncoding) {
     const json init = server.Handle(Request(1, "initialize", {{"capabilities", caps}}))[0];
     EXPECT_EQ(init["result"]["capabilities"]["positionEncoding"], utf8 ? "utf-8" : "utf-16");
     const std::string uri = PathToUri(dir.file("E_1-.txt"));
-    const std::vector<json> out = server.Handle(Note(
-        "textDocument/didOpen", {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", train}}}}));
+    const std::vector<json> out =
+        server.Handle(Note("textDocument/didOpen",
+                           {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", train}}}}));
     ASSERT_EQ(out.size(), 2u);
     EXPECT_EQ(out[0]["params"]["diagnostics"], json::array());  // the line
     EXPECT_EQ(out[1]["params"]["uri"], uri);
@@ -214,13 +234,17 @@ TEST(LspServer, DiagnosticRangesFollowTheNegotiatedEncoding) {
     EXPECT_EQ(position["code"], 8);
     EXPECT_EQ(position["severity"], 1);
     EXPECT_EQ(position["source"], "scenario-builder");
-    EXPECT_EQ(position["range"], json::parse(utf8 ? R"({"start":{"line":1,"character":16},"end":{"line":1,"character":20}})"
-                                                  : R"({"start":{"line":1,"character":13},"end":{"line":1,"character":17}})"));
+    EXPECT_EQ(position["range"],
+              json::parse(
+                  utf8 ? R"({"start":{"line":1,"character":16},"end":{"line":1,"character":20}})"
+                       : R"({"start":{"line":1,"character":13},"end":{"line":1,"character":17}})"));
     const json& snowman = diagnostics[1];
     EXPECT_EQ(snowman["code"], "unencodable-character");
     EXPECT_EQ(snowman["severity"], 2);
-    EXPECT_EQ(snowman["range"], json::parse(utf8 ? R"({"start":{"line":1,"character":0},"end":{"line":1,"character":3}})"
-                                                 : R"({"start":{"line":1,"character":0},"end":{"line":1,"character":1}})"));
+    EXPECT_EQ(
+        snowman["range"],
+        json::parse(utf8 ? R"({"start":{"line":1,"character":0},"end":{"line":1,"character":3}})"
+                         : R"({"start":{"line":1,"character":0},"end":{"line":1,"character":1}})"));
   }
 }
 

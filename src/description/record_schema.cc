@@ -39,9 +39,8 @@ constexpr std::array<ColumnSchema, 2> kGradient = {{
 }};
 constexpr std::array<ColumnSchema, 2> kCurve = {{
     {"start", "m", kAny32, "where the curve begins", true, CellRule::kNone},
-    {"length", "m", kAny32,
-     "length of the circular curve; it must end by the line length + 7000 m", false,
-     CellRule::kNone},
+    {"length", "m", kAny32, "length of the circular curve; it must end by the line length + 7000 m",
+     false, CellRule::kNone},
 }};
 constexpr std::array<ColumnSchema, 3> kMountain = {{
     {"start", "m", kAny32, "first metre of the section; its first cell is start / 50", true,
@@ -80,8 +79,8 @@ constexpr std::array<ColumnSchema, 1> kCars = {{
 }};
 constexpr std::array<ColumnSchema, 2> kSpeedLimit = {{
     {"position", "m", kAny32, "where the speed limit takes over", true, CellRule::kPlain},
-    {"speed", "km/h", "0 to 1275, in steps of 5",
-     "the limit up to the next speed limit record", false, CellRule::kNone},
+    {"speed", "km/h", "0 to 1275, in steps of 5", "the limit up to the next speed limit record",
+     false, CellRule::kNone},
 }};
 constexpr std::array<ColumnSchema, 2> kAdhesion = {{
     {"position", "m", kAny32, "where the adhesion takes over", true, CellRule::kPlain},
@@ -122,23 +121,27 @@ constexpr std::array<ColumnSchema, 6> kSlowdown = {{
     {"d_v", "km/h", kInt16, "a second speed, stored only when not 0", false, CellRule::kNone},
 }};
 constexpr std::array<ColumnSchema, 2> kSpeedPoint = {{
-    {"position", "m", kAny32, "where the speed point stands; its cell must be free (error 7)",
-     true, CellRule::kPlain},
-    {"value", "km/h", "1 to 32767; 0 or less: a point without value", "speed of the point",
-     false, CellRule::kNone},
+    {"position", "m", kAny32, "where the speed point stands; its cell must be free (error 7)", true,
+     CellRule::kPlain},
+    {"value", "km/h", "1 to 32767; 0 or less: a point without value", "speed of the point", false,
+     CellRule::kNone},
 }};
 constexpr std::array<ColumnSchema, 17> kStation = {{
     {"position", "m", "multiple of 50 (error 8)", "where the station stands", true,
      CellRule::kNone},
     {"kind", "", kByte, "how the stopping zone is laid out; 25 or more: no stop mark", false,
      CellRule::kNone},
-    {"length", "m", "multiple of 100 (error 9)", "length of the stopping zone; not stored",
-     false, CellRule::kNone},
+    {"length", "m", "multiple of 100 (error 9)", "length of the stopping zone; not stored", false,
+     CellRule::kNone},
     {"option", "", kByte, "stored as option", false, CellRule::kNone},
-    {"column5", "", kByte, "stored as byte4; 0 when the length is below 600 and for the first "
-     "station", false, CellRule::kNone},
-    {"column6", "", kByte, "stored as byte3; not 0: the zone ends 50 m later (kinds other than "
-     "5 to 8)", false, CellRule::kNone},
+    {"column5", "", kByte,
+     "stored as byte4; 0 when the length is below 600 and for the first "
+     "station",
+     false, CellRule::kNone},
+    {"column6", "", kByte,
+     "stored as byte3; not 0: the zone ends 50 m later (kinds other than "
+     "5 to 8)",
+     false, CellRule::kNone},
     {"column7", "", kInt16, "stored as num1", false, CellRule::kNone},
     {"column8", "", kInt16, "stored as num2", false, CellRule::kNone},
     {"column9", "", kByte, "stored as byte1", false, CellRule::kNone},
@@ -150,8 +153,8 @@ constexpr std::array<ColumnSchema, 17> kStation = {{
     {"minute", "min", "", "scheduled time", false, CellRule::kNone},
     {"second", "s", "", "scheduled time", false, CellRule::kNone},
     {"name", "", "text, Windows-1252",
-     "the station's name: the rest of the line, up to a comma unless it is in double quotes",
-     false, CellRule::kNone},
+     "the station's name: the rest of the line, up to a comma unless it is in double quotes", false,
+     CellRule::kNone},
 }};
 
 using G = LineGeneralRecord;
@@ -168,8 +171,8 @@ constexpr RecordKind kSet = RecordKind::kSetting;
 
 // In the order the readers try them.
 constexpr std::array<RecordSchema, 23> kRecords = {{
-    {kG, "lunghezza percorso", "Line length", "the length of the line", General(G::kLength),
-     kSet, kLength},
+    {kG, "lunghezza percorso", "Line length", "the length of the line", General(G::kLength), kSet,
+     kLength},
     {kG, "progressiva chilometrica tre", "Kilometric progression \"tre\"",
      "a chainage system: from start on, the km post is value + (position - start)",
      General(G::kProgressionTre), kSet, kProgression},
@@ -183,8 +186,8 @@ constexpr std::array<RecordSchema, 23> kRecords = {{
      General(G::kBackgroundUno), kSet, kBackground},
     {kG, "sfondo due", "Background two", "copied to item slot 85 position",
      General(G::kBackgroundDue), kSet, kBackground},
-    {kG, "sfondo tre", "Background three", "copied to item slot 85 end",
-     General(G::kBackgroundTre), kSet, kBackground},
+    {kG, "sfondo tre", "Background three", "copied to item slot 85 end", General(G::kBackgroundTre),
+     kSet, kBackground},
     {kG, "ripetizione segnali 4 codici", "Signal repetition",
      "a stretch with signal repetition; the keyword names 4 or 9 codes",
      General(G::kSignalRepetition), kSet, kRepetition},
@@ -214,8 +217,8 @@ constexpr std::array<RecordSchema, 23> kRecords = {{
     {kT, "segnale", "Signal", "a signal; the four cells before it get approach codes",
      Train(T::kSignal), RecordKind::kSignal, kSignal},
     {kT, "rallentamento", "Slowdown",
-     "a slowdown: warning 1200 m before (when x > 1500), start and end cells",
-     Train(T::kSlowdown), RecordKind::kSlowdown, kSlowdown},
+     "a slowdown: warning 1200 m before (when x > 1500), start and end cells", Train(T::kSlowdown),
+     RecordKind::kSlowdown, kSlowdown},
     {kT, "abbattimento", "Speed point", "a speed point on a free cell", Train(T::kSpeedPoint),
      RecordKind::kOther, kSpeedPoint},
     {kT, "stazione", "Station", "a station, its stopping zone and its stop mark",

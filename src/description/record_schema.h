@@ -24,11 +24,11 @@ enum class CellRule {
 };
 
 struct ColumnSchema {
-  std::string_view name;     // as in the docs and in completion placeholders
-  std::string_view unit;     // empty when the value has none
-  std::string_view range;    // what the value may hold; empty for any 32-bit number
+  std::string_view name;   // as in the docs and in completion placeholders
+  std::string_view unit;   // empty when the value has none
+  std::string_view range;  // what the value may hold; empty for any 32-bit number
   std::string_view meaning;
-  bool position = false;     // metres along the line: gets a km post
+  bool position = false;  // metres along the line: gets a km post
   CellRule cell = CellRule::kNone;
 };
 
@@ -40,7 +40,7 @@ struct RecordSchema {
   std::string_view keyword;  // the keyword completion writes
   std::string_view title;    // "Station"
   std::string_view meaning;
-  KeywordTest test;          // the reader's own test for the keyword field
+  KeywordTest test;  // the reader's own test for the keyword field
   RecordKind kind;
   std::span<const ColumnSchema> columns;  // the values after the keyword
 };

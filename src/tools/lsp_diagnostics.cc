@@ -69,8 +69,7 @@ nlohmann::json UnencodableDiagnostic(const SourceText& text, const Unencodable& 
 
 }  // namespace
 
-nlohmann::json FieldRange(const SourceText& text, int line, int column,
-                          PositionEncoding encoding) {
+nlohmann::json FieldRange(const SourceText& text, int line, int column, PositionEncoding encoding) {
   const std::vector<std::string_view> bytes = SplitLines(text.bytes);
   const std::vector<std::string_view> utf8 = SplitLines(text.utf8);
   int index = line > 0 ? line - 1 : 0;

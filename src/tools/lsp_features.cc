@@ -158,8 +158,8 @@ nlohmann::json Hover(const FileResult& file, bool lineDescription, TextPlace pla
   const int character = FromLspCharacter(lines.utf8[place.line], place.character, encoding);
   const int field = FieldAt(v.fields, lines.bytes[place.line], character);
   const RecordSchema& r = *v.record;
-  std::string text = "**" + std::string(r.title) + "** (`" + std::string(r.keyword) + "`): " +
-                     std::string(r.meaning);
+  std::string text = "**" + std::string(r.title) + "** (`" + std::string(r.keyword) +
+                     "`): " + std::string(r.meaning);
   if (field == 0) {
     text += "\n\nvalues:";
     for (const ColumnSchema& c : r.columns) text += " " + std::string(c.name);
@@ -250,11 +250,10 @@ nlohmann::json InlayHints(const FileResult& file, bool lineDescription, int firs
       const std::optional<int64_t> metres = WholeNumber(lines.Field(i, static_cast<int>(c + 1)));
       if (!metres) continue;
       const int end = v.fields[c + 1].end;
-      hints.push_back({{"position",
-                        {{"line", i},
-                         {"character", ToLspCharacter(lines.utf8[i], end, encoding)}}},
-                       {"label", KmPost(s->items, *metres)},
-                       {"paddingLeft", true}});
+      hints.push_back(
+          {{"position", {{"line", i}, {"character", ToLspCharacter(lines.utf8[i], end, encoding)}}},
+           {"label", KmPost(s->items, *metres)},
+           {"paddingLeft", true}});
     }
   }
   return hints;

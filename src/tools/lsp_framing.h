@@ -18,8 +18,8 @@ inline constexpr std::size_t kMaxFrameBytes = std::size_t{64} << 20;
 inline constexpr std::size_t kMaxHeaderLine = 4096;
 
 enum class FrameStatus {
-  kFrame,      // body holds the message
-  kEnd,        // the input ended (also in the middle of a frame)
+  kFrame,  // body holds the message
+  kEnd,    // the input ended (also in the middle of a frame)
   // The header block was unusable; it was consumed, and a body it announced
   // is dropped by the next call.
   kBadHeader,

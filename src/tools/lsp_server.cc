@@ -189,8 +189,8 @@ nlohmann::json Server::DocumentRequest(const std::string& method, const nlohmann
   FileResult alone;
   if (!file) {
     std::optional<SourceText> text = workspace_.Text(path);
-    if (!text) return method == "textDocument/hover" ? nlohmann::json(nullptr)
-                                                      : nlohmann::json::array();
+    if (!text)
+      return method == "textDocument/hover" ? nlohmann::json(nullptr) : nlohmann::json::array();
     alone.path = path;
     alone.text = std::move(*text);
     file = &alone;

@@ -5,11 +5,10 @@
 #define SB_TOOLS_LSP_SERVER_H_
 
 #include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "tools/lsp_text.h"
 #include "tools/lsp_workspace.h"

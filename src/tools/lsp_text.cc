@@ -68,8 +68,8 @@ int Units(const Decoded& d, PositionEncoding encoding) {
 }
 
 bool IsUnreserved(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-         c == '-' || c == '_' || c == '.' || c == '~' || c == '/';
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '_' || c == '.' || c == '~' || c == '/';
 }
 
 int HexValue(char c) {
@@ -89,9 +89,8 @@ EncodedText Utf8ToWindows1252(std::string_view utf8) {
   for (std::size_t i = 0; i < utf8.size();) {
     const Decoded d = DecodeOne(utf8.substr(i));
     i += d.length;
-    const std::optional<char> byte = d.length == 1 && d.codePoint == kReplacement
-                                         ? std::nullopt
-                                         : ToCodePage(d.codePoint);
+    const std::optional<char> byte =
+        d.length == 1 && d.codePoint == kReplacement ? std::nullopt : ToCodePage(d.codePoint);
     out.bytes.push_back(byte.value_or('?'));
     if (!byte) out.unencodable.push_back({line, character, d.codePoint});
     ++character;

@@ -17,8 +17,8 @@ enum class PositionEncoding { kUtf16, kUtf8 };
 
 // A character the code page cannot hold; it was replaced by '?'.
 struct Unencodable {
-  int line = 0;       // 0-based
-  int character = 0;  // 0-based character index on that line
+  int line = 0;            // 0-based
+  int character = 0;       // 0-based character index on that line
   uint32_t codePoint = 0;  // U+FFFD for a byte that is not UTF-8
 };
 

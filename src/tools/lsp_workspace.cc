@@ -37,7 +37,11 @@ std::string InFolder(const std::string& folder, const std::string& name) {
 
 using DiagnosticKey = std::tuple<int, int32_t, int, int, int, std::string>;
 DiagnosticKey KeyOf(const Diagnostic& d) {
-  return {static_cast<int>(d.severity), d.code, static_cast<int>(d.warning), d.line, d.column,
+  return {static_cast<int>(d.severity),
+          d.code,
+          static_cast<int>(d.warning),
+          d.line,
+          d.column,
           d.message};
 }
 
