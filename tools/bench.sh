@@ -2,8 +2,9 @@
 # Builds the benchmarks (preset bench: Release, -O2), runs them and prints
 # each cost as a ratio to its floor (the same bytes written with one plain
 # fopen/fwrite/fclose per file, measured in the same run), the cost per
-# metre at 250,000, 500,000 and 1,000,000 m, and the peak memory of the
-# program compiling the 1,000,000 m line.
+# metre at 250,000, 500,000 and 1,000,000 m, the peak memory of the
+# program compiling the 1,000,000 m line, and the editor server's latency
+# from a didChange to its diagnostics.
 #   tools/bench.sh [extra benchmark flags, e.g. --benchmark_filter=Line]
 # Environment: BENCH_REPETITIONS (default 5), BENCH_MIN_TIME (seconds per
 # repetition, default 0.2), BENCH_JSON (keep the raw results there).
@@ -26,7 +27,7 @@ min_time="${BENCH_MIN_TIME:-0.2}"
 
 tools/deps.sh libbenchmark-dev time
 cmake --preset bench >/dev/null
-cmake --build --preset bench -j2 --target sb_bench sb-write-descriptions
+cmake --build --preset bench -j2 --target sb_bench sb-write-descriptions sb_lsp_bench
 cmake --preset release >/dev/null
 cmake --build --preset release -j2 --target scenario-builder
 
@@ -125,3 +126,8 @@ print(f"  wall {fields['Elapsed (wall clock) time (h:mm:ss or m:ss)']}, "
       f"user {fields['User time (seconds)']} s, system {fields['System time (seconds)']} s")
 print(f"  peak RSS {rss_mb:.1f} MB (target <= 64 MB: {'met' if rss_mb <= 64 else 'MISSED'})")
 EOF
+
+echo
+echo "== editor server: didChange -> publishDiagnostics, built-in scenario (target 50 ms)"
+build/bench/bench/sb_lsp_bench --benchmark_min_time="$min_time" 2>/dev/null |
+  grep -o 'median_ms=[^ ]*\|worst_ms=[^ ]*' | sed 's/^/  /'

@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(fuzz_line_reader fuzz_train_reader fuzz_compile fuzz_decoders)
+((${#targets[@]})) || targets=(fuzz_line_reader fuzz_train_reader fuzz_compile fuzz_decoders fuzz_lsp)
 
 tools/deps.sh clang libclang-rt-14-dev
 cmake --preset fuzz >/dev/null
@@ -26,6 +26,7 @@ for t in "${targets[@]}"; do
   # The description keywords mean nothing to the decoders of binary files.
   dict=(-dict=fuzz/descriptions.dict)
   [ "$t" = fuzz_decoders ] && dict=()
+  [ "$t" = fuzz_lsp ] && dict=(-dict=fuzz/lsp.dict)
   corpus="build/fuzz/corpus/$t"
   mkdir -p "$corpus"
   log="build/fuzz/$t.log"

@@ -1,6 +1,7 @@
 #include "app/cli.h"
 
 #include <CLI/CLI.hpp>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "base/printable.h"
 #include "model/file_names.h"
 #include "tools/inspect.h"
+#include "tools/lsp_stdio.h"
 #include "tools/render.h"
 
 namespace sb {
@@ -167,6 +169,8 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   AddRender(app, o);
   NewCommand newCommand;
   newCommand.Add(app);
+  CLI::App* lsp =
+      app.add_subcommand("lsp", "Serve editors over stdin/stdout (Language Server Protocol)");
 
   // The program's name first, as the parser expects it.
   std::vector<std::string> args(argv, argv + argc);
@@ -186,6 +190,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     return kExitUsage;
   }
   if (newCommand.chosen()) return newCommand.Run(o.dir, out, err);
+  if (*lsp) return lsp::RunLanguageServer(std::cin, std::cout);
   if ((*o.inspect || *o.render) && !o.dir.empty()) {
     err << "scenario-builder: --dir applies to the scenario run only\n";
     return kExitUsage;

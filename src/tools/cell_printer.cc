@@ -7,9 +7,7 @@
 #include "tools/roles.h"
 
 namespace sb {
-namespace {
 
-// A few words on what a cell's values mean for its kind.
 std::string CellNote(std::size_t index, const TrackCell& c) {
   if (index == 1 && c.kind == kKindEmpty) return "reserved: identity marker and check code";
   switch (c.kind) {
@@ -38,6 +36,8 @@ std::string CellNote(std::size_t index, const TrackCell& c) {
     default: return c.approachCode != 0 ? "approach code" : "";
   }
 }
+
+namespace {
 
 nlohmann::ordered_json CellJson(std::size_t index, const TrackCell& c) {
   return {{"index", index},

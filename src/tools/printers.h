@@ -28,6 +28,10 @@ void PrintItems(const std::string& name, std::size_t fileSize, const ItemTable& 
 void PrintProfile(const std::string& name, std::size_t fileSize, const ProfileTable& profile,
                   InspectFormat format, std::ostream& out);
 
+// A few words on what a cell's values mean for its kind ("80 km/h, whole
+// train"); empty when there is nothing to say.
+std::string CellNote(std::size_t index, const TrackCell& cell);
+
 }  // namespace sb
 
 #endif  // SB_TOOLS_PRINTERS_H_

@@ -1,0 +1,128 @@
+#include "tools/lsp_framing.h"
+
+#include <array>
+#include <charconv>
+#include <optional>
+
+namespace sb::lsp {
+namespace {
+
+constexpr std::string_view kLengthHeader = "content-length";
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+// The length a header block gives, or the reason it gives none.
+struct HeaderBlock {
+  std::optional<unsigned long long> length;
+  std::string problem;
+};
+
+void ReadHeader(std::string_view line, HeaderBlock& block) {
+  const std::size_t colon = line.find(':');
+  if (colon == std::string_view::npos) {
+    if (block.problem.empty()) block.problem = "header line without ':'";
+    return;
+  }
+  if (!EqualsIgnoringCase(Trim(line.substr(0, colon)), kLengthHeader)) return;
+  const std::string_view value = Trim(line.substr(colon + 1));
+  unsigned long long n = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), n);
+  if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
+    if (block.problem.empty()) block.problem = "Content-Length is not a whole number";
+    return;
+  }
+  block.length = n;
+}
+
+}  // namespace
+
+bool FrameReader::ReadHeaderLine(std::string* line) {
+  line->clear();
+  for (int c = in_.get(); c != std::char_traits<char>::eof(); c = in_.get()) {
+    if (c == '\n') {
+      if (!line->empty() && line->back() == '\r') line->pop_back();
+      return true;
+    }
+    // The rest of an overlong line is read and dropped; it is no header.
+    if (line->size() <= kMaxHeaderLine) line->push_back(static_cast<char>(c));
+  }
+  return false;
+}
+
+bool FrameReader::Skip(std::size_t count) {
+  std::array<char, 65536> buffer;
+  while (count > 0) {
+    const std::size_t chunk = count < buffer.size() ? count : buffer.size();
+    in_.read(buffer.data(), static_cast<std::streamsize>(chunk));
+    if (static_cast<std::size_t>(in_.gcount()) != chunk) return false;
+    count -= chunk;
+  }
+  return true;
+}
+
+Frame FrameReader::Next() {
+  Frame frame;
+  if (pendingSkip_ > 0) {
+    const std::size_t count = pendingSkip_;
+    pendingSkip_ = 0;
+    if (!Skip(count)) return frame;
+  }
+  HeaderBlock block;
+  std::string line;
+  bool sawHeader = false;
+  for (;;) {
+    if (!ReadHeaderLine(&line)) return frame;  // kEnd
+    if (line.empty()) {
+      if (sawHeader) break;
+      continue;  // blank lines between frames are tolerated
+    }
+    sawHeader = true;
+    if (line.size() > kMaxHeaderLine) {
+      if (block.problem.empty()) block.problem = "header line too long";
+      continue;
+    }
+    ReadHeader(line, block);
+  }
+  if (block.problem.empty() && !block.length) block.problem = "no Content-Length header";
+  if (!block.problem.empty()) {
+    // A body announced beside the bad line is dropped with it.
+    if (block.length && *block.length <= kMaxFrameBytes) {
+      pendingSkip_ = static_cast<std::size_t>(*block.length);
+    }
+    frame.status = FrameStatus::kBadHeader;
+    frame.problem = block.problem;
+    return frame;
+  }
+  if (*block.length > kMaxFrameBytes) {
+    frame.problem = "message of " + std::to_string(*block.length) + " bytes refused (limit " +
+                    std::to_string(kMaxFrameBytes) + ")";
+    pendingSkip_ = static_cast<std::size_t>(*block.length);
+    frame.status = FrameStatus::kTooLarge;
+    return frame;
+  }
+  frame.body.resize(static_cast<std::size_t>(*block.length));
+  in_.read(frame.body.data(), static_cast<std::streamsize>(frame.body.size()));
+  if (static_cast<std::size_t>(in_.gcount()) != frame.body.size()) return Frame{};
+  frame.status = FrameStatus::kFrame;
+  return frame;
+}
+
+void WriteFrame(std::ostream& out, std::string_view body) {
+  out << "Content-Length: " << body.size() << "\r\n\r\n" << body;
+  out.flush();
+}
+
+}  // namespace sb::lsp

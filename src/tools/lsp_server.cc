@@ -1,0 +1,274 @@
+#include "tools/lsp_server.h"
+
+#include <limits>
+#include <stdexcept>
+
+#include "model/file_names.h"
+#include "tools/lsp_diagnostics.h"
+#include "tools/lsp_features.h"
+
+namespace sb::lsp {
+namespace {
+
+constexpr int kTextDocumentSyncFull = 1;
+constexpr const char* kVersion = "1.0.0";
+
+// Params that are not what the method reads: -32602.
+struct InvalidParams : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+const nlohmann::json& Member(const nlohmann::json& object, const char* key) {
+  if (!object.is_object()) throw InvalidParams("params must be an object");
+  auto it = object.find(key);
+  if (it == object.end()) throw InvalidParams(std::string("missing '") + key + "'");
+  return *it;
+}
+
+std::string StringMember(const nlohmann::json& object, const char* key) {
+  const nlohmann::json& value = Member(object, key);
+  if (!value.is_string()) throw InvalidParams(std::string("'") + key + "' must be a string");
+  return value.get<std::string>();
+}
+
+int IntMember(const nlohmann::json& object, const char* key) {
+  const nlohmann::json& value = Member(object, key);
+  if (!value.is_number_integer() || value.get<int64_t>() < 0 ||
+      value.get<int64_t>() > std::numeric_limits<int>::max()) {
+    throw InvalidParams(std::string("'") + key + "' must be a whole number from 0");
+  }
+  return value.get<int>();
+}
+
+std::string DocumentPath(const nlohmann::json& params) {
+  const std::string uri = StringMember(Member(params, "textDocument"), "uri");
+  std::optional<std::string> path = UriToPath(uri);
+  if (!path) throw InvalidParams("only file: URIs are served: " + uri);
+  return *path;
+}
+
+bool IsLineDescription(const std::string& path) { return LineIdFromName(path).has_value(); }
+
+bool OffersUtf8(const nlohmann::json& params) {
+  const nlohmann::json* p = &params;
+  for (const char* key : {"capabilities", "general", "positionEncodings"}) {
+    if (!p->is_object() || !p->contains(key)) return false;
+    p = &(*p)[key];
+  }
+  if (!p->is_array()) return false;
+  for (const nlohmann::json& e : *p) {
+    if (e == "utf-8") return true;
+  }
+  return false;
+}
+
+nlohmann::json Publish(const std::string& path, nlohmann::json diagnostics) {
+  return {{"jsonrpc", "2.0"},
+          {"method", "textDocument/publishDiagnostics"},
+          {"params", {{"uri", PathToUri(path)}, {"diagnostics", std::move(diagnostics)}}}};
+}
+
+}  // namespace
+
+nlohmann::json ErrorResponse(const nlohmann::json& id, int code, const std::string& message) {
+  return {{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}};
+}
+
+std::vector<nlohmann::json> Server::Handle(const nlohmann::json& m) {
+  Out out;
+  if (!m.is_object()) {
+    out.push_back(ErrorResponse(nullptr, kInvalidRequest, "a message must be a JSON object"));
+    return out;
+  }
+  const bool hasId = m.contains("id");
+  const nlohmann::json id = hasId ? m["id"] : nlohmann::json(nullptr);
+  if (hasId && !id.is_string() && !id.is_number_integer()) {
+    out.push_back(ErrorResponse(nullptr, kInvalidRequest, "id must be a string or an integer"));
+    return out;
+  }
+  if (!m.contains("method")) {
+    // A response to a request of ours; the server sends none, so it is dropped.
+    if (hasId && (m.contains("result") || m.contains("error"))) return out;
+    out.push_back(ErrorResponse(id, kInvalidRequest, "no method"));
+    return out;
+  }
+  if (!m["method"].is_string() || m.value("jsonrpc", nlohmann::json()) != "2.0") {
+    out.push_back(ErrorResponse(id, kInvalidRequest, "not a JSON-RPC 2.0 request"));
+    return out;
+  }
+  const std::string method = m["method"].get<std::string>();
+  const bool noParams = !m.contains("params") || m["params"].is_null();
+  const nlohmann::json params = noParams ? nlohmann::json::object() : m["params"];
+  try {
+    if (!params.is_object() && !params.is_array()) throw InvalidParams("params must be an object");
+    if (hasId) {
+      Request(method, params, id, out);
+    } else {
+      Notification(method, params, out);
+    }
+  } catch (const InvalidParams& e) {
+    if (hasId) out.push_back(ErrorResponse(id, kInvalidParams, e.what()));
+  } catch (const nlohmann::json::exception& e) {
+    if (hasId) out.push_back(ErrorResponse(id, kInvalidParams, e.what()));
+  }
+  return out;
+}
+
+void Server::Request(const std::string& method, const nlohmann::json& params,
+                     const nlohmann::json& id, Out& out) {
+  const auto reply = [&](nlohmann::json result) {
+    out.push_back({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
+  };
+  if (shutdown_) {
+    out.push_back(ErrorResponse(id, kInvalidRequest, "the server is shutting down"));
+  } else if (method == "initialize") {
+    reply(Initialize(params));
+  } else if (!initialized_) {
+    out.push_back(ErrorResponse(id, kServerNotInitialized, "initialize first"));
+  } else if (method == "shutdown") {
+    shutdown_ = true;
+    reply(nullptr);
+  } else if (method == "textDocument/hover" || method == "textDocument/completion" ||
+             method == "textDocument/documentSymbol" || method == "textDocument/inlayHint") {
+    reply(DocumentRequest(method, params));
+  } else {
+    out.push_back(ErrorResponse(id, kMethodNotFound, "no method " + method));
+  }
+}
+
+void Server::Notification(const std::string& method, const nlohmann::json& params, Out& out) {
+  if (method == "exit") {
+    exited_ = true;
+  } else if (!initialized_ || shutdown_) {
+    return;
+  } else if (method == "textDocument/didOpen") {
+    DidOpen(params, out);
+  } else if (method == "textDocument/didChange") {
+    DidChange(params, out);
+  } else if (method == "textDocument/didSave") {
+    DidSave(params, out);
+  } else if (method == "textDocument/didClose") {
+    DidClose(params, out);
+  }
+}
+
+nlohmann::json Server::Initialize(const nlohmann::json& params) {
+  if (!params.is_object()) throw InvalidParams("params must be an object");
+  initialized_ = true;
+  encoding_ = OffersUtf8(params) ? PositionEncoding::kUtf8 : PositionEncoding::kUtf16;
+  return {{"capabilities",
+           {{"positionEncoding", encoding_ == PositionEncoding::kUtf8 ? "utf-8" : "utf-16"},
+            {"textDocumentSync",
+             {{"openClose", true},
+              {"change", kTextDocumentSyncFull},
+              {"save", {{"includeText", true}}}}},
+            {"hoverProvider", true},
+            {"completionProvider", {{"triggerCharacters", {"["}}}},
+            {"documentSymbolProvider", true},
+            {"inlayHintProvider", true}}},
+          {"serverInfo", {{"name", "scenario-builder"}, {"version", kVersion}}}};
+}
+
+nlohmann::json Server::DocumentRequest(const std::string& method, const nlohmann::json& params) {
+  const std::string path = DocumentPath(params);
+  TextPlace place;
+  if (method == "textDocument/hover" || method == "textDocument/completion") {
+    const nlohmann::json& position = Member(params, "position");
+    place = {IntMember(position, "line"), IntMember(position, "character")};
+  }
+  int first = 0;
+  int last = std::numeric_limits<int>::max();
+  if (method == "textDocument/inlayHint") {
+    const nlohmann::json& range = Member(params, "range");
+    first = IntMember(Member(range, "start"), "line");
+    last = IntMember(Member(range, "end"), "line");
+  }
+  const bool isLine = IsLineDescription(path);
+  const std::optional<Group> group = workspace_.GroupOf(path);
+  const FileResult* file = group ? AnalysisOf(*group).Find(path) : nullptr;
+  FileResult alone;
+  if (!file) {
+    std::optional<SourceText> text = workspace_.Text(path);
+    if (!text)
+      return method == "textDocument/hover" ? nlohmann::json(nullptr) : nlohmann::json::array();
+    alone.path = path;
+    alone.text = std::move(*text);
+    file = &alone;
+  }
+  if (method == "textDocument/hover") return Hover(*file, isLine, place, encoding_);
+  if (method == "textDocument/completion") return Completion(*file, isLine, place, encoding_);
+  if (method == "textDocument/documentSymbol") return DocumentSymbols(*file, isLine, encoding_);
+  return InlayHints(*file, isLine, first, last, encoding_);
+}
+
+const GroupAnalysis& Server::AnalysisOf(const Group& group) {
+  auto it = analyses_.find(group);
+  if (it == analyses_.end()) it = analyses_.emplace(group, Analyze(group, workspace_)).first;
+  return it->second;
+}
+
+void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
+  const GroupAnalysis& analysis = analyses_[group] = Analyze(group, workspace_);
+  std::set<std::string>& published = published_[group];
+  std::set<std::string> now;
+  for (const FileResult& f : analysis.files) {
+    if (f.path == closed) continue;
+    out.push_back(Publish(f.path, LspDiagnostics(f, analysis, encoding_)));
+    now.insert(f.path);
+  }
+  // A description that left the group (renamed, deleted) keeps nothing.
+  for (const std::string& path : published) {
+    if (!now.count(path) && path != closed) out.push_back(Publish(path, nlohmann::json::array()));
+  }
+  published = std::move(now);
+}
+
+void Server::DidOpen(const nlohmann::json& params, Out& out) {
+  const std::string path = DocumentPath(params);
+  workspace_.Open(path, StringMember(Member(params, "textDocument"), "text"));
+  if (std::optional<Group> group = workspace_.GroupOf(path)) Refresh(*group, out);
+}
+
+void Server::DidChange(const nlohmann::json& params, Out& out) {
+  const std::string path = DocumentPath(params);
+  const nlohmann::json& changes = Member(params, "contentChanges");
+  if (!changes.is_array()) throw InvalidParams("'contentChanges' must be an array");
+  if (changes.empty()) return;
+  // Full sync: the last change holds the whole text.
+  workspace_.Open(path, StringMember(changes.back(), "text"));
+  if (std::optional<Group> group = workspace_.GroupOf(path)) Refresh(*group, out);
+}
+
+void Server::DidSave(const nlohmann::json& params, Out& out) {
+  const std::string path = DocumentPath(params);
+  if (params.contains("text") && workspace_.IsOpen(path)) {
+    workspace_.Open(path, StringMember(params, "text"));
+  }
+  if (std::optional<Group> group = workspace_.GroupOf(path)) Refresh(*group, out);
+}
+
+void Server::DidClose(const nlohmann::json& params, Out& out) {
+  const std::string path = DocumentPath(params);
+  workspace_.Close(path);
+  out.push_back(Publish(path, nlohmann::json::array()));
+  const std::optional<Group> group = workspace_.GroupOf(path);
+  if (!group) return;
+  published_[*group].erase(path);
+  bool anyOpen = false;
+  for (const std::string& open : workspace_.OpenPaths()) {
+    const std::optional<Group> g = workspace_.GroupOf(open);
+    anyOpen = anyOpen || (g && !(*g < *group) && !(*group < *g));
+  }
+  if (anyOpen) {
+    Refresh(*group, out, path);
+  } else {
+    // Nothing of the scenario is open any more: its companions are cleared too.
+    for (const std::string& other : published_[*group]) {
+      out.push_back(Publish(other, nlohmann::json::array()));
+    }
+    analyses_.erase(*group);
+    published_.erase(*group);
+  }
+}
+
+}  // namespace sb::lsp

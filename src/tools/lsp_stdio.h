@@ -1,0 +1,19 @@
+// The editor server's loop: frames in from `in`, frames out to `out`, until
+// the client says exit or the input ends.
+#ifndef SB_TOOLS_LSP_STDIO_H_
+#define SB_TOOLS_LSP_STDIO_H_
+
+#include <istream>
+#include <ostream>
+
+namespace sb::lsp {
+
+// Returns the exit status: 0 after shutdown and exit, 1 otherwise. A frame
+// that cannot be read or decoded gets an error response (-32700, or -32600
+// for one over the size limit, whose body is then skipped) and the loop
+// goes on.
+int RunLanguageServer(std::istream& in, std::ostream& out);
+
+}  // namespace sb::lsp
+
+#endif  // SB_TOOLS_LSP_STDIO_H_

@@ -1,0 +1,50 @@
+// Text as the editor sends it (UTF-8, positions in UTF-16 or UTF-8 code
+// units) and as the compiler reads it (Windows-1252 bytes, 1-based byte
+// columns). Every character of a buffer becomes exactly one byte, so a
+// byte column is also a character index into the buffer's line.
+#ifndef SB_TOOLS_LSP_TEXT_H_
+#define SB_TOOLS_LSP_TEXT_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sb::lsp {
+
+enum class PositionEncoding { kUtf16, kUtf8 };
+
+// A character the code page cannot hold; it was replaced by '?'.
+struct Unencodable {
+  int line = 0;            // 0-based
+  int character = 0;       // 0-based character index on that line
+  uint32_t codePoint = 0;  // U+FFFD for a byte that is not UTF-8
+};
+
+struct EncodedText {
+  std::string bytes;  // Windows-1252
+  std::vector<Unencodable> unencodable;
+};
+
+// Converts the editor's UTF-8 to the descriptions' code page.
+EncodedText Utf8ToWindows1252(std::string_view utf8);
+
+// The lines of a text, without their ends (CR LF, LF or CR, as the
+// compiler reads them). A text ending in a line end has an empty last line.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+// Code units, in `encoding`, of the first `characters` characters of a UTF-8
+// line (clamped to its length).
+int ToLspCharacter(std::string_view utf8Line, int characters, PositionEncoding encoding);
+// The character index a position in `encoding` units points into (clamped;
+// a position inside a character gives that character).
+int FromLspCharacter(std::string_view utf8Line, int units, PositionEncoding encoding);
+
+// "file:///a/b%20c.txt" <-> "/a/b c.txt"; nothing for a URI of another scheme.
+std::optional<std::string> UriToPath(std::string_view uri);
+std::string PathToUri(std::string_view path);
+
+}  // namespace sb::lsp
+
+#endif  // SB_TOOLS_LSP_TEXT_H_

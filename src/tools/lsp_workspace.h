@@ -1,0 +1,81 @@
+// The descriptions the editor server works on: open buffers (which take
+// precedence) and the files beside them, and the compile of a scenario's
+// whole set of descriptions.
+#ifndef SB_TOOLS_LSP_WORKSPACE_H_
+#define SB_TOOLS_LSP_WORKSPACE_H_
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compiler/diagnostics.h"
+#include "compiler/scenario.h"
+#include "tools/lsp_text.h"
+
+namespace sb::lsp {
+
+// A description's text in both forms; `utf8` is what the editor shows.
+struct SourceText {
+  std::string utf8;
+  std::string bytes;  // Windows-1252, as compiled
+  std::vector<Unencodable> unencodable;
+  bool open = false;  // an editor buffer, not the file on disk
+};
+
+// The descriptions of one line identifier in one folder: the line and every
+// train beside it.
+struct Group {
+  std::string folder;
+  std::string lineId;
+  bool operator<(const Group& other) const {
+    return folder != other.folder ? folder < other.folder : lineId < other.lineId;
+  }
+};
+
+class Workspace {
+ public:
+  void Open(const std::string& path, const std::string& utf8);
+  void Close(const std::string& path);
+  bool IsOpen(const std::string& path) const { return open_.count(path) != 0; }
+  std::vector<std::string> OpenPaths() const;
+
+  // The open buffer, else the file on disk; nothing when neither exists.
+  std::optional<SourceText> Text(const std::string& path) const;
+
+  // The group a description belongs to; nothing for a name of neither form.
+  // A train name's line identifier is the longest one whose line
+  // description exists, else the part before its last '_'.
+  std::optional<Group> GroupOf(const std::string& path) const;
+
+  // Train numbers with a description in the group's folder, open or on disk.
+  std::vector<std::string> TrainsOf(const Group& group) const;
+
+ private:
+  bool Exists(const std::string& path) const;
+  std::map<std::string, SourceText> open_;
+};
+
+// What one description of a group is told.
+struct FileResult {
+  std::string path;
+  SourceText text;
+  std::vector<Diagnostic> diagnostics;
+  // The compile whose model the description's hover and hints read.
+  std::shared_ptr<const Scenario> scenario;
+};
+
+struct GroupAnalysis {
+  Group group;
+  std::vector<FileResult> files;  // the line (when it exists), then the trains
+  const FileResult* Find(const std::string& path) const;
+};
+
+// Compiles the line with each of its trains (with an empty train
+// description when it has none), in memory.
+GroupAnalysis Analyze(const Group& group, const Workspace& workspace);
+
+}  // namespace sb::lsp
+
+#endif  // SB_TOOLS_LSP_WORKSPACE_H_

@@ -1,0 +1,252 @@
+// The editor server's parts in process: framing, the conversion between the
+// editor's text and positions and the descriptions', and the dispatch.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+#include "tools/lsp_framing.h"
+#include "tools/lsp_server.h"
+#include "tools/lsp_text.h"
+
+namespace sb::lsp {
+namespace {
+
+using nlohmann::json;
+
+std::string Framed(const std::string& body) {
+  return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+struct FramingCase {
+  const char* name;
+  std::string input;
+  std::vector<FrameStatus> statuses;  // up to and including the end
+  std::vector<std::string> bodies;    // of the kFrame results, in order
+};
+
+TEST(LspFraming, ReadsFramesAndRecoversFromBadHeaders) {
+  const std::vector<FramingCase> cases = {
+      {"two frames",
+       Framed("{}") + Framed("[1]"),
+       {FrameStatus::kFrame, FrameStatus::kFrame, FrameStatus::kEnd},
+       {"{}", "[1]"}},
+      {"other headers, any case, bare LF",
+       "Content-Type: application/vscode-jsonrpc; charset=utf-8\ncontent-length:  2 \n\n{}",
+       {FrameStatus::kFrame, FrameStatus::kEnd},
+       {"{}"}},
+      {"no length, then a good frame",
+       "Content-Type: x\r\n\r\n" + Framed("{}"),
+       {FrameStatus::kBadHeader, FrameStatus::kFrame, FrameStatus::kEnd},
+       {"{}"}},
+      {"length not a number",
+       "Content-Length: 1e3\r\n\r\n" + Framed("{}"),
+       {FrameStatus::kBadHeader, FrameStatus::kFrame, FrameStatus::kEnd},
+       {"{}"}},
+      {"negative length",
+       "Content-Length: -2\r\n\r\n" + Framed("{}"),
+       {FrameStatus::kBadHeader, FrameStatus::kFrame, FrameStatus::kEnd},
+       {"{}"}},
+      {"a line that is no header",
+       "garbage\r\nContent-Length: 2\r\n\r\n{}" + Framed("{}"),
+       {FrameStatus::kBadHeader, FrameStatus::kFrame, FrameStatus::kEnd},
+       {"{}"}},
+      {"overlong header line",
+       "X: " + std::string(kMaxHeaderLine, 'x') + "\r\nContent-Length: 2\r\n\r\n{}",
+       {FrameStatus::kBadHeader, FrameStatus::kEnd},
+       {}},
+      {"truncated body", "Content-Length: 10\r\n\r\n{}", {FrameStatus::kEnd}, {}},
+      {"truncated header", "Content-Length: 2\r\n", {FrameStatus::kEnd}, {}},
+      {"length beyond any size",
+       "Content-Length: 99999999999999999999999\r\n\r\n",
+       {FrameStatus::kBadHeader, FrameStatus::kEnd},
+       {}},
+      {"empty input", "", {FrameStatus::kEnd}, {}},
+  };
+  for (const FramingCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::istringstream in(c.input);
+    FrameReader reader(in);
+    std::vector<std::string> bodies;
+    for (FrameStatus expected : c.statuses) {
+      const Frame f = reader.Next();
+      ASSERT_EQ(f.status, expected);
+      if (f.status == FrameStatus::kFrame) bodies.push_back(f.body);
+    }
+    EXPECT_EQ(bodies, c.bodies);
+  }
+}
+
+TEST(LspFraming, RefusesAnOversizedFrameAndSkipsItsBody) {
+  const std::size_t size = kMaxFrameBytes + 1;
+  std::string input = "Content-Length: " + std::to_string(size) + "\r\n\r\n";
+  input.append(size, ' ');
+  input += Framed("{\"after\":1}");
+  std::istringstream in(std::move(input));
+  FrameReader reader(in);
+  const Frame refused = reader.Next();
+  EXPECT_EQ(refused.status, FrameStatus::kTooLarge);
+  EXPECT_TRUE(refused.body.empty());
+  const Frame next = reader.Next();
+  ASSERT_EQ(next.status, FrameStatus::kFrame);
+  EXPECT_EQ(next.body, "{\"after\":1}");
+}
+
+TEST(LspText, PositionsInEitherEncoding) {
+  // a, e acute (2 bytes), G clef (4 bytes, a surrogate pair), b
+  const std::string line =
+      "a\xC3\xA9\xF0\x9D\x84\x9E"
+      "b";
+  struct Case {
+    int characters;
+    int utf16;
+    int utf8;
+  };
+  for (const Case& c :
+       std::vector<Case>{{0, 0, 0}, {1, 1, 1}, {2, 2, 3}, {3, 4, 7}, {4, 5, 8}, {9, 5, 8}}) {
+    SCOPED_TRACE(c.characters);
+    EXPECT_EQ(ToLspCharacter(line, c.characters, PositionEncoding::kUtf16), c.utf16);
+    EXPECT_EQ(ToLspCharacter(line, c.characters, PositionEncoding::kUtf8), c.utf8);
+    const int back = c.characters > 4 ? 4 : c.characters;
+    EXPECT_EQ(FromLspCharacter(line, c.utf16, PositionEncoding::kUtf16), back);
+    EXPECT_EQ(FromLspCharacter(line, c.utf8, PositionEncoding::kUtf8), back);
+  }
+  // Inside a character: that character.
+  EXPECT_EQ(FromLspCharacter(line, 3, PositionEncoding::kUtf16), 2);
+  EXPECT_EQ(FromLspCharacter(line, 5, PositionEncoding::kUtf8), 2);
+}
+
+TEST(LspText, ConvertsToTheCodePageAndMarksWhatItCannotHold) {
+  // e acute and the euro sign fit; a G clef and a snowman do not; 0xFF is no UTF-8.
+  const EncodedText e =
+      Utf8ToWindows1252("\xC3\xA9\xE2\x82\xAC\xF0\x9D\x84\x9E\r\nx\xE2\x98\x83\r\xFF");
+  EXPECT_EQ(e.bytes, "\xE9\x80?\r\nx?\r?");
+  ASSERT_EQ(e.unencodable.size(), 3u);
+  EXPECT_EQ(e.unencodable[0].line, 0);
+  EXPECT_EQ(e.unencodable[0].character, 2);
+  EXPECT_EQ(e.unencodable[0].codePoint, 0x1D11Eu);
+  EXPECT_EQ(e.unencodable[1].line, 1);
+  EXPECT_EQ(e.unencodable[1].character, 1);
+  EXPECT_EQ(e.unencodable[1].codePoint, 0x2603u);
+  EXPECT_EQ(e.unencodable[2].line, 2);
+  EXPECT_EQ(e.unencodable[2].character, 0);
+  EXPECT_EQ(SplitLines("a\r\nb\rc\n").size(), 4u);
+}
+
+TEST(LspText, FileUris) {
+  EXPECT_EQ(PathToUri("/tmp/a b/Linea\xC3\xA8_linea.txt"),
+            "file:///tmp/a%20b/Linea%C3%A8_linea.txt");
+  EXPECT_EQ(UriToPath("file:///tmp/a%20b/Linea%C3%A8_linea.txt"),
+            "/tmp/a b/Linea\xC3\xA8_linea.txt");
+  EXPECT_EQ(UriToPath("file://localhost/x_linea.txt"), "/x_linea.txt");
+  EXPECT_EQ(UriToPath("untitled:Untitled-1"), std::nullopt);
+}
+
+json Request(int id, const std::string& method, json params) {
+  return {{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", std::move(params)}};
+}
+
+json Note(const std::string& method, json params) {
+  return {{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}};
+}
+
+TEST(LspServer, AnswersEveryMalformedRequestWithItsError) {
+  Server server;
+  server.Handle(Request(1, "initialize", json::object()));
+  const json hover = {{"textDocument", {{"uri", "file:///nowhere/X_linea.txt"}}},
+                      {"position", {{"line", "0"}, {"character", 0}}}};
+  struct Case {
+    const char* name;
+    json message;
+    int code;
+  };
+  const std::vector<Case> cases = {
+      {"not an object", json::array({1, 2}), kInvalidRequest},
+      {"no method", {{"jsonrpc", "2.0"}, {"id", 3}}, kInvalidRequest},
+      {"method not a string", {{"jsonrpc", "2.0"}, {"id", 3}, {"method", 5}}, kInvalidRequest},
+      {"id an object",
+       {{"jsonrpc", "2.0"}, {"id", json::object()}, {"method", "shutdown"}},
+       kInvalidRequest},
+      {"not 2.0", {{"jsonrpc", "1.0"}, {"id", 3}, {"method", "shutdown"}}, kInvalidRequest},
+      {"unknown method", Request(3, "textDocument/rename", json::object()), kMethodNotFound},
+      {"params a number", Request(3, "textDocument/hover", 7), kInvalidParams},
+      {"missing position", Request(3, "textDocument/hover", {{"textDocument", {{"uri", "x"}}}}),
+       kInvalidParams},
+      {"line a string", Request(3, "textDocument/hover", hover), kInvalidParams},
+      {"not a file URI",
+       Request(3, "textDocument/documentSymbol", {{"textDocument", {{"uri", "untitled:1"}}}}),
+       kInvalidParams},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<json> out = server.Handle(c.message);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0]["error"]["code"], c.code);
+  }
+  // Notifications are never answered, whatever they hold.
+  EXPECT_TRUE(server.Handle(Note("textDocument/didOpen", {{"textDocument", 3}})).empty());
+  EXPECT_TRUE(server.Handle(Note("$/cancelRequest", {{"id", 1}})).empty());
+  // The server is still at work.
+  EXPECT_EQ(server.Handle(Request(4, "shutdown", nullptr))[0]["result"], nullptr);
+  EXPECT_EQ(server.Handle(Request(5, "shutdown", nullptr))[0]["error"]["code"], kInvalidRequest);
+  server.Handle(Note("exit", nullptr));
+  EXPECT_TRUE(server.exited());
+  EXPECT_EQ(server.exitCode(), 0);
+}
+
+TEST(LspServer, RequestsBeforeInitializeAreRefusedAndExitWithoutShutdownIsOne) {
+  Server server;
+  EXPECT_EQ(server.Handle(Request(1, "shutdown", nullptr))[0]["error"]["code"],
+            kServerNotInitialized);
+  server.Handle(Note("exit", nullptr));
+  EXPECT_EQ(server.exitCode(), 1);
+}
+
+// A keyword field with characters outside ASCII before the field at fault:
+// positions are counted in the encoding the client chose.
+TEST(LspServer, DiagnosticRangesFollowTheNegotiatedEncoding) {
+  sb::testing::TempDir dir;
+  sb::testing::WriteFile(dir.file("E_linea.txt"),
+                         "[generale]\nlunghezza percorso, 20000\n[fine]\n");
+  // A snowman (3 bytes, 1 UTF-16 unit) and e acute (2 bytes, 1 unit).
+  const std::string train =
+      "[generale]\n\xE2\x98\x83\xC3\xA9 stazione, 1010, 12, 400, "
+      "0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, A\n[fine]\n";
+  for (const bool utf8 : {false, true}) {
+    SCOPED_TRACE(utf8);
+    Server server;
+    json caps = json::object();
+    if (utf8) caps = {{"general", {{"positionEncodings", {"utf-16", "utf-8"}}}}};
+    const json init = server.Handle(Request(1, "initialize", {{"capabilities", caps}}))[0];
+    EXPECT_EQ(init["result"]["capabilities"]["positionEncoding"], utf8 ? "utf-8" : "utf-16");
+    const std::string uri = PathToUri(dir.file("E_1-.txt"));
+    const std::vector<json> out =
+        server.Handle(Note("textDocument/didOpen",
+                           {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", train}}}}));
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0]["params"]["diagnostics"], json::array());  // the line
+    EXPECT_EQ(out[1]["params"]["uri"], uri);
+    const json& diagnostics = out[1]["params"]["diagnostics"];
+    ASSERT_EQ(diagnostics.size(), 2u) << diagnostics.dump();
+    const json& position = diagnostics[0];
+    EXPECT_EQ(position["code"], 8);
+    EXPECT_EQ(position["severity"], 1);
+    EXPECT_EQ(position["source"], "scenario-builder");
+    EXPECT_EQ(position["range"],
+              json::parse(
+                  utf8 ? R"({"start":{"line":1,"character":16},"end":{"line":1,"character":20}})"
+                       : R"({"start":{"line":1,"character":13},"end":{"line":1,"character":17}})"));
+    const json& snowman = diagnostics[1];
+    EXPECT_EQ(snowman["code"], "unencodable-character");
+    EXPECT_EQ(snowman["severity"], 2);
+    EXPECT_EQ(
+        snowman["range"],
+        json::parse(utf8 ? R"({"start":{"line":1,"character":0},"end":{"line":1,"character":3}})"
+                         : R"({"start":{"line":1,"character":0},"end":{"line":1,"character":1}})"));
+  }
+}
+
+}  // namespace
+}  // namespace sb::lsp
