@@ -207,6 +207,28 @@ TEST_F(LspProtocol, AMistakeIsShownAtItsFieldAndTheFixClearsIt) {
   EXPECT_EQ(server_.DiagnosticsFor(trainUri_), json::array());
 }
 
+TEST_F(LspProtocol, WarningsCarryTheirIdentifierAndRelatedPlaces) {
+  Open(trainUri_, train_);
+  EXPECT_EQ(server_.DiagnosticsFor(trainUri_), json::array());
+  std::string text = train_;
+  // A speed limit behind the others, and a letter Windows-1252 cannot hold.
+  text.insert(text.rfind("[fine]"), "velocita, 1000, 100\r\n");
+  text.replace(text.find("RIMINI"), 1, "\xc5\x81");  // U+0141
+  Change(trainUri_, text, 2);
+  const json diagnostics = server_.DiagnosticsFor(trainUri_);
+  std::vector<std::string> codes;
+  for (const json& d : diagnostics) {
+    codes.push_back(d["code"].get<std::string>());
+    EXPECT_EQ(d["severity"], 2);
+  }
+  ASSERT_EQ(codes, (std::vector<std::string>{"out-of-order", "unencodable-character"}))
+      << diagnostics.dump();
+  const json& order = diagnostics[0];
+  ASSERT_EQ(order["relatedInformation"].size(), 1u) << order.dump();
+  EXPECT_EQ(order["relatedInformation"][0]["location"]["uri"], trainUri_);
+  EXPECT_EQ(order["relatedInformation"][0]["message"], "the previous speed limit");
+}
+
 TEST_F(LspProtocol, AnOpenBufferTakesPrecedenceOverTheFileOnDisk) {
   // The line on disk is broken; the open buffer of it is not.
   WriteFile(dir_.file("Demo_linea.txt"), "[generale]\nlunghezza percorso, 2000000\n[fine]\n");
