@@ -1,11 +1,13 @@
 // scenario-builder new: the template it writes compiles without a word from
 // the compiler, it never replaces an author's file, and the authors'
-// reference shows the template as it is.
+// reference shows the template as it is, and what the compiler prints for
+// the mistakes it shows made in it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -140,6 +142,64 @@ TEST(NewCommand, AuthorsReferenceNamesEveryWarning) {
   const std::string doc = Authors();
   for (const WarningInfo& info : WarningTable()) {
     EXPECT_NE(doc.find("`-W" + std::string(info.id) + "`"), std::string::npos) << info.id;
+  }
+}
+
+// An example of the reference: one line of the template changed, and what
+// compile prints then.
+struct DocExample {
+  std::string file;
+  int line = 0;
+  std::string text;
+  std::string output;
+};
+
+// "`Costa_42-.txt` line 17: `velocita, ...`" (or ": (empty)"), then the
+// fenced block after it.
+std::vector<DocExample> DocExamples(const std::string& doc) {
+  static const std::regex kChange(
+      R"(^`(Costa_linea\.txt|Costa_42-\.txt)` line (\d+): (?:`(.*)`|\(empty\))$)");
+  std::vector<DocExample> examples;
+  std::istringstream in(doc);
+  std::string row;
+  std::smatch m;
+  while (std::getline(in, row)) {
+    if (!std::regex_match(row, m, kChange)) continue;
+    DocExample e{m[1], std::stoi(m[2]), m[3], ""};
+    while (std::getline(in, row) && row != "```") {}
+    while (std::getline(in, row) && row != "```") e.output += row + "\n";
+    examples.push_back(std::move(e));
+  }
+  return examples;
+}
+
+// The template with line `number` (from 1) replaced by `text`.
+std::string WithLine(const std::string& bytes, int number, const std::string& text) {
+  std::string out;
+  std::istringstream in(bytes);
+  std::string row;
+  for (int n = 1; std::getline(in, row); ++n) out += (n == number ? text + "\r" : row) + "\n";
+  return out;
+}
+
+TEST(NewCommand, AuthorsReferenceExamplesAreWhatCompilePrints) {
+  const std::vector<DocExample> examples = DocExamples(Authors());
+  for (const DocExample& e : examples) {
+    SCOPED_TRACE(e.file + " line " + std::to_string(e.line) + ": " + e.text);
+    TempDir dir;
+    const bool line = e.file == "Costa_linea.txt";
+    WriteFile(dir.file("Costa_linea.txt"), line ? WithLine(kLine, e.line, e.text) : kLine);
+    WriteFile(dir.file("Costa_42-.txt"), line ? kTrain : WithLine(kTrain, e.line, e.text));
+    ToolRun run = RunTool("compile --line Costa_linea.txt --train Costa_42-.txt --out out",
+                          "cd " + Quote(dir.path()) + " &&");
+    EXPECT_NE(run.err.find(e.output), std::string::npos) << "printed:\n" << run.err;
+  }
+  // Every warning is shown at work.
+  for (const WarningInfo& info : WarningTable()) {
+    const std::string tag = "[-W" + std::string(info.id) + "]\n";
+    EXPECT_TRUE(std::any_of(examples.begin(), examples.end(), [&](const DocExample& e) {
+      return e.output.find(tag) != std::string::npos;
+    })) << info.id;
   }
 }
 

@@ -17,7 +17,7 @@ constexpr std::array<WarningInfo, 14> kTable = {{
     {Warning::kNoGeneralSection, "no-general-section",
      "a train description without \"[generale]\" holds no records"},
     {Warning::kNoLineLength, "no-line-length",
-     "no line length record, or a line length that is not a number"},
+     "no line length record in the line description's general section"},
     {Warning::kNoStartRecord, "no-start-record", "no speed limit or adhesion record at position 0"},
     {Warning::kOutOfOrder, "out-of-order", "records of one kind out of position order"},
     {Warning::kValueRange, "value-range", "a value that does not fit where it is stored"},

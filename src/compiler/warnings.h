@@ -19,7 +19,7 @@ enum class Warning {
   kHyphenKeyword,     // a keyword holding '-' is skipped as a separator
   kHyphenRun,         // a field with '-' past the skip limit is read as a keyword
   kNoGeneralSection,  // a train description without "[generale]"
-  kNoLineLength,      // no line length record, or a length that is no number
+  kNoLineLength,      // no line length record in the general section
   kNoStartRecord,     // no speed limit or adhesion record at position 0
   kOutOfOrder,        // records of one kind out of position order, overlapping curves
   kValueRange,        // a value that does not fit where it is stored
