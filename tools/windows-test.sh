@@ -277,6 +277,30 @@ else
 fi
 rm -f "$work/linux-run/linux.svg" "$work/linux-run/windows.svg"
 
+# --- the editor server: frames are counted in bytes ---------------------------
+# On Windows the standard streams must not turn LF into CR LF, or every
+# Content-Length would be wrong: both programs answer the same bytes.
+python3 - >"$work/lsp.in" <<'PY'
+import json, sys
+messages = [{"jsonrpc": "2.0", "id": 1, "method": "initialize", "params": {"capabilities": {}}},
+            {"jsonrpc": "2.0", "method": "initialized", "params": {}},
+            {"jsonrpc": "2.0", "id": 2, "method": "shutdown"},
+            {"jsonrpc": "2.0", "method": "exit"}]
+for m in messages:
+    body = json.dumps(m).encode()
+    sys.stdout.buffer.write(b"Content-Length: %d\r\n\r\n" % len(body) + body)
+PY
+linux_status=0
+"$linux_exe" lsp <"$work/lsp.in" >"$work/l.lsp" || linux_status=$?
+win_status=0
+run_wine "$console_exe" lsp <"$work/lsp.in" >"$work/w.lsp" || win_status=$?
+if [ "$linux_status" = 0 ] && [ "$win_status" = 0 ] && cmp -s "$work/l.lsp" "$work/w.lsp"; then
+  ok "lsp: initialize, shutdown and exit answered byte for byte alike ($(wc -c <"$work/l.lsp") bytes)"
+else
+  not_ok "lsp: answers differ" "exit linux $linux_status, windows $win_status" \
+    "$(cmp "$work/l.lsp" "$work/w.lsp" 2>&1 | head -1)"
+fi
+
 # --- the window and the message box ------------------------------------------
 cp "$probe_exe" "$work/"
 # The probe is a console program: its lines end with CR LF.

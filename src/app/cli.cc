@@ -190,7 +190,10 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     return kExitUsage;
   }
   if (newCommand.chosen()) return newCommand.Run(o.dir, out, err);
-  if (*lsp) return lsp::RunLanguageServer(std::cin, std::cout);
+  if (*lsp) {
+    platform::BinaryStandardStreams();
+    return lsp::RunLanguageServer(std::cin, std::cout);
+  }
   if ((*o.inspect || *o.render) && !o.dir.empty()) {
     err << "scenario-builder: --dir applies to the scenario run only\n";
     return kExitUsage;

@@ -44,4 +44,6 @@ std::string ExecutableDirectory() {
   return exe.parent_path().string();
 }
 
+void BinaryStandardStreams() {}
+
 }  // namespace sb::platform

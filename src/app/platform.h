@@ -37,6 +37,11 @@ void errore(const std::string& a);
 // players' program waits in silence behind its window.
 void WaitingForAnotherRun(const std::string& dir);
 
+// Makes stdin and stdout carry bytes as they are, for a protocol that counts
+// them (the editor server): on Windows the C library would otherwise turn
+// CR LF into LF on input and LF into CR LF on output. Nothing elsewhere.
+void BinaryStandardStreams();
+
 // The directory that holds the running executable, without a trailing
 // separator; "." when it cannot be found.
 std::string ExecutableDirectory();

@@ -1,7 +1,10 @@
 // The executable's directory and text conversion, for both Windows
 // platform layers.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "app/platform.h"
@@ -65,6 +68,11 @@ std::string ExecutableDirectory() {
     if (NarrowExactly(shortDir, &narrow)) return narrow;
   }
   return ".";
+}
+
+void BinaryStandardStreams() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
 }
 
 }  // namespace sb::platform
