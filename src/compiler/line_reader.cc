@@ -177,7 +177,7 @@ Status ReadGeneralSection(Scenario& s, Description& d, FeatureChecks& checks, Ou
     // Dashed fields are skipped without end-of-file tests: a file ending
     // in them is a read failure.
     for (int i = 0; i < kGeneralDashSkips && HasDash(s.currentLine); ++i) {
-      CheckSkippedField(s, d, Section::kLineGeneral, s.currentLine);
+      CheckSkippedField(s, d, RecordPart::kLineGeneral, s.currentLine);
       SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
     }
     CheckHyphenRun(s, d, s.currentLine, kGeneralDashSkips);
@@ -190,7 +190,7 @@ Status ReadGeneralSection(Scenario& s, Description& d, FeatureChecks& checks, Ou
     if (d.read_values()) {
       d.CheckRecordLine(s.currentLine);
     } else {
-      CheckUnknownRecord(s, d, Section::kLineGeneral, s.currentLine, std::nullopt);
+      CheckUnknownRecord(s, d, RecordPart::kLineGeneral, s.currentLine, std::nullopt);
     }
     if (EndsGeneralSection(s.currentLine)) {
       checks.generalEnd = d.Here("the general section ends here");
@@ -361,7 +361,7 @@ Status ReadFeatureRecord(Scenario& s, Description& d, LineFeatureState& st, Feat
   if (d.read_values()) {
     d.CheckRecordLine(field);
   } else {
-    CheckUnknownRecord(s, d, Section::kLineFeatures, field, checks.generalEnd);
+    CheckUnknownRecord(s, d, RecordPart::kLineFeature, field, checks.generalEnd);
   }
   return Status::Ok();
 }
@@ -373,7 +373,7 @@ Status ReadFeatures(Scenario& s, Description& d, LineFeatureState& st, FeatureCh
     if (d.eof()) break;
     bool atEnd = false;
     for (int i = 0; i < kFeatureDashSkips && HasDash(s.currentLine); ++i) {
-      CheckSkippedField(s, d, Section::kLineFeatures, s.currentLine);
+      CheckSkippedField(s, d, RecordPart::kLineFeature, s.currentLine);
       SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
       if (d.eof()) {
         atEnd = true;

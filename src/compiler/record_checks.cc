@@ -7,6 +7,7 @@
 #include "base/windows1252.h"
 #include "description/keyword_suggestion.h"
 #include "description/keywords.h"
+#include "description/record_schema.h"
 
 namespace sb {
 namespace {
@@ -18,33 +19,6 @@ constexpr int kSlowdownSpeedField = 2;
 constexpr int kSlowdownWholeTrainField = 4;
 constexpr int kSlowdownSecondSpeedField = 6;
 
-// The keywords as authors write them, for "did you mean".
-constexpr std::array<std::string_view, 9> kGeneralKeywords = {"lunghezza percorso",
-                                                              "progressiva chilometrica uno",
-                                                              "progressiva chilometrica due",
-                                                              "progressiva chilometrica tre",
-                                                              "sfondo uno",
-                                                              "sfondo due",
-                                                              "sfondo tre",
-                                                              "ripetizione segnali 4 codici",
-                                                              "ripetizione segnali 9 codici"};
-// Curves are offered in their full form: "curva" alone names no curvature.
-constexpr std::array<std::string_view, 16> kFeatureKeywords = {
-    "pendenza", "curvas1",  "curvas2",         "curvas3",
-    "curvas4",  "curvas5",  "curvas6",         "curvad1",
-    "curvad2",  "curvad3",  "curvad4",         "curvad5",
-    "curvad6",  "montagna", "indicatori_vmax", "cartello_indicatore"};
-constexpr std::array<std::string_view, 10> kTrainKeywords = {"percentuale massa frenata",
-                                                             "numero vetture",
-                                                             "velocita",
-                                                             "aderenza",
-                                                             "orologio",
-                                                             "sabbia",
-                                                             "segnale",
-                                                             "rallentamento",
-                                                             "abbattimento",
-                                                             "stazione"};
-
 template <std::size_t N>
 bool MatchesAny(const std::array<KeywordTest, N>& tests, const std::string& field) {
   for (const KeywordTest& test : tests) {
@@ -53,11 +27,11 @@ bool MatchesAny(const std::array<KeywordTest, N>& tests, const std::string& fiel
   return false;
 }
 
-bool MatchesSection(Section section, const std::string& field) {
+bool MatchesSection(RecordPart section, const std::string& field) {
   switch (section) {
-    case Section::kLineGeneral: return MatchesAny(kLineGeneralTests, field);
-    case Section::kLineFeatures: return MatchesAny(kLineFeatureTests, field);
-    case Section::kTrain: return MatchesAny(kTrainTests, field);
+    case RecordPart::kLineGeneral: return MatchesAny(kLineGeneralTests, field);
+    case RecordPart::kLineFeature: return MatchesAny(kLineFeatureTests, field);
+    case RecordPart::kTrain: return MatchesAny(kTrainTests, field);
   }
   return false;
 }
@@ -110,20 +84,11 @@ void CheckInt16(Scenario& s, const Description& d, int field, const std::string&
                  std::to_string(Low16(value)));
 }
 
-std::string_view SectionName(Section section) {
+std::string_view SectionName(RecordPart section) {
   switch (section) {
-    case Section::kLineGeneral: return "the line description's general section";
-    case Section::kLineFeatures: return "the line description";
-    case Section::kTrain: return "the train description";
-  }
-  return {};
-}
-
-std::span<const std::string_view> SectionKeywords(Section section) {
-  switch (section) {
-    case Section::kLineGeneral: return kGeneralKeywords;
-    case Section::kLineFeatures: return kFeatureKeywords;
-    case Section::kTrain: return kTrainKeywords;
+    case RecordPart::kLineGeneral: return "the line description's general section";
+    case RecordPart::kLineFeature: return "the line description";
+    case RecordPart::kTrain: return "the train description";
   }
   return {};
 }
@@ -152,26 +117,26 @@ std::size_t Utf8Sequence(std::string_view text, std::size_t at) {
 
 }  // namespace
 
-void CheckUnknownRecord(Scenario& s, Description& d, Section section, const std::string& field,
+void CheckUnknownRecord(Scenario& s, Description& d, RecordPart section, const std::string& field,
                         const std::optional<RelatedLocation>& general_end) {
   if (d.LineExplained() || IsHeader(field) || Trimmed(field).empty()) return;
   if (MatchesSection(section, field)) return;
   d.ExplainLine();
   const std::string shown = Quoted(field);
-  if (section != Section::kTrain && MatchesAny(kTrainTests, field)) {
+  if (section != RecordPart::kTrain && MatchesAny(kTrainTests, field)) {
     RecordWarning(s, d.WarningAt(Warning::kUnknownRecord,
                                  shown + " is a record of the train description, not of the line "
                                          "description"));
     return;
   }
-  if (section == Section::kTrain &&
+  if (section == RecordPart::kTrain &&
       (MatchesAny(kLineGeneralTests, field) || MatchesAny(kLineFeatureTests, field))) {
     RecordWarning(s, d.WarningAt(Warning::kUnknownRecord,
                                  shown + " is a record of the line description, not of the train "
                                          "description"));
     return;
   }
-  if (section == Section::kLineFeatures && MatchesAny(kLineGeneralTests, field)) {
+  if (section == RecordPart::kLineFeature && MatchesAny(kLineGeneralTests, field)) {
     Diagnostic w = d.WarningAt(
         Warning::kUnknownRecord, shown + " is a record of the general section, which has ended",
         kKeywordField, "move it above the line that ends the general section");
@@ -179,7 +144,7 @@ void CheckUnknownRecord(Scenario& s, Description& d, Section section, const std:
     RecordWarning(s, std::move(w));
     return;
   }
-  if (section == Section::kLineGeneral && MatchesAny(kLineFeatureTests, field)) {
+  if (section == RecordPart::kLineGeneral && MatchesAny(kLineFeatureTests, field)) {
     RecordWarning(s, d.WarningAt(Warning::kUnknownRecord,
                                  shown + " is a feature record, read only after the general "
                                          "section ends",
@@ -188,7 +153,7 @@ void CheckUnknownRecord(Scenario& s, Description& d, Section section, const std:
                                  "above it"));
     return;
   }
-  const std::string_view near = NearestKeyword(field, SectionKeywords(section));
+  const std::string_view near = NearestKeyword(field, KeywordsAsWritten(section));
   std::string hint;
   if (!near.empty()) hint = "did you mean '" + std::string(near) + "'?";
   RecordWarning(s, d.WarningAt(Warning::kUnknownRecord,
@@ -196,7 +161,7 @@ void CheckUnknownRecord(Scenario& s, Description& d, Section section, const std:
                                kKeywordField, std::move(hint)));
 }
 
-void CheckSkippedField(Scenario& s, Description& d, Section section, const std::string& field) {
+void CheckSkippedField(Scenario& s, Description& d, RecordPart section, const std::string& field) {
   if (!MatchesSection(section, field)) return;
   // The record's values, read as keywords next, are no records either.
   d.ExplainLine();

@@ -14,21 +14,19 @@
 #include "compiler/description.h"
 #include "compiler/scenario.h"
 #include "compiler/signals.h"
+#include "description/record_schema.h"
 
 namespace sb {
-
-// The parts of the descriptions, each with its own records.
-enum class Section { kLineGeneral, kLineFeatures, kTrain };
 
 // unknown-record for a keyword field that no record test of `section`
 // matched; quiet for bracketed headers, blank fields and explained lines.
 // `general_end`, in the feature part, is where the general section ended.
-void CheckUnknownRecord(Scenario& s, Description& d, Section section, const std::string& field,
+void CheckUnknownRecord(Scenario& s, Description& d, RecordPart section, const std::string& field,
                         const std::optional<RelatedLocation>& general_end);
 
 // hyphen-keyword for a field skipped because it holds '-' although it
 // would match a record of `section`; its values are then no unknown records.
-void CheckSkippedField(Scenario& s, Description& d, Section section, const std::string& field);
+void CheckSkippedField(Scenario& s, Description& d, RecordPart section, const std::string& field);
 // hyphen-run for a field holding '-' read as a keyword because `skips`
 // fields in a row were skipped already.
 void CheckHyphenRun(Scenario& s, Description& d, const std::string& field, int skips);

@@ -126,7 +126,7 @@ Status TrainReader::Record(Outcome* outcome) {
   if (d_.read_values()) {
     d_.CheckRecordLine(keyword, station ? "a station name may not hold a comma" : "");
   } else {
-    CheckUnknownRecord(s_, d_, Section::kTrain, keyword, std::nullopt);
+    CheckUnknownRecord(s_, d_, RecordPart::kTrain, keyword, std::nullopt);
   }
   return Status::Ok();
 }
@@ -424,7 +424,7 @@ Status ReadRecords(Scenario& s, Description& d, TrainState& t, Outcome* outcome)
     if (d.eof()) break;  // the last field is never a record
     bool atEnd = false;
     for (int i = 0; i < kTrainDashSkips && HasDash(s.currentLine); ++i) {
-      CheckSkippedField(s, d, Section::kTrain, s.currentLine);
+      CheckSkippedField(s, d, RecordPart::kTrain, s.currentLine);
       SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
       if (d.eof()) {
         atEnd = true;

@@ -242,6 +242,33 @@ constexpr std::array<SectionHeader, 14> kHeaders = {{
     {"[fine]", false},
 }};
 
+// The keywords as authors write them, for "did you mean".
+constexpr std::array<std::string_view, 9> kGeneralKeywords = {"lunghezza percorso",
+                                                              "progressiva chilometrica uno",
+                                                              "progressiva chilometrica due",
+                                                              "progressiva chilometrica tre",
+                                                              "sfondo uno",
+                                                              "sfondo due",
+                                                              "sfondo tre",
+                                                              "ripetizione segnali 4 codici",
+                                                              "ripetizione segnali 9 codici"};
+// Curves are offered in their full form: "curva" alone names no curvature.
+constexpr std::array<std::string_view, 16> kFeatureKeywords = {
+    "pendenza", "curvas1",  "curvas2",         "curvas3",
+    "curvas4",  "curvas5",  "curvas6",         "curvad1",
+    "curvad2",  "curvad3",  "curvad4",         "curvad5",
+    "curvad6",  "montagna", "indicatori_vmax", "cartello_indicatore"};
+constexpr std::array<std::string_view, 10> kTrainKeywords = {"percentuale massa frenata",
+                                                             "numero vetture",
+                                                             "velocita",
+                                                             "aderenza",
+                                                             "orologio",
+                                                             "sabbia",
+                                                             "segnale",
+                                                             "rallentamento",
+                                                             "abbattimento",
+                                                             "stazione"};
+
 }  // namespace
 
 std::span<const RecordSchema> RecordSchemas() { return kRecords; }
@@ -255,5 +282,14 @@ const RecordSchema* FindRecord(RecordPart part, std::string_view keywordField) {
 }
 
 std::span<const SectionHeader> SectionHeaders() { return kHeaders; }
+
+std::span<const std::string_view> KeywordsAsWritten(RecordPart part) {
+  switch (part) {
+    case RecordPart::kLineGeneral: return kGeneralKeywords;
+    case RecordPart::kLineFeature: return kFeatureKeywords;
+    case RecordPart::kTrain: return kTrainKeywords;
+  }
+  return {};
+}
 
 }  // namespace sb

@@ -53,6 +53,10 @@ std::span<const RecordSchema> RecordSchemas();
 // '-' is no record.
 const RecordSchema* FindRecord(RecordPart part, std::string_view keywordField);
 
+// Every keyword of `part` as authors write it (each curve class and
+// direction, both signal repetitions): what "did you mean" offers.
+std::span<const std::string_view> KeywordsAsWritten(RecordPart part);
+
 // The section headers authors write, with the part they open.
 struct SectionHeader {
   std::string_view header;  // "[stazioni]"
