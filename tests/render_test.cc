@@ -17,7 +17,9 @@
 #include <functional>
 #include <future>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <pugixml.hpp>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -32,7 +34,9 @@
 #include "format/item_codec.h"
 #include "format/profile_codec.h"
 #include "model/file_names.h"
+#include "model/km_post.h"
 #include "test_support.h"
+#include "tools/html_page.h"
 #include "tools/render_loader.h"
 
 namespace sb {
@@ -151,6 +155,26 @@ void ExpectApart(const std::vector<Label>& labels, double size) {
       const bool overlap = p[0] < q[2] && q[0] < p[2] && p[1] < q[3] && q[1] < p[3];
       EXPECT_FALSE(overlap) << labels[a].text << " and " << labels[b].text;
     }
+  }
+}
+
+// The JSON the page holds in <script id="`id`">, parsed; the test fails
+// when it is missing or does not parse.
+nlohmann::json EmbeddedJson(const std::string& page, const std::string& id) {
+  const std::string open = "<script type=\"application/json\" id=\"" + id + "\">";
+  const std::size_t from = page.find(open);
+  EXPECT_NE(from, std::string::npos) << id;
+  if (from == std::string::npos) return nullptr;
+  const std::size_t start = from + open.size();
+  const std::size_t end = page.find("</script>", start);
+  return nlohmann::json::parse(page.substr(start, end - start));
+}
+
+// What would make a page reach outside itself: a URL, or an element that
+// loads a file.
+void ExpectSelfContained(const std::string& page) {
+  for (const char* outside : {"http://", "https://", "src=", "<link", "@import", "url("}) {
+    EXPECT_EQ(page.find(outside), std::string::npos) << outside;
   }
 }
 
@@ -433,6 +457,82 @@ TEST_F(RenderTest, AFullDeviceIsAWriteErrorAndStaysADevice) {
 
 // Texts from the files are escaped, and a model without any feature still
 // gives a whole picture.
+TEST_F(RenderTest, PageIsSelfContainedAndHoldsTheScenario) {
+  TempDir out;
+  std::ostringstream err;
+  ASSERT_EQ(Render(dir_->path(), "", "", "", RenderFormat::kHtml, std::cout, err), 0) << err.str();
+  // Without -o the page goes beside the compiled files.
+  const std::string page = ReadFile(Path(std::string(kLine) + "_" + kTrain + ".html"));
+  fs::remove(Path(std::string(kLine) + "_" + kTrain + ".html"));
+  EXPECT_LT(page.size(), 2u * 1024 * 1024);
+  ExpectSelfContained(page);
+  EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
+
+  const nlohmann::json data = EmbeddedJson(page, "sb-data");
+  EXPECT_EQ(data["line"], kLine);
+  EXPECT_EQ(data["train"], kTrain);
+  EXPECT_EQ(data["stations"].size(), 35u);
+  EXPECT_EQ(data["signals"], 121);
+  EXPECT_EQ(data["slowdowns"].size(), 4u);
+  EXPECT_TRUE(EmbeddedJson(page, "sb-watch").is_null());
+
+  // The cells as the compiled file holds them, decoded once for the script.
+  RenderInput in;
+  std::optional<ProfileTable> profile;
+  ASSERT_EQ(LoadScenario(dir_->path(), kLine, kTrain, &in, &profile, err), 0);
+  const nlohmann::json& cells = data["cells"];
+  for (const char* column : {"kind", "v1", "v2", "v3", "v4", "time", "approach", "terrain",
+                             "speed", "gradient", "adhesion", "km"}) {
+    EXPECT_EQ(cells[column].size(), in.cells.size()) << column;
+  }
+  int checked = 0;
+  for (std::size_t i = 0; i < in.cells.size(); i += 97) {
+    const TrackCell& c = in.cells[i];
+    EXPECT_EQ(cells["kind"][i], c.kind) << i;
+    EXPECT_EQ(cells["speed"][i], c.speedLimit * 5) << i;
+    EXPECT_EQ(cells["gradient"][i], c.gradient - 100) << i;
+    EXPECT_EQ(cells["adhesion"][i], c.adhesion) << i;
+    EXPECT_EQ(cells["km"][i], KilometricValue(in.items, static_cast<int64_t>(i) * 50)) << i;
+    ++checked;
+  }
+  EXPECT_GT(checked, 40);
+  // The plan follows the profile: its first point is the seed at 0, 0.
+  ASSERT_TRUE(data["plan"].is_object());
+  EXPECT_EQ(data["plan"]["x"][0], 0);
+  EXPECT_EQ(data["plan"]["x"].size(), data["plan"]["y"].size());
+}
+
+TEST(RenderHtmlTest, TextsCannotEndTheScriptThatHoldsThem) {
+  RenderInput in;
+  in.lineId = "A</script><script>alert(1)</script>";
+  in.trainNumber = "1";
+  in.cells.resize(141);
+  in.items[1].kind = 12;
+  in.items[1].position = 2000;
+  in.items[1].text = "</SCRIPT> \x93quoted\x94";  // Windows-1252 quotes
+  const std::string page = render::RenderHtml(in);
+  EXPECT_EQ(Count(page, "</script>"), 3);  // the two data blocks and the script
+  const nlohmann::json data = EmbeddedJson(page, "sb-data");
+  EXPECT_EQ(data["line"], in.lineId);
+  EXPECT_EQ(data["stations"][0]["name"], "</SCRIPT> \u201cquoted\u201d");
+  EXPECT_TRUE(data["plan"].is_null());
+  EXPECT_NE(page.find("<title>A&lt;/script&gt;"), std::string::npos);
+}
+
+TEST(RenderHtmlTest, DiagnosticsPageListsThemAndWatchesItsSidecar) {
+  const render::PageOptions watching{7, "page.html.gen.js"};
+  const std::vector<std::string> lines = {
+      "Costa_linea.txt:3:1: error: no line length record was read [25]",
+      "Costa_1.txt:9:12: warning: <b>bold</b> [-Wextra-values]"};
+  const std::string page = render::DiagnosticsHtml("Costa, train 1", lines, watching);
+  const nlohmann::json data = EmbeddedJson(page, "sb-data");
+  EXPECT_EQ(data["diagnostics"], nlohmann::json(lines));
+  const nlohmann::json watch = EmbeddedJson(page, "sb-watch");
+  EXPECT_EQ(watch["generation"], 7);
+  EXPECT_EQ(watch["sidecar"], "page.html.gen.js");
+  EXPECT_EQ(render::SidecarScript(7), "window.sbGeneration && window.sbGeneration(7);\n");
+}
+
 TEST(RenderSvgTest, EscapesTextsAndDrawsAnEmptyModel) {
   RenderInput in;
   in.lineId = "A&B";

@@ -40,6 +40,7 @@ struct Options {
   std::string renderLineId;
   std::string renderTrain;
   std::string renderOut;
+  bool renderHtml = false;
 };
 
 void AddCompile(CLI::App& app, Options& o) {
@@ -82,7 +83,9 @@ void AddRender(CLI::App& app, Options& o) {
                        "Line identifier (default: the one scenario in DIR)");
   o.render->add_option("--train-number", o.renderTrain, "Train number (default: the one in DIR)");
   o.render->add_option("-o,--output", o.renderOut,
-                       "SVG file to write, '-' for stdout (default: <ID>_<N>.svg in DIR)");
+                       "File to write, '-' for stdout (default: <ID>_<N>.svg or .html in DIR)");
+  o.render->add_flag("--html", o.renderHtml,
+                     "An interactive page (zoom, pan, hover, search) instead of the SVG");
 }
 
 // Fills in the identifiers the names of the descriptions tell; false, with
@@ -201,7 +204,10 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
                                                 : InspectFormat::kText;
     return Inspect(o.inspectPath, format, out, err);
   }
-  if (*o.render) return Render(o.renderDir, o.renderLineId, o.renderTrain, o.renderOut, out, err);
+  if (*o.render) {
+    return Render(o.renderDir, o.renderLineId, o.renderTrain, o.renderOut,
+                  o.renderHtml ? RenderFormat::kHtml : RenderFormat::kSvg, out, err);
+  }
   if (*o.compile) return RunCompile(o, out, err);
 
   RunOutcome outcome = Form_Load(o.dir.empty() ? platform::ExecutableDirectory() : o.dir);
