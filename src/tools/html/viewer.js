@@ -61,7 +61,7 @@
   };
   const FONT = '11px system-ui, -apple-system, "Segoe UI", Helvetica, Arial, sans-serif';
   const BOLD = 'bold 12px system-ui, -apple-system, "Segoe UI", Helvetica, Arial, sans-serif';
-  const LEFT = 118, RIGHT = 22, TITLE = 18;
+  const LEFT = 132, RIGHT = 22, TITLE = 18;
   const KIND = {
     0: 'none', 1: 'signal', 2: 'slowdown end', 3: 'slowdown start', 4: 'slowdown warning',
     5: 'before-warning mark', 6: 'maximum-speed board', 10: 'stop mark', 11: 'mountain mark',
@@ -182,7 +182,7 @@
   stripBox.appendChild(stripCanvas);
   const tooltip = el('div', { id: 'sb-tooltip' });
   const legend = el('div', { class: 'legend', id: 'sb-legend' });
-  [[COL.track, 'the line (plan); the stretch the strips show in blue'], [COL.overrun, 'after the end of the line'],
+  [[COL.track, 'the line (plan)'], ['#ffb000', 'the stretch the strips show'], ['#ffffff', '\u25cb start of the line, \u25a0 end of the line'], [COL.overrun, 'after the end of the line'],
     [COL.station, 'station, stopping zone'], [COL.signal, 'signal'], [COL.slowdown, 'slowdown, warning, before-warning mark'],
     [COL.speedLimit, 'speed limit'], [COL.speedPoint, 'speed point written by the author'],
     [COL.routePoint, 'speed point of ' + D.routePointSpeed + ' km/h (as route completion adds them)'],
@@ -452,10 +452,13 @@
     ctx.strokeStyle = colour; ctx.lineWidth = width;
     ctx.stroke();
   }
-  function yLabel(ctx, y, text) {
+  // Drawn once the strip's clip is lifted: they stand left of the plot.
+  const yLabels = [];
+  function yLabel(ctx, y, text) { yLabels.push([y, text]); }
+  function flushYLabels(ctx) {
     ctx.fillStyle = COL.axis;
     ctx.textAlign = 'right';
-    ctx.fillText(text, LEFT - 6, y + 3.5);
+    for (const [y, text] of yLabels.splice(0)) ctx.fillText(text, LEFT - 6, y + 3.5);
     ctx.textAlign = 'left';
   }
 
@@ -483,8 +486,8 @@
     line(ctx, LEFT, bottom, LEFT + plotW, bottom, COL.axis, 1);
     ctx.textAlign = 'right';
     ctx.fillStyle = COL.axis;
-    ctx.fillText('km along the line', LEFT - 8, bottom + 16);
-    if (D.hasKmPosts) { ctx.fillStyle = '#a0a0a0'; ctx.fillText('km post', LEFT - 8, bottom + 30); }
+    ctx.fillText('km along the line', LEFT - 30, bottom + 16);
+    if (D.hasKmPosts) { ctx.fillStyle = '#a0a0a0'; ctx.fillText('km post', LEFT - 30, bottom + 30); }
     ctx.textAlign = 'left';
     if (D.lineLength > 0) {
       const x = X(D.lineLength);
@@ -523,15 +526,11 @@
       ctx.strokeRect(LEFT, s.top, plotW, s.h);
       ctx.save();
       ctx.beginPath();
-      ctx.rect(0, s.top - 2, p.width, s.h + 4);
+      ctx.rect(LEFT, s.top - 2, plotW, s.h + 4);
       ctx.clip();
-      if (s.id === 'gradient' || s.id === 'speed') {
-        s.draw(ctx, s);
-      } else {
-        ctx.beginPath(); ctx.rect(LEFT - 60, s.top - 2, plotW + 80, s.h + 4); ctx.clip();
-        s.draw(ctx, s);
-      }
+      s.draw(ctx, s);
       ctx.restore();
+      flushYLabels(ctx);
     }
     range.textContent = kmAlong(Math.round(view.start)) + ' \u2013 ' + kmAlong(Math.round(view.end)) +
       (D.hasKmPosts ? '' : '');
@@ -570,10 +569,15 @@
       ctx.stroke();
       ctx.setLineDash([]);
     }
+    const a = Math.max(0, Math.floor(view.start / plan.step)), b = Math.min(plan.x.length - 1, Math.ceil(view.end / plan.step));
+    path(a, Math.max(b, Math.min(a + 1, plan.x.length - 1)), 'rgba(255,176,0,0.75)', 10);
     path(0, lineEnd > 0 ? lineEnd : plan.x.length - 1, COL.track, 2.2);
     path(lineEnd, plan.x.length - 1, COL.overrun, 1.5, [4, 3]);
-    const a = Math.max(0, Math.floor(view.start / plan.step)), b = Math.min(plan.x.length - 1, Math.ceil(view.end / plan.step));
-    path(a, Math.max(b, a + 1 <= plan.x.length - 1 ? a + 1 : a), 'rgba(31,95,191,0.85)', 7);
+    if (view.start > 0 || view.end < axisEnd) {
+      const q = P(Math.min(plan.x.length - 1, Math.max(0, Math.round((view.start + view.end) / 2 / plan.step))));
+      ctx.beginPath(); ctx.arc(q[0], q[1], 14, 0, 2 * Math.PI);
+      ctx.strokeStyle = 'rgba(230,140,0,0.9)'; ctx.lineWidth = 2; ctx.stroke();
+    }
     for (const st of stations) {
       const q = P(Math.min(plan.x.length - 1, Math.round(st.position / plan.step)));
       ctx.beginPath(); ctx.arc(q[0], q[1], 3, 0, 2 * Math.PI);
@@ -585,7 +589,7 @@
     ctx.fillStyle = '#fff'; ctx.fill(); ctx.strokeStyle = COL.track; ctx.lineWidth = 2; ctx.stroke();
     ctx.fillStyle = COL.track; ctx.fillRect(s1[0] - 4.5, s1[1] - 4.5, 9, 9);
     ctx.fillStyle = COL.muted;
-    ctx.fillText('Click the plan to move the strips there; the blue stretch is what they show.', 10, 16);
+    ctx.fillText('Click the plan to move the strips there; the amber stretch is what they show.', 10, 16);
   }
   // The metre of the plan point nearest to (x, y) on the canvas, with its distance.
   function planMetre(x, y) {
@@ -696,7 +700,7 @@
   stripCanvas.addEventListener('pointerup', release);
   stripCanvas.addEventListener('pointercancel', release);
   stripCanvas.addEventListener('pointerleave', function () { showTooltip(null); });
-  fit.addEventListener('click', function () { setView(0, axisEnd); });
+  fit.addEventListener('click', function () { message.textContent = ''; setView(0, axisEnd); });
 
   planCanvas.addEventListener('click', function (e) {
     if (!plan || !planPlace) return;
