@@ -29,6 +29,7 @@
 #include "app_test_support.h"
 #include "base/disk.h"
 #include "base/file_io.h"
+#include "base/user_file.h"
 #include "content/content.h"
 #include "format/cell_codec.h"
 #include "format/item_codec.h"
@@ -36,7 +37,9 @@
 #include "model/file_names.h"
 #include "model/km_post.h"
 #include "test_support.h"
+#include "content/templates.h"
 #include "tools/html_page.h"
+#include "tools/render_watch.h"
 #include "tools/render_loader.h"
 
 namespace sb {
@@ -531,6 +534,65 @@ TEST(RenderHtmlTest, DiagnosticsPageListsThemAndWatchesItsSidecar) {
   EXPECT_EQ(watch["generation"], 7);
   EXPECT_EQ(watch["sidecar"], "page.html.gen.js");
   EXPECT_EQ(render::SidecarScript(7), "window.sbGeneration && window.sbGeneration(7);\n");
+}
+
+TEST(RenderWatchTest, PageOfACompileOrItsErrors) {
+  const std::string line(content::TemplateLineBytes());
+  const std::string train(content::TemplateTrainBytes());
+  const render::PageOptions options{3, "p.html.gen.js"};
+
+  const std::string good = WatchPage(line, train, "Costa", "42", options);
+  ExpectSelfContained(good);
+  const nlohmann::json data = EmbeddedJson(good, "sb-data");
+  EXPECT_FALSE(data.contains("diagnostics"));
+  EXPECT_GT(data["stations"].size(), 0u);
+  EXPECT_TRUE(data["plan"].is_object());
+  EXPECT_EQ(EmbeddedJson(good, "sb-watch")["generation"], 3);
+
+  struct Case {
+    const char* name;
+    std::optional<std::string> line, train;
+    const char* expected;  // in the first diagnostic
+  };
+  const Case cases[] = {
+      {"no line length", std::string("[generale]\n"), train, "Costa_linea.txt"},
+      {"train unreadable", line, std::nullopt, "Costa_42-.txt: error: cannot be read"},
+  };
+  for (const Case& c : cases) {
+    const nlohmann::json bad =
+        EmbeddedJson(WatchPage(c.line, c.train, "Costa", "42", options), "sb-data");
+    ASSERT_TRUE(bad.contains("diagnostics")) << c.name;
+    ASSERT_FALSE(bad["diagnostics"].empty()) << c.name;
+    const std::string first = bad["diagnostics"][0];
+    EXPECT_NE(first.find(c.expected), std::string::npos) << c.name << ": " << first;
+    EXPECT_NE(first.find("error"), std::string::npos) << c.name << ": " << first;
+  }
+}
+
+TEST(RenderWatchTest, RewritesThePageWhenADescriptionChanges) {
+  TempDir dir;
+  const std::string line = dir.file("Costa_linea.txt"), train = dir.file("Costa_42-.txt");
+  ASSERT_TRUE(WriteUserFile(line, content::TemplateLineBytes()).ok());
+  ASSERT_TRUE(WriteUserFile(train, content::TemplateTrainBytes()).ok());
+  const std::string page = dir.file("Costa_42.html");
+  int polls = 0;
+  std::string firstPage;
+  std::ostringstream err;
+  const int rc = RenderWatch({line, train, "", "", ""}, err, [&] {
+    ++polls;
+    if (polls == 1) {
+      firstPage = ReadFile(page);
+      // A change of size is seen whatever the clock's resolution.
+      EXPECT_TRUE(WriteUserFile(line, "[generale]\n").ok());
+    }
+    return ReadFile(page + ".gen.js").find("(2)") != std::string::npos;
+  });
+  EXPECT_EQ(rc, 130) << err.str();
+  EXPECT_FALSE(EmbeddedJson(firstPage, "sb-data").contains("diagnostics"));
+  const std::string last = ReadFile(page);
+  EXPECT_TRUE(EmbeddedJson(last, "sb-data").contains("diagnostics"));
+  EXPECT_EQ(EmbeddedJson(last, "sb-watch")["generation"], 2);
+  EXPECT_EQ(EmbeddedJson(last, "sb-watch")["sidecar"], "Costa_42.html.gen.js");
 }
 
 TEST(RenderSvgTest, EscapesTextsAndDrawsAnEmptyModel) {
