@@ -235,7 +235,25 @@ TEST_F(RenderTest, ScenarioPictureHoldsEveryFeature) {
   EXPECT_EQ(Count(svg, "class=\"speed-board\""), 36);
   EXPECT_EQ(Count(svg, "class=\"text-board\""), 2);
   EXPECT_EQ(Count(svg, "class=\"mountain\""), 2);
-  EXPECT_EQ(Count(svg, "class=\"speed-point\""), 20);
+  // Every speed point of the built-in train is one route completion adds.
+  EXPECT_EQ(Count(svg, "class=\"route-speed-point\""), 20);
+  EXPECT_EQ(Count(svg, "class=\"speed-point\""), 0);
+  EXPECT_EQ(Count(svg, "class=\"km-jump\""), 0);
+
+  // The legend names the marks of the line's ends; the axes their units,
+  // the speed axis up to the highest speed drawn (the points' 180 km/h).
+  const auto group = [&](const std::string& id) {
+    const std::size_t from = svg.find("<g id=\"" + id + "\"");
+    return from == std::string::npos ? "" : svg.substr(from, svg.find("</g>", from) - from);
+  };
+  for (const auto& [id, text] : std::vector<std::pair<std::string, std::string>>{
+           {"legend", ">start of the line</text>"},
+           {"legend", ">end of the line</text>"},
+           {"strip-gradient", ">+20 \u2030</text>"},
+           {"strip-gradient", ">-20 \u2030</text>"},
+           {"strip-speed", ">200</text>"}}) {
+    EXPECT_EQ(Count(group(id), text), 1) << id << ": " << text;
+  }
 
   // Every station is named in the strip, the first and last on the plan.
   const std::vector<Label> strip = Labels(svg, "station-label");
@@ -593,6 +611,29 @@ TEST(RenderWatchTest, RewritesThePageWhenADescriptionChanges) {
   EXPECT_TRUE(EmbeddedJson(last, "sb-data").contains("diagnostics"));
   EXPECT_EQ(EmbeddedJson(last, "sb-watch")["generation"], 2);
   EXPECT_EQ(EmbeddedJson(last, "sb-watch")["sidecar"], "Costa_42.html.gen.js");
+}
+
+// The axis marks where a progression starts with a post that does not
+// follow on; one that follows on is no jump.
+TEST(RenderSvgTest, MarksWhereTheKmPostsJump) {
+  RenderInput in;
+  in.lineId = "Costa";
+  in.trainNumber = "42";
+  in.cells.resize(401);
+  in.items[kSlotTotals].end = 20000;
+  in.items[kSlotProgressionUno].start = 0;
+  in.items[kSlotProgressionUno].end = 111000;
+  in.items[kSlotProgressionDue].start = 5000;
+  in.items[kSlotProgressionDue].end = 116000;  // follows on
+  in.items[kSlotProgressionTre].start = 12000;
+  in.items[kSlotProgressionTre].end = 140500;  // 123+000 would follow
+  const std::string svg = RenderSvg(in);
+  EXPECT_EQ(WellFormed(svg), "");
+  EXPECT_EQ(Count(svg, "class=\"km-jump\""), 1);
+  EXPECT_NE(svg.find("the km posts jump at 12 km: km 123+000 to km 140+500"), std::string::npos);
+  const nlohmann::json data = EmbeddedJson(render::RenderHtml(in), "sb-data");
+  EXPECT_EQ(data["kmJumps"],
+            nlohmann::json::parse(R"([{"position":12000,"from":123000,"to":140500}])"));
 }
 
 TEST(RenderSvgTest, EscapesTextsAndDrawsAnEmptyModel) {

@@ -80,18 +80,10 @@ json BoardTexts(const RenderInput& in) {
   return out;
 }
 
-// Where a progression takes over with a km post that does not follow on
-// from the one before it: the position and the posts either side.
 json KmJumps(const ItemTable& items) {
   json out = json::array();
-  if (!HasProgression(items)) return out;
-  for (int slot = kSlotProgressionTre; slot <= kSlotProgressionUno; ++slot) {
-    const ScenarioItem& p = items[static_cast<std::size_t>(slot)];
-    if ((p.start == 0 && p.end == 0) || p.start <= 0) continue;
-    const int64_t before = KilometricValue(items, int64_t{p.start} - 1) + 1;
-    const int64_t after = KilometricValue(items, p.start);
-    if (before == after) continue;
-    out.push_back({{"position", p.start}, {"from", before}, {"to", after}});
+  for (const KmJump& j : FindKmJumps(items)) {
+    out.push_back({{"position", j.position}, {"from", j.from}, {"to", j.to}});
   }
   return out;
 }
