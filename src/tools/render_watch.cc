@@ -100,32 +100,13 @@ std::string WatchPage(const std::optional<std::string>& lineBytes,
   return render::RenderHtml(in, options);
 }
 
-int RenderWatch(const WatchRequest& request, std::ostream& err, const std::function<bool()>& stop) {
-  std::string lineId = request.lineId, trainNumber = request.trainNumber;
-  if (lineId.empty()) lineId = LineIdFromName(request.linePath).value_or("");
-  if (trainNumber.empty() && !lineId.empty()) {
-    trainNumber = TrainNumberFromName(request.trainPath, lineId).value_or("");
-  }
-  if (lineId.empty() || trainNumber.empty()) {
-    err << "scenario-builder: cannot tell the line identifier and train number from '"
-        << EscapeControls(request.linePath) << "' and '" << EscapeControls(request.trainPath)
-        << "'; give --line-id and --train-number\n";
-    return kExitUsage;
-  }
-  std::string page = request.htmlPath;
-  if (page.empty()) {
-    page = JoinPath(std::filesystem::path(request.linePath).parent_path().string(),
-                    lineId + "_" + trainNumber + ".html");
-  }
+namespace {
+
+int WatchLoop(const WatchRequest& request, const std::string& page, const std::string& lineId,
+              const std::string& trainNumber, const std::function<bool()>& stopped,
+              std::ostream& err) {
   const std::string sidecar = page + ".gen.js";
   const std::string sidecarName = std::filesystem::path(sidecar).filename().string();
-  std::function<bool()> stopped = stop;
-  if (!stopped) {
-    gInterrupted = false;
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
-    stopped = [] { return gInterrupted.load(); };
-  }
   Stamp line{}, train{};
   for (int64_t generation = 1;; ++generation) {
     line = StampOf(request.linePath);
@@ -145,6 +126,43 @@ int RenderWatch(const WatchRequest& request, std::ostream& err, const std::funct
       std::this_thread::sleep_for(kWatchPoll);
     }
   }
+}
+
+}  // namespace
+
+int RenderWatch(const WatchRequest& request, std::ostream& err, const std::function<bool()>& stop) {
+  std::string lineId = request.lineId, trainNumber = request.trainNumber;
+  if (lineId.empty()) lineId = LineIdFromName(request.linePath).value_or("");
+  if (trainNumber.empty() && !lineId.empty()) {
+    trainNumber = TrainNumberFromName(request.trainPath, lineId).value_or("");
+  }
+  if (lineId.empty() || trainNumber.empty()) {
+    err << "scenario-builder: cannot tell the line identifier and train number from '"
+        << EscapeControls(request.linePath) << "' and '" << EscapeControls(request.trainPath)
+        << "'; give --line-id and --train-number\n";
+    return kExitUsage;
+  }
+  std::string page = request.htmlPath;
+  if (page.empty()) {
+    page = JoinPath(std::filesystem::path(request.linePath).parent_path().string(),
+                    lineId + "_" + trainNumber + ".html");
+  }
+  // Ctrl-C only asks the loop to stop: a page being written is finished
+  // (the cleanup handler main installs would cut it short), and the earlier
+  // handlers come back on the way out.
+  std::function<bool()> stopped = stop;
+  using Handler = void (*)(int);
+  Handler oldInt = SIG_ERR, oldTerm = SIG_ERR;
+  if (!stopped) {
+    gInterrupted = false;
+    oldInt = std::signal(SIGINT, OnInterrupt);
+    oldTerm = std::signal(SIGTERM, OnInterrupt);
+    stopped = [] { return gInterrupted.load(); };
+  }
+  const int rc = WatchLoop(request, page, lineId, trainNumber, stopped, err);
+  if (oldInt != SIG_ERR) std::signal(SIGINT, oldInt);
+  if (oldTerm != SIG_ERR) std::signal(SIGTERM, oldTerm);
+  return rc;
 }
 
 }  // namespace sb
