@@ -17,7 +17,9 @@
 #include <functional>
 #include <future>
 #include <iostream>
+#include <nlohmann/json.hpp>
 #include <pugixml.hpp>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -27,12 +29,17 @@
 #include "app_test_support.h"
 #include "base/disk.h"
 #include "base/file_io.h"
+#include "base/user_file.h"
 #include "content/content.h"
 #include "format/cell_codec.h"
 #include "format/item_codec.h"
 #include "format/profile_codec.h"
 #include "model/file_names.h"
+#include "model/km_post.h"
 #include "test_support.h"
+#include "content/templates.h"
+#include "tools/html_page.h"
+#include "tools/render_watch.h"
 #include "tools/render_loader.h"
 
 namespace sb {
@@ -154,6 +161,26 @@ void ExpectApart(const std::vector<Label>& labels, double size) {
   }
 }
 
+// The JSON the page holds in <script id="`id`">, parsed; the test fails
+// when it is missing or does not parse.
+nlohmann::json EmbeddedJson(const std::string& page, const std::string& id) {
+  const std::string open = "<script type=\"application/json\" id=\"" + id + "\">";
+  const std::size_t from = page.find(open);
+  EXPECT_NE(from, std::string::npos) << id;
+  if (from == std::string::npos) return nullptr;
+  const std::size_t start = from + open.size();
+  const std::size_t end = page.find("</script>", start);
+  return nlohmann::json::parse(page.substr(start, end - start));
+}
+
+// What would make a page reach outside itself: a URL, or an element that
+// loads a file.
+void ExpectSelfContained(const std::string& page) {
+  for (const char* outside : {"http://", "https://", "src=", "<link", "@import", "url("}) {
+    EXPECT_EQ(page.find(outside), std::string::npos) << outside;
+  }
+}
+
 constexpr const char* kLine = "Lungomare_Nord";
 constexpr const char* kTrain = "911";
 
@@ -208,7 +235,25 @@ TEST_F(RenderTest, ScenarioPictureHoldsEveryFeature) {
   EXPECT_EQ(Count(svg, "class=\"speed-board\""), 36);
   EXPECT_EQ(Count(svg, "class=\"text-board\""), 2);
   EXPECT_EQ(Count(svg, "class=\"mountain\""), 2);
-  EXPECT_EQ(Count(svg, "class=\"speed-point\""), 20);
+  // Every speed point of the built-in train is one route completion adds.
+  EXPECT_EQ(Count(svg, "class=\"route-speed-point\""), 20);
+  EXPECT_EQ(Count(svg, "class=\"speed-point\""), 0);
+  EXPECT_EQ(Count(svg, "class=\"km-jump\""), 0);
+
+  // The legend names the marks of the line's ends; the axes their units,
+  // the speed axis up to the highest speed drawn (the points' 180 km/h).
+  const auto group = [&](const std::string& id) {
+    const std::size_t from = svg.find("<g id=\"" + id + "\"");
+    return from == std::string::npos ? "" : svg.substr(from, svg.find("</g>", from) - from);
+  };
+  for (const auto& [id, text] : std::vector<std::pair<std::string, std::string>>{
+           {"legend", ">start of the line</text>"},
+           {"legend", ">end of the line</text>"},
+           {"strip-gradient", ">+20 \u2030</text>"},
+           {"strip-gradient", ">-20 \u2030</text>"},
+           {"strip-speed", ">200</text>"}}) {
+    EXPECT_EQ(Count(group(id), text), 1) << id << ": " << text;
+  }
 
   // Every station is named in the strip, the first and last on the plan.
   const std::vector<Label> strip = Labels(svg, "station-label");
@@ -433,6 +478,164 @@ TEST_F(RenderTest, AFullDeviceIsAWriteErrorAndStaysADevice) {
 
 // Texts from the files are escaped, and a model without any feature still
 // gives a whole picture.
+TEST_F(RenderTest, PageIsSelfContainedAndHoldsTheScenario) {
+  TempDir out;
+  std::ostringstream err;
+  ASSERT_EQ(Render(dir_->path(), "", "", "", RenderFormat::kHtml, std::cout, err), 0) << err.str();
+  // Without -o the page goes beside the compiled files.
+  const std::string page = ReadFile(Path(std::string(kLine) + "_" + kTrain + ".html"));
+  fs::remove(Path(std::string(kLine) + "_" + kTrain + ".html"));
+  EXPECT_LT(page.size(), 2u * 1024 * 1024);
+  ExpectSelfContained(page);
+  EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
+
+  const nlohmann::json data = EmbeddedJson(page, "sb-data");
+  EXPECT_EQ(data["line"], kLine);
+  EXPECT_EQ(data["train"], kTrain);
+  EXPECT_EQ(data["stations"].size(), 35u);
+  EXPECT_EQ(data["signals"], 121);
+  EXPECT_EQ(data["slowdowns"].size(), 4u);
+  EXPECT_TRUE(EmbeddedJson(page, "sb-watch").is_null());
+
+  // The cells as the compiled file holds them, decoded once for the script.
+  RenderInput in;
+  std::optional<ProfileTable> profile;
+  ASSERT_EQ(LoadScenario(dir_->path(), kLine, kTrain, &in, &profile, err), 0);
+  const nlohmann::json& cells = data["cells"];
+  for (const char* column : {"kind", "v1", "v2", "v3", "v4", "time", "approach", "terrain",
+                             "speed", "gradient", "adhesion", "km"}) {
+    EXPECT_EQ(cells[column].size(), in.cells.size()) << column;
+  }
+  int checked = 0;
+  for (std::size_t i = 0; i < in.cells.size(); i += 97) {
+    const TrackCell& c = in.cells[i];
+    EXPECT_EQ(cells["kind"][i], c.kind) << i;
+    EXPECT_EQ(cells["speed"][i], c.speedLimit * 5) << i;
+    EXPECT_EQ(cells["gradient"][i], c.gradient - 100) << i;
+    EXPECT_EQ(cells["adhesion"][i], c.adhesion) << i;
+    EXPECT_EQ(cells["km"][i], KilometricValue(in.items, static_cast<int64_t>(i) * 50)) << i;
+    ++checked;
+  }
+  EXPECT_GT(checked, 40);
+  // The plan follows the profile: its first point is the seed at 0, 0.
+  ASSERT_TRUE(data["plan"].is_object());
+  EXPECT_EQ(data["plan"]["x"][0], 0);
+  EXPECT_EQ(data["plan"]["x"].size(), data["plan"]["y"].size());
+}
+
+TEST(RenderHtmlTest, TextsCannotEndTheScriptThatHoldsThem) {
+  RenderInput in;
+  in.lineId = "A</script><script>alert(1)</script>";
+  in.trainNumber = "1";
+  in.cells.resize(141);
+  in.items[1].kind = 12;
+  in.items[1].position = 2000;
+  in.items[1].text = "</SCRIPT> \x93quoted\x94";  // Windows-1252 quotes
+  const std::string page = render::RenderHtml(in);
+  EXPECT_EQ(Count(page, "</script>"), 3);  // the two data blocks and the script
+  const nlohmann::json data = EmbeddedJson(page, "sb-data");
+  EXPECT_EQ(data["line"], in.lineId);
+  EXPECT_EQ(data["stations"][0]["name"], "</SCRIPT> \u201cquoted\u201d");
+  EXPECT_TRUE(data["plan"].is_null());
+  EXPECT_NE(page.find("<title>A&lt;/script&gt;"), std::string::npos);
+}
+
+TEST(RenderHtmlTest, DiagnosticsPageListsThemAndWatchesItsSidecar) {
+  const render::PageOptions watching{7, "page.html.gen.js"};
+  const std::vector<std::string> lines = {
+      "Costa_linea.txt:3:1: error: no line length record was read [25]",
+      "Costa_1.txt:9:12: warning: <b>bold</b> [-Wextra-values]"};
+  const std::string page = render::DiagnosticsHtml("Costa, train 1", lines, watching);
+  const nlohmann::json data = EmbeddedJson(page, "sb-data");
+  EXPECT_EQ(data["diagnostics"], nlohmann::json(lines));
+  const nlohmann::json watch = EmbeddedJson(page, "sb-watch");
+  EXPECT_EQ(watch["generation"], 7);
+  EXPECT_EQ(watch["sidecar"], "page.html.gen.js");
+  EXPECT_EQ(render::SidecarScript(7), "window.sbGeneration && window.sbGeneration(7);\n");
+}
+
+TEST(RenderWatchTest, PageOfACompileOrItsErrors) {
+  const std::string line(content::TemplateLineBytes());
+  const std::string train(content::TemplateTrainBytes());
+  const render::PageOptions options{3, "p.html.gen.js"};
+
+  const std::string good = WatchPage(line, train, "Costa", "42", options);
+  ExpectSelfContained(good);
+  const nlohmann::json data = EmbeddedJson(good, "sb-data");
+  EXPECT_FALSE(data.contains("diagnostics"));
+  EXPECT_GT(data["stations"].size(), 0u);
+  EXPECT_TRUE(data["plan"].is_object());
+  EXPECT_EQ(EmbeddedJson(good, "sb-watch")["generation"], 3);
+
+  struct Case {
+    const char* name;
+    std::optional<std::string> line, train;
+    const char* expected;  // in the first diagnostic
+  };
+  const Case cases[] = {
+      {"no line length", std::string("[generale]\n"), train, "Costa_linea.txt"},
+      {"train unreadable", line, std::nullopt, "Costa_42-.txt: error: cannot be read"},
+  };
+  for (const Case& c : cases) {
+    const nlohmann::json bad =
+        EmbeddedJson(WatchPage(c.line, c.train, "Costa", "42", options), "sb-data");
+    ASSERT_TRUE(bad.contains("diagnostics")) << c.name;
+    ASSERT_FALSE(bad["diagnostics"].empty()) << c.name;
+    const std::string first = bad["diagnostics"][0];
+    EXPECT_NE(first.find(c.expected), std::string::npos) << c.name << ": " << first;
+    EXPECT_NE(first.find("error"), std::string::npos) << c.name << ": " << first;
+  }
+}
+
+TEST(RenderWatchTest, RewritesThePageWhenADescriptionChanges) {
+  TempDir dir;
+  const std::string line = dir.file("Costa_linea.txt"), train = dir.file("Costa_42-.txt");
+  ASSERT_TRUE(WriteUserFile(line, content::TemplateLineBytes()).ok());
+  ASSERT_TRUE(WriteUserFile(train, content::TemplateTrainBytes()).ok());
+  const std::string page = dir.file("Costa_42.html");
+  int polls = 0;
+  std::string firstPage;
+  std::ostringstream err;
+  const int rc = RenderWatch({line, train, "", "", ""}, err, [&] {
+    ++polls;
+    if (polls == 1) {
+      firstPage = ReadFile(page);
+      // A change of size is seen whatever the clock's resolution.
+      EXPECT_TRUE(WriteUserFile(line, "[generale]\n").ok());
+    }
+    return ReadFile(page + ".gen.js").find("(2)") != std::string::npos;
+  });
+  EXPECT_EQ(rc, 130) << err.str();
+  EXPECT_FALSE(EmbeddedJson(firstPage, "sb-data").contains("diagnostics"));
+  const std::string last = ReadFile(page);
+  EXPECT_TRUE(EmbeddedJson(last, "sb-data").contains("diagnostics"));
+  EXPECT_EQ(EmbeddedJson(last, "sb-watch")["generation"], 2);
+  EXPECT_EQ(EmbeddedJson(last, "sb-watch")["sidecar"], "Costa_42.html.gen.js");
+}
+
+// The axis marks where a progression starts with a post that does not
+// follow on; one that follows on is no jump.
+TEST(RenderSvgTest, MarksWhereTheKmPostsJump) {
+  RenderInput in;
+  in.lineId = "Costa";
+  in.trainNumber = "42";
+  in.cells.resize(401);
+  in.items[kSlotTotals].end = 20000;
+  in.items[kSlotProgressionUno].start = 0;
+  in.items[kSlotProgressionUno].end = 111000;
+  in.items[kSlotProgressionDue].start = 5000;
+  in.items[kSlotProgressionDue].end = 116000;  // follows on
+  in.items[kSlotProgressionTre].start = 12000;
+  in.items[kSlotProgressionTre].end = 140500;  // 123+000 would follow
+  const std::string svg = RenderSvg(in);
+  EXPECT_EQ(WellFormed(svg), "");
+  EXPECT_EQ(Count(svg, "class=\"km-jump\""), 1);
+  EXPECT_NE(svg.find("the km posts jump at 12 km: km 123+000 to km 140+500"), std::string::npos);
+  const nlohmann::json data = EmbeddedJson(render::RenderHtml(in), "sb-data");
+  EXPECT_EQ(data["kmJumps"],
+            nlohmann::json::parse(R"([{"position":12000,"from":123000,"to":140500}])"));
+}
+
 TEST(RenderSvgTest, EscapesTextsAndDrawsAnEmptyModel) {
   RenderInput in;
   in.lineId = "A&B";

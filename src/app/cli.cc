@@ -15,6 +15,7 @@
 #include "tools/inspect.h"
 #include "tools/lsp_stdio.h"
 #include "tools/render.h"
+#include "tools/render_watch.h"
 
 namespace sb {
 namespace {
@@ -40,6 +41,10 @@ struct Options {
   std::string renderLineId;
   std::string renderTrain;
   std::string renderOut;
+  bool renderHtml = false;
+  bool renderWatch = false;
+  std::string renderLine;
+  std::string renderTrainPath;
 };
 
 void AddCompile(CLI::App& app, Options& o) {
@@ -77,12 +82,39 @@ void AddInspect(CLI::App& app, Options& o) {
 
 void AddRender(CLI::App& app, Options& o) {
   o.render = app.add_subcommand("render", "Draw a compiled scenario as an SVG picture");
-  o.render->add_option("DIR", o.renderDir, "Directory holding the compiled files")->required();
+  o.render->add_option("DIR", o.renderDir, "Directory holding the compiled files");
   o.render->add_option("--line-id", o.renderLineId,
                        "Line identifier (default: the one scenario in DIR)");
   o.render->add_option("--train-number", o.renderTrain, "Train number (default: the one in DIR)");
   o.render->add_option("-o,--output", o.renderOut,
-                       "SVG file to write, '-' for stdout (default: <ID>_<N>.svg in DIR)");
+                       "File to write, '-' for stdout (default: <ID>_<N>.svg or .html in DIR)");
+  o.render->add_flag("--html", o.renderHtml,
+                     "An interactive page (zoom, pan, hover, search) instead of the SVG");
+  auto* watch = o.render->add_flag(
+      "--watch", o.renderWatch,
+      "Compile --line and --train in memory into the page, again at every change, until Ctrl-C");
+  o.render->add_option("--line", o.renderLine, "The line description (with --watch)")
+      ->needs(watch);
+  o.render->add_option("--train", o.renderTrainPath, "The train description (with --watch)")
+      ->needs(watch);
+}
+
+int RunRender(const Options& o, std::ostream& out, std::ostream& err) {
+  if (o.renderWatch) {
+    if (!o.renderDir.empty() || o.renderLine.empty() || o.renderTrainPath.empty()) {
+      err << "scenario-builder: render --watch takes --line and --train instead of DIR\n";
+      return kExitUsage;
+    }
+    return RenderWatch({o.renderLine, o.renderTrainPath, o.renderLineId, o.renderTrain,
+                        o.renderOut},
+                       err);
+  }
+  if (o.renderDir.empty()) {
+    err << "scenario-builder: render needs DIR, the directory holding the compiled files\n";
+    return kExitUsage;
+  }
+  return Render(o.renderDir, o.renderLineId, o.renderTrain, o.renderOut,
+                o.renderHtml ? RenderFormat::kHtml : RenderFormat::kSvg, out, err);
 }
 
 // Fills in the identifiers the names of the descriptions tell; false, with
@@ -204,7 +236,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
                                                 : InspectFormat::kText;
     return Inspect(o.inspectPath, format, out, err);
   }
-  if (*o.render) return Render(o.renderDir, o.renderLineId, o.renderTrain, o.renderOut, out, err);
+  if (*o.render) return RunRender(o, out, err);
   if (*o.compile) return RunCompile(o, out, err);
 
   RunOutcome outcome = Form_Load(o.dir.empty() ? platform::ExecutableDirectory() : o.dir);

@@ -38,6 +38,19 @@ std::string LegendSwatch(const std::string& sw, const std::string& c, double ex,
     s += "<path d=\"M" + Num(ex + 11) + " " + Num(ey - 5) + "L" + Num(ex + 16) + " " + Num(ey) +
          "L" + Num(ex + 11) + " " + Num(ey + 5) + "L" + Num(ex + 6) + " " + Num(ey) +
          "Z\" fill=\"" + c + "\"/>\n";
+  } else if (sw == "start") {
+    s += "<circle cx=\"" + Num(ex + 11) + "\" cy=\"" + Num(ey) + "\" r=\"5\" fill=\"#ffffff\" stroke=\"" + c +
+         "\" stroke-width=\"2\"/>\n";
+  } else if (sw == "end") {
+    s += "<rect x=\"" + Num(ex + 6.5) + "\" y=\"" + Num(ey - 4.5) +
+         "\" width=\"9\" height=\"9\" fill=\"" + c + "\"/>\n";
+  } else if (sw == "hollow-diamond") {
+    s += "<path d=\"M" + Num(ex + 11) + " " + Num(ey - 4) + "L" + Num(ex + 14.5) + " " + Num(ey) +
+         "L" + Num(ex + 11) + " " + Num(ey + 4) + "L" + Num(ex + 7.5) + " " + Num(ey) +
+         "Z\" fill=\"#ffffff\" stroke=\"" + c + "\" stroke-width=\"1.3\"/>\n";
+  } else if (sw == "jump") {
+    s += "<line x1=\"" + Num(ex + 11) + "\" y1=\"" + Num(ey - 7) + "\" x2=\"" + Num(ex + 11) +
+         "\" y2=\"" + Num(ey + 7) + "\" stroke=\"" + c + "\" stroke-width=\"1.2\" stroke-dasharray=\"2 2\"/>\n";
   } else if (sw == "square") {
     s += "<rect x=\"" + Num(ex + 8) + "\" y=\"" + Num(ey - 3) +
          "\" width=\"6\" height=\"6\" fill=\"" + c + "\"/>\n";
@@ -90,13 +103,17 @@ std::string Picture::Header(double* y) {
 
 std::string Picture::Legend(double x, double y, double width, double* bottom) const {
   struct Entry {
-    const char* swatch;  // line, dash, dot, ring, bar, tick, triangle, diamond, square, band
+    // line, dash, dot, ring, bar, tick, triangle, diamond, hollow-diamond,
+    // square, band, start, end, jump
+    const char* swatch;
     const char* colour;
     const char* text;
   };
   static constexpr Entry kEntries[] = {
       {"line", colour::kTrack, "the line (plan)"},
       {"dash", colour::kOverrun, "after the end of the line"},
+      {"start", colour::kTrack, "start of the line"},
+      {"end", colour::kTrack, "end of the line"},
       {"dot", colour::kStation, "station with a stop mark"},
       {"ring", colour::kStation, "station without a stop mark"},
       {"bar", colour::kStation, "stopping zone"},
@@ -106,11 +123,13 @@ std::string Picture::Legend(double x, double y, double width, double* bottom) co
       {"tick", colour::kSlowdown, "before-warning mark"},
       {"line", colour::kSpeedLimit, "speed limit"},
       {"diamond", colour::kSpeedPoint, "speed point"},
+      {"hollow-diamond", colour::kSpeedPoint, "speed point of the value route completion gives"},
       {"bar", colour::kGradient, "gradient"},
       {"band", colour::kMountain, "mountain section"},
       {"tick", colour::kMountain, "mountain mark"},
       {"square", colour::kSpeedBoard, "maximum-speed indicator board"},
       {"diamond", colour::kTextBoard, "text board"},
+      {"jump", colour::kKmJump, "the km posts jump (a new progression)"},
   };
   const int perRow = std::max(1, static_cast<int>(width / 230));
   const double rowH = 18;

@@ -30,6 +30,7 @@ inline constexpr const char* kGradient = "#8c6d31";
 inline constexpr const char* kMountain = "#8e6bbf";
 inline constexpr const char* kSpeedBoard = "#59656f";
 inline constexpr const char* kTextBoard = "#d0509a";
+inline constexpr const char* kKmJump = "#b3261e";
 inline constexpr const char* kGrid = "#e3e3e3";
 inline constexpr const char* kAxis = "#777777";
 inline constexpr const char* kText = "#222222";
@@ -84,6 +85,7 @@ class Picture {
   std::string Strips(double* y);
   std::string Grid(double top, double bottom) const;
   std::string AxisBelow(double bottom, double* y) const;
+  std::string KmJumps(double bottom) const;
   std::string YLabel(double yPix, const std::string& text) const;
   std::string GradientStrip(double* y);
   std::string SpeedStrip(double* y);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "base/windows1252.h"
+#include "compiler/route_completion.h"
 #include "model/km_post.h"
 #include "tools/label_layout.h"
 #include "tools/picture.h"
@@ -86,6 +87,7 @@ std::string Picture::AxisBelow(double bottom, double* y) const {
            "\" text-anchor=\"middle\" fill=\"#a0a0a0\">" + Num(post / 1000) + "</text>\n";
     }
   }
+  s += KmJumps(bottom);
   s += "<text x=\"" + Num(kAxisLeft - 18) + "\" y=\"" + Num(bottom + 16) +
        "\" text-anchor=\"end\">km along the line</text>\n";
   if (posts) {
@@ -97,6 +99,21 @@ std::string Picture::AxisBelow(double bottom, double* y) const {
   return s;
 }
 
+// A dashed mark across the axis where a progression takes over with a post
+// that does not follow on from the one before, titled with both posts.
+std::string Picture::KmJumps(double bottom) const {
+  std::string s;
+  for (const KmJump& j : FindKmJumps(in_.items)) {
+    const double x = X(j.position);
+    s += "<line class=\"km-jump\" x1=\"" + Num(x) + "\" y1=\"" + Num(bottom - 8) + "\" x2=\"" +
+         Num(x) + "\" y2=\"" + Num(bottom + 34) + "\" stroke=\"" + colour::kKmJump +
+         "\" stroke-width=\"1.2\" stroke-dasharray=\"2 2\"><title>the km posts jump at " +
+         Esc(Km(j.position)) + ": " + Esc(FormatKm(j.from)) + " to " + Esc(FormatKm(j.to)) +
+         "</title></line>\n";
+  }
+  return s;
+}
+
 std::string Picture::YLabel(double yPix, const std::string& text) const {
   return "<text x=\"" + Num(kAxisLeft - 6) + "\" y=\"" + Num(yPix + 3.5) +
          "\" text-anchor=\"end\" font-size=\"" + Num(kSmallSize) + "\" fill=\"" + colour::kAxis +
@@ -105,7 +122,7 @@ std::string Picture::YLabel(double yPix, const std::string& text) const {
 
 std::string Picture::GradientStrip(double* y) {
   std::string s = "<g id=\"strip-gradient\">\n";
-  const Strip st = BeginStrip("Gradient", 90, y, &s);
+  const Strip st = BeginStrip("Gradient (\u2030)", 90, y, &s);
   const auto runs =
       Runs(in_.cells, filled_, [](const TrackCell& c) { return int{c.gradient} - 100; });
   int most = 5;
@@ -115,7 +132,8 @@ std::string Picture::GradientStrip(double* y) {
   auto Y = [&](double v) { return mid - v / range * (st.height / 2 - 6); };
   s += "<line x1=\"" + Num(kAxisLeft) + "\" y1=\"" + Num(mid) + "\" x2=\"" + Num(kAxisRight) +
        "\" y2=\"" + Num(mid) + "\" stroke=\"" + colour::kAxis + "\" stroke-width=\"0.7\"/>\n";
-  s += YLabel(Y(range), "+" + Num(range)) + YLabel(mid, "0") + YLabel(Y(-range), "-" + Num(range));
+  s += YLabel(Y(range), "+" + Num(range) + " \u2030") + YLabel(mid, "0") +
+       YLabel(Y(-range), "-" + Num(range) + " \u2030");
   std::string d;
   for (const Run& r : runs) {
     d += 'M';
@@ -138,11 +156,13 @@ std::string Picture::SpeedStrip(double* y) {
   for (const TrackCell& c : in_.cells) {
     if (c.kind == kKindSpeedPoint) most = std::max<int>(most, c.value1);
   }
-  const double top = std::ceil(most / 20.0) * 20;
+  // The ticks reach the highest speed drawn: the top is a whole number of steps.
+  const double step = NiceStep(most / 4.0);
+  const double top = std::ceil(most / step) * step;
   auto Y = [&](double v) {
     return st.top + st.height - 4 - std::clamp(v, 0.0, top) / top * (st.height - 12);
   };
-  for (double v = 0; v <= top; v += NiceStep(top / 4)) {
+  for (double v = 0; v <= top + step / 2; v += step) {
     s += YLabel(Y(v), Num(v));
     s += "<line x1=\"" + Num(kAxisLeft) + "\" y1=\"" + Num(Y(v)) + "\" x2=\"" + Num(kAxisRight) +
          "\" y2=\"" + Num(Y(v)) + "\" stroke=\"" + colour::kGrid + "\" stroke-width=\"0.7\"/>\n";
@@ -159,12 +179,20 @@ std::string Picture::SpeedStrip(double* y) {
     if (c.kind != kKindSpeedPoint && c.kind != kKindSpeedPointNoValue) continue;
     const double px = CellX(static_cast<int64_t>(i));
     const double py = c.kind == kKindSpeedPoint ? Y(c.value1) : Y(0);
-    s += "<path class=\"speed-point\" d=\"M" + Num(px) + " " + Num(py - 4) + "L" + Num(px + 3.5) +
-         " " + Num(py) + "L" + Num(px) + " " + Num(py + 4) + "L" + Num(px - 3.5) + " " + Num(py) +
-         "Z\" fill=\"" + colour::kSpeedPoint + "\"><title>speed point" +
+    // The files keep no trace of who wrote a point: route completion's
+    // points are told by their value alone, which an author may also give.
+    const bool route = c.kind == kKindSpeedPoint && c.value1 == kRoutePointSpeed;
+    s += std::string("<path class=\"") + (route ? "route-speed-point" : "speed-point") + "\" d=\"M" +
+         Num(px) + " " + Num(py - 4) + "L" + Num(px + 3.5) + " " + Num(py) + "L" + Num(px) + " " +
+         Num(py + 4) + "L" + Num(px - 3.5) + " " + Num(py) + "Z\" fill=\"" +
+         (route ? "#ffffff\" stroke=\"" + std::string(colour::kSpeedPoint) + "\" stroke-width=\"1.3"
+                : std::string(colour::kSpeedPoint)) +
+         "\"><title>speed point" +
          (c.kind == kKindSpeedPoint ? " " + std::to_string(c.value1) + " km/h"
                                     : std::string(" without value")) +
-         ", cell " + std::to_string(i) + "</title></path>\n";
+         ", cell " + std::to_string(i) +
+         (route ? ", the value route completion gives the points it adds" : "") +
+         "</title></path>\n";
   }
   s += "</g>\n";
   return s;

@@ -7,6 +7,7 @@
 #include "base/printable.h"
 #include "base/user_file.h"
 #include "model/file_names.h"
+#include "tools/html_page.h"
 #include "tools/picture.h"
 #include "tools/render_loader.h"
 
@@ -30,24 +31,30 @@ std::string InputNamedBy(const std::string& svgPath, const std::string& dir,
   return "";
 }
 
+std::string Drawn(const RenderInput& in, RenderFormat format) {
+  return format == RenderFormat::kHtml ? render::RenderHtml(in) : RenderSvg(in);
+}
+
 int WriteSvg(const std::string& dir, const RenderInput& in, const std::string& svgPath,
-             std::ostream& out, std::ostream& err) {
+             RenderFormat format, std::ostream& out, std::ostream& err) {
   if (svgPath == "-") {
-    out << RenderSvg(in);
+    out << Drawn(in, format);
     out.flush();
     if (!out) return Fail(err, "cannot write the picture to standard output", kExitIo);
     return kExitOk;
   }
   Status st;
   if (svgPath.empty()) {
-    st = ReplaceFile(JoinPath(dir, PictureName(in.lineId, in.trainNumber)), RenderSvg(in));
+    std::string name = PictureName(in.lineId, in.trainNumber);
+    if (format == RenderFormat::kHtml) name = name.substr(0, name.size() - 4) + ".html";
+    st = ReplaceFile(JoinPath(dir, name), Drawn(in, format));
   } else if (const std::string input = InputNamedBy(svgPath, dir, in); !input.empty()) {
     return Fail(err,
                 "the output '" + svgPath + "' is the compiled file '" + input +
                     "' the picture is drawn from; give -o another file",
                 kExitUsage);
   } else {
-    st = WriteUserFile(svgPath, RenderSvg(in));
+    st = WriteUserFile(svgPath, Drawn(in, format));
   }
   if (!st.ok()) return Fail(err, st.Message("write"), kExitIo);
   return kExitOk;
@@ -59,12 +66,17 @@ std::string RenderSvg(const RenderInput& input) { return render::Picture(input).
 
 int Render(const std::string& dir, const std::string& lineId, const std::string& trainNumber,
            const std::string& svgPath, std::ostream& out, std::ostream& err) {
+  return Render(dir, lineId, trainNumber, svgPath, RenderFormat::kSvg, out, err);
+}
+
+int Render(const std::string& dir, const std::string& lineId, const std::string& trainNumber,
+           const std::string& outPath, RenderFormat format, std::ostream& out, std::ostream& err) {
   RenderInput in;
   std::optional<ProfileTable> profile;
   if (int rc = LoadScenario(dir, lineId, trainNumber, &in, &profile, err); rc != kExitOk) {
     return rc;
   }
-  return WriteSvg(dir, in, svgPath, out, err);
+  return WriteSvg(dir, in, outPath, format, out, err);
 }
 
 }  // namespace sb

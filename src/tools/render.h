@@ -43,6 +43,14 @@ std::string RenderSvg(const RenderInput& input);
 int Render(const std::string& dir, const std::string& lineId, const std::string& trainNumber,
            const std::string& svgPath, std::ostream& out, std::ostream& err);
 
+// What render writes: the SVG picture, or the interactive page
+// (tools/html_page.h), whose default name is "<ID>_<N>.html".
+enum class RenderFormat { kSvg, kHtml };
+
+// As above, in `format`.
+int Render(const std::string& dir, const std::string& lineId, const std::string& trainNumber,
+           const std::string& outPath, RenderFormat format, std::ostream& out, std::ostream& err);
+
 }  // namespace sb
 
 #endif  // SB_TOOLS_RENDER_H_

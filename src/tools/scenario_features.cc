@@ -1,6 +1,9 @@
 #include "tools/scenario_features.h"
 
+#include <algorithm>
+
 #include "base/windows1252.h"
+#include "model/km_post.h"
 #include "tools/roles.h"
 
 namespace sb::render {
@@ -49,6 +52,21 @@ bool HasProgression(const ItemTable& items) {
     if (p.start != 0 || p.end != 0) return true;
   }
   return false;
+}
+
+std::vector<KmJump> FindKmJumps(const ItemTable& items) {
+  std::vector<KmJump> out;
+  if (!HasProgression(items)) return out;
+  for (int slot = kSlotProgressionTre; slot <= kSlotProgressionUno; ++slot) {
+    const ScenarioItem& p = items[static_cast<std::size_t>(slot)];
+    if (p.start <= 0) continue;
+    const int64_t from = KilometricValue(items, int64_t{p.start} - 1) + 1;
+    const int64_t to = KilometricValue(items, p.start);
+    if (from != to) out.push_back({p.start, from, to});
+  }
+  std::sort(out.begin(), out.end(),
+            [](const KmJump& a, const KmJump& b) { return a.position < b.position; });
+  return out;
 }
 
 }  // namespace sb::render

@@ -58,6 +58,15 @@ std::vector<Run> Runs(const std::vector<TrackCell>& cells, std::size_t limit, Ge
 // Whether the line has a kilometric progression to tell kilometre posts by.
 bool HasProgression(const ItemTable& items);
 
+// Where a progression takes over with a km post that does not follow on from
+// the one a metre before (`from`, what the post would have been): `to`.
+struct KmJump {
+  int32_t position = 0;
+  int64_t from = 0;
+  int64_t to = 0;
+};
+std::vector<KmJump> FindKmJumps(const ItemTable& items);
+
 }  // namespace sb::render
 
 #endif  // SB_TOOLS_SCENARIO_FEATURES_H_

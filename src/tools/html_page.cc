@@ -1,0 +1,67 @@
+#include "tools/html_page.h"
+
+#include <nlohmann/json.hpp>
+#include <string_view>
+
+#include "tools/svg_writer.h"
+#include "tools/viewer_data.h"
+
+namespace sb::content::embedded {
+extern const unsigned char viewer_js_data[];
+extern const std::size_t viewer_js_size;
+extern const unsigned char viewer_css_data[];
+extern const std::size_t viewer_css_size;
+}  // namespace sb::content::embedded
+
+namespace sb::render {
+namespace {
+
+std::string_view Embedded(const unsigned char* data, std::size_t size) {
+  return {reinterpret_cast<const char*>(data), size};
+}
+
+// JSON inside a <script> element: "</" would end the element, so it is
+// written "<\/", which JSON reads as the same two characters.
+std::string ScriptSafe(const nlohmann::json& value) {
+  std::string text = value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  for (std::size_t at = text.find("</"); at != std::string::npos; at = text.find("</", at + 3)) {
+    text.replace(at, 2, "<\\/");
+  }
+  return text;
+}
+
+std::string Document(const std::string& title, const nlohmann::json& data,
+                     const PageOptions& options) {
+  nlohmann::json watch = nullptr;
+  if (!options.sidecar.empty()) {
+    watch = {{"generation", options.generation}, {"sidecar", options.sidecar}};
+  }
+  std::string s = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
+  s += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
+  s += "<title>" + Esc(title) + "</title>\n<style>\n";
+  s += Embedded(content::embedded::viewer_css_data, content::embedded::viewer_css_size);
+  s += "</style>\n</head>\n<body>\n";
+  s += "<script type=\"application/json\" id=\"sb-data\">" + ScriptSafe(data) + "</script>\n";
+  s += "<script type=\"application/json\" id=\"sb-watch\">" + ScriptSafe(watch) + "</script>\n";
+  s += "<script>\n";
+  s += Embedded(content::embedded::viewer_js_data, content::embedded::viewer_js_size);
+  s += "</script>\n</body>\n</html>\n";
+  return s;
+}
+
+}  // namespace
+
+std::string RenderHtml(const RenderInput& in, const PageOptions& options) {
+  return Document(in.lineId + ", train " + in.trainNumber, ViewerData(in), options);
+}
+
+std::string DiagnosticsHtml(const std::string& title, const std::vector<std::string>& diagnostics,
+                            const PageOptions& options) {
+  return Document(title, {{"title", title}, {"diagnostics", diagnostics}}, options);
+}
+
+std::string SidecarScript(int64_t generation) {
+  return "window.sbGeneration && window.sbGeneration(" + std::to_string(generation) + ");\n";
+}
+
+}  // namespace sb::render
