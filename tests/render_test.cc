@@ -18,8 +18,8 @@
 #include <future>
 #include <iostream>
 #include <nlohmann/json.hpp>
-#include <pugixml.hpp>
 #include <optional>
+#include <pugixml.hpp>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -28,19 +28,20 @@
 #include "app/compiled_files.h"
 #include "app_test_support.h"
 #include "base/disk.h"
+#include "base/exit_status.h"
 #include "base/file_io.h"
 #include "base/user_file.h"
 #include "content/content.h"
+#include "content/templates.h"
 #include "format/cell_codec.h"
 #include "format/item_codec.h"
 #include "format/profile_codec.h"
 #include "model/file_names.h"
 #include "model/km_post.h"
 #include "test_support.h"
-#include "content/templates.h"
 #include "tools/html_page.h"
-#include "tools/render_watch.h"
 #include "tools/render_loader.h"
+#include "tools/render_watch.h"
 
 namespace sb {
 namespace {
@@ -246,12 +247,12 @@ TEST_F(RenderTest, ScenarioPictureHoldsEveryFeature) {
     const std::size_t from = svg.find("<g id=\"" + id + "\"");
     return from == std::string::npos ? "" : svg.substr(from, svg.find("</g>", from) - from);
   };
-  for (const auto& [id, text] : std::vector<std::pair<std::string, std::string>>{
-           {"legend", ">start of the line</text>"},
-           {"legend", ">end of the line</text>"},
-           {"strip-gradient", ">+20 \u2030</text>"},
-           {"strip-gradient", ">-20 \u2030</text>"},
-           {"strip-speed", ">200</text>"}}) {
+  for (const auto& [id, text] :
+       std::vector<std::pair<std::string, std::string>>{{"legend", ">start of the line</text>"},
+                                                        {"legend", ">end of the line</text>"},
+                                                        {"strip-gradient", ">+20 \u2030</text>"},
+                                                        {"strip-gradient", ">-20 \u2030</text>"},
+                                                        {"strip-speed", ">200</text>"}}) {
     EXPECT_EQ(Count(group(id), text), 1) << id << ": " << text;
   }
 
@@ -502,8 +503,8 @@ TEST_F(RenderTest, PageIsSelfContainedAndHoldsTheScenario) {
   std::optional<ProfileTable> profile;
   ASSERT_EQ(LoadScenario(dir_->path(), kLine, kTrain, &in, &profile, err), 0);
   const nlohmann::json& cells = data["cells"];
-  for (const char* column : {"kind", "v1", "v2", "v3", "v4", "time", "approach", "terrain",
-                             "speed", "gradient", "adhesion", "km"}) {
+  for (const char* column : {"kind", "v1", "v2", "v3", "v4", "time", "approach", "terrain", "speed",
+                             "gradient", "adhesion", "km"}) {
     EXPECT_EQ(cells[column].size(), in.cells.size()) << column;
   }
   int checked = 0;
@@ -585,6 +586,21 @@ TEST(RenderWatchTest, PageOfACompileOrItsErrors) {
     EXPECT_NE(first.find(c.expected), std::string::npos) << c.name << ": " << first;
     EXPECT_NE(first.find("error"), std::string::npos) << c.name << ": " << first;
   }
+}
+
+TEST(RenderWatchTest, APageNamingADescriptionIsRefused) {
+  TempDir dir;
+  const std::string line = dir.file("Costa_linea.txt"), train = dir.file("Costa_42-.txt");
+  ASSERT_TRUE(WriteUserFile(line, content::TemplateLineBytes()).ok());
+  ASSERT_TRUE(WriteUserFile(train, content::TemplateTrainBytes()).ok());
+  for (const std::string& page : {line, train}) {
+    std::ostringstream err;
+    EXPECT_EQ(RenderWatch({line, train, "", "", page}, err, [] { return true; }), kExitUsage);
+    EXPECT_EQ(err.str(), "scenario-builder: '" + page +
+                             "' is one of the descriptions to watch; write the page elsewhere\n");
+  }
+  EXPECT_EQ(testing::ReadFile(line), content::TemplateLineBytes());
+  EXPECT_EQ(testing::ReadFile(train), content::TemplateTrainBytes());
 }
 
 TEST(RenderWatchTest, RewritesThePageWhenADescriptionChanges) {

@@ -147,6 +147,17 @@ int RenderWatch(const WatchRequest& request, std::ostream& err, const std::funct
     page = JoinPath(std::filesystem::path(request.linePath).parent_path().string(),
                     lineId + "_" + trainNumber + ".html");
   }
+  // The page and its sidecar are rewritten again and again: neither may be
+  // one of the descriptions being watched, or the author's text is lost.
+  for (const std::string& written : {page, page + ".gen.js"}) {
+    for (const std::string* input : {&request.linePath, &request.trainPath}) {
+      if (SameFile(written, *input)) {
+        err << "scenario-builder: '" << EscapeControls(written)
+            << "' is one of the descriptions to watch; write the page elsewhere\n";
+        return kExitUsage;
+      }
+    }
+  }
   // Ctrl-C only asks the loop to stop: a page being written is finished
   // (the cleanup handler main installs would cut it short), and the earlier
   // handlers come back on the way out.
