@@ -19,12 +19,12 @@ binary files the simulator loads. Also inspects and renders compiled files,\n\
 writes a template pair to start from, and serves editors as a language\n\
 server.")
 set(CPACK_VERBATIM_VARIABLES ON)
-set(CPACK_STRIP_FILES ON)
 set(sb_doc_dir ${CMAKE_CURRENT_SOURCE_DIR}/docs)
 
 if(WIN32)
   # The players' zip: both programs at the top of one folder, where the
   # players' program leaves the scenario beside itself.
+  # The windows preset links them stripped already (-s).
   install(TARGETS scenario-builder Lungomare_Nord RUNTIME DESTINATION .)
   # Notepad before Windows 10 shows LF-only text on one line.
   configure_file(${sb_doc_dir}/players-readme.txt ${CMAKE_CURRENT_BINARY_DIR}/package/README.txt
@@ -62,6 +62,8 @@ else()
   install(FILES ${SB_VSIX} DESTINATION ${CMAKE_INSTALL_DATADIR}/scenario-builder OPTIONAL)
 
   set(CPACK_GENERATOR DEB)
+  # The release build keeps its symbols; the package does not need them.
+  set(CPACK_STRIP_FILES ON)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

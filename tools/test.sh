@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test:
 #   1. the unit and end-to-end tests (preset release), then the VS Code
-#      extension's tests and its .vsix (tools/vscode-test.sh);
+#      extension's tests and its .vsix (tools/vscode-test.sh), then the
+#      packages as users get them (tools/release-test.sh; the .deb alone
+#      under SB_TEST_QUICK=1);
 #   2. the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
 #      then each fuzz target for FUZZ_SECONDS (default 60);
 #   3. the Windows programs, cross-built and checked under Wine against the
@@ -16,7 +18,11 @@ cmake --build --preset release -j2
 ctest --preset release -j2
 echo "== unit tests passed after $((SECONDS - start)) s"
 tools/vscode-test.sh
-if [ "${SB_TEST_QUICK:-0}" = 1 ]; then exit 0; fi
+if [ "${SB_TEST_QUICK:-0}" = 1 ]; then
+  tools/release-test.sh --linux-only
+  exit 0
+fi
+tools/release-test.sh
 
 tools/ci-extra.sh "${FUZZ_SECONDS:-60}"
 echo "== sanitizers and fuzzing passed after $((SECONDS - start)) s"
