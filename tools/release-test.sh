@@ -173,6 +173,9 @@ complete_case "scenario-builder render " "old out"
 complete_case "scenario-builder render out -o " "old out plan.svg"
 # The identifiers the completion offers are those compile --help lists.
 listed=$(/usr/bin/scenario-builder compile --help | sed -n 's/^  \([a-z-]*\): .*/\1/p')
+unnamed=""
+for id in $listed; do grep -qw -- "$id" <<<"$man_out" || unnamed+="$id "; done
+check "manual page: names every warning compile --help lists" "" "$unnamed"
 check "completion: -W offers -W<id> and -Wno-<id> for each warning compile --help lists" \
   "$(for id in $listed; do echo "-W$id"; echo "-Wno-$id"; done | sort -u | tr '\n' ' ' | sed 's/ $//')" \
   "$(complete_line "scenario-builder compile -W" | tr ' ' '\n' | sort -u | tr '\n' ' ' | sed 's/ $//')"
