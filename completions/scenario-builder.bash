@@ -22,9 +22,10 @@ _scenario_builder_files() {
 }
 
 _scenario_builder() {
-  local cur prev words cword
+  local cur prev words cword split
   if declare -F _init_completion >/dev/null; then
-    _init_completion || return
+    # -s: "--line=FILE" completes FILE as "--line FILE" would.
+    _init_completion -s || return
   else
     cur=${COMP_WORDS[COMP_CWORD]}
     prev=${COMP_WORDS[COMP_CWORD - 1]}

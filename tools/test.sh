@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test:
 #   1. the unit and end-to-end tests (preset release), then the VS Code
-#      extension's tests and its .vsix (tools/vscode-test.sh), then the
-#      packages as users get them (tools/release-test.sh; the .deb alone
-#      under SB_TEST_QUICK=1);
+#      extension's tests and its .vsix (tools/vscode-test.sh);
 #   2. the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
 #      then each fuzz target for FUZZ_SECONDS (default 60);
 #   3. the Windows programs, cross-built and checked under Wine against the
-#      Linux build.
-# SB_TEST_QUICK=1 runs step 1 only.
+#      Linux build;
+#   4. the packages as users get them (tools/release-test.sh): the .deb
+#      installed, the zip unpacked and run under Wine (in the Wine prefix
+#      step 3 prepared).
+# SB_TEST_QUICK=1 runs step 1 and the .deb of step 4.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$SECONDS
@@ -22,9 +23,9 @@ if [ "${SB_TEST_QUICK:-0}" = 1 ]; then
   tools/release-test.sh --linux-only
   exit 0
 fi
-tools/release-test.sh
 
 tools/ci-extra.sh "${FUZZ_SECONDS:-60}"
 echo "== sanitizers and fuzzing passed after $((SECONDS - start)) s"
 tools/windows-test.sh
+tools/release-test.sh
 echo "== every test passed in $((SECONDS - start)) s"
