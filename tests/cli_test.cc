@@ -255,7 +255,11 @@ TEST(Cli, HelpAndVersion) {
   }
   ToolRun version = RunTool("--version");
   EXPECT_EQ(version.exit, 0);
-  EXPECT_NE(version.out.find("scenario-builder"), std::string::npos) << version.out;
+  // The project version, then the commit for a build that is not the release.
+  const std::string released = std::string("scenario-builder ") + SB_PROJECT_VERSION;
+  EXPECT_EQ(version.out.substr(0, released.size()), released) << version.out;
+  const std::string rest = version.out.substr(std::min(released.size(), version.out.size()));
+  EXPECT_TRUE(rest == "\n" || rest.rfind("+g", 0) == 0 || rest == "-dirty\n") << version.out;
 }
 
 // True when `text` holds a byte that would act on a terminal (LF ends lines).

@@ -12,6 +12,7 @@
 #include "app/scenario_run.h"
 #include "base/printable.h"
 #include "model/file_names.h"
+#include "sb_version.h"
 #include "tools/inspect.h"
 #include "tools/lsp_stdio.h"
 #include "tools/render.h"
@@ -19,8 +20,6 @@
 
 namespace sb {
 namespace {
-
-constexpr const char* kVersion = "scenario-builder 1.0.0";
 
 // What the command line asked for, filled in by the parser.
 struct Options {
@@ -191,7 +190,7 @@ bool TakeWarningArguments(std::vector<std::string>& args, WarningOptions& warnin
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   CLI::App app{"Builds the Lungomare_Nord scenario (train 911) and compiles scenario descriptions.",
                "scenario-builder"};
-  app.set_version_flag("--version", kVersion);
+  app.set_version_flag("--version", std::string("scenario-builder ") + kProgramVersion);
   // The same command line on every system: no "/option" forms on Windows.
   app.allow_windows_style_options(false);
   Options o;

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "model/file_names.h"
+#include "sb_version.h"
 #include "tools/lsp_diagnostics.h"
 #include "tools/lsp_features.h"
 
@@ -11,7 +12,6 @@ namespace sb::lsp {
 namespace {
 
 constexpr int kTextDocumentSyncFull = 1;
-constexpr const char* kVersion = "1.0.0";
 
 // Params that are not what the method reads: -32602.
 struct InvalidParams : std::runtime_error {
@@ -166,7 +166,7 @@ nlohmann::json Server::Initialize(const nlohmann::json& params) {
             {"completionProvider", {{"triggerCharacters", {"["}}}},
             {"documentSymbolProvider", true},
             {"inlayHintProvider", true}}},
-          {"serverInfo", {{"name", "scenario-builder"}, {"version", kVersion}}}};
+          {"serverInfo", {{"name", "scenario-builder"}, {"version", kProgramVersion}}}};
 }
 
 nlohmann::json Server::DocumentRequest(const std::string& method, const nlohmann::json& params) {
