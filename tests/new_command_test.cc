@@ -166,7 +166,8 @@ std::vector<DocExample> DocExamples(const std::string& doc) {
   while (std::getline(in, row)) {
     if (!std::regex_match(row, m, kChange)) continue;
     DocExample e{m[1], std::stoi(m[2]), m[3], ""};
-    while (std::getline(in, row) && row != "```") {}
+    while (std::getline(in, row) && row != "```") {
+    }
     while (std::getline(in, row) && row != "```") e.output += row + "\n";
     examples.push_back(std::move(e));
   }

@@ -92,8 +92,7 @@ void AddRender(CLI::App& app, Options& o) {
   auto* watch = o.render->add_flag(
       "--watch", o.renderWatch,
       "Compile --line and --train in memory into the page, again at every change, until Ctrl-C");
-  o.render->add_option("--line", o.renderLine, "The line description (with --watch)")
-      ->needs(watch);
+  o.render->add_option("--line", o.renderLine, "The line description (with --watch)")->needs(watch);
   o.render->add_option("--train", o.renderTrainPath, "The train description (with --watch)")
       ->needs(watch);
 }
@@ -104,9 +103,8 @@ int RunRender(const Options& o, std::ostream& out, std::ostream& err) {
       err << "scenario-builder: render --watch takes --line and --train instead of DIR\n";
       return kExitUsage;
     }
-    return RenderWatch({o.renderLine, o.renderTrainPath, o.renderLineId, o.renderTrain,
-                        o.renderOut},
-                       err);
+    return RenderWatch(
+        {o.renderLine, o.renderTrainPath, o.renderLineId, o.renderTrain, o.renderOut}, err);
   }
   if (o.renderDir.empty()) {
     err << "scenario-builder: render needs DIR, the directory holding the compiled files\n";

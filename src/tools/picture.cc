@@ -39,8 +39,8 @@ std::string LegendSwatch(const std::string& sw, const std::string& c, double ex,
          "L" + Num(ex + 11) + " " + Num(ey + 5) + "L" + Num(ex + 6) + " " + Num(ey) +
          "Z\" fill=\"" + c + "\"/>\n";
   } else if (sw == "start") {
-    s += "<circle cx=\"" + Num(ex + 11) + "\" cy=\"" + Num(ey) + "\" r=\"5\" fill=\"#ffffff\" stroke=\"" + c +
-         "\" stroke-width=\"2\"/>\n";
+    s += "<circle cx=\"" + Num(ex + 11) + "\" cy=\"" + Num(ey) +
+         "\" r=\"5\" fill=\"#ffffff\" stroke=\"" + c + "\" stroke-width=\"2\"/>\n";
   } else if (sw == "end") {
     s += "<rect x=\"" + Num(ex + 6.5) + "\" y=\"" + Num(ey - 4.5) +
          "\" width=\"9\" height=\"9\" fill=\"" + c + "\"/>\n";
@@ -50,7 +50,8 @@ std::string LegendSwatch(const std::string& sw, const std::string& c, double ex,
          "Z\" fill=\"#ffffff\" stroke=\"" + c + "\" stroke-width=\"1.3\"/>\n";
   } else if (sw == "jump") {
     s += "<line x1=\"" + Num(ex + 11) + "\" y1=\"" + Num(ey - 7) + "\" x2=\"" + Num(ex + 11) +
-         "\" y2=\"" + Num(ey + 7) + "\" stroke=\"" + c + "\" stroke-width=\"1.2\" stroke-dasharray=\"2 2\"/>\n";
+         "\" y2=\"" + Num(ey + 7) + "\" stroke=\"" + c +
+         "\" stroke-width=\"1.2\" stroke-dasharray=\"2 2\"/>\n";
   } else if (sw == "square") {
     s += "<rect x=\"" + Num(ex + 8) + "\" y=\"" + Num(ey - 3) +
          "\" width=\"6\" height=\"6\" fill=\"" + c + "\"/>\n";

@@ -182,9 +182,9 @@ std::string Picture::SpeedStrip(double* y) {
     // The files keep no trace of who wrote a point: route completion's
     // points are told by their value alone, which an author may also give.
     const bool route = c.kind == kKindSpeedPoint && c.value1 == kRoutePointSpeed;
-    s += std::string("<path class=\"") + (route ? "route-speed-point" : "speed-point") + "\" d=\"M" +
-         Num(px) + " " + Num(py - 4) + "L" + Num(px + 3.5) + " " + Num(py) + "L" + Num(px) + " " +
-         Num(py + 4) + "L" + Num(px - 3.5) + " " + Num(py) + "Z\" fill=\"" +
+    s += std::string("<path class=\"") + (route ? "route-speed-point" : "speed-point") +
+         "\" d=\"M" + Num(px) + " " + Num(py - 4) + "L" + Num(px + 3.5) + " " + Num(py) + "L" +
+         Num(px) + " " + Num(py + 4) + "L" + Num(px - 3.5) + " " + Num(py) + "Z\" fill=\"" +
          (route ? "#ffffff\" stroke=\"" + std::string(colour::kSpeedPoint) + "\" stroke-width=\"1.3"
                 : std::string(colour::kSpeedPoint)) +
          "\"><title>speed point" +

@@ -18,9 +18,9 @@ using nlohmann::json;
 // small numbers keep the page a fraction of what objects per cell would be.
 json CellColumns(const RenderInput& in) {
   json kind = json::array(), v1 = json::array(), v2 = json::array(), v3 = json::array(),
-       v4 = json::array(), time = json::array(), approach = json::array(),
-       terrain = json::array(), speed = json::array(), gradient = json::array(),
-       adhesion = json::array(), km = json::array();
+       v4 = json::array(), time = json::array(), approach = json::array(), terrain = json::array(),
+       speed = json::array(), gradient = json::array(), adhesion = json::array(),
+       km = json::array();
   const bool posts = HasProgression(in.items);
   for (std::size_t i = 0; i < in.cells.size(); ++i) {
     const TrackCell& c = in.cells[i];
@@ -38,10 +38,18 @@ json CellColumns(const RenderInput& in) {
     const int64_t metres = static_cast<int64_t>(i) * kCellLength;
     km.push_back(posts ? KilometricValue(in.items, metres) : metres);
   }
-  return {{"kind", kind},         {"v1", v1},         {"v2", v2},
-          {"v3", v3},             {"v4", v4},         {"time", time},
-          {"approach", approach}, {"terrain", terrain}, {"speed", speed},
-          {"gradient", gradient}, {"adhesion", adhesion}, {"km", km}};
+  return {{"kind", kind},
+          {"v1", v1},
+          {"v2", v2},
+          {"v3", v3},
+          {"v4", v4},
+          {"time", time},
+          {"approach", approach},
+          {"terrain", terrain},
+          {"speed", speed},
+          {"gradient", gradient},
+          {"adhesion", adhesion},
+          {"km", km}};
 }
 
 json StationList(const ItemTable& items) {
