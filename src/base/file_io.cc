@@ -1,5 +1,7 @@
 #include "base/file_io.h"
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -8,9 +10,10 @@
 #include <limits>
 #include <random>
 #include <system_error>
-
-#ifndef _WIN32
-#include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#include <sys/stat.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -136,22 +139,18 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 #endif
 }
 
-#ifdef _WIN32
-
 void FileReplacement::Open() {
   bool shortened = false;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     const std::string temp = TemporaryPath(path_, shortened);
-    // No exclusive creation here: a name that exists is passed over.
-    if (RegularFileExists(temp)) continue;
-    file_ = std::fopen(temp.c_str(), "wb");
-    if (file_ != nullptr) {
+    const int err = CreateTemporary(temp);
+    if (err == 0) {
       temp_ = temp;
       removal_.Set(temp_);
       open_ = true;
       return;
     }
-    const int err = errno;
+    if (err == EEXIST || err == EINTR) continue;
     if (err == ENAMETOOLONG && !shortened && CanShorten(path_.substr(NameStart(path_)))) {
       shortened = true;
       continue;
@@ -160,6 +159,22 @@ void FileReplacement::Open() {
     return;
   }
   Fail(EEXIST);
+}
+
+#ifdef _WIN32
+
+int FileReplacement::CreateTemporary(const std::string& temp) {
+  // Exclusive: a file that already has the name is never written over,
+  // nor later removed as ours.
+  const int fd =
+      _open(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+  if (fd < 0) return errno;
+  file_ = _fdopen(fd, "wb");
+  if (file_ != nullptr) return 0;
+  const int err = errno;
+  _close(fd);
+  std::remove(temp.c_str());
+  return err;
 }
 
 bool FileReplacement::Put(std::uint64_t offset, std::string_view piece) {
@@ -191,29 +206,11 @@ bool FileReplacement::Close() {
 
 #else
 
-void FileReplacement::Open() {
-  bool shortened = false;
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    const std::string temp = TemporaryPath(path_, shortened);
-    // Exclusive: a file that already has the name is never written over,
-    // nor later removed as ours.
-    fd_ = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd_ >= 0) {
-      temp_ = temp;
-      removal_.Set(temp_);
-      open_ = true;
-      return;
-    }
-    const int err = errno;
-    if (err == EEXIST || err == EINTR) continue;
-    if (err == ENAMETOOLONG && !shortened && CanShorten(path_.substr(NameStart(path_)))) {
-      shortened = true;
-      continue;
-    }
-    Fail(err);
-    return;
-  }
-  Fail(EEXIST);
+int FileReplacement::CreateTemporary(const std::string& temp) {
+  // Exclusive: a file that already has the name is never written over,
+  // nor later removed as ours.
+  fd_ = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  return fd_ >= 0 ? 0 : errno;
 }
 
 bool FileReplacement::Put(std::uint64_t offset, std::string_view piece) {

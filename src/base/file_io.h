@@ -49,6 +49,9 @@ class FileReplacement {
  private:
   enum class State { kWriting, kFinished, kCommitted };
   void Open();
+  // Creates `temp` for writing, only if no file has that name: 0, or the
+  // errno of the failure (EEXIST when the name is taken).
+  int CreateTemporary(const std::string& temp);
   void Fail(int err);
   void Discard();
   // Writes all of `piece` at `offset`; false, with the failure kept, if not.
