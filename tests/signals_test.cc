@@ -68,11 +68,11 @@ struct Slowdown {
 
 // The error code the encoder hands back; it never records one itself.
 int32_t PlaceSlowdown(Scenario& s, Slowdown a) {
-  int32_t code = -1;
-  EXPECT_TRUE(memo_rallentamento(s, {a.x, a.v, a.l, a.f_tt, a.f_ta, a.d_v}, &code).ok());
+  SlowdownFault fault{-1, -1};
+  EXPECT_TRUE(memo_rallentamento(s, {a.x, a.v, a.l, a.f_tt, a.f_ta, a.d_v}, &fault).ok());
   EXPECT_EQ(s.errorCode, 0);
   EXPECT_TRUE(s.diagnostics.empty());
-  return code;
+  return fault.code;
 }
 
 struct Cell {

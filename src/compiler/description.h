@@ -55,8 +55,6 @@ class Description {
 
   const std::string& name() const { return name_; }
 
-  // The current record's keyword line; 0 before any and once closed.
-  int line() const { return keyword_line_; }
   // Warnings found while reading fields (not-a-number) and while checking a
   // record's line go to `s`; until this is called there are none.
   void WarnInto(Scenario& s) { warn_into_ = &s; }

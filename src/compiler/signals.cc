@@ -64,13 +64,13 @@ namespace {
 
 // The four cells before the warning (the cell of start - 1200 m, rounded
 // down, and the three before it); the others stay written when one is taken.
-Status MarkBeforeWarning(Scenario& s, const SlowdownRecord& slowdown, int32_t* errorCode) {
+Status MarkBeforeWarning(Scenario& s, const SlowdownRecord& slowdown, SlowdownFault* fault) {
   const int64_t last = LastBeforeWarningCell(slowdown.start);
   for (int m = 0; m < kCellsBeforeWarning; ++m) {
     TrackCell* cell = nullptr;
     SB_RETURN_IF_ERROR(CellAt(s, last - m, "a cell before a slowdown warning", &cell));
     if (!cell->free()) {
-      *errorCode = kErrorBeforeWarningCell;
+      *fault = {kErrorBeforeWarningCell, last - m};
       return Status::Ok();
     }
   }
@@ -85,29 +85,30 @@ Status MarkBeforeWarning(Scenario& s, const SlowdownRecord& slowdown, int32_t* e
 
 }  // namespace
 
-Status memo_rallentamento(Scenario& s, const SlowdownRecord& slowdown, int32_t* errorCode) {
-  *errorCode = kNoError;
+Status memo_rallentamento(Scenario& s, const SlowdownRecord& slowdown, SlowdownFault* fault) {
+  *fault = {};
   const bool warned = SlowdownWarned(slowdown.start);
   TrackCell* warning = nullptr;
   if (warned) {
-    SB_RETURN_IF_ERROR(
-        CellAt(s, SlowdownWarningCell(slowdown.start), "a slowdown warning", &warning));
+    const int64_t index = SlowdownWarningCell(slowdown.start);
+    SB_RETURN_IF_ERROR(CellAt(s, index, "a slowdown warning", &warning));
     if (!warning->free()) {
-      *errorCode = kErrorWarningCell;
+      *fault = {kErrorWarningCell, index};
       return Status::Ok();
     }
   }
   TrackCell* start = nullptr;
-  SB_RETURN_IF_ERROR(CellAt(s, CellIndex(slowdown.start, 1.0), "a slowdown start", &start));
+  const int64_t startIndex = CellIndex(slowdown.start, 1.0);
+  SB_RETURN_IF_ERROR(CellAt(s, startIndex, "a slowdown start", &start));
   if (!start->free()) {
-    *errorCode = kErrorSlowdownStartCell;
+    *fault = {kErrorSlowdownStartCell, startIndex};
     return Status::Ok();
   }
   TrackCell* end = nullptr;
-  SB_RETURN_IF_ERROR(
-      CellAt(s, SlowdownEndCell(slowdown.start, slowdown.length), "a slowdown end", &end));
+  const int64_t endIndex = SlowdownEndCell(slowdown.start, slowdown.length);
+  SB_RETURN_IF_ERROR(CellAt(s, endIndex, "a slowdown end", &end));
   if (!end->free()) {
-    *errorCode = kErrorSlowdownEndCell;
+    *fault = {kErrorSlowdownEndCell, endIndex};
     return Status::Ok();
   }
   // The end first: a slowdown whose end falls on its start cell is a start.
@@ -128,36 +129,20 @@ Status memo_rallentamento(Scenario& s, const SlowdownRecord& slowdown, int32_t* 
 
   // Without a warning there is nothing to mark before it.
   if (!warned || slowdown.markBeforeWarning == 0) return Status::Ok();
-  return MarkBeforeWarning(s, slowdown, errorCode);
+  return MarkBeforeWarning(s, slowdown, fault);
 }
 
-std::string TakenSlowdownCell(const Scenario& s, const SlowdownRecord& slowdown, int32_t code,
-                              int64_t* taken) {
-  const int32_t start = slowdown.start;
-  switch (code) {
+std::string TakenSlowdownCell(const SlowdownRecord& slowdown, const SlowdownFault& fault) {
+  const std::string cell = std::to_string(fault.cell);
+  switch (fault.code) {
     case kErrorWarningCell:
-      *taken = SlowdownWarningCell(start);
-      return "the slowdown's warning cell " + std::to_string(*taken) + " (1200 m before its start)";
-    case kErrorSlowdownStartCell:
-      *taken = CellIndex(start, 1.0);
-      return "the slowdown's start cell " + std::to_string(*taken);
+      return "the slowdown's warning cell " + cell + " (1200 m before its start)";
+    case kErrorSlowdownStartCell: return "the slowdown's start cell " + cell;
     case kErrorSlowdownEndCell:
-      *taken = SlowdownEndCell(start, slowdown.length);
-      return "the slowdown's end cell " + std::to_string(*taken) + " (at " +
-             std::to_string(int64_t{start} + slowdown.length) + " m)";
-    case kErrorBeforeWarningCell: {
-      // The encoder tests the four cells from the last one down and stops
-      // at the first that is taken.
-      const int64_t last = LastBeforeWarningCell(start);
-      *taken = last;
-      for (int64_t cell = last; cell > last - 4; --cell) {
-        if (s.ValidCell(cell) && !s.cells[static_cast<std::size_t>(cell)].free()) {
-          *taken = cell;
-          break;
-        }
-      }
-      return "cell " + std::to_string(*taken) + ", one of the four before the slowdown's warning";
-    }
+      return "the slowdown's end cell " + cell + " (at " +
+             std::to_string(int64_t{slowdown.start} + slowdown.length) + " m)";
+    case kErrorBeforeWarningCell:
+      return "cell " + cell + ", one of the four before the slowdown's warning";
     default: return {};
   }
 }

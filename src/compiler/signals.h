@@ -53,16 +53,21 @@ bool SlowdownWarned(int32_t start);
 int64_t SlowdownWarningCell(int32_t start);
 int64_t LastBeforeWarningCell(int32_t start);
 
+// A slowdown that could not be placed: the error (17 to 20) and the cell
+// found taken.
+struct SlowdownFault {
+  int32_t code = 0;  // kNoError when placed
+  int64_t cell = 0;
+};
+
 // Places a slowdown: warning 1200 m before the start (only for a start past
 // 1500 m), start, end and, when markBeforeWarning is set, four cells before
-// the warning. Errors 17 to 20. The reader rejects an end cell past the
-// last cell (error 15) before calling.
-Status memo_rallentamento(Scenario& s, const SlowdownRecord& slowdown, int32_t* errorCode);
+// the warning. A taken cell is errors 17 to 20 in `*fault`. The reader
+// rejects an end cell past the last cell (error 15) before calling.
+Status memo_rallentamento(Scenario& s, const SlowdownRecord& slowdown, SlowdownFault* fault);
 
-// The cell that an error code of memo_rallentamento (17 to 20) says is
-// taken, in words, with its index in `*taken`; "" for no error.
-std::string TakenSlowdownCell(const Scenario& s, const SlowdownRecord& slowdown, int32_t code,
-                              int64_t* taken);
+// The taken cell of `fault`, in words; "" when there is none.
+std::string TakenSlowdownCell(const SlowdownRecord& slowdown, const SlowdownFault& fault);
 
 // Notes the record at `source` as the owner of every cell a placed slowdown
 // took, the end before the start as the encoder writes them.

@@ -159,7 +159,7 @@ Status TrainReader::SpeedLimit() {
   if (Beyond("a speed limit", position)) return Status::Ok();
   t_.speedChecks.Check(s_, d_, position);
   CheckSpeed(s_, d_, speed);
-  return SpeedLimitFrom(s_, t_.stretches, position, speed, d_.line());
+  return SpeedLimitFrom(s_, t_.stretches, position, speed, d_.keyword_line());
 }
 
 Status TrainReader::Adhesion() {
@@ -241,11 +241,9 @@ Status TrainReader::Slowdown() {
     return Status::Ok();
   }
   CheckSlowdown(s_, d_, slowdown);
-  int32_t code = kNoError;
-  SB_RETURN_IF_ERROR(memo_rallentamento(s_, slowdown, &code));
-  int64_t taken = 0;
-  const std::string subject = TakenSlowdownCell(s_, slowdown, code, &taken);
-  SB_RETURN_IF_ERROR(StopOnCode(code, start, taken, subject));
+  SlowdownFault fault;
+  SB_RETURN_IF_ERROR(memo_rallentamento(s_, slowdown, &fault));
+  SB_RETURN_IF_ERROR(StopOnCode(fault.code, start, fault.cell, TakenSlowdownCell(slowdown, fault)));
   if (outcome_ == Outcome::kGoOn) {
     NoteSlowdownOwners(s_, slowdown, d_.Source());
     CheckPastLineEnd(s_, d_, "slowdown", start);
