@@ -145,9 +145,12 @@ TEST(FormatDiagnostic, CaretUnderTheFieldAsShown) {
       {"a code page byte takes one place", "citt\xE0, 5", 8,
        "    citt\xE0, 5\n"
        "           ^"},
-      {"a lone continuation byte takes one place", "a\x80\x80, 5", 6,
-       "    a\x80\x80, 5\n"
-       "         ^"},
+      {"a lone C1 byte is escaped: four places each", "a\x80\x80, 5", 6,
+       "    a\\x80\\x80, 5\n"
+       "               ^"},
+      {"a UTF-8 C1 control is escaped: eight places", "a\xC2\x9B, 5", 6,
+       "    a\\xc2\\x9b, 5\n"
+       "               ^"},
       {"an overlong form is a byte each", "a\xC0\xAF, 5", 6,
        "    a\xC0\xAF, 5\n"
        "         ^"},

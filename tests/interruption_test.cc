@@ -232,6 +232,32 @@ TEST(Interruption, ASignalTakesBackTheRunsFiles) {
   }
 }
 
+// A signal at the moment a temporary file has just been made, before it is
+// anything more than a name on the disk: it is taken back all the same.
+TEST(Interruption, ASignalJustAfterATemporaryIsMadeLeavesNoTemporary) {
+  const std::string cells = CellFileName(kScenarioLineId, kScenarioTrainNumber);
+  for (const std::string& at : {NotesName(kScenarioLineId, kScenarioTrainNumber),
+                                ProfileFileName(kScenarioLineId), cells}) {
+    SCOPED_TRACE(at);
+    TempDir dir;
+    const pid_t pid = fork();
+    if (pid == 0) {
+      for (int sig : {SIGINT, SIGTERM, SIGHUP}) signal(sig, SIG_DFL);
+      InstallInterruptCleanup();
+      SetTemporaryCreatedHookForTesting([&](const std::string& temp) {
+        if (temp.find("/" + at + ".") != std::string::npos) raise(SIGTERM);
+      });
+      Form_Load(dir.path());
+      _exit(0);
+    }
+    EXPECT_EQ(WaitFor(pid), 143);
+    for (const std::string& name : Names(dir.path())) {
+      EXPECT_FALSE(IsTemporary(name)) << name;
+      EXPECT_NE(name, LineDescriptionName(kScenarioLineId));
+    }
+  }
+}
+
 // The program's own handlers, in the executable: stopped while it waits
 // for the folder, it ends with the conventional status.
 TEST(Interruption, TheProgramExitsWithTheSignalsStatus) {

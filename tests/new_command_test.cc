@@ -2,14 +2,19 @@
 // the compiler, it never replaces an author's file, and the authors'
 // reference shows the template as it is, and what the compiler prints for
 // the mistakes it shows made in it.
+#include "app/new_command.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app_test_support.h"
@@ -81,24 +86,84 @@ TEST(NewCommand, WritesIntoTheCurrentDirectoryWithoutDir) {
 
 // Either name taken, by a file or by anything else, refuses the whole pair.
 TEST(NewCommand, RefusesAnExistingFileOfEitherNameAndWritesNothing) {
+  enum class Holder { kFile, kDirectory, kDanglingLink, kLinkToAFile };
   const std::string names[] = {"Costa_linea.txt", "Costa_42-.txt"};
   for (const std::string& taken : names) {
-    for (bool asDirectory : {false, true}) {
-      SCOPED_TRACE(taken + (asDirectory ? " (a directory)" : ""));
+    for (Holder holder :
+         {Holder::kFile, Holder::kDirectory, Holder::kDanglingLink, Holder::kLinkToAFile}) {
+      SCOPED_TRACE(taken + " held by kind " + std::to_string(static_cast<int>(holder)));
       TempDir dir;
-      if (asDirectory) {
-        std::filesystem::create_directory(dir.file(taken));
-      } else {
-        WriteFile(dir.file(taken), "the author's own\n");
+      TempDir elsewhere;
+      const std::string target = elsewhere.file("target");
+      switch (holder) {
+        case Holder::kFile: WriteFile(dir.file(taken), "the author's own\n"); break;
+        case Holder::kDirectory: std::filesystem::create_directory(dir.file(taken)); break;
+        case Holder::kLinkToAFile: WriteFile(target, "the author's own\n"); [[fallthrough]];
+        case Holder::kDanglingLink: std::filesystem::create_symlink(target, dir.file(taken)); break;
       }
       ToolRun run = RunTool("new Costa 42 --dir " + Quote(dir.path()));
       EXPECT_EQ(run.exit, 73);
       EXPECT_NE(run.err.find(taken + "' already exists"), std::string::npos) << run.err;
       EXPECT_EQ(Names(dir.path()), std::vector<std::string>{taken});
-      if (!asDirectory) {
+      if (holder == Holder::kFile) {
         EXPECT_EQ(ReadFile(dir.file(taken)), "the author's own\n");
+      } else if (holder == Holder::kLinkToAFile) {
+        EXPECT_EQ(ReadFile(target), "the author's own\n");
+      } else if (holder == Holder::kDanglingLink) {
+        EXPECT_FALSE(std::filesystem::exists(target));
       }
     }
+  }
+}
+
+// A name the system cannot make is the file system's refusal (74), not a
+// name already taken (73).
+TEST(NewCommand, ANameTheSystemRefusesIsAnIoError) {
+  TempDir dir;
+  ToolRun run = RunTool("new " + std::string(300, 'L') + " --dir " + Quote(dir.path()));
+  EXPECT_EQ(run.exit, 74) << run.err;
+  EXPECT_NE(run.err.find("File name too long"), std::string::npos) << run.err;
+  EXPECT_TRUE(Names(dir.path()).empty());
+  if (geteuid() != 0) {  // root searches any folder
+    TempDir closed;
+    std::filesystem::create_directory(closed.file("sub"));
+    std::filesystem::permissions(closed.file("sub"), std::filesystem::perms::owner_read);
+    run = RunTool("new Costa --dir " + Quote(closed.file("sub")));
+    EXPECT_EQ(run.exit, 74) << run.err;
+    std::filesystem::permissions(closed.file("sub"), std::filesystem::perms::owner_all);
+  }
+}
+
+// A link put under a name while `new` runs is never written through: the
+// file it leads to, outside the folder, keeps its bytes. The other thread
+// makes and removes the link as fast as it can, so a check made apart from
+// the write is caught out within a few hundred tries (of two thousand).
+TEST(NewCommand, ALinkMadeWhileItRunsIsNeverWrittenThrough) {
+  TempDir dir;
+  TempDir elsewhere;
+  const std::string target = elsewhere.file("private");
+  WriteFile(target, "not the template\n");
+  const std::string linePath = dir.file("Costa_linea.txt");
+  NewRequest request;
+  request.lineId = "Costa";
+  request.train = "42";
+  request.dir = dir.path();
+  for (int attempt = 0; attempt < 2000; ++attempt) {
+    std::filesystem::remove(linePath);
+    std::filesystem::remove(dir.file("Costa_42-.txt"));
+    std::atomic<bool> stop{false};
+    std::thread linker([&] {
+      while (!stop) {
+        if (::symlink(target.c_str(), linePath.c_str()) == 0) ::unlink(linePath.c_str());
+      }
+    });
+    std::ostringstream out, err;
+    const int exit = WriteTemplatePair(request, out, err);
+    stop = true;
+    linker.join();
+    ASSERT_TRUE(exit == 0 || exit == 73) << err.str();
+    ASSERT_EQ(ReadFile(target), "not the template\n") << "after " << attempt << " tries";
+    ASSERT_EQ(Names(elsewhere.path()), std::vector<std::string>{"private"});
   }
 }
 

@@ -38,8 +38,19 @@ TEST(EscapeControls, ControlBytesOnlyAreEscaped) {
       {"TAB kept: authors space with it", "a\tb\t", "a\tb\t"},
       {"CR and LF inside a text", "a\r\nb", "a\\x0d\\x0ab"},
       {"DEL", "a\x7f", "a\\x7f"},
-      {"code page and UTF-8 bytes kept", "Localit\xE0 \x80 \xC3\xA0 \xFF",
-       "Localit\xE0 \x80 \xC3\xA0 \xFF"},
+      {"code page letters and UTF-8 kept", "Localit\xE0 \xC3\xA0 \xE2\x82\xAC \xFF",
+       "Localit\xE0 \xC3\xA0 \xE2\x82\xAC \xFF"},
+      {"UTF-8 C1 controls: CSI, ST, OSC",
+       "a\xC2\x9B"
+       "2Jb\xC2\x9C\xC2\x9D"
+       "0;x",
+       "a\\xc2\\x9b2Jb\\xc2\\x9c\\xc2\\x9d0;x"},
+      {"single-byte C1 controls",
+       "\x9B"
+       "2J \x80 \x9F",
+       "\\x9b2J \\x80 \\x9f"},
+      {"a lead byte cut off before its C1", "\xC2", "\xC2"},
+      {"U+00A0 is not a control", "\xC2\xA0", "\xC2\xA0"},
       {"a backslash stays as it is", "C:\\x1b\\", "C:\\x1b\\"},
       {"every control byte", allControls, allEscaped},
   };

@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
-#include <system_error>
 
 #include "base/exit_status.h"
 #include "base/printable.h"
@@ -23,13 +22,6 @@ std::string InDir(const std::string& dir, const std::string& name) {
   return dir.empty() ? name : (fs::path(dir) / name).string();
 }
 
-// Anything under the name counts, a dangling link or a FIFO as well: the
-// author's file is not ours to replace.
-bool Taken(const std::string& path) {
-  std::error_code ec;
-  return fs::symlink_status(path, ec).type() != fs::file_type::not_found;
-}
-
 }  // namespace
 
 int WriteTemplatePair(const NewRequest& request, std::ostream& out, std::ostream& err) {
@@ -42,23 +34,19 @@ int WriteTemplatePair(const NewRequest& request, std::ostream& out, std::ostream
   const std::string linePath = InDir(request.dir, LineDescriptionName(request.lineId));
   const std::string trainPath =
       InDir(request.dir, TrainDescriptionName(request.lineId, request.train));
-  // Both names are checked before either file is written: a refusal leaves
-  // the folder as it was.
-  for (const std::string* path : {&linePath, &trainPath}) {
-    if (Taken(*path)) {
-      err << "scenario-builder: '" << EscapeControls(*path)
-          << "' already exists; remove it or choose another name\n";
-      return kExitCantCreate;
-    }
+  // Each file is made new, never written through whatever stands under
+  // its name: a file, a dangling link or a FIFO there is the author's, and
+  // so is a link that appears while we write. A refusal leaves the folder
+  // as it was.
+  const Status st = CreateNewFiles(
+      {{linePath, content::TemplateLineBytes()}, {trainPath, content::TemplateTrainBytes()}});
+  if (st.IsExists()) {
+    err << "scenario-builder: '" << EscapeControls(st.path())
+        << "' already exists; remove it or choose another name\n";
+    return kExitCantCreate;
   }
-  if (Status st = WriteUserFile(linePath, content::TemplateLineBytes()); !st.ok()) {
+  if (!st.ok()) {
     err << "scenario-builder: " << EscapeControls(st.Message("write")) << "\n";
-    return kExitIo;
-  }
-  if (Status st = WriteUserFile(trainPath, content::TemplateTrainBytes()); !st.ok()) {
-    err << "scenario-builder: " << EscapeControls(st.Message("write")) << "\n";
-    std::error_code ec;
-    fs::remove(linePath, ec);  // half a pair would only be in the way
     return kExitIo;
   }
   out << "wrote " << EscapeControls(linePath) << " and " << EscapeControls(trainPath)

@@ -26,6 +26,11 @@ WriteLimitHook& Hook() {
   return hook;
 }
 
+TemporaryCreatedHook& TemporaryHook() {
+  static TemporaryCreatedHook hook;
+  return hook;
+}
+
 std::string ErrnoText(int err) { return std::strerror(err); }
 
 constexpr const char kPartSuffix[] = ".part";
@@ -75,6 +80,9 @@ std::size_t NameStart(const std::string& path) {
 }
 
 void SetWriteFailureHookForTesting(WriteLimitHook hook) { Hook() = std::move(hook); }
+void SetTemporaryCreatedHookForTesting(TemporaryCreatedHook hook) {
+  TemporaryHook() = std::move(hook);
+}
 
 std::string TemporaryName(const std::string& name, bool shortened, std::uint32_t random) {
   std::string out;
@@ -143,10 +151,20 @@ void FileReplacement::Open() {
   bool shortened = false;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     const std::string temp = TemporaryPath(path_, shortened);
-    const int err = CreateTemporary(temp);
+    int err = 0;
+    {
+      // An interrupt between making the temporary and registering it for
+      // removal would leave it behind; before making it, it could remove a
+      // file of that name that is not ours.
+      const InterruptsHeld held;
+      err = CreateTemporary(temp);
+      if (err == 0) {
+        if (TemporaryHook()) TemporaryHook()(temp);
+        removal_.Set(temp);
+      }
+    }
     if (err == 0) {
       temp_ = temp;
-      removal_.Set(temp_);
       open_ = true;
       return;
     }

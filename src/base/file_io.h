@@ -119,6 +119,10 @@ std::string JoinPath(const std::string& dir, const std::string& name);
 // full disk would; nullptr restores normal writing.
 using WriteLimitHook = std::function<bool(const std::string& path, std::size_t total_bytes)>;
 void SetWriteFailureHookForTesting(WriteLimitHook hook);
+// Tests can act at the moment a temporary file has just been made, before
+// anything is written to it.
+using TemporaryCreatedHook = std::function<void(const std::string& temp)>;
+void SetTemporaryCreatedHookForTesting(TemporaryCreatedHook hook);
 
 }  // namespace sb
 

@@ -9,6 +9,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 #endif
@@ -39,7 +40,15 @@ Slot slots[kSlots];
 // The shells' convention for a process ended by a signal.
 constexpr int kExitSignalBase = 128;
 
+#ifdef _WIN32
+// How many InterruptsHeld live: the handler waits until none does.
+std::atomic<int> held{0};
+#endif
+
 void RemoveRegisteredFiles() {
+#ifdef _WIN32
+  while (held.load() > 0) Sleep(0);
+#endif
   for (Slot& slot : slots) {
     int ready = kReady;
     if (!slot.state.compare_exchange_strong(ready, kRemoving)) continue;
@@ -90,6 +99,24 @@ void InstallInterruptCleanup() {
   signal(SIGXFSZ, SIG_IGN);
 #endif
 }
+
+#ifdef _WIN32
+
+InterruptsHeld::InterruptsHeld() { held.fetch_add(1); }
+InterruptsHeld::~InterruptsHeld() { held.fetch_sub(1); }
+
+#else
+
+InterruptsHeld::InterruptsHeld() {
+  sigset_t blocked;
+  sigemptyset(&blocked);
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&blocked, signal_number);
+  pthread_sigmask(SIG_BLOCK, &blocked, &saved_);
+}
+
+InterruptsHeld::~InterruptsHeld() { pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+
+#endif
 
 void RemovalOnInterrupt::Set(const std::string& path) {
   Clear();

@@ -9,6 +9,10 @@
 
 #include <string>
 
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
 namespace sb {
 
 // Installs the handlers, once, at the start of a program: SIGINT, SIGTERM
@@ -39,6 +43,24 @@ class RemovalOnInterrupt {
 
  private:
   int slot_ = -1;
+};
+
+// Holds the interrupt back while it lives: a file made and then registered
+// for removal would be left behind by a signal between the two steps. On
+// POSIX the signals are blocked for the calling thread (a pending one is
+// handled as the object goes); on Windows the handler, which runs on a
+// thread of its own, waits for the object to go.
+class InterruptsHeld {
+ public:
+  InterruptsHeld();
+  ~InterruptsHeld();
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+ private:
+#ifndef _WIN32
+  sigset_t saved_;  // the thread's earlier signal mask
+#endif
 };
 
 }  // namespace sb

@@ -20,6 +20,7 @@ class Status {
     kTooLarge,     // a file larger than its reader accepts: path and sizes
     kInvalid,      // the bytes are not what they should be: what and where
     kOutOfMemory,  // an allocation failed
+    kExists,       // a file to be made new already has its name: path
   };
 
   // An ok Status is one null pointer: the readers return one for every
@@ -42,22 +43,28 @@ class Status {
   }
   static Status Invalid(std::string what) { return Status(Kind::kInvalid, {}, std::move(what)); }
   static Status OutOfMemory() { return Status(Kind::kOutOfMemory, {}, "out of memory"); }
+  static Status Exists(std::string path) {
+    return Status(Kind::kExists, std::move(path), "already exists");
+  }
 
   bool ok() const { return rep_ == nullptr; }
   Kind kind() const { return rep_ ? rep_->kind : Kind::kOk; }
   bool IsIoError() const { return kind() == Kind::kIoError; }
   bool IsTooLarge() const { return kind() == Kind::kTooLarge; }
   bool IsInvalid() const { return kind() == Kind::kInvalid; }
+  bool IsExists() const { return kind() == Kind::kExists; }
 
-  // The file concerned (I/O errors and files too large only).
+  // The file concerned (I/O errors, files too large, names taken).
   const std::string& path() const { return rep_ ? rep_->path : Empty(); }
   // The system's reason, or what is wrong with the bytes, in words.
   const std::string& reason() const { return rep_ ? rep_->reason : Empty(); }
 
-  // "cannot <verb> 'path': reason" for an I/O error or a file too large;
-  // the reason otherwise.
+  // "cannot <verb> 'path': reason" for an I/O error, a file too large or a
+  // name taken; the reason otherwise.
   std::string Message(std::string_view verb) const {
-    if (kind() != Kind::kIoError && kind() != Kind::kTooLarge) return reason();
+    if (kind() != Kind::kIoError && kind() != Kind::kTooLarge && kind() != Kind::kExists) {
+      return reason();
+    }
     return "cannot " + std::string(verb) + " '" + path() + "': " + reason();
   }
 

@@ -8,7 +8,11 @@
 
 #include "base/file_io.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,7 +84,93 @@ Status WriteInPlace(const std::string& path, std::string_view bytes, bool* regul
 
 #endif
 
+// A file CreateNewFiles made: where, and which file it was, so that only
+// that file is removed again.
+struct MadeFile {
+  std::string path;
+#ifndef _WIN32
+  dev_t device = 0;
+  ino_t inode = 0;
+#endif
+};
+
+#ifndef _WIN32
+
+Status CreateNewFile(const std::string& path, std::string_view bytes, MadeFile* made) {
+  // O_EXCL refuses any name that exists, a link included; O_NOFOLLOW says
+  // so a second time for systems that would follow one.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    const int err = errno;
+    if (err == EEXIST) return Status::Exists(path);
+    return Status::IoError(path, ErrnoText(err));
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) == 0) {
+    made->device = st.st_dev;
+    made->inode = st.st_ino;
+  }
+  made->path = path;
+  Status result = WriteAll(fd, path, bytes);
+  if (::close(fd) != 0 && result.ok()) result = Status::IoError(path, ErrnoText(errno));
+  return result;
+}
+
+void RemoveMadeFile(const MadeFile& made) {
+  struct stat st {};
+  if (::lstat(made.path.c_str(), &st) != 0) return;
+  if (st.st_dev != made.device || st.st_ino != made.inode) return;  // no longer ours
+  ::unlink(made.path.c_str());
+}
+
+#else
+
+Status CreateNewFile(const std::string& path, std::string_view bytes, MadeFile* made) {
+  const int fd =
+      _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+  if (fd < 0) {
+    const int err = errno;
+    if (err == EEXIST) return Status::Exists(path);
+    return Status::IoError(path, ErrnoText(err));
+  }
+  made->path = path;
+  Status result;
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0 && result.ok()) {
+    const unsigned chunk = left > (1u << 30) ? (1u << 30) : static_cast<unsigned>(left);
+    const int n = _write(fd, p, chunk);
+    if (n <= 0) {
+      result = Status::IoError(path, ErrnoText(n < 0 ? errno : EIO));
+      break;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  if (_close(fd) != 0 && result.ok()) result = Status::IoError(path, ErrnoText(errno));
+  return result;
+}
+
+void RemoveMadeFile(const MadeFile& made) { std::remove(made.path.c_str()); }
+
+#endif
+
 }  // namespace
+
+Status CreateNewFiles(const std::vector<std::pair<std::string, std::string_view>>& files) {
+  std::vector<MadeFile> made;
+  for (const auto& [path, bytes] : files) {
+    MadeFile file;
+    Status st = CreateNewFile(path, bytes, &file);
+    if (!file.path.empty()) made.push_back(std::move(file));
+    if (!st.ok()) {
+      // Half a set would only be in the way of the next try.
+      for (const MadeFile& m : made) RemoveMadeFile(m);
+      return st;
+    }
+  }
+  return Status::Ok();
+}
 
 Status WriteUserFile(const std::string& path, std::string_view bytes) {
   std::error_code ec;

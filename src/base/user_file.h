@@ -7,6 +7,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/status.h"
 
@@ -21,6 +23,14 @@ namespace sb {
 //     stays a link;
 //   - where nothing is yet, a new file is made.
 Status WriteUserFile(const std::string& path, std::string_view bytes);
+
+// Makes each file new, in order, with its bytes: a name already taken by
+// anything (a file, a directory, a link, even one that leads nowhere) is
+// the Exists status, and nothing is opened through a link, so a link made
+// under the name between a check and the write cannot redirect it. When a
+// file cannot be made or written, the files made so far are removed again
+// (those still the ones made), and the status names the failure.
+Status CreateNewFiles(const std::vector<std::pair<std::string, std::string_view>>& files);
 
 // True when `a` and `b` both exist and are one file (the same device and
 // inode), whatever names or links lead to it.

@@ -20,42 +20,10 @@ std::string Location(const std::string& file, int line, int column) {
   return out.append(": ");
 }
 
-bool IsContinuation(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
-
-// The length of the well-formed UTF-8 sequence that starts at `at`, or 0.
-// Overlong forms, surrogates and code points past U+10FFFF are not
-// well-formed: a terminal shows each of their bytes on its own.
-std::size_t Utf8SequenceAt(std::string_view text, std::size_t at) {
-  const auto lead = static_cast<unsigned char>(text[at]);
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (at + length > text.size()) return 0;
-  const auto second = static_cast<unsigned char>(text[at + 1]);
-  if (second < low || second > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (!IsContinuation(static_cast<unsigned char>(text[at + i]))) return 0;
-  }
-  return length;
-}
-
 // The blanks that bring a caret under byte `offset` of `record` as the
 // terminal shows the escaped record: a TAB stays a TAB (it moves the cursor
 // the same way in both lines), an escaped byte takes the four places of
-// "\xNN", a UTF-8 character one place.
+// "\xNN", a UTF-8 character one place (a C1 control, escaped, eight).
 std::string CaretPadding(std::string_view record, std::size_t offset) {
   std::string out;
   std::size_t at = 0;
@@ -65,7 +33,8 @@ std::string CaretPadding(std::string_view record, std::size_t offset) {
       out += '\t';
       ++at;
     } else if (const std::size_t sequence = Utf8SequenceAt(record, at); sequence > 0) {
-      out += ' ';
+      const std::size_t shown = EscapeControls(record.substr(at, sequence)).size();
+      out.append(shown > sequence ? shown : 1, ' ');
       at += sequence;
     } else {
       out.append(EscapeControls(std::string_view(&record[at], 1)).size(), ' ');
