@@ -2,6 +2,7 @@
 // compile command with its exit statuses, its JSON summary and the files it
 // leaves.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -227,6 +228,88 @@ TEST(Cli, UsageAndFileErrors) {
     EXPECT_TRUE(Names(out.path()).empty());
   }
   EXPECT_EQ(ReadFile(d.line), kGoodLine);
+}
+
+// The given files are never changed: a description that is one of the
+// compiled files, by its name, through a link or as a hard link, is refused
+// before anything is read or written.
+TEST(Cli, ADescriptionThatIsAnOutputIsRefused) {
+  enum class Way { kItsName, kALinkToIt, kAHardLink };
+  struct Case {
+    const char* name;
+    const char* lineName;
+    const char* trainName;
+    Way way;
+    const char* extra;
+    int exit;
+  };
+  const Case cases[] = {
+      {"both named as the outputs", "Q_linea.dat", "Q_5.sim", Way::kItsName, "", 64},
+      {"the train as the cell file", "Q_linea.txt", "Q_5.dat", Way::kItsName, "", 64},
+      {"the line through a link", "Q_linea.dat", "Q_5-.txt", Way::kALinkToIt, "", 64},
+      {"the train as a hard link", "Q_linea.txt", "Q_5.sim", Way::kAHardLink, "", 64},
+      {"the profile is not written: no conflict", "Q_linea.dat", "Q_5-.txt", Way::kItsName,
+       " --no-profile", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    TempDir elsewhere;
+    std::string linePath = dir.file(c.lineName), trainPath = dir.file(c.trainName);
+    if (c.way == Way::kItsName) {
+      WriteFile(linePath, kGoodLine);
+      WriteFile(trainPath, kGoodTrain);
+    } else {
+      // The output is in the folder; the description given is elsewhere and
+      // leads to it.
+      WriteFile(linePath, kGoodLine);
+      WriteFile(trainPath, kGoodTrain);
+      const std::string given = elsewhere.file(c.way == Way::kALinkToIt ? "line" : "train");
+      const std::string& target = c.way == Way::kALinkToIt ? linePath : trainPath;
+      if (c.way == Way::kALinkToIt) {
+        std::filesystem::create_symlink(target, given);
+        linePath = given;
+      } else {
+        std::filesystem::create_hard_link(target, given);
+        trainPath = given;
+      }
+    }
+    ToolRun r = RunTool("compile --line " + Quote(linePath) + " --train " + Quote(trainPath) +
+                        " --line-id Q --train-number 5 --out " + Quote(dir.path()) + c.extra);
+    EXPECT_EQ(r.exit, c.exit) << r.err;
+    EXPECT_EQ(ReadFile(linePath), kGoodLine);
+    EXPECT_EQ(ReadFile(trainPath), kGoodTrain);
+    if (c.exit == 64) {
+      EXPECT_NE(r.err.find("' that compile would replace; give --out another folder"),
+                std::string::npos)
+          << r.err;
+    }
+  }
+}
+
+// What a command prints is what the user asked for: output that cannot be
+// written (a full device) fails the command with 74, as the files do.
+TEST(Cli, LostOutputIsAFailure) {
+  Descriptions d;
+  WriteFile(d.line, kGoodLine);
+  WriteFile(d.train, kGoodTrain);
+  TempDir out;
+  const std::string compile = "compile --line " + Quote(d.line) + " --train " + Quote(d.train) +
+                              " --out " + Quote(out.path());
+  ASSERT_EQ(RunTool(compile).exit, 0);
+  const std::string cells = Quote(out.file("Test_1.dat"));
+  for (const std::string& args :
+       {compile + " --json", "inspect " + cells, "inspect --json " + cells,
+        "render " + Quote(out.path()) + " -o -"}) {
+    SCOPED_TRACE(args);
+    TempDir io;
+    const std::string cmd = Quote(SB_EXECUTABLE) + " " + args + " >/dev/full 2>" +
+                            Quote(io.file("err")) + " </dev/null";
+    const int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 74);
+    EXPECT_NE(ReadFile(io.file("err")).find("cannot write"), std::string::npos);
+  }
 }
 
 TEST(Cli, LineIdAndTrainNumberGivenMakeAnyNamesUsable) {

@@ -183,6 +183,17 @@ bool TakeWarningArguments(std::vector<std::string>& args, WarningOptions& warnin
   return true;
 }
 
+// A command's exit status once what it printed on `out` is out: output
+// that is lost (a full disk, a closed pipe) is the command's failure, 74,
+// since what the user asked to see never arrived.
+int WithOutputWritten(int status, std::ostream& out, std::ostream& err) {
+  out.flush();
+  // A command that already failed for its output has said so.
+  if (out || status == kExitIo) return status;
+  err << "scenario-builder: cannot write to standard output\n";
+  return kExitIo;
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -218,7 +229,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     err << "scenario-builder: -W<id> and -Wno-<id> apply to compile only\n";
     return kExitUsage;
   }
-  if (newCommand.chosen()) return newCommand.Run(o.dir, out, err);
+  if (newCommand.chosen()) return WithOutputWritten(newCommand.Run(o.dir, out, err), out, err);
   if (*lsp) {
     platform::BinaryStandardStreams();
     return lsp::RunLanguageServer(std::cin, std::cout);
@@ -231,10 +242,10 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     const InspectFormat format = o.inspectJson  ? InspectFormat::kJson
                                  : o.inspectCsv ? InspectFormat::kCsv
                                                 : InspectFormat::kText;
-    return Inspect(o.inspectPath, format, out, err);
+    return WithOutputWritten(Inspect(o.inspectPath, format, out, err), out, err);
   }
-  if (*o.render) return RunRender(o, out, err);
-  if (*o.compile) return RunCompile(o, out, err);
+  if (*o.render) return WithOutputWritten(RunRender(o, out, err), out, err);
+  if (*o.compile) return WithOutputWritten(RunCompile(o, out, err), out, err);
 
   RunOutcome outcome = Form_Load(o.dir.empty() ? platform::ExecutableDirectory() : o.dir);
   ReportOutcome(outcome, err);

@@ -134,12 +134,26 @@ RunOutcome CompileDescriptions(Disk& disk, const CompileRequest& request) {
   DescriptionFiles source(disk, {request.linePath, request.linePath},
                           {request.trainPath, request.trainPath},
                           DescriptionFiles::Afterwards::kKeep);
+  const std::string outDir = request.outDir.empty() ? "." : request.outDir;
+  // The given files are never changed: a description that is one of the
+  // files the compile replaces (by its name, a link or a hard link) would
+  // be lost to it.
+  for (const std::string* input : {&request.linePath, &request.trainPath}) {
+    for (const std::string& name : CompiledFileNames(s, request.withProfile)) {
+      const std::string output = JoinPath(request.outDir, name);
+      if (!disk.SameFile(*input, output)) continue;
+      out.exitCode = kExitUsage;
+      out.ioMessage = "'" + *input + "' is the compiled file '" + output +
+                      "' that compile would replace; give --out another folder or rename "
+                      "the description";
+      return out;
+    }
+  }
   // Both descriptions are read before anything is written: one that cannot
   // be read ends the compile with an earlier run's files as they were.
   for (DescriptionKind which : {DescriptionKind::kLine, DescriptionKind::kTrain}) {
     if (Status st = source.Preload(which); !st.ok()) return Unreadable(std::move(out), st, which);
   }
-  const std::string outDir = request.outDir.empty() ? "." : request.outDir;
   if (Status st = disk.MakeDirs(outDir); !st.ok()) return Fail(std::move(out), st, "create");
   const std::unique_ptr<DirectoryLock> lock = LockForRun(disk, outDir);
   disk.RemoveStaleTemporaries(outDir, CompiledFileNames(s, request.withProfile));

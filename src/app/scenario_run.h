@@ -40,7 +40,7 @@ struct RunOutcome {
   Scenario scenario;
   CompileResult compile;
   std::vector<std::string> written;  // compiled file names, in the order written
-  std::string ioMessage;             // for exit status 74
+  std::string ioMessage;             // for exit status 74, or 64 for outputs among the inputs
 };
 
 // The scenario run: writes the five documents into `dir`, compiles the two
@@ -58,7 +58,9 @@ struct CompileRequest {
 };
 
 // Compiles two given descriptions where they lie, without touching them;
-// messages name them by the paths given. Both are read before anything is
+// messages name them by the paths given. A description that is one of the
+// files to be written (by name, link or hard link) ends it with 64 before
+// anything is read. Both are read before anything is
 // written: one that cannot be (missing, refused, not a regular file, larger
 // than kMaxDescriptionBytes) ends the compile with 74, nothing written, and
 // the code the compiler gives it (101 line, 25 train) in the diagnostics.

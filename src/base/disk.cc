@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/file_io.h"
+#include "base/user_file.h"
 
 namespace sb {
 namespace fs = std::filesystem;
@@ -45,6 +46,8 @@ std::unique_ptr<RegionFile> RealDisk::ReplaceInRegions(const std::string& path) 
 Status RealDisk::RemoveFile(const std::string& path) { return sb::RemoveFile(path); }
 
 bool RealDisk::IsFile(const std::string& path) { return RegularFileExists(path); }
+
+bool RealDisk::SameFile(const std::string& a, const std::string& b) { return sb::SameFile(a, b); }
 
 bool RealDisk::IsDirectory(const std::string& path) {
   std::error_code ec;
@@ -140,6 +143,10 @@ Status MemoryDisk::RemoveFile(const std::string& path) {
 }
 
 bool MemoryDisk::IsFile(const std::string& path) { return files_.count(path) > 0; }
+
+bool MemoryDisk::SameFile(const std::string& a, const std::string& b) {
+  return a == b && IsFile(a);
+}
 
 bool MemoryDisk::IsDirectory(const std::string& path) {
   return path.empty() || path == "." || dirs_.count(path) > 0;

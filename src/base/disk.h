@@ -53,6 +53,9 @@ class Disk {
   virtual Status RemoveFile(const std::string& path) = 0;
   virtual bool IsFile(const std::string& path) = 0;
   virtual bool IsDirectory(const std::string& path) = 0;
+  // True when both paths exist and lead to one file (the same file, through
+  // links or other spellings, or a second hard link).
+  virtual bool SameFile(const std::string& a, const std::string& b) = 0;
   // Creates the directory and any missing parents; fails unless a
   // directory is there afterwards.
   virtual Status MakeDirs(const std::string& path) = 0;
@@ -77,6 +80,7 @@ class RealDisk : public Disk {
   Status RemoveFile(const std::string& path) override;
   bool IsFile(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
+  bool SameFile(const std::string& a, const std::string& b) override;
   Status MakeDirs(const std::string& path) override;
   std::unique_ptr<DirectoryLock> LockDirectory(const std::string& dir,
                                                const std::function<void()>& onLongWait) override;
@@ -98,6 +102,7 @@ class MemoryDisk : public Disk {
   Status RemoveFile(const std::string& path) override;
   bool IsFile(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
+  bool SameFile(const std::string& a, const std::string& b) override;
   Status MakeDirs(const std::string& path) override;
   std::unique_ptr<DirectoryLock> LockDirectory(const std::string& dir,
                                                const std::function<void()>& onLongWait) override;
