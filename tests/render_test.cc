@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +24,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/compiled_files.h"
@@ -627,6 +629,161 @@ TEST(RenderWatchTest, RewritesThePageWhenADescriptionChanges) {
   EXPECT_TRUE(EmbeddedJson(last, "sb-data").contains("diagnostics"));
   EXPECT_EQ(EmbeddedJson(last, "sb-watch")["generation"], 2);
   EXPECT_EQ(EmbeddedJson(last, "sb-watch")["sidecar"], "Costa_42.html.gen.js");
+}
+
+// The default page and the sidecar are the program's own names: a link put
+// under either (a tarball, a shared folder) is replaced, and the file it
+// leads to, outside the folder, keeps its bytes.
+TEST(RenderWatchTest, LinksUnderThePagesNamesAreReplacedNotFollowed) {
+  TempDir dir;
+  TempDir elsewhere;
+  const std::string line = dir.file("Costa_linea.txt"), train = dir.file("Costa_42-.txt");
+  testing::WriteFile(line, std::string(content::TemplateLineBytes()));
+  testing::WriteFile(train, std::string(content::TemplateTrainBytes()));
+  const std::string page = dir.file("Costa_42.html");
+  for (const std::string& name : {page, page + ".gen.js"}) {
+    const std::string target = elsewhere.file(fs::path(name).filename().string());
+    testing::WriteFile(target, "the author's own\n");
+    fs::create_symlink(target, name);
+  }
+  std::ostringstream err;
+  EXPECT_EQ(RenderWatch({line, train, "", "", ""}, err, [] { return true; }), 130) << err.str();
+  for (const std::string& name : {page, page + ".gen.js"}) {
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(name))) << name;
+    EXPECT_EQ(ReadFile(elsewhere.file(fs::path(name).filename().string())), "the author's own\n");
+  }
+  EXPECT_NE(ReadFile(page).find("sb-data"), std::string::npos);
+}
+
+// A description swapped, while it is watched, for a link to a file of
+// other permissions (someone's private file) is not read: the page, which
+// anyone who reads the folder may read, quotes nothing of it.
+TEST(RenderWatchTest, ADescriptionSwappedForAPrivateFileIsNotQuoted) {
+  TempDir dir;
+  TempDir elsewhere;
+  const std::string line = dir.file("Costa_linea.txt"), train = dir.file("Costa_42-.txt");
+  testing::WriteFile(line, std::string(content::TemplateLineBytes()));
+  testing::WriteFile(train, std::string(content::TemplateTrainBytes()));
+  fs::permissions(line, fs::perms(0644));
+  const std::string secret = elsewhere.file("shadow");
+  testing::WriteFile(secret, "root:$6$secret-hash:19000:0:99999:7:::\n");
+  fs::permissions(secret, fs::perms(0600));
+  const std::string page = dir.file("Costa_42.html");
+  int polls = 0;
+  std::ostringstream err;
+  const int rc = RenderWatch({line, train, "", "", ""}, err, [&] {
+    if (++polls == 1) {
+      fs::remove(line);
+      fs::create_symlink(secret, line);
+    }
+    return ReadFile(page + ".gen.js").find("(2)") != std::string::npos;
+  });
+  EXPECT_EQ(rc, 130) << err.str();
+  const std::string last = ReadFile(page);
+  EXPECT_EQ(last.find("secret-hash"), std::string::npos);
+  const nlohmann::json data = EmbeddedJson(last, "sb-data");
+  ASSERT_TRUE(data.contains("diagnostics"));
+  EXPECT_EQ(data["diagnostics"][0],
+            "Costa_linea.txt: error: not read: its owner or permissions are not those it had "
+            "when the watch began; start the watch again to read it");
+}
+
+// The watch in the program: SIGTERM ends it with 143 and Ctrl-C with 130,
+// also while it waits for the reader of a FIFO it was told to write.
+TEST(RenderWatchTest, SignalsEndTheWatchWithTheirStatus) {
+  TempDir dir;
+  const std::string line = dir.file("Costa_linea.txt"), train = dir.file("Costa_42-.txt");
+  testing::WriteFile(line, std::string(content::TemplateLineBytes()));
+  testing::WriteFile(train, std::string(content::TemplateTrainBytes()));
+  const std::string fifo = dir.file("page.fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  struct Case {
+    const char* what;
+    int signal_number;
+    bool toFifo;
+    int exit;
+  };
+  const Case cases[] = {{"SIGTERM", SIGTERM, false, 143},
+                        {"Ctrl-C", SIGINT, false, 130},
+                        {"SIGTERM while a FIFO has no reader", SIGTERM, true, 143},
+                        {"Ctrl-C while a FIFO has no reader", SIGINT, true, 130}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove(dir.file("Costa_42.html"));
+    const pid_t pid = fork();
+    if (pid == 0) {
+      for (int sig : {SIGINT, SIGTERM}) signal(sig, SIG_DFL);
+      const int null = open("/dev/null", O_RDWR);
+      dup2(null, STDOUT_FILENO);
+      dup2(null, STDERR_FILENO);
+      std::vector<std::string> args = {SB_EXECUTABLE, "render",  "--watch", "--line",
+                                       line,          "--train", train};
+      if (c.toFifo) args.insert(args.end(), {"-o", fifo});
+      std::vector<char*> argv;
+      for (std::string& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(SB_EXECUTABLE, argv.data());
+      _exit(127);
+    }
+    // Started: the page written, or the FIFO's open under way.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!c.toFifo && !fs::exists(dir.file("Costa_42.html.gen.js")) &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    kill(pid, c.signal_number);
+    int status = 0;
+    bool ended = false;
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (waitpid(pid, &status, WNOHANG) == pid) {
+        ended = true;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (!ended) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+    }
+    ASSERT_TRUE(ended) << "still running after the signal";
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.exit);
+    fs::remove(dir.file("Costa_42.html.gen.js"));
+  }
+}
+
+// render reads and writes in the folder it is given, and says so when the
+// folder is not there.
+TEST(RenderCommandTest, TheFolderAndTheIdentifiersAreChecked) {
+  TempDir dir;
+  struct Case {
+    const char* what;
+    std::string args;
+    int exit;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"a folder that is not there", "render " + Quote(dir.file("missing")), 74,
+       "cannot read the folder '"},
+      {"a line id that leads out of the folder",
+       "render " + Quote(dir.path()) + " --line-id ../other/Costa --train-number 1", 64,
+       "'../other/Costa' cannot be part of a file name"},
+      {"a train number with a separator",
+       "render " + Quote(dir.path()) + " --line-id Costa --train-number a/b", 64,
+       "'a/b' cannot be part of a file name"},
+      {"--watch with a line id of '..'",
+       "render --watch --line " + Quote(dir.file("x_linea.txt")) + " --train " +
+           Quote(dir.file("x_1-.txt")) + " --line-id ..",
+       64, "'..' cannot be part of a file name"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ToolRun r = RunTool(c.args);
+    EXPECT_EQ(r.exit, c.exit) << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+  EXPECT_TRUE(testing::Names(dir.path()).empty());
 }
 
 // The axis marks where a progression starts with a post that does not

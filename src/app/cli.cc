@@ -98,6 +98,14 @@ void AddRender(CLI::App& app, Options& o) {
 }
 
 int RunRender(const Options& o, std::ostream& out, std::ostream& err) {
+  // The identifiers given become the names of the files read and written:
+  // they must not lead out of the folder.
+  for (const std::string* id : {&o.renderLineId, &o.renderTrain}) {
+    if (!id->empty() && !UsableInFileName(*id)) {
+      err << "scenario-builder: '" << EscapeControls(*id) << "' cannot be part of a file name\n";
+      return kExitUsage;
+    }
+  }
   if (o.renderWatch) {
     if (!o.renderDir.empty() || o.renderLine.empty() || o.renderTrainPath.empty()) {
       err << "scenario-builder: render --watch takes --line and --train instead of DIR\n";
@@ -139,7 +147,7 @@ bool CompleteIdentifiers(CompileRequest& request, std::ostream& err) {
   // The identifiers become file names in the output directory: they must
   // not lead anywhere else.
   for (const std::string* id : {&request.lineId, &request.trainNumber}) {
-    if (id->find_first_of("/\\") != std::string::npos || *id == "." || *id == "..") {
+    if (!UsableInFileName(*id)) {
       err << "scenario-builder: '" << EscapeControls(*id) << "' cannot be part of a file name\n";
       return false;
     }

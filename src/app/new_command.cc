@@ -13,11 +13,6 @@ namespace sb {
 namespace fs = std::filesystem;
 namespace {
 
-// The identifiers become file names: they must not lead anywhere else.
-bool UsableInName(const std::string& id) {
-  return !id.empty() && id.find_first_of("/\\") == std::string::npos && id != "." && id != "..";
-}
-
 std::string InDir(const std::string& dir, const std::string& name) {
   return dir.empty() ? name : (fs::path(dir) / name).string();
 }
@@ -26,7 +21,7 @@ std::string InDir(const std::string& dir, const std::string& name) {
 
 int WriteTemplatePair(const NewRequest& request, std::ostream& out, std::ostream& err) {
   for (const std::string* id : {&request.lineId, &request.train}) {
-    if (!UsableInName(*id)) {
+    if (!UsableInFileName(*id)) {
       err << "scenario-builder: '" << EscapeControls(*id) << "' cannot be part of a file name\n";
       return kExitUsage;
     }

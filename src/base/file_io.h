@@ -85,6 +85,16 @@ class FileReplacement {
 //     file that grows while it is read, the bytes read, at most maxBytes + 1):
 //     a TooLarge status, "too large: N bytes, the limit is L".
 Status ReadWholeFile(const std::string& path, std::string* out, std::uint64_t maxBytes);
+// Who owns a file and who may read it (the owner's id and the permission
+// bits), as the open file tells them; zero where the system has neither.
+struct FileAccess {
+  std::uint32_t owner = 0;
+  std::uint32_t mode = 0;
+  bool operator==(const FileAccess&) const = default;
+};
+// The same read, also telling the access of the very file read.
+Status ReadWholeFile(const std::string& path, std::string* out, std::uint64_t maxBytes,
+                     FileAccess* access);
 // The TooLarge status of a file of `size` bytes read under `limit`.
 Status FileTooLarge(const std::string& path, std::uint64_t size, std::uint64_t limit);
 Status RemoveFile(const std::string& path);

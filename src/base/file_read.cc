@@ -77,10 +77,13 @@ fs::file_type TypeOf(mode_t mode) {
 
 // The open file, checked again: the path may have changed since it was
 // looked at.
-Status ReadOpenFile(int fd, const std::string& path, std::uint64_t limit, std::string* bytes) {
+Status ReadOpenFile(int fd, const std::string& path, std::uint64_t limit, std::string* bytes,
+                    FileAccess* access) {
   struct stat st;
   if (::fstat(fd, &st) != 0) return Status::IoError(path, ErrnoText(errno));
   if (!S_ISREG(st.st_mode)) return NotRegular(path, TypeOf(st.st_mode));
+  access->owner = static_cast<std::uint32_t>(st.st_uid);
+  access->mode = static_cast<std::uint32_t>(st.st_mode & 07777);
   const auto size = static_cast<std::uint64_t>(st.st_size);
   if (size > limit) return FileTooLarge(path, size, limit);
   bytes->reserve(static_cast<std::size_t>(size));
@@ -95,19 +98,22 @@ Status ReadOpenFile(int fd, const std::string& path, std::uint64_t limit, std::s
   }
 }
 
-Status ReadLimited(const std::string& path, std::uint64_t limit, std::string* bytes) {
+Status ReadLimited(const std::string& path, std::uint64_t limit, std::string* bytes,
+                   FileAccess* access) {
   // Without O_NONBLOCK a FIFO put in place since the look would hold the
   // open until a writer came; a regular file reads the same either way.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return Status::IoError(path, ErrnoText(errno));
-  Status st = ReadOpenFile(fd, path, limit, bytes);
+  Status st = ReadOpenFile(fd, path, limit, bytes, access);
   ::close(fd);
   return st;
 }
 
 #else
 
-Status ReadLimited(const std::string& path, std::uint64_t limit, std::string* bytes) {
+Status ReadLimited(const std::string& path, std::uint64_t limit, std::string* bytes,
+                   FileAccess* access) {
+  *access = FileAccess{};
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) return Status::IoError(path, ErrnoText(errno));
   std::error_code ec;
@@ -145,12 +151,18 @@ Status FileTooLarge(const std::string& path, std::uint64_t size, std::uint64_t l
 }
 
 Status ReadWholeFile(const std::string& path, std::string* out, std::uint64_t maxBytes) {
+  FileAccess access;
+  return ReadWholeFile(path, out, maxBytes, &access);
+}
+
+Status ReadWholeFile(const std::string& path, std::string* out, std::uint64_t maxBytes,
+                     FileAccess* access) {
   Status refusal;
   if (RefuseByType(path, &refusal)) return refusal;
   std::string bytes;
   Status st;
   try {
-    st = ReadLimited(path, maxBytes, &bytes);
+    st = ReadLimited(path, maxBytes, &bytes, access);
   } catch (const std::bad_alloc&) {
     st = Status::IoError(path, ErrnoText(ENOMEM));
   }

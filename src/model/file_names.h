@@ -39,6 +39,13 @@ inline std::string PictureName(const std::string& lineId, const std::string& tra
   return lineId + "_" + train + ".svg";
 }
 
+// Whether a line identifier or train number given on the command line can
+// be part of a file name: not empty, not "." or "..", and no separator, so
+// that the names made from it lead nowhere but into their folder.
+inline bool UsableInFileName(const std::string& id) {
+  return !id.empty() && id.find_first_of("/\\") == std::string::npos && id != "." && id != "..";
+}
+
 // The parsers look at the last component of `path` only.
 
 // "<ID>_linea.txt" gives ID; nothing when the name has no ID before the

@@ -24,6 +24,11 @@ int Fail(std::ostream& err, const std::string& text, int status) {
 // Sets the line identifier and train number of `in` from the one scenario
 // in `dir` that fits those given (an empty one fits any).
 int FindScenario(const std::string& dir, RenderInput* in, std::ostream& err) {
+  // A folder that is not there, or may not be read, is the file system's
+  // answer, not a question of which scenario to draw.
+  std::error_code ec;
+  std::filesystem::directory_iterator probe(dir.empty() ? "." : dir, ec);
+  if (ec) return Fail(err, "cannot read the folder '" + dir + "': " + ec.message(), kExitIo);
   std::vector<std::pair<std::string, std::string>> fits;
   for (const auto& found : FindCompiledScenarios(dir)) {
     if ((in->lineId.empty() || found.first == in->lineId) &&

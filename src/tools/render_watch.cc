@@ -6,6 +6,10 @@
 #include <thread>
 #include <vector>
 
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
 #include "base/exit_status.h"
 #include "base/file_io.h"
 #include "base/printable.h"
@@ -23,15 +27,41 @@ namespace {
 // As compile reads descriptions: at most 256 MiB each.
 constexpr std::uint64_t kMaxWatchedBytes = 256ull << 20;
 constexpr int kExitInterrupted = 130;
+// The shells' convention for a process ended by a signal.
+constexpr int kExitSignalBase = 128;
 
-std::atomic<bool> gInterrupted{false};
-extern "C" void OnInterrupt(int) { gInterrupted = true; }
+// The signal that asked the loop to stop, or 0.
+std::atomic<int> gStopSignal{0};
+extern "C" void OnStopSignal(int signal_number) { gStopSignal = signal_number; }
 
-std::optional<std::string> ReadDescription(const std::string& path) {
-  std::string bytes;
-  if (!ReadWholeFile(path, &bytes, kMaxWatchedBytes).ok()) return std::nullopt;
-  return bytes;
-}
+// One watched description: where, and the owner and permissions it had
+// when it was first read. A file under its name whose owner or permissions
+// differ (a link put there to a private file) is not read: the page is for
+// anyone who can read the folder, and it would quote the file.
+struct Watched {
+  std::string path;
+  std::string name;  // as messages name it
+  std::optional<FileAccess> access;
+
+  // The description's bytes, or nothing and a line in `problem` that says
+  // why.
+  std::optional<std::string> Read(std::string* problem) {
+    std::string bytes;
+    FileAccess seen;
+    if (!ReadWholeFile(path, &bytes, kMaxWatchedBytes, &seen).ok()) {
+      *problem = name + ": error: cannot be read";
+      return std::nullopt;
+    }
+    if (!access) access = seen;
+    if (seen != *access) {
+      *problem = name +
+                 ": error: not read: its owner or permissions are not those it had when the "
+                 "watch began; start the watch again to read it";
+      return std::nullopt;
+    }
+    return bytes;
+  }
+};
 
 // What tells a change: the modification time and the size, or nothing for
 // a file that is not there (being saved, say).
@@ -52,24 +82,22 @@ Stamp StampOf(const std::string& path) {
   return s;
 }
 
-std::vector<std::string> Unreadable(const std::optional<std::string>& line,
-                                    const std::optional<std::string>& train,
-                                    const std::string& lineId, const std::string& trainNumber) {
-  std::vector<std::string> out;
-  if (!line) out.push_back(LineDescriptionName(lineId) + ": error: cannot be read");
-  if (!train) out.push_back(TrainDescriptionName(lineId, trainNumber) + ": error: cannot be read");
-  return out;
-}
-
 }  // namespace
 
 std::string WatchPage(const std::optional<std::string>& lineBytes,
                       const std::optional<std::string>& trainBytes, const std::string& lineId,
-                      const std::string& trainNumber, const render::PageOptions& options) {
+                      const std::string& trainNumber, const render::PageOptions& options,
+                      const std::vector<std::string>& unread) {
   const std::string title = lineId + ", train " + trainNumber;
   if (!lineBytes || !trainBytes) {
-    return render::DiagnosticsHtml(title, Unreadable(lineBytes, trainBytes, lineId, trainNumber),
-                                   options);
+    std::vector<std::string> lines = unread;
+    if (lines.empty()) {
+      if (!lineBytes) lines.push_back(LineDescriptionName(lineId) + ": error: cannot be read");
+      if (!trainBytes) {
+        lines.push_back(TrainDescriptionName(lineId, trainNumber) + ": error: cannot be read");
+      }
+    }
+    return render::DiagnosticsHtml(title, lines, options);
   }
   Scenario s;
   s.lineId = lineId;
@@ -102,31 +130,93 @@ std::string WatchPage(const std::optional<std::string>& lineBytes,
 
 namespace {
 
-int WatchLoop(const WatchRequest& request, const std::string& page, const std::string& lineId,
-              const std::string& trainNumber, const std::function<bool()>& stopped,
+// The files the page is made of. The page the user named is theirs and is
+// written as what it is (a link where it leads, a FIFO through the pipe);
+// the default page and the sidecar are the program's own names, replaced
+// whole, so a link put under them is replaced, never followed.
+struct PageFiles {
+  std::string page;
+  bool pageNamedByUser = false;
+  std::string sidecar;
+
+  Status Write(const std::string& html, int64_t generation) const {
+    Status st = pageNamedByUser ? WriteUserFile(page, html) : ReplaceFile(page, html);
+    if (st.ok()) st = ReplaceFile(sidecar, render::SidecarScript(generation));
+    return st;
+  }
+};
+
+int WatchLoop(const WatchRequest& request, const PageFiles& files, const std::string& lineId,
+              const std::string& trainNumber, const std::function<int()>& stopped,
               std::ostream& err) {
-  const std::string sidecar = page + ".gen.js";
-  const std::string sidecarName = std::filesystem::path(sidecar).filename().string();
-  Stamp line{}, train{};
+  const std::string sidecarName = std::filesystem::path(files.sidecar).filename().string();
+  Watched line{request.linePath, LineDescriptionName(lineId), std::nullopt};
+  Watched train{request.trainPath, TrainDescriptionName(lineId, trainNumber), std::nullopt};
   for (int64_t generation = 1;; ++generation) {
-    line = StampOf(request.linePath);
-    train = StampOf(request.trainPath);
+    const Stamp lineStamp = StampOf(request.linePath);
+    const Stamp trainStamp = StampOf(request.trainPath);
+    std::vector<std::string> unread(2);
+    const std::optional<std::string> lineBytes = line.Read(&unread[0]);
+    const std::optional<std::string> trainBytes = train.Read(&unread[1]);
+    std::erase(unread, std::string());
     const std::string html =
-        WatchPage(ReadDescription(request.linePath), ReadDescription(request.trainPath), lineId,
-                  trainNumber, {generation, sidecarName});
-    Status st = WriteUserFile(page, html);
-    if (st.ok()) st = WriteUserFile(sidecar, render::SidecarScript(generation));
-    if (!st.ok()) {
+        WatchPage(lineBytes, trainBytes, lineId, trainNumber, {generation, sidecarName}, unread);
+    if (Status st = files.Write(html, generation); !st.ok()) {
+      // A signal that cut a write short (a FIFO waiting for its reader) is
+      // the stop it asked for.
+      if (const int status = stopped(); status != 0) return status;
       err << "scenario-builder: " << EscapeControls(st.Message("write")) << "\n";
       return kExitIo;
     }
-    err << "scenario-builder: wrote " << EscapeControls(page) << " (" << generation << ")\n";
-    while (StampOf(request.linePath) == line && StampOf(request.trainPath) == train) {
-      if (stopped()) return kExitInterrupted;
+    err << "scenario-builder: wrote " << EscapeControls(files.page) << " (" << generation << ")\n";
+    while (StampOf(request.linePath) == lineStamp && StampOf(request.trainPath) == trainStamp) {
+      if (const int status = stopped(); status != 0) return status;
       std::this_thread::sleep_for(kWatchPoll);
     }
   }
 }
+
+// Installs the stop handlers for SIGINT and SIGTERM and puts the earlier
+// ones back when it goes. On POSIX a signal also interrupts a system call
+// under way (no SA_RESTART): the open of a FIFO that has no reader yet
+// would otherwise hold the watch for ever.
+class StopSignals {
+ public:
+  StopSignals() {
+    gStopSignal = 0;
+#ifdef _WIN32
+    oldInt_ = std::signal(SIGINT, OnStopSignal);
+    oldTerm_ = std::signal(SIGTERM, OnStopSignal);
+#else
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigaction(SIGINT, &action, &oldInt_);
+    sigaction(SIGTERM, &action, &oldTerm_);
+#endif
+  }
+  ~StopSignals() {
+#ifdef _WIN32
+    if (oldInt_ != SIG_ERR) std::signal(SIGINT, oldInt_);
+    if (oldTerm_ != SIG_ERR) std::signal(SIGTERM, oldTerm_);
+#else
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+#endif
+  }
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+ private:
+#ifdef _WIN32
+  using Handler = void (*)(int);
+  Handler oldInt_ = SIG_ERR, oldTerm_ = SIG_ERR;
+#else
+  struct sigaction oldInt_ {};
+  struct sigaction oldTerm_ {};
+#endif
+};
 
 }  // namespace
 
@@ -142,14 +232,17 @@ int RenderWatch(const WatchRequest& request, std::ostream& err, const std::funct
         << "'; give --line-id and --train-number\n";
     return kExitUsage;
   }
-  std::string page = request.htmlPath;
-  if (page.empty()) {
-    page = JoinPath(std::filesystem::path(request.linePath).parent_path().string(),
-                    lineId + "_" + trainNumber + ".html");
+  PageFiles files;
+  files.page = request.htmlPath;
+  files.pageNamedByUser = !files.page.empty();
+  if (!files.pageNamedByUser) {
+    files.page = JoinPath(std::filesystem::path(request.linePath).parent_path().string(),
+                          lineId + "_" + trainNumber + ".html");
   }
+  files.sidecar = files.page + ".gen.js";
   // The page and its sidecar are rewritten again and again: neither may be
   // one of the descriptions being watched, or the author's text is lost.
-  for (const std::string& written : {page, page + ".gen.js"}) {
+  for (const std::string& written : {files.page, files.sidecar}) {
     for (const std::string* input : {&request.linePath, &request.trainPath}) {
       if (SameFile(written, *input)) {
         err << "scenario-builder: '" << EscapeControls(written)
@@ -158,22 +251,22 @@ int RenderWatch(const WatchRequest& request, std::ostream& err, const std::funct
       }
     }
   }
-  // Ctrl-C only asks the loop to stop: a page being written is finished
-  // (the cleanup handler main installs would cut it short), and the earlier
-  // handlers come back on the way out.
-  std::function<bool()> stopped = stop;
-  using Handler = void (*)(int);
-  Handler oldInt = SIG_ERR, oldTerm = SIG_ERR;
-  if (!stopped) {
-    gInterrupted = false;
-    oldInt = std::signal(SIGINT, OnInterrupt);
-    oldTerm = std::signal(SIGTERM, OnInterrupt);
-    stopped = [] { return gInterrupted.load(); };
+  if (stop) {
+    return WatchLoop(
+        request, files, lineId, trainNumber, [&stop] { return stop() ? kExitInterrupted : 0; },
+        err);
   }
-  const int rc = WatchLoop(request, page, lineId, trainNumber, stopped, err);
-  if (oldInt != SIG_ERR) std::signal(SIGINT, oldInt);
-  if (oldTerm != SIG_ERR) std::signal(SIGTERM, oldTerm);
-  return rc;
+  // Ctrl-C and SIGTERM only ask the loop to stop: a page being written is
+  // finished (the cleanup handler main installs would cut it short), and the
+  // watch ends with 128 plus the signal, as the program would.
+  const StopSignals signals;
+  return WatchLoop(
+      request, files, lineId, trainNumber,
+      [] {
+        const int signal_number = gStopSignal.load();
+        return signal_number == 0 ? 0 : kExitSignalBase + signal_number;
+      },
+      err);
 }
 
 }  // namespace sb

@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "tools/html_page.h"
 
@@ -22,20 +23,26 @@ struct WatchRequest {
 };
 
 // The page of one compile of the two descriptions' bytes: the picture, or,
-// when the compile ends in an error (or a description could not be read:
-// nullopt), the diagnostics as `compile` prints them.
+// when the compile ends in an error, the diagnostics as `compile` prints
+// them. A description that was not read is nullopt: `unread` says why
+// (one line each), or the page says it cannot be read.
 std::string WatchPage(const std::optional<std::string>& lineBytes,
                       const std::optional<std::string>& trainBytes, const std::string& lineId,
-                      const std::string& trainNumber, const render::PageOptions& options);
+                      const std::string& trainNumber, const render::PageOptions& options,
+                      const std::vector<std::string>& unread = {});
 
 // How often the descriptions' modification times are looked at.
 inline constexpr std::chrono::milliseconds kWatchPoll{300};
 
 // Writes the page and its sidecar "<page>.gen.js", then again after every
 // change of either description, until `stop` says so (polled as often as
-// the files) or, when `stop` is empty, until SIGINT or SIGTERM. Returns 130
-// when stopped, the page left as last written; 64 when the identifiers
-// cannot be told; 74 when the page cannot be written.
+// the files; then 130) or, when `stop` is empty, until SIGINT or SIGTERM
+// (130, 143), the page left as last written; 64 when the identifiers
+// cannot be told; 74 when the page cannot be written. The page the user
+// named is written as what it is; the default page and the sidecar are
+// replaced whole, a link under their names replaced, never followed. A
+// description whose owner or permissions change while it is watched (a
+// link to someone's private file put in its place) is not read again.
 int RenderWatch(const WatchRequest& request, std::ostream& err,
                 const std::function<bool()>& stop = {});
 

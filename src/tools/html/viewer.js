@@ -29,9 +29,14 @@
       }
       location.reload();
     };
+    // The sidecar's name is a file name, not a URL: '#', '?' or '%' in it
+    // would change which file is loaded. Encoded and resolved against the
+    // page's own address, it names the file beside the page and no other.
+    const sidecarUrl = new URL(encodeURIComponent(WATCH.sidecar), location.href);
     setInterval(function () {
       const s = document.createElement('script');
-      s.src = WATCH.sidecar + '?' + Date.now();
+      sidecarUrl.search = '?' + Date.now();
+      s.src = sidecarUrl.href;
       s.onload = s.onerror = function () { s.remove(); };
       document.head.appendChild(s);
     }, 300);
