@@ -2,7 +2,8 @@
 # The interactive page of `render --html` in headless Chromium: installs the
 # locked test packages, builds the program, compiles the built-in scenario,
 # renders its page, runs tests/browser/viewer.test.mjs against it and
-# refreshes the two screenshots in docs/ (the whole line, and zoomed in).
+# refreshes the two screenshots in docs/ (the whole line, and zoomed in);
+# then tests/browser/watch.test.mjs runs render --watch under the browser.
 # PRESET picks the build (default release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,5 +22,6 @@ mkdir "$work/scenario"
   # The browser is Debian's; puppeteer-core downloads none.
   PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
   CHROMIUM=${CHROMIUM:-$(command -v chromium)} node viewer.test.mjs "$work/page.html" "$PWD/../../docs"
+  CHROMIUM=${CHROMIUM:-$(command -v chromium)} node watch.test.mjs "$PWD/../../build/$preset/scenario-builder"
 )
 echo "== browser tests passed after $((SECONDS - start)) s; screenshots in docs/viewer-*.png"
