@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <regex>
+#include <set>
 #include <string>
 
 #include "test_support.h"
@@ -342,6 +343,66 @@ TEST_F(LspProtocol, MalformedFramesGetErrorsAndTheServerGoesOn) {
   EXPECT_EQ(server_.ResponseTo(4)["result"], nullptr);
   server_.Notify("exit", nullptr);
   EXPECT_EQ(server_.Wait(), 0);
+}
+
+// Messages made to exhaust the server: each is refused with -32600 and the
+// server goes on answering.
+TEST_F(LspProtocol, HostileMessagesAreRefusedAndTheServerGoesOn) {
+  const auto frame = [](const std::string& body) {
+    return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+  };
+  std::string nested = "{\"jsonrpc\":\"2.0\",\"id\":9,\"method\":\"x\",\"params\":";
+  for (int i = 0; i < 100000; ++i) nested += "{\"a\":";
+  nested += "1" + std::string(100000, '}') + "}";
+  std::string wide = "[";
+  for (int i = 0; i < 1100000; ++i) wide += i == 0 ? "{}" : ",{}";
+  wide += "]";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"100000 nested objects", frame(nested), "nests deeper than 64 levels"},
+      {"an array of 1100000 objects", frame(wide), "holds more than 1000000 values"},
+      {"a length no body can have", "Content-Length: 18446744073709551615\r\n\r\n{}\r\n",
+       "refused"},
+  };
+  int id = 100;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server_.SendRaw(c.bytes);
+    const json refused = server_.Receive().value_or(json());
+    EXPECT_EQ(refused["error"]["code"], -32600) << refused.dump();
+    EXPECT_NE(refused["error"]["message"].get<std::string>().find(c.message), std::string::npos)
+        << refused.dump();
+    server_.Request(++id, "textDocument/documentSymbol", {{"textDocument", {{"uri", lineUri_}}}});
+    EXPECT_TRUE(server_.ResponseTo(id).contains("result"));
+  }
+}
+
+// A change to one train of many publishes that train alone: the others,
+// and the line, whose diagnostics stay as they were, are told nothing.
+TEST_F(LspProtocol, AChangeToOneTrainPublishesThatTrainOnly) {
+  for (const char* n : {"8", "9"}) WriteFile(dir_.file(std::string("Demo_") + n + "-.txt"), train_);
+  // The URIs published before the answer to a request sent as a marker.
+  int marker = 10;
+  const auto publishedUntilMarker = [&] {
+    server_.Request(++marker, "textDocument/documentSymbol",
+                    {{"textDocument", {{"uri", lineUri_}}}});
+    std::multiset<std::string> uris;
+    for (std::optional<json> m = server_.Receive(); m; m = server_.Receive()) {
+      if (m->contains("id")) break;
+      uris.insert((*m)["params"]["uri"].get<std::string>());
+    }
+    return uris;
+  };
+  Open(trainUri_, train_);
+  EXPECT_EQ(publishedUntilMarker().size(), 4u);  // the line and its three trains
+  Change(trainUri_, MisplacedStation(), 2);
+  EXPECT_EQ(publishedUntilMarker(), std::multiset<std::string>{trainUri_});
+  Change(trainUri_, MisplacedStation() + "\r\n", 3);  // the same diagnostics
+  EXPECT_TRUE(publishedUntilMarker().empty());
 }
 
 TEST_F(LspProtocol, AnOversizedFrameIsRefusedUnreadAndEndOfInputEndsTheServer) {

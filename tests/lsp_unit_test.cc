@@ -178,6 +178,15 @@ TEST(LspServer, AnswersEveryMalformedRequestWithItsError) {
       {"not a file URI",
        Request(3, "textDocument/documentSymbol", {{"textDocument", {{"uri", "untitled:1"}}}}),
        kInvalidParams},
+      {"a URI that decodes to a NUL",
+       Request(3, "textDocument/documentSymbol",
+               {{"textDocument", {{"uri", "file:///etc/passwd%00/Z_1-.txt"}}}}),
+       kInvalidParams},
+      {"a URI that names no description",
+       Request(3, "textDocument/documentSymbol",
+               {{"textDocument", {{"uri", "file:///etc/passwd"}}}}),
+       kInvalidParams},
+      {"a second initialize", Request(3, "initialize", json::object()), kInvalidRequest},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

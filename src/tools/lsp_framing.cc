@@ -83,6 +83,19 @@ Frame FrameReader::Next() {
   HeaderBlock block;
   std::string line;
   bool sawHeader = false;
+  if (resynchronise_) {
+    resynchronise_ = false;
+    for (;;) {
+      if (!ReadHeaderLine(&line)) return frame;  // kEnd
+      const std::size_t colon = line.find(':');
+      if (line.size() <= kMaxHeaderLine && colon != std::string::npos &&
+          EqualsIgnoringCase(Trim(std::string_view(line).substr(0, colon)), kLengthHeader)) {
+        break;
+      }
+    }
+    sawHeader = true;
+    ReadHeader(line, block);
+  }
   for (;;) {
     if (!ReadHeaderLine(&line)) return frame;  // kEnd
     if (line.empty()) {
@@ -109,7 +122,11 @@ Frame FrameReader::Next() {
   if (*block.length > kMaxFrameBytes) {
     frame.problem = "message of " + std::to_string(*block.length) + " bytes refused (limit " +
                     std::to_string(kMaxFrameBytes) + ")";
-    pendingSkip_ = static_cast<std::size_t>(*block.length);
+    if (*block.length <= kMaxSkippedBytes) {
+      pendingSkip_ = static_cast<std::size_t>(*block.length);
+    } else {
+      resynchronise_ = true;
+    }
     frame.status = FrameStatus::kTooLarge;
     return frame;
   }
@@ -118,6 +135,36 @@ Frame FrameReader::Next() {
   if (static_cast<std::size_t>(in_.gcount()) != frame.body.size()) return Frame{};
   frame.status = FrameStatus::kFrame;
   return frame;
+}
+
+std::string JsonShapeProblem(std::string_view body) {
+  int depth = 0;
+  // Every value but the outermost follows a '[', a ',' or a ':' (a key is
+  // a string after '{' or ','); counting those counts the values, keys
+  // included, closely enough for a bound.
+  std::size_t values = 1;
+  for (std::size_t at = 0; at < body.size(); ++at) {
+    const char c = body[at];
+    if (c == '"') {
+      // To the closing quote; a backslash escapes the character after it.
+      for (++at; at < body.size() && body[at] != '"'; ++at) {
+        if (body[at] == '\\') ++at;
+      }
+    } else if (c == '[' || c == '{') {
+      if (++depth > kMaxJsonDepth) {
+        return "the message nests deeper than " + std::to_string(kMaxJsonDepth) + " levels";
+      }
+      ++values;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    } else if (c == ',' || c == ':') {
+      ++values;
+    }
+    if (values > kMaxJsonValues) {
+      return "the message holds more than " + std::to_string(kMaxJsonValues) + " values";
+    }
+  }
+  return "";
 }
 
 void WriteFrame(std::ostream& out, std::string_view body) {

@@ -16,6 +16,18 @@ namespace sb::lsp {
 inline constexpr std::size_t kMaxFrameBytes = std::size_t{64} << 20;
 // A header line longer than this is not a header.
 inline constexpr std::size_t kMaxHeaderLine = 4096;
+// The body of a frame refused for its size is read and dropped when it is
+// no larger than this; a length beyond it is no client's message, and the
+// reader looks for the next Content-Length header instead.
+inline constexpr std::size_t kMaxSkippedBytes = std::size_t{1} << 30;
+// A message's JSON may nest this deep and hold this many values (objects,
+// arrays, strings, numbers and the rest): an editor's messages about a
+// description nest a few levels and hold a few thousand values, a whole
+// description being one string. Beyond either bound the message is refused
+// before it is parsed, so that neither the stack nor the memory can be
+// exhausted by one message.
+inline constexpr int kMaxJsonDepth = 64;
+inline constexpr std::size_t kMaxJsonValues = 1'000'000;
 
 enum class FrameStatus {
   kFrame,  // body holds the message
@@ -24,7 +36,8 @@ enum class FrameStatus {
   // is dropped by the next call.
   kBadHeader,
   // Content-Length over kMaxFrameBytes: nothing was allocated, and the
-  // next call first reads its body and drops it.
+  // next call first reads its body and drops it (or, past
+  // kMaxSkippedBytes, reads on to the next Content-Length header).
   kTooLarge,
 };
 
@@ -47,7 +60,16 @@ class FrameReader {
 
   std::istream& in_;
   std::size_t pendingSkip_ = 0;
+  // After a length no body can have: the next frame begins at the next
+  // line that is a Content-Length header.
+  bool resynchronise_ = false;
 };
+
+// Why the JSON text `body` is refused before it is parsed (it nests deeper
+// than kMaxJsonDepth or holds more than kMaxJsonValues values), or "". A
+// quick scan of the brackets, commas and strings; the parser judges the
+// rest.
+std::string JsonShapeProblem(std::string_view body);
 
 // Writes one frame and flushes it.
 void WriteFrame(std::ostream& out, std::string_view body);

@@ -40,14 +40,24 @@ int IntMember(const nlohmann::json& object, const char* key) {
   return value.get<int>();
 }
 
+bool IsLineDescription(const std::string& path) { return LineIdFromName(path).has_value(); }
+
+// The path of the description a request names. Only descriptions are
+// served: any other file (a companion's name is made from the path, so
+// one holding a NUL would read the file before it) is refused.
 std::string DocumentPath(const nlohmann::json& params) {
   const std::string uri = StringMember(Member(params, "textDocument"), "uri");
   std::optional<std::string> path = UriToPath(uri);
   if (!path) throw InvalidParams("only file: URIs are served: " + uri);
+  if (path->find('\0') != std::string::npos) {
+    throw InvalidParams("the URI names a path with a NUL: " + uri);
+  }
+  const std::string name = path->substr(path->rfind('/') + 1);
+  if (!IsLineDescription(name) && !(name.size() > 5 && name.ends_with("-.txt"))) {
+    throw InvalidParams("not a description (<ID>_linea.txt or <ID>_<N>-.txt): " + uri);
+  }
   return *path;
 }
-
-bool IsLineDescription(const std::string& path) { return LineIdFromName(path).has_value(); }
 
 bool OffersUtf8(const nlohmann::json& params) {
   const nlohmann::json* p = &params;
@@ -80,8 +90,12 @@ std::vector<nlohmann::json> Server::Handle(const nlohmann::json& m) {
     out.push_back(ErrorResponse(nullptr, kInvalidRequest, "a message must be a JSON object"));
     return out;
   }
+  // The message is read in place, never copied: a copy of a deeply nested
+  // value recurses.
+  static const nlohmann::json kNull = nullptr;
+  static const nlohmann::json kNoParams = nlohmann::json::object();
   const bool hasId = m.contains("id");
-  const nlohmann::json id = hasId ? m["id"] : nlohmann::json(nullptr);
+  const nlohmann::json& id = hasId ? m["id"] : kNull;
   if (hasId && !id.is_string() && !id.is_number_integer()) {
     out.push_back(ErrorResponse(nullptr, kInvalidRequest, "id must be a string or an integer"));
     return out;
@@ -98,7 +112,7 @@ std::vector<nlohmann::json> Server::Handle(const nlohmann::json& m) {
   }
   const std::string method = m["method"].get<std::string>();
   const bool noParams = !m.contains("params") || m["params"].is_null();
-  const nlohmann::json params = noParams ? nlohmann::json::object() : m["params"];
+  const nlohmann::json& params = noParams ? kNoParams : m["params"];
   try {
     if (!params.is_object() && !params.is_array()) throw InvalidParams("params must be an object");
     if (hasId) {
@@ -122,7 +136,13 @@ void Server::Request(const std::string& method, const nlohmann::json& params,
   if (shutdown_) {
     out.push_back(ErrorResponse(id, kInvalidRequest, "the server is shutting down"));
   } else if (method == "initialize") {
-    reply(Initialize(params));
+    // Once only: a second one would change the position encoding under the
+    // client's feet.
+    if (initialized_) {
+      out.push_back(ErrorResponse(id, kInvalidRequest, "the server is already initialized"));
+    } else {
+      reply(Initialize(params));
+    }
   } else if (!initialized_) {
     out.push_back(ErrorResponse(id, kServerNotInitialized, "initialize first"));
   } else if (method == "shutdown") {
@@ -184,8 +204,12 @@ nlohmann::json Server::DocumentRequest(const std::string& method, const nlohmann
     last = IntMember(Member(range, "end"), "line");
   }
   const bool isLine = IsLineDescription(path);
+  // Only the scenarios open in the editor are kept compiled; a request
+  // about any other file is answered from its text alone, and nothing of
+  // it is kept.
   const std::optional<Group> group = workspace_.GroupOf(path);
-  const FileResult* file = group ? AnalysisOf(*group).Find(path) : nullptr;
+  const auto analysis = group ? analyses_.find(*group) : analyses_.end();
+  const FileResult* file = analysis != analyses_.end() ? analysis->second.Find(path) : nullptr;
   FileResult alone;
   if (!file) {
     std::optional<SourceText> text = workspace_.Text(path);
@@ -201,26 +225,30 @@ nlohmann::json Server::DocumentRequest(const std::string& method, const nlohmann
   return InlayHints(*file, isLine, first, last, encoding_);
 }
 
-const GroupAnalysis& Server::AnalysisOf(const Group& group) {
-  auto it = analyses_.find(group);
-  if (it == analyses_.end()) it = analyses_.emplace(group, Analyze(group, workspace_)).first;
-  return it->second;
-}
-
 void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
-  const GroupAnalysis& analysis = analyses_[group] = Analyze(group, workspace_);
-  std::set<std::string>& published = published_[group];
-  std::set<std::string> now;
+  const auto earlier = analyses_.find(group);
+  GroupAnalysis analysis =
+      Analyze(group, workspace_, earlier != analyses_.end() ? &earlier->second : nullptr);
+  // What each description was last told: only what changes is sent again,
+  // so a change to one train of many says nothing of the others.
+  std::map<std::string, nlohmann::json>& published = published_[group];
+  std::map<std::string, nlohmann::json> now;
   for (const FileResult& f : analysis.files) {
     if (f.path == closed) continue;
-    out.push_back(Publish(f.path, LspDiagnostics(f, analysis, encoding_)));
-    now.insert(f.path);
+    nlohmann::json diagnostics = LspDiagnostics(f, analysis, encoding_);
+    const auto it = published.find(f.path);
+    if (it == published.end() || it->second != diagnostics)
+      out.push_back(Publish(f.path, diagnostics));
+    now.emplace(f.path, std::move(diagnostics));
   }
   // A description that left the group (renamed, deleted) keeps nothing.
-  for (const std::string& path : published) {
-    if (!now.count(path) && path != closed) out.push_back(Publish(path, nlohmann::json::array()));
+  for (const auto& [path, diagnostics] : published) {
+    if (!now.count(path) && path != closed && !diagnostics.empty()) {
+      out.push_back(Publish(path, nlohmann::json::array()));
+    }
   }
   published = std::move(now);
+  analyses_[group] = std::move(analysis);
 }
 
 void Server::DidOpen(const nlohmann::json& params, Out& out) {
@@ -262,12 +290,14 @@ void Server::DidClose(const nlohmann::json& params, Out& out) {
   if (anyOpen) {
     Refresh(*group, out, path);
   } else {
-    // Nothing of the scenario is open any more: its companions are cleared too.
-    for (const std::string& other : published_[*group]) {
-      out.push_back(Publish(other, nlohmann::json::array()));
+    // Nothing of the scenario is open any more: its companions are cleared
+    // too, and nothing of it is kept.
+    for (const auto& [other, diagnostics] : published_[*group]) {
+      if (!diagnostics.empty()) out.push_back(Publish(other, nlohmann::json::array()));
     }
     analyses_.erase(*group);
     published_.erase(*group);
+    workspace_.ForgetFilesIn(group->folder);
   }
 }
 

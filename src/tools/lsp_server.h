@@ -48,14 +48,15 @@ class Server {
   void DidSave(const nlohmann::json& params, Out& out);
   void DidClose(const nlohmann::json& params, Out& out);
 
-  // Compiles the group again and publishes every description's
-  // diagnostics (but `closed`'s, whose buffer was just closed).
+  // Compiles the group again (the trains whose text or line changed) and
+  // publishes the diagnostics of every description whose diagnostics
+  // changed (but `closed`'s, whose buffer was just closed).
   void Refresh(const Group& group, Out& out, const std::string& closed = "");
-  const GroupAnalysis& AnalysisOf(const Group& group);
 
   Workspace workspace_;
   std::map<Group, GroupAnalysis> analyses_;
-  std::map<Group, std::set<std::string>> published_;
+  // By description: the diagnostics it was last sent.
+  std::map<Group, std::map<std::string, nlohmann::json>> published_;
   PositionEncoding encoding_ = PositionEncoding::kUtf16;
   bool initialized_ = false;
   bool shutdown_ = false;

@@ -29,6 +29,10 @@ int RunLanguageServer(std::istream& in, std::ostream& out) {
       Send(out, ErrorResponse(nullptr, kInvalidRequest, frame.problem));
       continue;
     }
+    if (std::string problem = JsonShapeProblem(frame.body); !problem.empty()) {
+      Send(out, ErrorResponse(nullptr, kInvalidRequest, problem));
+      continue;
+    }
     nlohmann::json message = nlohmann::json::parse(frame.body, nullptr, false);
     if (message.is_discarded()) {
       Send(out, ErrorResponse(nullptr, kParseError, "the message is not JSON"));

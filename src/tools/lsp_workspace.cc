@@ -86,11 +86,28 @@ std::vector<std::string> Workspace::OpenPaths() const {
 
 std::optional<SourceText> Workspace::Text(const std::string& path) const {
   if (auto it = open_.find(path); it != open_.end()) return it->second;
-  if (!RegularFileExists(path)) return std::nullopt;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    disk_.erase(path);
+    return std::nullopt;
+  }
+  const auto time = std::filesystem::last_write_time(path, ec);
+  const std::uintmax_t size = ec ? 0 : std::filesystem::file_size(path, ec);
+  if (auto it = disk_.find(path); !ec && it != disk_.end()) {
+    if (it->second.time == time && it->second.size == size) return it->second.text;
+  }
   SourceText text;
-  if (!ReadWholeFile(path, &text.bytes, kMaxDescriptionBytes).ok()) return std::nullopt;
+  if (!ReadWholeFile(path, &text.bytes, kMaxDescriptionBytes).ok()) {
+    disk_.erase(path);
+    return std::nullopt;
+  }
   text.utf8 = Windows1252ToUtf8(text.bytes);
+  if (!ec) disk_[path] = OnDisk{time, size, text};
   return text;
+}
+
+void Workspace::ForgetFilesIn(const std::string& folder) {
+  std::erase_if(disk_, [&](const auto& entry) { return FolderOf(entry.first) == folder; });
 }
 
 bool Workspace::Exists(const std::string& path) const {
@@ -140,37 +157,57 @@ const FileResult* GroupAnalysis::Find(const std::string& path) const {
   return nullptr;
 }
 
-GroupAnalysis Analyze(const Group& group, const Workspace& workspace) {
+GroupAnalysis Analyze(const Group& group, const Workspace& workspace,
+                      const GroupAnalysis* previous) {
   GroupAnalysis analysis{group, {}};
   const std::string linePath = InFolder(group.folder, LineDescriptionName(group.lineId));
   const std::optional<SourceText> line = workspace.Text(linePath);
   const std::vector<std::string> trains = workspace.TrainsOf(group);
-  if (line) analysis.files.push_back(FileResult{linePath, *line, {}, nullptr});
+  if (line) analysis.files.push_back(FileResult{linePath, *line, {}, {}, nullptr});
+  // The earlier results hold for this line text only.
+  const FileResult* previousLine = previous ? previous->Find(linePath) : nullptr;
+  const bool sameLine = line && previousLine && previousLine->text.bytes == line->bytes;
   std::set<DiagnosticKey> lineSeen;
   for (const std::string& train : trains) {
     const std::string trainPath = InFolder(group.folder, TrainDescriptionName(group.lineId, train));
     std::optional<SourceText> text = workspace.Text(trainPath);
     if (!text) continue;
-    FileResult result{trainPath, *text, {}, nullptr};
     if (!line) {
+      FileResult result{trainPath, std::move(*text), {}, {}, nullptr};
       result.diagnostics.push_back(NoLine(group));
       analysis.files.push_back(std::move(result));
       continue;
     }
-    std::shared_ptr<Scenario> s = Compile(group, train, line->bytes, text->bytes);
-    const std::string trainName = TrainDescriptionName(group.lineId, train);
-    for (const Diagnostic& d : s->diagnostics) {
-      if (d.file == trainName || d.file.empty()) {
-        result.diagnostics.push_back(d);
-      } else if (lineSeen.insert(KeyOf(d)).second) {
-        analysis.files[0].diagnostics.push_back(d);
+    const FileResult* earlier = sameLine ? previous->Find(trainPath) : nullptr;
+    FileResult result;
+    if (earlier && earlier->scenario && earlier->text.bytes == text->bytes) {
+      result = *earlier;
+      result.text = std::move(*text);  // the same bytes; open or not may differ
+    } else {
+      result = FileResult{trainPath, std::move(*text), {}, {}, nullptr};
+      std::shared_ptr<Scenario> s = Compile(group, train, line->bytes, result.text.bytes);
+      const std::string trainName = TrainDescriptionName(group.lineId, train);
+      for (const Diagnostic& d : s->diagnostics) {
+        if (d.file == trainName || d.file.empty()) {
+          result.diagnostics.push_back(d);
+        } else {
+          result.lineDiagnostics.push_back(d);
+        }
       }
+      result.scenario = std::move(s);
     }
-    if (!analysis.files[0].scenario) analysis.files[0].scenario = s;
-    result.scenario = std::move(s);
+    for (const Diagnostic& d : result.lineDiagnostics) {
+      if (lineSeen.insert(KeyOf(d)).second) analysis.files[0].diagnostics.push_back(d);
+    }
+    if (!analysis.files[0].scenario) analysis.files[0].scenario = result.scenario;
     analysis.files.push_back(std::move(result));
   }
   if (line && !analysis.files[0].scenario) {
+    if (sameLine && previous->files.size() == 1 && previousLine->scenario) {
+      analysis.files[0].diagnostics = previousLine->diagnostics;
+      analysis.files[0].scenario = previousLine->scenario;
+      return analysis;
+    }
     std::shared_ptr<Scenario> s = Compile(group, kNoTrain, line->bytes, std::nullopt);
     const std::string lineName = LineDescriptionName(group.lineId);
     for (const Diagnostic& d : s->diagnostics) {

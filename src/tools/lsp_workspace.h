@@ -4,6 +4,8 @@
 #ifndef SB_TOOLS_LSP_WORKSPACE_H_
 #define SB_TOOLS_LSP_WORKSPACE_H_
 
+#include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -52,9 +54,19 @@ class Workspace {
   // Train numbers with a description in the group's folder, open or on disk.
   std::vector<std::string> TrainsOf(const Group& group) const;
 
+  // Files on disk are read once and read again only when their time or
+  // size changes; this forgets those of `folder`.
+  void ForgetFilesIn(const std::string& folder);
+
  private:
   bool Exists(const std::string& path) const;
   std::map<std::string, SourceText> open_;
+  struct OnDisk {
+    std::filesystem::file_time_type time;
+    std::uintmax_t size = 0;
+    SourceText text;
+  };
+  mutable std::map<std::string, OnDisk> disk_;
 };
 
 // What one description of a group is told.
@@ -62,6 +74,9 @@ struct FileResult {
   std::string path;
   SourceText text;
   std::vector<Diagnostic> diagnostics;
+  // A train's compile: what it said about the line description, which the
+  // line's own result gathers from all of its trains.
+  std::vector<Diagnostic> lineDiagnostics;
   // The compile whose model the description's hover and hints read.
   std::shared_ptr<const Scenario> scenario;
 };
@@ -73,8 +88,11 @@ struct GroupAnalysis {
 };
 
 // Compiles the line with each of its trains (with an empty train
-// description when it has none), in memory.
-GroupAnalysis Analyze(const Group& group, const Workspace& workspace);
+// description when it has none), in memory. A train whose text and line
+// text are those of `previous` is not compiled again: its result is taken
+// from there.
+GroupAnalysis Analyze(const Group& group, const Workspace& workspace,
+                      const GroupAnalysis* previous = nullptr);
 
 }  // namespace sb::lsp
 
