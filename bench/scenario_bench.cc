@@ -21,6 +21,7 @@
 #include "base/disk.h"
 #include "base/file_io.h"
 #include "compiler/compiler.h"
+#include "compiler/description_source.h"
 #include "compiler/scenario.h"
 #include "content/content.h"
 #include "content/content_writer.h"
@@ -259,6 +260,27 @@ void BM_LineCompileFloor(benchmark::State& state) {
   state.counters["metres"] = length;
 }
 
+// A line description of nothing but line length records, compiled in
+// memory: each record must cost what any other record costs, not a grid.
+void BM_RepeatedLengthRecords(benchmark::State& state) {
+  std::string line = "[generale]\r\n";
+  for (int64_t i = 0; i < state.range(0); ++i) line += "lunghezza percorso, 241000\r\n";
+  line += "[curve]\r\n[fine]\r\n";
+  for (auto _ : state) {
+    Scenario s;
+    s.lineId = "L";
+    s.trainNumber = "1";
+    TextDescriptions source("L", "1");
+    source.line = line;
+    source.train = "[generale]\r\n[fine]\r\n";
+    memorizza_percorso(s, true, source);
+    benchmark::DoNotOptimize(s.cells.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(line.size()));
+}
+
+BENCHMARK(BM_RepeatedLengthRecords)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ScenarioRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ScenarioRunFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ScenarioCompile)->Unit(benchmark::kMillisecond)->UseRealTime();

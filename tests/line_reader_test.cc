@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "format/cell_codec.h"
+#include "format/item_codec.h"
+#include "format/profile_codec.h"
 #include "test_support.h"
 
 namespace sb {
@@ -400,6 +403,56 @@ TEST(LineReaderTest, GridSizeFollowsTheLength) {
   auto r = CompileTexts(testing::LineHeader(1000) + "[fine]\r\n", kNoTrain, 1);
   ASSERT_TRUE(r.scenario.profile.has_value());
   EXPECT_EQ(r.scenario.profile->end(), 8000);
+}
+
+// Several length records: the grid is the last valid one's, however the
+// general section ends, with the same errors as a single record of it.
+TEST(LineReaderTest, TheLastLengthSizesTheGrid) {
+  const std::string features =
+      Crlf({"[curve]", "curvas3, 900, 1000", "[pendenze]", "pendenza, 2000, 6", "[fine]"});
+  struct Case {
+    const char* name;
+    std::string general;  // the general section's records after "[generale]"
+    int32_t lastCell;     // -1: no grid
+    int32_t code;
+  };
+  const Case cases[] = {
+      {"three lengths, the last smaller",
+       Crlf({"lunghezza percorso, 30000", "lunghezza percorso, 50000", "lunghezza percorso, 9000"}),
+       320, 0},
+      {"a length out of range after a valid one",
+       Crlf({"lunghezza percorso, 9000", "lunghezza percorso, 1000001"}), 320, 1},
+      {"an error after two lengths",
+       Crlf({"lunghezza percorso, 9000", "lunghezza percorso, 12000",
+             "ripetizione segnali 4 codici, 75, 1000"}),
+       380, 3},
+      {"a length that cannot be read after a valid one",
+       "lunghezza percorso, 9000\r\nlunghezza percorso, 99999999999\r\n", 320, 25},
+      {"an invalid length alone", Crlf({"lunghezza percorso, -1"}), -1, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (int32_t withProfile : {0, 1}) {
+      auto r = CompileTexts("[generale]\r\n" + c.general + features, kNoTrain, withProfile);
+      const Scenario& s = r.scenario;
+      EXPECT_EQ(s.errorCode, c.code);
+      EXPECT_EQ(s.hasGrid, c.lastCell >= 0);
+      if (c.lastCell < 0) continue;
+      EXPECT_EQ(s.lastCell, c.lastCell);
+      EXPECT_EQ(s.cells.size(), static_cast<std::size_t>(c.lastCell) + 1);
+      EXPECT_EQ(s.profile.has_value(), withProfile == 1);
+    }
+  }
+  // The same scenario, byte for byte, as from the last length alone.
+  const std::string many = "[generale]\r\n" + Repeat("lunghezza percorso, 50000", 200) +
+                           Crlf({"lunghezza percorso, 9000"});
+  const std::string one = "[generale]\r\n" + Crlf({"lunghezza percorso, 9000"});
+  auto a = CompileTexts(many + features, kNoTrain, 1);
+  auto b = CompileTexts(one + features, kNoTrain, 1);
+  EXPECT_EQ(a.scenario.errorCode, b.scenario.errorCode);
+  EXPECT_TRUE(EncodeCells(a.scenario.cells) == EncodeCells(b.scenario.cells));
+  EXPECT_TRUE(EncodeItems(a.scenario.items) == EncodeItems(b.scenario.items));
+  EXPECT_TRUE(EncodeProfile(*a.scenario.profile) == EncodeProfile(*b.scenario.profile));
 }
 
 }  // namespace

@@ -1,3 +1,6 @@
+#include <new>
+#include <optional>
+
 #include "base/rounding.h"
 #include "compiler/error_codes.h"
 #include "compiler/progressions.h"
@@ -57,7 +60,12 @@ Status Stop(Scenario& s, Description& d, Diagnostic diag, std::optional<int32_t>
 
 // --- The general section ---------------------------------------------------
 
-Status ReadLength(Scenario& s, Description& d, Outcome* outcome) {
+// The grid is sized for the last line length read, once, as the general
+// section ends (SizeGridForLength): nothing in the section looks at the
+// grid, and sizing it at every record would make a file of many length
+// records cost a grid each.
+Status ReadLength(Scenario& s, Description& d, Outcome* outcome,
+                  std::optional<int32_t>* gridLength) {
   int32_t length = 0;
   SB_RETURN_IF_ERROR(d.ReadInt32("the line length", &length, "; the line length reads as 0"));
   s.items[kSlotTotals].end = length;
@@ -70,8 +78,15 @@ Status ReadLength(Scenario& s, Description& d, Outcome* outcome) {
                      kLengthField),
                 std::nullopt, outcome);
   }
-  s.SizeForLength(length);
+  *gridLength = length;
   return Status::Ok();
+}
+
+void SizeGridForLength(Scenario& s, std::optional<int32_t>* gridLength) {
+  if (!*gridLength) return;
+  const int32_t length = **gridLength;
+  gridLength->reset();
+  s.SizeForLength(length);
 }
 
 Status ReadProgression(Scenario& s, Description& d, ScenarioItem& item) {
@@ -110,13 +125,14 @@ Status ReadSignalRepetition(Scenario& s, Description& d, const std::string& fiel
 
 // One record of the general section. A field may match several tests:
 // each that matches reads its values, in the order of the tests.
-Status ReadGeneralRecord(Scenario& s, Description& d, Outcome* outcome) {
+Status ReadGeneralRecord(Scenario& s, Description& d, Outcome* outcome,
+                         std::optional<int32_t>* gridLength) {
   const std::string field = s.currentLine;
   auto matches = [&](LineGeneralRecord r) {
     return kLineGeneralTests[static_cast<std::size_t>(r)].Matches(field);
   };
   if (matches(LineGeneralRecord::kLength)) {
-    SB_RETURN_IF_ERROR(ReadLength(s, d, outcome));
+    SB_RETURN_IF_ERROR(ReadLength(s, d, outcome, gridLength));
     if (*outcome == Outcome::kStopped) return Status::Ok();
   }
   static constexpr struct {
@@ -169,7 +185,8 @@ void CheckLineLength(Scenario& s, const Description& d, bool sawLength) {
                                kKeywordField, "add 'lunghezza percorso, <metres>' above it"));
 }
 
-Status ReadGeneralSection(Scenario& s, Description& d, FeatureChecks& checks, Outcome* outcome) {
+Status ReadGeneralRecords(Scenario& s, Description& d, FeatureChecks& checks, Outcome* outcome,
+                          std::optional<int32_t>* gridLength) {
   bool sawLength = false;
   while (!d.eof()) {
     SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
@@ -185,7 +202,7 @@ Status ReadGeneralSection(Scenario& s, Description& d, FeatureChecks& checks, Ou
     if (kLineGeneralTests[static_cast<std::size_t>(LineGeneralRecord::kLength)].Matches(field)) {
       sawLength = true;
     }
-    SB_RETURN_IF_ERROR(ReadGeneralRecord(s, d, outcome));
+    SB_RETURN_IF_ERROR(ReadGeneralRecord(s, d, outcome, gridLength));
     if (*outcome == Outcome::kStopped) return Status::Ok();
     if (d.read_values()) {
       d.CheckRecordLine(s.currentLine);
@@ -199,6 +216,22 @@ Status ReadGeneralSection(Scenario& s, Description& d, FeatureChecks& checks, Ou
   }
   CheckLineLength(s, d, sawLength);
   return Status::Ok();
+}
+
+// The general section, however it ends (its end, an error that stops the
+// reading, a field that cannot be read), leaves the grid sized for the last
+// line length it read.
+Status ReadGeneralSection(Scenario& s, Description& d, FeatureChecks& checks, Outcome* outcome) {
+  std::optional<int32_t> gridLength;
+  Status st;
+  try {
+    st = ReadGeneralRecords(s, d, checks, outcome, &gridLength);
+  } catch (const std::bad_alloc&) {
+    SizeGridForLength(s, &gridLength);
+    throw;
+  }
+  SizeGridForLength(s, &gridLength);
+  return st;
 }
 
 // --- The features ----------------------------------------------------------
