@@ -20,6 +20,7 @@
 #include "app_test_support.h"
 #include "base/disk.h"
 #include "base/file_io.h"
+#include "compiler/warnings.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define SB_UNDER_ASAN 1
@@ -236,6 +237,75 @@ TEST(HostileInput, EndlessAndHugeInputsAreRefusedBeforeTheyAreRead) {
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
   }
+}
+
+// A description of a million mistakes: at most kMaxWarningsKept of one
+// warning are kept and shown, the rest counted, in the text, the JSON and
+// the summary alike; a silenced warning is not kept at all.
+TEST(HostileInput, WarningsPastTheNumberKeptAreCounted) {
+  TempDir dir;
+  const std::uint64_t extra = 7;
+  std::string line = "[generale]\r\nlunghezza percorso, 20000\r\n[curve]\r\n";
+  for (std::uint64_t i = 0; i < kMaxWarningsKept + extra; ++i) line += "xx\r\n";
+  line += "[fine]\r\n";
+  WriteFile(dir.file("W_linea.txt"), line);
+  WriteFile(dir.file("W_1-.txt"), "[generale]\r\nvelocita, 0, 110\r\n[fine]\r\n");
+  const std::string compile = "compile --line " + Quote(dir.file("W_linea.txt")) + " --train " +
+                              Quote(dir.file("W_1-.txt")) + " --out " + Quote(dir.path());
+  const std::string notShown =
+      "W_linea.txt: warning: 7 more 'unknown-record' warnings in this "
+      "file are not shown: at most 100000 of each are kept "
+      "[-Wunknown-record]\nhint: mend the first ones: the rest are "
+      "likely the same mistake\n";
+  ToolRun text = RunTool(compile);
+  EXPECT_EQ(text.exit, 0);
+  EXPECT_NE(text.err.find(notShown), std::string::npos);
+  EXPECT_NE(text.err.find(", 100008 warnings; wrote"), std::string::npos);  // and no-start-record
+  std::size_t shown = 0;
+  for (std::size_t at = text.err.find("[-Wunknown-record]"); at != std::string::npos;
+       at = text.err.find("[-Wunknown-record]", at + 1)) {
+    ++shown;
+  }
+  EXPECT_EQ(shown, kMaxWarningsKept + 1);
+
+  ToolRun json = RunTool(compile + " --json --quiet");
+  const nlohmann::json report = nlohmann::json::parse(json.out);
+  ASSERT_FALSE(report["diagnostics"].empty());
+  EXPECT_EQ(report["diagnostics"].back()["message"],
+            "7 more 'unknown-record' warnings in this file are not shown: at most 100000 of each "
+            "are kept");
+
+  ToolRun silenced = RunTool(compile + " -Wno-unknown-record --json --quiet");
+  EXPECT_EQ(nlohmann::json::parse(silenced.out)["diagnostics"].size(), 1u);  // no-start-record
+  EXPECT_EQ(silenced.err.find("unknown-record"), std::string::npos);
+}
+
+// Memory that runs out is the system's refusal, 74, with a message: never
+// an abort. The limits bracket where this compile runs out.
+TEST(HostileInput, RunningOutOfMemoryIsACleanFailure) {
+  SKIP_UNDER_ASAN();
+  TempDir dir;
+  std::string line = "[generale]\r\nlunghezza percorso, 20000\r\n[curve]\r\n";
+  for (int i = 0; i < 1000000; ++i) line += "xx\r\n";
+  line += "[fine]\r\n";
+  WriteFile(dir.file("W_linea.txt"), line);
+  WriteFile(dir.file("W_1-.txt"), "[generale]\r\nvelocita, 0, 110\r\n[fine]\r\n");
+  bool ranOut = false;
+  for (int megabytes : {40, 60, 80, 100, 120}) {
+    SCOPED_TRACE(megabytes);
+    ToolRun r = RunTool("compile --line " + Quote(dir.file("W_linea.txt")) + " --train " +
+                            Quote(dir.file("W_1-.txt")) + " --out " + Quote(dir.file("out")),
+                        "ulimit -v " + std::to_string(megabytes * 1024) + " &&");
+    ASSERT_TRUE(r.exit == 0 || r.exit == 74) << r.exit << "\n" << r.err.substr(0, 2000);
+    if (r.exit == 74) {
+      ranOut = true;
+      EXPECT_NE(r.err.find("scenario-builder: "), std::string::npos);
+    }
+    for (const auto& [name, bytes] : Files(dir.file("out"))) {
+      EXPECT_EQ(name.find(".part"), std::string::npos) << name;
+    }
+  }
+  EXPECT_TRUE(ranOut);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -162,6 +163,7 @@ int RunCompile(Options& o, std::ostream& out, std::ostream& err) {
   }
   if (!CompleteIdentifiers(o.request, err)) return kExitUsage;
   o.request.withProfile = !o.noProfile;
+  o.request.silencedWarnings = o.report.warnings.silenced;
   RunOutcome outcome = CompileDescriptions(o.request);
   return ReportCompile(outcome, o.report, out, err);
 }
@@ -202,9 +204,26 @@ int WithOutputWritten(int status, std::ostream& out, std::ostream& err) {
   return kExitIo;
 }
 
+int RunCommands(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
 }  // namespace
 
 int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  // Memory that runs out anywhere (a report of very many diagnostics, a
+  // description near its size limit) ends the command as the system's
+  // refusal, with the files written whole or not at all: the temporaries
+  // go with the unwinding.
+  try {
+    return RunCommands(argc, argv, out, err);
+  } catch (const std::bad_alloc&) {
+    err << "scenario-builder: out of memory\n";
+    return kExitIo;
+  }
+}
+
+namespace {
+
+int RunCommands(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   CLI::App app{"Builds the Lungomare_Nord scenario (train 911) and compiles scenario descriptions.",
                "scenario-builder"};
   app.set_version_flag("--version", std::string("scenario-builder ") + kProgramVersion);
@@ -260,4 +279,5 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   return outcome.exitCode;
 }
 
+}  // namespace
 }  // namespace sb

@@ -86,6 +86,7 @@ std::string CompileSummary(const RunOutcome& o, const WarningOptions& warnings) 
   for (const Diagnostic& d : ReportedDiagnostics(s.diagnostics, warnings)) {
     ++(d.is_warning() ? warned : errors);
   }
+  for (const auto& [where, count] : s.warningsNotKept) warned += count;
   std::string out = EscapeControls(s.lineId) + ": ";
   // The model is complete once the compiled files were due to be written.
   if (o.end == RunEnd::kWritten || o.end == RunEnd::kIoError) {

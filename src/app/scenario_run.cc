@@ -130,6 +130,7 @@ RunOutcome CompileDescriptions(Disk& disk, const CompileRequest& request) {
   Scenario& s = out.scenario;
   s.lineId = request.lineId;
   s.trainNumber = request.trainNumber;
+  for (Warning w : request.silencedWarnings) s.silencedWarnings[static_cast<std::size_t>(w)] = true;
 
   DescriptionFiles source(disk, {request.linePath, request.linePath},
                           {request.trainPath, request.trainPath},
@@ -174,6 +175,10 @@ std::vector<ReportedDiagnostic> Diagnostics(const RunOutcome& outcome,
     ReportedDiagnostic r{std::move(d), {}};
     if (r.diagnostic.position) r.km = KmPost(outcome.scenario.items, *r.diagnostic.position);
     out.push_back(std::move(r));
+  }
+  // Those past the number kept: how many, after the others.
+  for (Diagnostic& d : NotKeptWarnings(outcome.scenario)) {
+    if (warnings.Reports(d)) out.push_back({std::move(d), {}});
   }
   return out;
 }

@@ -12,6 +12,7 @@
 #define SB_APP_SCENARIO_RUN_H_
 
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,8 @@ struct CompileRequest {
   std::string trainNumber;
   std::string outDir;
   bool withProfile = true;
+  // Warnings the author silenced: never kept, only checked for.
+  std::set<Warning> silencedWarnings;
 };
 
 // Compiles two given descriptions where they lie, without touching them;

@@ -256,6 +256,13 @@ void RecordError(Scenario& s, Diagnostic d, std::optional<int32_t> position) {
 
 void RecordWarning(Scenario& s, Diagnostic d) {
   if (!s.keepWarnings) return;
+  const auto index = static_cast<std::size_t>(d.warning);
+  if (index >= kWarningCount || s.silencedWarnings[index]) return;
+  if (s.warningsKept[index] >= kMaxWarningsKept) {
+    ++s.warningsNotKept[{d.file, d.warning}];
+    return;
+  }
+  ++s.warningsKept[index];
   d.severity = Severity::kWarning;
   s.diagnostics.push_back(std::move(d));
 }

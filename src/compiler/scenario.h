@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -12,6 +13,7 @@
 
 #include "compiler/cell_owners.h"
 #include "compiler/diagnostics.h"
+#include "compiler/warnings.h"
 #include "model/line_profile.h"
 #include "model/model.h"
 
@@ -44,6 +46,13 @@ struct Scenario {
   // False: warnings are not kept (RecordWarning drops them). They change
   // nothing else, which the tests check by compiling both ways.
   bool keepWarnings = true;
+  // Warnings the author silenced (-Wno-<id>), by the enum's order: never
+  // kept, so that they cost nothing but the check.
+  std::array<bool, kWarningCount> silencedWarnings{};
+  // How many warnings of each identifier are kept; past kMaxWarningsKept
+  // they are only counted, by file and identifier (NotKeptWarnings).
+  std::array<std::uint64_t, kWarningCount> warningsKept{};
+  std::map<std::pair<std::string, Warning>, std::uint64_t> warningsNotKept;
   // The progression records as read, by their start: ordering moves the
   // items, and the check after the train points at the record.
   struct ProgressionSource {
@@ -60,6 +69,10 @@ struct Scenario {
 
   bool ValidCell(int64_t index) const { return hasGrid && index >= 0 && index <= lastCell; }
 };
+
+// One warning per file and identifier of those found past kMaxWarningsKept:
+// how many more there were, for the reports to show after the others.
+std::vector<Diagnostic> NotKeptWarnings(const Scenario& s);
 
 }  // namespace sb
 

@@ -5,7 +5,7 @@
 namespace sb {
 namespace {
 
-constexpr std::array<WarningInfo, 14> kTable = {{
+constexpr std::array<WarningInfo, kWarningCount> kTable = {{
     {Warning::kExtraValues, "extra-values", "a record's line holds more fields than it reads"},
     {Warning::kMissingValues, "missing-values", "a record's values run on into the next line"},
     {Warning::kNotANumber, "not-a-number", "a number field that is not a whole number reads as 0"},

@@ -5,6 +5,8 @@
 #ifndef SB_COMPILER_WARNINGS_H_
 #define SB_COMPILER_WARNINGS_H_
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -27,6 +29,13 @@ enum class Warning {
   kReplacedFeature,   // a later record replaces a cell's feature
   kTextEncoding,      // stored text the simulator will not show as written
 };
+
+inline constexpr std::size_t kWarningCount = static_cast<std::size_t>(Warning::kTextEncoding) + 1;
+
+// At most this many warnings of one identifier are kept in a run; the rest
+// are counted, so that a file of a million mistakes costs a counter, not a
+// message each.
+inline constexpr std::uint64_t kMaxWarningsKept = 100000;
 
 struct WarningInfo {
   Warning warning;

@@ -69,9 +69,20 @@ nlohmann::json UnencodableDiagnostic(const SourceText& text, const Unencodable& 
 
 }  // namespace
 
-nlohmann::json FieldRange(const SourceText& text, int line, int column, PositionEncoding encoding) {
-  const std::vector<std::string_view> bytes = SplitLines(text.bytes);
-  const std::vector<std::string_view> utf8 = SplitLines(text.utf8);
+namespace {
+
+// A description's lines in both forms, split once for all its diagnostics.
+struct SplitText {
+  std::vector<std::string_view> bytes;
+  std::vector<std::string_view> utf8;
+  explicit SplitText(const SourceText& text)
+      : bytes(SplitLines(text.bytes)), utf8(SplitLines(text.utf8)) {}
+};
+
+nlohmann::json FieldRangeIn(const SplitText& text, int line, int column,
+                            PositionEncoding encoding) {
+  const std::vector<std::string_view>& bytes = text.bytes;
+  const std::vector<std::string_view>& utf8 = text.utf8;
   int index = line > 0 ? line - 1 : 0;
   if (index >= static_cast<int>(bytes.size()) || bytes.size() != utf8.size()) {
     return {{"start", Position(index, 0)}, {"end", Position(index, 0)}};
@@ -83,12 +94,19 @@ nlohmann::json FieldRange(const SourceText& text, int line, int column, Position
           {"end", Position(index, ToLspCharacter(utf8[index], span.end, encoding))}};
 }
 
+}  // namespace
+
+nlohmann::json FieldRange(const SourceText& text, int line, int column, PositionEncoding encoding) {
+  return FieldRangeIn(SplitText(text), line, column, encoding);
+}
+
 nlohmann::json LspDiagnostics(const FileResult& file, const GroupAnalysis& analysis,
                               PositionEncoding encoding) {
   nlohmann::json out = nlohmann::json::array();
+  const SplitText lines(file.text);
   for (const Diagnostic& d : file.diagnostics) {
     nlohmann::json j;
-    j["range"] = FieldRange(file.text, d.line, d.column, encoding);
+    j["range"] = FieldRangeIn(lines, d.line, d.column, encoding);
     j["severity"] = d.is_warning() ? kSeverityWarning : kSeverityError;
     if (d.is_warning()) {
       j["code"] = std::string(WarningId(d.warning));

@@ -187,13 +187,15 @@ GroupAnalysis Analyze(const Group& group, const Workspace& workspace,
       result = FileResult{trainPath, std::move(*text), {}, {}, nullptr};
       std::shared_ptr<Scenario> s = Compile(group, train, line->bytes, result.text.bytes);
       const std::string trainName = TrainDescriptionName(group.lineId, train);
-      for (const Diagnostic& d : s->diagnostics) {
+      const auto place = [&](const Diagnostic& d) {
         if (d.file == trainName || d.file.empty()) {
           result.diagnostics.push_back(d);
         } else {
           result.lineDiagnostics.push_back(d);
         }
-      }
+      };
+      for (const Diagnostic& d : s->diagnostics) place(d);
+      for (const Diagnostic& d : NotKeptWarnings(*s)) place(d);
       result.scenario = std::move(s);
     }
     for (const Diagnostic& d : result.lineDiagnostics) {
@@ -212,6 +214,9 @@ GroupAnalysis Analyze(const Group& group, const Workspace& workspace,
     const std::string lineName = LineDescriptionName(group.lineId);
     for (const Diagnostic& d : s->diagnostics) {
       if (d.file == lineName || d.file.empty()) analysis.files[0].diagnostics.push_back(d);
+    }
+    for (Diagnostic& d : NotKeptWarnings(*s)) {
+      if (d.file == lineName) analysis.files[0].diagnostics.push_back(std::move(d));
     }
     analysis.files[0].scenario = std::move(s);
   }
