@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -403,6 +404,30 @@ TEST(LineReaderTest, GridSizeFollowsTheLength) {
   auto r = CompileTexts(testing::LineHeader(1000) + "[fine]\r\n", kNoTrain, 1);
   ASSERT_TRUE(r.scenario.profile.has_value());
   EXPECT_EQ(r.scenario.profile->end(), 8000);
+}
+
+// A compile its source asks to stop ends at once: no error of the author's
+// is recorded and neither description is deleted; one never asked runs
+// whole.
+TEST(LineReaderTest, ACancelledCompileStopsAndDeletesNothing) {
+  const std::string line = testing::LineHeader(9000) + Crlf({"pendenza, 2000, 6", "[fine]"});
+  for (bool cancelled : {true, false}) {
+    SCOPED_TRACE(cancelled);
+    std::atomic<bool> cancel{cancelled};
+    TextDescriptions source(kLineId, kTrain);
+    source.line = line;
+    source.train = std::string(kNoTrain);
+    source.cancel = &cancel;
+    Scenario s;
+    s.lineId = kLineId;
+    s.trainNumber = kTrain;
+    const CompileResult r = memorizza_percorso(s, false, source);
+    EXPECT_EQ(r.end, cancelled ? CompileEnd::kCancelled : CompileEnd::kCompiled);
+    EXPECT_EQ(s.errorCode, 0);
+    EXPECT_EQ(source.line.has_value(), cancelled);  // a whole compile deletes them
+    EXPECT_EQ(source.train.has_value(), cancelled);
+    EXPECT_EQ(s.hasGrid, !cancelled);
+  }
 }
 
 // Several length records: the grid is the last valid one's, however the

@@ -22,6 +22,10 @@ void FinishOutcome(RunOutcome& out, Disk& disk, const std::string& dir) {
       platform::errore(std::to_string(out.compile.reportedCode));
       out.exitCode = kExitReported;
       return;
+    case CompileEnd::kCancelled:  // the descriptions here never ask for it
+      out.ioMessage = "the compile was cancelled";
+      out.exitCode = kExitIo;
+      return;
     case CompileEnd::kNoGrid:
       out.end = RunEnd::kNoGrid;
       out.exitCode = kExitRecorded;

@@ -21,6 +21,7 @@ class Status {
     kInvalid,      // the bytes are not what they should be: what and where
     kOutOfMemory,  // an allocation failed
     kExists,       // a file to be made new already has its name: path
+    kCancelled,    // the caller asked for the work to stop; nothing is wrong
   };
 
   // An ok Status is one null pointer: the readers return one for every
@@ -43,6 +44,7 @@ class Status {
   }
   static Status Invalid(std::string what) { return Status(Kind::kInvalid, {}, std::move(what)); }
   static Status OutOfMemory() { return Status(Kind::kOutOfMemory, {}, "out of memory"); }
+  static Status Cancelled() { return Status(Kind::kCancelled, {}, "cancelled"); }
   static Status Exists(std::string path) {
     return Status(Kind::kExists, std::move(path), "already exists");
   }
@@ -53,6 +55,7 @@ class Status {
   bool IsTooLarge() const { return kind() == Kind::kTooLarge; }
   bool IsInvalid() const { return kind() == Kind::kInvalid; }
   bool IsExists() const { return kind() == Kind::kExists; }
+  bool IsCancelled() const { return kind() == Kind::kCancelled; }
 
   // The file concerned (I/O errors, files too large, names taken).
   const std::string& path() const { return rep_ ? rep_->path : Empty(); }

@@ -46,6 +46,9 @@ Status memorizza_dati(Scenario& s, DescriptionSource& source) {
     failure = Status::OutOfMemory();
   }
   if (failure.ok()) return Status::Ok();
+  // A compile stopped on request is thrown away whole: no error of the
+  // author's, nothing deleted.
+  if (failure.IsCancelled()) return failure;
   // The failure handler: every file closed, both descriptions deleted where
   // they still exist, errorPosition left as it was. The only file operation
   // a reader reports as failed is the deletion of its description.
@@ -64,6 +67,10 @@ CompileResult memorizza_percorso(Scenario& s, bool withProfile, DescriptionSourc
   s.errorCode = 0;
   s.items.fill(ScenarioItem{});
   result.descriptionIo = memorizza_dati(s, source);
+  if (result.descriptionIo.IsCancelled()) {
+    result.end = CompileEnd::kCancelled;
+    return result;
+  }
 
   if (!s.hasGrid) {
     result.end = CompileEnd::kNoGrid;

@@ -21,6 +21,9 @@ enum class CompileEnd {
   kCompiled,  // the model is complete: the compiled files are to be written
   kNoGrid,    // reading stopped before a line length sized the grid
   kReported,  // 1250 or 1251: the run ends with the error report
+  // The source asked for the compile to stop (DescriptionSource::Cancelled):
+  // the run state is half built and is to be thrown away.
+  kCancelled,
 };
 
 struct CompileResult {

@@ -94,6 +94,7 @@ bool Description::NoteField(const char* what) {
 }
 
 Status Description::ReadKeyword(std::string* currentLine) {
+  if (source_.Cancelled()) return Status::Cancelled();
   if (!reader_->ReadText(currentLine)) return FailRead("a field", nullptr, false);
   record_fields_.clear();
   record_fields_.push_back({reader_->line(), reader_->column(), "the keyword"});

@@ -4,6 +4,7 @@
 #ifndef SB_COMPILER_DESCRIPTION_SOURCE_H_
 #define SB_COMPILER_DESCRIPTION_SOURCE_H_
 
+#include <atomic>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,9 @@ class DescriptionSource {
   virtual Status Delete(DescriptionKind which) = 0;
   // What messages call the description.
   virtual std::string Name(DescriptionKind which) const = 0;
+  // Asked at every record: true stops the compile where it is, its result
+  // to be thrown away (a newer text came, the user pressed Ctrl-C).
+  virtual bool Cancelled() const { return false; }
 };
 
 // Descriptions held as text, for tests and fuzzers: a description that is
@@ -43,11 +47,14 @@ class TextDescriptions : public DescriptionSource {
   // When set, deleting that description fails with this reason.
   std::optional<std::string> lineDeleteFailure;
   std::optional<std::string> trainDeleteFailure;
+  // When set, the compile stops at the next record once it is true.
+  const std::atomic<bool>* cancel = nullptr;
 
   bool LineExists() override { return line.has_value(); }
   Status Read(DescriptionKind which, std::string* bytes) override;
   Status Delete(DescriptionKind which) override;
   std::string Name(DescriptionKind which) const override;
+  bool Cancelled() const override { return cancel != nullptr && cancel->load(); }
 
  private:
   std::string lineName_;

@@ -32,7 +32,12 @@ constexpr int kExitSignalBase = 128;
 
 // The signal that asked the loop to stop, or 0.
 std::atomic<int> gStopSignal{0};
-extern "C" void OnStopSignal(int signal_number) { gStopSignal = signal_number; }
+// Set with it: a compile under way stops at its next record.
+std::atomic<bool> gStopCompile{false};
+extern "C" void OnStopSignal(int signal_number) {
+  gStopSignal = signal_number;
+  gStopCompile = true;
+}
 
 // One watched description: where, and the owner and permissions it had
 // when it was first read. A file under its name whose owner or permissions
@@ -87,7 +92,7 @@ Stamp StampOf(const std::string& path) {
 std::string WatchPage(const std::optional<std::string>& lineBytes,
                       const std::optional<std::string>& trainBytes, const std::string& lineId,
                       const std::string& trainNumber, const render::PageOptions& options,
-                      const std::vector<std::string>& unread) {
+                      const std::vector<std::string>& unread, const std::atomic<bool>* cancel) {
   const std::string title = lineId + ", train " + trainNumber;
   if (!lineBytes || !trainBytes) {
     std::vector<std::string> lines = unread;
@@ -105,7 +110,9 @@ std::string WatchPage(const std::optional<std::string>& lineBytes,
   TextDescriptions source(lineId, trainNumber);
   source.line = *lineBytes;
   source.train = *trainBytes;
+  source.cancel = cancel;
   const CompileResult result = memorizza_percorso(s, true, source);
+  if (result.end == CompileEnd::kCancelled) return {};
   if (s.errorCode != 0 || result.end != CompileEnd::kCompiled || !s.hasGrid) {
     std::vector<std::string> lines;
     for (const Diagnostic& d : s.diagnostics) {
@@ -148,7 +155,7 @@ struct PageFiles {
 
 int WatchLoop(const WatchRequest& request, const PageFiles& files, const std::string& lineId,
               const std::string& trainNumber, const std::function<int()>& stopped,
-              std::ostream& err) {
+              const std::atomic<bool>* cancel, std::ostream& err) {
   const std::string sidecarName = std::filesystem::path(files.sidecar).filename().string();
   Watched line{request.linePath, LineDescriptionName(lineId), std::nullopt};
   Watched train{request.trainPath, TrainDescriptionName(lineId, trainNumber), std::nullopt};
@@ -159,8 +166,12 @@ int WatchLoop(const WatchRequest& request, const PageFiles& files, const std::st
     const std::optional<std::string> lineBytes = line.Read(&unread[0]);
     const std::optional<std::string> trainBytes = train.Read(&unread[1]);
     std::erase(unread, std::string());
-    const std::string html =
-        WatchPage(lineBytes, trainBytes, lineId, trainNumber, {generation, sidecarName}, unread);
+    const std::string html = WatchPage(lineBytes, trainBytes, lineId, trainNumber,
+                                       {generation, sidecarName}, unread, cancel);
+    // A compile cut short by a stop leaves the page as it was.
+    if (html.empty()) {
+      if (const int status = stopped(); status != 0) return status;
+    }
     if (Status st = files.Write(html, generation); !st.ok()) {
       // A signal that cut a write short (a FIFO waiting for its reader) is
       // the stop it asked for.
@@ -184,6 +195,7 @@ class StopSignals {
  public:
   StopSignals() {
     gStopSignal = 0;
+    gStopCompile = false;
 #ifdef _WIN32
     oldInt_ = std::signal(SIGINT, OnStopSignal);
     oldTerm_ = std::signal(SIGTERM, OnStopSignal);
@@ -254,7 +266,7 @@ int RenderWatch(const WatchRequest& request, std::ostream& err, const std::funct
   if (stop) {
     return WatchLoop(
         request, files, lineId, trainNumber, [&stop] { return stop() ? kExitInterrupted : 0; },
-        err);
+        nullptr, err);
   }
   // Ctrl-C and SIGTERM only ask the loop to stop: a page being written is
   // finished (the cleanup handler main installs would cut it short), and the
@@ -266,7 +278,7 @@ int RenderWatch(const WatchRequest& request, std::ostream& err, const std::funct
         const int signal_number = gStopSignal.load();
         return signal_number == 0 ? 0 : kExitSignalBase + signal_number;
       },
-      err);
+      &gStopCompile, err);
 }
 
 }  // namespace sb

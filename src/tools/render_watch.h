@@ -3,6 +3,7 @@
 #ifndef SB_TOOLS_RENDER_WATCH_H_
 #define SB_TOOLS_RENDER_WATCH_H_
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -25,11 +26,13 @@ struct WatchRequest {
 // The page of one compile of the two descriptions' bytes: the picture, or,
 // when the compile ends in an error, the diagnostics as `compile` prints
 // them. A description that was not read is nullopt: `unread` says why
-// (one line each), or the page says it cannot be read.
+// (one line each), or the page says it cannot be read. When `cancel` turns
+// true the compile stops at its next record and the page is "".
 std::string WatchPage(const std::optional<std::string>& lineBytes,
                       const std::optional<std::string>& trainBytes, const std::string& lineId,
                       const std::string& trainNumber, const render::PageOptions& options,
-                      const std::vector<std::string>& unread = {});
+                      const std::vector<std::string>& unread = {},
+                      const std::atomic<bool>* cancel = nullptr);
 
 // How often the descriptions' modification times are looked at.
 inline constexpr std::chrono::milliseconds kWatchPoll{300};
