@@ -13,6 +13,7 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "test_support.h"
 #include "tools/lsp_text.h"
@@ -403,6 +404,28 @@ TEST_F(LspProtocol, AChangeToOneTrainPublishesThatTrainOnly) {
   EXPECT_EQ(publishedUntilMarker(), std::multiset<std::string>{trainUri_});
   Change(trainUri_, MisplacedStation() + "\r\n", 3);  // the same diagnostics
   EXPECT_TRUE(publishedUntilMarker().empty());
+}
+
+// Changes that come faster than they compile: a change already followed by
+// a newer one of the same document is skipped, or its compile stopped, and
+// only the last text is published.
+TEST_F(LspProtocol, OnlyTheLastOfQuickChangesIsPublished) {
+  Open(trainUri_, train_);
+  Change(trainUri_, MisplacedStation(), 2);
+  server_.Request(20, "textDocument/documentSymbol", {{"textDocument", {{"uri", lineUri_}}}});
+  ASSERT_TRUE(server_.ResponseTo(20).contains("result"));
+  // Seconds of compiling: two million records of no kind.
+  std::string slow = "[generale]\r\n";
+  for (int i = 0; i < 2000000; ++i) slow += "xx\r\n";
+  Change(trainUri_, slow, 3);
+  Change(trainUri_, train_, 4);
+  server_.Request(21, "textDocument/documentSymbol", {{"textDocument", {{"uri", lineUri_}}}});
+  std::vector<json> published;
+  for (std::optional<json> m = server_.Receive(); m && !m->contains("id"); m = server_.Receive()) {
+    if ((*m)["params"]["uri"] == trainUri_) published.push_back((*m)["params"]["diagnostics"]);
+  }
+  ASSERT_EQ(published.size(), 1u);
+  EXPECT_EQ(published[0], json::array());
 }
 
 TEST_F(LspProtocol, AnOversizedFrameIsRefusedUnreadAndEndOfInputEndsTheServer) {

@@ -228,7 +228,8 @@ nlohmann::json Server::DocumentRequest(const std::string& method, const nlohmann
 void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
   const auto earlier = analyses_.find(group);
   GroupAnalysis analysis =
-      Analyze(group, workspace_, earlier != analyses_.end() ? &earlier->second : nullptr);
+      Analyze(group, workspace_, earlier != analyses_.end() ? &earlier->second : nullptr, cancel_);
+  if (analysis.cancelled) return;
   // What each description was last told: only what changes is sent again,
   // so a change to one train of many says nothing of the others.
   std::map<std::string, nlohmann::json>& published = published_[group];

@@ -4,6 +4,7 @@
 #ifndef SB_TOOLS_LSP_SERVER_H_
 #define SB_TOOLS_LSP_SERVER_H_
 
+#include <atomic>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -31,6 +32,9 @@ class Server {
   std::vector<nlohmann::json> Handle(const nlohmann::json& message);
 
   bool exited() const { return exited_; }
+  // When set and true, a compile under way stops, and its scenario's
+  // diagnostics are neither kept nor sent: a newer message will refresh it.
+  void SetCancel(const std::atomic<bool>* cancel) { cancel_ = cancel; }
   // 0 after shutdown then exit; 1 when the server ends any other way.
   int exitCode() const { return exited_ && shutdown_ ? 0 : 1; }
   PositionEncoding encoding() const { return encoding_; }
@@ -61,6 +65,7 @@ class Server {
   bool initialized_ = false;
   bool shutdown_ = false;
   bool exited_ = false;
+  const std::atomic<bool>* cancel_ = nullptr;
 };
 
 }  // namespace sb::lsp

@@ -1,6 +1,13 @@
 #include "tools/lsp_stdio.h"
 
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <thread>
 
 #include "tools/lsp_framing.h"
 #include "tools/lsp_server.h"
@@ -13,33 +20,152 @@ void Send(std::ostream& out, const nlohmann::json& message) {
   WriteFrame(out, message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
+// A frame as the reader made it out: a message to handle, the error to
+// answer in its place, or the end of the input.
+struct Incoming {
+  nlohmann::json message;
+  std::optional<nlohmann::json> reply;
+  bool end = false;
+  // For a notification that changes a document's text (open, change,
+  // save, close): its URI; "" otherwise.
+  std::string textUri;
+  bool exit = false;
+};
+
+std::string TextUriOf(const nlohmann::json& m) {
+  if (!m.is_object()) return "";
+  const auto method = m.find("method");
+  if (method == m.end() || !method->is_string() || m.contains("id")) return "";
+  const std::string& name = method->get_ref<const std::string&>();
+  if (name != "textDocument/didOpen" && name != "textDocument/didChange" &&
+      name != "textDocument/didSave" && name != "textDocument/didClose") {
+    return "";
+  }
+  const auto params = m.find("params");
+  if (params == m.end() || !params->is_object()) return "";
+  const auto document = params->find("textDocument");
+  if (document == params->end() || !document->is_object()) return "";
+  const auto uri = document->find("uri");
+  return uri != document->end() && uri->is_string() ? uri->get<std::string>() : "";
+}
+
+bool IsExit(const nlohmann::json& m) {
+  if (!m.is_object()) return false;
+  const auto method = m.find("method");
+  return method != m.end() && *method == "exit";
+}
+
+Incoming Decode(Frame frame) {
+  Incoming in;
+  switch (frame.status) {
+    case FrameStatus::kEnd: in.end = true; return in;
+    case FrameStatus::kBadHeader:
+      in.reply = ErrorResponse(nullptr, kParseError, "bad header: " + frame.problem);
+      return in;
+    case FrameStatus::kTooLarge:
+      in.reply = ErrorResponse(nullptr, kInvalidRequest, frame.problem);
+      return in;
+    case FrameStatus::kFrame: break;
+  }
+  if (std::string problem = JsonShapeProblem(frame.body); !problem.empty()) {
+    in.reply = ErrorResponse(nullptr, kInvalidRequest, problem);
+    return in;
+  }
+  in.message = nlohmann::json::parse(frame.body, nullptr, false);
+  if (in.message.is_discarded()) {
+    in.reply = ErrorResponse(nullptr, kParseError, "the message is not JSON");
+    return in;
+  }
+  in.textUri = TextUriOf(in.message);
+  in.exit = IsExit(in.message);
+  return in;
+}
+
+// The messages read ahead of the one being handled. The reader thread
+// puts them in; the server takes them out in order. A change to the
+// document being compiled (or exit) cancels that compile: its result would
+// be thrown away.
+class Inbox {
+ public:
+  explicit Inbox(std::atomic<bool>* cancel) : cancel_(cancel) {}
+
+  void Put(Incoming in) {
+    std::unique_lock lock(mutex_);
+    // A client that sends faster than the server compiles waits here; the
+    // messages held are enough to see the newer changes.
+    roomy_.wait(lock, [&] { return queue_.size() < kMaxHeld; });
+    if (in.exit || (!in.textUri.empty() && in.textUri == compiling_)) *cancel_ = true;
+    queue_.push_back(std::move(in));
+    ready_.notify_one();
+  }
+
+  // The next message to handle: a change to a document is skipped when a
+  // newer one of the same document is already here (full sync: the newer
+  // holds the whole text). `textUri` of the one returned is then the
+  // document being compiled until the next Take.
+  Incoming Take() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      ready_.wait(lock, [&] { return !queue_.empty(); });
+      Incoming in = std::move(queue_.front());
+      queue_.pop_front();
+      roomy_.notify_one();
+      if (IsStale(in)) continue;
+      compiling_ = in.textUri;
+      *cancel_ = false;
+      return in;
+    }
+  }
+
+ private:
+  static constexpr std::size_t kMaxHeld = 256;
+
+  bool IsStale(const Incoming& in) const {
+    if (in.textUri.empty() || in.message.value("method", "") != "textDocument/didChange") {
+      return false;
+    }
+    for (const Incoming& later : queue_) {
+      if (later.textUri == in.textUri) return true;
+    }
+    return false;
+  }
+
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::condition_variable roomy_;
+  std::deque<Incoming> queue_;
+  std::string compiling_;
+  std::atomic<bool>* cancel_;
+};
+
 }  // namespace
 
 int RunLanguageServer(std::istream& in, std::ostream& out) {
-  FrameReader reader(in);
+  std::atomic<bool> cancel{false};
+  Inbox inbox(&cancel);
+  // The reader stops after the end of the input or an exit, so that it
+  // never reads past what this call was given.
+  std::thread reader([&] {
+    FrameReader frames(in);
+    for (;;) {
+      Incoming next = Decode(frames.Next());
+      const bool last = next.end || next.exit;
+      inbox.Put(std::move(next));
+      if (last) return;
+    }
+  });
   Server server;
+  server.SetCancel(&cancel);
   while (!server.exited()) {
-    Frame frame = reader.Next();
-    if (frame.status == FrameStatus::kEnd) break;
-    if (frame.status == FrameStatus::kBadHeader) {
-      Send(out, ErrorResponse(nullptr, kParseError, "bad header: " + frame.problem));
+    Incoming next = inbox.Take();
+    if (next.end) break;
+    if (next.reply) {
+      Send(out, *next.reply);
       continue;
     }
-    if (frame.status == FrameStatus::kTooLarge) {
-      Send(out, ErrorResponse(nullptr, kInvalidRequest, frame.problem));
-      continue;
-    }
-    if (std::string problem = JsonShapeProblem(frame.body); !problem.empty()) {
-      Send(out, ErrorResponse(nullptr, kInvalidRequest, problem));
-      continue;
-    }
-    nlohmann::json message = nlohmann::json::parse(frame.body, nullptr, false);
-    if (message.is_discarded()) {
-      Send(out, ErrorResponse(nullptr, kParseError, "the message is not JSON"));
-      continue;
-    }
-    for (const nlohmann::json& reply : server.Handle(message)) Send(out, reply);
+    for (const nlohmann::json& reply : server.Handle(next.message)) Send(out, reply);
   }
+  reader.join();
   return server.exitCode();
 }
 

@@ -45,17 +45,20 @@ DiagnosticKey KeyOf(const Diagnostic& d) {
           d.message};
 }
 
+// Nothing when `cancel` stopped the compile.
 std::shared_ptr<Scenario> Compile(const Group& group, const std::string& train,
                                   const std::string& lineBytes,
-                                  const std::optional<std::string>& trainBytes) {
+                                  const std::optional<std::string>& trainBytes,
+                                  const std::atomic<bool>* cancel) {
   auto s = std::make_shared<Scenario>();
   s->lineId = group.lineId;
   s->trainNumber = train;
   TextDescriptions source(group.lineId, train);
   source.line = lineBytes;
   source.train = trainBytes.value_or(std::string());
+  source.cancel = cancel;
   // The plan profile is built as `compile` builds it: curves are read only then.
-  memorizza_percorso(*s, true, source);
+  if (memorizza_percorso(*s, true, source).end == CompileEnd::kCancelled) return nullptr;
   return s;
 }
 
@@ -157,8 +160,8 @@ const FileResult* GroupAnalysis::Find(const std::string& path) const {
   return nullptr;
 }
 
-GroupAnalysis Analyze(const Group& group, const Workspace& workspace,
-                      const GroupAnalysis* previous) {
+GroupAnalysis Analyze(const Group& group, const Workspace& workspace, const GroupAnalysis* previous,
+                      const std::atomic<bool>* cancel) {
   GroupAnalysis analysis{group, {}};
   const std::string linePath = InFolder(group.folder, LineDescriptionName(group.lineId));
   const std::optional<SourceText> line = workspace.Text(linePath);
@@ -185,7 +188,11 @@ GroupAnalysis Analyze(const Group& group, const Workspace& workspace,
       result.text = std::move(*text);  // the same bytes; open or not may differ
     } else {
       result = FileResult{trainPath, std::move(*text), {}, {}, nullptr};
-      std::shared_ptr<Scenario> s = Compile(group, train, line->bytes, result.text.bytes);
+      std::shared_ptr<Scenario> s = Compile(group, train, line->bytes, result.text.bytes, cancel);
+      if (!s) {
+        analysis.cancelled = true;
+        return analysis;
+      }
       const std::string trainName = TrainDescriptionName(group.lineId, train);
       const auto place = [&](const Diagnostic& d) {
         if (d.file == trainName || d.file.empty()) {
@@ -210,7 +217,11 @@ GroupAnalysis Analyze(const Group& group, const Workspace& workspace,
       analysis.files[0].scenario = previousLine->scenario;
       return analysis;
     }
-    std::shared_ptr<Scenario> s = Compile(group, kNoTrain, line->bytes, std::nullopt);
+    std::shared_ptr<Scenario> s = Compile(group, kNoTrain, line->bytes, std::nullopt, cancel);
+    if (!s) {
+      analysis.cancelled = true;
+      return analysis;
+    }
     const std::string lineName = LineDescriptionName(group.lineId);
     for (const Diagnostic& d : s->diagnostics) {
       if (d.file == lineName || d.file.empty()) analysis.files[0].diagnostics.push_back(d);

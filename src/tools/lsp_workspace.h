@@ -4,6 +4,7 @@
 #ifndef SB_TOOLS_LSP_WORKSPACE_H_
 #define SB_TOOLS_LSP_WORKSPACE_H_
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -84,6 +85,7 @@ struct FileResult {
 struct GroupAnalysis {
   Group group;
   std::vector<FileResult> files;  // the line (when it exists), then the trains
+  bool cancelled = false;         // a compile was stopped: the rest is partial
   const FileResult* Find(const std::string& path) const;
 };
 
@@ -91,8 +93,11 @@ struct GroupAnalysis {
 // description when it has none), in memory. A train whose text and line
 // text are those of `previous` is not compiled again: its result is taken
 // from there.
+// When `cancel` turns true the compile under way stops and the analysis
+// comes back cancelled.
 GroupAnalysis Analyze(const Group& group, const Workspace& workspace,
-                      const GroupAnalysis* previous = nullptr);
+                      const GroupAnalysis* previous = nullptr,
+                      const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace sb::lsp
 
