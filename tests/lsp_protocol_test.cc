@@ -339,6 +339,12 @@ TEST_F(LspProtocol, MalformedFramesGetErrorsAndTheServerGoesOn) {
   EXPECT_EQ(server_.ResponseTo(2)["error"]["code"], -32602);
   server_.Request(3, "workspace/symbol", json::object());
   EXPECT_EQ(server_.ResponseTo(3)["error"]["code"], -32601);
+  // "exit" as a request, or with params of no kind, ends nothing.
+  server_.Request(5, "exit", nullptr);
+  EXPECT_EQ(server_.ResponseTo(5)["error"]["code"], -32601);
+  server_.Notify("exit", 5);
+  server_.Request(6, "textDocument/documentSymbol", {{"textDocument", {{"uri", lineUri_}}}});
+  EXPECT_TRUE(server_.ResponseTo(6).contains("result"));
   server_.Notify("workspace/didChangeConfiguration", json::object());
   server_.Request(4, "shutdown", nullptr);
   EXPECT_EQ(server_.ResponseTo(4)["result"], nullptr);

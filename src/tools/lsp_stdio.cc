@@ -29,6 +29,8 @@ struct Incoming {
   // For a notification that changes a document's text (open, change,
   // save, close): its URI; "" otherwise.
   std::string textUri;
+  // A message named "exit": whether it ends the server is the server's to
+  // say, and the reader waits for its word.
   bool exit = false;
 };
 
@@ -83,8 +85,8 @@ Incoming Decode(Frame frame) {
 
 // The messages read ahead of the one being handled. The reader thread
 // puts them in; the server takes them out in order. A change to the
-// document being compiled (or exit) cancels that compile: its result would
-// be thrown away.
+// document being compiled cancels that compile: its result would be thrown
+// away, and the change refreshes the same scenario.
 class Inbox {
  public:
   explicit Inbox(std::atomic<bool>* cancel) : cancel_(cancel) {}
@@ -94,9 +96,24 @@ class Inbox {
     // A client that sends faster than the server compiles waits here; the
     // messages held are enough to see the newer changes.
     roomy_.wait(lock, [&] { return queue_.size() < kMaxHeld; });
-    if (in.exit || (!in.textUri.empty() && in.textUri == compiling_)) *cancel_ = true;
+    if (!in.textUri.empty() && in.textUri == compiling_) *cancel_ = true;
     queue_.push_back(std::move(in));
     ready_.notify_one();
+  }
+
+  // After an "exit" has been put in: true when the server has ended on it,
+  // false when it was no exit to the server (not a notification, say).
+  bool Exited() {
+    std::unique_lock lock(mutex_);
+    verdict_.wait(lock, [&] { return exited_.has_value(); });
+    const bool exited = *exited_;
+    exited_.reset();
+    return exited;
+  }
+  void TellExited(bool exited) {
+    std::lock_guard lock(mutex_);
+    exited_ = exited;
+    verdict_.notify_one();
   }
 
   // The next message to handle: a change to a document is skipped when a
@@ -133,6 +150,8 @@ class Inbox {
   std::mutex mutex_;
   std::condition_variable ready_;
   std::condition_variable roomy_;
+  std::condition_variable verdict_;
+  std::optional<bool> exited_;
   std::deque<Incoming> queue_;
   std::string compiling_;
   std::atomic<bool>* cancel_;
@@ -143,15 +162,16 @@ class Inbox {
 int RunLanguageServer(std::istream& in, std::ostream& out) {
   std::atomic<bool> cancel{false};
   Inbox inbox(&cancel);
-  // The reader stops after the end of the input or an exit, so that it
-  // never reads past what this call was given.
+  // The reader stops at the end of the input or after the exit that ends
+  // the server, so that it never reads past what this call was given.
   std::thread reader([&] {
     FrameReader frames(in);
     for (;;) {
       Incoming next = Decode(frames.Next());
-      const bool last = next.end || next.exit;
+      const bool end = next.end;
+      const bool exit = next.exit;
       inbox.Put(std::move(next));
-      if (last) return;
+      if (end || (exit && inbox.Exited())) return;
     }
   });
   Server server;
@@ -164,6 +184,7 @@ int RunLanguageServer(std::istream& in, std::ostream& out) {
       continue;
     }
     for (const nlohmann::json& reply : server.Handle(next.message)) Send(out, reply);
+    if (next.exit) inbox.TellExited(server.exited());
   }
   reader.join();
   return server.exitCode();
