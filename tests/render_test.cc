@@ -553,8 +553,18 @@ TEST(RenderHtmlTest, DiagnosticsPageListsThemAndWatchesItsSidecar) {
   EXPECT_EQ(data["diagnostics"], nlohmann::json(lines));
   const nlohmann::json watch = EmbeddedJson(page, "sb-watch");
   EXPECT_EQ(watch["generation"], 7);
-  EXPECT_EQ(watch["sidecar"], "page.html.gen.js");
+  EXPECT_EQ(watch["sidecarUrl"], "page.html.gen.js");
   EXPECT_EQ(render::SidecarScript(7), "window.sbGeneration && window.sbGeneration(7);\n");
+  // The name, byte for byte, as a URL that can lead nowhere but to it.
+  const std::pair<std::string, std::string> names[] = {
+      {"E#%41_1.html.gen.js", "E%23%2541_1.html.gen.js"},
+      {"a b?c:d/e_1.html.gen.js", "a%20b%3Fc%3Ad%2Fe_1.html.gen.js"},
+      {"E\xff_1.html.gen.js", "E%FF_1.html.gen.js"},
+      {"L\xc3\xadnea~_1.html.gen.js", "L%C3%ADnea~_1.html.gen.js"}};
+  for (const auto& [name, url] : names) {
+    const std::string named = render::DiagnosticsHtml("t", lines, {1, name});
+    EXPECT_EQ(EmbeddedJson(named, "sb-watch")["sidecarUrl"], url) << name;
+  }
 }
 
 TEST(RenderWatchTest, PageOfACompileOrItsErrors) {
@@ -628,7 +638,7 @@ TEST(RenderWatchTest, RewritesThePageWhenADescriptionChanges) {
   const std::string last = ReadFile(page);
   EXPECT_TRUE(EmbeddedJson(last, "sb-data").contains("diagnostics"));
   EXPECT_EQ(EmbeddedJson(last, "sb-watch")["generation"], 2);
-  EXPECT_EQ(EmbeddedJson(last, "sb-watch")["sidecar"], "Costa_42.html.gen.js");
+  EXPECT_EQ(EmbeddedJson(last, "sb-watch")["sidecarUrl"], "Costa_42.html.gen.js");
 }
 
 // The default page and the sidecar are the program's own names: a link put

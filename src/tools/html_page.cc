@@ -30,11 +30,29 @@ std::string ScriptSafe(const nlohmann::json& value) {
   return text;
 }
 
+// The relative URL of the file `name` beside the page, byte for byte.
+std::string RelativeUrl(std::string_view name) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string url;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+        (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' || byte == '~') {
+      url += c;
+    } else {
+      url += '%';
+      url += kHex[byte >> 4];
+      url += kHex[byte & 0xF];
+    }
+  }
+  return url;
+}
+
 std::string Document(const std::string& title, const nlohmann::json& data,
                      const PageOptions& options) {
   nlohmann::json watch = nullptr;
   if (!options.sidecar.empty()) {
-    watch = {{"generation", options.generation}, {"sidecar", options.sidecar}};
+    watch = {{"generation", options.generation}, {"sidecarUrl", RelativeUrl(options.sidecar)}};
   }
   std::string s = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
   s += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";

@@ -12,9 +12,12 @@
 namespace sb::render {
 
 // While `render --watch` rewrites the page, the page loads the script
-// `sidecar` (a name beside it) every few hundred milliseconds; it calls
-// sbGeneration(N), and a page whose generation is not N reloads itself.
-// A script rather than fetch(): browsers refuse fetch() of file:// URLs.
+// `sidecar` (a file name beside it) every few hundred milliseconds; it
+// calls sbGeneration(N), and a page whose generation is not N reloads
+// itself. A script rather than fetch(): browsers refuse fetch() of file://
+// URLs. The page holds the name as a relative URL, every byte but letters,
+// digits and "-._~" percent-encoded: '#', '?', '%' or bytes that are not
+// UTF-8 would otherwise make it name another file.
 struct PageOptions {
   int64_t generation = 0;
   std::string sidecar;  // empty: not watching

@@ -10,7 +10,6 @@ import { spawn, execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { pathToFileURL } from 'node:url';
 import puppeteer from 'puppeteer-core';
 
 const program = path.resolve(process.argv[2] || 'scenario-builder');
@@ -35,21 +34,54 @@ function waitForFile(file, ms) {
   });
 }
 
-// '#' would end the path of a relative URL and '%41' would read as 'A':
-// the decoys are what such a name would load instead of the sidecar.
-for (const id of ['E#%41', 'Linea#2']) {
-  test(`a page named ${id}_1.html reloads on a change and runs no stranger's script`, async () => {
+// A URL path as the bytes it names: '%xx' is one byte, whatever it spells.
+function bytesOfPath(urlPath) {
+  const out = [];
+  for (let i = 0; i < urlPath.length; i++) {
+    if (urlPath[i] === '%') {
+      out.push(parseInt(urlPath.slice(i + 1, i + 3), 16));
+      i += 2;
+    } else {
+      out.push(...Buffer.from(urlPath[i]));
+    }
+  }
+  return Buffer.from(out);
+}
+
+// A file URL naming exactly the bytes of `file`.
+function fileUrlOfBytes(file) {
+  let s = 'file://';
+  for (const b of file) {
+    const c = String.fromCharCode(b);
+    s += /[A-Za-z0-9\/._~-]/.test(c) ? c : '%' + b.toString(16).toUpperCase().padStart(2, '0');
+  }
+  return s;
+}
+
+// '#' would end the path of a relative URL and '%41' would read as 'A'; a
+// byte that is not UTF-8 would read as U+FFFD: the decoys are what such a
+// name would load instead of the sidecar.
+const ids = [
+  { id: Buffer.from('E#%41'), decoys: ['E', 'E#A_1.html.gen.js'] },
+  { id: Buffer.from('Linea#2'), decoys: ['Linea'] },
+  { id: Buffer.from([0x45, 0xff]), decoys: ['E\u{FFFD}_1.html.gen.js'] },
+];
+for (const { id, decoys } of ids) {
+  test(`a page named ${JSON.stringify(id.toString('latin1'))}_1.html reloads on a change ` +
+    "and runs no stranger's script", async () => {
     const dir = fs.mkdtempSync(path.join(work, 'd-'));
-    execFileSync(program, ['new', id, '1', '--dir', dir]);
+    execFileSync(program, ['new', 'X', '1', '--dir', dir]);
+    // Names that a command line of Node's cannot carry: made by renaming.
+    const named = (suffix) => Buffer.concat([Buffer.from(dir + '/'), id, Buffer.from(suffix)]);
+    const line = named('_linea.txt');
+    fs.renameSync(path.join(dir, 'X_linea.txt'), line);
+    fs.renameSync(path.join(dir, 'X_1-.txt'), named('_1-.txt'));
     const decoy = 'window.sbDecoy = (window.sbDecoy || 0) + 1;\n';
-    const decoys = [id.split('#')[0]];
-    if (id.includes('%41')) decoys.push(id.replace('%41', 'A') + '_1.html.gen.js');
     for (const name of decoys) fs.writeFileSync(path.join(dir, name), decoy);
-    const line = path.join(dir, `${id}_linea.txt`);
-    watch = spawn(program, ['render', '--watch', '--line', line, '--train',
-      path.join(dir, `${id}_1-.txt`)], { stdio: 'ignore' });
-    const pagePath = path.join(dir, `${id}_1.html`);
-    await waitForFile(pagePath + '.gen.js', 10000);
+    watch = spawn('/bin/sh', ['-c', 'exec "$0" render --watch --line *_linea.txt --train *_1-.txt',
+      program], { cwd: dir, stdio: 'ignore' });
+    const pagePath = named('_1.html');
+    await waitForFile(named('_1.html.gen.js'), 10000);
 
     browser ??= await puppeteer.launch({
       executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
@@ -59,8 +91,8 @@ for (const id of ['E#%41', 'Linea#2']) {
     });
     const page = await browser.newPage();
     const loaded = [];
-    page.on('request', (r) => loaded.push(decodeURIComponent(new URL(r.url()).pathname)));
-    await page.goto(pathToFileURL(pagePath).href, { waitUntil: 'load' });
+    page.on('request', (r) => loaded.push(bytesOfPath(new URL(r.url()).pathname)));
+    await page.goto(fileUrlOfBytes(pagePath), { waitUntil: 'load' });
     await new Promise((r) => setTimeout(r, 1000));
     assert.equal(await page.evaluate(() => window.sbDecoy), undefined);
 
@@ -69,9 +101,9 @@ for (const id of ['E#%41', 'Linea#2']) {
     await reloaded;
     await new Promise((r) => setTimeout(r, 700));
     assert.equal(await page.evaluate(() => window.sbDecoy), undefined);
-    const scripts = loaded.filter((p) => p !== pagePath);
+    const scripts = loaded.filter((p) => !p.equals(pagePath));
     assert.ok(scripts.length > 0, 'the sidecar was never asked for');
-    for (const p of scripts) assert.equal(p, pagePath + '.gen.js');
+    for (const p of scripts) assert.deepEqual(p, named('_1.html.gen.js'));
     watch.kill('SIGTERM');
     await page.close();
   });

@@ -29,10 +29,10 @@
       }
       location.reload();
     };
-    // The sidecar's name is a file name, not a URL: '#', '?' or '%' in it
-    // would change which file is loaded. Encoded and resolved against the
-    // page's own address, it names the file beside the page and no other.
-    const sidecarUrl = new URL(encodeURIComponent(WATCH.sidecar), location.href);
+    // The sidecar's URL comes percent-encoded byte by byte: resolved
+    // against the page's own address, it names the file beside the page and
+    // no other, whatever the name holds.
+    const sidecarUrl = new URL(WATCH.sidecarUrl, location.href);
     setInterval(function () {
       const s = document.createElement('script');
       sidecarUrl.search = '?' + Date.now();
