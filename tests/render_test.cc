@@ -763,6 +763,40 @@ TEST(RenderWatchTest, SignalsEndTheWatchWithTheirStatus) {
   }
 }
 
+// A stop ends the watch while the FIFO it was told to write has no reader
+// yet, or has one that takes nothing (the page is larger than a pipe
+// holds): a stop that comes just before the call that waits must not be
+// lost in it.
+TEST(RenderWatchTest, AStopEndsTheWaitForAFifosReader) {
+  TempDir dir;
+  const std::string line = dir.file("Costa_linea.txt"), train = dir.file("Costa_42-.txt");
+  testing::WriteFile(line, std::string(content::TemplateLineBytes()));
+  testing::WriteFile(train, std::string(content::TemplateTrainBytes()));
+  const std::string fifo = dir.file("page.fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  for (const bool withReader : {false, true}) {
+    SCOPED_TRACE(withReader ? "a reader that reads nothing" : "no reader");
+    const int reader = withReader ? open(fifo.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+    std::ostringstream err;
+    auto watch = std::async(std::launch::async, [&] {
+      return RenderWatch({line, train, "", "", fifo}, err, [] { return true; });
+    });
+    if (watch.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+      ADD_FAILURE() << "the watch still waits for the FIFO";
+      // Let it go: read what it writes until it ends.
+      const int drain = reader >= 0 ? reader : open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+      char buffer[65536];
+      while (watch.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+        while (read(drain, buffer, sizeof buffer) > 0) {
+        }
+      }
+      if (drain != reader) close(drain);
+    }
+    EXPECT_EQ(watch.get(), 130) << err.str();
+    if (reader >= 0) close(reader);
+  }
+}
+
 // render reads and writes in the folder it is given, and says so when the
 // folder is not there.
 TEST(RenderCommandTest, TheFolderAndTheIdentifiersAreChecked) {

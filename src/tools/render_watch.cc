@@ -3,11 +3,20 @@
 #include <atomic>
 #include <csignal>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #ifndef _WIN32
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #endif
 
 #include "base/exit_status.h"
@@ -137,6 +146,60 @@ std::string WatchPage(const std::optional<std::string>& lineBytes,
 
 namespace {
 
+#ifndef _WIN32
+// How long a wait for a FIFO's reader lasts before the stop is looked at.
+constexpr int kFifoTryMs = 50;
+
+// Writes `bytes` into the FIFO `path` as WriteUserFile writes in place,
+// but its open waits for a reader and each write for the reader to take
+// the bytes without blocking, the stop looked at between tries: a signal
+// that came just before a blocking call would not end its wait. Cancelled
+// after a stop; nullopt when `path` turns out to be no FIFO once opened.
+std::optional<Status> WriteFifo(const std::string& path, std::string_view bytes,
+                                const std::function<int()>& stopped) {
+  int fd = -1;
+  for (;;) {
+    fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd >= 0) break;
+    // ENXIO: no reader yet.
+    if (errno != ENXIO && errno != EINTR) return Status::IoError(path, std::strerror(errno));
+    if (stopped() != 0) return Status::Cancelled();
+    std::this_thread::sleep_for(std::chrono::milliseconds(kFifoTryMs));
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISFIFO(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  Status result;
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n > 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+      continue;
+    }
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+      if (stopped() != 0) {
+        result = Status::Cancelled();
+        break;
+      }
+      pollfd ready{fd, POLLOUT, 0};
+      ::poll(&ready, 1, kFifoTryMs);
+      continue;
+    }
+    result = Status::IoError(path, std::strerror(n < 0 ? errno : EIO));
+    break;
+  }
+  if (::close(fd) != 0 && result.ok()) result = Status::IoError(path, std::strerror(errno));
+  return result;
+}
+
+bool IsFifo(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+}
+#endif
+
 // The files the page is made of. The page the user named is theirs and is
 // written as what it is (a link where it leads, a FIFO through the pipe);
 // the default page and the sidecar are the program's own names, replaced
@@ -146,10 +209,24 @@ struct PageFiles {
   bool pageNamedByUser = false;
   std::string sidecar;
 
-  Status Write(const std::string& html, int64_t generation) const {
-    Status st = pageNamedByUser ? WriteUserFile(page, html) : ReplaceFile(page, html);
+  // Cancelled when a stop ended a wait for the reader of a FIFO.
+  Status Write(const std::string& html, int64_t generation,
+               const std::function<int()>& stopped) const {
+    Status st = pageNamedByUser ? WriteUserPage(html, stopped) : ReplaceFile(page, html);
     if (st.ok()) st = ReplaceFile(sidecar, render::SidecarScript(generation));
     return st;
+  }
+
+ private:
+  Status WriteUserPage(const std::string& html, const std::function<int()>& stopped) const {
+#ifndef _WIN32
+    if (IsFifo(page)) {
+      if (std::optional<Status> st = WriteFifo(page, html, stopped)) return *std::move(st);
+    }
+#else
+    (void)stopped;
+#endif
+    return WriteUserFile(page, html);
   }
 };
 
@@ -172,10 +249,11 @@ int WatchLoop(const WatchRequest& request, const PageFiles& files, const std::st
     if (html.empty()) {
       if (const int status = stopped(); status != 0) return status;
     }
-    if (Status st = files.Write(html, generation); !st.ok()) {
-      // A signal that cut a write short (a FIFO waiting for its reader) is
-      // the stop it asked for.
+    if (Status st = files.Write(html, generation, stopped); !st.ok()) {
+      // A signal that cut a write short (a device that waits) is the stop
+      // it asked for.
       if (const int status = stopped(); status != 0) return status;
+      if (st.IsCancelled()) return kExitInterrupted;
       err << "scenario-builder: " << EscapeControls(st.Message("write")) << "\n";
       return kExitIo;
     }
@@ -189,8 +267,9 @@ int WatchLoop(const WatchRequest& request, const PageFiles& files, const std::st
 
 // Installs the stop handlers for SIGINT and SIGTERM and puts the earlier
 // ones back when it goes. On POSIX a signal also interrupts a system call
-// under way (no SA_RESTART): the open of a FIFO that has no reader yet
-// would otherwise hold the watch for ever.
+// under way (no SA_RESTART): a page named with -o that is a device could
+// otherwise hold the watch for ever (a FIFO is waited for without
+// blocking).
 class StopSignals {
  public:
   StopSignals() {
