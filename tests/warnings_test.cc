@@ -1,7 +1,7 @@
 // The warnings the readers give: each mistake a small pair of descriptions,
 // the warnings pinned whole (identifier, place, message, hint); the
-// built-in descriptions and harmless variants of them give none; and a
-// warning never changes what is compiled.
+// built-in descriptions and harmless variants of them give none; a warning
+// never changes what is compiled; and silencing one leaves the others.
 #include "compiler/warnings.h"
 
 #include <gtest/gtest.h>
@@ -398,6 +398,33 @@ TEST(Warnings, ChangeNothingThatIsCompiled) {
     quiet.result = memorizza_percorso(quiet.scenario, c.withProfile != 0, quiet.descriptions);
     EXPECT_TRUE(Warnings(quiet.scenario).empty());
     EXPECT_TRUE(OutcomeOf(warned.scenario) == OutcomeOf(quiet.scenario));
+  }
+}
+
+// A silenced warning is never built, but what its check notes for the
+// others (a line explained, a record seen) stands: silencing one leaves
+// the others as they were, and the compile the same.
+TEST(Warnings, SilencingOneLeavesTheOthers) {
+  for (const Case& c : Cases()) {
+    for (const WarningInfo& info : WarningTable()) {
+      const std::string id(info.id);
+      std::vector<Expected> rest;
+      for (const Expected& e : c.warnings) {
+        if (e.id != id) rest.push_back(e);
+      }
+      if (rest.size() == c.warnings.size()) continue;
+      SCOPED_TRACE(std::string(c.name) + ", -Wno-" + id);
+      testing::Compiled r;
+      r.descriptions.line = c.line;
+      r.descriptions.train = c.train;
+      r.scenario.lineId = std::string(testing::kLineId);
+      r.scenario.trainNumber = std::string(testing::kTrain);
+      r.scenario.silencedWarnings[static_cast<std::size_t>(info.warning)] = true;
+      r.result = memorizza_percorso(r.scenario, c.withProfile != 0, r.descriptions);
+      EXPECT_EQ(Warnings(r.scenario), Shown(rest));
+      EXPECT_TRUE(OutcomeOf(r.scenario) ==
+                  OutcomeOf(CompileTexts(c.line, c.train, c.withProfile).scenario));
+    }
   }
 }
 

@@ -148,6 +148,7 @@ void Description::Warn(Diagnostic d) {
 
 void Description::CheckNumber(const char* note) {
   if (reader_->last_number_whole() || warn_into_ == nullptr) return;
+  if (!WantWarning(*warn_into_, Warning::kNotANumber, name_)) return;
   const std::string_view token = reader_->last_text();
   std::string message = "expected a whole number, found ";
   message += token.empty() ? std::string("nothing") : "'" + std::string(token) + "'";
@@ -160,6 +161,11 @@ void Description::CheckRecordLine(const std::string& keyword, const char* extra_
   if (warn_into_ == nullptr || !read_values()) return;
   const bool extra = reader_->NextFieldColumn() != 0 && !reader_->NextFieldText().empty();
   if (borrowed_field_ == 0 && !extra) return;  // the common case: nothing to build
+  // The line is explained whether or not the warning is wanted: its fields
+  // are no unknown records either way.
+  explained_line_ = reader_->line();
+  const Warning warning = borrowed_field_ != 0 ? Warning::kMissingValues : Warning::kExtraValues;
+  if (!WantWarning(*warn_into_, warning, name_)) return;
   const std::size_t values = record_fields_.size() - 1;
   const std::string shown = "'" + std::string(Trimmed(keyword)) + "'";
   if (borrowed_field_ != 0) {
@@ -173,7 +179,6 @@ void Description::CheckRecordLine(const std::string& keyword, const char* extra_
     d.related.push_back(
         {name_, borrowed.line, borrowed.column, std::string(borrowed.what) + " is read from here"});
     Warn(std::move(d));
-    explained_line_ = reader_->line();
     return;
   }
   const int column = reader_->NextFieldColumn();
@@ -185,7 +190,6 @@ void Description::CheckRecordLine(const std::string& keyword, const char* extra_
                            kKeywordField, extra_hint);
   d.column = column;
   Warn(std::move(d));
-  explained_line_ = reader_->line();
 }
 
 Diagnostic Description::WarningAtStart(Warning warning, std::string message,
@@ -255,15 +259,20 @@ void RecordError(Scenario& s, Diagnostic d, std::optional<int32_t> position) {
   s.diagnostics.push_back(std::move(d));
 }
 
-void RecordWarning(Scenario& s, Diagnostic d) {
-  if (!s.keepWarnings) return;
-  const auto index = static_cast<std::size_t>(d.warning);
-  if (index >= kWarningCount || s.silencedWarnings[index]) return;
+bool WantWarning(Scenario& s, Warning w, const std::string& file) {
+  if (!s.keepWarnings) return false;
+  const auto index = static_cast<std::size_t>(w);
+  if (index >= kWarningCount || s.silencedWarnings[index]) return false;
   if (s.warningsKept[index] >= kMaxWarningsKept) {
-    ++s.warningsNotKept[{d.file, d.warning}];
-    return;
+    ++s.warningsNotKept[{file, w}];
+    return false;
   }
-  ++s.warningsKept[index];
+  return true;
+}
+
+void RecordWarning(Scenario& s, Diagnostic d) {
+  if (!WantWarning(s, d.warning, d.file)) return;
+  ++s.warningsKept[static_cast<std::size_t>(d.warning)];
   d.severity = Severity::kWarning;
   s.diagnostics.push_back(std::move(d));
 }

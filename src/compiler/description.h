@@ -149,6 +149,12 @@ void RecordError(Scenario& s, Diagnostic d, std::optional<int32_t> position);
 // changes what is compiled.
 void RecordWarning(Scenario& s, Diagnostic d);
 
+// Whether a warning `w` of `file` is to be built: false when warnings are
+// not kept or `w` is silenced, and when as many of `w` as are kept have
+// been, after counting this one. The checks a flood can come from ask
+// first, so that a warning nobody will see costs no message.
+bool WantWarning(Scenario& s, Warning w, const std::string& file);
+
 // The error that stops the reading at a feature because an earlier one
 // still stands in the run state: it keeps that error's code.
 Diagnostic StandingError(const Scenario& s, const Description& d, int32_t position);

@@ -122,6 +122,7 @@ void CheckUnknownRecord(Scenario& s, Description& d, RecordPart section, const s
   if (d.LineExplained() || IsHeader(field) || Trimmed(field).empty()) return;
   if (MatchesSection(section, field)) return;
   d.ExplainLine();
+  if (!WantWarning(s, Warning::kUnknownRecord, d.name())) return;
   const std::string shown = Quoted(field);
   if (section != RecordPart::kTrain && MatchesAny(kTrainTests, field)) {
     RecordWarning(s, d.WarningAt(Warning::kUnknownRecord,
@@ -165,6 +166,7 @@ void CheckSkippedField(Scenario& s, Description& d, RecordPart section, const st
   if (!MatchesSection(section, field)) return;
   // The record's values, read as keywords next, are no records either.
   d.ExplainLine();
+  if (!WantWarning(s, Warning::kHyphenKeyword, d.name())) return;
   RecordWarning(
       s, d.WarningAt(Warning::kHyphenKeyword,
                      Quoted(field) + " is skipped as a separator because it holds '-'; a keyword "
@@ -174,6 +176,7 @@ void CheckSkippedField(Scenario& s, Description& d, RecordPart section, const st
 void CheckHyphenRun(Scenario& s, Description& d, const std::string& field, int skips) {
   if (field.find('-') == std::string::npos) return;
   d.ExplainLine();
+  if (!WantWarning(s, Warning::kHyphenRun, d.name())) return;
   RecordWarning(
       s, d.WarningAt(Warning::kHyphenRun,
                      Quoted(field) + " holds '-' but is read as a keyword: only " +
@@ -181,7 +184,7 @@ void CheckHyphenRun(Scenario& s, Description& d, const std::string& field, int s
 }
 
 void OrderCheck::Check(Scenario& s, const Description& d, int64_t start, int64_t end) {
-  if (any_ && start < previous_end_) {
+  if (any_ && start < previous_end_ && WantWarning(s, Warning::kOutOfOrder, d.name())) {
     const bool overlap = previous_end_ != previous_start_;
     Diagnostic w =
         d.WarningAt(Warning::kOutOfOrder,
@@ -237,6 +240,7 @@ void WarnNoGeneralSection(Scenario& s, const Description& d) {
 void CheckPastLineEnd(Scenario& s, const Description& d, const char* what, int64_t position) {
   const int64_t length = s.items[kSlotTotals].end;
   if (!s.hasGrid || position <= length) return;
+  if (!WantWarning(s, Warning::kPastLineEnd, d.name())) return;
   RecordWarning(s, d.WarningAt(Warning::kPastLineEnd,
                                std::string("the ") + what + " at " + Metres(position) +
                                    " lies past the end of the line (" + Metres(length) + ")",
@@ -318,7 +322,11 @@ void CheckStoredText(Scenario& s, const Description& d, int field, const char* w
     // A line break comes only from a quoted text its author spread over
     // lines on purpose.
     if (byte == '\r' || byte == '\n') continue;
-    if (byte < 0x20 || byte == 0x7F) {
+    const bool control = byte < 0x20 || byte == 0x7F;
+    if (!control && (byte < 0x80 || Utf8Sequence(text, i) == 0)) continue;
+    // One warning per text, told by its first doubtful byte.
+    if (!WantWarning(s, Warning::kTextEncoding, d.name())) return;
+    if (control) {
       char code[8];
       std::snprintf(code, sizeof code, "0x%02X", byte);
       RecordWarning(s, d.WarningAt(Warning::kTextEncoding,
@@ -328,15 +336,13 @@ void CheckStoredText(Scenario& s, const Description& d, int field, const char* w
                                    field, "remove it"));
       return;
     }
-    if (byte >= 0x80 && Utf8Sequence(text, i) != 0) {
-      RecordWarning(s, d.WarningAt(Warning::kTextEncoding,
-                                   Quoted(std::string(text)) +
-                                       " looks like UTF-8: the simulator reads Windows-1252 "
-                                       "and shows " +
-                                       Quoted(Windows1252ToUtf8(text)),
-                                   field, "save the file as Windows-1252"));
-      return;
-    }
+    RecordWarning(s, d.WarningAt(Warning::kTextEncoding,
+                                 Quoted(std::string(text)) +
+                                     " looks like UTF-8: the simulator reads Windows-1252 "
+                                     "and shows " +
+                                     Quoted(Windows1252ToUtf8(text)),
+                                 field, "save the file as Windows-1252"));
+    return;
   }
 }
 
