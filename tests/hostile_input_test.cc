@@ -240,8 +240,9 @@ TEST(HostileInput, EndlessAndHugeInputsAreRefusedBeforeTheyAreRead) {
 }
 
 // A description of a million mistakes: at most kMaxWarningsKept of one
-// warning are kept and shown, the rest counted, in the text, the JSON and
-// the summary alike; a silenced warning is not kept at all.
+// warning are kept and shown, the rest counted, in the text, the JSON (as a
+// number too) and the summary alike, and --werror fails on them; a silenced
+// warning is not kept at all.
 TEST(HostileInput, WarningsPastTheNumberKeptAreCounted) {
   TempDir dir;
   const std::uint64_t extra = 7;
@@ -268,12 +269,15 @@ TEST(HostileInput, WarningsPastTheNumberKeptAreCounted) {
   }
   EXPECT_EQ(shown, kMaxWarningsKept + 1);
 
-  ToolRun json = RunTool(compile + " --json --quiet");
+  ToolRun json = RunTool(compile + " --json --quiet --werror");
+  EXPECT_EQ(json.exit, 1);
   const nlohmann::json report = nlohmann::json::parse(json.out);
   ASSERT_FALSE(report["diagnostics"].empty());
   EXPECT_EQ(report["diagnostics"].back()["message"],
             "7 more 'unknown-record' warnings in this file are not shown: at most 100000 of each "
             "are kept");
+  EXPECT_EQ(report["diagnostics"].back()["notShown"], extra);
+  EXPECT_FALSE(report["diagnostics"].front().contains("notShown"));
 
   ToolRun silenced = RunTool(compile + " -Wno-unknown-record --json --quiet");
   EXPECT_EQ(nlohmann::json::parse(silenced.out)["diagnostics"].size(), 1u);  // no-start-record

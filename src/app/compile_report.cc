@@ -1,7 +1,9 @@
 #include "app/compile_report.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <nlohmann/json.hpp>
+#include <string_view>
 
 #include "base/printable.h"
 #include "tools/scenario_features.h"
@@ -11,7 +13,7 @@ namespace {
 
 using nlohmann::json;
 
-std::string Count(std::size_t n, const char* one, const char* many) {
+std::string Count(std::uint64_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
@@ -57,7 +59,28 @@ json DiagnosticJson(const ReportedDiagnostic& r) {
   e["message"] = DiagnosticMessage(d);
   e["hint"] = OrNull(d.hint);
   e["related"] = RelatedJson(d.related);
+  if (r.notShown > 0) e["notShown"] = r.notShown;
   return e;
+}
+
+// Records are the author's bytes, not necessarily UTF-8.
+std::string Dump(const json& j) { return j.dump(-1, ' ', false, json::error_handler_t::replace); }
+
+// Reported errors and warnings, the warnings not kept by their count.
+struct Counts {
+  std::uint64_t errors = 0;
+  std::uint64_t warnings = 0;
+};
+
+Counts CountReported(const Scenario& s, const WarningOptions& options) {
+  Counts c;
+  for (const Diagnostic& d : s.diagnostics) {
+    if (options.Reports(d)) ++(d.is_warning() ? c.warnings : c.errors);
+  }
+  for (const auto& [where, count] : s.warningsNotKept) {
+    if (!options.silenced.contains(where.second)) c.warnings += count;
+  }
+  return c;
 }
 
 }  // namespace
@@ -69,24 +92,24 @@ void PrintJson(const RunOutcome& o, const WarningOptions& warnings, std::ostream
   j["errorPosition"] = o.scenario.errorPosition;
   j["message"] = OutcomeMessage(o);
   j["files"] = o.written;
-  json diagnostics = json::array();
-  for (const ReportedDiagnostic& r : Diagnostics(o, warnings)) {
-    diagnostics.push_back(DiagnosticJson(r));
-  }
-  j["diagnostics"] = std::move(diagnostics);
-  // Records are the author's bytes, not necessarily UTF-8.
-  out << j.dump(-1, ' ', false, json::error_handler_t::replace) << "\n";
+  // The entries are written one by one, not held as one document: a report
+  // of very many would take several times their memory again. The keys stay
+  // in alphabetical order: "diagnostics" comes before all the others.
+  out << "{\"diagnostics\":[";
+  bool first = true;
+  ForEachReported(o, warnings, [&](const ReportedDiagnostic& r) {
+    if (!first) out << ',';
+    first = false;
+    out << Dump(DiagnosticJson(r));
+  });
+  const std::string rest = Dump(j);
+  out << "]," << std::string_view(rest).substr(1) << "\n";
 }
 
 std::string CompileSummary(const RunOutcome& o, const WarningOptions& warnings) {
   if (o.end == RunEnd::kNotRun) return {};
   const Scenario& s = o.scenario;
-  std::size_t errors = 0;
-  std::size_t warned = 0;
-  for (const Diagnostic& d : ReportedDiagnostics(s.diagnostics, warnings)) {
-    ++(d.is_warning() ? warned : errors);
-  }
-  for (const auto& [where, count] : s.warningsNotKept) warned += count;
+  const auto [errors, warned] = CountReported(s, warnings);
   std::string out = EscapeControls(s.lineId) + ": ";
   // The model is complete once the compiled files were due to be written.
   if (o.end == RunEnd::kWritten || o.end == RunEnd::kIoError) {
@@ -112,11 +135,7 @@ int ReportCompile(const RunOutcome& outcome, const CompileReportOptions& options
   const std::string summary = options.quiet ? "" : CompileSummary(outcome, options.warnings);
   if (!summary.empty()) err << summary << "\n";
   if (outcome.exitCode != kExitOk || !options.warnings.werror) return outcome.exitCode;
-  const std::vector<Diagnostic> reported =
-      ReportedDiagnostics(outcome.scenario.diagnostics, options.warnings);
-  const bool warned = std::any_of(reported.begin(), reported.end(),
-                                  [](const Diagnostic& d) { return d.is_warning(); });
-  return warned ? kExitRecorded : kExitOk;
+  return CountReported(outcome.scenario, options.warnings).warnings > 0 ? kExitRecorded : kExitOk;
 }
 
 }  // namespace sb

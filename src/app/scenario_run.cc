@@ -172,19 +172,19 @@ RunOutcome CompileDescriptions(const CompileRequest& request) {
   return CompileDescriptions(disk, request);
 }
 
-std::vector<ReportedDiagnostic> Diagnostics(const RunOutcome& outcome,
-                                            const WarningOptions& warnings) {
-  std::vector<ReportedDiagnostic> out;
-  for (Diagnostic& d : ReportedDiagnostics(outcome.scenario.diagnostics, warnings)) {
-    ReportedDiagnostic r{std::move(d), {}};
-    if (r.diagnostic.position) r.km = KmPost(outcome.scenario.items, *r.diagnostic.position);
-    out.push_back(std::move(r));
+void ForEachReported(const RunOutcome& outcome, const WarningOptions& warnings,
+                     const std::function<void(const ReportedDiagnostic&)>& visit) {
+  const Scenario& s = outcome.scenario;
+  for (const Diagnostic& d : s.diagnostics) {
+    if (!warnings.Reports(d)) continue;
+    ReportedDiagnostic r{d, {}};
+    if (d.position) r.km = KmPost(s.items, *d.position);
+    visit(r);
   }
-  // Those past the number kept: how many, after the others.
-  for (Diagnostic& d : NotKeptWarnings(outcome.scenario)) {
-    if (warnings.Reports(d)) out.push_back({std::move(d), {}});
+  for (const auto& [where, count] : s.warningsNotKept) {
+    if (warnings.silenced.contains(where.second)) continue;
+    visit({NotKeptWarning(where.first, where.second, count), {}, count});
   }
-  return out;
 }
 
 void ReportOutcome(const RunOutcome& outcome, std::ostream& err, const WarningOptions& warnings) {
@@ -194,9 +194,9 @@ void ReportOutcome(const RunOutcome& outcome, std::ostream& err, const WarningOp
   }
   // Before the compile the message above is all there is to say.
   if (outcome.end == RunEnd::kNotRun) return;
-  for (const ReportedDiagnostic& r : Diagnostics(outcome, warnings)) {
+  ForEachReported(outcome, warnings, [&err](const ReportedDiagnostic& r) {
     err << FormatDiagnostic(r.diagnostic, r.km) << "\n";
-  }
+  });
   const Scenario& s = outcome.scenario;
   if (outcome.exitCode == kExitRecorded) {
     err << "scenario-builder: error " << s.errorCode << " (" << ErrorMeaning(s.errorCode)

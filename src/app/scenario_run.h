@@ -11,6 +11,8 @@
 #ifndef SB_APP_SCENARIO_RUN_H_
 #define SB_APP_SCENARIO_RUN_H_
 
+#include <cstdint>
+#include <functional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -71,13 +73,17 @@ RunOutcome CompileDescriptions(Disk& disk, const CompileRequest& request);
 RunOutcome CompileDescriptions(const CompileRequest& request);  // on the real disk
 
 // The outcome's diagnostics that `warnings` reports, in order, each
-// position also as a kilometre post.
+// position also as a kilometre post; after them one for each file and
+// warning past the number kept, with how many were not. They are visited
+// one at a time: a report of very many needs no second copy of them all.
 struct ReportedDiagnostic {
   Diagnostic diagnostic;
   std::string km;  // empty when the diagnostic has no position
+  // How many more warnings this one stands for; 0 for one found as it is.
+  std::uint64_t notShown = 0;
 };
-std::vector<ReportedDiagnostic> Diagnostics(const RunOutcome& outcome,
-                                            const WarningOptions& warnings = {});
+void ForEachReported(const RunOutcome& outcome, const WarningOptions& warnings,
+                     const std::function<void(const ReportedDiagnostic&)>& visit);
 
 // Prints the outcome's reported diagnostics on `err`, then a line naming
 // the run state's error when one made the run fail (nothing when all went

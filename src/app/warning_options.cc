@@ -36,15 +36,6 @@ bool WarningOptions::Apply(const std::string& argument) {
 
 bool IsWarningArgument(const std::string& argument) { return argument.starts_with(kOn); }
 
-std::vector<Diagnostic> ReportedDiagnostics(const std::vector<Diagnostic>& all,
-                                            const WarningOptions& options) {
-  std::vector<Diagnostic> out;
-  for (const Diagnostic& d : all) {
-    if (options.Reports(d)) out.push_back(d);
-  }
-  return out;
-}
-
 std::string UnknownWarningMessage(const std::string& argument) {
   bool silences = false;
   std::string out = "unknown warning '" + EscapeControls(IdOf(argument, &silences)) + "' in '" +

@@ -6,7 +6,6 @@
 
 #include <set>
 #include <string>
-#include <vector>
 
 #include "compiler/diagnostics.h"
 #include "compiler/warnings.h"
@@ -25,10 +24,6 @@ struct WarningOptions {
 
 // True for an argument Apply takes: "-W" and anything after it.
 bool IsWarningArgument(const std::string& argument);
-
-// The diagnostics `options` reports, in their order.
-std::vector<Diagnostic> ReportedDiagnostics(const std::vector<Diagnostic>& all,
-                                            const WarningOptions& options);
 
 // The usage error for an argument Apply refused: the id and the valid ones.
 std::string UnknownWarningMessage(const std::string& argument);

@@ -16,18 +16,22 @@ void Scenario::SizeForLength(int32_t length) {
   }
 }
 
+Diagnostic NotKeptWarning(const std::string& file, Warning w, std::uint64_t count) {
+  Diagnostic d;
+  d.severity = Severity::kWarning;
+  d.warning = w;
+  d.file = file;
+  d.message = std::to_string(count) + " more '" + std::string(WarningId(w)) +
+              "' warnings in this file are not shown: at most " + std::to_string(kMaxWarningsKept) +
+              " of each are kept";
+  d.hint = "mend the first ones: the rest are likely the same mistake";
+  return d;
+}
+
 std::vector<Diagnostic> NotKeptWarnings(const Scenario& s) {
   std::vector<Diagnostic> out;
   for (const auto& [where, count] : s.warningsNotKept) {
-    Diagnostic d;
-    d.severity = Severity::kWarning;
-    d.warning = where.second;
-    d.file = where.first;
-    d.message = std::to_string(count) + " more '" + std::string(WarningId(where.second)) +
-                "' warnings in this file are not shown: at most " +
-                std::to_string(kMaxWarningsKept) + " of each are kept";
-    d.hint = "mend the first ones: the rest are likely the same mistake";
-    out.push_back(std::move(d));
+    out.push_back(NotKeptWarning(where.first, where.second, count));
   }
   return out;
 }

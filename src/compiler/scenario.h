@@ -73,6 +73,8 @@ struct Scenario {
 // One warning per file and identifier of those found past kMaxWarningsKept:
 // how many more there were, for the reports to show after the others.
 std::vector<Diagnostic> NotKeptWarnings(const Scenario& s);
+// The one of them for `count` more warnings `w` in `file`.
+Diagnostic NotKeptWarning(const std::string& file, Warning w, std::uint64_t count);
 
 }  // namespace sb
 
