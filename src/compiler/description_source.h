@@ -47,14 +47,17 @@ class TextDescriptions : public DescriptionSource {
   // When set, deleting that description fails with this reason.
   std::optional<std::string> lineDeleteFailure;
   std::optional<std::string> trainDeleteFailure;
-  // When set, the compile stops at the next record once it is true.
+  // When set, the compile stops at the next record once it is true. Read
+  // relaxed: the flag hands over no data, and a record later is soon enough.
   const std::atomic<bool>* cancel = nullptr;
 
   bool LineExists() override { return line.has_value(); }
   Status Read(DescriptionKind which, std::string* bytes) override;
   Status Delete(DescriptionKind which) override;
   std::string Name(DescriptionKind which) const override;
-  bool Cancelled() const override { return cancel != nullptr && cancel->load(); }
+  bool Cancelled() const override {
+    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+  }
 
  private:
   std::string lineName_;
