@@ -59,9 +59,20 @@ TEST(LspFraming, ReadsFramesAndRecoversFromBadHeaders) {
        {}},
       {"truncated body", "Content-Length: 10\r\n\r\n{}", {FrameStatus::kEnd}, {}},
       {"truncated header", "Content-Length: 2\r\n", {FrameStatus::kEnd}, {}},
+      // A length no body can have: the reader looks for the next header,
+      // which follows the dropped body on the same line.
       {"length beyond any size",
-       "Content-Length: 99999999999999999999999\r\n\r\n",
-       {FrameStatus::kBadHeader, FrameStatus::kEnd},
+       "Content-Length: 99999999999999999999999\r\n\r\n{}" + Framed("{}"),
+       {FrameStatus::kTooLarge, FrameStatus::kFrame, FrameStatus::kEnd},
+       {"{}"}},
+      {"the largest length, then headers begun in a body",
+       "Content-Length: 18446744073709551615\r\n\r\n{\"Content-Type\":\"cContent-Length\"}" +
+           Framed("[1]") + Framed("[2]"),
+       {FrameStatus::kTooLarge, FrameStatus::kFrame, FrameStatus::kFrame, FrameStatus::kEnd},
+       {"[1]", "[2]"}},
+      {"no header after a length beyond any size",
+       "Content-Length: 18446744073709551615\r\n\r\n{\"Content-Length\" 5}",
+       {FrameStatus::kTooLarge, FrameStatus::kEnd},
        {}},
       {"empty input", "", {FrameStatus::kEnd}, {}},
   };

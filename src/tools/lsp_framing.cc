@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <limits>
 #include <optional>
 
 namespace sb::lsp {
@@ -27,6 +28,7 @@ std::string_view Trim(std::string_view s) {
 // The length a header block gives, or the reason it gives none.
 struct HeaderBlock {
   std::optional<unsigned long long> length;
+  std::string lengthText;  // as written: digits beyond any size are kept
   std::string problem;
 };
 
@@ -39,12 +41,18 @@ void ReadHeader(std::string_view line, HeaderBlock& block) {
   if (!EqualsIgnoringCase(Trim(line.substr(0, colon)), kLengthHeader)) return;
   const std::string_view value = Trim(line.substr(colon + 1));
   unsigned long long n = 0;
-  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), n);
+  auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), n);
+  // Digits beyond any size are a length too, one no frame can have.
+  if (error == std::errc::result_out_of_range) {
+    n = std::numeric_limits<unsigned long long>::max();
+    error = std::errc();
+  }
   if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
     if (block.problem.empty()) block.problem = "Content-Length is not a whole number";
     return;
   }
   block.length = n;
+  block.lengthText = value;
 }
 
 }  // namespace
@@ -73,6 +81,30 @@ bool FrameReader::Skip(std::size_t count) {
   return true;
 }
 
+bool FrameReader::SeekLengthHeader(std::string* line) {
+  // A body ends without a line break, so the next header most often begins
+  // in the middle of a line: the name is looked for anywhere. No letter of
+  // it comes back after its first, so a mismatch only restarts the match.
+  std::size_t matched = 0;
+  for (int c = in_.get(); c != std::char_traits<char>::eof(); c = in_.get()) {
+    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : static_cast<char>(c);
+    if (lower == kLengthHeader[matched]) {
+      ++matched;
+    } else {
+      matched = lower == kLengthHeader[0] ? 1 : 0;
+    }
+    if (matched < kLengthHeader.size()) continue;
+    matched = 0;
+    while (in_.peek() == ' ' || in_.peek() == '\t') in_.get();
+    if (in_.peek() != ':') continue;
+    std::string rest;
+    if (!ReadHeaderLine(&rest)) return false;
+    *line = std::string(kLengthHeader) + rest;
+    return true;
+  }
+  return false;
+}
+
 Frame FrameReader::Next() {
   Frame frame;
   if (pendingSkip_ > 0) {
@@ -85,14 +117,7 @@ Frame FrameReader::Next() {
   bool sawHeader = false;
   if (resynchronise_) {
     resynchronise_ = false;
-    for (;;) {
-      if (!ReadHeaderLine(&line)) return frame;  // kEnd
-      const std::size_t colon = line.find(':');
-      if (line.size() <= kMaxHeaderLine && colon != std::string::npos &&
-          EqualsIgnoringCase(Trim(std::string_view(line).substr(0, colon)), kLengthHeader)) {
-        break;
-      }
-    }
+    if (!SeekLengthHeader(&line)) return frame;  // kEnd
     sawHeader = true;
     ReadHeader(line, block);
   }
@@ -120,7 +145,7 @@ Frame FrameReader::Next() {
     return frame;
   }
   if (*block.length > kMaxFrameBytes) {
-    frame.problem = "message of " + std::to_string(*block.length) + " bytes refused (limit " +
+    frame.problem = "message of " + block.lengthText + " bytes refused (limit " +
                     std::to_string(kMaxFrameBytes) + ")";
     if (*block.length <= kMaxSkippedBytes) {
       pendingSkip_ = static_cast<std::size_t>(*block.length);

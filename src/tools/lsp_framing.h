@@ -17,8 +17,10 @@ inline constexpr std::size_t kMaxFrameBytes = std::size_t{64} << 20;
 // A header line longer than this is not a header.
 inline constexpr std::size_t kMaxHeaderLine = 4096;
 // The body of a frame refused for its size is read and dropped when it is
-// no larger than this; a length beyond it is no client's message, and the
-// reader looks for the next Content-Length header instead.
+// no larger than this; a length beyond it (or too long a number to be a
+// size) is no client's message, and the reader looks for the next
+// Content-Length header instead, also in the middle of a line, since the
+// body before it ends without a line break.
 inline constexpr std::size_t kMaxSkippedBytes = std::size_t{1} << 30;
 // A message's JSON may nest this deep and hold this many values (objects,
 // arrays, strings, numbers and the rest): an editor's messages about a
@@ -55,6 +57,9 @@ class FrameReader {
  private:
   // One header line without its end; false at the end of the input.
   bool ReadHeaderLine(std::string* line);
+  // Reads on to the next Content-Length header, wherever it begins, and
+  // gives that header's line; false at the end of the input.
+  bool SeekLengthHeader(std::string* line);
   // Reads and drops `count` bytes; false when the input ends first.
   bool Skip(std::size_t count);
 
