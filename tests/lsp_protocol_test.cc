@@ -470,6 +470,28 @@ TEST_F(LspProtocol, OnlyTheLastOfQuickChangesIsPublished) {
   EXPECT_EQ(published[0], json::array());
 }
 
+// A shutdown while a long compile is under way, or queued behind it, stops
+// it: nothing of it would ever be shown.
+TEST_F(LspProtocol, AShutdownStopsTheCompileUnderWay) {
+  Open(trainUri_, train_);
+  server_.Request(20, "textDocument/documentSymbol", {{"textDocument", {{"uri", lineUri_}}}});
+  ASSERT_TRUE(server_.ResponseTo(20).contains("result"));
+  // Seconds of compiling, and thousands of warnings.
+  std::string slow = "[generale]\r\n";
+  for (int i = 0; i < 2000000; ++i) slow += "xx\r\n";
+  Change(trainUri_, slow, 2);
+  server_.Request(21, "shutdown", nullptr);
+  for (std::optional<json> m = server_.Receive(); m; m = server_.Receive()) {
+    if (m->contains("id")) {
+      EXPECT_EQ((*m)["id"], 21);
+      break;
+    }
+    ADD_FAILURE() << "published: " << m->dump().substr(0, 200);
+  }
+  server_.Notify("exit", nullptr);
+  EXPECT_EQ(server_.Wait(), 0);
+}
+
 TEST_F(LspProtocol, AnOversizedFrameIsRefusedUnreadAndEndOfInputEndsTheServer) {
   server_.SendRaw("Content-Length: 67108865\r\n\r\n");
   const json refused = server_.Receive().value();
