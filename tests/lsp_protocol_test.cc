@@ -12,6 +12,7 @@
 #include <optional>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,15 @@ class ServerProcess {
     close(toServer_);
     toServer_ = -1;
   }
+  // What the server holds in memory now, in KiB; -1 when unknown.
+  long ResidentKib() const {
+    std::istringstream status(ReadFile("/proc/" + std::to_string(pid_) + "/status"));
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return -1;
+  }
+
   // The exit status; -1 when it did not exit in time or was killed.
   int Wait() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
@@ -360,7 +370,7 @@ TEST_F(LspProtocol, HostileMessagesAreRefusedAndTheServerGoesOn) {
   };
   std::string nested = "{\"jsonrpc\":\"2.0\",\"id\":9,\"method\":\"x\",\"params\":";
   for (int i = 0; i < 100000; ++i) nested += "{\"a\":";
-  nested += "1" + std::string(100000, '}') + "}";
+  nested.append("1").append(100000, '}').append("}");
   std::string wide = "[";
   for (int i = 0; i < 1100000; ++i) wide += i == 0 ? "{}" : ",{}";
   wide += "]";
@@ -389,6 +399,29 @@ TEST_F(LspProtocol, HostileMessagesAreRefusedAndTheServerGoesOn) {
     server_.Request(++id, "textDocument/documentSymbol", {{"textDocument", {{"uri", lineUri_}}}});
     EXPECT_TRUE(server_.ResponseTo(id).contains("result"));
   }
+}
+
+// Requests about descriptions of a scenario with nothing open, under any
+// number of names, keep nothing: a save compiles nothing, and hovers hold
+// no copy of the text they read.
+TEST_F(LspProtocol, UnopenedDescriptionsKeepNothing) {
+  server_.Notify("textDocument/didSave", {{"textDocument", {{"uri", trainUri_}}}});
+  // Two megabytes, one dot and one record each on its line.
+  WriteFile(dir_.file("Big_linea.txt"), std::string(1 << 21, '.'));
+  const int before = 10;
+  for (int i = 0; i < 100; ++i) {
+    std::string path = dir_.path();
+    for (int k = 0; k < i; ++k) path += "/.";
+    server_.Request(before + i, "textDocument/hover", At(PathToUri(path + "/Big_linea.txt"), 0, 0));
+  }
+  server_.Request(before + 100, "textDocument/documentSymbol",
+                  {{"textDocument", {{"uri", lineUri_}}}});
+  for (std::optional<json> m = server_.Receive(); m; m = server_.Receive()) {
+    ASSERT_TRUE(m->contains("id")) << "published: " << m->dump().substr(0, 200);
+    if ((*m)["id"] == before + 100) break;
+  }
+  // Each copy kept would be 4 MB (the text in both encodings).
+  EXPECT_LT(server_.ResidentKib(), 100 * 1024);
 }
 
 // A change to one train of many publishes that train alone: the others,
@@ -435,6 +468,28 @@ TEST_F(LspProtocol, OnlyTheLastOfQuickChangesIsPublished) {
   }
   ASSERT_EQ(published.size(), 1u);
   EXPECT_EQ(published[0], json::array());
+}
+
+// A shutdown while a long compile is under way, or queued behind it, stops
+// it: nothing of it would ever be shown.
+TEST_F(LspProtocol, AShutdownStopsTheCompileUnderWay) {
+  Open(trainUri_, train_);
+  server_.Request(20, "textDocument/documentSymbol", {{"textDocument", {{"uri", lineUri_}}}});
+  ASSERT_TRUE(server_.ResponseTo(20).contains("result"));
+  // Seconds of compiling, and thousands of warnings.
+  std::string slow = "[generale]\r\n";
+  for (int i = 0; i < 2000000; ++i) slow += "xx\r\n";
+  Change(trainUri_, slow, 2);
+  server_.Request(21, "shutdown", nullptr);
+  for (std::optional<json> m = server_.Receive(); m; m = server_.Receive()) {
+    if (m->contains("id")) {
+      EXPECT_EQ((*m)["id"], 21);
+      break;
+    }
+    ADD_FAILURE() << "published: " << m->dump().substr(0, 200);
+  }
+  server_.Notify("exit", nullptr);
+  EXPECT_EQ(server_.Wait(), 0);
 }
 
 TEST_F(LspProtocol, AnOversizedFrameIsRefusedUnreadAndEndOfInputEndsTheServer) {

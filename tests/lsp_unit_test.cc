@@ -168,6 +168,7 @@ TEST(LspServer, AnswersEveryMalformedRequestWithItsError) {
   server.Handle(Request(1, "initialize", json::object()));
   const json hover = {{"textDocument", {{"uri", "file:///nowhere/X_linea.txt"}}},
                       {"position", {{"line", "0"}, {"character", 0}}}};
+  const json utf8 = {{"general", {{"positionEncodings", {"utf-8"}}}}};
   struct Case {
     const char* name;
     json message;
@@ -197,7 +198,15 @@ TEST(LspServer, AnswersEveryMalformedRequestWithItsError) {
        Request(3, "textDocument/documentSymbol",
                {{"textDocument", {{"uri", "file:///etc/passwd"}}}}),
        kInvalidParams},
-      {"a second initialize", Request(3, "initialize", json::object()), kInvalidRequest},
+      {"a train name without its line identifier",
+       Request(3, "textDocument/documentSymbol",
+               {{"textDocument", {{"uri", "file:///tmp/Z-.txt"}}}}),
+       kInvalidParams},
+      {"a train name without its number",
+       Request(3, "textDocument/documentSymbol",
+               {{"textDocument", {{"uri", "file:///tmp/Z_-.txt"}}}}),
+       kInvalidParams},
+      {"a second initialize", Request(3, "initialize", {{"capabilities", utf8}}), kInvalidRequest},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -205,6 +214,8 @@ TEST(LspServer, AnswersEveryMalformedRequestWithItsError) {
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0]["error"]["code"], c.code);
   }
+  // The refused initialize changed nothing of the first.
+  EXPECT_EQ(server.encoding(), PositionEncoding::kUtf16);
   // Notifications are never answered, whatever they hold.
   EXPECT_TRUE(server.Handle(Note("textDocument/didOpen", {{"textDocument", 3}})).empty());
   EXPECT_TRUE(server.Handle(Note("$/cancelRequest", {{"id", 1}})).empty());

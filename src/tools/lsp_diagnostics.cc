@@ -43,7 +43,7 @@ nlohmann::json Related(const Diagnostic& d, const FileResult& file, const GroupA
     const std::string path = r.file.empty() ? file.path : FolderOf(file.path) + "/" + r.file;
     const FileResult* other = analysis.Find(path);
     const SourceText empty;
-    nlohmann::json range = FieldRange(other ? other->text : empty, r.line, r.column, encoding);
+    nlohmann::json range = FieldRange(other ? *other->text : empty, r.line, r.column, encoding);
     related.push_back({{"location", {{"uri", PathToUri(path)}, {"range", std::move(range)}}},
                        {"message", Windows1252ToUtf8(r.message)}});
   }
@@ -103,7 +103,7 @@ nlohmann::json FieldRange(const SourceText& text, int line, int column, Position
 nlohmann::json LspDiagnostics(const FileResult& file, const GroupAnalysis& analysis,
                               PositionEncoding encoding) {
   nlohmann::json out = nlohmann::json::array();
-  const SplitText lines(file.text);
+  const SplitText lines(*file.text);
   for (const Diagnostic& d : file.diagnostics) {
     nlohmann::json j;
     j["range"] = FieldRangeIn(lines, d.line, d.column, encoding);
@@ -118,8 +118,8 @@ nlohmann::json LspDiagnostics(const FileResult& file, const GroupAnalysis& analy
     if (!d.related.empty()) j["relatedInformation"] = Related(d, file, analysis, encoding);
     out.push_back(std::move(j));
   }
-  for (const Unencodable& u : file.text.unencodable) {
-    out.push_back(UnencodableDiagnostic(file.text, u, encoding));
+  for (const Unencodable& u : file.text->unencodable) {
+    out.push_back(UnencodableDiagnostic(*file.text, u, encoding));
   }
   return out;
 }

@@ -151,7 +151,7 @@ std::optional<nlohmann::json> RecordSymbol(const Lines& lines, int line, const S
 
 nlohmann::json Hover(const FileResult& file, bool lineDescription, TextPlace place,
                      PositionEncoding encoding) {
-  const Lines lines(file.text, lineDescription);
+  const Lines lines(*file.text, lineDescription);
   if (place.line < 0 || place.line >= static_cast<int>(lines.bytes.size())) return nullptr;
   const LineView& v = lines.views[place.line];
   if (!v.record) return nullptr;
@@ -180,7 +180,7 @@ nlohmann::json Hover(const FileResult& file, bool lineDescription, TextPlace pla
 nlohmann::json Completion(const FileResult& file, bool lineDescription, TextPlace place,
                           PositionEncoding encoding) {
   nlohmann::json items = nlohmann::json::array();
-  const Lines lines(file.text, lineDescription);
+  const Lines lines(*file.text, lineDescription);
   if (place.line < 0 || place.line >= static_cast<int>(lines.bytes.size())) return items;
   const LineView& v = lines.views[place.line];
   const int character = FromLspCharacter(lines.utf8[place.line], place.character, encoding);
@@ -211,7 +211,7 @@ nlohmann::json Completion(const FileResult& file, bool lineDescription, TextPlac
 
 nlohmann::json DocumentSymbols(const FileResult& file, bool lineDescription,
                                PositionEncoding encoding) {
-  const Lines lines(file.text, lineDescription);
+  const Lines lines(*file.text, lineDescription);
   const Scenario* s = file.scenario.get();
   nlohmann::json symbols = nlohmann::json::array();
   nlohmann::json* section = nullptr;
@@ -241,7 +241,7 @@ nlohmann::json InlayHints(const FileResult& file, bool lineDescription, int firs
   nlohmann::json hints = nlohmann::json::array();
   const Scenario* s = file.scenario.get();
   if (!s) return hints;
-  const Lines lines(file.text, lineDescription);
+  const Lines lines(*file.text, lineDescription);
   const int count = static_cast<int>(lines.bytes.size());
   for (int i = first < 0 ? 0 : first; i <= last && i < count; ++i) {
     const LineView& v = lines.views[i];

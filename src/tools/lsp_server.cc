@@ -42,6 +42,15 @@ int IntMember(const nlohmann::json& object, const char* key) {
 
 bool IsLineDescription(const std::string& path) { return LineIdFromName(path).has_value(); }
 
+// "<ID>_<N>-.txt" with neither part empty. Which underscore ends the line
+// identifier is only known beside the line description; the first that
+// leaves both parts some text tells whether there is any.
+bool IsTrainDescription(const std::string& name) {
+  const std::size_t underscore = name.find('_', 1);
+  return underscore != std::string::npos &&
+         TrainNumberFromName(name, name.substr(0, underscore)).has_value();
+}
+
 // The path of the description a request names. Only descriptions are
 // served: any other file (a companion's name is made from the path, so
 // one holding a NUL would read the file before it) is refused.
@@ -53,7 +62,7 @@ std::string DocumentPath(const nlohmann::json& params) {
     throw InvalidParams("the URI names a path with a NUL: " + uri);
   }
   const std::string name = path->substr(path->rfind('/') + 1);
-  if (!IsLineDescription(name) && !(name.size() > 5 && name.ends_with("-.txt"))) {
+  if (!IsLineDescription(name) && !IsTrainDescription(name)) {
     throw InvalidParams("not a description (<ID>_linea.txt or <ID>_<N>-.txt): " + uri);
   }
   return *path;
@@ -212,11 +221,10 @@ nlohmann::json Server::DocumentRequest(const std::string& method, const nlohmann
   const FileResult* file = analysis != analyses_.end() ? analysis->second.Find(path) : nullptr;
   FileResult alone;
   if (!file) {
-    std::optional<SourceText> text = workspace_.Text(path);
-    if (!text)
+    alone.text = workspace_.Peek(path);
+    if (!alone.text)
       return method == "textDocument/hover" ? nlohmann::json(nullptr) : nlohmann::json::array();
     alone.path = path;
-    alone.text = std::move(*text);
     file = &alone;
   }
   if (method == "textDocument/hover") return Hover(*file, isLine, place, encoding_);
@@ -236,8 +244,13 @@ void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
   std::map<std::string, nlohmann::json> now;
   for (const FileResult& f : analysis.files) {
     if (f.path == closed) continue;
-    nlohmann::json diagnostics = LspDiagnostics(f, analysis, encoding_);
     const auto it = published.find(f.path);
+    // A result taken whole from the last compile says what it said then.
+    if (f.reused && it != published.end()) {
+      now.emplace(f.path, std::move(it->second));
+      continue;
+    }
+    nlohmann::json diagnostics = LspDiagnostics(f, analysis, encoding_);
     if (it == published.end() || it->second != diagnostics)
       out.push_back(Publish(f.path, diagnostics));
     now.emplace(f.path, std::move(diagnostics));
@@ -273,7 +286,10 @@ void Server::DidSave(const nlohmann::json& params, Out& out) {
   if (params.contains("text") && workspace_.IsOpen(path)) {
     workspace_.Open(path, StringMember(params, "text"));
   }
-  if (std::optional<Group> group = workspace_.GroupOf(path)) Refresh(*group, out);
+  // A scenario with nothing open is neither compiled nor kept: a save can
+  // name any file.
+  const std::optional<Group> group = workspace_.GroupOf(path);
+  if (group && workspace_.AnyOpenIn(*group)) Refresh(*group, out);
 }
 
 void Server::DidClose(const nlohmann::json& params, Out& out) {
@@ -283,12 +299,7 @@ void Server::DidClose(const nlohmann::json& params, Out& out) {
   const std::optional<Group> group = workspace_.GroupOf(path);
   if (!group) return;
   published_[*group].erase(path);
-  bool anyOpen = false;
-  for (const std::string& open : workspace_.OpenPaths()) {
-    const std::optional<Group> g = workspace_.GroupOf(open);
-    anyOpen = anyOpen || (g && !(*g < *group) && !(*group < *g));
-  }
-  if (anyOpen) {
+  if (workspace_.AnyOpenIn(*group)) {
     Refresh(*group, out, path);
   } else {
     // Nothing of the scenario is open any more: its companions are cleared

@@ -32,6 +32,10 @@ struct Incoming {
   // A message named "exit": whether it ends the server is the server's to
   // say, and the reader waits for its word.
   bool exit = false;
+  // A shutdown request or an exit notification: whatever is being compiled
+  // when it comes will never be shown.
+  bool stops = false;
+  std::size_t bytes = 0;  // of the frame
 };
 
 std::string TextUriOf(const nlohmann::json& m) {
@@ -57,8 +61,21 @@ bool IsExit(const nlohmann::json& m) {
   return method != m.end() && *method == "exit";
 }
 
+// As the server reads them: "shutdown" as a request, "exit" as a
+// notification, and params of a kind it takes.
+bool StopsCompiles(const nlohmann::json& m) {
+  if (!m.is_object()) return false;
+  const auto method = m.find("method");
+  if (method == m.end() || !method->is_string()) return false;
+  const bool request = m.contains("id");
+  if (!(request ? *method == "shutdown" : *method == "exit")) return false;
+  const auto params = m.find("params");
+  return params == m.end() || params->is_null() || params->is_object() || params->is_array();
+}
+
 Incoming Decode(Frame frame) {
   Incoming in;
+  in.bytes = frame.body.size();
   switch (frame.status) {
     case FrameStatus::kEnd: in.end = true; return in;
     case FrameStatus::kBadHeader:
@@ -80,23 +97,29 @@ Incoming Decode(Frame frame) {
   }
   in.textUri = TextUriOf(in.message);
   in.exit = IsExit(in.message);
+  in.stops = StopsCompiles(in.message);
   return in;
 }
 
 // The messages read ahead of the one being handled. The reader thread
 // puts them in; the server takes them out in order. A change to the
 // document being compiled cancels that compile: its result would be thrown
-// away, and the change refreshes the same scenario.
+// away, and the change refreshes the same scenario. So do a shutdown and an
+// exit, after which nothing more is shown.
 class Inbox {
  public:
   explicit Inbox(std::atomic<bool>* cancel) : cancel_(cancel) {}
 
   void Put(Incoming in) {
     std::unique_lock lock(mutex_);
+    if (in.stops || (!in.textUri.empty() && in.textUri == compiling_)) *cancel_ = true;
     // A client that sends faster than the server compiles waits here; the
-    // messages held are enough to see the newer changes.
-    roomy_.wait(lock, [&] { return queue_.size() < kMaxHeld; });
-    if (!in.textUri.empty() && in.textUri == compiling_) *cancel_ = true;
+    // messages held are enough to see the newer changes. One message is
+    // always let in, however large (up to the frame limit).
+    roomy_.wait(lock, [&] {
+      return queue_.empty() || (queue_.size() < kMaxHeld && heldBytes_ + in.bytes <= kMaxHeldBytes);
+    });
+    heldBytes_ += in.bytes;
     queue_.push_back(std::move(in));
     ready_.notify_one();
   }
@@ -126,16 +149,27 @@ class Inbox {
       ready_.wait(lock, [&] { return !queue_.empty(); });
       Incoming in = std::move(queue_.front());
       queue_.pop_front();
+      heldBytes_ -= in.bytes;
       roomy_.notify_one();
       if (IsStale(in)) continue;
       compiling_ = in.textUri;
-      *cancel_ = false;
+      *cancel_ = IsSuperseded(in);
       return in;
     }
   }
 
  private:
   static constexpr std::size_t kMaxHeld = 256;
+  // As much as one frame may hold.
+  static constexpr std::size_t kMaxHeldBytes = kMaxFrameBytes;
+
+  // A compile for `in` would be cancelled by a message already here.
+  bool IsSuperseded(const Incoming& in) const {
+    for (const Incoming& later : queue_) {
+      if (later.stops || (!in.textUri.empty() && later.textUri == in.textUri)) return true;
+    }
+    return false;
+  }
 
   bool IsStale(const Incoming& in) const {
     if (in.textUri.empty() || in.message.value("method", "") != "textDocument/didChange") {
@@ -153,6 +187,7 @@ class Inbox {
   std::condition_variable verdict_;
   std::optional<bool> exited_;
   std::deque<Incoming> queue_;
+  std::size_t heldBytes_ = 0;
   std::string compiling_;
   std::atomic<bool>* cancel_;
 };

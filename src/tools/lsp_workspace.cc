@@ -76,36 +76,54 @@ Diagnostic NoLine(const Group& group) {
 
 void Workspace::Open(const std::string& path, const std::string& utf8) {
   EncodedText encoded = Utf8ToWindows1252(utf8);
-  open_[path] = SourceText{utf8, std::move(encoded.bytes), std::move(encoded.unencodable), true};
+  open_[path] = std::make_shared<const SourceText>(
+      SourceText{utf8, std::move(encoded.bytes), std::move(encoded.unencodable), true});
 }
 
 void Workspace::Close(const std::string& path) { open_.erase(path); }
 
-std::vector<std::string> Workspace::OpenPaths() const {
-  std::vector<std::string> paths;
-  for (const auto& [path, text] : open_) paths.push_back(path);
-  return paths;
+bool Workspace::AnyOpenIn(const Group& group) const {
+  for (const auto& [path, text] : open_) {
+    if (FolderOf(path) != group.folder) continue;
+    const std::optional<Group> g = GroupOf(path);
+    if (g && g->lineId == group.lineId) return true;
+  }
+  return false;
 }
 
-std::optional<SourceText> Workspace::Text(const std::string& path) const {
+std::shared_ptr<const SourceText> Workspace::Text(const std::string& path) const {
+  return Read(path, true);
+}
+
+std::shared_ptr<const SourceText> Workspace::Peek(const std::string& path) const {
+  return Read(path, false);
+}
+
+std::shared_ptr<const SourceText> Workspace::Read(const std::string& path, bool keep) const {
   if (auto it = open_.find(path); it != open_.end()) return it->second;
+  // The size fails for anything but a regular file, links followed.
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) {
     disk_.erase(path);
-    return std::nullopt;
+    return nullptr;
   }
   const auto time = std::filesystem::last_write_time(path, ec);
-  const std::uintmax_t size = ec ? 0 : std::filesystem::file_size(path, ec);
-  if (auto it = disk_.find(path); !ec && it != disk_.end()) {
-    if (it->second.time == time && it->second.size == size) return it->second.text;
+  const auto kept = disk_.find(path);
+  if (!ec && kept != disk_.end() && kept->second.time == time && kept->second.size == size) {
+    return kept->second.text;
   }
-  SourceText text;
-  if (!ReadWholeFile(path, &text.bytes, kMaxDescriptionBytes).ok()) {
+  auto text = std::make_shared<SourceText>();
+  if (!ReadWholeFile(path, &text->bytes, kMaxDescriptionBytes).ok()) {
     disk_.erase(path);
-    return std::nullopt;
+    return nullptr;
   }
-  text.utf8 = Windows1252ToUtf8(text.bytes);
-  if (!ec) disk_[path] = OnDisk{time, size, text};
+  text->utf8 = Windows1252ToUtf8(text->bytes);
+  if (keep && !ec) {
+    disk_[path] = OnDisk{time, size, text};
+  } else if (kept != disk_.end()) {
+    disk_.erase(kept);  // changed on disk since it was kept
+  }
   return text;
 }
 
@@ -118,6 +136,10 @@ bool Workspace::Exists(const std::string& path) const {
 }
 
 std::optional<Group> Workspace::GroupOf(const std::string& path) const {
+  return GroupOf(path, nullptr);
+}
+
+std::optional<Group> Workspace::GroupOf(const std::string& path, LineLookups* lookups) const {
   const std::string folder = FolderOf(path);
   const std::string name = NameOf(path);
   if (std::optional<std::string> id = LineIdFromName(name)) return Group{folder, *id};
@@ -129,7 +151,16 @@ std::optional<Group> Workspace::GroupOf(const std::string& path) const {
     if (at + 1 >= stem.size()) continue;
     const std::string id = stem.substr(0, at);
     if (!fallback) fallback = id;
-    if (Exists(InFolder(folder, LineDescriptionName(id)))) return Group{folder, id};
+    const std::string linePath = InFolder(folder, LineDescriptionName(id));
+    bool exists = false;
+    if (!lookups) {
+      exists = Exists(linePath);
+    } else if (auto seen = lookups->find(linePath); seen != lookups->end()) {
+      exists = seen->second;
+    } else {
+      exists = lookups->emplace(linePath, Exists(linePath)).first->second;
+    }
+    if (exists) return Group{folder, id};
   }
   if (!fallback) return std::nullopt;
   return Group{folder, *fallback};
@@ -137,10 +168,12 @@ std::optional<Group> Workspace::GroupOf(const std::string& path) const {
 
 std::vector<std::string> Workspace::TrainsOf(const Group& group) const {
   std::set<std::string> trains;
+  // Every train of a folder asks after the same few line descriptions.
+  LineLookups lookups;
   const auto consider = [&](const std::string& path) {
     if (FolderOf(path) != group.folder) return;
     if (!NameOf(path).ends_with(kTrainSuffix)) return;
-    std::optional<Group> owner = GroupOf(path);
+    std::optional<Group> owner = GroupOf(path, &lookups);
     if (!owner || owner->lineId != group.lineId) return;
     if (auto n = TrainNumberFromName(NameOf(path), group.lineId)) trains.insert(*n);
   };
@@ -154,44 +187,51 @@ std::vector<std::string> Workspace::TrainsOf(const Group& group) const {
 }
 
 const FileResult* GroupAnalysis::Find(const std::string& path) const {
-  for (const FileResult& f : files) {
-    if (f.path == path) return &f;
-  }
-  return nullptr;
+  const auto at = index.find(path);
+  return at != index.end() ? &files[at->second] : nullptr;
 }
 
-GroupAnalysis Analyze(const Group& group, const Workspace& workspace, const GroupAnalysis* previous,
-                      const std::atomic<bool>* cancel) {
-  GroupAnalysis analysis{group, {}};
+namespace {
+
+bool SameText(const std::shared_ptr<const SourceText>& a,
+              const std::shared_ptr<const SourceText>& b) {
+  // A file unchanged on disk is the very text kept of it.
+  return a == b || a->bytes == b->bytes;
+}
+
+void AnalyzeFiles(GroupAnalysis& analysis, const Workspace& workspace,
+                  const GroupAnalysis* previous, const std::atomic<bool>* cancel) {
+  const Group& group = analysis.group;
   const std::string linePath = InFolder(group.folder, LineDescriptionName(group.lineId));
-  const std::optional<SourceText> line = workspace.Text(linePath);
+  const std::shared_ptr<const SourceText> line = workspace.Text(linePath);
   const std::vector<std::string> trains = workspace.TrainsOf(group);
-  if (line) analysis.files.push_back(FileResult{linePath, *line, {}, {}, nullptr});
+  if (line) analysis.files.push_back(FileResult{linePath, line, {}, {}, nullptr});
   // The earlier results hold for this line text only.
   const FileResult* previousLine = previous ? previous->Find(linePath) : nullptr;
-  const bool sameLine = line && previousLine && previousLine->text.bytes == line->bytes;
+  const bool sameLine = line && previousLine && SameText(previousLine->text, line);
   std::set<DiagnosticKey> lineSeen;
   for (const std::string& train : trains) {
     const std::string trainPath = InFolder(group.folder, TrainDescriptionName(group.lineId, train));
-    std::optional<SourceText> text = workspace.Text(trainPath);
+    std::shared_ptr<const SourceText> text = workspace.Text(trainPath);
     if (!text) continue;
     if (!line) {
-      FileResult result{trainPath, std::move(*text), {}, {}, nullptr};
+      FileResult result{trainPath, std::move(text), {}, {}, nullptr};
       result.diagnostics.push_back(NoLine(group));
       analysis.files.push_back(std::move(result));
       continue;
     }
     const FileResult* earlier = sameLine ? previous->Find(trainPath) : nullptr;
     FileResult result;
-    if (earlier && earlier->scenario && earlier->text.bytes == text->bytes) {
+    if (earlier && earlier->scenario && SameText(earlier->text, text)) {
       result = *earlier;
-      result.text = std::move(*text);  // the same bytes; open or not may differ
+      result.text = std::move(text);  // the same bytes; open or not may differ
+      result.reused = true;
     } else {
-      result = FileResult{trainPath, std::move(*text), {}, {}, nullptr};
-      std::shared_ptr<Scenario> s = Compile(group, train, line->bytes, result.text.bytes, cancel);
+      result = FileResult{trainPath, std::move(text), {}, {}, nullptr};
+      std::shared_ptr<Scenario> s = Compile(group, train, line->bytes, result.text->bytes, cancel);
       if (!s) {
         analysis.cancelled = true;
-        return analysis;
+        return;
       }
       const std::string trainName = TrainDescriptionName(group.lineId, train);
       const auto place = [&](const Diagnostic& d) {
@@ -215,12 +255,13 @@ GroupAnalysis Analyze(const Group& group, const Workspace& workspace, const Grou
     if (sameLine && previous->files.size() == 1 && previousLine->scenario) {
       analysis.files[0].diagnostics = previousLine->diagnostics;
       analysis.files[0].scenario = previousLine->scenario;
-      return analysis;
+      analysis.files[0].reused = true;
+      return;
     }
     std::shared_ptr<Scenario> s = Compile(group, kNoTrain, line->bytes, std::nullopt, cancel);
     if (!s) {
       analysis.cancelled = true;
-      return analysis;
+      return;
     }
     const std::string lineName = LineDescriptionName(group.lineId);
     for (const Diagnostic& d : s->diagnostics) {
@@ -230,6 +271,18 @@ GroupAnalysis Analyze(const Group& group, const Workspace& workspace, const Grou
       if (d.file == lineName) analysis.files[0].diagnostics.push_back(std::move(d));
     }
     analysis.files[0].scenario = std::move(s);
+  }
+}
+
+}  // namespace
+
+GroupAnalysis Analyze(const Group& group, const Workspace& workspace, const GroupAnalysis* previous,
+                      const std::atomic<bool>* cancel) {
+  GroupAnalysis analysis;
+  analysis.group = group;
+  AnalyzeFiles(analysis, workspace, previous, cancel);
+  for (std::size_t i = 0; i < analysis.files.size(); ++i) {
+    analysis.index.emplace(analysis.files[i].path, i);
   }
   return analysis;
 }
