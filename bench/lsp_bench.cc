@@ -13,8 +13,8 @@
 
 #include "base/windows1252.h"
 #include "content/content.h"
-#include "tools/lsp_server.h"
-#include "tools/lsp_text.h"
+#include "tools/lsp/server.h"
+#include "tools/lsp/text.h"
 
 namespace sb::bench {
 namespace {

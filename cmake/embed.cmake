@@ -1,5 +1,8 @@
 # Turns a content file into a C++ source holding its exact bytes.
-# Usage: cmake -DIN=file -DOUT=file.cc -DNAME=id -P embed.cmake
+# Usage: cmake -DIN=file -DOUT=file.cc -DNAME=id [-DNAMESPACE=ns] -P embed.cmake
+if(NOT NAMESPACE)
+  set(NAMESPACE sb::content::embedded)
+endif()
 file(READ ${IN} hex HEX)
 string(LENGTH "${hex}" hex_len)
 math(EXPR size "${hex_len} / 2")
@@ -8,12 +11,12 @@ string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x
 file(WRITE ${OUT}.tmp
 "// Generated from ${IN}; do not edit.
 #include <cstddef>
-namespace sb::content::embedded {
+namespace ${NAMESPACE} {
 extern const unsigned char ${NAME}_data[];
 extern const std::size_t ${NAME}_size;
 const unsigned char ${NAME}_data[] = {
 ${bytes}0x00};
 const std::size_t ${NAME}_size = ${size};
-}  // namespace sb::content::embedded
+}  // namespace ${NAMESPACE}
 ")
 file(RENAME ${OUT}.tmp ${OUT})

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "tools/lsp_stdio.h"
+#include "tools/lsp/stdio.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));

@@ -1,8 +1,6 @@
 // Reading the compiled files back: decoded fields equal what was encoded,
 // the printers show them, and any file not of its layout is rejected with a
 // message, never read out of bounds.
-#include "tools/inspect.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,13 +11,14 @@
 #include <vector>
 
 #include "app/compiled_files.h"
+#include "app/inspect_command.h"
 #include "base/disk.h"
 #include "format/cell_codec.h"
 #include "format/item_codec.h"
 #include "format/profile_codec.h"
 #include "model/file_names.h"
 #include "test_support.h"
-#include "tools/profile_summary.h"
+#include "tools/inspect/profile_summary.h"
 
 namespace sb {
 namespace {

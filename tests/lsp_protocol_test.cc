@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "test_support.h"
-#include "tools/lsp_text.h"
+#include "tools/lsp/text.h"
 
 namespace sb::lsp {
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "test_support.h"
-#include "tools/lsp_framing.h"
-#include "tools/lsp_server.h"
-#include "tools/lsp_text.h"
+#include "tools/lsp/framing.h"
+#include "tools/lsp/server.h"
+#include "tools/lsp/text.h"
 
 namespace sb::lsp {
 namespace {

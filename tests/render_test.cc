@@ -1,7 +1,5 @@
 // The picture of a compiled scenario: a well-formed SVG holding the plan,
 // the strips and every feature of the scenario, with labels kept apart.
-#include "tools/render.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -28,6 +26,9 @@
 #include <vector>
 
 #include "app/compiled_files.h"
+#include "app/render_command.h"
+#include "app/scenario_loader.h"
+#include "app/watch_command.h"
 #include "app_test_support.h"
 #include "base/disk.h"
 #include "base/exit_status.h"
@@ -41,9 +42,9 @@
 #include "model/file_names.h"
 #include "model/km_post.h"
 #include "test_support.h"
-#include "tools/html_page.h"
-#include "tools/render_loader.h"
-#include "tools/render_watch.h"
+#include "tools/render/html_page.h"
+#include "tools/render/picture.h"
+#include "tools/render/watch_page.h"
 
 namespace sb {
 namespace {
@@ -572,7 +573,7 @@ TEST(RenderWatchTest, PageOfACompileOrItsErrors) {
   const std::string train(content::TemplateTrainBytes());
   const render::PageOptions options{3, "p.html.gen.js"};
 
-  const std::string good = WatchPage(line, train, "Costa", "42", options);
+  const std::string good = render::WatchPage(line, train, "Costa", "42", options);
   ExpectSelfContained(good);
   const nlohmann::json data = EmbeddedJson(good, "sb-data");
   EXPECT_FALSE(data.contains("diagnostics"));
@@ -591,7 +592,7 @@ TEST(RenderWatchTest, PageOfACompileOrItsErrors) {
   };
   for (const Case& c : cases) {
     const nlohmann::json bad =
-        EmbeddedJson(WatchPage(c.line, c.train, "Costa", "42", options), "sb-data");
+        EmbeddedJson(render::WatchPage(c.line, c.train, "Costa", "42", options), "sb-data");
     ASSERT_TRUE(bad.contains("diagnostics")) << c.name;
     ASSERT_FALSE(bad["diagnostics"].empty()) << c.name;
     const std::string first = bad["diagnostics"][0];
@@ -844,7 +845,7 @@ TEST(RenderSvgTest, MarksWhereTheKmPostsJump) {
   in.items[kSlotProgressionDue].end = 116000;  // follows on
   in.items[kSlotProgressionTre].start = 12000;
   in.items[kSlotProgressionTre].end = 140500;  // 123+000 would follow
-  const std::string svg = RenderSvg(in);
+  const std::string svg = render::RenderSvg(in);
   EXPECT_EQ(WellFormed(svg), "");
   EXPECT_EQ(Count(svg, "class=\"km-jump\""), 1);
   EXPECT_NE(svg.find("the km posts jump at 12 km: km 123+000 to km 140+500"), std::string::npos);
@@ -870,7 +871,7 @@ TEST(RenderSvgTest, EscapesTextsAndDrawsAnEmptyModel) {
   in.cells[50].value1 = -7;  // no such slot
   ProfileTable profile(7000);
   in.profile = &profile;  // nothing computed
-  const std::string svg = RenderSvg(in);
+  const std::string svg = render::RenderSvg(in);
   EXPECT_EQ(WellFormed(svg), "");
   EXPECT_NE(svg.find("Q&amp;A &quot;&lt;x&gt;&quot;"), std::string::npos);
   EXPECT_NE(svg.find("&lt;b&gt;"), std::string::npos);
@@ -878,7 +879,7 @@ TEST(RenderSvgTest, EscapesTextsAndDrawsAnEmptyModel) {
 
   RenderInput bare;
   bare.cells.resize(141);
-  EXPECT_EQ(WellFormed(RenderSvg(bare)), "");
+  EXPECT_EQ(WellFormed(render::RenderSvg(bare)), "");
 }
 
 }  // namespace

@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "app/compile_report.h"
+#include "app/inspect_command.h"
 #include "app/new_command.h"
 #include "app/platform.h"
+#include "app/render_command.h"
 #include "app/scenario_run.h"
+#include "app/watch_command.h"
 #include "base/printable.h"
 #include "model/file_names.h"
 #include "sb_version.h"
-#include "tools/inspect.h"
-#include "tools/lsp_stdio.h"
-#include "tools/render.h"
-#include "tools/render_watch.h"
+#include "tools/lsp/stdio.h"
 
 namespace sb {
 namespace {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "base/printable.h"
-#include "tools/scenario_features.h"
+#include "tools/common/scenario_features.h"
 
 namespace sb {
 namespace {
@@ -114,7 +114,7 @@ std::string CompileSummary(const RunOutcome& o, const WarningOptions& warnings) 
   // The model is complete once the compiled files were due to be written.
   if (o.end == RunEnd::kWritten || o.end == RunEnd::kIoError) {
     out += std::to_string(s.items[kSlotTotals].end) + " m, ";
-    out += Count(render::Stations(s.items).size(), "station", "stations") + ", ";
+    out += Count(Stations(s.items).size(), "station", "stations") + ", ";
     out += Count(CellsOfKind(s, kKindSignal), "signal", "signals") + ", ";
     out += Count(CellsOfKind(s, kKindSlowdownStart), "slowdown", "slowdowns") + ", ";
   }

@@ -1,0 +1,127 @@
+#include "tools/lsp/diagnostics.h"
+
+#include <cstdio>
+
+#include "base/windows1252.h"
+#include "compiler/error_codes.h"
+#include "compiler/warnings.h"
+#include "model/km_post.h"
+#include "tools/lsp/record_line.h"
+
+namespace sb::lsp {
+namespace {
+
+constexpr int kSeverityError = 1;
+constexpr int kSeverityWarning = 2;
+
+nlohmann::json Position(int line, int character) {
+  return {{"line", line}, {"character", character}};
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// Messages are plain ASCII around the author's own bytes, which are
+// Windows-1252.
+std::string MessageOf(const Diagnostic& d, const Scenario* scenario) {
+  std::string message = d.message.empty() ? std::string(ErrorMeaning(d.code)) : d.message;
+  if (d.position) {
+    message += " (at " + std::to_string(*d.position) + " m";
+    if (scenario) message += ", " + KmPost(scenario->items, *d.position);
+    message += ")";
+  }
+  if (!d.hint.empty()) message += "\nhint: " + d.hint;
+  return Windows1252ToUtf8(message);
+}
+
+nlohmann::json Related(const Diagnostic& d, const FileResult& file, const GroupAnalysis& analysis,
+                       PositionEncoding encoding) {
+  nlohmann::json related = nlohmann::json::array();
+  for (const RelatedLocation& r : d.related) {
+    const std::string path = r.file.empty() ? file.path : FolderOf(file.path) + "/" + r.file;
+    const FileResult* other = analysis.Find(path);
+    const SourceText empty;
+    nlohmann::json range = FieldRange(other ? *other->text : empty, r.line, r.column, encoding);
+    related.push_back({{"location", {{"uri", PathToUri(path)}, {"range", std::move(range)}}},
+                       {"message", Windows1252ToUtf8(r.message)}});
+  }
+  return related;
+}
+
+nlohmann::json UnencodableDiagnostic(const SourceText& text, const Unencodable& u,
+                                     PositionEncoding encoding) {
+  const std::vector<std::string_view> lines = SplitLines(text.utf8);
+  const std::string_view line =
+      u.line < static_cast<int>(lines.size()) ? lines[u.line] : std::string_view();
+  char codePoint[16];
+  std::snprintf(codePoint, sizeof codePoint, "U+%04X", static_cast<unsigned>(u.codePoint));
+  return {{"range",
+           {{"start", Position(u.line, ToLspCharacter(line, u.character, encoding))},
+            {"end", Position(u.line, ToLspCharacter(line, u.character + 1, encoding))}}},
+          {"severity", kSeverityWarning},
+          {"code", kUnencodableCode},
+          {"source", kSource},
+          {"message", std::string("character ") + codePoint +
+                          " cannot be stored in a description (Windows-1252); it is read as '?'"}};
+}
+
+}  // namespace
+
+namespace {
+
+// A description's lines in both forms, split once for all its diagnostics.
+struct SplitText {
+  std::vector<std::string_view> bytes;
+  std::vector<std::string_view> utf8;
+  explicit SplitText(const SourceText& text)
+      : bytes(SplitLines(text.bytes)), utf8(SplitLines(text.utf8)) {}
+};
+
+nlohmann::json FieldRangeIn(const SplitText& text, int line, int column,
+                            PositionEncoding encoding) {
+  const std::vector<std::string_view>& bytes = text.bytes;
+  const std::vector<std::string_view>& utf8 = text.utf8;
+  int index = line > 0 ? line - 1 : 0;
+  if (index >= static_cast<int>(bytes.size()) || bytes.size() != utf8.size()) {
+    return {{"start", Position(index, 0)}, {"end", Position(index, 0)}};
+  }
+  const FieldSpan span = line > 0 && column > 0
+                             ? FieldFrom(bytes[index], column - 1)
+                             : FieldSpan{0, static_cast<int>(bytes[index].size())};
+  return {{"start", Position(index, ToLspCharacter(utf8[index], span.begin, encoding))},
+          {"end", Position(index, ToLspCharacter(utf8[index], span.end, encoding))}};
+}
+
+}  // namespace
+
+nlohmann::json FieldRange(const SourceText& text, int line, int column, PositionEncoding encoding) {
+  return FieldRangeIn(SplitText(text), line, column, encoding);
+}
+
+nlohmann::json LspDiagnostics(const FileResult& file, const GroupAnalysis& analysis,
+                              PositionEncoding encoding) {
+  nlohmann::json out = nlohmann::json::array();
+  const SplitText lines(*file.text);
+  for (const Diagnostic& d : file.diagnostics) {
+    nlohmann::json j;
+    j["range"] = FieldRangeIn(lines, d.line, d.column, encoding);
+    j["severity"] = d.is_warning() ? kSeverityWarning : kSeverityError;
+    if (d.is_warning()) {
+      j["code"] = std::string(WarningId(d.warning));
+    } else {
+      j["code"] = d.code;
+    }
+    j["source"] = kSource;
+    j["message"] = MessageOf(d, file.scenario.get());
+    if (!d.related.empty()) j["relatedInformation"] = Related(d, file, analysis, encoding);
+    out.push_back(std::move(j));
+  }
+  for (const Unencodable& u : file.text->unencodable) {
+    out.push_back(UnencodableDiagnostic(*file.text, u, encoding));
+  }
+  return out;
+}
+
+}  // namespace sb::lsp

@@ -1,0 +1,40 @@
+// What the editor asks of a description besides its diagnostics: hover,
+// completion, the outline and the km posts shown after positions. Each reads
+// the description's text and the model its compile built.
+#ifndef SB_TOOLS_LSP_FEATURES_H_
+#define SB_TOOLS_LSP_FEATURES_H_
+
+#include <nlohmann/json.hpp>
+
+#include "tools/lsp/text.h"
+#include "tools/lsp/workspace.h"
+
+namespace sb::lsp {
+
+// The place a request points at, in the negotiated encoding's units.
+struct TextPlace {
+  int line = 0;
+  int character = 0;
+};
+
+// The record and column under the place (null when there is none); on a
+// position, also its cell, km post and what the compiled cell holds.
+nlohmann::json Hover(const FileResult& file, bool lineDescription, TextPlace place,
+                     PositionEncoding encoding);
+
+// Record keywords valid where the place is, and section headers, each as a
+// snippet of all its columns; nothing past the keyword field.
+nlohmann::json Completion(const FileResult& file, bool lineDescription, TextPlace place,
+                          PositionEncoding encoding);
+
+// Section headers, and inside them stations, signals, slowdowns and boards.
+nlohmann::json DocumentSymbols(const FileResult& file, bool lineDescription,
+                               PositionEncoding encoding);
+
+// "km 121+020" after each position field of the lines `first` to `last`.
+nlohmann::json InlayHints(const FileResult& file, bool lineDescription, int first, int last,
+                          PositionEncoding encoding);
+
+}  // namespace sb::lsp
+
+#endif  // SB_TOOLS_LSP_FEATURES_H_

@@ -1,0 +1,73 @@
+// `scenario-builder lsp`: the editor server's protocol core. It takes one
+// decoded JSON-RPC message at a time and returns what to send back (the
+// response, if any, and notifications), so it runs in tests without a pipe.
+#ifndef SB_TOOLS_LSP_SERVER_H_
+#define SB_TOOLS_LSP_SERVER_H_
+
+#include <atomic>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tools/lsp/text.h"
+#include "tools/lsp/workspace.h"
+
+namespace sb::lsp {
+
+// JSON-RPC and protocol error codes.
+inline constexpr int kParseError = -32700;
+inline constexpr int kInvalidRequest = -32600;
+inline constexpr int kMethodNotFound = -32601;
+inline constexpr int kInvalidParams = -32602;
+inline constexpr int kServerNotInitialized = -32002;
+
+nlohmann::json ErrorResponse(const nlohmann::json& id, int code, const std::string& message);
+
+class Server {
+ public:
+  // Never throws on what the client sends: a message that is not a valid
+  // request gets an error response; an unknown notification is ignored.
+  std::vector<nlohmann::json> Handle(const nlohmann::json& message);
+
+  bool exited() const { return exited_; }
+  // When set and true, a compile under way stops, and its scenario's
+  // diagnostics are neither kept nor sent: a newer message will refresh it.
+  void SetCancel(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+  // 0 after shutdown then exit; 1 when the server ends any other way.
+  int exitCode() const { return exited_ && shutdown_ ? 0 : 1; }
+  PositionEncoding encoding() const { return encoding_; }
+
+ private:
+  using Out = std::vector<nlohmann::json>;
+  void Request(const std::string& method, const nlohmann::json& params, const nlohmann::json& id,
+               Out& out);
+  void Notification(const std::string& method, const nlohmann::json& params, Out& out);
+  nlohmann::json Initialize(const nlohmann::json& params);
+  nlohmann::json DocumentRequest(const std::string& method, const nlohmann::json& params);
+
+  void DidOpen(const nlohmann::json& params, Out& out);
+  void DidChange(const nlohmann::json& params, Out& out);
+  void DidSave(const nlohmann::json& params, Out& out);
+  void DidClose(const nlohmann::json& params, Out& out);
+
+  // Compiles the group again (the trains whose text or line changed) and
+  // publishes the diagnostics of every description whose diagnostics
+  // changed (but `closed`'s, whose buffer was just closed).
+  void Refresh(const Group& group, Out& out, const std::string& closed = "");
+
+  Workspace workspace_;
+  std::map<Group, GroupAnalysis> analyses_;
+  // By description: the diagnostics it was last sent.
+  std::map<Group, std::map<std::string, nlohmann::json>> published_;
+  PositionEncoding encoding_ = PositionEncoding::kUtf16;
+  bool initialized_ = false;
+  bool shutdown_ = false;
+  bool exited_ = false;
+  const std::atomic<bool>* cancel_ = nullptr;
+};
+
+}  // namespace sb::lsp
+
+#endif  // SB_TOOLS_LSP_SERVER_H_

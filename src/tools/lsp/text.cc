@@ -1,0 +1,178 @@
+#include "tools/lsp/text.h"
+
+#include <array>
+
+#include "base/windows1252.h"
+
+namespace sb::lsp {
+namespace {
+
+constexpr uint32_t kReplacement = 0xFFFD;
+
+// One UTF-8 character at the front of `text`: its code point and length.
+// A byte that starts no valid sequence is a character of its own, U+FFFD.
+struct Decoded {
+  uint32_t codePoint;
+  int length;
+};
+
+Decoded DecodeOne(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return {lead, 1};
+  int length = 0;
+  uint32_t cp = 0;
+  uint32_t minimum = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    length = 2, cp = lead & 0x1F, minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, cp = lead & 0x0F, minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4, cp = lead & 0x07, minimum = 0x10000;
+  } else {
+    return {kReplacement, 1};
+  }
+  if (text.size() < static_cast<std::size_t>(length)) return {kReplacement, 1};
+  for (int i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return {kReplacement, 1};
+    cp = (cp << 6) | (byte(i) & 0x3F);
+  }
+  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {kReplacement, 1};
+  return {cp, length};
+}
+
+// The code point each byte 0x80 to 0x9F stands for in the code page; 0 where
+// the byte is unassigned.
+std::array<uint32_t, 32> HighControlTable() {
+  std::array<uint32_t, 32> table{};
+  for (int b = 0x80; b < 0xA0; ++b) {
+    const std::string utf8 = Windows1252ToUtf8(std::string(1, static_cast<char>(b)));
+    const Decoded d = DecodeOne(utf8);
+    table[b - 0x80] = d.codePoint == kReplacement ? 0 : d.codePoint;
+  }
+  return table;
+}
+
+std::optional<char> ToCodePage(uint32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+  static const std::array<uint32_t, 32> table = HighControlTable();
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (table[i] != 0 && table[i] == cp) return static_cast<char>(0x80 + i);
+  }
+  return std::nullopt;
+}
+
+int Units(const Decoded& d, PositionEncoding encoding) {
+  if (encoding == PositionEncoding::kUtf8) return d.length;
+  return d.codePoint >= 0x10000 ? 2 : 1;
+}
+
+bool IsUnreserved(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '_' || c == '.' || c == '~' || c == '/';
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+EncodedText Utf8ToWindows1252(std::string_view utf8) {
+  EncodedText out;
+  out.bytes.reserve(utf8.size());
+  int line = 0;
+  int character = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const Decoded d = DecodeOne(utf8.substr(i));
+    i += d.length;
+    const std::optional<char> byte =
+        d.length == 1 && d.codePoint == kReplacement ? std::nullopt : ToCodePage(d.codePoint);
+    out.bytes.push_back(byte.value_or('?'));
+    if (!byte) out.unencodable.push_back({line, character, d.codePoint});
+    ++character;
+    // CR LF is one line end: the LF starts no new line of its own.
+    const bool lf = d.codePoint == '\n';
+    const bool crAlone = d.codePoint == '\r' && (i >= utf8.size() || utf8[i] != '\n');
+    if (lf || crAlone) ++line, character = 0;
+  }
+  return out;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\n' && text[i] != '\r') continue;
+    lines.push_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  lines.push_back(text.substr(start));
+  return lines;
+}
+
+int ToLspCharacter(std::string_view utf8Line, int characters, PositionEncoding encoding) {
+  int units = 0;
+  std::size_t i = 0;
+  for (int c = 0; c < characters && i < utf8Line.size(); ++c) {
+    const Decoded d = DecodeOne(utf8Line.substr(i));
+    units += Units(d, encoding);
+    i += d.length;
+  }
+  return units;
+}
+
+int FromLspCharacter(std::string_view utf8Line, int units, PositionEncoding encoding) {
+  int seen = 0;
+  int characters = 0;
+  for (std::size_t i = 0; i < utf8Line.size(); ++characters) {
+    const Decoded d = DecodeOne(utf8Line.substr(i));
+    seen += Units(d, encoding);
+    if (seen > units) return characters;
+    i += d.length;
+  }
+  return characters;
+}
+
+std::optional<std::string> UriToPath(std::string_view uri) {
+  constexpr std::string_view kScheme = "file://";
+  if (uri.substr(0, kScheme.size()) != kScheme) return std::nullopt;
+  std::string_view rest = uri.substr(kScheme.size());
+  // An authority ("file://host/path") names this machine or none.
+  const std::size_t slash = rest.find('/');
+  if (slash == std::string_view::npos) return std::nullopt;
+  rest = rest.substr(slash);
+  std::string path;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == '%' && i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 &&
+        HexValue(rest[i + 2]) >= 0) {
+      path.push_back(static_cast<char>(HexValue(rest[i + 1]) * 16 + HexValue(rest[i + 2])));
+      i += 2;
+    } else {
+      path.push_back(rest[i]);
+    }
+  }
+  return path;
+}
+
+std::string PathToUri(std::string_view path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string uri = "file://";
+  for (char ch : path) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (IsUnreserved(c)) {
+      uri.push_back(ch);
+    } else {
+      uri.push_back('%');
+      uri.push_back(kHex[c >> 4]);
+      uri.push_back(kHex[c & 15]);
+    }
+  }
+  return uri;
+}
+
+}  // namespace sb::lsp

@@ -1,0 +1,290 @@
+#include "tools/lsp/workspace.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <tuple>
+
+#include "base/file_io.h"
+#include "base/windows1252.h"
+#include "compiler/compiler.h"
+#include "compiler/description_source.h"
+#include "model/file_names.h"
+
+namespace sb::lsp {
+namespace {
+
+// As large as the compile command reads.
+constexpr std::uint64_t kMaxDescriptionBytes = std::uint64_t{256} << 20;
+constexpr std::string_view kTrainSuffix = "-.txt";
+// The train number under which a line without a train is compiled; its
+// (empty) description is never shown.
+constexpr const char* kNoTrain = "0";
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+  return folder + "/" + name;
+}
+
+using DiagnosticKey = std::tuple<int, int32_t, int, int, int, std::string>;
+DiagnosticKey KeyOf(const Diagnostic& d) {
+  return {static_cast<int>(d.severity),
+          d.code,
+          static_cast<int>(d.warning),
+          d.line,
+          d.column,
+          d.message};
+}
+
+// Nothing when `cancel` stopped the compile.
+std::shared_ptr<Scenario> Compile(const Group& group, const std::string& train,
+                                  const std::string& lineBytes,
+                                  const std::optional<std::string>& trainBytes,
+                                  const std::atomic<bool>* cancel) {
+  auto s = std::make_shared<Scenario>();
+  s->lineId = group.lineId;
+  s->trainNumber = train;
+  TextDescriptions source(group.lineId, train);
+  source.line = lineBytes;
+  source.train = trainBytes.value_or(std::string());
+  source.cancel = cancel;
+  // The plan profile is built as `compile` builds it: curves are read only then.
+  if (memorizza_percorso(*s, true, source).end == CompileEnd::kCancelled) return nullptr;
+  return s;
+}
+
+// A train description whose line description is missing.
+Diagnostic NoLine(const Group& group) {
+  Diagnostic d;
+  d.code = kErrorNoLineDescription;
+  d.message = "the line description " + LineDescriptionName(group.lineId) +
+              " was not found beside this train description";
+  d.hint = "create " + LineDescriptionName(group.lineId) + " in the same folder";
+  return d;
+}
+
+}  // namespace
+
+void Workspace::Open(const std::string& path, const std::string& utf8) {
+  EncodedText encoded = Utf8ToWindows1252(utf8);
+  open_[path] = std::make_shared<const SourceText>(
+      SourceText{utf8, std::move(encoded.bytes), std::move(encoded.unencodable), true});
+}
+
+void Workspace::Close(const std::string& path) { open_.erase(path); }
+
+bool Workspace::AnyOpenIn(const Group& group) const {
+  for (const auto& [path, text] : open_) {
+    if (FolderOf(path) != group.folder) continue;
+    const std::optional<Group> g = GroupOf(path);
+    if (g && g->lineId == group.lineId) return true;
+  }
+  return false;
+}
+
+std::shared_ptr<const SourceText> Workspace::Text(const std::string& path) const {
+  return Read(path, true);
+}
+
+std::shared_ptr<const SourceText> Workspace::Peek(const std::string& path) const {
+  return Read(path, false);
+}
+
+std::shared_ptr<const SourceText> Workspace::Read(const std::string& path, bool keep) const {
+  if (auto it = open_.find(path); it != open_.end()) return it->second;
+  // The size fails for anything but a regular file, links followed.
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) {
+    disk_.erase(path);
+    return nullptr;
+  }
+  const auto time = std::filesystem::last_write_time(path, ec);
+  const auto kept = disk_.find(path);
+  if (!ec && kept != disk_.end() && kept->second.time == time && kept->second.size == size) {
+    return kept->second.text;
+  }
+  auto text = std::make_shared<SourceText>();
+  if (!ReadWholeFile(path, &text->bytes, kMaxDescriptionBytes).ok()) {
+    disk_.erase(path);
+    return nullptr;
+  }
+  text->utf8 = Windows1252ToUtf8(text->bytes);
+  if (keep && !ec) {
+    disk_[path] = OnDisk{time, size, text};
+  } else if (kept != disk_.end()) {
+    disk_.erase(kept);  // changed on disk since it was kept
+  }
+  return text;
+}
+
+void Workspace::ForgetFilesIn(const std::string& folder) {
+  std::erase_if(disk_, [&](const auto& entry) { return FolderOf(entry.first) == folder; });
+}
+
+bool Workspace::Exists(const std::string& path) const {
+  return open_.count(path) != 0 || RegularFileExists(path);
+}
+
+std::optional<Group> Workspace::GroupOf(const std::string& path) const {
+  return GroupOf(path, nullptr);
+}
+
+std::optional<Group> Workspace::GroupOf(const std::string& path, LineLookups* lookups) const {
+  const std::string folder = FolderOf(path);
+  const std::string name = NameOf(path);
+  if (std::optional<std::string> id = LineIdFromName(name)) return Group{folder, *id};
+  if (name.size() <= kTrainSuffix.size() || !name.ends_with(kTrainSuffix)) return std::nullopt;
+  const std::string stem = name.substr(0, name.size() - kTrainSuffix.size());
+  std::optional<std::string> fallback;
+  for (std::size_t at = stem.rfind('_'); at != std::string::npos && at > 0;
+       at = stem.rfind('_', at - 1)) {
+    if (at + 1 >= stem.size()) continue;
+    const std::string id = stem.substr(0, at);
+    if (!fallback) fallback = id;
+    const std::string linePath = InFolder(folder, LineDescriptionName(id));
+    bool exists = false;
+    if (!lookups) {
+      exists = Exists(linePath);
+    } else if (auto seen = lookups->find(linePath); seen != lookups->end()) {
+      exists = seen->second;
+    } else {
+      exists = lookups->emplace(linePath, Exists(linePath)).first->second;
+    }
+    if (exists) return Group{folder, id};
+  }
+  if (!fallback) return std::nullopt;
+  return Group{folder, *fallback};
+}
+
+std::vector<std::string> Workspace::TrainsOf(const Group& group) const {
+  std::set<std::string> trains;
+  // Every train of a folder asks after the same few line descriptions.
+  LineLookups lookups;
+  const auto consider = [&](const std::string& path) {
+    if (FolderOf(path) != group.folder) return;
+    if (!NameOf(path).ends_with(kTrainSuffix)) return;
+    std::optional<Group> owner = GroupOf(path, &lookups);
+    if (!owner || owner->lineId != group.lineId) return;
+    if (auto n = TrainNumberFromName(NameOf(path), group.lineId)) trains.insert(*n);
+  };
+  for (const auto& [path, text] : open_) consider(path);
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(group.folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (it->is_regular_file(ec)) consider(InFolder(group.folder, it->path().filename().string()));
+  }
+  return {trains.begin(), trains.end()};
+}
+
+const FileResult* GroupAnalysis::Find(const std::string& path) const {
+  const auto at = index.find(path);
+  return at != index.end() ? &files[at->second] : nullptr;
+}
+
+namespace {
+
+bool SameText(const std::shared_ptr<const SourceText>& a,
+              const std::shared_ptr<const SourceText>& b) {
+  // A file unchanged on disk is the very text kept of it.
+  return a == b || a->bytes == b->bytes;
+}
+
+void AnalyzeFiles(GroupAnalysis& analysis, const Workspace& workspace,
+                  const GroupAnalysis* previous, const std::atomic<bool>* cancel) {
+  const Group& group = analysis.group;
+  const std::string linePath = InFolder(group.folder, LineDescriptionName(group.lineId));
+  const std::shared_ptr<const SourceText> line = workspace.Text(linePath);
+  const std::vector<std::string> trains = workspace.TrainsOf(group);
+  if (line) analysis.files.push_back(FileResult{linePath, line, {}, {}, nullptr});
+  // The earlier results hold for this line text only.
+  const FileResult* previousLine = previous ? previous->Find(linePath) : nullptr;
+  const bool sameLine = line && previousLine && SameText(previousLine->text, line);
+  std::set<DiagnosticKey> lineSeen;
+  for (const std::string& train : trains) {
+    const std::string trainPath = InFolder(group.folder, TrainDescriptionName(group.lineId, train));
+    std::shared_ptr<const SourceText> text = workspace.Text(trainPath);
+    if (!text) continue;
+    if (!line) {
+      FileResult result{trainPath, std::move(text), {}, {}, nullptr};
+      result.diagnostics.push_back(NoLine(group));
+      analysis.files.push_back(std::move(result));
+      continue;
+    }
+    const FileResult* earlier = sameLine ? previous->Find(trainPath) : nullptr;
+    FileResult result;
+    if (earlier && earlier->scenario && SameText(earlier->text, text)) {
+      result = *earlier;
+      result.text = std::move(text);  // the same bytes; open or not may differ
+      result.reused = true;
+    } else {
+      result = FileResult{trainPath, std::move(text), {}, {}, nullptr};
+      std::shared_ptr<Scenario> s = Compile(group, train, line->bytes, result.text->bytes, cancel);
+      if (!s) {
+        analysis.cancelled = true;
+        return;
+      }
+      const std::string trainName = TrainDescriptionName(group.lineId, train);
+      const auto place = [&](const Diagnostic& d) {
+        if (d.file == trainName || d.file.empty()) {
+          result.diagnostics.push_back(d);
+        } else {
+          result.lineDiagnostics.push_back(d);
+        }
+      };
+      for (const Diagnostic& d : s->diagnostics) place(d);
+      for (const Diagnostic& d : NotKeptWarnings(*s)) place(d);
+      result.scenario = std::move(s);
+    }
+    for (const Diagnostic& d : result.lineDiagnostics) {
+      if (lineSeen.insert(KeyOf(d)).second) analysis.files[0].diagnostics.push_back(d);
+    }
+    if (!analysis.files[0].scenario) analysis.files[0].scenario = result.scenario;
+    analysis.files.push_back(std::move(result));
+  }
+  if (line && !analysis.files[0].scenario) {
+    if (sameLine && previous->files.size() == 1 && previousLine->scenario) {
+      analysis.files[0].diagnostics = previousLine->diagnostics;
+      analysis.files[0].scenario = previousLine->scenario;
+      analysis.files[0].reused = true;
+      return;
+    }
+    std::shared_ptr<Scenario> s = Compile(group, kNoTrain, line->bytes, std::nullopt, cancel);
+    if (!s) {
+      analysis.cancelled = true;
+      return;
+    }
+    const std::string lineName = LineDescriptionName(group.lineId);
+    for (const Diagnostic& d : s->diagnostics) {
+      if (d.file == lineName || d.file.empty()) analysis.files[0].diagnostics.push_back(d);
+    }
+    for (Diagnostic& d : NotKeptWarnings(*s)) {
+      if (d.file == lineName) analysis.files[0].diagnostics.push_back(std::move(d));
+    }
+    analysis.files[0].scenario = std::move(s);
+  }
+}
+
+}  // namespace
+
+GroupAnalysis Analyze(const Group& group, const Workspace& workspace, const GroupAnalysis* previous,
+                      const std::atomic<bool>* cancel) {
+  GroupAnalysis analysis;
+  analysis.group = group;
+  AnalyzeFiles(analysis, workspace, previous, cancel);
+  for (std::size_t i = 0; i < analysis.files.size(); ++i) {
+    analysis.index.emplace(analysis.files[i].path, i);
+  }
+  return analysis;
+}
+
+}  // namespace sb::lsp

@@ -1,0 +1,28 @@
+// The page render --watch writes for one compile of a pair of descriptions,
+// held in memory.
+#ifndef SB_TOOLS_RENDER_WATCH_PAGE_H_
+#define SB_TOOLS_RENDER_WATCH_PAGE_H_
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/render/html_page.h"
+
+namespace sb::render {
+
+// The page of one compile of the two descriptions' bytes: the picture, or,
+// when the compile ends in an error, the diagnostics as `compile` prints
+// them. A description that was not read is nullopt: `unread` says why
+// (one line each), or the page says it cannot be read. When `cancel` turns
+// true the compile stops at its next record and the page is "".
+std::string WatchPage(const std::optional<std::string>& lineBytes,
+                      const std::optional<std::string>& trainBytes, const std::string& lineId,
+                      const std::string& trainNumber, const PageOptions& options,
+                      const std::vector<std::string>& unread = {},
+                      const std::atomic<bool>* cancel = nullptr);
+
+}  // namespace sb::render
+
+#endif  // SB_TOOLS_RENDER_WATCH_PAGE_H_

@@ -1,0 +1,2 @@
+// The editor server may not use the picture.
+#include "tools/render/picture.h"
