@@ -13,10 +13,6 @@
 
 namespace sb {
 
-// The largest description read: far beyond any line of 1000000 m, and a
-// bound on what a wrong file (a disk image, an endless log) can cost.
-inline constexpr std::uint64_t kMaxDescriptionBytes = std::uint64_t{256} << 20;
-
 // Only regular files of at most kMaxDescriptionBytes are read; anything
 // else is refused before it is read (Disk::ReadFile).
 class DescriptionFiles : public DescriptionSource {

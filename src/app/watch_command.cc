@@ -33,8 +33,6 @@
 namespace sb {
 namespace {
 
-// As compile reads descriptions: at most 256 MiB each.
-constexpr std::uint64_t kMaxWatchedBytes = 256ull << 20;
 constexpr int kExitInterrupted = 130;
 // The shells' convention for a process ended by a signal.
 constexpr int kExitSignalBase = 128;
@@ -62,7 +60,7 @@ struct Watched {
   std::optional<std::string> Read(std::string* problem) {
     std::string bytes;
     FileAccess seen;
-    if (!ReadWholeFile(path, &bytes, kMaxWatchedBytes, &seen).ok()) {
+    if (!ReadWholeFile(path, &bytes, kMaxDescriptionBytes, &seen).ok()) {
       *problem = name + ": error: cannot be read";
       return std::nullopt;
     }

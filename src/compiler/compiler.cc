@@ -92,4 +92,13 @@ CompileResult memorizza_percorso(Scenario& s, bool withProfile, DescriptionSourc
   return result;
 }
 
+CompileResult CompileInMemory(Scenario& s, const std::string& line, const std::string& train,
+                              const std::atomic<bool>* cancel) {
+  TextDescriptions source(s.lineId, s.trainNumber);
+  source.line = line;
+  source.train = train;
+  source.cancel = cancel;
+  return memorizza_percorso(s, true, source);
+}
+
 }  // namespace sb

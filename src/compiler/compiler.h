@@ -9,7 +9,9 @@
 #ifndef SB_COMPILER_COMPILER_H_
 #define SB_COMPILER_COMPILER_H_
 
+#include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "base/status.h"
 #include "compiler/description_source.h"
@@ -45,6 +47,13 @@ Status memorizza_dati(Scenario& s, DescriptionSource& source);
 // The whole compile. `s.lineId` and `s.trainNumber` must be set;
 // `withProfile` builds the plan profile.
 CompileResult memorizza_percorso(Scenario& s, bool withProfile, DescriptionSource& source);
+
+// The whole compile, with the plan profile, of two descriptions held in
+// memory, as the editor server and render --watch compile what an author
+// is writing. `s.lineId` and `s.trainNumber` must be set. When `cancel`
+// turns true the compile stops at its next record (kCancelled).
+CompileResult CompileInMemory(Scenario& s, const std::string& line, const std::string& train,
+                              const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace sb
 

@@ -5,12 +5,18 @@
 #define SB_COMPILER_DESCRIPTION_SOURCE_H_
 
 #include <atomic>
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "base/status.h"
 
 namespace sb {
+
+// The largest description read, by compile, the editor server and render
+// --watch alike: far beyond any line of 1000000 m, and a bound on what a
+// wrong file (a disk image, an endless log) can cost.
+inline constexpr std::uint64_t kMaxDescriptionBytes = std::uint64_t{256} << 20;
 
 enum class DescriptionKind { kLine, kTrain };
 

@@ -14,8 +14,6 @@
 namespace sb::lsp {
 namespace {
 
-// As large as the compile command reads.
-constexpr std::uint64_t kMaxDescriptionBytes = std::uint64_t{256} << 20;
 constexpr std::string_view kTrainSuffix = "-.txt";
 // The train number under which a line without a train is compiled; its
 // (empty) description is never shown.
@@ -53,12 +51,11 @@ std::shared_ptr<Scenario> Compile(const Group& group, const std::string& train,
   auto s = std::make_shared<Scenario>();
   s->lineId = group.lineId;
   s->trainNumber = train;
-  TextDescriptions source(group.lineId, train);
-  source.line = lineBytes;
-  source.train = trainBytes.value_or(std::string());
-  source.cancel = cancel;
   // The plan profile is built as `compile` builds it: curves are read only then.
-  if (memorizza_percorso(*s, true, source).end == CompileEnd::kCancelled) return nullptr;
+  if (CompileInMemory(*s, lineBytes, trainBytes.value_or(std::string()), cancel).end ==
+      CompileEnd::kCancelled) {
+    return nullptr;
+  }
   return s;
 }
 

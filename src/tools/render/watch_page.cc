@@ -27,11 +27,7 @@ std::string WatchPage(const std::optional<std::string>& lineBytes,
   Scenario s;
   s.lineId = lineId;
   s.trainNumber = trainNumber;
-  TextDescriptions source(lineId, trainNumber);
-  source.line = *lineBytes;
-  source.train = *trainBytes;
-  source.cancel = cancel;
-  const CompileResult result = memorizza_percorso(s, true, source);
+  const CompileResult result = CompileInMemory(s, *lineBytes, *trainBytes, cancel);
   if (result.end == CompileEnd::kCancelled) return {};
   if (s.errorCode != 0 || result.end != CompileEnd::kCompiled || !s.hasGrid) {
     std::vector<std::string> lines;
