@@ -37,7 +37,7 @@ Scenario ReadTrain(const std::vector<std::string>& lines) {
   Scenario s;
   s.lineId = kLineId;
   s.trainNumber = kTrain;
-  memorizza_dati(s, source);
+  memorizza_dati(s, source).IgnoreError();
   EXPECT_FALSE(source.train.has_value());
   return s;
 }

@@ -34,7 +34,7 @@ Scenario ReadTexts(const std::string& line, const std::string& train) {
   Scenario s;
   s.lineId = kLineId;
   s.trainNumber = kTrain;
-  memorizza_dati(s, source);
+  memorizza_dati(s, source).IgnoreError();
   EXPECT_FALSE(source.train.has_value());
   return s;
 }

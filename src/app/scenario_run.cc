@@ -112,7 +112,7 @@ RunOutcome Form_Load(Disk& disk, const std::string& dir) {
     // The descriptions exist only for the compiler, which will not run:
     // take back those this run wrote. The documents stay.
     for (const std::string& name : {lineName, trainName}) {
-      if (JoinPath(dir, name) != st.path()) disk.RemoveFile(JoinPath(dir, name));
+      if (JoinPath(dir, name) != st.path()) disk.RemoveFile(JoinPath(dir, name)).IgnoreError();
     }
     return Fail(std::move(out), st, "write");
   }

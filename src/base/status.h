@@ -12,7 +12,7 @@
 
 namespace sb {
 
-class Status {
+class [[nodiscard]] Status {
  public:
   enum class Kind {
     kOk,
@@ -57,6 +57,10 @@ class Status {
   bool IsExists() const { return kind() == Kind::kExists; }
   bool IsCancelled() const { return kind() == Kind::kCancelled; }
 
+  // Says that a failure is of no consequence here (a best-effort removal
+  // of a file already given up): a Status is otherwise always looked at.
+  void IgnoreError() const {}
+
   // The file concerned (I/O errors, files too large, names taken).
   const std::string& path() const { return rep_ ? rep_->path : Empty(); }
   // The system's reason, or what is wrong with the bytes, in words.
@@ -89,5 +93,12 @@ class Status {
 };
 
 }  // namespace sb
+
+// Returns the Status of `expr` from the enclosing function when it is not ok.
+#define SB_RETURN_IF_ERROR(expr)             \
+  do {                                       \
+    ::sb::Status sb_status_ = (expr);        \
+    if (!sb_status_.ok()) return sb_status_; \
+  } while (0)
 
 #endif  // SB_BASE_STATUS_H_

@@ -16,7 +16,6 @@
 
 #include "base/status.h"
 #include "compiler/description_source.h"
-#include "compiler/return_if_error.h"
 #include "compiler/scenario.h"
 #include "description/field_reader.h"
 

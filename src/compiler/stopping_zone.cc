@@ -4,7 +4,6 @@
 #include <string>
 
 #include "base/rounding.h"
-#include "compiler/return_if_error.h"
 
 namespace sb {
 
