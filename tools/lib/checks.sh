@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The checks the test scripts share; sourced, never run. Each check prints
 # "ok    <label>" or "FAIL  <label>" followed by indented details, and counts
 # itself; checks_summary, the script's last command, prints the counts and
