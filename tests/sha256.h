@@ -1,7 +1,4 @@
-// A small SHA-256 for pinning whole files, and the sums of the scenario's
-// compiled files, taken after their contents had been decoded and checked
-// by hand (stations, signals, slowdowns, boards, speed points, codes and
-// the plan profile recomputed independently).
+// A small SHA-256 for pinning whole files.
 #ifndef SB_TESTS_SHA256_H_
 #define SB_TESTS_SHA256_H_
 
@@ -12,13 +9,6 @@
 #include <string_view>
 
 namespace sb::testing {
-
-inline constexpr const char* kGoldenProfile =
-    "a01045c6394c8df170e04f82bbbfd67e8b2cf2f470c440c6ff95ebfb630889bf";  // Lungomare_Nord_linea.dat
-inline constexpr const char* kGoldenItems =
-    "0e70fdace957e72801f0a138b93d80e77d7203e7e93c35bb539a043b066e035e";  // Lungomare_Nord_911.sim
-inline constexpr const char* kGoldenCells =
-    "17d8bedf7b036581e930b0065c4c0f27c3534ce2765090cabe87ca16329dbb29";  // Lungomare_Nord_911.dat
 
 inline std::string Sha256Hex(std::string_view data) {
   static constexpr uint32_t k[64] = {

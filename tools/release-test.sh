@@ -2,16 +2,19 @@
 # Tests the packages as users get them:
 #   - the Debian package (preset release, cpack -G DEB): its fields and files,
 #     installed with apt-get, the installed program's scenario run against the
-#     pinned sums, its manual page, its bash completion; then removed again;
+#     pinned sums (tests/golden/scenario.sha256), its manual page, its bash
+#     completion; then removed again;
 #   - the Windows zip (preset windows, cpack -G ZIP): its files, unpacked into
 #     an empty folder and the players' program run there under Wine.
-# Prints each package's size and listing.
+# Prints each package's size and listing, a line per check (tools/lib/checks.sh)
+# and their counts; any failed check fails the script.
 # Usage: tools/release-test.sh [--linux-only]
 # Installs its Debian packages first and installs, then removes, the package
 # it built (apt-get; root or sudo).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+source tools/lib/checks.sh
 
 windows=1
 case "${1:-}" in
@@ -27,12 +30,6 @@ sudo_cmd=""
 [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
 
 version=$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-# The compiled files' sums, from where the unit tests pin them.
-golden() { grep -A1 "$1 =" tests/sha256.h | grep -o '[0-9a-f]\{64\}'; }
-declare -A pinned=(
-  [Lungomare_Nord_linea.dat]=$(golden kGoldenProfile)
-  [Lungomare_Nord_911.sim]=$(golden kGoldenItems)
-  [Lungomare_Nord_911.dat]=$(golden kGoldenCells))
 scenario_files="Lungomare_Nord_911.dat Lungomare_Nord_911.sim Lungomare_Nord_911_note.txt
 Lungomare_Nord_911_rallentamenti.txt Lungomare_Nord_911_scheda_treno.txt Lungomare_Nord_linea.dat"
 
@@ -45,29 +42,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passed=0
-failed=0
-ok() { echo "ok    $1"; passed=$((passed + 1)); }
-not_ok() {
-  echo "FAIL  $1"
-  shift
-  for line in "$@"; do echo "      $line"; done
-  failed=$((failed + 1))
-}
-check() {  # check LABEL EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then ok "$1"; else not_ok "$1" "expected: $2" "found:    $3"; fi
-}
-
 # The six files of the scenario run in DIR, the compiled ones with the
 # pinned bytes.
 check_scenario() {
-  local label=$1 dir=$2 f sums=""
+  local label=$1 dir=$2
   check "$label: the six files" "$(echo $scenario_files)" \
     "$(cd "$dir" && ls $scenario_files 2>/dev/null | sort | tr '\n' ' ' | sed 's/ $//')"
-  for f in "${!pinned[@]}"; do
-    [ -f "$dir/$f" ] && [ "$(sha256sum <"$dir/$f" | cut -d' ' -f1)" = "${pinned[$f]}" ] || sums+="$f "
-  done
-  check "$label: compiled files with the pinned sums" "" "$sums"
+  check_pinned_sums "$label: compiled files with the pinned sums" "$dir"
 }
 
 # --- the Debian package -------------------------------------------------------
@@ -240,5 +221,4 @@ if ((windows)); then
   unzip -l "$zip"
 fi
 
-echo "release: $passed passed, $failed failed"
-[ "$failed" = 0 ]
+checks_summary release

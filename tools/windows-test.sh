@@ -9,6 +9,8 @@
 #     the same exit status, output, stderr and files as on Linux;
 #   - the window Form1 and the error report's message box, driven by
 #     tests/windows/gui_probe.cc.
+# Prints a line per check (tools/lib/checks.sh) and their counts; any
+# failed check fails the script.
 # Usage: tools/windows-test.sh [--screenshot]
 #   --screenshot also saves the window, as Wine draws it, in
 #   docs/windows-window.png.
@@ -17,6 +19,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+source tools/lib/checks.sh
 
 screenshot=0
 case "${1:-}" in
@@ -81,36 +84,9 @@ if [ ! -f "$WINEPREFIX/.sb-configured" ]; then
   touch "$WINEPREFIX/.sb-configured"
 fi
 
-passed=0
-failed=0
-ok() { echo "ok    $1"; passed=$((passed + 1)); }
-not_ok() {
-  echo "FAIL  $1"
-  shift
-  for line in "$@"; do echo "      $line"; done
-  failed=$((failed + 1))
-}
-
-# Same files (by relative path, the .exe aside) with the same bytes in two
-# directory trees.
-same_files() {
-  local label=$1 expected=$2 actual=$3
-  local want got
-  want=$(cd "$expected" && find . -type f ! -name '*.exe' | sort)
-  got=$(cd "$actual" && find . -type f ! -name '*.exe' | sort)
-  if [ "$want" != "$got" ]; then
-    not_ok "$label: files" "expected: $(echo $want)" "found:    $(echo $got)"
-    return
-  fi
-  local f
-  for f in $want; do
-    if ! cmp -s "$expected/$f" "$actual/$f"; then
-      not_ok "$label: $f differs" "$(cmp "$expected/$f" "$actual/$f" 2>&1 | head -1)"
-      return
-    fi
-  done
-  ok "$label: $(echo "$want" | wc -l) files byte-identical"
-}
+# The programs' own .exe lies beside the files they write: it is left out
+# of every comparison of folders.
+same_files_but_exe() { same_files "$@" '*.exe'; }
 
 # --- the scenario run ------------------------------------------------------
 mkdir -p "$work/linux-run"
@@ -131,11 +107,11 @@ status=0
 run_wine "$work/players/Lungomare_Nord.exe" || status=$?
 players_ms=$((($(date +%s%N) - start) / 1000000))
 if [ "$status" = 0 ]; then ok "players' program: exit status 0"; else not_ok "players' program: exit status $status"; fi
-same_files "players' program in an empty directory" "$work/linux-run" "$work/players"
+same_files_but_exe "players' program in an empty directory" "$work/linux-run" "$work/players"
 status=0
 run_wine "$work/players/Lungomare_Nord.exe" || status=$?
-[ "$status" = 0 ] || not_ok "players' program, second run: exit status $status"
-same_files "players' program run again over its own files" "$work/linux-run" "$work/players"
+check "players' program, second run: exit status" 0 "$status"
+same_files_but_exe "players' program run again over its own files" "$work/linux-run" "$work/players"
 
 # Several runs into one folder at once (a player who double-clicks twice)
 # take turns: each ends with status 0 and the folder holds the six files.
@@ -163,7 +139,7 @@ together() {
   else
     not_ok "$label, four at once into one folder" "exit statuses: $statuses" "$noise"
   fi
-  same_files "$label, four at once into one folder" "$work/linux-run" "$dir"
+  same_files_but_exe "$label, four at once into one folder" "$work/linux-run" "$dir"
 }
 together "players' program" "$players_exe"
 together "scenario-builder.exe" "$console_exe"
@@ -177,7 +153,7 @@ if [ "$status" = 0 ] && [ ! -s "$work/console.out" ] && [ ! -s "$work/console.er
 else
   not_ok "scenario-builder.exe: exit status $status" "$(cat "$work/console.out" "$work/console.err")"
 fi
-same_files "scenario-builder.exe beside its files" "$work/linux-run" "$work/console"
+same_files_but_exe "scenario-builder.exe beside its files" "$work/linux-run" "$work/console"
 
 # --- compile --json ----------------------------------------------------------
 # Each case is a directory of descriptions and the arguments after
@@ -234,7 +210,7 @@ for name in scenario named station reserved missing; do
   else
     ok "$label: same JSON and stderr"
   fi
-  same_files "compile $name: descriptions and output" "$work/linux-$name" "$work/win-$name"
+  same_files_but_exe "compile $name: descriptions and output" "$work/linux-$name" "$work/win-$name"
   unset -n args
 done
 if grep -qx ' Errore n. 1250' "$work/win-reserved.err.lf" && grep -q '"errorCode":1250' "$work/win-reserved.out.lf"; then
@@ -303,20 +279,8 @@ fi
 
 # --- the window and the message box ------------------------------------------
 cp "$probe_exe" "$work/"
-# The probe is a console program: its lines end with CR LF.
-expect_lines() {
-  local label=$1 file=$2
-  shift 2
-  local missing=()
-  local line
-  for line in "$@"; do tr -d '\r' <"$file" | grep -qxF -- "$line" || missing+=("$line"); done
-  if ((${#missing[@]})); then
-    not_ok "$label" "missing: ${missing[*]}" "found: $(tr '\n' ' ' <"$file")"
-  else
-    ok "$label"
-  fi
-}
-
+# The probe is a console program: its lines end with CR LF, which
+# expect_lines reads as LF.
 hold=0
 if ((screenshot)); then hold=3; fi
 run_wine "$work/gui_probe.exe" window "$hold" >"$work/window.out" 2>&1 &
@@ -365,5 +329,4 @@ fi
 
 echo "players' program under Wine: ${players_ms} ms (Wine's start included)"
 echo "exe sizes: $(stat -c '%n %s' "$console_exe" "$players_exe" | sed "s|$win_dir/||" | tr '\n' ' ')"
-echo "windows: $passed passed, $failed failed"
-[ "$failed" = 0 ]
+checks_summary windows

@@ -1,0 +1,1 @@
+// A test file the check finds listed.

@@ -1,0 +1,1 @@
+// A test file no list names.
