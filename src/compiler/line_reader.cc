@@ -12,8 +12,10 @@
 namespace sb {
 namespace {
 
-constexpr PartRules kGeneralRules{RecordPart::kLineGeneral, 10, false};
-constexpr PartRules kFeatureRules{RecordPart::kLineFeature, 2, true};
+constexpr PartRules kGeneralRules{
+    .part = RecordPart::kLineGeneral, .dashSkips = 10, .endAmongSkips = false};
+constexpr PartRules kFeatureRules{
+    .part = RecordPart::kLineFeature, .dashSkips = 2, .endAmongSkips = true};
 // The record's position plus this, in cells, must lie inside the grid.
 constexpr double kFeatureReach = 100.0;
 

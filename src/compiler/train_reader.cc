@@ -12,7 +12,7 @@
 namespace sb {
 namespace {
 
-constexpr PartRules kTrainRules{RecordPart::kTrain, 2, true};
+constexpr PartRules kTrainRules{.part = RecordPart::kTrain, .dashSkips = 2, .endAmongSkips = true};
 constexpr int32_t kStationSpacing = 350;  // m between stopping zones
 constexpr int32_t kMaxTextLength = 0xFFFF;
 // Below this length a station's column 5 is not kept.
