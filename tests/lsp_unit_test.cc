@@ -2,11 +2,14 @@
 // editor's text and positions and the descriptions', and the dispatch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "test_support.h"
+#include "tools/lsp/features.h"
 #include "tools/lsp/framing.h"
 #include "tools/lsp/server.h"
 #include "tools/lsp/text.h"
@@ -276,6 +279,55 @@ TEST(LspServer, DiagnosticRangesFollowTheNegotiatedEncoding) {
         snowman["range"],
         json::parse(utf8 ? R"({"start":{"line":1,"character":0},"end":{"line":1,"character":3}})"
                          : R"({"start":{"line":1,"character":0},"end":{"line":1,"character":1}})"));
+  }
+}
+
+// Fields are split as the compiler reads them: a quoted text runs to its
+// closing quote, commas and all, and a number ends at the blanks after it.
+// The line's `|` marks the place hovered; it is not part of the text.
+TEST(LspFeatures, HoverSplitsFieldsAsTheCompilerReadsThem) {
+  const std::string lineHeader = "[generale]\nlunghezza percorso, 20000\n[indicazioni]\n";
+  const std::string boardText =
+      "**Text board** (`cartello_indicatore`): a board showing a text\n\nvalue 2 of 2: "
+      "**text**, at most 65535 bytes, Windows-1252: the board's text, up to the next comma "
+      "unless it is in double quotes";
+  const std::string pastValues =
+      "**Text board** (`cartello_indicatore`): a board showing a text\n\nthis field is past "
+      "the record's values: it is read as the next keyword";
+  struct Case {
+    const char* name;
+    bool lineDescription;
+    std::string before;  // the lines above the one hovered
+    std::string line;    // holds '|' where the hover points
+    std::string text;    // the hover's whole text
+    int begin, end;      // the range it names on the line
+  };
+  const std::vector<Case> cases = {
+      {"inside a quoted text", true, lineHeader, "cartello_indicatore, 2000, \"Km 1, k|m 2\"",
+       boardText, 27, 39},
+      {"after a quoted text", true, lineHeader, "cartello_indicatore, 2000, \"A, B\", |7",
+       pastValues, 35, 36},
+      {"numbers apart by blanks", false, "[generale]\n", "orologio,    15      1|6      30",
+       "**Clock** (`orologio`): copied to item slot 86 num3, num4, num5\n\nvalue 2 of 3: "
+       "**minutes** (min), -32768 to 32767",
+       21, 23},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::size_t marker = c.line.find('|');
+    std::string line = c.line;
+    line.erase(marker, 1);
+    auto text = std::make_shared<SourceText>();
+    text->bytes = c.before + line + "\n";
+    text->utf8 = text->bytes;
+    FileResult file;
+    file.text = text;
+    const int row = static_cast<int>(std::count(c.before.begin(), c.before.end(), '\n'));
+    const json hover =
+        Hover(file, c.lineDescription, {row, static_cast<int>(marker)}, PositionEncoding::kUtf16);
+    EXPECT_EQ(hover["contents"]["value"], c.text);
+    EXPECT_EQ(hover["range"], json({{"start", {{"line", row}, {"character", c.begin}}},
+                                    {"end", {{"line", row}, {"character", c.end}}}}));
   }
 }
 

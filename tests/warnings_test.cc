@@ -1,11 +1,13 @@
 // The warnings the readers give: each mistake a small pair of descriptions,
 // the warnings pinned whole (identifier, place, message, hint); the
 // built-in descriptions and harmless variants of them give none; a warning
-// never changes what is compiled; and silencing one leaves the others.
+// never changes what is compiled; silencing one leaves the others; and the
+// lists of identifiers outside the code hold every one.
 #include "compiler/warnings.h"
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -426,6 +428,48 @@ TEST(Warnings, SilencingOneLeavesTheOthers) {
                   OutcomeOf(CompileTexts(c.line, c.train, c.withProfile).scenario));
     }
   }
+}
+
+// The bash completion offers -W<id> and -Wno-<id>, and the manual page
+// lists the identifiers, both as `compile --help` does: every identifier,
+// in the table's order, and no other.
+TEST(Warnings, TheCompletionAndTheManualPageListEveryIdentifier) {
+  std::vector<std::string> ids;
+  for (const WarningInfo& info : WarningTable()) ids.emplace_back(info.id);
+  const std::string source(SB_SOURCE_DIR);
+
+  const std::string completion = testing::ReadFile(source + "/completions/scenario-builder.bash");
+  const std::string start = "_scenario_builder_warnings=\"";
+  const std::size_t begin = completion.find(start);
+  ASSERT_NE(begin, std::string::npos);
+  std::istringstream words(completion.substr(
+      begin + start.size(), completion.find('"', begin + start.size()) - begin - start.size()));
+  std::vector<std::string> offered;
+  for (std::string word; words >> word;) offered.push_back(word);
+  EXPECT_EQ(offered, ids) << "completions/scenario-builder.bash";
+
+  // Each identifier is written "\%extra\-values" in the WARNINGS section.
+  const std::string page = testing::ReadFile(source + "/docs/scenario-builder.1.in");
+  const std::size_t section = page.find(".SH WARNINGS");
+  ASSERT_NE(section, std::string::npos);
+  const std::string text = page.substr(section, page.find(".SH ", section + 1) - section);
+  std::vector<std::string> listed;
+  for (std::size_t at = text.find("\\%"); at != std::string::npos; at = text.find("\\%", at)) {
+    at += 2;
+    std::string id;
+    for (; at < text.size(); ++at) {
+      if (text.compare(at, 2, "\\-") == 0) {
+        id += '-';
+        ++at;
+      } else if (text[at] >= 'a' && text[at] <= 'z') {
+        id += text[at];
+      } else {
+        break;
+      }
+    }
+    listed.push_back(id);
+  }
+  EXPECT_EQ(listed, ids) << "docs/scenario-builder.1.in";
 }
 
 }  // namespace

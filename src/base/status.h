@@ -94,10 +94,11 @@ class [[nodiscard]] Status {
 
 }  // namespace sb
 
-// Returns the Status of `expr` from the enclosing function when it is not ok.
-#define SB_RETURN_IF_ERROR(expr)             \
+// Returns the Status of the expression from the enclosing function when it
+// is not ok. Variadic so that the expression may hold a template's commas.
+#define SB_RETURN_IF_ERROR(...)              \
   do {                                       \
-    ::sb::Status sb_status_ = (expr);        \
+    ::sb::Status sb_status_ = (__VA_ARGS__); \
     if (!sb_status_.ok()) return sb_status_; \
   } while (0)
 

@@ -6,25 +6,24 @@
 #include "compiler/progressions.h"
 #include "compiler/readers.h"
 #include "compiler/record_checks.h"
+#include "compiler/record_reader.h"
 #include "description/keywords.h"
 
 namespace sb {
 namespace {
 
-constexpr int kGeneralDashSkips = 10;
-constexpr int kFeatureDashSkips = 2;
+constexpr PartRules kGeneralRules{
+    .part = RecordPart::kLineGeneral, .dashSkips = 10, .endAmongSkips = false};
+constexpr PartRules kFeatureRules{
+    .part = RecordPart::kLineFeature, .dashSkips = 2, .endAmongSkips = true};
+// The record's position plus this, in cells, must lie inside the grid.
+constexpr double kFeatureReach = 100.0;
 
 // Fields of the records, counted from the keyword (0).
 constexpr int kLengthField = 1;
 constexpr int kRepetitionStartField = 1;
 constexpr int kRepetitionEndField = 2;
 constexpr int kCurveLengthField = 2;
-
-enum class Outcome {
-  kGoOn,
-  kEndOfReading,  // error 15: the rest of the file cannot be placed
-  kStopped,       // an error stopped the reading
-};
 
 // What the warnings about the feature part remember between records.
 struct FeatureChecks {
@@ -34,28 +33,11 @@ struct FeatureChecks {
   OrderCheck mountains{"mountain"};
 };
 
-bool HasDash(const std::string& field) { return field.find('-') != std::string::npos; }
-
 // A bracketed field ends the general section unless it begins with "-".
 bool EndsGeneralSection(const std::string& field) {
   if (field.find('[') == std::string::npos || field.find(']') == std::string::npos) return false;
   std::size_t first = field.find_first_not_of(' ');
   return first == std::string::npos || field[first] != '-';
-}
-
-// The record's position plus 100 m, in cells, lies beyond the last cell:
-// the rest of the file cannot be placed.
-bool BeyondGrid(const Scenario& s, int32_t position) {
-  return (static_cast<double>(position) + 100.0) / 50.0 > static_cast<double>(s.lastCell);
-}
-
-// Deletes the description and records the error that stopped the reading.
-Status Stop(Scenario& s, Description& d, Diagnostic diag, std::optional<int32_t> position,
-            Outcome* outcome) {
-  SB_RETURN_IF_ERROR(d.CloseAndDelete());
-  RecordError(s, std::move(diag), position);
-  *outcome = Outcome::kStopped;
-  return Status::Ok();
 }
 
 // --- The general section ---------------------------------------------------
@@ -67,7 +49,7 @@ Status Stop(Scenario& s, Description& d, Diagnostic diag, std::optional<int32_t>
 Status ReadLength(Scenario& s, Description& d, Outcome* outcome,
                   std::optional<int32_t>* gridLength) {
   int32_t length = 0;
-  SB_RETURN_IF_ERROR(d.ReadInt32("the line length", &length, "; the line length reads as 0"));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kLength, 0>(d, &length, "; the line length reads as 0"));
   s.items[kSlotTotals].end = length;
   // A negative length would leave no room for the reserved cell 1 or the
   // profile's seeds; it is as wrong as one above the limit.
@@ -89,10 +71,12 @@ void SizeGridForLength(Scenario& s, std::optional<int32_t>* gridLength) {
   s.SizeForLength(length);
 }
 
+// The three progressions read the same columns.
 Status ReadProgression(Scenario& s, Description& d, ScenarioItem& item) {
-  SB_RETURN_IF_ERROR(d.ReadInt32("the progression's start", &item.start));
-  SB_RETURN_IF_ERROR(d.ReadInt32("the progression's kilometric value", &item.end));
-  SB_RETURN_IF_ERROR(d.ReadInt32("the progression's flag", &item.position));
+  constexpr Record kAny = Record::kProgressionUno;
+  SB_RETURN_IF_ERROR(ReadColumn<kAny, 0>(d, &item.start));
+  SB_RETURN_IF_ERROR(ReadColumn<kAny, 1>(d, &item.end));
+  SB_RETURN_IF_ERROR(ReadColumn<kAny, 2>(d, &item.position));
   s.progressionSources.push_back({item.start, d.Source()});
   return Status::Ok();
 }
@@ -102,8 +86,8 @@ Status ReadProgression(Scenario& s, Description& d, ScenarioItem& item) {
 Status ReadSignalRepetition(Scenario& s, Description& d, const std::string& field,
                             Outcome* outcome) {
   ScenarioItem& item = s.items[kSlotTrain];
-  SB_RETURN_IF_ERROR(d.ReadInt32("the signal repetition start", &item.start));
-  SB_RETURN_IF_ERROR(d.ReadInt32("the signal repetition end", &item.end));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kSignalRepetition, 0>(d, &item.start));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kSignalRepetition, 1>(d, &item.end));
   if (item.start % 50 != 0) {
     return Stop(s, d, d.At(kErrorRepetitionStart, item.start, {}, kRepetitionStartField),
                 std::nullopt, outcome);
@@ -123,39 +107,25 @@ Status ReadSignalRepetition(Scenario& s, Description& d, const std::string& fiel
   return Status::Ok();
 }
 
-// One record of the general section. A field may match several tests:
-// each that matches reads its values, in the order of the tests.
-Status ReadGeneralRecord(Scenario& s, Description& d, Outcome* outcome,
+// One record of the general section.
+Status ReadGeneralRecord(Scenario& s, Description& d, const RecordSchema& record,
+                         const std::string& field, Outcome* outcome,
                          std::optional<int32_t>* gridLength) {
-  const std::string field = s.currentLine;
-  auto matches = [&](LineGeneralRecord r) {
-    return kLineGeneralTests[static_cast<std::size_t>(r)].Matches(field);
-  };
-  if (matches(LineGeneralRecord::kLength)) {
-    SB_RETURN_IF_ERROR(ReadLength(s, d, outcome, gridLength));
-    if (*outcome == Outcome::kStopped) return Status::Ok();
-  }
-  static constexpr struct {
-    LineGeneralRecord record;
-    int slot;
-  } kProgressions[] = {{LineGeneralRecord::kProgressionTre, kSlotProgressionTre},
-                       {LineGeneralRecord::kProgressionDue, kSlotProgressionDue},
-                       {LineGeneralRecord::kProgressionUno, kSlotProgressionUno}};
-  for (const auto& p : kProgressions) {
-    if (matches(p.record)) SB_RETURN_IF_ERROR(ReadProgression(s, d, s.items[p.slot]));
-  }
   // The backgrounds are stored out of order: one, three, two.
   ScenarioItem& backgrounds = s.items[kSlotLine];
-  if (matches(LineGeneralRecord::kBackgroundUno))
-    SB_RETURN_IF_ERROR(d.ReadInt32("background one", &backgrounds.start));
-  if (matches(LineGeneralRecord::kBackgroundDue))
-    SB_RETURN_IF_ERROR(d.ReadInt32("background two", &backgrounds.position));
-  if (matches(LineGeneralRecord::kBackgroundTre))
-    SB_RETURN_IF_ERROR(d.ReadInt32("background three", &backgrounds.end));
-  if (matches(LineGeneralRecord::kSignalRepetition)) {
-    return ReadSignalRepetition(s, d, field, outcome);
+  switch (record.record) {
+    case Record::kLength: return ReadLength(s, d, outcome, gridLength);
+    case Record::kProgressionTre: return ReadProgression(s, d, s.items[kSlotProgressionTre]);
+    case Record::kProgressionDue: return ReadProgression(s, d, s.items[kSlotProgressionDue]);
+    case Record::kProgressionUno: return ReadProgression(s, d, s.items[kSlotProgressionUno]);
+    case Record::kBackgroundUno:
+      return ReadColumn<Record::kBackgroundUno, 0>(d, &backgrounds.start);
+    case Record::kBackgroundDue:
+      return ReadColumn<Record::kBackgroundDue, 0>(d, &backgrounds.position);
+    case Record::kBackgroundTre: return ReadColumn<Record::kBackgroundTre, 0>(d, &backgrounds.end);
+    case Record::kSignalRepetition: return ReadSignalRepetition(s, d, field, outcome);
+    default: return Status::Ok();  // not of the general section
   }
-  return Status::Ok();
 }
 
 // The general section starts after the first field holding "[generale]".
@@ -188,32 +158,24 @@ void CheckLineLength(Scenario& s, const Description& d, bool sawLength) {
 Status ReadGeneralRecords(Scenario& s, Description& d, FeatureChecks& checks, Outcome* outcome,
                           std::optional<int32_t>* gridLength) {
   bool sawLength = false;
-  while (!d.eof()) {
-    SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
-    if (d.eof()) break;  // the last field is never a record
-    // Dashed fields are skipped without end-of-file tests: a file ending
-    // in them is a read failure.
-    for (int i = 0; i < kGeneralDashSkips && HasDash(s.currentLine); ++i) {
-      CheckSkippedField(s, d, RecordPart::kLineGeneral, s.currentLine);
-      SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
-    }
-    CheckHyphenRun(s, d, s.currentLine, kGeneralDashSkips);
-    const std::string& field = s.currentLine;
-    if (kLineGeneralTests[static_cast<std::size_t>(LineGeneralRecord::kLength)].Matches(field)) {
-      sawLength = true;
-    }
-    SB_RETURN_IF_ERROR(ReadGeneralRecord(s, d, outcome, gridLength));
-    if (*outcome == Outcome::kStopped) return Status::Ok();
-    if (d.read_values()) {
-      d.CheckRecordLine(s.currentLine);
-    } else {
-      CheckUnknownRecord(s, d, RecordPart::kLineGeneral, s.currentLine, std::nullopt);
-    }
-    if (EndsGeneralSection(s.currentLine)) {
+  auto readRecord = [&](Outcome* out) -> Status {
+    const std::string field = s.currentLine;
+    if (SchemaOf(Record::kLength).test.Matches(field)) sawLength = true;
+    SB_RETURN_IF_ERROR(ReadMatchingRecords(
+        s, d, RecordPart::kLineGeneral, field,
+        [&](const RecordSchema& record) {
+          return ReadGeneralRecord(s, d, record, field, out, gridLength);
+        },
+        out));
+    if (*out == Outcome::kGoOn && EndsGeneralSection(field)) {
       checks.generalEnd = d.Here("the general section ends here");
-      break;
+      *out = Outcome::kSectionEnd;
     }
-  }
+    return Status::Ok();
+  };
+  SB_RETURN_IF_ERROR(ReadRecordLoop(s, d, kGeneralRules, readRecord, outcome));
+  if (*outcome == Outcome::kStopped) return Status::Ok();
+  *outcome = Outcome::kGoOn;
   CheckLineLength(s, d, sawLength);
   return Status::Ok();
 }
@@ -238,20 +200,15 @@ Status ReadGeneralSection(Scenario& s, Description& d, FeatureChecks& checks, Ou
 
 // Error 15 (the reading ends) when the record's position lies beyond the grid.
 bool Beyond(Scenario& s, Description& d, const char* what, int32_t position, Outcome* outcome) {
-  if (!BeyondGrid(s, position)) return false;
-  Diagnostic diag = d.At(kErrorBeyondGrid, position, {}, kPositionField);
-  DescribeBeyondGrid(s, what, position, 100, diag);
-  RecordError(s, std::move(diag), position);
-  *outcome = Outcome::kEndOfReading;
-  return true;
+  return Beyond(s, d, what, position, kFeatureReach, outcome);
 }
 
 Status ReadGradient(Scenario& s, Description& d, LineFeatureState& st, FeatureChecks& checks,
                     Outcome* outcome) {
   int32_t position = 0;
   int32_t gradient = 0;
-  SB_RETURN_IF_ERROR(d.ReadInt32("the gradient's position", &position));
-  SB_RETURN_IF_ERROR(d.ReadInt32("the gradient's value", &gradient));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kGradient, 0>(d, &position));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kGradient, 1>(d, &gradient));
   if (Beyond(s, d, "a gradient", position, outcome)) return Status::Ok();
   checks.gradients.Check(s, d, position, position);
   CheckGradient(s, d, gradient);
@@ -263,8 +220,8 @@ Status ReadCurve(Scenario& s, Description& d, const std::string& keyword, Featur
                  Outcome* outcome) {
   int32_t start = 0;
   int32_t length = 0;
-  SB_RETURN_IF_ERROR(d.ReadInt32("the curve's start", &start));
-  SB_RETURN_IF_ERROR(d.ReadInt32("the curve's length", &length));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kCurve, 0>(d, &start));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kCurve, 1>(d, &length));
   if (Beyond(s, d, "a curve", start, outcome)) return Status::Ok();
   checks.curves.Check(s, d, start, int64_t{start} + length);
   CheckPastLineEnd(s, d, "curve", start);
@@ -293,9 +250,9 @@ Status ReadMountain(Scenario& s, Description& d, FeatureChecks& checks, Outcome*
   int32_t start = 0;
   int32_t end = 0;
   int32_t type = 0;
-  SB_RETURN_IF_ERROR(d.ReadInt32("the mountain's start", &start));
-  SB_RETURN_IF_ERROR(d.ReadInt32("the mountain's end", &end));
-  SB_RETURN_IF_ERROR(d.ReadInt32("the mountain's type", &type));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kMountain, 0>(d, &start));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kMountain, 1>(d, &end));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kMountain, 2>(d, &type));
   if (Beyond(s, d, "a mountain section", start, outcome)) return Status::Ok();
   checks.mountains.Check(s, d, start, start);
   CheckMountainType(s, d, type);
@@ -304,20 +261,13 @@ Status ReadMountain(Scenario& s, Description& d, FeatureChecks& checks, Outcome*
 }
 
 Status ReadSpeedBoard(Scenario& s, Description& d, Outcome* outcome) {
-  static constexpr struct {
-    int32_t SpeedBoard::*value;
-    const char* name;
-  } kFields[] = {{&SpeedBoard::position, "the board's position"},
-                 {&SpeedBoard::sSpeedA, "vas"},
-                 {&SpeedBoard::sSpeedB, "vbs"},
-                 {&SpeedBoard::sSpeedC, "vcs"},
-                 {&SpeedBoard::sStripes, "strisces"},
-                 {&SpeedBoard::dSpeedA, "vad"},
-                 {&SpeedBoard::dSpeedB, "vbd"},
-                 {&SpeedBoard::dSpeedC, "vcd"},
-                 {&SpeedBoard::dStripes, "strisced"}};
+  // In the order of the columns.
+  static constexpr std::array<int32_t SpeedBoard::*, 9> kMembers = {
+      &SpeedBoard::position, &SpeedBoard::sSpeedA,  &SpeedBoard::sSpeedB,
+      &SpeedBoard::sSpeedC,  &SpeedBoard::sStripes, &SpeedBoard::dSpeedA,
+      &SpeedBoard::dSpeedB,  &SpeedBoard::dSpeedC,  &SpeedBoard::dStripes};
   SpeedBoard board;
-  for (const auto& f : kFields) SB_RETURN_IF_ERROR(d.ReadInt32(f.name, &(board.*f.value)));
+  SB_RETURN_IF_ERROR(ReadInt32Columns<Record::kSpeedBoard>(d, kMembers, &board));
   if (Beyond(s, d, "a maximum-speed indicator board", board.position, outcome)) {
     return Status::Ok();
   }
@@ -341,8 +291,8 @@ Status ReadSpeedBoard(Scenario& s, Description& d, Outcome* outcome) {
 
 Status ReadTextBoard(Scenario& s, Description& d, LineFeatureState& st, Outcome* outcome) {
   int32_t position = 0;
-  SB_RETURN_IF_ERROR(d.ReadInt32("the board's position", &position));
-  SB_RETURN_IF_ERROR(d.ReadText(&s.currentLine, "the board's text"));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kTextBoard, 0>(d, &position));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kTextBoard, 1>(d, &s.currentLine));
   if (Beyond(s, d, "a text board", position, outcome)) return Status::Ok();
   constexpr int kBoardTextField = 2;
   CheckStoredText(s, d, kBoardTextField, "board text", s.currentLine);
@@ -360,65 +310,38 @@ Status ReadTextBoard(Scenario& s, Description& d, LineFeatureState& st, Outcome*
   return Status::Ok();
 }
 
-Status ReadFeature(LineFeatureRecord record, Scenario& s, Description& d, LineFeatureState& st,
+Status ReadFeature(const RecordSchema& record, Scenario& s, Description& d, LineFeatureState& st,
                    FeatureChecks& checks, const std::string& keyword, Outcome* outcome) {
-  switch (record) {
-    case LineFeatureRecord::kGradient: return ReadGradient(s, d, st, checks, outcome);
-    case LineFeatureRecord::kCurve: return ReadCurve(s, d, keyword, checks, outcome);
-    case LineFeatureRecord::kMountain: return ReadMountain(s, d, checks, outcome);
-    case LineFeatureRecord::kSpeedBoard: return ReadSpeedBoard(s, d, outcome);
-    case LineFeatureRecord::kTextBoard: return ReadTextBoard(s, d, st, outcome);
+  switch (record.record) {
+    case Record::kGradient: return ReadGradient(s, d, st, checks, outcome);
+    case Record::kCurve:
+      // Without a profile a curve record is no record at all: its line is
+      // left alone, values and all.
+      if (s.withProfile == 0) {
+        d.ExplainLine();
+        return Status::Ok();
+      }
+      return ReadCurve(s, d, keyword, checks, outcome);
+    case Record::kMountain: return ReadMountain(s, d, checks, outcome);
+    case Record::kSpeedBoard: return ReadSpeedBoard(s, d, outcome);
+    case Record::kTextBoard: return ReadTextBoard(s, d, st, outcome);
+    default: return Status::Ok();  // not a feature
   }
-  return Status::Ok();
-}
-
-// One feature record. A field may match several tests: each that matches
-// reads its values, in the order of the tests, until one ends the reading.
-Status ReadFeatureRecord(Scenario& s, Description& d, LineFeatureState& st, FeatureChecks& checks,
-                         Outcome* outcome) {
-  const std::string field = s.currentLine;
-  static constexpr LineFeatureRecord kOrder[] = {
-      LineFeatureRecord::kGradient, LineFeatureRecord::kCurve, LineFeatureRecord::kMountain,
-      LineFeatureRecord::kSpeedBoard, LineFeatureRecord::kTextBoard};
-  for (LineFeatureRecord record : kOrder) {
-    if (!kLineFeatureTests[static_cast<std::size_t>(record)].Matches(field)) continue;
-    // Without a profile a curve record is no record at all: its line is
-    // left alone, values and all.
-    if (record == LineFeatureRecord::kCurve && s.withProfile == 0) {
-      d.ExplainLine();
-      continue;
-    }
-    SB_RETURN_IF_ERROR(ReadFeature(record, s, d, st, checks, field, outcome));
-    if (*outcome != Outcome::kGoOn) return Status::Ok();
-  }
-  if (d.read_values()) {
-    d.CheckRecordLine(field);
-  } else {
-    CheckUnknownRecord(s, d, RecordPart::kLineFeature, field, checks.generalEnd);
-  }
-  return Status::Ok();
 }
 
 Status ReadFeatures(Scenario& s, Description& d, LineFeatureState& st, FeatureChecks& checks,
                     Outcome* outcome) {
-  while (!d.eof()) {
-    SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
-    if (d.eof()) break;
-    bool atEnd = false;
-    for (int i = 0; i < kFeatureDashSkips && HasDash(s.currentLine); ++i) {
-      CheckSkippedField(s, d, RecordPart::kLineFeature, s.currentLine);
-      SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
-      if (d.eof()) {
-        atEnd = true;
-        break;
-      }
-    }
-    if (atEnd) break;
-    CheckHyphenRun(s, d, s.currentLine, kFeatureDashSkips);
-    SB_RETURN_IF_ERROR(ReadFeatureRecord(s, d, st, checks, outcome));
-    if (*outcome != Outcome::kGoOn) break;
-  }
-  return Status::Ok();
+  auto readRecord = [&](Outcome* out) {
+    // A text board reads its text into s.currentLine.
+    const std::string field = s.currentLine;
+    return ReadMatchingRecords(
+        s, d, RecordPart::kLineFeature, field,
+        [&](const RecordSchema& record) {
+          return ReadFeature(record, s, d, st, checks, field, out);
+        },
+        out, checks.generalEnd);
+  };
+  return ReadRecordLoop(s, d, kFeatureRules, readRecord, outcome);
 }
 
 }  // namespace

@@ -19,19 +19,9 @@ constexpr int kSlowdownSpeedField = 2;
 constexpr int kSlowdownWholeTrainField = 4;
 constexpr int kSlowdownSecondSpeedField = 6;
 
-template <std::size_t N>
-bool MatchesAny(const std::array<KeywordTest, N>& tests, const std::string& field) {
-  for (const KeywordTest& test : tests) {
-    if (test.Matches(field)) return true;
-  }
-  return false;
-}
-
-bool MatchesSection(RecordPart section, const std::string& field) {
-  switch (section) {
-    case RecordPart::kLineGeneral: return MatchesAny(kLineGeneralTests, field);
-    case RecordPart::kLineFeature: return MatchesAny(kLineFeatureTests, field);
-    case RecordPart::kTrain: return MatchesAny(kTrainTests, field);
+bool MatchesAny(RecordPart part, const std::string& field) {
+  for (const RecordSchema& record : RecordsOf(part)) {
+    if (record.test.Matches(field)) return true;
   }
   return false;
 }
@@ -120,24 +110,24 @@ std::size_t Utf8Sequence(std::string_view text, std::size_t at) {
 void CheckUnknownRecord(Scenario& s, Description& d, RecordPart section, const std::string& field,
                         const std::optional<RelatedLocation>& general_end) {
   if (d.LineExplained() || IsHeader(field) || Trimmed(field).empty()) return;
-  if (MatchesSection(section, field)) return;
+  if (MatchesAny(section, field)) return;
   d.ExplainLine();
   if (!WantWarning(s, Warning::kUnknownRecord, d.name())) return;
   const std::string shown = Quoted(field);
-  if (section != RecordPart::kTrain && MatchesAny(kTrainTests, field)) {
+  if (section != RecordPart::kTrain && MatchesAny(RecordPart::kTrain, field)) {
     RecordWarning(s, d.WarningAt(Warning::kUnknownRecord,
                                  shown + " is a record of the train description, not of the line "
                                          "description"));
     return;
   }
-  if (section == RecordPart::kTrain &&
-      (MatchesAny(kLineGeneralTests, field) || MatchesAny(kLineFeatureTests, field))) {
+  if (section == RecordPart::kTrain && (MatchesAny(RecordPart::kLineGeneral, field) ||
+                                        MatchesAny(RecordPart::kLineFeature, field))) {
     RecordWarning(s, d.WarningAt(Warning::kUnknownRecord,
                                  shown + " is a record of the line description, not of the train "
                                          "description"));
     return;
   }
-  if (section == RecordPart::kLineFeature && MatchesAny(kLineGeneralTests, field)) {
+  if (section == RecordPart::kLineFeature && MatchesAny(RecordPart::kLineGeneral, field)) {
     Diagnostic w = d.WarningAt(
         Warning::kUnknownRecord, shown + " is a record of the general section, which has ended",
         kKeywordField, "move it above the line that ends the general section");
@@ -145,7 +135,7 @@ void CheckUnknownRecord(Scenario& s, Description& d, RecordPart section, const s
     RecordWarning(s, std::move(w));
     return;
   }
-  if (section == RecordPart::kLineGeneral && MatchesAny(kLineFeatureTests, field)) {
+  if (section == RecordPart::kLineGeneral && MatchesAny(RecordPart::kLineFeature, field)) {
     RecordWarning(s, d.WarningAt(Warning::kUnknownRecord,
                                  shown + " is a feature record, read only after the general "
                                          "section ends",
@@ -163,7 +153,7 @@ void CheckUnknownRecord(Scenario& s, Description& d, RecordPart section, const s
 }
 
 void CheckSkippedField(Scenario& s, Description& d, RecordPart section, const std::string& field) {
-  if (!MatchesSection(section, field)) return;
+  if (!MatchesAny(section, field)) return;
   // The record's values, read as keywords next, are no records either.
   d.ExplainLine();
   if (!WantWarning(s, Warning::kHyphenKeyword, d.name())) return;

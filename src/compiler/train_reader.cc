@@ -3,6 +3,7 @@
 #include "compiler/progressions.h"
 #include "compiler/readers.h"
 #include "compiler/record_checks.h"
+#include "compiler/record_reader.h"
 #include "compiler/signals.h"
 #include "compiler/stopping_zone.h"
 #include "compiler/train_stretches.h"
@@ -11,7 +12,7 @@
 namespace sb {
 namespace {
 
-constexpr int kTrainDashSkips = 2;
+constexpr PartRules kTrainRules{.part = RecordPart::kTrain, .dashSkips = 2, .endAmongSkips = true};
 constexpr int32_t kStationSpacing = 350;  // m between stopping zones
 constexpr int32_t kMaxTextLength = 0xFFFF;
 // Below this length a station's column 5 is not kept.
@@ -24,6 +25,7 @@ constexpr double kFeatureReach = 100.0;
 constexpr double kStationReach = 800.0;
 // The station's length is its third value.
 constexpr int kStationLengthField = 3;
+constexpr Record kStation = Record::kStation;
 
 struct TrainState {
   Stretches stretches;
@@ -36,44 +38,26 @@ struct TrainState {
   std::optional<Diagnostic> generalHeader;
 };
 
-enum class Outcome {
-  kGoOn,
-  kEndOfReading,  // error 15: the rest of the file cannot be placed
-  kStopped,       // an error stopped the reading
-};
-
-bool HasDash(const std::string& field) { return field.find('-') != std::string::npos; }
-
 class TrainReader {
  public:
   TrainReader(Scenario& s, Description& d, TrainState& t) : s_(s), d_(d), t_(t) {}
 
   // Reads the record whose keyword is s.currentLine; `*outcome` tells
   // whether the reading goes on.
-  Status Record(Outcome* outcome);
+  Status Read(Outcome* outcome);
 
  private:
-  Status ReadRecord(TrainRecord record);
+  Status ReadRecord(Record record);
   // Error 15 when (P + reach) / 50 lies beyond the last cell.
   bool Beyond(const char* what, int32_t position, double reach = kFeatureReach) {
-    if ((static_cast<double>(position) + reach) / 50.0 <= static_cast<double>(s_.lastCell)) {
-      return false;
-    }
-    Diagnostic diag = d_.At(kErrorBeyondGrid, position, {}, kPositionField);
-    DescribeBeyondGrid(s_, what, position, static_cast<int32_t>(reach), diag);
-    RecordError(s_, std::move(diag), position);
-    outcome_ = Outcome::kEndOfReading;
-    return true;
+    return sb::Beyond(s_, d_, what, position, reach, &outcome_);
   }
   Status Stop(int32_t code, std::optional<int32_t> position, std::optional<int64_t> where,
               int field) {
     return Stop(d_.At(code, where, {}, field), position);
   }
   Status Stop(Diagnostic diag, std::optional<int32_t> position) {
-    SB_RETURN_IF_ERROR(d_.CloseAndDelete());
-    RecordError(s_, std::move(diag), position);
-    outcome_ = Outcome::kStopped;
-    return Status::Ok();
+    return sb::Stop(s_, d_, std::move(diag), position, &outcome_);
   }
   // After an encoder placed a feature: a code it returned stops the reading
   // with `taken` naming the cell at fault, and so does one left standing in
@@ -104,48 +88,31 @@ class TrainReader {
   Outcome outcome_ = Outcome::kGoOn;
 };
 
-Status TrainReader::Record(Outcome* outcome) {
-  // A field may match several tests: each that matches reads its values,
-  // in the order of the tests, until one ends the reading.
-  static constexpr TrainRecord kOrder[] = {TrainRecord::kBrakedMass, TrainRecord::kCars,
-                                           TrainRecord::kSpeedLimit, TrainRecord::kAdhesion,
-                                           TrainRecord::kClock,      TrainRecord::kSand,
-                                           TrainRecord::kSignal,     TrainRecord::kSlowdown,
-                                           TrainRecord::kSpeedPoint, TrainRecord::kStation};
+Status TrainReader::Read(Outcome* outcome) {
   const std::string keyword = s_.currentLine;
   outcome_ = Outcome::kGoOn;
-  bool station = false;
-  for (TrainRecord record : kOrder) {
-    if (!kTrainTests[static_cast<std::size_t>(record)].Matches(keyword)) continue;
-    station = record == TrainRecord::kStation;
-    SB_RETURN_IF_ERROR(ReadRecord(record));
-    if (outcome_ != Outcome::kGoOn) break;
-  }
+  SB_RETURN_IF_ERROR(ReadMatchingRecords(
+      s_, d_, RecordPart::kTrain, keyword,
+      [&](const RecordSchema& record) { return ReadRecord(record.record); }, &outcome_));
   *outcome = outcome_;
-  if (outcome_ != Outcome::kGoOn) return Status::Ok();
-  if (d_.read_values()) {
-    d_.CheckRecordLine(keyword, station ? "a station name may not hold a comma" : "");
-  } else {
-    CheckUnknownRecord(s_, d_, RecordPart::kTrain, keyword, std::nullopt);
-  }
   return Status::Ok();
 }
 
-Status TrainReader::ReadRecord(TrainRecord record) {
+Status TrainReader::ReadRecord(Record record) {
   ScenarioItem& totals = s_.items[kSlotTotals];
   switch (record) {
-    case TrainRecord::kBrakedMass: return d_.ReadInt32("the braked-mass percentage", &totals.start);
-    case TrainRecord::kCars: return d_.ReadInt32("the number of cars", &totals.position);
-    case TrainRecord::kSpeedLimit: return SpeedLimit();
-    case TrainRecord::kAdhesion: return Adhesion();
-    case TrainRecord::kClock: return Clock();
-    case TrainRecord::kSand: return d_.ReadInt16("the sand value", &s_.items[kSlotTrain].num1);
-    case TrainRecord::kSignal: return Signal();
-    case TrainRecord::kSlowdown: return Slowdown();
-    case TrainRecord::kSpeedPoint: return SpeedPoint();
-    case TrainRecord::kStation: return Station();
+    case Record::kBrakedMass: return ReadColumn<Record::kBrakedMass, 0>(d_, &totals.start);
+    case Record::kCars: return ReadColumn<Record::kCars, 0>(d_, &totals.position);
+    case Record::kSpeedLimit: return SpeedLimit();
+    case Record::kAdhesion: return Adhesion();
+    case Record::kClock: return Clock();
+    case Record::kSand: return ReadColumn<Record::kSand, 0>(d_, &s_.items[kSlotTrain].num1);
+    case Record::kSignal: return Signal();
+    case Record::kSlowdown: return Slowdown();
+    case Record::kSpeedPoint: return SpeedPoint();
+    case Record::kStation: return Station();
+    default: return Status::Ok();  // not of a train description
   }
-  return Status::Ok();
 }
 
 // Each record closes the stretch of the previous one: the cells from the
@@ -154,8 +121,8 @@ Status TrainReader::ReadRecord(TrainRecord record) {
 Status TrainReader::SpeedLimit() {
   int32_t position = 0;
   int32_t speed = 0;
-  SB_RETURN_IF_ERROR(d_.ReadInt32("the speed limit's position", &position));
-  SB_RETURN_IF_ERROR(d_.ReadInt32("the speed", &speed));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kSpeedLimit, 0>(d_, &position));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kSpeedLimit, 1>(d_, &speed));
   if (Beyond("a speed limit", position)) return Status::Ok();
   t_.speedChecks.Check(s_, d_, position);
   CheckSpeed(s_, d_, speed);
@@ -165,8 +132,8 @@ Status TrainReader::SpeedLimit() {
 Status TrainReader::Adhesion() {
   int32_t position = 0;
   int32_t adhesion = 0;
-  SB_RETURN_IF_ERROR(d_.ReadInt32("the adhesion's position", &position));
-  SB_RETURN_IF_ERROR(d_.ReadInt32("the adhesion value", &adhesion));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kAdhesion, 0>(d_, &position));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kAdhesion, 1>(d_, &adhesion));
   if (Beyond("an adhesion", position)) return Status::Ok();
   t_.adhesionChecks.Check(s_, d_, position);
   CheckAdhesion(s_, d_, adhesion);
@@ -175,28 +142,20 @@ Status TrainReader::Adhesion() {
 
 Status TrainReader::Clock() {
   ScenarioItem& train = s_.items[kSlotTrain];
-  SB_RETURN_IF_ERROR(d_.ReadInt16("the clock's hours", &train.num3));
-  SB_RETURN_IF_ERROR(d_.ReadInt16("the clock's minutes", &train.num4));
-  return d_.ReadInt16("the clock's seconds", &train.num5);
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kClock, 0>(d_, &train.num3));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kClock, 1>(d_, &train.num4));
+  return ReadColumn<Record::kClock, 2>(d_, &train.num5);
 }
 
 Status TrainReader::Signal() {
-  static constexpr struct {
-    int32_t SignalRecord::*value;
-    const char* name;
-  } kFields[] = {{&SignalRecord::position, "the signal's position"},
-                 {&SignalRecord::sSide, "sx"},
-                 {&SignalRecord::sDigit1, "s1"},
-                 {&SignalRecord::sDigit2, "s2"},
-                 {&SignalRecord::sDigit3, "s3"},
-                 {&SignalRecord::extraDigit, "rapp"},
-                 {&SignalRecord::dSide, "dx"},
-                 {&SignalRecord::dDigit1, "d1"},
-                 {&SignalRecord::dDigit2, "d2"},
-                 {&SignalRecord::dDigit3, "d3"},
-                 {&SignalRecord::time, "tempo"}};
+  // In the order of the columns.
+  static constexpr std::array<int32_t SignalRecord::*, 11> kMembers = {
+      &SignalRecord::position, &SignalRecord::sSide,   &SignalRecord::sDigit1,
+      &SignalRecord::sDigit2,  &SignalRecord::sDigit3, &SignalRecord::extraDigit,
+      &SignalRecord::dSide,    &SignalRecord::dDigit1, &SignalRecord::dDigit2,
+      &SignalRecord::dDigit3,  &SignalRecord::time};
   SignalRecord signal;
-  for (const auto& f : kFields) SB_RETURN_IF_ERROR(d_.ReadInt32(f.name, &(signal.*f.value)));
+  SB_RETURN_IF_ERROR(ReadInt32Columns<Record::kSignal>(d_, kMembers, &signal));
   if (Beyond("a signal", signal.position)) return Status::Ok();
   CheckSignal(s_, d_, signal);
   int32_t code = kNoError;
@@ -212,17 +171,16 @@ Status TrainReader::Signal() {
 }
 
 Status TrainReader::Slowdown() {
-  static constexpr struct {
-    int32_t SlowdownRecord::*value;
-    const char* name;
-  } kFields[] = {{&SlowdownRecord::start, "the slowdown's position"},
-                 {&SlowdownRecord::speed, "v"},
-                 {&SlowdownRecord::length, "l"},
-                 {&SlowdownRecord::wholeTrain, "f_tt"},
-                 {&SlowdownRecord::markBeforeWarning, "f_ta"},
-                 {&SlowdownRecord::secondSpeed, "d_v"}};
+  // In the order of the columns.
+  static constexpr std::array<int32_t SlowdownRecord::*, 6> kMembers = {
+      &SlowdownRecord::start,
+      &SlowdownRecord::speed,
+      &SlowdownRecord::length,
+      &SlowdownRecord::wholeTrain,
+      &SlowdownRecord::markBeforeWarning,
+      &SlowdownRecord::secondSpeed};
   SlowdownRecord slowdown;
-  for (const auto& f : kFields) SB_RETURN_IF_ERROR(d_.ReadInt32(f.name, &(slowdown.*f.value)));
+  SB_RETURN_IF_ERROR(ReadInt32Columns<Record::kSlowdown>(d_, kMembers, &slowdown));
   const int32_t start = slowdown.start;
   if (Beyond("a slowdown", start)) return Status::Ok();
   // Only the start is checked above; an end past the last cell cannot be
@@ -254,8 +212,8 @@ Status TrainReader::Slowdown() {
 Status TrainReader::SpeedPoint() {
   int32_t position = 0;
   int32_t value = 0;
-  SB_RETURN_IF_ERROR(d_.ReadInt32("the speed point's position", &position));
-  SB_RETURN_IF_ERROR(d_.ReadInt32("the speed point's value", &value));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kSpeedPoint, 0>(d_, &position));
+  SB_RETURN_IF_ERROR(ReadColumn<Record::kSpeedPoint, 1>(d_, &value));
   if (Beyond("a speed point", position)) return Status::Ok();
   TrackCell* cell = nullptr;
   SB_RETURN_IF_ERROR(CellAt(s_, CellIndex(position), "a speed point", &cell));
@@ -284,15 +242,15 @@ Status TrainReader::Station() {
     return Stop(kErrorTooManyStations, std::nullopt, std::nullopt, kKeywordField);
   }
   ScenarioItem& item = s_.items[static_cast<std::size_t>(slot)];
-  SB_RETURN_IF_ERROR(d_.ReadInt32("the station's position", &item.position));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 0>(d_, &item.position));
   const int32_t position = item.position;
   if (Beyond("a station", position, kStationReach)) return Status::Ok();
   if (position % 50 != 0) {
     return Stop(kErrorStationPosition, position, position, kPositionField);
   }
-  SB_RETURN_IF_ERROR(d_.ReadUInt8("the station's kind", &item.kind));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 1>(d_, &item.kind));
   int32_t length = 0;
-  SB_RETURN_IF_ERROR(d_.ReadInt32("the station's length", &length));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 2>(d_, &length));
   if (length % 100 != 0) {
     return Stop(kErrorStationLength, position, position, kStationLengthField);
   }
@@ -332,25 +290,25 @@ Status TrainReader::Station() {
 
 // Columns 4 to 17: stored as read, the time of day as seconds.
 Status TrainReader::StationColumns(ScenarioItem& item) {
-  SB_RETURN_IF_ERROR(d_.ReadUInt8("column 4", &item.option));
-  SB_RETURN_IF_ERROR(d_.ReadUInt8("column 5", &item.byte4));
-  SB_RETURN_IF_ERROR(d_.ReadUInt8("column 6", &item.byte3));
-  SB_RETURN_IF_ERROR(d_.ReadInt16("column 7", &item.num1));
-  SB_RETURN_IF_ERROR(d_.ReadInt16("column 8", &item.num2));
-  SB_RETURN_IF_ERROR(d_.ReadUInt8("column 9", &item.byte1));
-  SB_RETURN_IF_ERROR(d_.ReadInt16("column 10", &item.num3));
-  SB_RETURN_IF_ERROR(d_.ReadInt16("column 11", &item.num4));
-  SB_RETURN_IF_ERROR(d_.ReadInt16("column 12", &item.num5));
-  SB_RETURN_IF_ERROR(d_.ReadUInt8("column 13", &item.byte2));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 3>(d_, &item.option));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 4>(d_, &item.byte4));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 5>(d_, &item.byte3));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 6>(d_, &item.num1));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 7>(d_, &item.num2));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 8>(d_, &item.byte1));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 9>(d_, &item.num3));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 10>(d_, &item.num4));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 11>(d_, &item.num5));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 12>(d_, &item.byte2));
   int32_t hour = 0;
   int32_t minute = 0;
   int32_t second = 0;
-  SB_RETURN_IF_ERROR(d_.ReadInt32("the hour", &hour));
-  SB_RETURN_IF_ERROR(d_.ReadInt32("the minute", &minute));
-  SB_RETURN_IF_ERROR(d_.ReadInt32("the second", &second));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 13>(d_, &hour));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 14>(d_, &minute));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 15>(d_, &second));
   SB_RETURN_IF_ERROR(
       Checked32((int64_t{hour} * 60 + minute) * 60 + second, "the scheduled time", &item.seconds));
-  SB_RETURN_IF_ERROR(d_.ReadText(&item.text, "the name"));
+  SB_RETURN_IF_ERROR(ReadColumn<kStation, 16>(d_, &item.text));
   if (item.text.size() > kMaxTextLength) {
     return Status::Invalid("station name longer than 65535 characters");
   }
@@ -417,24 +375,8 @@ Status SkipPreamble(Scenario& s, Description& d, TrainState& t) {
 Status ReadRecords(Scenario& s, Description& d, TrainState& t, Outcome* outcome) {
   TrainReader reader(s, d, t);
   *outcome = Outcome::kGoOn;
-  while (!d.eof()) {
-    SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
-    if (d.eof()) break;  // the last field is never a record
-    bool atEnd = false;
-    for (int i = 0; i < kTrainDashSkips && HasDash(s.currentLine); ++i) {
-      CheckSkippedField(s, d, RecordPart::kTrain, s.currentLine);
-      SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
-      if (d.eof()) {
-        atEnd = true;
-        break;
-      }
-    }
-    if (atEnd) break;
-    CheckHyphenRun(s, d, s.currentLine, kTrainDashSkips);
-    SB_RETURN_IF_ERROR(reader.Record(outcome));
-    if (*outcome != Outcome::kGoOn) break;
-  }
-  return Status::Ok();
+  return ReadRecordLoop(
+      s, d, kTrainRules, [&](Outcome* out) { return reader.Read(out); }, outcome);
 }
 
 }  // namespace

@@ -156,7 +156,7 @@ nlohmann::json Hover(const FileResult& file, bool lineDescription, TextPlace pla
   const LineView& v = lines.views[place.line];
   if (!v.record) return nullptr;
   const int character = FromLspCharacter(lines.utf8[place.line], place.character, encoding);
-  const int field = FieldAt(v.fields, lines.bytes[place.line], character);
+  const int field = FieldAt(v.fields, character);
   const RecordSchema& r = *v.record;
   // Appended rather than added: g++ 12 sees a false overlap in "**" + text.
   std::string text = "**";
@@ -184,7 +184,7 @@ nlohmann::json Completion(const FileResult& file, bool lineDescription, TextPlac
   if (place.line < 0 || place.line >= static_cast<int>(lines.bytes.size())) return items;
   const LineView& v = lines.views[place.line];
   const int character = FromLspCharacter(lines.utf8[place.line], place.character, encoding);
-  if (FieldAt(v.fields, lines.bytes[place.line], character) != 0) return items;
+  if (FieldAt(v.fields, character) != 0) return items;
   const nlohmann::json range = lines.Range(place.line, v.fields[0].begin, character, encoding);
   // A header line is still being written: what it becomes decides its part.
   std::optional<RecordPart> part = v.part;

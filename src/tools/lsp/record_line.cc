@@ -1,5 +1,8 @@
 #include "tools/lsp/record_line.h"
 
+#include <string>
+
+#include "description/field_reader.h"
 #include "description/keywords.h"
 
 namespace sb::lsp {
@@ -10,6 +13,33 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsHeader(std::string_view field) {
   return !field.empty() && field.front() != '-' && field.find('[') != std::string_view::npos &&
          field.find(']') != std::string_view::npos;
+}
+
+// Reads the next field of `reader` (over `line`) as `type`; false when the
+// line holds no more.
+bool ReadField(FieldReader& reader, std::string_view line, ValueType type, FieldSpan* field) {
+  if (reader.eof()) return false;
+  std::string text;
+  int32_t number = 0;
+  // A number out of range is a field all the same.
+  if (type == ValueType::kText) {
+    reader.ReadText(&text);
+  } else {
+    reader.ReadInt32(&number);
+  }
+  const std::string_view own = reader.last_text();
+  const int begin = reader.column() - 1;
+  int end = static_cast<int>(own.data() - line.data() + own.size());
+  if (type == ValueType::kText) {
+    const bool quoted = begin < static_cast<int>(line.size()) && line[begin] == '"';
+    if (quoted && end < static_cast<int>(line.size())) ++end;  // the closing quote
+    if (!quoted) {
+      while (end > begin && IsBlank(line[end - 1])) --end;
+    }
+  }
+  field->begin = begin;
+  field->end = end;
+  return true;
 }
 
 }  // namespace
@@ -23,19 +53,28 @@ FieldSpan FieldFrom(std::string_view line, int begin) {
   return {begin, end};
 }
 
-std::vector<FieldSpan> SplitFields(std::string_view line) {
+std::vector<FieldSpan> SplitFields(std::string_view line, const RecordSchema* record) {
   std::vector<FieldSpan> fields;
+  FieldReader reader(line);
+  const std::size_t values = record ? record->columns.size() : 0;
+  auto nextType = [&] {
+    const std::size_t next = fields.size();
+    return next >= 1 && next <= values ? record->columns[next - 1].type : ValueType::kText;
+  };
+  FieldSpan field;
+  while (ReadField(reader, line, nextType(), &field)) {
+    field.from = field.begin;
+    if (!fields.empty()) {
+      // Blanks alone part numbers; otherwise the place begins after the comma.
+      const std::size_t comma = line.find(',', static_cast<std::size_t>(fields.back().end));
+      if (comma < static_cast<std::size_t>(field.begin)) field.from = static_cast<int>(comma) + 1;
+    }
+    fields.push_back(field);
+  }
+  // A line ending in a comma has an empty field after it, being written.
   const int size = static_cast<int>(line.size());
-  int start = 0;
-  for (;;) {
-    int begin = start;
-    while (begin < size && IsBlank(line[begin])) ++begin;
-    const FieldSpan f = FieldFrom(line, begin);
-    fields.push_back(f);
-    int comma = f.end;
-    while (comma < size && line[comma] != ',') ++comma;
-    if (comma >= size) break;
-    start = comma + 1;
+  if (fields.empty() || reader.last_end() == FieldReader::End::kComma) {
+    fields.push_back({size, size, fields.empty() ? 0 : size});
   }
   return fields;
 }
@@ -45,9 +84,11 @@ std::vector<LineView> ViewLines(const std::vector<std::string_view>& lines, bool
   std::optional<RecordPart> part;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     LineView& v = views[i];
-    v.fields = SplitFields(lines[i]);
-    const std::string_view keyword =
-        lines[i].substr(v.fields[0].begin, v.fields[0].end - v.fields[0].begin);
+    // The keyword as the compiler reads it decides the record, whose
+    // columns decide how the rest is read.
+    FieldReader reader(lines[i]);
+    std::string keyword;
+    reader.ReadText(&keyword);
     v.header = IsHeader(keyword);
     if (!part) {
       if (Contains(keyword, "[generale]", Compare::kText)) {
@@ -58,17 +99,17 @@ std::vector<LineView> ViewLines(const std::vector<std::string_view>& lines, bool
     }
     v.part = part;
     if (part && !v.header) v.record = FindRecord(*part, keyword);
+    v.fields = SplitFields(lines[i], v.record);
   }
   return views;
 }
 
-int FieldAt(const std::vector<FieldSpan>& fields, std::string_view line, int character) {
-  int commas = 0;
-  for (int i = 0; i < character && i < static_cast<int>(line.size()); ++i) {
-    if (line[i] == ',') ++commas;
+int FieldAt(const std::vector<FieldSpan>& fields, int character) {
+  int field = 0;
+  while (field + 1 < static_cast<int>(fields.size()) && fields[field + 1].from <= character) {
+    ++field;
   }
-  const int last = static_cast<int>(fields.size()) - 1;
-  return commas < last ? commas : last;
+  return field;
 }
 
 }  // namespace sb::lsp

@@ -13,14 +13,19 @@
 
 namespace sb::lsp {
 
-// A field's characters, leading and trailing blanks excluded.
+// A field's characters, leading and trailing blanks excluded (a quoted
+// text's quotes included).
 struct FieldSpan {
   int begin = 0;
   int end = 0;
+  int from = 0;  // where its place begins: after the separator before it
 };
 
-// The fields of one line, split at its commas.
-std::vector<FieldSpan> SplitFields(std::string_view line);
+// The fields of one line as the compiler reads them: a quoted text runs to
+// its closing quote, commas and all, and a number ends at the blanks after
+// it. The keyword, and any field past the values of `record` (the line's
+// record, or nullptr), is read as a text, each value as its column's type.
+std::vector<FieldSpan> SplitFields(std::string_view line, const RecordSchema* record);
 
 // Where a diagnostic's field runs: from `begin` to the next comma or the
 // line's end, trailing blanks excluded (never before `begin`).
@@ -38,7 +43,7 @@ std::vector<LineView> ViewLines(const std::vector<std::string_view>& lines, bool
 
 // The field holding character `character`, or the one it follows: 0 is the
 // keyword, 1 the first value.
-int FieldAt(const std::vector<FieldSpan>& fields, std::string_view line, int character);
+int FieldAt(const std::vector<FieldSpan>& fields, int character);
 
 }  // namespace sb::lsp
 

@@ -1,0 +1,57 @@
+#include "compiler/record_reader.h"
+
+#include <utility>
+
+#include "compiler/error_codes.h"
+
+namespace sb {
+namespace {
+
+bool HasDash(const std::string& field) { return field.find('-') != std::string::npos; }
+
+}  // namespace
+
+Status Stop(Scenario& s, Description& d, Diagnostic diag, std::optional<int32_t> position,
+            Outcome* outcome) {
+  SB_RETURN_IF_ERROR(d.CloseAndDelete());
+  RecordError(s, std::move(diag), position);
+  *outcome = Outcome::kStopped;
+  return Status::Ok();
+}
+
+bool Beyond(Scenario& s, Description& d, const char* what, int32_t position, double reach,
+            Outcome* outcome) {
+  if ((static_cast<double>(position) + reach) / 50.0 <= static_cast<double>(s.lastCell)) {
+    return false;
+  }
+  Diagnostic diag = d.At(kErrorBeyondGrid, position, {}, kPositionField);
+  DescribeBeyondGrid(s, what, position, static_cast<int32_t>(reach), diag);
+  RecordError(s, std::move(diag), position);
+  *outcome = Outcome::kEndOfReading;
+  return true;
+}
+
+Status SkipDashedFields(Scenario& s, Description& d, const PartRules& rules, bool* atEnd) {
+  for (int i = 0; i < rules.dashSkips && HasDash(s.currentLine); ++i) {
+    CheckSkippedField(s, d, rules.part, s.currentLine);
+    SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
+    if (rules.endAmongSkips && d.eof()) {
+      *atEnd = true;
+      break;
+    }
+  }
+  return Status::Ok();
+}
+
+void CheckRecordEnd(Scenario& s, Description& d, RecordPart part, const std::string& keyword,
+                    const RecordSchema* last, const std::optional<RelatedLocation>& related) {
+  if (d.read_values()) {
+    // A station's name is its last value: a comma in it ends it early.
+    const bool station = last != nullptr && last->record == Record::kStation;
+    d.CheckRecordLine(keyword, station ? "a station name may not hold a comma" : "");
+  } else {
+    CheckUnknownRecord(s, d, part, keyword, related);
+  }
+}
+
+}  // namespace sb
