@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_status.h"
 #include "app/scenario_run.h"
 #include "app_test_support.h"
 #include "content/content.h"
@@ -39,6 +41,37 @@ std::vector<std::string> Lines(const std::string& text) {
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) out.push_back(line);
   return out;
+}
+
+// Every command's failure is printed once, escaped, and its kind chooses
+// the exit status.
+TEST(CommandStatus, PrintsOnceAndMapsEachKind) {
+  struct Case {
+    Status status;
+    int exit;
+    std::string printed;
+  };
+  const Case cases[] = {
+      {Status::Ok(), 0, ""},
+      {Status::IoError("p", "cannot read 'p': gone"), 74,
+       "scenario-builder: cannot read 'p': gone\n"},
+      {Status::TooLarge("p", "too large"), 74, "scenario-builder: too large\n"},
+      {Status::Invalid("p: not a cell file"), 65, "scenario-builder: p: not a cell file\n"},
+      {Status::OutOfMemory(), 74, "scenario-builder: out of memory\n"},
+      {Status::Exists("p").WithReason("'p' already exists"), 73,
+       "scenario-builder: 'p' already exists\n"},
+      {Status::Usage("bad \x1b[2J id"), 64, "scenario-builder: bad \\x1b[2J id\n"},
+      {Status::Cancelled(), 130, ""},
+      {Status::Interrupted(SIGTERM), 128 + SIGTERM, ""},
+  };
+  for (const Case& c : cases) {
+    std::ostringstream err;
+    EXPECT_EQ(FinishCommand(c.status, err), c.exit) << c.printed;
+    EXPECT_EQ(err.str(), c.printed);
+  }
+  // A reason replaced keeps the kind and the signal; an ok status stays ok.
+  EXPECT_EQ(ExitStatusOf(Status::Interrupted(SIGINT).WithReason("x")), 128 + SIGINT);
+  EXPECT_TRUE(Status::Ok().WithReason("x").ok());
 }
 
 TEST(Cli, ScenarioRun) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_status.h"
 #include "app/compiled_files.h"
 #include "app/inspect_command.h"
 #include "base/disk.h"
@@ -97,7 +98,8 @@ struct Outcome {
 
 Outcome RunInspect(const std::string& path, InspectFormat format) {
   std::ostringstream out, err;
-  int status = Inspect(path, format, out, err);
+  RealDisk disk;
+  int status = FinishCommand(Inspect(disk, path, format, out), err);
   return {status, out.str(), err.str()};
 }
 

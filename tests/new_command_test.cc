@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/command_status.h"
 #include "app_test_support.h"
 #include "compiler/warnings.h"
 #include "content/templates.h"
@@ -158,7 +159,7 @@ TEST(NewCommand, ALinkMadeWhileItRunsIsNeverWrittenThrough) {
       }
     });
     std::ostringstream out, err;
-    const int exit = WriteTemplatePair(request, out, err);
+    const int exit = FinishCommand(WriteTemplatePair(request, out), err);
     stop = true;
     linker.join();
     ASSERT_TRUE(exit == 0 || exit == 73) << err.str();

@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/command_status.h"
 #include "app/compiled_files.h"
 #include "app/render_command.h"
 #include "app/scenario_loader.h"
@@ -50,6 +51,19 @@ namespace sb {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The commands as the program runs them: failures printed on `err`, the
+// exit status returned.
+int RenderCommand(const std::string& dir, const std::string& lineId, const std::string& trainNumber,
+                  const std::string& outPath, std::ostream& out, std::ostream& err,
+                  RenderFormat format = RenderFormat::kSvg) {
+  RealDisk disk;
+  return FinishCommand(Render(disk, dir, lineId, trainNumber, outPath, out, format), err);
+}
+int WatchCommand(const WatchRequest& request, std::ostream& err,
+                 const std::function<bool()>& stop) {
+  return FinishCommand(RenderWatch(request, err, stop), err);
+}
 using testing::Quote;
 using testing::ReadFile;
 using testing::RunTool;
@@ -219,7 +233,8 @@ TempDir* RenderTest::dir_ = nullptr;
 TEST_F(RenderTest, ScenarioPictureHoldsEveryFeature) {
   TempDir out;
   std::ostringstream err;
-  ASSERT_EQ(Render(dir_->path(), kLine, kTrain, out.file("s.svg"), std::cout, err), 0) << err.str();
+  ASSERT_EQ(RenderCommand(dir_->path(), kLine, kTrain, out.file("s.svg"), std::cout, err), 0)
+      << err.str();
   EXPECT_EQ(err.str(), "");
   const std::string svg = ReadFile(out.file("s.svg"));
   EXPECT_LT(svg.size(), 2u * 1024 * 1024);
@@ -281,8 +296,9 @@ TEST_F(RenderTest, ScenarioPictureHoldsEveryFeature) {
 TEST_F(RenderTest, ScenarioIsFoundWhenNotNamed) {
   TempDir out;
   std::ostringstream err;
-  ASSERT_EQ(Render(dir_->path(), "", "", out.file("a.svg"), std::cout, err), 0) << err.str();
-  ASSERT_EQ(Render(dir_->path(), kLine, "", out.file("b.svg"), std::cout, err), 0) << err.str();
+  ASSERT_EQ(RenderCommand(dir_->path(), "", "", out.file("a.svg"), std::cout, err), 0) << err.str();
+  ASSERT_EQ(RenderCommand(dir_->path(), kLine, "", out.file("b.svg"), std::cout, err), 0)
+      << err.str();
   EXPECT_EQ(ReadFile(out.file("a.svg")), ReadFile(out.file("b.svg")));
   const auto found = FindCompiledScenarios(dir_->path());
   ASSERT_EQ(found.size(), 1u);
@@ -290,10 +306,10 @@ TEST_F(RenderTest, ScenarioIsFoundWhenNotNamed) {
 
   TempDir empty;
   std::ostringstream none;
-  EXPECT_EQ(Render(empty.path(), "", "", out.file("c.svg"), std::cout, none), 64);
+  EXPECT_EQ(RenderCommand(empty.path(), "", "", out.file("c.svg"), std::cout, none), 64);
   EXPECT_NE(none.str().find("no compiled scenario"), std::string::npos) << none.str();
   std::ostringstream other;
-  EXPECT_EQ(Render(dir_->path(), "Other", "", out.file("c.svg"), std::cout, other), 64);
+  EXPECT_EQ(RenderCommand(dir_->path(), "Other", "", out.file("c.svg"), std::cout, other), 64);
 }
 
 // Copies of the scenario's files with one of them changed.
@@ -326,7 +342,8 @@ TEST_F(RenderTest, MissingOrBrokenFiles) {
     put(ItemFileName(kLine, kTrain), c.items);
     put(ProfileFileName(kLine), c.profile);
     std::ostringstream err;
-    EXPECT_EQ(Render(dir.path(), kLine, kTrain, dir.file("p.svg"), std::cout, err), c.status);
+    EXPECT_EQ(RenderCommand(dir.path(), kLine, kTrain, dir.file("p.svg"), std::cout, err),
+              c.status);
     EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
     if (c.status == 0) {
       const std::string svg = ReadFile(dir.file("p.svg"));
@@ -388,7 +405,7 @@ struct ScenarioCopy {
 TEST_F(RenderTest, AnOutputTheUserNamesIsWrittenAsWhatItIs) {
   TempDir out;
   std::ostringstream err;
-  ASSERT_EQ(Render(dir_->path(), kLine, kTrain, out.file("plain.svg"), std::cout, err), 0)
+  ASSERT_EQ(RenderCommand(dir_->path(), kLine, kTrain, out.file("plain.svg"), std::cout, err), 0)
       << err.str();
   const std::string svg = ReadFile(out.file("plain.svg"));
 
@@ -396,13 +413,14 @@ TEST_F(RenderTest, AnOutputTheUserNamesIsWrittenAsWhatItIs) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
   int status = -1;
   const std::string piped = DrainWhile(
-      fifo, [&] { return Render(dir_->path(), kLine, kTrain, fifo, std::cout, err); }, &status);
+      fifo, [&] { return RenderCommand(dir_->path(), kLine, kTrain, fifo, std::cout, err); },
+      &status);
   EXPECT_EQ(status, 0) << err.str();
   EXPECT_TRUE(piped == svg) << piped.size() << " bytes came through the FIFO";
   EXPECT_TRUE(fs::is_fifo(fifo));
 
   std::ostringstream stdoutText;
-  EXPECT_EQ(Render(dir_->path(), kLine, kTrain, "-", stdoutText, err), 0) << err.str();
+  EXPECT_EQ(RenderCommand(dir_->path(), kLine, kTrain, "-", stdoutText, err), 0) << err.str();
   EXPECT_TRUE(stdoutText.str() == svg);
   ToolRun r = RunTool("render " + Quote(dir_->path()) + " -o -");
   EXPECT_EQ(r.exit, 0) << r.err;
@@ -413,7 +431,7 @@ TEST_F(RenderTest, AnOutputTheUserNamesIsWrittenAsWhatItIs) {
   const std::string link = out.file("link.svg");
   testing::WriteFile(target, "old");
   fs::create_symlink(target, link);
-  EXPECT_EQ(Render(dir_->path(), kLine, kTrain, link, std::cout, err), 0) << err.str();
+  EXPECT_EQ(RenderCommand(dir_->path(), kLine, kTrain, link, std::cout, err), 0) << err.str();
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_TRUE(ReadFile(target) == svg);
 
@@ -454,7 +472,7 @@ TEST_F(RenderTest, AnOutputThatIsOneOfItsInputsIsRefused) {
     const std::string output = c.output(copy.dir, copy.dir.file(c.file));
     const auto before = testing::Files(copy.dir.path());
     std::ostringstream err;
-    EXPECT_EQ(Render(copy.dir.path(), kLine, kTrain, output, std::cout, err), 64);
+    EXPECT_EQ(RenderCommand(copy.dir.path(), kLine, kTrain, output, std::cout, err), 64);
     EXPECT_NE(err.str().find("is the compiled file '" + copy.dir.file(c.file) + "'"),
               std::string::npos)
         << err.str();
@@ -485,7 +503,8 @@ TEST_F(RenderTest, AFullDeviceIsAWriteErrorAndStaysADevice) {
 TEST_F(RenderTest, PageIsSelfContainedAndHoldsTheScenario) {
   TempDir out;
   std::ostringstream err;
-  ASSERT_EQ(Render(dir_->path(), "", "", "", RenderFormat::kHtml, std::cout, err), 0) << err.str();
+  ASSERT_EQ(RenderCommand(dir_->path(), "", "", "", std::cout, err, RenderFormat::kHtml), 0)
+      << err.str();
   // Without -o the page goes beside the compiled files.
   const std::string page = ReadFile(Path(std::string(kLine) + "_" + kTrain + ".html"));
   fs::remove(Path(std::string(kLine) + "_" + kTrain + ".html"));
@@ -504,7 +523,8 @@ TEST_F(RenderTest, PageIsSelfContainedAndHoldsTheScenario) {
   // The cells as the compiled file holds them, decoded once for the script.
   RenderInput in;
   std::optional<ProfileTable> profile;
-  ASSERT_EQ(LoadScenario(dir_->path(), kLine, kTrain, &in, &profile, err), 0);
+  RealDisk disk;
+  ASSERT_TRUE(LoadScenario(disk, dir_->path(), kLine, kTrain, &in, &profile).ok());
   const nlohmann::json& cells = data["cells"];
   for (const char* column : {"kind", "v1", "v2", "v3", "v4", "time", "approach", "terrain", "speed",
                              "gradient", "adhesion", "km"}) {
@@ -608,7 +628,7 @@ TEST(RenderWatchTest, APageNamingADescriptionIsRefused) {
   ASSERT_TRUE(WriteUserFile(train, content::TemplateTrainBytes()).ok());
   for (const std::string& page : {line, train}) {
     std::ostringstream err;
-    EXPECT_EQ(RenderWatch({line, train, "", "", page}, err, [] { return true; }), kExitUsage);
+    EXPECT_EQ(WatchCommand({line, train, "", "", page}, err, [] { return true; }), kExitUsage);
     EXPECT_EQ(err.str(), "scenario-builder: '" + page +
                              "' is one of the descriptions to watch; write the page elsewhere\n");
   }
@@ -625,7 +645,7 @@ TEST(RenderWatchTest, RewritesThePageWhenADescriptionChanges) {
   int polls = 0;
   std::string firstPage;
   std::ostringstream err;
-  const int rc = RenderWatch({line, train, "", "", ""}, err, [&] {
+  const int rc = WatchCommand({line, train, "", "", ""}, err, [&] {
     ++polls;
     if (polls == 1) {
       firstPage = ReadFile(page);
@@ -658,7 +678,7 @@ TEST(RenderWatchTest, LinksUnderThePagesNamesAreReplacedNotFollowed) {
     fs::create_symlink(target, name);
   }
   std::ostringstream err;
-  EXPECT_EQ(RenderWatch({line, train, "", "", ""}, err, [] { return true; }), 130) << err.str();
+  EXPECT_EQ(WatchCommand({line, train, "", "", ""}, err, [] { return true; }), 130) << err.str();
   for (const std::string& name : {page, page + ".gen.js"}) {
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(name))) << name;
     EXPECT_EQ(ReadFile(elsewhere.file(fs::path(name).filename().string())), "the author's own\n");
@@ -682,7 +702,7 @@ TEST(RenderWatchTest, ADescriptionSwappedForAPrivateFileIsNotQuoted) {
   const std::string page = dir.file("Costa_42.html");
   int polls = 0;
   std::ostringstream err;
-  const int rc = RenderWatch({line, train, "", "", ""}, err, [&] {
+  const int rc = WatchCommand({line, train, "", "", ""}, err, [&] {
     if (++polls == 1) {
       fs::remove(line);
       fs::create_symlink(secret, line);
@@ -780,7 +800,7 @@ TEST(RenderWatchTest, AStopEndsTheWaitForAFifosReader) {
     const int reader = withReader ? open(fifo.c_str(), O_RDONLY | O_NONBLOCK) : -1;
     std::ostringstream err;
     auto watch = std::async(std::launch::async, [&] {
-      return RenderWatch({line, train, "", "", fifo}, err, [] { return true; });
+      return WatchCommand({line, train, "", "", fifo}, err, [] { return true; });
     });
     if (watch.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
       ADD_FAILURE() << "the watch still waits for the FIFO";

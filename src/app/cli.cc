@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_status.h"
 #include "app/compile_report.h"
 #include "app/inspect_command.h"
 #include "app/new_command.h"
@@ -98,70 +99,62 @@ void AddRender(CLI::App& app, Options& o) {
       ->needs(watch);
 }
 
-int RunRender(const Options& o, std::ostream& out, std::ostream& err) {
+// `err` tells render --watch's progress.
+Status RunRender(const Options& o, std::ostream& out, std::ostream& err) {
   // The identifiers given become the names of the files read and written:
   // they must not lead out of the folder.
   for (const std::string* id : {&o.renderLineId, &o.renderTrain}) {
     if (!id->empty() && !UsableInFileName(*id)) {
-      err << "scenario-builder: '" << EscapeControls(*id) << "' cannot be part of a file name\n";
-      return kExitUsage;
+      return Status::Usage("'" + *id + "' cannot be part of a file name");
     }
   }
   if (o.renderWatch) {
     if (!o.renderDir.empty() || o.renderLine.empty() || o.renderTrainPath.empty()) {
-      err << "scenario-builder: render --watch takes --line and --train instead of DIR\n";
-      return kExitUsage;
+      return Status::Usage("render --watch takes --line and --train instead of DIR");
     }
     return RenderWatch(
         {o.renderLine, o.renderTrainPath, o.renderLineId, o.renderTrain, o.renderOut}, err);
   }
   if (o.renderDir.empty()) {
-    err << "scenario-builder: render needs DIR, the directory holding the compiled files\n";
-    return kExitUsage;
+    return Status::Usage("render needs DIR, the directory holding the compiled files");
   }
-  return Render(o.renderDir, o.renderLineId, o.renderTrain, o.renderOut,
-                o.renderHtml ? RenderFormat::kHtml : RenderFormat::kSvg, out, err);
+  RealDisk disk;
+  return Render(disk, o.renderDir, o.renderLineId, o.renderTrain, o.renderOut, out,
+                o.renderHtml ? RenderFormat::kHtml : RenderFormat::kSvg);
 }
 
-// Fills in the identifiers the names of the descriptions tell; false, with
-// the reason on `err`, when they cannot be told or cannot be file names.
-bool CompleteIdentifiers(CompileRequest& request, std::ostream& err) {
+// Fills in the identifiers the names of the descriptions tell; fails Usage
+// when they cannot be told or cannot be file names.
+Status CompleteIdentifiers(CompileRequest& request) {
   if (request.lineId.empty()) {
     std::optional<std::string> id = LineIdFromName(request.linePath);
     if (!id) {
-      err << "scenario-builder: cannot tell the line identifier from '"
-          << EscapeControls(request.linePath) << "' (expected <ID>_linea.txt); give --line-id\n";
-      return false;
+      return Status::Usage("cannot tell the line identifier from '" + request.linePath +
+                           "' (expected <ID>_linea.txt); give --line-id");
     }
     request.lineId = *id;
   }
   if (request.trainNumber.empty()) {
     std::optional<std::string> n = TrainNumberFromName(request.trainPath, request.lineId);
     if (!n) {
-      err << "scenario-builder: cannot tell the train number from '"
-          << EscapeControls(request.trainPath) << "' (expected " << EscapeControls(request.lineId)
-          << "_<N>-.txt); give --train-number\n";
-      return false;
+      return Status::Usage("cannot tell the train number from '" + request.trainPath +
+                           "' (expected " + request.lineId + "_<N>-.txt); give --train-number");
     }
     request.trainNumber = *n;
   }
   // The identifiers become file names in the output directory: they must
   // not lead anywhere else.
   for (const std::string* id : {&request.lineId, &request.trainNumber}) {
-    if (!UsableInFileName(*id)) {
-      err << "scenario-builder: '" << EscapeControls(*id) << "' cannot be part of a file name\n";
-      return false;
-    }
+    if (!UsableInFileName(*id)) return Status::Usage("'" + *id + "' cannot be part of a file name");
   }
-  return true;
+  return Status::Ok();
 }
 
 int RunCompile(Options& o, std::ostream& out, std::ostream& err) {
   if (!o.dir.empty()) {
-    err << "scenario-builder: --dir applies to the scenario run, not to compile\n";
-    return kExitUsage;
+    return FinishCommand(Status::Usage("--dir applies to the scenario run, not to compile"), err);
   }
-  if (!CompleteIdentifiers(o.request, err)) return kExitUsage;
+  if (Status st = CompleteIdentifiers(o.request); !st.ok()) return FinishCommand(st, err);
   o.request.withProfile = !o.noProfile;
   o.request.silencedWarnings = o.report.warnings.silenced;
   RunOutcome outcome = CompileDescriptions(o.request);
@@ -170,27 +163,23 @@ int RunCompile(Options& o, std::ostream& out, std::ostream& err) {
 
 // Takes the -W<id> and -Wno-<id> arguments out of `args` into `warnings`,
 // in order: the command line parser has no form for them. The program's
-// name, and every argument past "--", are left as they are. False, with the
-// reason on `err`, for an id that names no warning.
-bool TakeWarningArguments(std::vector<std::string>& args, WarningOptions& warnings, bool* found,
-                          std::ostream& err) {
+// name, and every argument past "--", are left as they are. Fails Usage for
+// an id that names no warning.
+Status TakeWarningArguments(std::vector<std::string>& args, WarningOptions& warnings, bool* found) {
   std::vector<std::string> rest;
   bool literal = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string& arg = args[i];
     if (i > 0 && !literal && IsWarningArgument(arg)) {
       *found = true;
-      if (!warnings.Apply(arg)) {
-        err << "scenario-builder: " << UnknownWarningMessage(arg) << "\n";
-        return false;
-      }
+      if (!warnings.Apply(arg)) return Status::Usage(UnknownWarningMessage(arg));
       continue;
     }
     literal = literal || arg == "--";
     rest.push_back(std::move(arg));
   }
   args = std::move(rest);
-  return true;
+  return Status::Ok();
 }
 
 // A command's exit status once what it printed on `out` is out: output
@@ -200,8 +189,7 @@ int WithOutputWritten(int status, std::ostream& out, std::ostream& err) {
   out.flush();
   // A command that already failed for its output has said so.
   if (out || status == kExitIo) return status;
-  err << "scenario-builder: cannot write to standard output\n";
-  return kExitIo;
+  return FinishCommand(Status::IoError("", "cannot write to standard output"), err);
 }
 
 int RunCommands(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
@@ -216,8 +204,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
   try {
     return RunCommands(argc, argv, out, err);
   } catch (const std::bad_alloc&) {
-    err << "scenario-builder: out of memory\n";
-    return kExitIo;
+    return FinishCommand(Status::OutOfMemory(), err);
   }
 }
 
@@ -242,7 +229,9 @@ int RunCommands(int argc, const char* const* argv, std::ostream& out, std::ostre
   // The program's name first, as the parser expects it.
   std::vector<std::string> args(argv, argv + argc);
   bool warningArguments = false;
-  if (!TakeWarningArguments(args, o.report.warnings, &warningArguments, err)) return kExitUsage;
+  if (Status st = TakeWarningArguments(args, o.report.warnings, &warningArguments); !st.ok()) {
+    return FinishCommand(st, err);
+  }
   std::vector<const char*> rest;
   for (const std::string& arg : args) rest.push_back(arg.c_str());
   try {
@@ -253,25 +242,27 @@ int RunCommands(int argc, const char* const* argv, std::ostream& out, std::ostre
   }
 
   if (warningArguments && !*o.compile) {
-    err << "scenario-builder: -W<id> and -Wno-<id> apply to compile only\n";
-    return kExitUsage;
+    return FinishCommand(Status::Usage("-W<id> and -Wno-<id> apply to compile only"), err);
   }
-  if (newCommand.chosen()) return WithOutputWritten(newCommand.Run(o.dir, out, err), out, err);
+  if (newCommand.chosen()) {
+    return WithOutputWritten(FinishCommand(newCommand.Run(o.dir, out), err), out, err);
+  }
   if (*lsp) {
     platform::BinaryStandardStreams();
     return lsp::RunLanguageServer(std::cin, std::cout);
   }
   if ((*o.inspect || *o.render) && !o.dir.empty()) {
-    err << "scenario-builder: --dir applies to the scenario run only\n";
-    return kExitUsage;
+    return FinishCommand(Status::Usage("--dir applies to the scenario run only"), err);
   }
   if (*o.inspect) {
     const InspectFormat format = o.inspectJson  ? InspectFormat::kJson
                                  : o.inspectCsv ? InspectFormat::kCsv
                                                 : InspectFormat::kText;
-    return WithOutputWritten(Inspect(o.inspectPath, format, out, err), out, err);
+    RealDisk disk;
+    return WithOutputWritten(FinishCommand(Inspect(disk, o.inspectPath, format, out), err), out,
+                             err);
   }
-  if (*o.render) return WithOutputWritten(RunRender(o, out, err), out, err);
+  if (*o.render) return WithOutputWritten(FinishCommand(RunRender(o, out, err), err), out, err);
   if (*o.compile) return WithOutputWritten(RunCompile(o, out, err), out, err);
 
   RunOutcome outcome = Form_Load(o.dir.empty() ? platform::ExecutableDirectory() : o.dir);

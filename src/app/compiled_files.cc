@@ -64,4 +64,16 @@ WrittenFiles WriteCompiledFiles(const Scenario& s, bool withProfile, Disk& disk,
   return out;
 }
 
+Status ReadCompiledFile(Disk& disk, const std::string& path, CompiledFileKind kind,
+                        std::string* bytes) {
+  const std::uint64_t maxBytes = kind == CompiledFileKind::kCells   ? kMaxCellFileSize
+                                 : kind == CompiledFileKind::kItems ? kMaxItemFileSize
+                                                                    : kMaxProfileFileSize;
+  const Status st = disk.ReadFile(path, bytes, maxBytes);
+  if (st.IsTooLarge()) {
+    return Status::Invalid(path + ": " + st.reason() + " (the largest file of its kind)");
+  }
+  return st.WithReason(st.Message("read"));
+}
+
 }  // namespace sb

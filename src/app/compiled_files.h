@@ -1,7 +1,8 @@
 // Writing a compiled scenario: the plan profile (when wanted and built),
 // the items and the cells, in that order, replaced as a set. Each is
 // written whole beside the old one; only when all are complete are they
-// put in place, so a failed write leaves the earlier set as it was.
+// put in place, so a failed write leaves the earlier set as it was. And
+// reading one compiled file back, for inspect and render.
 #ifndef SB_APP_COMPILED_FILES_H_
 #define SB_APP_COMPILED_FILES_H_
 
@@ -11,6 +12,7 @@
 #include "base/disk.h"
 #include "base/status.h"
 #include "compiler/scenario.h"
+#include "model/file_names.h"
 
 namespace sb {
 
@@ -24,6 +26,15 @@ std::vector<std::string> CompiledFileNames(const Scenario& s, bool withProfile);
 
 WrittenFiles WriteCompiledFiles(const Scenario& s, bool withProfile, Disk& disk,
                                 const std::string& dir);
+
+// Reads the compiled file of `kind` at `path` whole, if it is no larger
+// than the largest of its kind (a line of 1000000 m): a bound checked
+// before reading, so a wrong file of gigabytes is not loaded to be
+// rejected. A failure carries the sentence its user reads: Invalid,
+// "<path>: <reason> (the largest file of its kind)", for a file too large;
+// the I/O error, "cannot read '<path>': <reason>", otherwise.
+Status ReadCompiledFile(Disk& disk, const std::string& path, CompiledFileKind kind,
+                        std::string* bytes);
 
 }  // namespace sb
 

@@ -7,15 +7,17 @@
 #include <ostream>
 #include <string>
 
+#include "base/disk.h"
+#include "base/status.h"
 #include "tools/inspect/printers.h"
 
 namespace sb {
 
 // Decodes the compiled file at `path` (its kind told by its name) and prints
-// it on `out`. Returns 0; 65 when the file is not of its layout; 74 when it
-// cannot be read; 64 when its name tells none of the three kinds. Messages
-// go to `err`.
-int Inspect(const std::string& path, InspectFormat format, std::ostream& out, std::ostream& err);
+// it on `out`. Fails Usage when its name tells none of the three kinds;
+// Invalid when the file is not of its layout or larger than it allows; an
+// I/O error when it cannot be read.
+Status Inspect(Disk& disk, const std::string& path, InspectFormat format, std::ostream& out);
 
 }  // namespace sb
 

@@ -3,7 +3,6 @@
 #include <CLI/CLI.hpp>
 #include <filesystem>
 
-#include "base/exit_status.h"
 #include "base/printable.h"
 #include "base/user_file.h"
 #include "content/templates.h"
@@ -19,12 +18,9 @@ std::string InDir(const std::string& dir, const std::string& name) {
 
 }  // namespace
 
-int WriteTemplatePair(const NewRequest& request, std::ostream& out, std::ostream& err) {
+Status WriteTemplatePair(const NewRequest& request, std::ostream& out) {
   for (const std::string* id : {&request.lineId, &request.train}) {
-    if (!UsableInFileName(*id)) {
-      err << "scenario-builder: '" << EscapeControls(*id) << "' cannot be part of a file name\n";
-      return kExitUsage;
-    }
+    if (!UsableInFileName(*id)) return Status::Usage("'" + *id + "' cannot be part of a file name");
   }
   const std::string linePath = InDir(request.dir, LineDescriptionName(request.lineId));
   const std::string trainPath =
@@ -36,18 +32,13 @@ int WriteTemplatePair(const NewRequest& request, std::ostream& out, std::ostream
   const Status st = CreateNewFiles(
       {{linePath, content::TemplateLineBytes()}, {trainPath, content::TemplateTrainBytes()}});
   if (st.IsExists()) {
-    err << "scenario-builder: '" << EscapeControls(st.path())
-        << "' already exists; remove it or choose another name\n";
-    return kExitCantCreate;
+    return st.WithReason("'" + st.path() + "' already exists; remove it or choose another name");
   }
-  if (!st.ok()) {
-    err << "scenario-builder: " << EscapeControls(st.Message("write")) << "\n";
-    return kExitIo;
-  }
+  SB_RETURN_IF_ERROR(st.WithReason(st.Message("write")));
   out << "wrote " << EscapeControls(linePath) << " and " << EscapeControls(trainPath)
       << "\ncompile them with: scenario-builder compile --line " << EscapeControls(linePath)
       << " --train " << EscapeControls(trainPath) << "\n";
-  return kExitOk;
+  return Status::Ok();
 }
 
 void NewCommand::Add(CLI::App& app) {
@@ -61,12 +52,11 @@ void NewCommand::Add(CLI::App& app) {
 
 bool NewCommand::chosen() const { return command_ != nullptr && command_->parsed(); }
 
-int NewCommand::Run(const std::string& runDir, std::ostream& out, std::ostream& err) const {
+Status NewCommand::Run(const std::string& runDir, std::ostream& out) const {
   if (!runDir.empty()) {
-    err << "scenario-builder: --dir applies to the scenario run; give it after 'new'\n";
-    return kExitUsage;
+    return Status::Usage("--dir applies to the scenario run; give it after 'new'");
   }
-  return WriteTemplatePair(request_, out, err);
+  return WriteTemplatePair(request_, out);
 }
 
 }  // namespace sb

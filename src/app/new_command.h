@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+#include "base/status.h"
+
 namespace CLI {
 class App;
 }
@@ -19,11 +21,12 @@ struct NewRequest {
   std::string dir;  // empty: the current directory
 };
 
-// Writes both descriptions into `request.dir` and returns the exit status:
-// 0 written; 64 an identifier that cannot be part of a file name; 73 a file
-// of either name already exists (named on `err`, neither file written);
-// 74 a file could not be written (the other is removed again).
-int WriteTemplatePair(const NewRequest& request, std::ostream& out, std::ostream& err);
+// Writes both descriptions into `request.dir` and tells on `out` how to
+// compile them. Fails Usage for an identifier that cannot be part of a file
+// name; Exists when a file of either name is there (neither file written);
+// with an I/O error when a file cannot be written (the other is removed
+// again).
+Status WriteTemplatePair(const NewRequest& request, std::ostream& out);
 
 // The subcommand on the command line.
 class NewCommand {
@@ -31,7 +34,7 @@ class NewCommand {
   void Add(CLI::App& app);
   bool chosen() const;
   // `runDir` is the top-level --dir, which belongs to the scenario run.
-  int Run(const std::string& runDir, std::ostream& out, std::ostream& err) const;
+  Status Run(const std::string& runDir, std::ostream& out) const;
 
  private:
   CLI::App* command_ = nullptr;

@@ -3,9 +3,7 @@
 #include <optional>
 
 #include "app/scenario_loader.h"
-#include "base/exit_status.h"
 #include "base/file_io.h"
-#include "base/printable.h"
 #include "base/user_file.h"
 #include "model/file_names.h"
 #include "tools/render/html_page.h"
@@ -14,19 +12,13 @@
 namespace sb {
 namespace {
 
-int Fail(std::ostream& err, const std::string& text, int status) {
-  // The text names paths the user gave, which may hold control bytes.
-  err << "scenario-builder: " << EscapeControls(text) << "\n";
-  return status;
-}
-
-// The compiled file of the scenario that `svgPath` names, or "".
-std::string InputNamedBy(const std::string& svgPath, const std::string& dir,
+// The compiled file of the scenario that `outPath` names, or "".
+std::string InputNamedBy(Disk& disk, const std::string& outPath, const std::string& dir,
                          const RenderInput& in) {
   for (const std::string& name :
        {CellFileName(in.lineId, in.trainNumber), ItemFileName(in.lineId, in.trainNumber),
         ProfileFileName(in.lineId)}) {
-    if (SameFile(svgPath, JoinPath(dir, name))) return JoinPath(dir, name);
+    if (disk.SameFile(outPath, JoinPath(dir, name))) return JoinPath(dir, name);
   }
   return "";
 }
@@ -35,46 +27,38 @@ std::string Drawn(const RenderInput& in, RenderFormat format) {
   return format == RenderFormat::kHtml ? render::RenderHtml(in) : render::RenderSvg(in);
 }
 
-int WriteSvg(const std::string& dir, const RenderInput& in, const std::string& svgPath,
-             RenderFormat format, std::ostream& out, std::ostream& err) {
-  if (svgPath == "-") {
+// Writes the picture or the page where `outPath` says.
+Status WriteDrawing(Disk& disk, const std::string& dir, const RenderInput& in,
+                    const std::string& outPath, RenderFormat format, std::ostream& out) {
+  if (outPath == "-") {
     out << Drawn(in, format);
     out.flush();
-    if (!out) return Fail(err, "cannot write the picture to standard output", kExitIo);
-    return kExitOk;
+    if (!out) return Status::IoError("", "cannot write the picture to standard output");
+    return Status::Ok();
   }
   Status st;
-  if (svgPath.empty()) {
-    std::string name = PictureName(in.lineId, in.trainNumber);
-    if (format == RenderFormat::kHtml) name = name.substr(0, name.size() - 4) + ".html";
-    st = ReplaceFile(JoinPath(dir, name), Drawn(in, format));
-  } else if (const std::string input = InputNamedBy(svgPath, dir, in); !input.empty()) {
-    return Fail(err,
-                "the output '" + svgPath + "' is the compiled file '" + input +
-                    "' the picture is drawn from; give -o another file",
-                kExitUsage);
+  if (outPath.empty()) {
+    const std::string name = format == RenderFormat::kHtml ? PageName(in.lineId, in.trainNumber)
+                                                           : PictureName(in.lineId, in.trainNumber);
+    st = disk.WriteFile(JoinPath(dir, name), Drawn(in, format));
+  } else if (const std::string input = InputNamedBy(disk, outPath, dir, in); !input.empty()) {
+    return Status::Usage("the output '" + outPath + "' is the compiled file '" + input +
+                         "' the picture is drawn from; give -o another file");
   } else {
-    st = WriteUserFile(svgPath, Drawn(in, format));
+    st = WriteUserFile(outPath, Drawn(in, format));
   }
-  if (!st.ok()) return Fail(err, st.Message("write"), kExitIo);
-  return kExitOk;
+  return st.WithReason(st.Message("write"));
 }
 
 }  // namespace
 
-int Render(const std::string& dir, const std::string& lineId, const std::string& trainNumber,
-           const std::string& svgPath, std::ostream& out, std::ostream& err) {
-  return Render(dir, lineId, trainNumber, svgPath, RenderFormat::kSvg, out, err);
-}
-
-int Render(const std::string& dir, const std::string& lineId, const std::string& trainNumber,
-           const std::string& outPath, RenderFormat format, std::ostream& out, std::ostream& err) {
+Status Render(Disk& disk, const std::string& dir, const std::string& lineId,
+              const std::string& trainNumber, const std::string& outPath, std::ostream& out,
+              RenderFormat format) {
   RenderInput in;
   std::optional<ProfileTable> profile;
-  if (int rc = LoadScenario(dir, lineId, trainNumber, &in, &profile, err); rc != kExitOk) {
-    return rc;
-  }
-  return WriteSvg(dir, in, outPath, format, out, err);
+  SB_RETURN_IF_ERROR(LoadScenario(disk, dir, lineId, trainNumber, &in, &profile));
+  return WriteDrawing(disk, dir, in, outPath, format, out);
 }
 
 }  // namespace sb

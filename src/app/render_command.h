@@ -7,32 +7,33 @@
 #include <ostream>
 #include <string>
 
+#include "base/disk.h"
+#include "base/status.h"
+
 namespace sb {
 
-// Reads the compiled files of one scenario from `dir` and writes the SVG.
-// An empty `lineId` or `trainNumber` is found in `dir` when it holds exactly
-// one scenario that fits. The profile file may be missing (a scenario
-// compiled without it): the picture then has no plan.
+// What render writes: the SVG picture, or the interactive page.
+enum class RenderFormat { kSvg, kHtml };
+
+// Reads the compiled files of one scenario from `dir` and writes its
+// picture or its page. An empty `lineId` or `trainNumber` is found in
+// `dir` when it holds exactly one scenario that fits. The profile file may
+// be missing (a scenario compiled without it): the drawing then has no
+// plan.
 //
-// Where the SVG goes: with an empty `svgPath`, "<ID>_<N>.svg" in `dir`,
-// replaced whole like every file the program names itself; "-" is `out`;
-// any other path is the user's and is written as WriteUserFile
+// Where it goes: with an empty `outPath`, "<ID>_<N>.svg" (or ".html") in
+// `dir`, replaced whole like every file the program names itself; "-" is
+// `out`; any other path is the user's and is written as WriteUserFile
 // (base/user_file.h) tells: a FIFO or a device in place, a regular file
 // replaced whole. A path that is one of the compiled files read is refused.
 //
-// Returns 0; 64 when the scenario cannot be told or `svgPath` is one of its
-// files; 65 when a compiled file is not of its layout or larger than its
-// layout allows; 74 when a file cannot be read or written.
-int Render(const std::string& dir, const std::string& lineId, const std::string& trainNumber,
-           const std::string& svgPath, std::ostream& out, std::ostream& err);
-
-// What render writes: the SVG picture, or the interactive page, whose
-// default name is "<ID>_<N>.html".
-enum class RenderFormat { kSvg, kHtml };
-
-// As above, in `format`.
-int Render(const std::string& dir, const std::string& lineId, const std::string& trainNumber,
-           const std::string& outPath, RenderFormat format, std::ostream& out, std::ostream& err);
+// Fails Usage when the scenario cannot be told or `outPath` is one of its
+// files; Invalid when a compiled file is not of its layout or larger than
+// its layout allows; with an I/O error when a file cannot be read or
+// written.
+Status Render(Disk& disk, const std::string& dir, const std::string& lineId,
+              const std::string& trainNumber, const std::string& outPath, std::ostream& out,
+              RenderFormat format = RenderFormat::kSvg);
 
 }  // namespace sb
 

@@ -4,9 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "base/exit_status.h"
+#include "app/compiled_files.h"
 #include "base/file_io.h"
-#include "base/printable.h"
 #include "format/cell_codec.h"
 #include "format/item_codec.h"
 #include "format/profile_codec.h"
@@ -15,20 +14,14 @@
 namespace sb {
 namespace {
 
-// `text` names the folder and files the user gave, control bytes and all.
-int Fail(std::ostream& err, const std::string& text, int status) {
-  err << "scenario-builder: " << EscapeControls(text) << "\n";
-  return status;
-}
-
 // Sets the line identifier and train number of `in` from the one scenario
 // in `dir` that fits those given (an empty one fits any).
-int FindScenario(const std::string& dir, RenderInput* in, std::ostream& err) {
+Status FindScenario(const std::string& dir, RenderInput* in) {
   // A folder that is not there, or may not be read, is the file system's
   // answer, not a question of which scenario to draw.
   std::error_code ec;
   std::filesystem::directory_iterator probe(dir.empty() ? "." : dir, ec);
-  if (ec) return Fail(err, "cannot read the folder '" + dir + "': " + ec.message(), kExitIo);
+  if (ec) return Status::IoError(dir, "cannot read the folder '" + dir + "': " + ec.message());
   std::vector<std::pair<std::string, std::string>> fits;
   for (const auto& found : FindCompiledScenarios(dir)) {
     if ((in->lineId.empty() || found.first == in->lineId) &&
@@ -41,29 +34,22 @@ int FindScenario(const std::string& dir, RenderInput* in, std::ostream& err) {
         fits.empty() ? "no compiled scenario (<ID>_<N>.sim with <ID>_<N>.dat) in '" + dir + "'"
                      : "'" + dir + "' holds several compiled scenarios:";
     for (const auto& f : fits) text += " " + f.first + "_" + f.second;
-    return Fail(err, text + "; give --line-id and --train-number", kExitUsage);
+    return Status::Usage(text + "; give --line-id and --train-number");
   }
   in->lineId = fits.front().first;
   in->trainNumber = fits.front().second;
-  return kExitOk;
+  return Status::Ok();
 }
 
-// Reads the file `name` of `dir`, if it is no larger than `maxBytes` (the
-// largest of its kind), and decodes it into `value`.
+// Reads the file `name` of `dir` and decodes it into `value`.
 template <typename T>
-int ReadAndDecode(const std::string& dir, const std::string& name, std::uint64_t maxBytes,
-                  Status (*decode)(std::string_view, T*), T* value, std::ostream& err) {
+Status ReadAndDecode(Disk& disk, const std::string& dir, const std::string& name,
+                     CompiledFileKind kind, Status (*decode)(std::string_view, T*), T* value) {
+  const std::string path = JoinPath(dir, name);
   std::string bytes;
-  Status st = ReadWholeFile(JoinPath(dir, name), &bytes, maxBytes);
-  if (st.IsTooLarge()) {
-    return Fail(err, JoinPath(dir, name) + ": " + st.reason() + " (the largest file of its kind)",
-                kExitDataError);
-  }
-  if (!st.ok()) return Fail(err, st.Message("read"), kExitIo);
-  Status decoded = decode(bytes, value);
-  if (!decoded.ok())
-    return Fail(err, JoinPath(dir, name) + ": " + decoded.reason(), kExitDataError);
-  return kExitOk;
+  SB_RETURN_IF_ERROR(ReadCompiledFile(disk, path, kind, &bytes));
+  const Status decoded = decode(bytes, value);
+  return decoded.WithReason(path + ": " + decoded.reason());
 }
 
 }  // namespace
@@ -82,35 +68,26 @@ std::vector<std::pair<std::string, std::string>> FindCompiledScenarios(const std
   return out;
 }
 
-int LoadScenario(const std::string& dir, const std::string& lineId, const std::string& trainNumber,
-                 RenderInput* in, std::optional<ProfileTable>* profile, std::ostream& err) {
+Status LoadScenario(Disk& disk, const std::string& dir, const std::string& lineId,
+                    const std::string& trainNumber, RenderInput* in,
+                    std::optional<ProfileTable>* profile) {
   in->lineId = lineId;
   in->trainNumber = trainNumber;
-  if (lineId.empty() || trainNumber.empty()) {
-    if (int rc = FindScenario(dir, in, err); rc != kExitOk) return rc;
-  }
-  const std::string cellName = CellFileName(in->lineId, in->trainNumber);
-  if (int rc = ReadAndDecode(dir, cellName, kMaxCellFileSize, &DecodeCells, &in->cells, err);
-      rc != kExitOk) {
-    return rc;
-  }
-  const std::string itemName = ItemFileName(in->lineId, in->trainNumber);
-  if (int rc = ReadAndDecode(dir, itemName, kMaxItemFileSize, &DecodeItems, &in->items, err);
-      rc != kExitOk) {
-    return rc;
-  }
+  if (lineId.empty() || trainNumber.empty()) SB_RETURN_IF_ERROR(FindScenario(dir, in));
+  SB_RETURN_IF_ERROR(ReadAndDecode(disk, dir, CellFileName(in->lineId, in->trainNumber),
+                                   CompiledFileKind::kCells, &DecodeCells, &in->cells));
+  SB_RETURN_IF_ERROR(ReadAndDecode(disk, dir, ItemFileName(in->lineId, in->trainNumber),
+                                   CompiledFileKind::kItems, &DecodeItems, &in->items));
   // A scenario compiled without its profile has no plan; anything else
   // under the profile's name is read, and refused if it is not a file.
   const std::string profileName = ProfileFileName(in->lineId);
   std::error_code ec;
   if (std::filesystem::exists(JoinPath(dir, profileName), ec)) {
-    if (int rc = ReadAndDecode(dir, profileName, kMaxProfileFileSize, &DecodeProfile, profile, err);
-        rc != kExitOk) {
-      return rc;
-    }
+    SB_RETURN_IF_ERROR(
+        ReadAndDecode(disk, dir, profileName, CompiledFileKind::kProfile, &DecodeProfile, profile));
     in->profile = &**profile;
   }
-  return kExitOk;
+  return Status::Ok();
 }
 
 }  // namespace sb

@@ -4,11 +4,12 @@
 #define SB_APP_SCENARIO_LOADER_H_
 
 #include <optional>
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/disk.h"
+#include "base/status.h"
 #include "model/line_profile.h"
 #include "tools/render/render_input.h"
 
@@ -21,11 +22,11 @@ std::vector<std::pair<std::string, std::string>> FindCompiledScenarios(const std
 // Fills `in` with the scenario `lineId`, `trainNumber` of `dir`; an empty
 // one of them is found in `dir` when exactly one scenario there fits. The
 // profile, when its file is there, goes into `profile` and `in->profile`
-// points to it. Returns 0, or the exit status after a message on `err`:
-// 64 when the scenario cannot be told, 65 when a file is not of its layout,
-// 74 when one cannot be read.
-int LoadScenario(const std::string& dir, const std::string& lineId, const std::string& trainNumber,
-                 RenderInput* in, std::optional<ProfileTable>* profile, std::ostream& err);
+// points to it. Fails Usage when the scenario cannot be told, Invalid when
+// a file is not of its layout, with an I/O error when one cannot be read.
+Status LoadScenario(Disk& disk, const std::string& dir, const std::string& lineId,
+                    const std::string& trainNumber, RenderInput* in,
+                    std::optional<ProfileTable>* profile);
 
 }  // namespace sb
 

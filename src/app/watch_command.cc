@@ -33,10 +33,6 @@
 namespace sb {
 namespace {
 
-constexpr int kExitInterrupted = 130;
-// The shells' convention for a process ended by a signal.
-constexpr int kExitSignalBase = 128;
-
 // The signal that asked the loop to stop, or 0.
 std::atomic<int> gStopSignal{0};
 // Set with it: a compile under way stops at its next record.
@@ -178,9 +174,10 @@ struct PageFiles {
   }
 };
 
-int WatchLoop(const WatchRequest& request, const PageFiles& files, const std::string& lineId,
-              const std::string& trainNumber, const std::function<int()>& stopped,
-              const std::atomic<bool>* cancel, std::ostream& err) {
+// `stopped` gives the signal that asked the watch to stop, or 0.
+Status WatchLoop(const WatchRequest& request, const PageFiles& files, const std::string& lineId,
+                 const std::string& trainNumber, const std::function<int()>& stopped,
+                 const std::atomic<bool>* cancel, std::ostream& err) {
   const std::string sidecarName = std::filesystem::path(files.sidecar).filename().string();
   Watched line{request.linePath, LineDescriptionName(lineId), std::nullopt};
   Watched train{request.trainPath, TrainDescriptionName(lineId, trainNumber), std::nullopt};
@@ -195,19 +192,24 @@ int WatchLoop(const WatchRequest& request, const PageFiles& files, const std::st
                                                {generation, sidecarName}, unread, cancel);
     // A compile cut short by a stop leaves the page as it was.
     if (html.empty()) {
-      if (const int status = stopped(); status != 0) return status;
+      if (const int signal_number = stopped(); signal_number != 0) {
+        return Status::Interrupted(signal_number);
+      }
     }
     if (Status st = files.Write(html, generation, stopped); !st.ok()) {
       // A signal that cut a write short (a device that waits) is the stop
       // it asked for.
-      if (const int status = stopped(); status != 0) return status;
-      if (st.IsCancelled()) return kExitInterrupted;
-      err << "scenario-builder: " << EscapeControls(st.Message("write")) << "\n";
-      return kExitIo;
+      if (const int signal_number = stopped(); signal_number != 0) {
+        return Status::Interrupted(signal_number);
+      }
+      if (st.IsCancelled()) return Status::Interrupted(SIGINT);
+      return st.WithReason(st.Message("write"));
     }
     err << "scenario-builder: wrote " << EscapeControls(files.page) << " (" << generation << ")\n";
     while (StampOf(request.linePath) == lineStamp && StampOf(request.trainPath) == trainStamp) {
-      if (const int status = stopped(); status != 0) return status;
+      if (const int signal_number = stopped(); signal_number != 0) {
+        return Status::Interrupted(signal_number);
+      }
       std::this_thread::sleep_for(kWatchPoll);
     }
   }
@@ -259,53 +261,46 @@ class StopSignals {
 
 }  // namespace
 
-int RenderWatch(const WatchRequest& request, std::ostream& err, const std::function<bool()>& stop) {
+Status RenderWatch(const WatchRequest& request, std::ostream& err,
+                   const std::function<bool()>& stop) {
   std::string lineId = request.lineId, trainNumber = request.trainNumber;
   if (lineId.empty()) lineId = LineIdFromName(request.linePath).value_or("");
   if (trainNumber.empty() && !lineId.empty()) {
     trainNumber = TrainNumberFromName(request.trainPath, lineId).value_or("");
   }
   if (lineId.empty() || trainNumber.empty()) {
-    err << "scenario-builder: cannot tell the line identifier and train number from '"
-        << EscapeControls(request.linePath) << "' and '" << EscapeControls(request.trainPath)
-        << "'; give --line-id and --train-number\n";
-    return kExitUsage;
+    return Status::Usage("cannot tell the line identifier and train number from '" +
+                         request.linePath + "' and '" + request.trainPath +
+                         "'; give --line-id and --train-number");
   }
   PageFiles files;
   files.page = request.htmlPath;
   files.pageNamedByUser = !files.page.empty();
   if (!files.pageNamedByUser) {
     files.page = JoinPath(std::filesystem::path(request.linePath).parent_path().string(),
-                          lineId + "_" + trainNumber + ".html");
+                          PageName(lineId, trainNumber));
   }
-  files.sidecar = files.page + ".gen.js";
+  files.sidecar = PageSidecarName(files.page);
   // The page and its sidecar are rewritten again and again: neither may be
   // one of the descriptions being watched, or the author's text is lost.
   for (const std::string& written : {files.page, files.sidecar}) {
     for (const std::string* input : {&request.linePath, &request.trainPath}) {
       if (SameFile(written, *input)) {
-        err << "scenario-builder: '" << EscapeControls(written)
-            << "' is one of the descriptions to watch; write the page elsewhere\n";
-        return kExitUsage;
+        return Status::Usage("'" + written +
+                             "' is one of the descriptions to watch; write the page elsewhere");
       }
     }
   }
   if (stop) {
     return WatchLoop(
-        request, files, lineId, trainNumber, [&stop] { return stop() ? kExitInterrupted : 0; },
-        nullptr, err);
+        request, files, lineId, trainNumber, [&stop] { return stop() ? SIGINT : 0; }, nullptr, err);
   }
   // Ctrl-C and SIGTERM only ask the loop to stop: a page being written is
   // finished (the cleanup handler main installs would cut it short), and the
-  // watch ends with 128 plus the signal, as the program would.
+  // watch ends interrupted by the signal, as the program would.
   const StopSignals signals;
   return WatchLoop(
-      request, files, lineId, trainNumber,
-      [] {
-        const int signal_number = gStopSignal.load();
-        return signal_number == 0 ? 0 : kExitSignalBase + signal_number;
-      },
-      &gStopCompile, err);
+      request, files, lineId, trainNumber, [] { return gStopSignal.load(); }, &gStopCompile, err);
 }
 
 }  // namespace sb

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
 #include "tools/render/watch_page.h"
 
 namespace sb {
@@ -27,16 +28,18 @@ struct WatchRequest {
 inline constexpr std::chrono::milliseconds kWatchPoll{300};
 
 // Writes the page and its sidecar "<page>.gen.js", then again after every
-// change of either description, until `stop` says so (polled as often as
-// the files; then 130) or, when `stop` is empty, until SIGINT or SIGTERM
-// (130, 143), the page left as last written; 64 when the identifiers
-// cannot be told; 74 when the page cannot be written. The page the user
-// named is written as what it is; the default page and the sidecar are
-// replaced whole, a link under their names replaced, never followed. A
-// description whose owner or permissions change while it is watched (a
-// link to someone's private file put in its place) is not read again.
-int RenderWatch(const WatchRequest& request, std::ostream& err,
-                const std::function<bool()>& stop = {});
+// change of either description (telling each write on `err`), until `stop`
+// says so (polled as often as the files; then interrupted as by SIGINT)
+// or, when `stop` is empty, until SIGINT or SIGTERM, the page left as last
+// written: the watch ends Interrupted by the signal. Fails Usage when the
+// identifiers cannot be told or the page would be a description; with an
+// I/O error when the page cannot be written. The page the user named is
+// written as what it is; the default page and the sidecar are replaced
+// whole, a link under their names replaced, never followed. A description
+// whose owner or permissions change while it is watched (a link to
+// someone's private file put in its place) is not read again.
+Status RenderWatch(const WatchRequest& request, std::ostream& err,
+                   const std::function<bool()>& stop = {});
 
 }  // namespace sb
 

@@ -22,7 +22,9 @@ class [[nodiscard]] Status {
     kOutOfMemory,  // an allocation failed
     kExists,       // a file to be made new already has its name: path
     kCancelled,    // the caller asked for the work to stop; nothing is wrong
+    kUsage,        // the command was asked for something it cannot do: what
   };
+  static constexpr int kKindCount = static_cast<int>(Kind::kUsage) + 1;
 
   // An ok Status is one null pointer: the readers return one for every
   // field and every cell they touch, so success must cost next to nothing.
@@ -45,6 +47,13 @@ class [[nodiscard]] Status {
   static Status Invalid(std::string what) { return Status(Kind::kInvalid, {}, std::move(what)); }
   static Status OutOfMemory() { return Status(Kind::kOutOfMemory, {}, "out of memory"); }
   static Status Cancelled() { return Status(Kind::kCancelled, {}, "cancelled"); }
+  // Cancelled by the signal `signalNumber` (SIGINT, SIGTERM).
+  static Status Interrupted(int signalNumber) {
+    Status st(Kind::kCancelled, {}, "interrupted");
+    st.rep_->signal = signalNumber;
+    return st;
+  }
+  static Status Usage(std::string what) { return Status(Kind::kUsage, {}, std::move(what)); }
   static Status Exists(std::string path) {
     return Status(Kind::kExists, std::move(path), "already exists");
   }
@@ -56,6 +65,7 @@ class [[nodiscard]] Status {
   bool IsInvalid() const { return kind() == Kind::kInvalid; }
   bool IsExists() const { return kind() == Kind::kExists; }
   bool IsCancelled() const { return kind() == Kind::kCancelled; }
+  bool IsUsage() const { return kind() == Kind::kUsage; }
 
   // Says that a failure is of no consequence here (a best-effort removal
   // of a file already given up): a Status is otherwise always looked at.
@@ -65,6 +75,18 @@ class [[nodiscard]] Status {
   const std::string& path() const { return rep_ ? rep_->path : Empty(); }
   // The system's reason, or what is wrong with the bytes, in words.
   const std::string& reason() const { return rep_ ? rep_->reason : Empty(); }
+  // The signal that interrupted the work, or 0.
+  int signal() const { return rep_ ? rep_->signal : 0; }
+
+  // The same failure, its reason replaced by `sentence`: a command's
+  // failure carries the whole sentence its user reads, which the program
+  // prints as it stands.
+  Status WithReason(std::string sentence) const {
+    if (ok()) return Status();
+    Status st(kind(), path(), std::move(sentence));
+    st.rep_->signal = signal();
+    return st;
+  }
 
   // "cannot <verb> 'path': reason" for an I/O error, a file too large or a
   // name taken; the reason otherwise.
@@ -80,10 +102,11 @@ class [[nodiscard]] Status {
     Kind kind;
     std::string path;
     std::string reason;
+    int signal = 0;
   };
 
   Status(Kind kind, std::string path, std::string reason)
-      : rep_(std::make_unique<Rep>(Rep{kind, std::move(path), std::move(reason)})) {}
+      : rep_(std::make_unique<Rep>(Rep{kind, std::move(path), std::move(reason), 0})) {}
   static const std::string& Empty() {
     static const std::string empty;
     return empty;

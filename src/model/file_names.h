@@ -38,6 +38,12 @@ inline std::string TimetableSheetName(const std::string& lineId, const std::stri
 inline std::string PictureName(const std::string& lineId, const std::string& train) {
   return lineId + "_" + train + ".svg";
 }
+// The interactive page, and the script beside it that render --watch
+// rewrites to tell the open page to reload.
+inline std::string PageName(const std::string& lineId, const std::string& train) {
+  return lineId + "_" + train + ".html";
+}
+inline std::string PageSidecarName(const std::string& page) { return page + ".gen.js"; }
 
 // Whether a line identifier or train number given on the command line can
 // be part of a file name: not empty, not "." or "..", and no separator, so
