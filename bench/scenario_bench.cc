@@ -124,8 +124,8 @@ bool Compile(const CompileCase& c, TextDescriptions& source, Disk& disk, const s
   s.lineId = c.lineId;
   s.trainNumber = c.train;
   CompileResult r = memorizza_percorso(s, true, source);
-  *errorCode = s.errorCode;
-  if (r.end != CompileEnd::kCompiled || s.errorCode != 0) return false;
+  *errorCode = Number(s.errorCode);
+  if (r.end != CompileEnd::kCompiled || s.errorCode != ErrorCode::kNone) return false;
   return WriteCompiledFiles(s, true, disk, outDir).status.ok();
 }
 

@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     case CompileEnd::kNoGrid: fuzz::Check(!s.hasGrid, "no grid"); break;
     case CompileEnd::kReported:
-      fuzz::Check(r.reportedCode == 1250 || r.reportedCode == 1251,
+      fuzz::Check(r.reportedCode == ErrorCode::kIdentityValueTaken ||
+                      r.reportedCode == ErrorCode::kIdentityCodeTaken,
                   "reported code is 1250 or 1251");
       break;
   }

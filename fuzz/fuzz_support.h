@@ -61,7 +61,8 @@ inline void Check(bool ok, const char* what) {
 // What must hold after any read, whatever the bytes were.
 inline void CheckState(const Scenario& s) {
   Check(ErrorMeaning(s.errorCode)[0] != '\0', "the error code has a meaning");
-  Check(s.errorCode == 0 || !s.diagnostics.empty(), "an error code comes with a diagnostic");
+  Check(s.errorCode == ErrorCode::kNone || !s.diagnostics.empty(),
+        "an error code comes with a diagnostic");
   if (s.hasGrid) {
     Check(s.lastCell >= 0, "the grid has a last cell");
     Check(s.cells.size() == static_cast<std::size_t>(s.lastCell) + 1, "the grid matches lastCell");

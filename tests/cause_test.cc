@@ -166,7 +166,7 @@ TEST(CauseTest, AMissingLineLengthIsSaidPlainly) {
     if (!d.is_warning()) errors.push_back(&d);
   }
   ASSERT_EQ(errors.size(), 2u);
-  EXPECT_EQ(errors[0]->code, kErrorBeyondGrid);
+  EXPECT_EQ(errors[0]->code, ErrorCode::kBeyondGrid);
   EXPECT_EQ(errors[0]->line, 4);
   EXPECT_EQ(errors[0]->message,
             "a curve at 900 m comes before any line length record: the line has no cells yet");
@@ -174,14 +174,14 @@ TEST(CauseTest, AMissingLineLengthIsSaidPlainly) {
             "give the line length in the general section of the line description, for example "
             "'lunghezza percorso, 30000'");
   // The fill that follows fails for want of cells: about the file, not the curve.
-  EXPECT_EQ(errors[1]->code, kErrorUnreadable);
+  EXPECT_EQ(errors[1]->code, ErrorCode::kUnreadable);
   EXPECT_EQ(errors[1]->line, 0);
   EXPECT_EQ(errors[1]->record, "");
   EXPECT_EQ(errors[1]->message,
             "no line length record was read, so there is no cell for the gradients up to the end "
             "of the line");
   // Only the words changed: the run state is what it always was.
-  EXPECT_EQ(r.scenario.errorCode, kErrorUnreadable);
+  EXPECT_EQ(r.scenario.errorCode, ErrorCode::kUnreadable);
   EXPECT_EQ(r.scenario.errorPosition, 900);
 }
 
@@ -189,7 +189,7 @@ TEST(CauseTest, BeyondTheGridSaysWhereTheGridEnds) {
   const std::string train = Crlf({"[generale]", "velocita, 0, 100", Signal(9000), "[fine]"});
   auto r = CompileTexts(LineHeader(1000), train.c_str());
   const Diagnostic& d = r.scenario.diagnostics.back();
-  EXPECT_EQ(d.code, kErrorBeyondGrid);
+  EXPECT_EQ(d.code, ErrorCode::kBeyondGrid);
   EXPECT_EQ(d.message,
             "a signal at 9000 m lies beyond the cell grid: its position + 100 m must not pass "
             "8000 m, where the last cell (160) begins; the grid runs 7000 m past the end of the "
@@ -201,7 +201,7 @@ TEST(CauseTest, AProgressionOffTheStepPointsAtItsRecord) {
                                  "progressiva chilometrica uno, 30, 111000, 0", "[fine]"});
   auto r = CompileTexts(line, Train({}).c_str());
   const Diagnostic& d = r.scenario.diagnostics.back();
-  EXPECT_EQ(d.code, kErrorProgressionStep);
+  EXPECT_EQ(d.code, ErrorCode::kProgressionStep);
   EXPECT_EQ(d.file, "Test_linea.txt");
   EXPECT_EQ(d.line, 3);
   EXPECT_EQ(d.column, 31);
@@ -215,7 +215,7 @@ TEST(CauseTest, StationsTooCloseNameTheOtherStation) {
             "stazione, 1500, 8, 500, 0,0,0, 1,1,0, 4,1,1, 60, 0,0,0, BETA", "[fine]"});
   auto r = CompileTexts(LineHeader(30000), train.c_str());
   const Diagnostic& d = r.scenario.diagnostics.back();
-  EXPECT_EQ(d.code, kErrorStationSpacing);
+  EXPECT_EQ(d.code, ErrorCode::kStationSpacing);
   EXPECT_EQ(d.line, 5);
   EXPECT_EQ(d.message,
             "the stopping zone of station BETA begins at 1000 m, less than 350 m after the zone of "
@@ -232,7 +232,7 @@ TEST(CauseTest, AnErrorLeftStandingIsNamedAsTheEarlierOne) {
   const std::string train = Crlf({"[generale]", "velocita, 0, 100", Signal(500), "[fine]"});
   auto r = CompileTexts(line, train.c_str(), 1);
   const Diagnostic& d = r.scenario.diagnostics.back();
-  EXPECT_EQ(d.code, kErrorBeyondGrid);
+  EXPECT_EQ(d.code, ErrorCode::kBeyondGrid);
   EXPECT_EQ(d.file, "Test_1-.txt");
   EXPECT_EQ(d.message,
             "error 15 recorded earlier still stands, so the reading stops at this record");

@@ -14,7 +14,7 @@ namespace {
 
 Diagnostic Error(int32_t code, std::string record, int column) {
   Diagnostic d;
-  d.code = code;
+  d.code = ErrorCode{code};
   d.file = "Test_1-.txt";
   d.line = 3;
   d.column = column;
@@ -25,7 +25,7 @@ Diagnostic Error(int32_t code, std::string record, int column) {
 
 Diagnostic StationError() {
   Diagnostic d;
-  d.code = 8;
+  d.code = ErrorCode{8};
   d.position = 10020;
   d.file = "Costa_42-.txt";
   d.line = 40;
@@ -63,9 +63,9 @@ TEST(FormatDiagnostic, WholeMessages) {
   silentWarning.message.clear();
   silentWarning.hint.clear();
   Diagnostic noFile;
-  noFile.code = 1250;
+  noFile.code = ErrorCode{1250};
   Diagnostic fileOnly;
-  fileOnly.code = 101;
+  fileOnly.code = ErrorCode{101};
   fileOnly.file = "Test_linea.txt";
   fileOnly.message = "cannot read 'Test_linea.txt'";
   Diagnostic notes = Error(6, "cartello_indicatore,  1000,  B", 23);
@@ -95,7 +95,7 @@ TEST(FormatDiagnostic, WholeMessages) {
        "    pendenza,  1000,  5,  3,  9\n"
        "                              ^"},
       {"an error of no file shows its code's meaning", noFile, "",
-       "error: " + std::string(ErrorMeaning(1250)) + " [1250]"},
+       "error: " + std::string(ErrorMeaning(ErrorCode{1250})) + " [1250]"},
       {"a file but no line", fileOnly, "",
        "Test_linea.txt: error: cannot read 'Test_linea.txt' [101]"},
       {"notes with what they know of their place, escaped", notes, "",

@@ -15,15 +15,15 @@ namespace {
 TEST(ErrorCodesTest, EachCodeOnceInOrderWithAMeaning) {
   int32_t previous = -1;
   for (const ErrorCodeMeaning& entry : ErrorCodeTable()) {
-    EXPECT_GT(entry.code, previous);
+    EXPECT_GT(Number(entry.code), previous);
     EXPECT_NE(std::string(entry.meaning), "") << entry.code;
     EXPECT_STREQ(ErrorMeaning(entry.code), entry.meaning);
-    previous = entry.code;
+    previous = Number(entry.code);
   }
-  EXPECT_EQ(ErrorCodeTable().front().code, kNoError);
-  EXPECT_STREQ(ErrorMeaning(kNoError), "no error");
+  EXPECT_EQ(ErrorCodeTable().front().code, ErrorCode::kNone);
+  EXPECT_STREQ(ErrorMeaning(ErrorCode::kNone), "no error");
   for (int32_t unused : {-1, 14, 23, 26, 100, 104, 1249, 1252}) {
-    EXPECT_STREQ(ErrorMeaning(unused), "") << unused;
+    EXPECT_STREQ(ErrorMeaning(ErrorCode{unused}), "") << unused;
   }
 }
 
@@ -52,8 +52,8 @@ TEST(ErrorCodesTest, TheGuideListsEveryCodeWithItsMeaning) {
   const std::map<int32_t, std::string> rows = GuideRows();
   std::size_t listed = 0;
   for (const ErrorCodeMeaning& entry : ErrorCodeTable()) {
-    if (entry.code == kNoError) continue;
-    auto it = rows.find(entry.code);
+    if (entry.code == ErrorCode::kNone) continue;
+    auto it = rows.find(Number(entry.code));
     if (it == rows.end()) {
       ADD_FAILURE() << "docs/authors.md has no row for error " << entry.code;
       continue;

@@ -62,7 +62,7 @@ TEST(EscapeControls, ControlBytesOnlyAreEscaped) {
 
 TEST(FormatDiagnostic, ShowsTheAuthorsTextsEscaped) {
   Diagnostic d;
-  d.code = 6;
+  d.code = ErrorCode{6};
   d.position = 1000;
   d.file = "dir\x1b[2J/Test_linea.txt";
   d.line = 5;

@@ -66,7 +66,7 @@ TEST(RecordSchema, EveryColumnIsReadWhereAndAsTheSchemaSays) {
       }
       // With a profile, so that curves are read.
       const testing::Compiled c = CompileTexts(lineText, trainText, 1);
-      ASSERT_EQ(c.scenario.errorCode, kErrorUnreadable);
+      ASSERT_EQ(c.scenario.errorCode, ErrorCode::kUnreadable);
       const Diagnostic& failure = c.scenario.diagnostics.back();
       EXPECT_EQ(failure.message, isText ? "the file ends where a text was expected"
                                         : std::string(at.what) + " is outside " + RangeOf(at.type));

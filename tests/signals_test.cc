@@ -55,11 +55,11 @@ struct Placed {
 
 Placed PlaceSignal(Scenario& s, Signal a) {
   SignalRecord r{a.posizione, a.sx, a.s1, a.s2, a.s3, a.rapp, a.dx, a.d1, a.d2, a.d3, a.tempo};
-  int32_t code = -1;
+  ErrorCode code = ErrorCode{-1};
   EXPECT_TRUE(memo_segnale(s, r, &code).ok());
   EXPECT_EQ(s.errorCode, 0);
   EXPECT_TRUE(s.diagnostics.empty());
-  return {code, r.time};
+  return {Number(code), r.time};
 }
 
 struct Slowdown {
@@ -68,11 +68,11 @@ struct Slowdown {
 
 // The error code the encoder hands back; it never records one itself.
 int32_t PlaceSlowdown(Scenario& s, Slowdown a) {
-  SlowdownFault fault{-1, -1};
+  SlowdownFault fault{ErrorCode{-1}, -1};
   EXPECT_TRUE(memo_rallentamento(s, {a.x, a.v, a.l, a.f_tt, a.f_ta, a.d_v}, &fault).ok());
   EXPECT_EQ(s.errorCode, 0);
   EXPECT_TRUE(s.diagnostics.empty());
-  return fault.code;
+  return Number(fault.code);
 }
 
 struct Cell {

@@ -10,10 +10,19 @@
 #include <vector>
 
 #include "compiler/compiler.h"
+#include "compiler/error_codes.h"
 #include "compiler/scenario.h"
 #include "content/content.h"
 #include "format/profile_codec.h"
 #include "model/file_names.h"
+
+namespace sb {
+
+// Tests speak of error codes by their numbers, as the guide and the report
+// do: EXPECT_EQ(s.errorCode, 19).
+constexpr bool operator==(ErrorCode code, int32_t number) { return Number(code) == number; }
+
+}  // namespace sb
 
 namespace sb::testing {
 

@@ -50,8 +50,8 @@ struct Expected {
 };
 
 std::string Show(const Diagnostic& d) {
-  std::string out =
-      d.is_warning() ? std::string(WarningId(d.warning)) : "error " + std::to_string(d.code);
+  std::string out = d.is_warning() ? std::string(WarningId(d.warning))
+                                   : "error " + std::to_string(Number(d.code));
   out += " " + d.file + ":" + std::to_string(d.line) + ":" + std::to_string(d.column) + " {" +
          d.message + "} hint {" + d.hint + "}";
   for (const RelatedLocation& r : d.related) {
@@ -375,7 +375,7 @@ struct Outcome {
 };
 
 Outcome OutcomeOf(const Scenario& s) {
-  Outcome o{s.errorCode,
+  Outcome o{Number(s.errorCode),
             s.errorPosition,
             EncodeCells(s.cells),
             EncodeItems(s.items),

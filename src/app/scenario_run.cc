@@ -19,7 +19,7 @@ void FinishOutcome(RunOutcome& out, Disk& disk, const std::string& dir) {
   switch (out.compile.end) {
     case CompileEnd::kReported:
       out.end = RunEnd::kReported;
-      platform::errore(std::to_string(out.compile.reportedCode));
+      platform::errore(std::to_string(Number(out.compile.reportedCode)));
       out.exitCode = kExitReported;
       return;
     case CompileEnd::kCancelled:  // the descriptions here never ask for it
@@ -41,7 +41,7 @@ void FinishOutcome(RunOutcome& out, Disk& disk, const std::string& dir) {
         return;
       }
       out.end = RunEnd::kWritten;
-      out.exitCode = out.scenario.errorCode != 0 ? kExitRecorded : kExitOk;
+      out.exitCode = out.scenario.errorCode != ErrorCode::kNone ? kExitRecorded : kExitOk;
       break;
     }
   }
@@ -71,7 +71,7 @@ RunOutcome Fail(RunOutcome out, const Status& st, const char* verb) {
 RunOutcome Unreadable(RunOutcome out, const Status& st, DescriptionKind which) {
   out = Fail(std::move(out), st, "read");
   Diagnostic d;
-  d.code = which == DescriptionKind::kLine ? kErrorNoLineDescription : kErrorUnreadable;
+  d.code = which == DescriptionKind::kLine ? ErrorCode::kNoLineDescription : ErrorCode::kUnreadable;
   d.file = st.path();
   d.message = out.ioMessage;
   out.scenario.errorCode = d.code;
@@ -199,7 +199,7 @@ void ReportOutcome(const RunOutcome& outcome, std::ostream& err, const WarningOp
   });
   const Scenario& s = outcome.scenario;
   if (outcome.exitCode == kExitRecorded) {
-    err << "scenario-builder: error " << s.errorCode << " (" << ErrorMeaning(s.errorCode)
+    err << "scenario-builder: error " << Number(s.errorCode) << " (" << ErrorMeaning(s.errorCode)
         << "), position " << s.errorPosition << " m";
     if (outcome.end == RunEnd::kNoGrid) err << "; no compiled file written";
     err << "\n";

@@ -35,7 +35,7 @@ Status memorizza_dati(Scenario& s, DescriptionSource& source) {
     s.items[kSlotTrain].text = s.trainNumber;
     if (!source.LineExists()) {
       Diagnostic d;
-      d.code = kErrorNoLineDescription;
+      d.code = ErrorCode::kNoLineDescription;
       d.file = line.name();
       d.message = "the line description " + line.name() + " does not exist";
       RecordError(s, std::move(d), std::nullopt);
@@ -64,7 +64,7 @@ Status memorizza_dati(Scenario& s, DescriptionSource& source) {
 CompileResult memorizza_percorso(Scenario& s, bool withProfile, DescriptionSource& source) {
   CompileResult result;
   s.withProfile = withProfile ? 1 : 0;
-  s.errorCode = 0;
+  s.errorCode = ErrorCode::kNone;
   s.items.fill(ScenarioItem{});
   result.descriptionIo = memorizza_dati(s, source);
   if (result.descriptionIo.IsCancelled()) {
@@ -77,10 +77,10 @@ CompileResult memorizza_percorso(Scenario& s, bool withProfile, DescriptionSourc
     return result;
   }
   CompleteRoute(s);
-  if (int32_t code = StoreIdentityCodes(s); code != 0) {
+  if (ErrorCode code = StoreIdentityCodes(s); code != ErrorCode::kNone) {
     Diagnostic d;
     d.code = code;
-    d.message = code == kErrorIdentityValueTaken
+    d.message = code == ErrorCode::kIdentityValueTaken
                     ? "cell 1's value1 or item 85's num1 is already set: a feature maps to "
                       "the reserved cell 1"
                     : "cell 1's value2 or item 85's seconds is already set: a feature maps "

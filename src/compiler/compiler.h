@@ -30,7 +30,7 @@ enum class CompileEnd {
 
 struct CompileResult {
   CompileEnd end = CompileEnd::kCompiled;
-  int32_t reportedCode = 0;  // 1250 or 1251 for kReported
+  ErrorCode reportedCode = ErrorCode::kNone;  // 1250 or 1251 for kReported
   // A description that could not be read or deleted: the compile went on
   // as the run state says (error 25), but the run must not end as if only
   // the description were at fault.

@@ -194,7 +194,7 @@ void Description::CheckRecordLine(const std::string& keyword, const char* extra_
 
 Diagnostic Description::WarningAtStart(Warning warning, std::string message,
                                        std::string hint) const {
-  Diagnostic d = AtStart(kNoError, std::move(message), std::move(hint));
+  Diagnostic d = AtStart(ErrorCode::kNone, std::move(message), std::move(hint));
   d.severity = Severity::kWarning;
   d.warning = warning;
   return d;
@@ -214,7 +214,7 @@ int Description::ColumnOf(int field) const {
   return place.line == keyword_line_ ? place.column : 0;
 }
 
-Diagnostic Description::At(int32_t code, std::optional<int64_t> position, std::string message,
+Diagnostic Description::At(ErrorCode code, std::optional<int64_t> position, std::string message,
                            int field) const {
   Diagnostic d;
   d.code = code;
@@ -227,7 +227,7 @@ Diagnostic Description::At(int32_t code, std::optional<int64_t> position, std::s
   return d;
 }
 
-Diagnostic Description::AtStart(int32_t code, std::string message, std::string hint) const {
+Diagnostic Description::AtStart(ErrorCode code, std::string message, std::string hint) const {
   Diagnostic d;
   d.code = code;
   d.file = name_;
@@ -241,7 +241,7 @@ Diagnostic Description::AtStart(int32_t code, std::string message, std::string h
 
 Diagnostic Description::WarningAt(Warning warning, std::string message, int field,
                                   std::string hint) const {
-  Diagnostic d = At(kNoError, std::nullopt, std::move(message), field);
+  Diagnostic d = At(ErrorCode::kNone, std::nullopt, std::move(message), field);
   d.severity = Severity::kWarning;
   d.warning = warning;
   d.hint = std::move(hint);
@@ -249,7 +249,7 @@ Diagnostic Description::WarningAt(Warning warning, std::string message, int fiel
 }
 
 Diagnostic Description::FailureAt(std::string message) const {
-  return At(kErrorUnreadable, std::nullopt, std::move(message),
+  return At(ErrorCode::kUnreadable, std::nullopt, std::move(message),
             failed_field_.value_or(kKeywordField));
 }
 
@@ -282,14 +282,14 @@ void RecordWarning(Scenario& s, Diagnostic d) {
 // that it is that earlier error, not this record, that stops it.
 Diagnostic StandingError(const Scenario& s, const Description& d, int32_t position) {
   Diagnostic diag = d.At(s.errorCode, position,
-                         "error " + std::to_string(s.errorCode) +
+                         "error " + std::to_string(Number(s.errorCode)) +
                              " recorded earlier still stands, so the reading stops at this record",
                          kPositionField);
   for (auto it = s.diagnostics.rbegin(); it != s.diagnostics.rend(); ++it) {
     if (it->is_warning() || it->code != s.errorCode) continue;
     if (!it->file.empty() && it->line > 0) {
       diag.related.push_back({it->file, it->line, it->column,
-                              "error " + std::to_string(it->code) + " was recorded here"});
+                              "error " + std::to_string(Number(it->code)) + " was recorded here"});
     }
     break;
   }

@@ -88,11 +88,11 @@ class Description {
 
   // A diagnostic pointing at the current record's keyword line and at
   // `field` of the record.
-  Diagnostic At(int32_t code, std::optional<int64_t> position, std::string message = {},
+  Diagnostic At(ErrorCode code, std::optional<int64_t> position, std::string message = {},
                 int field = kKeywordField) const;
   // A diagnostic about something missing from the whole file, pointing at
   // its first line, where it was expected.
-  Diagnostic AtStart(int32_t code, std::string message, std::string hint) const;
+  Diagnostic AtStart(ErrorCode code, std::string message, std::string hint) const;
   // A warning pointing at the current record's keyword line and at `field`.
   Diagnostic WarningAt(Warning warning, std::string message, int field = kKeywordField,
                        std::string hint = {}) const;

@@ -82,7 +82,7 @@ std::string FormatDiagnostic(const Diagnostic& d, const std::string& km) {
   if (d.is_warning()) {
     out.append(" [-W").append(WarningId(d.warning)).append("]");
   } else {
-    out.append(" [").append(std::to_string(d.code)).append("]");
+    out.append(" [").append(std::to_string(Number(d.code))).append("]");
   }
   if (!d.record.empty()) out.append(QuotedRecord(d.record, d.column));
   for (const RelatedLocation& r : d.related) {

@@ -29,8 +29,8 @@ struct RelatedLocation {
 
 struct Diagnostic {
   Severity severity = Severity::kError;
-  int32_t code = 0;      // errors: the code recorded in the run state
-  Warning warning = {};  // warnings: which one
+  ErrorCode code = ErrorCode::kNone;  // errors: the code recorded in the run state
+  Warning warning = {};               // warnings: which one
   // Position along the line in metres, when the error concerns one.
   std::optional<int64_t> position;
   std::string file;  // description file name; empty for route completion

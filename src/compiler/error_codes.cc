@@ -6,45 +6,60 @@ namespace sb {
 namespace {
 
 constexpr std::array<ErrorCodeMeaning, 29> kTable = {{
-    {kNoError, "no error"},
-    {kErrorLineLength, "line length out of range (0 to 1000000 m)"},
-    {kErrorProgressionStep, "a kilometric progression's start or value is not a multiple of 50"},
-    {kErrorRepetitionStart, "signal repetition start is not a multiple of 50"},
-    {kErrorRepetitionEnd, "signal repetition end is not a multiple of 50"},
-    {kErrorRepetitionCodes, "signal repetition record names neither 4 nor 9 codes"},
-    {kErrorTextBoardCell, "text board on a cell that is not free"},
-    {kErrorSpeedPointCell, "speed point on a cell that is not free"},
-    {kErrorStationPosition, "station position is not a multiple of 50"},
-    {kErrorStationLength, "station length is not a multiple of 100"},
-    {kErrorTooManyStations, "more stations than the item table has room for below the board texts"},
-    {kErrorPointBeforeSignal, "no cell for a speed point before a signal near a slowdown warning"},
-    {kErrorPointBeforeSlowdown, "no free cell 5-7, 11-13 or 18-20 cells before a slowdown start"},
-    {kErrorPointInSlowdown,
+    {ErrorCode::kNone, "no error"},
+    {ErrorCode::kLineLength, "line length out of range (0 to 1000000 m)"},
+    {ErrorCode::kProgressionStep,
+     "a kilometric progression's start or value is not a multiple of 50"},
+    {ErrorCode::kRepetitionStart, "signal repetition start is not a multiple of 50"},
+    {ErrorCode::kRepetitionEnd, "signal repetition end is not a multiple of 50"},
+    {ErrorCode::kRepetitionCodes, "signal repetition record names neither 4 nor 9 codes"},
+    {ErrorCode::kTextBoardCell, "text board on a cell that is not free"},
+    {ErrorCode::kSpeedPointCell, "speed point on a cell that is not free"},
+    {ErrorCode::kStationPosition, "station position is not a multiple of 50"},
+    {ErrorCode::kStationLength, "station length is not a multiple of 100"},
+    {ErrorCode::kTooManyStations,
+     "more stations than the item table has room for below the board texts"},
+    {ErrorCode::kPointBeforeSignal,
+     "no cell for a speed point before a signal near a slowdown warning"},
+    {ErrorCode::kPointBeforeSlowdown,
+     "no free cell 5-7, 11-13 or 18-20 cells before a slowdown start"},
+    {ErrorCode::kPointInSlowdown,
      "no free cell for a speed point inside a slowdown or before a signal after its end"},
-    {kErrorBeyondGrid, "feature position beyond the cell grid"},
-    {kErrorSignalCell, "signal on a cell that is not free"},
-    {kErrorWarningCell, "slowdown warning cell (1200 m before the start) is not free"},
-    {kErrorSlowdownStartCell, "slowdown start cell is not free"},
-    {kErrorSlowdownEndCell, "slowdown end cell is not free"},
-    {kErrorBeforeWarningCell, "one of the four cells before the slowdown warning is not free"},
-    {kErrorSpeedBoardCell, "maximum-speed indicator board on a cell that is not free"},
-    {kErrorStationSpacing,
+    {ErrorCode::kBeyondGrid, "feature position beyond the cell grid"},
+    {ErrorCode::kSignalCell, "signal on a cell that is not free"},
+    {ErrorCode::kWarningCell, "slowdown warning cell (1200 m before the start) is not free"},
+    {ErrorCode::kSlowdownStartCell, "slowdown start cell is not free"},
+    {ErrorCode::kSlowdownEndCell, "slowdown end cell is not free"},
+    {ErrorCode::kBeforeWarningCell,
+     "one of the four cells before the slowdown warning is not free"},
+    {ErrorCode::kSpeedBoardCell, "maximum-speed indicator board on a cell that is not free"},
+    {ErrorCode::kStationSpacing,
      "stopping zone begins less than 350 m after the previous station's zone"},
-    {kErrorStopMarkTooEarly,
+    {ErrorCode::kStopMarkTooEarly,
      "stopping zone ends too close to the start of the line for its stop mark"},
-    {kErrorUnreadable, "the descriptions could not be read"},
-    {kErrorNoLineDescription, "the line description file does not exist"},
-    {kErrorNoGeneralSection, "the line description has no [generale] section"},
-    {kErrorCurve, "curve without curvature 1 to 6, or the plan profile passes its limit"},
-    {kErrorIdentityValueTaken, "cell 1 or item 85 already holds a value before the identity codes"},
-    {kErrorIdentityCodeTaken, "cell 1 or item 85 already holds a code before the identity codes"},
+    {ErrorCode::kUnreadable, "the descriptions could not be read"},
+    {ErrorCode::kNoLineDescription, "the line description file does not exist"},
+    {ErrorCode::kNoGeneralSection, "the line description has no [generale] section"},
+    {ErrorCode::kCurve, "curve without curvature 1 to 6, or the plan profile passes its limit"},
+    {ErrorCode::kIdentityValueTaken,
+     "cell 1 or item 85 already holds a value before the identity codes"},
+    {ErrorCode::kIdentityCodeTaken,
+     "cell 1 or item 85 already holds a code before the identity codes"},
 }};
+
+constexpr bool InIncreasingOrder() {
+  for (std::size_t i = 1; i < kTable.size(); ++i) {
+    if (Number(kTable[i - 1].code) >= Number(kTable[i].code)) return false;
+  }
+  return kTable[0].code == ErrorCode::kNone;
+}
+static_assert(InIncreasingOrder(), "the table lists every code once, kNone first, in order");
 
 }  // namespace
 
 std::span<const ErrorCodeMeaning> ErrorCodeTable() { return kTable; }
 
-const char* ErrorMeaning(int32_t code) {
+const char* ErrorMeaning(ErrorCode code) {
   for (const ErrorCodeMeaning& entry : kTable) {
     if (entry.code == code) return entry.meaning;
   }

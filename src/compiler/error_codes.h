@@ -6,50 +6,59 @@
 #define SB_COMPILER_ERROR_CODES_H_
 
 #include <cstdint>
+#include <ostream>
 #include <span>
 
 namespace sb {
 
-inline constexpr int32_t kNoError = 0;
-inline constexpr int32_t kErrorLineLength = 1;
-inline constexpr int32_t kErrorProgressionStep = 2;
-inline constexpr int32_t kErrorRepetitionStart = 3;
-inline constexpr int32_t kErrorRepetitionEnd = 4;
-inline constexpr int32_t kErrorRepetitionCodes = 5;
-inline constexpr int32_t kErrorTextBoardCell = 6;
-inline constexpr int32_t kErrorSpeedPointCell = 7;
-inline constexpr int32_t kErrorStationPosition = 8;
-inline constexpr int32_t kErrorStationLength = 9;
-inline constexpr int32_t kErrorTooManyStations = 10;
-inline constexpr int32_t kErrorPointBeforeSignal = 11;
-inline constexpr int32_t kErrorPointBeforeSlowdown = 12;
-inline constexpr int32_t kErrorPointInSlowdown = 13;
-inline constexpr int32_t kErrorBeyondGrid = 15;
-inline constexpr int32_t kErrorSignalCell = 16;
-inline constexpr int32_t kErrorWarningCell = 17;
-inline constexpr int32_t kErrorSlowdownStartCell = 18;
-inline constexpr int32_t kErrorSlowdownEndCell = 19;
-inline constexpr int32_t kErrorBeforeWarningCell = 20;
-inline constexpr int32_t kErrorSpeedBoardCell = 21;
-inline constexpr int32_t kErrorStationSpacing = 22;
-inline constexpr int32_t kErrorStopMarkTooEarly = 24;
-inline constexpr int32_t kErrorUnreadable = 25;
-inline constexpr int32_t kErrorNoLineDescription = 101;
-inline constexpr int32_t kErrorNoGeneralSection = 102;
-inline constexpr int32_t kErrorCurve = 103;
-inline constexpr int32_t kErrorIdentityValueTaken = 1250;
-inline constexpr int32_t kErrorIdentityCodeTaken = 1251;
+// The codes are numbers the run state keeps and the report shows; the
+// enum names them, so that nothing but a code can be recorded as one.
+enum class ErrorCode : int32_t {
+  kNone = 0,
+  kLineLength = 1,
+  kProgressionStep = 2,
+  kRepetitionStart = 3,
+  kRepetitionEnd = 4,
+  kRepetitionCodes = 5,
+  kTextBoardCell = 6,
+  kSpeedPointCell = 7,
+  kStationPosition = 8,
+  kStationLength = 9,
+  kTooManyStations = 10,
+  kPointBeforeSignal = 11,
+  kPointBeforeSlowdown = 12,
+  kPointInSlowdown = 13,
+  kBeyondGrid = 15,
+  kSignalCell = 16,
+  kWarningCell = 17,
+  kSlowdownStartCell = 18,
+  kSlowdownEndCell = 19,
+  kBeforeWarningCell = 20,
+  kSpeedBoardCell = 21,
+  kStationSpacing = 22,
+  kStopMarkTooEarly = 24,
+  kUnreadable = 25,
+  kNoLineDescription = 101,
+  kNoGeneralSection = 102,
+  kCurve = 103,
+  kIdentityValueTaken = 1250,
+  kIdentityCodeTaken = 1251,
+};
+
+// The number a code is, as the run state, the report and the editor show it.
+constexpr int32_t Number(ErrorCode code) { return static_cast<int32_t>(code); }
+inline std::ostream& operator<<(std::ostream& out, ErrorCode code) { return out << Number(code); }
 
 struct ErrorCodeMeaning {
-  int32_t code;
+  ErrorCode code;
   const char* meaning;
 };
 
-// Every code, kNoError first, in increasing order.
+// Every code, ErrorCode::kNone first, in increasing order.
 std::span<const ErrorCodeMeaning> ErrorCodeTable();
 
 // The meaning of an error code in plain words ("" for an unknown code).
-const char* ErrorMeaning(int32_t code);
+const char* ErrorMeaning(ErrorCode code);
 
 }  // namespace sb
 

@@ -44,16 +44,16 @@ int32_t codice_gara_st(Scenario& s) {
   return sum;
 }
 
-int32_t StoreIdentityCodes(Scenario& s) {
+ErrorCode StoreIdentityCodes(Scenario& s) {
   ScenarioItem& line = s.items[kSlotLine];
   TrackCell& cell = s.cells.at(1);
-  if (line.num1 != 0 || cell.value1 != 0) return kErrorIdentityValueTaken;
+  if (line.num1 != 0 || cell.value1 != 0) return ErrorCode::kIdentityValueTaken;
   line.num1 = kItemMarker;
   cell.value1 = kCellMarker;
-  if (line.seconds != 0 || cell.value2 != 0) return kErrorIdentityCodeTaken;
+  if (line.seconds != 0 || cell.value2 != 0) return ErrorCode::kIdentityCodeTaken;
   line.seconds = codice_gara_st(s);
   cell.value2 = static_cast<int16_t>(codice_gara_og(s));
-  return kNoError;
+  return ErrorCode::kNone;
 }
 
 }  // namespace sb

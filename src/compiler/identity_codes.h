@@ -28,7 +28,7 @@ int32_t codice_gara_st(Scenario& s);
 // Stores the markers and codes. Returns 0, or 1250 / 1251 when cell 1 or
 // item 85 already held a value: the run must then end without writing any
 // compiled file.
-int32_t StoreIdentityCodes(Scenario& s);
+ErrorCode StoreIdentityCodes(Scenario& s);
 
 }  // namespace sb
 

@@ -142,13 +142,13 @@ Status memo_montagna(Scenario& s, int32_t start, int32_t end, int32_t type) {
   return Status::Ok();
 }
 
-Status memo_indicatori_v_max(Scenario& s, const SpeedBoard& board, int32_t* errorCode) {
-  *errorCode = kNoError;
+Status memo_indicatori_v_max(Scenario& s, const SpeedBoard& board, ErrorCode* errorCode) {
+  *errorCode = ErrorCode::kNone;
   TrackCell* cell = nullptr;
   SB_RETURN_IF_ERROR(
       CellAt(s, CellIndex(board.position, 1.0), "a maximum-speed indicator board", &cell));
   if (!cell->free()) {
-    *errorCode = kErrorSpeedBoardCell;
+    *errorCode = ErrorCode::kSpeedBoardCell;
     return Status::Ok();
   }
   // All values first, so a value that does not fit leaves the cell as it was.
@@ -171,12 +171,12 @@ Status memo_indicatori_v_max(Scenario& s, const SpeedBoard& board, int32_t* erro
 }
 
 Status EncodeTextBoard(Scenario& s, LineFeatureState& st, int32_t position, const std::string& text,
-                       int32_t* errorCode) {
-  *errorCode = kNoError;
+                       ErrorCode* errorCode) {
+  *errorCode = ErrorCode::kNone;
   TrackCell* cell = nullptr;
   SB_RETURN_IF_ERROR(CellAt(s, CellIndex(position, 1.0), "a text board", &cell));
   if (!cell->free()) {
-    *errorCode = kErrorTextBoardCell;
+    *errorCode = ErrorCode::kTextBoardCell;
     return Status::Ok();
   }
   if (st.boardSlot < 1) return Status::Invalid("more than 80 text boards");

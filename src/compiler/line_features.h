@@ -70,11 +70,11 @@ struct SpeedBoard {
 };
 
 // Error 21 when the board's cell is taken.
-Status memo_indicatori_v_max(Scenario& s, const SpeedBoard& board, int32_t* errorCode);
+Status memo_indicatori_v_max(Scenario& s, const SpeedBoard& board, ErrorCode* errorCode);
 
 // Error 6 when the board's cell is taken.
 Status EncodeTextBoard(Scenario& s, LineFeatureState& st, int32_t position, const std::string& text,
-                       int32_t* errorCode);
+                       ErrorCode* errorCode);
 
 }  // namespace sb
 

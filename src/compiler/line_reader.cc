@@ -55,7 +55,7 @@ Status ReadLength(Scenario& s, Description& d, Outcome* outcome,
   // profile's seeds; it is as wrong as one above the limit.
   if (length > kMaxLineLength || length < 0) {
     return Stop(s, d,
-                d.At(kErrorLineLength, length,
+                d.At(ErrorCode::kLineLength, length,
                      "line length " + std::to_string(length) + " m is outside 0 to 1000000 m",
                      kLengthField),
                 std::nullopt, outcome);
@@ -89,19 +89,19 @@ Status ReadSignalRepetition(Scenario& s, Description& d, const std::string& fiel
   SB_RETURN_IF_ERROR(ReadColumn<Record::kSignalRepetition, 0>(d, &item.start));
   SB_RETURN_IF_ERROR(ReadColumn<Record::kSignalRepetition, 1>(d, &item.end));
   if (item.start % 50 != 0) {
-    return Stop(s, d, d.At(kErrorRepetitionStart, item.start, {}, kRepetitionStartField),
+    return Stop(s, d, d.At(ErrorCode::kRepetitionStart, item.start, {}, kRepetitionStartField),
                 std::nullopt, outcome);
   }
   if (item.end % 50 != 0) {
-    return Stop(s, d, d.At(kErrorRepetitionEnd, item.end, {}, kRepetitionEndField), std::nullopt,
-                outcome);
+    return Stop(s, d, d.At(ErrorCode::kRepetitionEnd, item.end, {}, kRepetitionEndField),
+                std::nullopt, outcome);
   }
   if (Contains(field, "4", Compare::kText)) {
     item.position = 4;
   } else if (Contains(field, "9", Compare::kText)) {
     item.position = 9;
   } else {
-    return Stop(s, d, d.At(kErrorRepetitionCodes, std::nullopt), std::nullopt, outcome);
+    return Stop(s, d, d.At(ErrorCode::kRepetitionCodes, std::nullopt), std::nullopt, outcome);
   }
   if (item.end == 0) item.position = 0;
   return Status::Ok();
@@ -136,7 +136,7 @@ Status FindGeneralSection(Scenario& s, Description& d, Outcome* outcome) {
     SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
     if (d.eof()) {
       return Stop(s, d,
-                  d.AtStart(kErrorNoGeneralSection,
+                  d.AtStart(ErrorCode::kNoGeneralSection,
                             "expected a \"[generale]\" line before the line's records, found none "
                             "in the file",
                             "begin the general section with a line [generale]"),
@@ -243,7 +243,8 @@ Status ReadCurve(Scenario& s, Description& d, const std::string& keyword, Featur
                 " m)";
       break;
   }
-  return Stop(s, d, d.At(kErrorCurve, start, std::move(problem), field), std::nullopt, outcome);
+  return Stop(s, d, d.At(ErrorCode::kCurve, start, std::move(problem), field), std::nullopt,
+              outcome);
 }
 
 Status ReadMountain(Scenario& s, Description& d, FeatureChecks& checks, Outcome* outcome) {
@@ -271,17 +272,17 @@ Status ReadSpeedBoard(Scenario& s, Description& d, Outcome* outcome) {
   if (Beyond(s, d, "a maximum-speed indicator board", board.position, outcome)) {
     return Status::Ok();
   }
-  int32_t code = kNoError;
+  ErrorCode code = ErrorCode::kNone;
   SB_RETURN_IF_ERROR(memo_indicatori_v_max(s, board, &code));
   const int64_t cell = CellIndex(board.position, 1.0);
-  if (code != kNoError) {
+  if (code != ErrorCode::kNone) {
     Diagnostic diag = d.At(code, board.position, {}, kPositionField);
     DescribeTakenCell(s, cell, "maximum-speed indicator board on cell " + std::to_string(cell),
                       diag);
     return Stop(s, d, std::move(diag), board.position, outcome);
   }
   // A code left standing in the run state stops the reading as well.
-  if (s.errorCode > 0) {
+  if (s.errorCode != ErrorCode::kNone) {
     return Stop(s, d, StandingError(s, d, board.position), board.position, outcome);
   }
   NoteOwner(s, cell, d.Source(), OwnerRole::kSpeedBoard, board.position);
@@ -296,11 +297,11 @@ Status ReadTextBoard(Scenario& s, Description& d, LineFeatureState& st, Outcome*
   if (Beyond(s, d, "a text board", position, outcome)) return Status::Ok();
   constexpr int kBoardTextField = 2;
   CheckStoredText(s, d, kBoardTextField, "board text", s.currentLine);
-  int32_t code = kNoError;
+  ErrorCode code = ErrorCode::kNone;
   const int32_t slot = st.boardSlot;
   SB_RETURN_IF_ERROR(EncodeTextBoard(s, st, position, s.currentLine, &code));
   const int64_t cell = CellIndex(position, 1.0);
-  if (code != kNoError) {
+  if (code != ErrorCode::kNone) {
     Diagnostic diag = d.At(code, position, {}, kPositionField);
     DescribeTakenCell(s, cell, "text board on cell " + std::to_string(cell), diag);
     return Stop(s, d, std::move(diag), position, outcome);

@@ -60,7 +60,7 @@ void CheckProgressions(Scenario& s) {
     const ScenarioItem& item = s.items[slot];
     if (item.start % 50 != 0 || item.end % 50 != 0) {
       Diagnostic diag;
-      diag.code = kErrorProgressionStep;
+      diag.code = ErrorCode::kProgressionStep;
       diag.position = item.start;
       diag.message = "kilometric progression (" + std::to_string(item.start) + ", " +
                      std::to_string(item.end) + ") is not on a multiple of 50 m";

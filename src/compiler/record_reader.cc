@@ -24,7 +24,7 @@ bool Beyond(Scenario& s, Description& d, const char* what, int32_t position, dou
   if ((static_cast<double>(position) + reach) / 50.0 <= static_cast<double>(s.lastCell)) {
     return false;
   }
-  Diagnostic diag = d.At(kErrorBeyondGrid, position, {}, kPositionField);
+  Diagnostic diag = d.At(ErrorCode::kBeyondGrid, position, {}, kPositionField);
   DescribeBeyondGrid(s, what, position, static_cast<int32_t>(reach), diag);
   RecordError(s, std::move(diag), position);
   *outcome = Outcome::kEndOfReading;

@@ -36,7 +36,7 @@ class RouteWalk {
   }
   // `cause` is the cell of the signal or slowdown start whose record the
   // error points at.
-  void Record(int32_t code, int64_t cell, int64_t cause, std::string message) {
+  void Record(ErrorCode code, int64_t cell, int64_t cause, std::string message) {
     Diagnostic d;
     d.code = code;
     d.position = cell * 50;
@@ -70,7 +70,7 @@ class RouteWalk {
       } else if (Cell(twoBefore).kind == kKindSpeedPoint) {
         Cell(twoBefore).value1 = minimo(kRoutePointSpeed, Cell(twoBefore).value1);
       } else {
-        Record(kErrorPointBeforeSignal, signal, signal,
+        Record(ErrorCode::kPointBeforeSignal, signal, signal,
                "no cell for a speed point before the signal at cell " + std::to_string(signal));
       }
     }
@@ -85,7 +85,7 @@ class RouteWalk {
         return;
       }
     }
-    Record(kErrorPointBeforeSlowdown, start, start,
+    Record(ErrorCode::kPointBeforeSlowdown, start, start,
            "no free cell " + std::to_string(near) + " to " + std::to_string(near + 2) +
                " cells before the slowdown start at cell " + std::to_string(start));
   }
@@ -132,7 +132,7 @@ class RouteWalk {
         } else {
           // The count stays at 8: no further point in this slowdown.
           Record(
-              kErrorPointInSlowdown, k, start,
+              ErrorCode::kPointInSlowdown, k, start,
               "no free cell for a speed point inside the slowdown near cell " + std::to_string(k));
         }
       }
@@ -165,7 +165,7 @@ class RouteWalk {
     } else if (Free(beforeSignal - 1)) {
       Place(beforeSignal - 1);
     } else {
-      Record(kErrorPointInSlowdown, end, beforeSignal + 1,
+      Record(ErrorCode::kPointInSlowdown, end, beforeSignal + 1,
              "no free cell for a speed point before the signal after the slowdown end at cell " +
                  std::to_string(end));
     }

@@ -24,7 +24,7 @@ struct Scenario {
   std::string lineId;
   std::string trainNumber;
   int32_t withProfile = 0;
-  int32_t errorCode = 0;
+  ErrorCode errorCode = ErrorCode::kNone;
   int32_t errorPosition = 0;
   std::string currentLine;
   int32_t profileEnd = 0;

@@ -25,13 +25,13 @@ int64_t Sides(const SignalRecord& signal) { return int64_t{signal.sSide} * 3 + s
 
 }  // namespace
 
-Status memo_segnale(Scenario& s, SignalRecord& signal, int32_t* errorCode) {
-  *errorCode = kNoError;
+Status memo_segnale(Scenario& s, SignalRecord& signal, ErrorCode* errorCode) {
+  *errorCode = ErrorCode::kNone;
   const int64_t index = CellIndex(signal.position, 1.0);
   TrackCell* cell = nullptr;
   SB_RETURN_IF_ERROR(CellAt(s, index, "a signal", &cell));
   if (!cell->free()) {
-    *errorCode = kErrorSignalCell;
+    *errorCode = ErrorCode::kSignalCell;
     return Status::Ok();
   }
   // Digits pack as tens and units; only the low 16 bits are stored.
@@ -70,7 +70,7 @@ Status MarkBeforeWarning(Scenario& s, const SlowdownRecord& slowdown, SlowdownFa
     TrackCell* cell = nullptr;
     SB_RETURN_IF_ERROR(CellAt(s, last - m, "a cell before a slowdown warning", &cell));
     if (!cell->free()) {
-      *fault = {kErrorBeforeWarningCell, last - m};
+      *fault = {ErrorCode::kBeforeWarningCell, last - m};
       return Status::Ok();
     }
   }
@@ -93,7 +93,7 @@ Status memo_rallentamento(Scenario& s, const SlowdownRecord& slowdown, SlowdownF
     const int64_t index = SlowdownWarningCell(slowdown.start);
     SB_RETURN_IF_ERROR(CellAt(s, index, "a slowdown warning", &warning));
     if (!warning->free()) {
-      *fault = {kErrorWarningCell, index};
+      *fault = {ErrorCode::kWarningCell, index};
       return Status::Ok();
     }
   }
@@ -101,14 +101,14 @@ Status memo_rallentamento(Scenario& s, const SlowdownRecord& slowdown, SlowdownF
   const int64_t startIndex = CellIndex(slowdown.start, 1.0);
   SB_RETURN_IF_ERROR(CellAt(s, startIndex, "a slowdown start", &start));
   if (!start->free()) {
-    *fault = {kErrorSlowdownStartCell, startIndex};
+    *fault = {ErrorCode::kSlowdownStartCell, startIndex};
     return Status::Ok();
   }
   TrackCell* end = nullptr;
   const int64_t endIndex = SlowdownEndCell(slowdown.start, slowdown.length);
   SB_RETURN_IF_ERROR(CellAt(s, endIndex, "a slowdown end", &end));
   if (!end->free()) {
-    *fault = {kErrorSlowdownEndCell, endIndex};
+    *fault = {ErrorCode::kSlowdownEndCell, endIndex};
     return Status::Ok();
   }
   // The end first: a slowdown whose end falls on its start cell is a start.
@@ -135,13 +135,13 @@ Status memo_rallentamento(Scenario& s, const SlowdownRecord& slowdown, SlowdownF
 std::string TakenSlowdownCell(const SlowdownRecord& slowdown, const SlowdownFault& fault) {
   const std::string cell = std::to_string(fault.cell);
   switch (fault.code) {
-    case kErrorWarningCell:
+    case ErrorCode::kWarningCell:
       return "the slowdown's warning cell " + cell + " (1200 m before its start)";
-    case kErrorSlowdownStartCell: return "the slowdown's start cell " + cell;
-    case kErrorSlowdownEndCell:
+    case ErrorCode::kSlowdownStartCell: return "the slowdown's start cell " + cell;
+    case ErrorCode::kSlowdownEndCell:
       return "the slowdown's end cell " + cell + " (at " +
              std::to_string(int64_t{slowdown.start} + slowdown.length) + " m)";
-    case kErrorBeforeWarningCell:
+    case ErrorCode::kBeforeWarningCell:
       return "cell " + cell + ", one of the four before the slowdown's warning";
     default: return {};
   }

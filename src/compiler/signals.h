@@ -32,7 +32,7 @@ struct SignalRecord {
 // Places a signal on cell position / 50 + 1 (rounded) with approach codes on
 // the four cells 2, 4, 6 and 8 before it. A time of 1 to 100 is raised to
 // 101 in `signal`. Error 16 when the cell is taken.
-Status memo_segnale(Scenario& s, SignalRecord& signal, int32_t* errorCode);
+Status memo_segnale(Scenario& s, SignalRecord& signal, ErrorCode* errorCode);
 
 // A `rallentamento` record.
 struct SlowdownRecord {
@@ -56,7 +56,7 @@ int64_t LastBeforeWarningCell(int32_t start);
 // A slowdown that could not be placed: the error (17 to 20) and the cell
 // found taken.
 struct SlowdownFault {
-  int32_t code = 0;  // kNoError when placed
+  ErrorCode code = ErrorCode::kNone;  // when placed
   int64_t cell = 0;
 };
 

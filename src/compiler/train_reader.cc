@@ -52,7 +52,7 @@ class TrainReader {
   bool Beyond(const char* what, int32_t position, double reach = kFeatureReach) {
     return sb::Beyond(s_, d_, what, position, reach, &outcome_);
   }
-  Status Stop(int32_t code, std::optional<int32_t> position, std::optional<int64_t> where,
+  Status Stop(ErrorCode code, std::optional<int32_t> position, std::optional<int64_t> where,
               int field) {
     return Stop(d_.At(code, where, {}, field), position);
   }
@@ -62,13 +62,13 @@ class TrainReader {
   // After an encoder placed a feature: a code it returned stops the reading
   // with `taken` naming the cell at fault, and so does one left standing in
   // the run state (also by the line), which concerns an earlier record.
-  Status StopOnCode(int32_t code, int32_t position, int64_t taken, const std::string& subject) {
-    if (code != kNoError) {
+  Status StopOnCode(ErrorCode code, int32_t position, int64_t taken, const std::string& subject) {
+    if (code != ErrorCode::kNone) {
       Diagnostic diag = d_.At(code, position, {}, kPositionField);
       DescribeTakenCell(s_, taken, subject, diag);
       return Stop(std::move(diag), position);
     }
-    if (s_.errorCode > 0) return Stop(StandingError(s_, d_, position), position);
+    if (s_.errorCode != ErrorCode::kNone) return Stop(StandingError(s_, d_, position), position);
     return Status::Ok();
   }
 
@@ -158,7 +158,7 @@ Status TrainReader::Signal() {
   SB_RETURN_IF_ERROR(ReadInt32Columns<Record::kSignal>(d_, kMembers, &signal));
   if (Beyond("a signal", signal.position)) return Status::Ok();
   CheckSignal(s_, d_, signal);
-  int32_t code = kNoError;
+  ErrorCode code = ErrorCode::kNone;
   SB_RETURN_IF_ERROR(memo_segnale(s_, signal, &code));
   const int64_t cell = CellIndex(signal.position, 1.0);
   SB_RETURN_IF_ERROR(
@@ -190,7 +190,7 @@ Status TrainReader::Slowdown() {
   const int64_t endCell = SlowdownEndCell(start, slowdown.length);
   if (endCell > s_.lastCell) {
     RecordError(s_,
-                d_.At(kErrorBeyondGrid, start,
+                d_.At(ErrorCode::kBeyondGrid, start,
                       "slowdown end cell " + std::to_string(endCell) +
                           " lies beyond the grid (0 to " + std::to_string(s_.lastCell) + ")",
                       kPositionField),
@@ -219,7 +219,7 @@ Status TrainReader::SpeedPoint() {
   SB_RETURN_IF_ERROR(CellAt(s_, CellIndex(position), "a speed point", &cell));
   const int64_t index = CellIndex(position);
   if (!cell->free()) {
-    Diagnostic diag = d_.At(kErrorSpeedPointCell, position, {}, kPositionField);
+    Diagnostic diag = d_.At(ErrorCode::kSpeedPointCell, position, {}, kPositionField);
     DescribeTakenCell(s_, index, "speed point on cell " + std::to_string(index), diag);
     return Stop(std::move(diag), position);
   }
@@ -239,20 +239,20 @@ Status TrainReader::Station() {
   const int32_t slot = t_.stationSlot;
   // This slot would hold a board text: storing the station there would lose it.
   if (slot > t_.boardSlot) {
-    return Stop(kErrorTooManyStations, std::nullopt, std::nullopt, kKeywordField);
+    return Stop(ErrorCode::kTooManyStations, std::nullopt, std::nullopt, kKeywordField);
   }
   ScenarioItem& item = s_.items[static_cast<std::size_t>(slot)];
   SB_RETURN_IF_ERROR(ReadColumn<kStation, 0>(d_, &item.position));
   const int32_t position = item.position;
   if (Beyond("a station", position, kStationReach)) return Status::Ok();
   if (position % 50 != 0) {
-    return Stop(kErrorStationPosition, position, position, kPositionField);
+    return Stop(ErrorCode::kStationPosition, position, position, kPositionField);
   }
   SB_RETURN_IF_ERROR(ReadColumn<kStation, 1>(d_, &item.kind));
   int32_t length = 0;
   SB_RETURN_IF_ERROR(ReadColumn<kStation, 2>(d_, &length));
   if (length % 100 != 0) {
-    return Stop(kErrorStationLength, position, position, kStationLengthField);
+    return Stop(ErrorCode::kStationLength, position, position, kStationLengthField);
   }
   SB_RETURN_IF_ERROR(StationColumns(item));
   SB_RETURN_IF_ERROR(StoppingZone(item, position, length));
@@ -267,7 +267,7 @@ Status TrainReader::Station() {
       int64_t{item.start} - kStationSpacing < s_.items[static_cast<std::size_t>(slot - 1)].end) {
     const ScenarioItem& previous = s_.items[static_cast<std::size_t>(slot - 1)];
     Diagnostic diag =
-        d_.At(kErrorStationSpacing, position,
+        d_.At(ErrorCode::kStationSpacing, position,
               "the stopping zone of station " + item.text + " begins at " +
                   std::to_string(item.start) + " m, less than 350 m after the zone of station " +
                   previous.text + " ends (" + std::to_string(previous.end) + " m)",
@@ -283,7 +283,7 @@ Status TrainReader::Station() {
   t_.stationSlot = slot + 1;
   t_.previousStation = d_.Source();
   if (slot + 1 >= t_.boardSlot) {
-    return Stop(kErrorTooManyStations, std::nullopt, position, kKeywordField);
+    return Stop(ErrorCode::kTooManyStations, std::nullopt, position, kKeywordField);
   }
   return Status::Ok();
 }
@@ -327,7 +327,7 @@ Status TrainReader::StopMark(ScenarioItem& item, int32_t slot, int32_t position)
   if (mark > 1.0 && RoundHalfEven(mark) > s_.lastCell) {
     RecordError(
         s_,
-        d_.At(kErrorBeyondGrid, position,
+        d_.At(ErrorCode::kBeyondGrid, position,
               "the stopping zone ends beyond the grid (at " + std::to_string(item.end) + " m)",
               kPositionField),
         position);
@@ -344,7 +344,8 @@ Status TrainReader::StopMark(ScenarioItem& item, int32_t slot, int32_t position)
       cell->approachCode = Low8(kFirstStopApproachCode + cellsBefore);
     }
   }
-  if (mark <= 1.0) return Stop(kErrorStopMarkTooEarly, std::nullopt, position, kPositionField);
+  if (mark <= 1.0)
+    return Stop(ErrorCode::kStopMarkTooEarly, std::nullopt, position, kPositionField);
   // Written whatever the cell held: a stop mark replaces any feature.
   TrackCell* cell = nullptr;
   SB_RETURN_IF_ERROR(CellAt(s_, static_cast<int64_t>(RoundHalfEven(mark)), "a stop mark", &cell));

@@ -27,6 +27,15 @@ constexpr std::array<WarningInfo, kWarningCount> kTable = {{
      "stored text that the simulator will not show as written"},
 }};
 
+// WarningId and the options index the table by the enum.
+constexpr bool InEnumOrder() {
+  for (std::size_t i = 0; i < kTable.size(); ++i) {
+    if (static_cast<std::size_t>(kTable[i].warning) != i) return false;
+  }
+  return true;
+}
+static_assert(InEnumOrder(), "the table follows the order of Warning");
+
 }  // namespace
 
 std::span<const WarningInfo> WarningTable() { return kTable; }

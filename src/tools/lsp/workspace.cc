@@ -36,7 +36,7 @@ std::string InFolder(const std::string& folder, const std::string& name) {
 using DiagnosticKey = std::tuple<int, int32_t, int, int, int, std::string>;
 DiagnosticKey KeyOf(const Diagnostic& d) {
   return {static_cast<int>(d.severity),
-          d.code,
+          Number(d.code),
           static_cast<int>(d.warning),
           d.line,
           d.column,
@@ -62,7 +62,7 @@ std::shared_ptr<Scenario> Compile(const Group& group, const std::string& train,
 // A train description whose line description is missing.
 Diagnostic NoLine(const Group& group) {
   Diagnostic d;
-  d.code = kErrorNoLineDescription;
+  d.code = ErrorCode::kNoLineDescription;
   d.message = "the line description " + LineDescriptionName(group.lineId) +
               " was not found beside this train description";
   d.hint = "create " + LineDescriptionName(group.lineId) + " in the same folder";

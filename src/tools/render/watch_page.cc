@@ -29,13 +29,13 @@ std::string WatchPage(const std::optional<std::string>& lineBytes,
   s.trainNumber = trainNumber;
   const CompileResult result = CompileInMemory(s, *lineBytes, *trainBytes, cancel);
   if (result.end == CompileEnd::kCancelled) return {};
-  if (s.errorCode != 0 || result.end != CompileEnd::kCompiled || !s.hasGrid) {
+  if (s.errorCode != ErrorCode::kNone || result.end != CompileEnd::kCompiled || !s.hasGrid) {
     std::vector<std::string> lines;
     for (const Diagnostic& d : s.diagnostics) {
       if (d.is_warning()) continue;
       lines.push_back(FormatDiagnostic(d, d.position ? KmPost(s.items, *d.position) : ""));
     }
-    if (lines.empty()) lines.push_back("error " + std::to_string(s.errorCode));
+    if (lines.empty()) lines.push_back("error " + std::to_string(Number(s.errorCode)));
     return DiagnosticsHtml(title, lines, options);
   }
   RenderInput in;
