@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/disk.h"
 #include "test_support.h"
 #include "tools/lsp/framing.h"
 #include "tools/lsp/server.h"
@@ -164,7 +165,8 @@ json Note(const std::string& method, json params) {
 }
 
 TEST(LspServer, AnswersEveryMalformedRequestWithItsError) {
-  Server server;
+  MemoryDisk disk;
+  Server server(disk);
   server.Handle(Request(1, "initialize", json::object()));
   const json hover = {{"textDocument", {{"uri", "file:///nowhere/X_linea.txt"}}},
                       {"position", {{"line", "0"}, {"character", 0}}}};
@@ -228,7 +230,8 @@ TEST(LspServer, AnswersEveryMalformedRequestWithItsError) {
 }
 
 TEST(LspServer, RequestsBeforeInitializeAreRefusedAndExitWithoutShutdownIsOne) {
-  Server server;
+  MemoryDisk disk;
+  Server server(disk);
   EXPECT_EQ(server.Handle(Request(1, "shutdown", nullptr))[0]["error"]["code"],
             kServerNotInitialized);
   server.Handle(Note("exit", nullptr));
@@ -247,7 +250,8 @@ TEST(LspServer, DiagnosticRangesFollowTheNegotiatedEncoding) {
       "0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, A\n[fine]\n";
   for (const bool utf8 : {false, true}) {
     SCOPED_TRACE(utf8);
-    Server server;
+    RealDisk disk;
+    Server server(disk);
     json caps = json::object();
     if (utf8) caps = {{"general", {{"positionEncodings", {"utf-16", "utf-8"}}}}};
     const json init = server.Handle(Request(1, "initialize", {{"capabilities", caps}}))[0];
