@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/disk.h"
 #include "base/windows1252.h"
 #include "content/content.h"
 #include "tools/lsp/server.h"
@@ -36,7 +37,8 @@ void BM_LspDidChangeToDiagnostics(benchmark::State& state) {
   const std::string lineUri = lsp::PathToUri((dir / "Bench_linea.txt").string());
   const std::string trainUri = lsp::PathToUri((dir / "Bench_1-.txt").string());
 
-  lsp::Server server;
+  RealDisk disk;
+  lsp::Server server(disk);
   server.Handle(
       {{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}});
   for (const auto& [uri, text] : {std::pair{lineUri, line}, std::pair{trainUri, train}}) {

@@ -174,6 +174,51 @@ TEST(Disk, StaleTemporariesAreRemovedAndNothingElse) {
   });
 }
 
+// A folder lists its regular files only, and a file's stamp follows its
+// rewrites; a directory or a missing path has none.
+TEST(Disk, FoldersAreListedAndFilesStamped) {
+  OnBothDisks([](Disk& disk, const std::string& root) {
+    ASSERT_TRUE(disk.MakeDirs(JoinPath(root, "sub")).ok());
+    for (const char* name : {"b.txt", "a.txt", "sub/deeper.txt"}) {
+      ASSERT_TRUE(disk.WriteFile(JoinPath(root, name), "abc").ok()) << name;
+    }
+    std::vector<std::string> names = {"stale"};
+    ASSERT_TRUE(disk.ListFiles(root, &names).ok());
+    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "b.txt"}));
+    const Status missing = disk.ListFiles(JoinPath(root, "missing"), &names);
+    EXPECT_TRUE(missing.IsIoError());
+    EXPECT_EQ(missing.path(), JoinPath(root, "missing"));
+    EXPECT_EQ(names.size(), 2u);  // left as it was
+    EXPECT_FALSE(disk.ListFiles(JoinPath(root, "a.txt"), &names).ok());
+
+    const std::string path = JoinPath(root, "a.txt");
+    FileStamp before;
+    ASSERT_TRUE(disk.StampOf(path, &before).ok());
+    EXPECT_EQ(before.size, 3u);
+    FileStamp again;
+    ASSERT_TRUE(disk.StampOf(path, &again).ok());
+    EXPECT_EQ(again, before);
+    ASSERT_TRUE(disk.WriteFile(path, "abcdef").ok());
+    FileStamp after;
+    ASSERT_TRUE(disk.StampOf(path, &after).ok());
+    EXPECT_EQ(after.size, 6u);
+    EXPECT_NE(after, before);
+    for (const std::string& none : {JoinPath(root, "sub"), JoinPath(root, "missing")}) {
+      EXPECT_TRUE(disk.StampOf(none, &after).IsIoError()) << none;
+    }
+  });
+  // The memory disk counts writes, so a rewrite of the same size is told
+  // apart too.
+  MemoryDisk disk;
+  ASSERT_TRUE(disk.WriteFile("f", "one").ok());
+  FileStamp first;
+  ASSERT_TRUE(disk.StampOf("f", &first).ok());
+  ASSERT_TRUE(disk.WriteFile("f", "two").ok());
+  FileStamp second;
+  ASSERT_TRUE(disk.StampOf("f", &second).ok());
+  EXPECT_NE(first, second);
+}
+
 // A run that finds the directory held waits, is told once that the wait is
 // long, and goes on as soon as the holder lets go.
 TEST(Disk, ALockedDirectoryWaitsForItsHolder) {

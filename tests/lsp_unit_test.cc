@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/disk.h"
 #include "test_support.h"
 #include "tools/lsp/features.h"
 #include "tools/lsp/framing.h"
@@ -167,55 +168,82 @@ json Note(const std::string& method, json params) {
 }
 
 TEST(LspServer, AnswersEveryMalformedRequestWithItsError) {
-  Server server;
+  MemoryDisk disk;
+  Server server(disk);
   server.Handle(Request(1, "initialize", json::object()));
   const json hover = {{"textDocument", {{"uri", "file:///nowhere/X_linea.txt"}}},
                       {"position", {{"line", "0"}, {"character", 0}}}};
   const json utf8 = {{"general", {{"positionEncodings", {"utf-8"}}}}};
+  // The message too: clients show it, and it names what is wrong.
   struct Case {
     const char* name;
     json message;
     int code;
+    std::string text;
   };
+  const std::string notDescription = "not a description (<ID>_linea.txt or <ID>_<N>-.txt): ";
   const std::vector<Case> cases = {
-      {"not an object", json::array({1, 2}), kInvalidRequest},
-      {"no method", {{"jsonrpc", "2.0"}, {"id", 3}}, kInvalidRequest},
-      {"method not a string", {{"jsonrpc", "2.0"}, {"id", 3}, {"method", 5}}, kInvalidRequest},
+      {"not an object", json::array({1, 2}), kInvalidRequest, "a message must be a JSON object"},
+      {"no method", {{"jsonrpc", "2.0"}, {"id", 3}}, kInvalidRequest, "no method"},
+      {"method not a string",
+       {{"jsonrpc", "2.0"}, {"id", 3}, {"method", 5}},
+       kInvalidRequest,
+       "not a JSON-RPC 2.0 request"},
       {"id an object",
        {{"jsonrpc", "2.0"}, {"id", json::object()}, {"method", "shutdown"}},
-       kInvalidRequest},
-      {"not 2.0", {{"jsonrpc", "1.0"}, {"id", 3}, {"method", "shutdown"}}, kInvalidRequest},
-      {"unknown method", Request(3, "textDocument/rename", json::object()), kMethodNotFound},
-      {"params a number", Request(3, "textDocument/hover", 7), kInvalidParams},
-      {"missing position", Request(3, "textDocument/hover", {{"textDocument", {{"uri", "x"}}}}),
-       kInvalidParams},
-      {"line a string", Request(3, "textDocument/hover", hover), kInvalidParams},
+       kInvalidRequest,
+       "id must be a string or an integer"},
+      {"not 2.0",
+       {{"jsonrpc", "1.0"}, {"id", 3}, {"method", "shutdown"}},
+       kInvalidRequest,
+       "not a JSON-RPC 2.0 request"},
+      {"unknown method", Request(3, "textDocument/rename", json::object()), kMethodNotFound,
+       "no method textDocument/rename"},
+      {"params a number", Request(3, "textDocument/hover", 7), kInvalidParams,
+       "params must be an object"},
+      {"params an array", Request(3, "textDocument/hover", json::array()), kInvalidParams,
+       "params must be an object"},
+      {"missing position",
+       Request(3, "textDocument/hover",
+               {{"textDocument", {{"uri", "file:///nowhere/X_linea.txt"}}}}),
+       kInvalidParams, "missing 'position'"},
+      {"a URI that is no URI", Request(3, "textDocument/hover", {{"textDocument", {{"uri", "x"}}}}),
+       kInvalidParams, "only file: URIs are served: x"},
+      {"line a string", Request(3, "textDocument/hover", hover), kInvalidParams,
+       "'line' must be a whole number from 0"},
+      {"a hint range without its end",
+       Request(3, "textDocument/inlayHint",
+               {{"textDocument", {{"uri", "file:///nowhere/X_linea.txt"}}},
+                {"range", {{"start", {{"line", 0}}}}}}),
+       kInvalidParams, "missing 'end'"},
       {"not a file URI",
        Request(3, "textDocument/documentSymbol", {{"textDocument", {{"uri", "untitled:1"}}}}),
-       kInvalidParams},
+       kInvalidParams, "only file: URIs are served: untitled:1"},
       {"a URI that decodes to a NUL",
        Request(3, "textDocument/documentSymbol",
                {{"textDocument", {{"uri", "file:///etc/passwd%00/Z_1-.txt"}}}}),
-       kInvalidParams},
+       kInvalidParams, "the URI names a path with a NUL: file:///etc/passwd%00/Z_1-.txt"},
       {"a URI that names no description",
        Request(3, "textDocument/documentSymbol",
                {{"textDocument", {{"uri", "file:///etc/passwd"}}}}),
-       kInvalidParams},
+       kInvalidParams, (notDescription + "file:///etc/passwd")},
       {"a train name without its line identifier",
        Request(3, "textDocument/documentSymbol",
                {{"textDocument", {{"uri", "file:///tmp/Z-.txt"}}}}),
-       kInvalidParams},
+       kInvalidParams, (notDescription + "file:///tmp/Z-.txt")},
       {"a train name without its number",
        Request(3, "textDocument/documentSymbol",
                {{"textDocument", {{"uri", "file:///tmp/Z_-.txt"}}}}),
-       kInvalidParams},
-      {"a second initialize", Request(3, "initialize", {{"capabilities", utf8}}), kInvalidRequest},
+       kInvalidParams, (notDescription + "file:///tmp/Z_-.txt")},
+      {"a second initialize", Request(3, "initialize", {{"capabilities", utf8}}), kInvalidRequest,
+       "the server is already initialized"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::vector<json> out = server.Handle(c.message);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0]["error"]["code"], c.code);
+    EXPECT_EQ(out[0]["error"]["message"], c.text);
   }
   // The refused initialize changed nothing of the first.
   EXPECT_EQ(server.encoding(), PositionEncoding::kUtf16);
@@ -231,7 +259,8 @@ TEST(LspServer, AnswersEveryMalformedRequestWithItsError) {
 }
 
 TEST(LspServer, RequestsBeforeInitializeAreRefusedAndExitWithoutShutdownIsOne) {
-  Server server;
+  MemoryDisk disk;
+  Server server(disk);
   EXPECT_EQ(server.Handle(Request(1, "shutdown", nullptr))[0]["error"]["code"],
             kServerNotInitialized);
   server.Handle(Note("exit", nullptr));
@@ -250,7 +279,8 @@ TEST(LspServer, DiagnosticRangesFollowTheNegotiatedEncoding) {
       "0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, A\n[fine]\n";
   for (const bool utf8 : {false, true}) {
     SCOPED_TRACE(utf8);
-    Server server;
+    RealDisk disk;
+    Server server(disk);
     json caps = json::object();
     if (utf8) caps = {{"general", {{"positionEncodings", {"utf-16", "utf-8"}}}}};
     const json init = server.Handle(Request(1, "initialize", {{"capabilities", caps}}))[0];

@@ -15,6 +15,7 @@
 #include "app/render_command.h"
 #include "app/scenario_run.h"
 #include "app/watch_command.h"
+#include "base/disk.h"
 #include "base/printable.h"
 #include "model/file_names.h"
 #include "sb_version.h"
@@ -249,7 +250,8 @@ int RunCommands(int argc, const char* const* argv, std::ostream& out, std::ostre
   }
   if (*lsp) {
     platform::BinaryStandardStreams();
-    return lsp::RunLanguageServer(std::cin, std::cout);
+    RealDisk disk;
+    return lsp::RunLanguageServer(std::cin, std::cout, disk);
   }
   if ((*o.inspect || *o.render) && !o.dir.empty()) {
     return FinishCommand(Status::Usage("--dir applies to the scenario run only"), err);

@@ -1,5 +1,7 @@
 #include "base/disk.h"
 
+#include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -48,6 +50,37 @@ Status RealDisk::RemoveFile(const std::string& path) { return sb::RemoveFile(pat
 bool RealDisk::IsFile(const std::string& path) { return RegularFileExists(path); }
 
 bool RealDisk::SameFile(const std::string& a, const std::string& b) { return sb::SameFile(a, b); }
+
+Status RealDisk::StampOf(const std::string& path, FileStamp* stamp) {
+  std::error_code ec;
+  // The size fails for anything but a regular file, links followed.
+  const std::uintmax_t size = fs::file_size(path, ec);
+  if (ec) return Status::IoError(path, ec.message());
+  const fs::file_time_type time = fs::last_write_time(path, ec);
+  if (ec) return Status::IoError(path, ec.message());
+  *stamp = FileStamp{static_cast<std::int64_t>(time.time_since_epoch().count()), size};
+  return Status::Ok();
+}
+
+Status RealDisk::ListFiles(const std::string& dir, std::vector<std::string>* names) {
+  std::vector<std::string> found;
+  std::error_code ec;
+  for (fs::directory_iterator it(dir.empty() ? "." : dir, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    std::error_code kind;
+    if (!it->is_regular_file(kind)) continue;
+    // Where the system's names are wide, one the program's narrow text
+    // cannot hold could not be opened by it either: it is left out.
+    try {
+      found.push_back(it->path().filename().string());
+    } catch (const std::exception&) {
+    }
+  }
+  if (ec) return Status::IoError(dir, ec.message());
+  std::sort(found.begin(), found.end());
+  names->swap(found);
+  return Status::Ok();
+}
 
 bool RealDisk::IsDirectory(const std::string& path) {
   std::error_code ec;
@@ -129,6 +162,7 @@ Status MemoryDisk::CheckWrite(const std::string& path) const {
 Status MemoryDisk::WriteFile(const std::string& path, std::string_view contents) {
   if (Status st = CheckWrite(path); !st.ok()) return st;
   files_[path] = std::string(contents);
+  written_[path] = ++writes_;
   return Status::Ok();
 }
 
@@ -139,6 +173,7 @@ std::unique_ptr<RegionFile> MemoryDisk::ReplaceInRegions(const std::string& path
 Status MemoryDisk::RemoveFile(const std::string& path) {
   if (Status st = Refusal(Op::kRemove, path); !st.ok()) return st;
   files_.erase(path);
+  written_.erase(path);
   return Status::Ok();
 }
 
@@ -146,6 +181,31 @@ bool MemoryDisk::IsFile(const std::string& path) { return files_.count(path) > 0
 
 bool MemoryDisk::SameFile(const std::string& a, const std::string& b) {
   return a == b && IsFile(a);
+}
+
+Status MemoryDisk::StampOf(const std::string& path, FileStamp* stamp) {
+  const auto it = files_.find(path);
+  if (it == files_.end()) {
+    return Status::IoError(path, dirs_.count(path) ? kDirectoryNotRegular : kNoSuchFile);
+  }
+  const auto written = written_.find(path);
+  *stamp = FileStamp{written != written_.end() ? written->second : 0, it->second.size()};
+  return Status::Ok();
+}
+
+Status MemoryDisk::ListFiles(const std::string& dir, std::vector<std::string>* names) {
+  if (!IsDirectory(dir)) return Status::IoError(dir, IsFile(dir) ? kNotADirectory : kNoSuchFile);
+  const std::string folder = dir.empty() ? "." : dir;
+  std::vector<std::string> found;
+  for (const auto& [path, bytes] : files_) {
+    const std::size_t start = NameStart(path);
+    // A bare name lies in "."; one in the root keeps its separator.
+    const std::string parent = start == 0 ? "." : path.substr(0, start == 1 ? 1 : start - 1);
+    if (parent == folder) found.push_back(path.substr(start));
+  }
+  std::sort(found.begin(), found.end());
+  names->swap(found);
+  return Status::Ok();
 }
 
 bool MemoryDisk::IsDirectory(const std::string& path) {

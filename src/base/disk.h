@@ -35,6 +35,13 @@ class RegionFile {
   virtual Status Commit() = 0;
 };
 
+// What tells one version of a file from another without reading it.
+struct FileStamp {
+  std::int64_t time = 0;  // of the last change, in the file system's clock units
+  std::uint64_t size = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
 class Disk {
  public:
   virtual ~Disk() = default;
@@ -56,6 +63,12 @@ class Disk {
   // True when both paths exist and lead to one file (the same file, through
   // links or other spellings, or a second hard link).
   virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+  // The stamp of the regular file `path` (links followed); an I/O error for
+  // anything else.
+  virtual Status StampOf(const std::string& path, FileStamp* stamp) = 0;
+  // The names of the regular files (links followed) in `dir` ("" is the
+  // current directory), sorted; `names` is left as it was on failure.
+  virtual Status ListFiles(const std::string& dir, std::vector<std::string>* names) = 0;
   // Creates the directory and any missing parents; fails unless a
   // directory is there afterwards.
   virtual Status MakeDirs(const std::string& path) = 0;
@@ -81,6 +94,8 @@ class RealDisk : public Disk {
   bool IsFile(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
   bool SameFile(const std::string& a, const std::string& b) override;
+  Status StampOf(const std::string& path, FileStamp* stamp) override;
+  Status ListFiles(const std::string& dir, std::vector<std::string>* names) override;
   Status MakeDirs(const std::string& path) override;
   std::unique_ptr<DirectoryLock> LockDirectory(const std::string& dir,
                                                const std::function<void()>& onLongWait) override;
@@ -91,7 +106,9 @@ class RealDisk : public Disk {
 // Files and directories in maps. Paths are taken as they come: "d/a" lies
 // in "d" only if "d" was made, and nothing is ever normalised. A file may be
 // written only into a directory that exists ("" and "." always do). One
-// process owns the maps: its locks hold nothing.
+// process owns the maps: its locks hold nothing. A file's stamp counts the
+// writes through this interface, so a file changed in files() directly
+// keeps the stamp it had.
 class MemoryDisk : public Disk {
  public:
   enum class Op { kRead, kWrite, kRemove, kMakeDirs };
@@ -103,6 +120,8 @@ class MemoryDisk : public Disk {
   bool IsFile(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
   bool SameFile(const std::string& a, const std::string& b) override;
+  Status StampOf(const std::string& path, FileStamp* stamp) override;
+  Status ListFiles(const std::string& dir, std::vector<std::string>* names) override;
   Status MakeDirs(const std::string& path) override;
   std::unique_ptr<DirectoryLock> LockDirectory(const std::string& dir,
                                                const std::function<void()>& onLongWait) override;
@@ -125,6 +144,9 @@ class MemoryDisk : public Disk {
   bool ParentExists(const std::string& path) const;
 
   std::map<std::string, std::string> files_;
+  // By file: the number of writes made when it was last written.
+  std::map<std::string, std::int64_t> written_;
+  std::int64_t writes_ = 0;
   std::set<std::string> dirs_;
   std::map<std::pair<Op, std::string>, std::string> failures_;
 };

@@ -1,8 +1,9 @@
 #include "tools/lsp/server.h"
 
 #include <limits>
-#include <stdexcept>
+#include <optional>
 
+#include "compiler/return_if_error.h"
 #include "model/file_names.h"
 #include "sb_version.h"
 #include "tools/lsp/diagnostics.h"
@@ -13,31 +14,33 @@ namespace {
 
 constexpr int kTextDocumentSyncFull = 1;
 
-// Params that are not what the method reads: -32602.
-struct InvalidParams : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
-const nlohmann::json& Member(const nlohmann::json& object, const char* key) {
-  if (!object.is_object()) throw InvalidParams("params must be an object");
+// The readers of params: each says, as an Invalid status, what is not as
+// the method reads it.
+Status Member(const nlohmann::json& object, const char* key, const nlohmann::json** value) {
+  if (!object.is_object()) return Status::Invalid("params must be an object");
   auto it = object.find(key);
-  if (it == object.end()) throw InvalidParams(std::string("missing '") + key + "'");
-  return *it;
+  if (it == object.end()) return Status::Invalid(std::string("missing '") + key + "'");
+  *value = &*it;
+  return Status::Ok();
 }
 
-std::string StringMember(const nlohmann::json& object, const char* key) {
-  const nlohmann::json& value = Member(object, key);
-  if (!value.is_string()) throw InvalidParams(std::string("'") + key + "' must be a string");
-  return value.get<std::string>();
+Status StringMember(const nlohmann::json& object, const char* key, std::string* value) {
+  const nlohmann::json* member = nullptr;
+  SB_RETURN_IF_ERROR(Member(object, key, &member));
+  if (!member->is_string()) return Status::Invalid(std::string("'") + key + "' must be a string");
+  *value = member->get<std::string>();
+  return Status::Ok();
 }
 
-int IntMember(const nlohmann::json& object, const char* key) {
-  const nlohmann::json& value = Member(object, key);
-  if (!value.is_number_integer() || value.get<int64_t>() < 0 ||
-      value.get<int64_t>() > std::numeric_limits<int>::max()) {
-    throw InvalidParams(std::string("'") + key + "' must be a whole number from 0");
+Status IntMember(const nlohmann::json& object, const char* key, int* value) {
+  const nlohmann::json* member = nullptr;
+  SB_RETURN_IF_ERROR(Member(object, key, &member));
+  if (!member->is_number_integer() || member->get<int64_t>() < 0 ||
+      member->get<int64_t>() > std::numeric_limits<int>::max()) {
+    return Status::Invalid(std::string("'") + key + "' must be a whole number from 0");
   }
-  return value.get<int>();
+  *value = member->get<int>();
+  return Status::Ok();
 }
 
 bool IsLineDescription(const std::string& path) { return LineIdFromName(path).has_value(); }
@@ -54,18 +57,42 @@ bool IsTrainDescription(const std::string& name) {
 // The path of the description a request names. Only descriptions are
 // served: any other file (a companion's name is made from the path, so
 // one holding a NUL would read the file before it) is refused.
-std::string DocumentPath(const nlohmann::json& params) {
-  const std::string uri = StringMember(Member(params, "textDocument"), "uri");
-  std::optional<std::string> path = UriToPath(uri);
-  if (!path) throw InvalidParams("only file: URIs are served: " + uri);
-  if (path->find('\0') != std::string::npos) {
-    throw InvalidParams("the URI names a path with a NUL: " + uri);
+Status DocumentPath(const nlohmann::json& params, std::string* path) {
+  const nlohmann::json* document = nullptr;
+  SB_RETURN_IF_ERROR(Member(params, "textDocument", &document));
+  std::string uri;
+  SB_RETURN_IF_ERROR(StringMember(*document, "uri", &uri));
+  std::optional<std::string> decoded = UriToPath(uri);
+  if (!decoded) return Status::Invalid("only file: URIs are served: " + uri);
+  if (decoded->find('\0') != std::string::npos) {
+    return Status::Invalid("the URI names a path with a NUL: " + uri);
   }
-  const std::string name = path->substr(path->rfind('/') + 1);
+  const std::string name = decoded->substr(decoded->rfind('/') + 1);
   if (!IsLineDescription(name) && !IsTrainDescription(name)) {
-    throw InvalidParams("not a description (<ID>_linea.txt or <ID>_<N>-.txt): " + uri);
+    return Status::Invalid("not a description (<ID>_linea.txt or <ID>_<N>-.txt): " + uri);
   }
-  return *path;
+  *path = std::move(*decoded);
+  return Status::Ok();
+}
+
+// The place a hover or a completion points at.
+Status PlaceOf(const nlohmann::json& params, TextPlace* place) {
+  const nlohmann::json* position = nullptr;
+  SB_RETURN_IF_ERROR(Member(params, "position", &position));
+  SB_RETURN_IF_ERROR(IntMember(*position, "line", &place->line));
+  return IntMember(*position, "character", &place->character);
+}
+
+// The first and last lines of the range inlay hints are asked for.
+Status LinesOf(const nlohmann::json& params, int* first, int* last) {
+  const nlohmann::json* range = nullptr;
+  SB_RETURN_IF_ERROR(Member(params, "range", &range));
+  const nlohmann::json* start = nullptr;
+  SB_RETURN_IF_ERROR(Member(*range, "start", &start));
+  SB_RETURN_IF_ERROR(IntMember(*start, "line", first));
+  const nlohmann::json* end = nullptr;
+  SB_RETURN_IF_ERROR(Member(*range, "end", &end));
+  return IntMember(*end, "line", last);
 }
 
 bool OffersUtf8(const nlohmann::json& params) {
@@ -91,6 +118,35 @@ nlohmann::json Publish(const std::string& path, nlohmann::json diagnostics) {
 
 nlohmann::json ErrorResponse(const nlohmann::json& id, int code, const std::string& message) {
   return {{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}};
+}
+
+const Server::RequestMethod* Server::FindRequest(std::string_view method) {
+  static constexpr RequestMethod kRequests[] = {
+      {"initialize", Stage::kOpening, &Server::Initialize},
+      {"shutdown", Stage::kSession, &Server::Shutdown},
+      {"textDocument/hover", Stage::kSession, &Server::HoverRequest},
+      {"textDocument/completion", Stage::kSession, &Server::CompletionRequest},
+      {"textDocument/documentSymbol", Stage::kSession, &Server::SymbolsRequest},
+      {"textDocument/inlayHint", Stage::kSession, &Server::HintsRequest},
+  };
+  for (const RequestMethod& m : kRequests) {
+    if (m.name == method) return &m;
+  }
+  return nullptr;
+}
+
+const Server::NotificationMethod* Server::FindNotification(std::string_view method) {
+  static constexpr NotificationMethod kNotifications[] = {
+      {"exit", Stage::kAlways, &Server::Exit},
+      {"textDocument/didOpen", Stage::kSession, &Server::DidOpen},
+      {"textDocument/didChange", Stage::kSession, &Server::DidChange},
+      {"textDocument/didSave", Stage::kSession, &Server::DidSave},
+      {"textDocument/didClose", Stage::kSession, &Server::DidClose},
+  };
+  for (const NotificationMethod& m : kNotifications) {
+    if (m.name == method) return &m;
+  }
+  return nullptr;
 }
 
 std::vector<nlohmann::json> Server::Handle(const nlohmann::json& m) {
@@ -122,115 +178,158 @@ std::vector<nlohmann::json> Server::Handle(const nlohmann::json& m) {
   const std::string method = m["method"].get<std::string>();
   const bool noParams = !m.contains("params") || m["params"].is_null();
   const nlohmann::json& params = noParams ? kNoParams : m["params"];
+  Status st;
+  // The JSON library's own exceptions end here, as params the method could
+  // not read: none may leave the server.
   try {
-    if (!params.is_object() && !params.is_array()) throw InvalidParams("params must be an object");
-    if (hasId) {
-      Request(method, params, id, out);
+    if (!params.is_object() && !params.is_array()) {
+      st = Status::Invalid("params must be an object");
+    } else if (hasId) {
+      st = Request(method, params, id, out);
     } else {
-      Notification(method, params, out);
+      st = Notification(method, params, out);
     }
-  } catch (const InvalidParams& e) {
-    if (hasId) out.push_back(ErrorResponse(id, kInvalidParams, e.what()));
   } catch (const nlohmann::json::exception& e) {
-    if (hasId) out.push_back(ErrorResponse(id, kInvalidParams, e.what()));
+    st = Status::Invalid(e.what());
   }
+  // A notification is never answered, whatever its params hold.
+  if (!st.ok() && hasId) out.push_back(ErrorResponse(id, kInvalidParams, st.reason()));
   return out;
 }
 
-void Server::Request(const std::string& method, const nlohmann::json& params,
-                     const nlohmann::json& id, Out& out) {
-  const auto reply = [&](nlohmann::json result) {
-    out.push_back({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
-  };
+Status Server::Request(const std::string& method, const nlohmann::json& params,
+                       const nlohmann::json& id, Out& out) {
   if (shutdown_) {
     out.push_back(ErrorResponse(id, kInvalidRequest, "the server is shutting down"));
-  } else if (method == "initialize") {
-    // Once only: a second one would change the position encoding under the
-    // client's feet.
-    if (initialized_) {
-      out.push_back(ErrorResponse(id, kInvalidRequest, "the server is already initialized"));
-    } else {
-      reply(Initialize(params));
-    }
-  } else if (!initialized_) {
-    out.push_back(ErrorResponse(id, kServerNotInitialized, "initialize first"));
-  } else if (method == "shutdown") {
-    shutdown_ = true;
-    reply(nullptr);
-  } else if (method == "textDocument/hover" || method == "textDocument/completion" ||
-             method == "textDocument/documentSymbol" || method == "textDocument/inlayHint") {
-    reply(DocumentRequest(method, params));
-  } else {
-    out.push_back(ErrorResponse(id, kMethodNotFound, "no method " + method));
+    return Status::Ok();
   }
+  const RequestMethod* served = FindRequest(method);
+  if (!served) {
+    out.push_back(initialized_ ? ErrorResponse(id, kMethodNotFound, "no method " + method)
+                               : ErrorResponse(id, kServerNotInitialized, "initialize first"));
+    return Status::Ok();
+  }
+  switch (served->stage) {
+    case Stage::kOpening:
+      // Once only: a second initialize would change the position encoding
+      // under the client's feet.
+      if (initialized_) {
+        out.push_back(ErrorResponse(id, kInvalidRequest, "the server is already initialized"));
+        return Status::Ok();
+      }
+      break;
+    case Stage::kSession:
+      if (!initialized_) {
+        out.push_back(ErrorResponse(id, kServerNotInitialized, "initialize first"));
+        return Status::Ok();
+      }
+      break;
+    case Stage::kAlways: break;
+  }
+  nlohmann::json result;
+  SB_RETURN_IF_ERROR((this->*served->handle)(params, &result));
+  out.push_back({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
+  return Status::Ok();
 }
 
-void Server::Notification(const std::string& method, const nlohmann::json& params, Out& out) {
-  if (method == "exit") {
-    exited_ = true;
-  } else if (!initialized_ || shutdown_) {
-    return;
-  } else if (method == "textDocument/didOpen") {
-    DidOpen(params, out);
-  } else if (method == "textDocument/didChange") {
-    DidChange(params, out);
-  } else if (method == "textDocument/didSave") {
-    DidSave(params, out);
-  } else if (method == "textDocument/didClose") {
-    DidClose(params, out);
+Status Server::Notification(const std::string& method, const nlohmann::json& params, Out& out) {
+  const NotificationMethod* served = FindNotification(method);
+  if (!served) return Status::Ok();
+  switch (served->stage) {
+    case Stage::kOpening:
+      if (initialized_ || shutdown_) return Status::Ok();
+      break;
+    case Stage::kSession:
+      if (!initialized_ || shutdown_) return Status::Ok();
+      break;
+    case Stage::kAlways: break;
   }
+  return (this->*served->handle)(params, out);
 }
 
-nlohmann::json Server::Initialize(const nlohmann::json& params) {
-  if (!params.is_object()) throw InvalidParams("params must be an object");
+Status Server::Initialize(const nlohmann::json& params, nlohmann::json* result) {
+  if (!params.is_object()) return Status::Invalid("params must be an object");
   initialized_ = true;
   encoding_ = OffersUtf8(params) ? PositionEncoding::kUtf8 : PositionEncoding::kUtf16;
-  return {{"capabilities",
-           {{"positionEncoding", encoding_ == PositionEncoding::kUtf8 ? "utf-8" : "utf-16"},
-            {"textDocumentSync",
-             {{"openClose", true},
-              {"change", kTextDocumentSyncFull},
-              {"save", {{"includeText", true}}}}},
-            {"hoverProvider", true},
-            {"completionProvider", {{"triggerCharacters", {"["}}}},
-            {"documentSymbolProvider", true},
-            {"inlayHintProvider", true}}},
-          {"serverInfo", {{"name", "scenario-builder"}, {"version", kProgramVersion}}}};
+  *result = {{"capabilities",
+              {{"positionEncoding", encoding_ == PositionEncoding::kUtf8 ? "utf-8" : "utf-16"},
+               {"textDocumentSync",
+                {{"openClose", true},
+                 {"change", kTextDocumentSyncFull},
+                 {"save", {{"includeText", true}}}}},
+               {"hoverProvider", true},
+               {"completionProvider", {{"triggerCharacters", {"["}}}},
+               {"documentSymbolProvider", true},
+               {"inlayHintProvider", true}}},
+             {"serverInfo", {{"name", "scenario-builder"}, {"version", kProgramVersion}}}};
+  return Status::Ok();
 }
 
-nlohmann::json Server::DocumentRequest(const std::string& method, const nlohmann::json& params) {
-  const std::string path = DocumentPath(params);
-  TextPlace place;
-  if (method == "textDocument/hover" || method == "textDocument/completion") {
-    const nlohmann::json& position = Member(params, "position");
-    place = {IntMember(position, "line"), IntMember(position, "character")};
-  }
-  int first = 0;
-  int last = std::numeric_limits<int>::max();
-  if (method == "textDocument/inlayHint") {
-    const nlohmann::json& range = Member(params, "range");
-    first = IntMember(Member(range, "start"), "line");
-    last = IntMember(Member(range, "end"), "line");
-  }
-  const bool isLine = IsLineDescription(path);
+Status Server::Shutdown(const nlohmann::json&, nlohmann::json* result) {
+  shutdown_ = true;
+  *result = nullptr;
+  return Status::Ok();
+}
+
+const FileResult* Server::FileFor(const std::string& path, FileResult* alone) const {
   // Only the scenarios open in the editor are kept compiled; a request
   // about any other file is answered from its text alone, and nothing of
   // it is kept.
   const std::optional<Group> group = workspace_.GroupOf(path);
   const auto analysis = group ? analyses_.find(*group) : analyses_.end();
-  const FileResult* file = analysis != analyses_.end() ? analysis->second.Find(path) : nullptr;
-  FileResult alone;
-  if (!file) {
-    alone.text = workspace_.Peek(path);
-    if (!alone.text)
-      return method == "textDocument/hover" ? nlohmann::json(nullptr) : nlohmann::json::array();
-    alone.path = path;
-    file = &alone;
+  if (analysis != analyses_.end()) {
+    if (const FileResult* file = analysis->second.Find(path)) return file;
   }
-  if (method == "textDocument/hover") return Hover(*file, isLine, place, encoding_);
-  if (method == "textDocument/completion") return Completion(*file, isLine, place, encoding_);
-  if (method == "textDocument/documentSymbol") return DocumentSymbols(*file, isLine, encoding_);
-  return InlayHints(*file, isLine, first, last, encoding_);
+  alone->text = workspace_.Peek(path);
+  if (!alone->text) return nullptr;
+  alone->path = path;
+  return alone;
+}
+
+Status Server::HoverRequest(const nlohmann::json& params, nlohmann::json* result) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
+  TextPlace place;
+  SB_RETURN_IF_ERROR(PlaceOf(params, &place));
+  FileResult alone;
+  const FileResult* file = FileFor(path, &alone);
+  *result = file ? Hover(*file, IsLineDescription(path), place, encoding_) : nullptr;
+  return Status::Ok();
+}
+
+Status Server::CompletionRequest(const nlohmann::json& params, nlohmann::json* result) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
+  TextPlace place;
+  SB_RETURN_IF_ERROR(PlaceOf(params, &place));
+  FileResult alone;
+  const FileResult* file = FileFor(path, &alone);
+  *result =
+      file ? Completion(*file, IsLineDescription(path), place, encoding_) : nlohmann::json::array();
+  return Status::Ok();
+}
+
+Status Server::SymbolsRequest(const nlohmann::json& params, nlohmann::json* result) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
+  FileResult alone;
+  const FileResult* file = FileFor(path, &alone);
+  *result =
+      file ? DocumentSymbols(*file, IsLineDescription(path), encoding_) : nlohmann::json::array();
+  return Status::Ok();
+}
+
+Status Server::HintsRequest(const nlohmann::json& params, nlohmann::json* result) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
+  int first = 0;
+  int last = 0;
+  SB_RETURN_IF_ERROR(LinesOf(params, &first, &last));
+  FileResult alone;
+  const FileResult* file = FileFor(path, &alone);
+  *result = file ? InlayHints(*file, IsLineDescription(path), first, last, encoding_)
+                 : nlohmann::json::array();
+  return Status::Ok();
 }
 
 void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
@@ -265,39 +364,60 @@ void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
   analyses_[group] = std::move(analysis);
 }
 
-void Server::DidOpen(const nlohmann::json& params, Out& out) {
-  const std::string path = DocumentPath(params);
-  workspace_.Open(path, StringMember(Member(params, "textDocument"), "text"));
-  if (std::optional<Group> group = workspace_.GroupOf(path)) Refresh(*group, out);
+Status Server::Exit(const nlohmann::json&, Out&) {
+  exited_ = true;
+  return Status::Ok();
 }
 
-void Server::DidChange(const nlohmann::json& params, Out& out) {
-  const std::string path = DocumentPath(params);
-  const nlohmann::json& changes = Member(params, "contentChanges");
-  if (!changes.is_array()) throw InvalidParams("'contentChanges' must be an array");
-  if (changes.empty()) return;
+Status Server::DidOpen(const nlohmann::json& params, Out& out) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
+  const nlohmann::json* document = nullptr;
+  SB_RETURN_IF_ERROR(Member(params, "textDocument", &document));
+  std::string text;
+  SB_RETURN_IF_ERROR(StringMember(*document, "text", &text));
+  workspace_.Open(path, text);
+  if (std::optional<Group> group = workspace_.GroupOf(path)) Refresh(*group, out);
+  return Status::Ok();
+}
+
+Status Server::DidChange(const nlohmann::json& params, Out& out) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
+  const nlohmann::json* changes = nullptr;
+  SB_RETURN_IF_ERROR(Member(params, "contentChanges", &changes));
+  if (!changes->is_array()) return Status::Invalid("'contentChanges' must be an array");
+  if (changes->empty()) return Status::Ok();
   // Full sync: the last change holds the whole text.
-  workspace_.Open(path, StringMember(changes.back(), "text"));
+  std::string text;
+  SB_RETURN_IF_ERROR(StringMember(changes->back(), "text", &text));
+  workspace_.Open(path, text);
   if (std::optional<Group> group = workspace_.GroupOf(path)) Refresh(*group, out);
+  return Status::Ok();
 }
 
-void Server::DidSave(const nlohmann::json& params, Out& out) {
-  const std::string path = DocumentPath(params);
+Status Server::DidSave(const nlohmann::json& params, Out& out) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
   if (params.contains("text") && workspace_.IsOpen(path)) {
-    workspace_.Open(path, StringMember(params, "text"));
+    std::string text;
+    SB_RETURN_IF_ERROR(StringMember(params, "text", &text));
+    workspace_.Open(path, text);
   }
   // A scenario with nothing open is neither compiled nor kept: a save can
   // name any file.
   const std::optional<Group> group = workspace_.GroupOf(path);
   if (group && workspace_.AnyOpenIn(*group)) Refresh(*group, out);
+  return Status::Ok();
 }
 
-void Server::DidClose(const nlohmann::json& params, Out& out) {
-  const std::string path = DocumentPath(params);
+Status Server::DidClose(const nlohmann::json& params, Out& out) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
   workspace_.Close(path);
   out.push_back(Publish(path, nlohmann::json::array()));
   const std::optional<Group> group = workspace_.GroupOf(path);
-  if (!group) return;
+  if (!group) return Status::Ok();
   published_[*group].erase(path);
   if (workspace_.AnyOpenIn(*group)) {
     Refresh(*group, out, path);
@@ -311,6 +431,7 @@ void Server::DidClose(const nlohmann::json& params, Out& out) {
     published_.erase(*group);
     workspace_.ForgetFilesIn(group->folder);
   }
+  return Status::Ok();
 }
 
 }  // namespace sb::lsp

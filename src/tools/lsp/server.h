@@ -9,8 +9,11 @@
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/disk.h"
+#include "base/status.h"
 #include "tools/lsp/text.h"
 #include "tools/lsp/workspace.h"
 
@@ -27,6 +30,9 @@ nlohmann::json ErrorResponse(const nlohmann::json& id, int code, const std::stri
 
 class Server {
  public:
+  // Descriptions not open in the editor are read from `disk`.
+  explicit Server(Disk& disk) : workspace_(disk) {}
+
   // Never throws on what the client sends: a message that is not a valid
   // request gets an error response; an unknown notification is ignored.
   std::vector<nlohmann::json> Handle(const nlohmann::json& message);
@@ -41,16 +47,52 @@ class Server {
 
  private:
   using Out = std::vector<nlohmann::json>;
-  void Request(const std::string& method, const nlohmann::json& params, const nlohmann::json& id,
-               Out& out);
-  void Notification(const std::string& method, const nlohmann::json& params, Out& out);
-  nlohmann::json Initialize(const nlohmann::json& params);
-  nlohmann::json DocumentRequest(const std::string& method, const nlohmann::json& params);
+  // A method's work on its params: a request's gives the result, a
+  // notification's the messages to send. Params that are not what the
+  // method reads give an Invalid status, whose reason a request's error
+  // response carries.
+  using RequestHandler = Status (Server::*)(const nlohmann::json& params, nlohmann::json* result);
+  using NotificationHandler = Status (Server::*)(const nlohmann::json& params, Out& out);
+  // When a method is served.
+  enum class Stage {
+    kOpening,  // before initialize only: initialize itself
+    kSession,  // after initialize and before shutdown
+    kAlways,
+  };
+  struct RequestMethod {
+    std::string_view name;
+    Stage stage;
+    RequestHandler handle;
+  };
+  struct NotificationMethod {
+    std::string_view name;
+    Stage stage;
+    NotificationHandler handle;
+  };
+  static const RequestMethod* FindRequest(std::string_view method);
+  static const NotificationMethod* FindNotification(std::string_view method);
 
-  void DidOpen(const nlohmann::json& params, Out& out);
-  void DidChange(const nlohmann::json& params, Out& out);
-  void DidSave(const nlohmann::json& params, Out& out);
-  void DidClose(const nlohmann::json& params, Out& out);
+  Status Request(const std::string& method, const nlohmann::json& params, const nlohmann::json& id,
+                 Out& out);
+  Status Notification(const std::string& method, const nlohmann::json& params, Out& out);
+
+  Status Initialize(const nlohmann::json& params, nlohmann::json* result);
+  Status Shutdown(const nlohmann::json& params, nlohmann::json* result);
+  Status HoverRequest(const nlohmann::json& params, nlohmann::json* result);
+  Status CompletionRequest(const nlohmann::json& params, nlohmann::json* result);
+  Status SymbolsRequest(const nlohmann::json& params, nlohmann::json* result);
+  Status HintsRequest(const nlohmann::json& params, nlohmann::json* result);
+
+  Status Exit(const nlohmann::json& params, Out& out);
+  Status DidOpen(const nlohmann::json& params, Out& out);
+  Status DidChange(const nlohmann::json& params, Out& out);
+  Status DidSave(const nlohmann::json& params, Out& out);
+  Status DidClose(const nlohmann::json& params, Out& out);
+
+  // The description at `path` as its scenario's compile left it, or, when
+  // the scenario is not open, read alone into `alone` (nothing of it is
+  // kept); null when there is no such text.
+  const FileResult* FileFor(const std::string& path, FileResult* alone) const;
 
   // Compiles the group again (the trains whose text or line changed) and
   // publishes the diagnostics of every description whose diagnostics

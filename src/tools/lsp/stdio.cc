@@ -194,7 +194,7 @@ class Inbox {
 
 }  // namespace
 
-int RunLanguageServer(std::istream& in, std::ostream& out) {
+int RunLanguageServer(std::istream& in, std::ostream& out, Disk& disk) {
   std::atomic<bool> cancel{false};
   Inbox inbox(&cancel);
   // The reader stops at the end of the input or after the exit that ends
@@ -209,7 +209,7 @@ int RunLanguageServer(std::istream& in, std::ostream& out) {
       if (end || (exit && inbox.Exited())) return;
     }
   });
-  Server server;
+  Server server(disk);
   server.SetCancel(&cancel);
   while (!server.exited()) {
     Incoming next = inbox.Take();

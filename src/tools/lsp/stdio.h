@@ -6,13 +6,16 @@
 #include <istream>
 #include <ostream>
 
+#include "base/disk.h"
+
 namespace sb::lsp {
 
 // Returns the exit status: 0 after shutdown and exit, 1 otherwise. A frame
 // that cannot be read or decoded gets an error response (-32700, or -32600
 // for one over the size limit, whose body is then skipped, and for JSON
 // that nests too deep or holds too many values) and the loop goes on.
-int RunLanguageServer(std::istream& in, std::ostream& out);
+// Descriptions not open in the editor are read from `disk`.
+int RunLanguageServer(std::istream& in, std::ostream& out, Disk& disk);
 
 }  // namespace sb::lsp
 

@@ -1,11 +1,9 @@
 #include "tools/lsp/workspace.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <set>
 #include <tuple>
 
-#include "base/file_io.h"
 #include "base/windows1252.h"
 #include "compiler/compiler.h"
 #include "compiler/description_source.h"
@@ -98,38 +96,33 @@ std::shared_ptr<const SourceText> Workspace::Peek(const std::string& path) const
 
 std::shared_ptr<const SourceText> Workspace::Read(const std::string& path, bool keep) const {
   if (auto it = open_.find(path); it != open_.end()) return it->second;
-  // The size fails for anything but a regular file, links followed.
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec) {
-    disk_.erase(path);
+  FileStamp stamp;
+  if (!disk_.StampOf(path, &stamp).ok()) {
+    kept_.erase(path);
     return nullptr;
   }
-  const auto time = std::filesystem::last_write_time(path, ec);
-  const auto kept = disk_.find(path);
-  if (!ec && kept != disk_.end() && kept->second.time == time && kept->second.size == size) {
-    return kept->second.text;
-  }
+  const auto kept = kept_.find(path);
+  if (kept != kept_.end() && kept->second.stamp == stamp) return kept->second.text;
   auto text = std::make_shared<SourceText>();
-  if (!ReadWholeFile(path, &text->bytes, kMaxDescriptionBytes).ok()) {
-    disk_.erase(path);
+  if (!disk_.ReadFile(path, &text->bytes, kMaxDescriptionBytes).ok()) {
+    kept_.erase(path);
     return nullptr;
   }
   text->utf8 = Windows1252ToUtf8(text->bytes);
-  if (keep && !ec) {
-    disk_[path] = OnDisk{time, size, text};
-  } else if (kept != disk_.end()) {
-    disk_.erase(kept);  // changed on disk since it was kept
+  if (keep) {
+    kept_[path] = OnDisk{stamp, text};
+  } else if (kept != kept_.end()) {
+    kept_.erase(kept);  // changed on disk since it was kept
   }
   return text;
 }
 
 void Workspace::ForgetFilesIn(const std::string& folder) {
-  std::erase_if(disk_, [&](const auto& entry) { return FolderOf(entry.first) == folder; });
+  std::erase_if(kept_, [&](const auto& entry) { return FolderOf(entry.first) == folder; });
 }
 
 bool Workspace::Exists(const std::string& path) const {
-  return open_.count(path) != 0 || RegularFileExists(path);
+  return open_.count(path) != 0 || disk_.IsFile(path);
 }
 
 std::optional<Group> Workspace::GroupOf(const std::string& path) const {
@@ -175,10 +168,10 @@ std::vector<std::string> Workspace::TrainsOf(const Group& group) const {
     if (auto n = TrainNumberFromName(NameOf(path), group.lineId)) trains.insert(*n);
   };
   for (const auto& [path, text] : open_) consider(path);
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(group.folder, ec), end; !ec && it != end;
-       it.increment(ec)) {
-    if (it->is_regular_file(ec)) consider(InFolder(group.folder, it->path().filename().string()));
+  // A folder that cannot be listed has only the open buffers.
+  std::vector<std::string> names;
+  if (disk_.ListFiles(group.folder, &names).ok()) {
+    for (const std::string& name : names) consider(InFolder(group.folder, name));
   }
   return {trains.begin(), trains.end()};
 }

@@ -6,13 +6,13 @@
 
 #include <atomic>
 #include <cstdint>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/disk.h"
 #include "compiler/diagnostics.h"
 #include "compiler/scenario.h"
 #include "tools/lsp/text.h"
@@ -39,6 +39,9 @@ struct Group {
 
 class Workspace {
  public:
+  // Files not open in the editor are read from `disk`.
+  explicit Workspace(Disk& disk) : disk_(disk) {}
+
   void Open(const std::string& path, const std::string& utf8);
   void Close(const std::string& path);
   bool IsOpen(const std::string& path) const { return open_.count(path) != 0; }
@@ -71,13 +74,13 @@ class Workspace {
   std::optional<Group> GroupOf(const std::string& path, LineLookups* lookups) const;
   std::shared_ptr<const SourceText> Read(const std::string& path, bool keep) const;
   bool Exists(const std::string& path) const;
+  Disk& disk_;
   std::map<std::string, std::shared_ptr<const SourceText>> open_;
   struct OnDisk {
-    std::filesystem::file_time_type time;
-    std::uintmax_t size = 0;
+    FileStamp stamp;
     std::shared_ptr<const SourceText> text;
   };
-  mutable std::map<std::string, OnDisk> disk_;
+  mutable std::map<std::string, OnDisk> kept_;
 };
 
 // What one description of a group is told.
