@@ -3,7 +3,6 @@
 #include <limits>
 #include <optional>
 
-#include "compiler/return_if_error.h"
 #include "model/file_names.h"
 #include "sb_version.h"
 #include "tools/lsp/diagnostics.h"
