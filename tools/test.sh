@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test:
-#   1. the unit and end-to-end tests (preset release), then the VS Code
+#   1. the unit and end-to-end tests (preset release), clang-tidy
+#      (tools/tidy.sh), then the VS Code
 #      extension's tests and its .vsix (tools/vscode-test.sh), the
 #      interactive page in a browser (tools/browser-test.sh);
 #   2. the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
@@ -19,6 +20,7 @@ cmake --preset release >/dev/null
 cmake --build --preset release -j2
 ctest --preset release -j2
 echo "== unit tests passed after $((SECONDS - start)) s"
+tools/tidy.sh
 tools/vscode-test.sh
 tools/browser-test.sh
 if [ "${SB_TEST_QUICK:-0}" = 1 ]; then

@@ -24,8 +24,8 @@ BusyIndicator::~BusyIndicator() {
   }
 }
 
-void errore(const std::string& a) {
-  std::fprintf(stderr, " Errore n. %s\n", a.c_str());
+void errore(const std::string& code) {
+  std::fprintf(stderr, " Errore n. %s\n", code.c_str());
   std::fflush(stderr);
 }
 

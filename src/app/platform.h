@@ -30,7 +30,7 @@ class BusyIndicator {
 // The error report: " Errore n. " and the code, as a line of its own on
 // stderr, or in the players' program as a message box (OK only, no icon)
 // that waits to be closed. The caller then ends the run with exit status 2.
-void errore(const std::string& a);
+void errore(const std::string& code);
 
 // Another run holds the folder `dir` and this one has waited for it a
 // while: on a terminal or console a line on stderr, once per wait; the

@@ -40,8 +40,8 @@ void WaitingForAnotherRun(const std::string& dir) {
   std::fflush(stderr);
 }
 
-void errore(const std::string& a) {
-  std::fprintf(stderr, " Errore n. %s\n", a.c_str());
+void errore(const std::string& code) {
+  std::fprintf(stderr, " Errore n. %s\n", code.c_str());
   std::fflush(stderr);
 }
 

@@ -138,10 +138,10 @@ BusyIndicator::~BusyIndicator() {
 // The window already says "Attendere"; the player has nothing to do.
 void WaitingForAnotherRun(const std::string&) {}
 
-void errore(const std::string& a) {
+void errore(const std::string& code) {
   // OK only, no icon, the program's title; modal to the form while it is
   // shown.
-  const std::wstring text = L" Errore n. " + win::Widen(a);
+  const std::wstring text = L" Errore n. " + win::Widen(code);
   MessageBoxW(form.window, text.c_str(), win::kApplicationTitle, MB_OK);
 }
 

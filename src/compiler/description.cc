@@ -67,10 +67,10 @@ bool Description::Open(std::string* reason) {
 Status Description::CloseAndDelete() {
   // What fails from now on (the fills up to the end of the line) concerns
   // the description as a whole, not the record read last.
-  keyword_line_ = 0;
-  keyword_record_.clear();
-  record_fields_.clear();
-  failed_field_.reset();
+  keywordLine_ = 0;
+  keywordRecord_.clear();
+  recordFields_.clear();
+  failedField_.reset();
   reader_.reset();
   data_.clear();
   data_.shrink_to_fit();
@@ -81,14 +81,14 @@ bool Description::NoteField(const char* what) {
   const FieldPlace place{reader_->line(), reader_->column(), what};
   // Two fields never begin at the same place: an unchanged place means the
   // read ended at the end of the file before any field.
-  if (!record_fields_.empty() && place.line == record_fields_.back().line &&
-      place.column == record_fields_.back().column) {
+  if (!recordFields_.empty() && place.line == recordFields_.back().line &&
+      place.column == recordFields_.back().column) {
     return false;
   }
-  record_fields_.push_back(place);
-  if (place.line != keyword_line_ && borrowed_field_ == 0) {
-    borrowed_field_ = record_fields_.size() - 1;
-    borrowed_text_.assign(reader_->last_text());
+  recordFields_.push_back(place);
+  if (place.line != keywordLine_ && borrowedField_ == 0) {
+    borrowedField_ = recordFields_.size() - 1;
+    borrowedText_.assign(reader_->last_text());
   }
   return true;
 }
@@ -96,15 +96,15 @@ bool Description::NoteField(const char* what) {
 Status Description::ReadKeyword(std::string* currentLine) {
   if (source_.Cancelled()) return Status::Cancelled();
   if (!reader_->ReadText(currentLine)) return FailRead("a field", nullptr, false);
-  record_fields_.clear();
-  record_fields_.push_back({reader_->line(), reader_->column(), "the keyword"});
-  borrowed_field_ = 0;
+  recordFields_.clear();
+  recordFields_.push_back({reader_->line(), reader_->column(), "the keyword"});
+  borrowedField_ = 0;
   // The record's text is taken once per line, at its first keyword: a line
   // of millions of fields would otherwise be copied for each of them, and
   // the reading would grow with the square of the line's length.
-  if (reader_->line() != keyword_line_) {
-    keyword_line_ = reader_->line();
-    QuoteInto(reader_->LineText(), &keyword_record_);
+  if (reader_->line() != keywordLine_) {
+    keywordLine_ = reader_->line();
+    QuoteInto(reader_->LineText(), &keywordRecord_);
   }
   return Status::Ok();
 }
@@ -143,39 +143,39 @@ Status Description::ReadUInt8(const char* what, uint8_t* value) {
 }
 
 void Description::Warn(Diagnostic d) {
-  if (warn_into_ != nullptr) RecordWarning(*warn_into_, std::move(d));
+  if (warnInto_ != nullptr) RecordWarning(*warnInto_, std::move(d));
 }
 
 void Description::CheckNumber(const char* note) {
-  if (reader_->last_number_whole() || warn_into_ == nullptr) return;
-  if (!WantWarning(*warn_into_, Warning::kNotANumber, name_)) return;
+  if (reader_->last_number_whole() || warnInto_ == nullptr) return;
+  if (!WantWarning(*warnInto_, Warning::kNotANumber, name_)) return;
   const std::string_view token = reader_->last_text();
   std::string message = "expected a whole number, found ";
   message += token.empty() ? std::string("nothing") : "'" + std::string(token) + "'";
   if (note != nullptr) message += note;
   Warn(WarningAt(Warning::kNotANumber, std::move(message),
-                 static_cast<int>(record_fields_.size()) - 1, NumberHint(token)));
+                 static_cast<int>(recordFields_.size()) - 1, NumberHint(token)));
 }
 
 void Description::CheckRecordLine(const std::string& keyword, const char* extra_hint) {
-  if (warn_into_ == nullptr || !read_values()) return;
+  if (warnInto_ == nullptr || !read_values()) return;
   const bool extra = reader_->NextFieldColumn() != 0 && !reader_->NextFieldText().empty();
-  if (borrowed_field_ == 0 && !extra) return;  // the common case: nothing to build
+  if (borrowedField_ == 0 && !extra) return;  // the common case: nothing to build
   // The line is explained whether or not the warning is wanted: its fields
   // are no unknown records either way.
-  explained_line_ = reader_->line();
-  const Warning warning = borrowed_field_ != 0 ? Warning::kMissingValues : Warning::kExtraValues;
-  if (!WantWarning(*warn_into_, warning, name_)) return;
-  const std::size_t values = record_fields_.size() - 1;
+  explainedLine_ = reader_->line();
+  const Warning warning = borrowedField_ != 0 ? Warning::kMissingValues : Warning::kExtraValues;
+  if (!WantWarning(*warnInto_, warning, name_)) return;
+  const std::size_t values = recordFields_.size() - 1;
   const std::string shown = "'" + std::string(Trimmed(keyword)) + "'";
-  if (borrowed_field_ != 0) {
-    const FieldPlace& borrowed = record_fields_[borrowed_field_];
-    const std::size_t on_line = borrowed_field_ - 1;
+  if (borrowedField_ != 0) {
+    const FieldPlace& borrowed = recordFields_[borrowedField_];
+    const std::size_t on_line = borrowedField_ - 1;
     Diagnostic d =
         WarningAt(Warning::kMissingValues,
                   shown + " takes " + Count(values, "value") + " but its line holds " +
                       std::to_string(on_line) + "; " + borrowed.what + " is read from line " +
-                      std::to_string(borrowed.line) + " ('" + borrowed_text_ + "')");
+                      std::to_string(borrowed.line) + " ('" + borrowedText_ + "')");
     d.related.push_back(
         {name_, borrowed.line, borrowed.column, std::string(borrowed.what) + " is read from here"});
     Warn(std::move(d));
@@ -201,7 +201,7 @@ Diagnostic Description::WarningAtStart(Warning warning, std::string message,
 }
 
 Status Description::FailRead(const char* what, const char* range, bool began) {
-  failed_field_ = began ? static_cast<int>(record_fields_.size()) - 1 : kNoField;
+  failedField_ = began ? static_cast<int>(recordFields_.size()) - 1 : kNoField;
   if (reader_->eof()) {
     return Status::Invalid(std::string("the file ends where ") + what + " was expected");
   }
@@ -209,9 +209,9 @@ Status Description::FailRead(const char* what, const char* range, bool began) {
 }
 
 int Description::ColumnOf(int field) const {
-  if (field < 0 || static_cast<std::size_t>(field) >= record_fields_.size()) return 0;
-  const FieldPlace& place = record_fields_[static_cast<std::size_t>(field)];
-  return place.line == keyword_line_ ? place.column : 0;
+  if (field < 0 || static_cast<std::size_t>(field) >= recordFields_.size()) return 0;
+  const FieldPlace& place = recordFields_[static_cast<std::size_t>(field)];
+  return place.line == keywordLine_ ? place.column : 0;
 }
 
 Diagnostic Description::At(ErrorCode code, std::optional<int64_t> position, std::string message,
@@ -220,9 +220,9 @@ Diagnostic Description::At(ErrorCode code, std::optional<int64_t> position, std:
   d.code = code;
   d.position = position;
   d.file = name_;
-  d.line = keyword_line_;
+  d.line = keywordLine_;
   d.column = ColumnOf(field);
-  d.record = keyword_record_;
+  d.record = keywordRecord_;
   d.message = std::move(message);
   return d;
 }
@@ -250,7 +250,7 @@ Diagnostic Description::WarningAt(Warning warning, std::string message, int fiel
 
 Diagnostic Description::FailureAt(std::string message) const {
   return At(ErrorCode::kUnreadable, std::nullopt, std::move(message),
-            failed_field_.value_or(kKeywordField));
+            failedField_.value_or(kKeywordField));
 }
 
 void RecordError(Scenario& s, Diagnostic d, std::optional<int32_t> position) {

@@ -56,7 +56,7 @@ class Description {
 
   // Warnings found while reading fields (not-a-number) and while checking a
   // record's line go to `s`; until this is called there are none.
-  void WarnInto(Scenario& s) { warn_into_ = &s; }
+  void WarnInto(Scenario& s) { warnInto_ = &s; }
 
   // After a record's values are read: missing-values when one of them came
   // from a later line, else extra-values when more fields follow on the
@@ -64,26 +64,26 @@ class Description {
   // rest of that line, which is then no unknown record.
   void CheckRecordLine(const std::string& keyword, const char* extra_hint = "");
   // True when the current record read a value.
-  bool read_values() const { return record_fields_.size() > 1; }
+  bool read_values() const { return recordFields_.size() > 1; }
   // The current keyword's line was explained by a warning already, or is to
   // be left alone (curves read without a profile): its fields are not
   // unknown records.
-  bool LineExplained() const { return explained_line_ == keyword_line_; }
-  void ExplainLine() { explained_line_ = keyword_line_; }
+  bool LineExplained() const { return explainedLine_ == keywordLine_; }
+  void ExplainLine() { explainedLine_ = keywordLine_; }
   // Where the current record's `field` is, for a related location.
   RelatedLocation Here(std::string message, int field = kKeywordField) const {
-    return {name_, keyword_line_, ColumnOf(field), std::move(message)};
+    return {name_, keywordLine_, ColumnOf(field), std::move(message)};
   }
   // The current record's line, and the column of its `field` (0 when on
   // another line): cheap to keep for every record.
-  int keyword_line() const { return keyword_line_; }
+  int keyword_line() const { return keywordLine_; }
   int column_of(int field) const { return ColumnOf(field); }
   // A warning at line 1, column 1 of the description.
   Diagnostic WarningAtStart(Warning warning, std::string message, std::string hint) const;
 
   // The current record: file, keyword line, position field and its text.
   SourceRef Source() const {
-    return {name_, keyword_line_, ColumnOf(kPositionField), keyword_record_};
+    return {name_, keywordLine_, ColumnOf(kPositionField), keywordRecord_};
   }
 
   // A diagnostic pointing at the current record's keyword line and at
@@ -126,18 +126,18 @@ class Description {
   std::string name_;
   std::string data_;
   std::optional<FieldReader> reader_;
-  int keyword_line_ = 0;
-  std::string keyword_record_;
+  int keywordLine_ = 0;
+  std::string keywordRecord_;
   // Where each field of the current record began, the keyword first.
-  std::vector<FieldPlace> record_fields_;
+  std::vector<FieldPlace> recordFields_;
   // Set by a failed read: the field it began, or kNoField.
-  std::optional<int> failed_field_;
-  Scenario* warn_into_ = nullptr;
-  int explained_line_ = 0;
+  std::optional<int> failedField_;
+  Scenario* warnInto_ = nullptr;
+  int explainedLine_ = 0;
   // The first value of the current record read from a later line than its
-  // keyword: its index in record_fields_ (0 when none) and its text.
-  std::size_t borrowed_field_ = 0;
-  std::string borrowed_text_;
+  // keyword: its index in recordFields_ (0 when none) and its text.
+  std::size_t borrowedField_ = 0;
+  std::string borrowedText_;
 };
 
 // Records an error in the run state: errorCode always, errorPosition when

@@ -174,26 +174,26 @@ void CheckHyphenRun(Scenario& s, Description& d, const std::string& field, int s
 }
 
 void OrderCheck::Check(Scenario& s, const Description& d, int64_t start, int64_t end) {
-  if (any_ && start < previous_end_ && WantWarning(s, Warning::kOutOfOrder, d.name())) {
-    const bool overlap = previous_end_ != previous_start_;
+  if (any_ && start < previousEnd_ && WantWarning(s, Warning::kOutOfOrder, d.name())) {
+    const bool overlap = previousEnd_ != previousStart_;
     Diagnostic w =
         d.WarningAt(Warning::kOutOfOrder,
                     overlap ? std::string("the ") + kind_ + " from " + Metres(start) +
-                                  " overlaps the previous one (" + Metres(previous_start_) +
-                                  " to " + Metres(previous_end_) + ")"
+                                  " overlaps the previous one (" + Metres(previousStart_) + " to " +
+                                  Metres(previousEnd_) + ")"
                             : std::string("the ") + kind_ + " at " + Metres(start) +
-                                  " comes before the previous one (" + Metres(previous_start_) +
+                                  " comes before the previous one (" + Metres(previousStart_) +
                                   "): records of one kind go in position order",
                     kPositionField);
     w.related.push_back(
-        {d.name(), previous_line_, previous_column_, std::string("the previous ") + kind_});
+        {d.name(), previousLine_, previousColumn_, std::string("the previous ") + kind_});
     RecordWarning(s, std::move(w));
   }
   any_ = true;
-  previous_start_ = start;
-  previous_end_ = end;
-  previous_line_ = d.keyword_line();
-  previous_column_ = d.column_of(kPositionField);
+  previousStart_ = start;
+  previousEnd_ = end;
+  previousLine_ = d.keyword_line();
+  previousColumn_ = d.column_of(kPositionField);
 }
 
 void StretchChecks::Check(Scenario& s, const Description& d, int32_t position) {

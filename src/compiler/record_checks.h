@@ -42,11 +42,11 @@ class OrderCheck {
  private:
   const char* kind_;
   bool any_ = false;
-  int64_t previous_start_ = 0;
-  int64_t previous_end_ = 0;
+  int64_t previousStart_ = 0;
+  int64_t previousEnd_ = 0;
   // The previous record's place; kept as numbers, as this runs per record.
-  int previous_line_ = 0;
-  int previous_column_ = 0;
+  int previousLine_ = 0;
+  int previousColumn_ = 0;
 };
 
 // The warnings of a per-stretch record (speed limit, adhesion) about its

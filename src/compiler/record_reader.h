@@ -117,16 +117,16 @@ constexpr ValueType ValueTypeOf() {
 template <Record R, std::size_t C, typename T>
 Status ReadColumn(Description& d, T* value, const char* notANumberNote = nullptr) {
   static_assert(C < SchemaOf(R).columns.size(), "the record has no such column");
-  constexpr const ColumnSchema& column = SchemaOf(R).columns[C];
-  static_assert(column.type == ValueTypeOf<T>(), "the column is read as another type");
+  constexpr const ColumnSchema& kColumn = SchemaOf(R).columns[C];
+  static_assert(kColumn.type == ValueTypeOf<T>(), "the column is read as another type");
   if constexpr (std::is_same_v<T, std::string>) {
-    return d.ReadText(value, column.what);
+    return d.ReadText(value, kColumn.what);
   } else if constexpr (std::is_same_v<T, int32_t>) {
-    return d.ReadInt32(column.what, value, notANumberNote);
+    return d.ReadInt32(kColumn.what, value, notANumberNote);
   } else if constexpr (std::is_same_v<T, int16_t>) {
-    return d.ReadInt16(column.what, value);
+    return d.ReadInt16(kColumn.what, value);
   } else {
-    return d.ReadUInt8(column.what, value);
+    return d.ReadUInt8(kColumn.what, value);
   }
 }
 

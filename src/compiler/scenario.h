@@ -26,6 +26,8 @@ struct Scenario {
   int32_t withProfile = 0;
   ErrorCode errorCode = ErrorCode::kNone;
   int32_t errorPosition = 0;
+  // The field read last (a keyword, a text), not a line: the run state keeps
+  // its name. Also the work string of the identity codes.
   std::string currentLine;
   int32_t profileEnd = 0;
   int32_t lastCell = 0;

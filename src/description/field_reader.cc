@@ -22,27 +22,27 @@ void FieldReader::ConsumeLineEnd() {
     ++pos_;
   }
   ++line_;
-  line_begin_ = pos_;
+  lineBegin_ = pos_;
 }
 
 void FieldReader::BeginField() {
-  field_line_ = line_;
-  field_line_begin_ = line_begin_;
-  field_begin_ = pos_;
+  fieldLine_ = line_;
+  fieldLineBegin_ = lineBegin_;
+  fieldBegin_ = pos_;
 }
 
 void FieldReader::EndField(std::size_t text_begin, std::size_t text_end, bool separator_was_comma) {
-  last_text_begin_ = text_begin;
-  last_text_end_ = text_end;
+  lastTextBegin_ = text_begin;
+  lastTextEnd_ = text_end;
   // A field that consumed a line end leaves pos_ where the next line begins.
   if (separator_was_comma) {
-    last_end_ = End::kComma;
-  } else if (line_begin_ == pos_ && pos_ > text_begin) {
-    last_end_ = End::kLineEnd;
+    lastEnd_ = End::kComma;
+  } else if (lineBegin_ == pos_ && pos_ > text_begin) {
+    lastEnd_ = End::kLineEnd;
   } else if (pos_ >= data_.size()) {
-    last_end_ = End::kEndOfData;
+    lastEnd_ = End::kEndOfData;
   } else {
-    last_end_ = End::kBeforeText;
+    lastEnd_ = End::kBeforeText;
   }
 }
 
@@ -53,8 +53,8 @@ std::size_t FieldReader::NextFieldBegin() const {
 }
 
 int FieldReader::NextFieldColumn() const {
-  if (last_end_ == End::kLineEnd || last_end_ == End::kEndOfData) return 0;
-  return static_cast<int>(NextFieldBegin() - line_begin_) + 1;
+  if (lastEnd_ == End::kLineEnd || lastEnd_ == End::kEndOfData) return 0;
+  return static_cast<int>(NextFieldBegin() - lineBegin_) + 1;
 }
 
 std::string_view FieldReader::NextFieldText() const {
@@ -67,10 +67,10 @@ std::string_view FieldReader::NextFieldText() const {
 }
 
 std::string_view FieldReader::LineText() const {
-  if (field_line_ == 0) return {};
-  std::size_t end = field_line_begin_;
+  if (fieldLine_ == 0) return {};
+  std::size_t end = fieldLineBegin_;
   while (end < data_.size() && !IsLineEnd(data_[end])) ++end;
-  return data_.substr(field_line_begin_, end - field_line_begin_);
+  return data_.substr(fieldLineBegin_, end - fieldLineBegin_);
 }
 
 bool FieldReader::ReadText(std::string* out) {
@@ -87,7 +87,7 @@ bool FieldReader::ReadText(std::string* out) {
     for (std::size_t i = pos_; i < stop; ++i) {
       if (data_[i] == '\n' || (data_[i] == '\r' && (i + 1 >= stop || data_[i + 1] != '\n'))) {
         ++line_;
-        line_begin_ = i + 1;
+        lineBegin_ = i + 1;
       }
     }
     out->assign(data_.substr(pos_, stop - pos_));
@@ -147,7 +147,7 @@ bool FieldReader::ReadInteger(int64_t min, int64_t max, int64_t* out) {
   if (!ReadNumberToken(&token)) return false;
   bool negative = !token.empty() && token[0] == '-';
   std::string_view digits = negative ? token.substr(1) : token;
-  last_number_whole_ = false;
+  lastNumberWhole_ = false;
   if (digits.empty()) {
     *out = 0;
     return true;
@@ -164,7 +164,7 @@ bool FieldReader::ReadInteger(int64_t min, int64_t max, int64_t* out) {
       if (value > (int64_t{1} << 40)) too_large = true;  // far past any range
     }
   }
-  last_number_whole_ = true;
+  lastNumberWhole_ = true;
   if (negative) value = -value;
   if (too_large || value < min || value > max) return false;
   *out = value;

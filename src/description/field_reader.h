@@ -40,25 +40,25 @@ class FieldReader {
   // 1-based line on which the last field read began, and that line's text
   // without its line end; 0 before any field. A read that fails at the end
   // of the data begins no field and leaves both as they were.
-  int line() const { return field_line_; }
+  int line() const { return fieldLine_; }
   // 1-based column, in bytes, of the last field's first byte (after the
   // blanks before it; an opening quote counts); 0 before any field.
   int column() const {
-    return field_line_ == 0 ? 0 : static_cast<int>(field_begin_ - field_line_begin_) + 1;
+    return fieldLine_ == 0 ? 0 : static_cast<int>(fieldBegin_ - fieldLineBegin_) + 1;
   }
   std::string_view LineText() const;
 
   // How the last field ended: at a comma, at a line end, at the end of the
   // data, or (a number field only) at blanks followed by more text.
   enum class End { kComma, kLineEnd, kEndOfData, kBeforeText };
-  End last_end() const { return last_end_; }
+  End last_end() const { return lastEnd_; }
   // The last field's own text: a number's token, a text without its quotes.
   std::string_view last_text() const {
-    return data_.substr(last_text_begin_, last_text_end_ - last_text_begin_);
+    return data_.substr(lastTextBegin_, lastTextEnd_ - lastTextBegin_);
   }
   // False when the last number read had no whole decimal number for text
   // (and so read as 0).
-  bool last_number_whole() const { return last_number_whole_; }
+  bool last_number_whole() const { return lastNumberWhole_; }
   // The field that would be read next, when it begins on the line of the
   // last field: its 1-based column and its text up to its separator (blanks
   // at its end dropped). Column 0 when the next field is on another line.
@@ -79,15 +79,15 @@ class FieldReader {
 
   std::string_view data_;
   std::size_t pos_ = 0;
-  int line_ = 1;                // line of pos_
-  std::size_t line_begin_ = 0;  // offset where line_ begins
-  int field_line_ = 0;
-  std::size_t field_line_begin_ = 0;
-  std::size_t field_begin_ = 0;  // offset of the last field's first byte
-  std::size_t last_text_begin_ = 0;
-  std::size_t last_text_end_ = 0;
-  End last_end_ = End::kEndOfData;
-  bool last_number_whole_ = true;
+  int line_ = 1;               // line of pos_
+  std::size_t lineBegin_ = 0;  // offset where line_ begins
+  int fieldLine_ = 0;
+  std::size_t fieldLineBegin_ = 0;
+  std::size_t fieldBegin_ = 0;  // offset of the last field's first byte
+  std::size_t lastTextBegin_ = 0;
+  std::size_t lastTextEnd_ = 0;
+  End lastEnd_ = End::kEndOfData;
+  bool lastNumberWhole_ = true;
 };
 
 }  // namespace sb
