@@ -54,14 +54,11 @@ std::string Count(std::size_t n, const char* noun) {
 Description::Description(DescriptionSource& source, DescriptionKind which)
     : source_(source), which_(which), name_(source.Name(which)) {}
 
-bool Description::Open(std::string* reason) {
+Status Description::Open() {
   Status st = source_.Read(which_, &data_);
-  if (!st.ok()) {
-    *reason = st.reason();
-    return false;
-  }
+  if (!st.ok()) return Status::Invalid("cannot read " + name() + ": " + st.reason());
   reader_.emplace(data_);
-  return true;
+  return Status::Ok();
 }
 
 Status Description::CloseAndDelete() {

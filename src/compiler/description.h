@@ -31,8 +31,9 @@ class Description {
   // The description `which` of `source`, named as the source names it.
   Description(DescriptionSource& source, DescriptionKind which);
 
-  // Loads the whole description; false when the source cannot give it.
-  bool Open(std::string* reason);
+  // Loads the whole description; Invalid, "cannot read <name>: <reason>",
+  // when the source cannot give it.
+  Status Open();
   bool is_open() const { return reader_.has_value(); }
   // Forgets the contents and has the source delete the description; an
   // I/O error when it cannot be deleted.

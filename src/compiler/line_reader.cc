@@ -348,8 +348,7 @@ Status ReadFeatures(Scenario& s, Description& d, LineFeatureState& st, FeatureCh
 }  // namespace
 
 Status ReadLineDescription(Scenario& s, Description& d, LineFeatureState& st, PhaseEnd* end) {
-  std::string reason;
-  if (!d.Open(&reason)) return Status::Invalid("cannot read " + d.name() + ": " + reason);
+  SB_RETURN_IF_ERROR(d.Open());
 
   d.WarnInto(s);
   Outcome outcome = Outcome::kGoOn;

@@ -383,8 +383,7 @@ Status ReadRecords(Scenario& s, Description& d, TrainState& t, Outcome* outcome)
 }  // namespace
 
 Status ReadTrainDescription(Scenario& s, Description& d, int32_t boardSlot, PhaseEnd* end) {
-  std::string reason;
-  if (!d.Open(&reason)) return Status::Invalid("cannot read " + d.name() + ": " + reason);
+  SB_RETURN_IF_ERROR(d.Open());
   d.WarnInto(s);
   TrainState t;
   SB_RETURN_IF_ERROR(SkipPreamble(s, d, t));
