@@ -55,7 +55,8 @@ void BM_LspDidChangeToDiagnostics(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     const std::vector<json> out = server.Handle(change);
     const auto end = std::chrono::steady_clock::now();
-    if (out.size() != 2) state.SkipWithError("expected diagnostics for the line and the train");
+    // Only diagnostics that changed are published: the train's, each time.
+    if (out.empty()) state.SkipWithError("expected the train's diagnostics");
     const double seconds = std::chrono::duration<double>(end - start).count();
     state.SetIterationTime(seconds);
     latencies.push_back(seconds * 1e3);

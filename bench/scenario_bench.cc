@@ -83,7 +83,7 @@ Files ReadAll(const std::string& dir, const std::vector<std::string>& names) {
   Files files;
   for (const std::string& name : names) {
     std::string bytes;
-    ReadWholeFile(JoinPath(dir, name), &bytes, std::uint64_t{1} << 30);
+    ReadWholeFile(JoinPath(dir, name), &bytes, std::uint64_t{1} << 30).IgnoreError();
     files.emplace_back(name, std::move(bytes));
   }
   return files;
