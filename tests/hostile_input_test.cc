@@ -22,14 +22,6 @@
 #include "base/file_io.h"
 #include "compiler/warnings.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define SB_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define SB_UNDER_ASAN 1
-#endif
-#endif
-
 namespace sb {
 namespace {
 

@@ -16,6 +16,16 @@
 #include "format/profile_codec.h"
 #include "model/file_names.h"
 
+// Set in a build under AddressSanitizer, whose quarantine holds freed
+// memory: a test of how much memory a run keeps cannot hold there.
+#if defined(__SANITIZE_ADDRESS__)
+#define SB_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SB_UNDER_ASAN 1
+#endif
+#endif
+
 namespace sb {
 
 // Tests speak of error codes by their numbers, as the guide and the report
