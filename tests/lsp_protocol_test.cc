@@ -167,7 +167,11 @@ class LspProtocol : public ::testing::Test {
     WriteFile(dir_.file("Demo_7-.txt"), train_);
     lineUri_ = PathToUri(dir_.file("Demo_linea.txt"));
     trainUri_ = PathToUri(dir_.file("Demo_7-.txt"));
-    server_.Request(1, "initialize", {{"capabilities", json::object()}});
+    // As VS Code declares it: completion items may be snippets.
+    server_.Request(
+        1, "initialize",
+        {{"capabilities",
+          {{"textDocument", {{"completion", {{"completionItem", {{"snippetSupport", true}}}}}}}}}});
     ASSERT_TRUE(server_.ResponseTo(1).contains("result"));
     server_.Notify("initialized", json::object());
   }

@@ -1,5 +1,6 @@
 #include "tools/lsp/server.h"
 
+#include <cctype>
 #include <limits>
 #include <optional>
 
@@ -107,6 +108,42 @@ bool OffersUtf8(const nlohmann::json& params) {
   return false;
 }
 
+// Whether the request is about a document of a scheme other than file: (an
+// untitled buffer, a version control view): a URI "<scheme>:..." whose
+// scheme, of two characters or more, is not "file".
+bool NamesNoFile(const nlohmann::json& params) {
+  if (!params.is_object() || !params.contains("textDocument")) return false;
+  const nlohmann::json& document = params["textDocument"];
+  if (!document.is_object() || !document.contains("uri") || !document["uri"].is_string()) {
+    return false;
+  }
+  const std::string& uri = document["uri"].get_ref<const std::string&>();
+  const std::size_t colon = uri.find(':');
+  if (colon == std::string::npos || colon < 2) return false;
+  for (std::size_t i = 0; i < colon; ++i) {
+    const char c = uri[i];
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter && (i == 0 || !((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'))) {
+      return false;
+    }
+  }
+  std::string scheme = uri.substr(0, colon);
+  for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return scheme != "file";
+}
+
+// Whether the client declared snippetSupport for completion items: a client
+// that says nothing takes plain text.
+bool TakesSnippets(const nlohmann::json& params) {
+  const nlohmann::json* p = &params;
+  for (const char* key :
+       {"capabilities", "textDocument", "completion", "completionItem", "snippetSupport"}) {
+    if (!p->is_object() || !p->contains(key)) return false;
+    p = &(*p)[key];
+  }
+  return *p == true;
+}
+
 nlohmann::json Publish(const std::string& path, nlohmann::json diagnostics) {
   return {{"jsonrpc", "2.0"},
           {"method", "textDocument/publishDiagnostics"},
@@ -123,10 +160,10 @@ const Server::RequestMethod* Server::FindRequest(std::string_view method) {
   static constexpr RequestMethod kRequests[] = {
       {"initialize", Stage::kOpening, &Server::Initialize},
       {"shutdown", Stage::kSession, &Server::Shutdown},
-      {"textDocument/hover", Stage::kSession, &Server::HoverRequest},
-      {"textDocument/completion", Stage::kSession, &Server::CompletionRequest},
-      {"textDocument/documentSymbol", Stage::kSession, &Server::SymbolsRequest},
-      {"textDocument/inlayHint", Stage::kSession, &Server::HintsRequest},
+      {"textDocument/hover", Stage::kSession, &Server::HoverRequest, "null"},
+      {"textDocument/completion", Stage::kSession, &Server::CompletionRequest, "[]"},
+      {"textDocument/documentSymbol", Stage::kSession, &Server::SymbolsRequest, "[]"},
+      {"textDocument/inlayHint", Stage::kSession, &Server::HintsRequest, "[]"},
   };
   for (const RequestMethod& m : kRequests) {
     if (m.name == method) return &m;
@@ -226,7 +263,12 @@ Status Server::Request(const std::string& method, const nlohmann::json& params,
     case Stage::kAlways: break;
   }
   nlohmann::json result;
-  SB_RETURN_IF_ERROR((this->*served->handle)(params, &result));
+  if (served->answerForNoFile && NamesNoFile(params)) {
+    // Answered empty, not refused: an editor shows a refusal as a failure.
+    result = nlohmann::json::parse(served->answerForNoFile);
+  } else {
+    SB_RETURN_IF_ERROR((this->*served->handle)(params, &result));
+  }
   out.push_back({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
   return Status::Ok();
 }
@@ -250,6 +292,7 @@ Status Server::Initialize(const nlohmann::json& params, nlohmann::json* result) 
   if (!params.is_object()) return Status::Invalid("params must be an object");
   initialized_ = true;
   encoding_ = OffersUtf8(params) ? PositionEncoding::kUtf8 : PositionEncoding::kUtf16;
+  snippets_ = TakesSnippets(params);
   *result = {{"capabilities",
               {{"positionEncoding", encoding_ == PositionEncoding::kUtf8 ? "utf-8" : "utf-16"},
                {"textDocumentSync",
@@ -303,8 +346,8 @@ Status Server::CompletionRequest(const nlohmann::json& params, nlohmann::json* r
   SB_RETURN_IF_ERROR(PlaceOf(params, &place));
   FileResult alone;
   const FileResult* file = FileFor(path, &alone);
-  *result =
-      file ? Completion(*file, IsLineDescription(path), place, encoding_) : nlohmann::json::array();
+  *result = file ? Completion(*file, IsLineDescription(path), place, snippets_, encoding_)
+                 : nlohmann::json::array();
   return Status::Ok();
 }
 

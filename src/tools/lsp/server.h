@@ -63,6 +63,9 @@ class Server {
     std::string_view name;
     Stage stage;
     RequestHandler handle;
+    // What a request about a document that is no file (an untitled buffer,
+    // a "git:" view) is answered, as JSON; null for methods about none.
+    const char* answerForNoFile = nullptr;
   };
   struct NotificationMethod {
     std::string_view name;
@@ -105,6 +108,7 @@ class Server {
   std::map<Group, std::map<std::string, nlohmann::json>> published_;
   PositionEncoding encoding_ = PositionEncoding::kUtf16;
   bool initialized_ = false;
+  bool snippets_ = false;  // the client takes completion snippets
   bool shutdown_ = false;
   bool exited_ = false;
   const std::atomic<bool>* cancel_ = nullptr;
