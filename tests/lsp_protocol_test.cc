@@ -501,6 +501,12 @@ TEST_F(LspProtocol, AnOversizedFrameIsRefusedUnreadAndEndOfInputEndsTheServer) {
   const json refused = server_.Receive().value();
   EXPECT_EQ(refused["error"]["code"], -32600);
   EXPECT_NE(refused["error"]["message"].get<std::string>().find("refused"), std::string::npos);
+  // The author hears of it: the document is not checked, rather than clean.
+  EXPECT_EQ(server_.Receive().value().dump(),
+            R"({"jsonrpc":"2.0","method":"window/showMessage","params":{"message":)"
+            R"("scenario-builder: message of 67108865 bytes refused (limit 67108864); the )"
+            R"(editor server reads messages of at most 64 MiB, so a document that large is )"
+            R"(not checked: compile it with scenario-builder compile","type":1}})");
   server_.CloseInput();
   EXPECT_EQ(server_.Wait(), 1);  // no shutdown came first
 }

@@ -25,6 +25,8 @@ inline constexpr int kInvalidRequest = -32600;
 inline constexpr int kMethodNotFound = -32601;
 inline constexpr int kInvalidParams = -32602;
 inline constexpr int kServerNotInitialized = -32002;
+// The type of a window/showMessage that tells of a failure.
+inline constexpr int kMessageError = 1;
 
 nlohmann::json ErrorResponse(const nlohmann::json& id, int code, const std::string& message);
 
