@@ -144,10 +144,25 @@ bool TakesSnippets(const nlohmann::json& params) {
   return *p == true;
 }
 
-nlohmann::json Publish(const std::string& path, nlohmann::json diagnostics) {
+// The diagnostics of `path`, with the version of the text they were found
+// in when the editor has the document open: an editor can then drop those
+// of a text it has already changed.
+nlohmann::json Publish(const std::string& path, nlohmann::json diagnostics,
+                       std::optional<int64_t> version = std::nullopt) {
+  nlohmann::json params = {{"uri", PathToUri(path)}, {"diagnostics", std::move(diagnostics)}};
+  if (version) params["version"] = *version;
   return {{"jsonrpc", "2.0"},
           {"method", "textDocument/publishDiagnostics"},
-          {"params", {{"uri", PathToUri(path)}, {"diagnostics", std::move(diagnostics)}}}};
+          {"params", std::move(params)}};
+}
+
+// The version a didOpen or didChange gives its document, when it gives one.
+std::optional<int64_t> VersionOf(const nlohmann::json& params) {
+  const auto document = params.find("textDocument");
+  if (document == params.end() || !document->is_object()) return std::nullopt;
+  const auto version = document->find("version");
+  if (version == document->end() || !version->is_number_integer()) return std::nullopt;
+  return version->get<int64_t>();
 }
 
 }  // namespace
@@ -393,7 +408,7 @@ void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
     }
     nlohmann::json diagnostics = LspDiagnostics(f, analysis, encoding_);
     if (it == published.end() || it->second != diagnostics)
-      out.push_back(Publish(f.path, diagnostics));
+      out.push_back(Publish(f.path, diagnostics, OpenVersion(f.path)));
     now.emplace(f.path, std::move(diagnostics));
   }
   // A description that left the group (renamed, deleted) keeps nothing.
@@ -419,6 +434,7 @@ Status Server::DidOpen(const nlohmann::json& params, Out& out) {
   std::string text;
   SB_RETURN_IF_ERROR(StringMember(*document, "text", &text));
   workspace_.Open(path, text);
+  SetVersion(path, VersionOf(params));
   if (std::optional<Group> group = workspace_.GroupOf(path)) Refresh(*group, out);
   return Status::Ok();
 }
@@ -434,6 +450,7 @@ Status Server::DidChange(const nlohmann::json& params, Out& out) {
   std::string text;
   SB_RETURN_IF_ERROR(StringMember(changes->back(), "text", &text));
   workspace_.Open(path, text);
+  SetVersion(path, VersionOf(params));
   if (std::optional<Group> group = workspace_.GroupOf(path)) Refresh(*group, out);
   return Status::Ok();
 }
@@ -457,6 +474,7 @@ Status Server::DidClose(const nlohmann::json& params, Out& out) {
   std::string path;
   SB_RETURN_IF_ERROR(DocumentPath(params, &path));
   workspace_.Close(path);
+  versions_.erase(path);
   out.push_back(Publish(path, nlohmann::json::array()));
   const std::optional<Group> group = workspace_.GroupOf(path);
   if (!group) return Status::Ok();
@@ -474,6 +492,20 @@ Status Server::DidClose(const nlohmann::json& params, Out& out) {
     workspace_.ForgetFilesIn(group->folder);
   }
   return Status::Ok();
+}
+
+void Server::SetVersion(const std::string& path, std::optional<int64_t> version) {
+  if (version) {
+    versions_[path] = *version;
+  } else {
+    versions_.erase(path);
+  }
+}
+
+std::optional<int64_t> Server::OpenVersion(const std::string& path) const {
+  const auto it = versions_.find(path);
+  if (it == versions_.end()) return std::nullopt;
+  return it->second;
 }
 
 }  // namespace sb::lsp

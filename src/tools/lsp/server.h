@@ -5,8 +5,10 @@
 #define SB_TOOLS_LSP_SERVER_H_
 
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -104,10 +106,15 @@ class Server {
   // changed (but `closed`'s, whose buffer was just closed).
   void Refresh(const Group& group, Out& out, const std::string& closed = "");
 
+  // The version the editor gave an open document's text, if it gave one.
+  void SetVersion(const std::string& path, std::optional<int64_t> version);
+  std::optional<int64_t> OpenVersion(const std::string& path) const;
+
   Workspace workspace_;
   std::map<Group, GroupAnalysis> analyses_;
   // By description: the diagnostics it was last sent.
   std::map<Group, std::map<std::string, nlohmann::json>> published_;
+  std::map<std::string, int64_t> versions_;  // of the open documents
   PositionEncoding encoding_ = PositionEncoding::kUtf16;
   bool initialized_ = false;
   bool snippets_ = false;  // the client takes completion snippets
