@@ -61,13 +61,17 @@ Marked Mark(std::string_view fixture) {
   return m;
 }
 
-// An editor on a folder of a memory disk that holds the line description.
+// An editor on a folder of a memory disk that holds the line description;
+// it takes completion snippets, as VS Code does, unless told otherwise.
 class Editor {
  public:
-  Editor() : server_(disk_) {
+  explicit Editor(json capabilities = {{"textDocument",
+                                        {{"completion",
+                                          {{"completionItem", {{"snippetSupport", true}}}}}}}})
+      : server_(disk_) {
     EXPECT_TRUE(disk_.MakeDirs(kFolder).ok());
     EXPECT_TRUE(disk_.WriteFile(kLinePath, kLine).ok());
-    Send(Request("initialize", {{"capabilities", json::object()}}));
+    Send(Request("initialize", {{"capabilities", std::move(capabilities)}}));
   }
 
   MemoryDisk& disk() { return disk_; }
@@ -81,11 +85,15 @@ class Editor {
   }
   // The result of a request about `path`; `extra` adds to its params.
   json Ask(const std::string& method, const std::string& path, json extra = json::object()) {
-    json params = {{"textDocument", {{"uri", PathToUri(path)}}}};
+    return AskUri(method, PathToUri(path), std::move(extra))["result"];
+  }
+  // The whole answer to a request about the document `uri`.
+  json AskUri(const std::string& method, const std::string& uri, json extra = json::object()) {
+    json params = {{"textDocument", {{"uri", uri}}}};
     params.update(extra);
     const std::vector<json> out = Send(Request(method, std::move(params)));
     EXPECT_EQ(out.size(), 1u);
-    return out.empty() ? json() : out[0]["result"];
+    return out.empty() ? json() : out[0];
   }
 
  private:
@@ -302,6 +310,63 @@ value 1 of 11: **posizione** (m), -2147483648 to 2147483647: where the signal st
 
 cell 61 (position / 50 + 1))");
   EXPECT_EQ(alone["range"], Range(5, 9, 13));
+}
+
+// A client that takes no snippets (one that says nothing of them, or says
+// no) gets each keyword as plain text, not the placeholders' names.
+TEST(LspFeatures, CompletionIsPlainTextForAClientWithoutSnippets) {
+  const json refusing = {
+      {"textDocument", {{"completion", {{"completionItem", {{"snippetSupport", false}}}}}}}};
+  for (const json& capabilities : {json::object(), refusing}) {
+    Editor editor(capabilities);
+    const Marked m = Mark("[generale]\nlunghezza percorso, 20000\n[curve]\npend^\n[fine]\n");
+    editor.Open(kLinePath, m.text);
+    const json items = editor.Ask("textDocument/completion", kLinePath, {{"position", At(m)}});
+    ASSERT_FALSE(items.empty()) << capabilities;
+    EXPECT_EQ(items[0].dump(),
+              R"({"detail":"Gradient","documentation":"the gradient from here to the next )"
+              R"(gradient record","insertTextFormat":1,"kind":14,"label":"pendenza",)"
+              R"("textEdit":{"newText":"pendenza, ","range":{"end":{"character":4,"line":3},)"
+              R"("start":{"character":0,"line":3}}}})")
+        << capabilities;
+  }
+}
+
+// A document that is no file (an untitled buffer, a version control view)
+// is answered empty, not refused: an editor shows a refusal as a failure.
+// A file that is no description is still refused.
+TEST(LspFeatures, DocumentsThatAreNoFilesAreAnsweredEmpty) {
+  struct Case {
+    const char* uri;
+    const char* method;
+    const char* answer;  // the whole answer but its id
+  };
+  const json place = {{"position", {{"line", 0}, {"character", 0}}}};
+  const json lines = {{"range", Range(0, 0, 0)}};
+  const Case cases[] = {
+      {"untitled:Untitled-1", "textDocument/hover", R"({"jsonrpc":"2.0","result":null})"},
+      {"untitled:Untitled-1", "textDocument/completion", R"({"jsonrpc":"2.0","result":[]})"},
+      {"git:/s/Demo_linea.txt?%7B%7D", "textDocument/documentSymbol",
+       R"({"jsonrpc":"2.0","result":[]})"},
+      {"vscode-notebook-cell:/s/a.txt#x", "textDocument/inlayHint",
+       R"({"jsonrpc":"2.0","result":[]})"},
+      {"file:///s/notes.txt", "textDocument/hover",
+       R"({"error":{"code":-32602,"message":"not a description (<ID>_linea.txt or )"
+       R"(<ID>_<N>-.txt): file:///s/notes.txt"},"jsonrpc":"2.0"})"},
+  };
+  Editor editor;
+  for (const Case& c : cases) {
+    json extra = std::string(c.method) == "textDocument/inlayHint" ? lines : place;
+    json answer = editor.AskUri(c.method, c.uri, extra);
+    answer.erase("id");
+    EXPECT_EQ(answer.dump(), c.answer) << c.uri << " " << c.method;
+  }
+  // Opening one is no failure either: nothing is answered or published.
+  EXPECT_TRUE(editor
+                  .Notify("textDocument/didOpen",
+                          {{"textDocument",
+                            {{"uri", "untitled:Untitled-1"}, {"version", 1}, {"text", "segnale"}}}})
+                  .empty());
 }
 
 }  // namespace

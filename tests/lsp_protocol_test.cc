@@ -167,7 +167,11 @@ class LspProtocol : public ::testing::Test {
     WriteFile(dir_.file("Demo_7-.txt"), train_);
     lineUri_ = PathToUri(dir_.file("Demo_linea.txt"));
     trainUri_ = PathToUri(dir_.file("Demo_7-.txt"));
-    server_.Request(1, "initialize", {{"capabilities", json::object()}});
+    // As VS Code declares it: completion items may be snippets.
+    server_.Request(
+        1, "initialize",
+        {{"capabilities",
+          {{"textDocument", {{"completion", {{"completionItem", {{"snippetSupport", true}}}}}}}}}});
     ASSERT_TRUE(server_.ResponseTo(1).contains("result"));
     server_.Notify("initialized", json::object());
   }
@@ -499,6 +503,12 @@ TEST_F(LspProtocol, AnOversizedFrameIsRefusedUnreadAndEndOfInputEndsTheServer) {
   const json refused = server_.Receive().value();
   EXPECT_EQ(refused["error"]["code"], -32600);
   EXPECT_NE(refused["error"]["message"].get<std::string>().find("refused"), std::string::npos);
+  // The author hears of it: the document is not checked, rather than clean.
+  EXPECT_EQ(server_.Receive().value().dump(),
+            R"({"jsonrpc":"2.0","method":"window/showMessage","params":{"message":)"
+            R"("scenario-builder: message of 67108865 bytes refused (limit 67108864); the )"
+            R"(editor server reads messages of at most 64 MiB, so a document that large is )"
+            R"(not checked: compile it with scenario-builder compile","type":1}})");
   server_.CloseInput();
   EXPECT_EQ(server_.Wait(), 1);  // no shutdown came first
 }

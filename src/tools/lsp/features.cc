@@ -178,7 +178,7 @@ nlohmann::json Hover(const FileResult& file, bool lineDescription, TextPlace pla
 }
 
 nlohmann::json Completion(const FileResult& file, bool lineDescription, TextPlace place,
-                          PositionEncoding encoding) {
+                          bool snippets, PositionEncoding encoding) {
   nlohmann::json items = nlohmann::json::array();
   const Lines lines(*file.text, lineDescription);
   if (place.line < 0 || place.line >= static_cast<int>(lines.bytes.size())) return items;
@@ -191,12 +191,14 @@ nlohmann::json Completion(const FileResult& file, bool lineDescription, TextPlac
   if (v.header && place.line > 0) part = lines.views[place.line - 1].part;
   for (const RecordSchema& r : RecordSchemas()) {
     if (!part || r.part != *part) continue;
-    items.push_back({{"label", std::string(r.keyword)},
-                     {"kind", kCompletionKeyword},
-                     {"detail", std::string(r.title)},
-                     {"documentation", std::string(r.meaning)},
-                     {"insertTextFormat", kFormatSnippet},
-                     {"textEdit", {{"range", range}, {"newText", Snippet(r)}}}});
+    items.push_back(
+        {{"label", std::string(r.keyword)},
+         {"kind", kCompletionKeyword},
+         {"detail", std::string(r.title)},
+         {"documentation", std::string(r.meaning)},
+         {"insertTextFormat", snippets ? kFormatSnippet : kFormatPlain},
+         {"textEdit",
+          {{"range", range}, {"newText", snippets ? Snippet(r) : std::string(r.keyword) + ", "}}}});
   }
   for (const SectionHeader& h : SectionHeaders()) {
     if (h.lineDescription != lineDescription) continue;

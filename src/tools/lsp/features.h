@@ -22,10 +22,13 @@ struct TextPlace {
 nlohmann::json Hover(const FileResult& file, bool lineDescription, TextPlace place,
                      PositionEncoding encoding);
 
-// Record keywords valid where the place is, and section headers, each as a
-// snippet of all its columns; nothing past the keyword field.
+// Record keywords valid where the place is, and section headers; nothing
+// past the keyword field. A keyword comes with a snippet of all its columns
+// for a client that takes snippets (`snippets`), otherwise as plain text,
+// the keyword and its first separator: a client without snippets would
+// insert the placeholders' names as they stand.
 nlohmann::json Completion(const FileResult& file, bool lineDescription, TextPlace place,
-                          PositionEncoding encoding);
+                          bool snippets, PositionEncoding encoding);
 
 // Section headers, and inside them stations, signals, slowdowns and boards.
 nlohmann::json DocumentSymbols(const FileResult& file, bool lineDescription,

@@ -1,5 +1,6 @@
 #include "tools/lsp/server.h"
 
+#include <cctype>
 #include <limits>
 #include <optional>
 
@@ -107,10 +108,61 @@ bool OffersUtf8(const nlohmann::json& params) {
   return false;
 }
 
-nlohmann::json Publish(const std::string& path, nlohmann::json diagnostics) {
+// Whether the request is about a document of a scheme other than file: (an
+// untitled buffer, a version control view): a URI "<scheme>:..." whose
+// scheme, of two characters or more, is not "file".
+bool NamesNoFile(const nlohmann::json& params) {
+  if (!params.is_object() || !params.contains("textDocument")) return false;
+  const nlohmann::json& document = params["textDocument"];
+  if (!document.is_object() || !document.contains("uri") || !document["uri"].is_string()) {
+    return false;
+  }
+  const std::string& uri = document["uri"].get_ref<const std::string&>();
+  const std::size_t colon = uri.find(':');
+  if (colon == std::string::npos || colon < 2) return false;
+  for (std::size_t i = 0; i < colon; ++i) {
+    const char c = uri[i];
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter && (i == 0 || !((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'))) {
+      return false;
+    }
+  }
+  std::string scheme = uri.substr(0, colon);
+  for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return scheme != "file";
+}
+
+// Whether the client declared snippetSupport for completion items: a client
+// that says nothing takes plain text.
+bool TakesSnippets(const nlohmann::json& params) {
+  const nlohmann::json* p = &params;
+  for (const char* key :
+       {"capabilities", "textDocument", "completion", "completionItem", "snippetSupport"}) {
+    if (!p->is_object() || !p->contains(key)) return false;
+    p = &(*p)[key];
+  }
+  return *p == true;
+}
+
+// The diagnostics of `path`, with the version of the text they were found
+// in when the editor has the document open: an editor can then drop those
+// of a text it has already changed.
+nlohmann::json Publish(const std::string& path, nlohmann::json diagnostics,
+                       std::optional<int64_t> version = std::nullopt) {
+  nlohmann::json params = {{"uri", PathToUri(path)}, {"diagnostics", std::move(diagnostics)}};
+  if (version) params["version"] = *version;
   return {{"jsonrpc", "2.0"},
           {"method", "textDocument/publishDiagnostics"},
-          {"params", {{"uri", PathToUri(path)}, {"diagnostics", std::move(diagnostics)}}}};
+          {"params", std::move(params)}};
+}
+
+// The version a didOpen or didChange gives its document, when it gives one.
+std::optional<int64_t> VersionOf(const nlohmann::json& params) {
+  const auto document = params.find("textDocument");
+  if (document == params.end() || !document->is_object()) return std::nullopt;
+  const auto version = document->find("version");
+  if (version == document->end() || !version->is_number_integer()) return std::nullopt;
+  return version->get<int64_t>();
 }
 
 }  // namespace
@@ -123,10 +175,10 @@ const Server::RequestMethod* Server::FindRequest(std::string_view method) {
   static constexpr RequestMethod kRequests[] = {
       {"initialize", Stage::kOpening, &Server::Initialize},
       {"shutdown", Stage::kSession, &Server::Shutdown},
-      {"textDocument/hover", Stage::kSession, &Server::HoverRequest},
-      {"textDocument/completion", Stage::kSession, &Server::CompletionRequest},
-      {"textDocument/documentSymbol", Stage::kSession, &Server::SymbolsRequest},
-      {"textDocument/inlayHint", Stage::kSession, &Server::HintsRequest},
+      {"textDocument/hover", Stage::kSession, &Server::HoverRequest, "null"},
+      {"textDocument/completion", Stage::kSession, &Server::CompletionRequest, "[]"},
+      {"textDocument/documentSymbol", Stage::kSession, &Server::SymbolsRequest, "[]"},
+      {"textDocument/inlayHint", Stage::kSession, &Server::HintsRequest, "[]"},
   };
   for (const RequestMethod& m : kRequests) {
     if (m.name == method) return &m;
@@ -226,7 +278,12 @@ Status Server::Request(const std::string& method, const nlohmann::json& params,
     case Stage::kAlways: break;
   }
   nlohmann::json result;
-  SB_RETURN_IF_ERROR((this->*served->handle)(params, &result));
+  if (served->answerForNoFile && NamesNoFile(params)) {
+    // Answered empty, not refused: an editor shows a refusal as a failure.
+    result = nlohmann::json::parse(served->answerForNoFile);
+  } else {
+    SB_RETURN_IF_ERROR((this->*served->handle)(params, &result));
+  }
   out.push_back({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
   return Status::Ok();
 }
@@ -250,6 +307,7 @@ Status Server::Initialize(const nlohmann::json& params, nlohmann::json* result) 
   if (!params.is_object()) return Status::Invalid("params must be an object");
   initialized_ = true;
   encoding_ = OffersUtf8(params) ? PositionEncoding::kUtf8 : PositionEncoding::kUtf16;
+  snippets_ = TakesSnippets(params);
   *result = {{"capabilities",
               {{"positionEncoding", encoding_ == PositionEncoding::kUtf8 ? "utf-8" : "utf-16"},
                {"textDocumentSync",
@@ -303,8 +361,8 @@ Status Server::CompletionRequest(const nlohmann::json& params, nlohmann::json* r
   SB_RETURN_IF_ERROR(PlaceOf(params, &place));
   FileResult alone;
   const FileResult* file = FileFor(path, &alone);
-  *result =
-      file ? Completion(*file, IsLineDescription(path), place, encoding_) : nlohmann::json::array();
+  *result = file ? Completion(*file, IsLineDescription(path), place, snippets_, encoding_)
+                 : nlohmann::json::array();
   return Status::Ok();
 }
 
@@ -350,7 +408,7 @@ void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
     }
     nlohmann::json diagnostics = LspDiagnostics(f, analysis, encoding_);
     if (it == published.end() || it->second != diagnostics)
-      out.push_back(Publish(f.path, diagnostics));
+      out.push_back(Publish(f.path, diagnostics, OpenVersion(f.path)));
     now.emplace(f.path, std::move(diagnostics));
   }
   // A description that left the group (renamed, deleted) keeps nothing.
@@ -376,6 +434,7 @@ Status Server::DidOpen(const nlohmann::json& params, Out& out) {
   std::string text;
   SB_RETURN_IF_ERROR(StringMember(*document, "text", &text));
   workspace_.Open(path, text);
+  SetVersion(path, VersionOf(params));
   if (std::optional<Group> group = workspace_.GroupOf(path)) Refresh(*group, out);
   return Status::Ok();
 }
@@ -391,6 +450,7 @@ Status Server::DidChange(const nlohmann::json& params, Out& out) {
   std::string text;
   SB_RETURN_IF_ERROR(StringMember(changes->back(), "text", &text));
   workspace_.Open(path, text);
+  SetVersion(path, VersionOf(params));
   if (std::optional<Group> group = workspace_.GroupOf(path)) Refresh(*group, out);
   return Status::Ok();
 }
@@ -414,6 +474,7 @@ Status Server::DidClose(const nlohmann::json& params, Out& out) {
   std::string path;
   SB_RETURN_IF_ERROR(DocumentPath(params, &path));
   workspace_.Close(path);
+  versions_.erase(path);
   out.push_back(Publish(path, nlohmann::json::array()));
   const std::optional<Group> group = workspace_.GroupOf(path);
   if (!group) return Status::Ok();
@@ -431,6 +492,20 @@ Status Server::DidClose(const nlohmann::json& params, Out& out) {
     workspace_.ForgetFilesIn(group->folder);
   }
   return Status::Ok();
+}
+
+void Server::SetVersion(const std::string& path, std::optional<int64_t> version) {
+  if (version) {
+    versions_[path] = *version;
+  } else {
+    versions_.erase(path);
+  }
+}
+
+std::optional<int64_t> Server::OpenVersion(const std::string& path) const {
+  const auto it = versions_.find(path);
+  if (it == versions_.end()) return std::nullopt;
+  return it->second;
 }
 
 }  // namespace sb::lsp

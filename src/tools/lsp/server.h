@@ -5,8 +5,10 @@
 #define SB_TOOLS_LSP_SERVER_H_
 
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -25,6 +27,8 @@ inline constexpr int kInvalidRequest = -32600;
 inline constexpr int kMethodNotFound = -32601;
 inline constexpr int kInvalidParams = -32602;
 inline constexpr int kServerNotInitialized = -32002;
+// The type of a window/showMessage that tells of a failure.
+inline constexpr int kMessageError = 1;
 
 nlohmann::json ErrorResponse(const nlohmann::json& id, int code, const std::string& message);
 
@@ -63,6 +67,9 @@ class Server {
     std::string_view name;
     Stage stage;
     RequestHandler handle;
+    // What a request about a document that is no file (an untitled buffer,
+    // a "git:" view) is answered, as JSON; null for methods about none.
+    const char* answerForNoFile = nullptr;
   };
   struct NotificationMethod {
     std::string_view name;
@@ -99,12 +106,18 @@ class Server {
   // changed (but `closed`'s, whose buffer was just closed).
   void Refresh(const Group& group, Out& out, const std::string& closed = "");
 
+  // The version the editor gave an open document's text, if it gave one.
+  void SetVersion(const std::string& path, std::optional<int64_t> version);
+  std::optional<int64_t> OpenVersion(const std::string& path) const;
+
   Workspace workspace_;
   std::map<Group, GroupAnalysis> analyses_;
   // By description: the diagnostics it was last sent.
   std::map<Group, std::map<std::string, nlohmann::json>> published_;
+  std::map<std::string, int64_t> versions_;  // of the open documents
   PositionEncoding encoding_ = PositionEncoding::kUtf16;
   bool initialized_ = false;
+  bool snippets_ = false;  // the client takes completion snippets
   bool shutdown_ = false;
   bool exited_ = false;
   const std::atomic<bool>* cancel_ = nullptr;

@@ -25,6 +25,8 @@ void Send(std::ostream& out, const nlohmann::json& message) {
 struct Incoming {
   nlohmann::json message;
   std::optional<nlohmann::json> reply;
+  // Sent after the reply: what the author must hear of, shown by the editor.
+  std::optional<nlohmann::json> notice;
   bool end = false;
   // For a notification that changes a document's text (open, change,
   // save, close): its URI; "" otherwise.
@@ -83,6 +85,16 @@ Incoming Decode(Frame frame) {
       return in;
     case FrameStatus::kTooLarge:
       in.reply = ErrorResponse(nullptr, kInvalidRequest, frame.problem);
+      // Most likely a document sent whole: without a word the author would
+      // take the silence for a description without mistakes.
+      in.notice = {{"jsonrpc", "2.0"},
+                   {"method", "window/showMessage"},
+                   {"params",
+                    {{"type", kMessageError},
+                     {"message", "scenario-builder: " + frame.problem +
+                                     "; the editor server reads messages of at most 64 MiB, so "
+                                     "a document that large is not checked: compile it with "
+                                     "scenario-builder compile"}}}};
       return in;
     case FrameStatus::kFrame: break;
   }
@@ -216,6 +228,7 @@ int RunLanguageServer(std::istream& in, std::ostream& out, Disk& disk) {
     if (next.end) break;
     if (next.reply) {
       Send(out, *next.reply);
+      if (next.notice) Send(out, *next.notice);
       continue;
     }
     for (const nlohmann::json& reply : server.Handle(next.message)) Send(out, reply);
