@@ -369,5 +369,26 @@ TEST(LspFeatures, DocumentsThatAreNoFilesAreAnsweredEmpty) {
                   .empty());
 }
 
+// Diagnostics carry the version of the text they were found in, so that an
+// editor can drop those of a text it has changed since; a document the
+// editor does not have open gets none.
+TEST(LspFeatures, DiagnosticsCarryTheVersionOfTheirText) {
+  Editor editor;
+  const auto versionOf = [](const std::vector<json>& out, const std::string& path) {
+    for (const json& m : out) {
+      if (m["params"]["uri"] == PathToUri(path)) return m["params"].value("version", json());
+    }
+    return json("not published");
+  };
+  const std::vector<json> opened = editor.Open(kTrainPath, kTrain);
+  EXPECT_EQ(versionOf(opened, kTrainPath), 1);
+  EXPECT_EQ(versionOf(opened, kLinePath), json());  // on the disk only
+  const std::string broken = std::string(kTrain) + "stazione, 1010\n";
+  const std::vector<json> changed = editor.Notify(
+      "textDocument/didChange", {{"textDocument", {{"uri", PathToUri(kTrainPath)}, {"version", 7}}},
+                                 {"contentChanges", {{{"text", broken}}}}});
+  EXPECT_EQ(versionOf(changed, kTrainPath), 7);
+}
+
 }  // namespace
 }  // namespace sb::lsp
