@@ -161,7 +161,7 @@ km 112+000)",
        "segnale, 3^000",
        R"(**Signal** (`segnale`): a signal; the four cells before it get approach codes
 
-value 1 of 11: **posizione** (m), -2147483648 to 2147483647: where the signal stands; its cell must be free (error 16)
+value 1 of 11: **posizione** (m), 0 to the line length: where the signal stands; its cell must be free (error 16)
 
 km 114+000, cell 61 (position / 50 + 1)
 
@@ -171,7 +171,7 @@ compiled cell: signal, s 4-0-0, d 0-0-0, rapp 0, sx 2 dx 0, time 0)",
        "[generale]\n[segnali]\nsegnale, 99000, 2, 4, 0,0,0, 0,0,0,0,0\n[fine]\n", "segnale, 9^9000",
        R"(**Signal** (`segnale`): a signal; the four cells before it get approach codes
 
-value 1 of 11: **posizione** (m), -2147483648 to 2147483647: where the signal stands; its cell must be free (error 16)
+value 1 of 11: **posizione** (m), 0 to the line length: where the signal stands; its cell must be free (error 16)
 
 km 210+000, cell 1981 (position / 50 + 1): outside the cell grid)",
        Range(2, 9, 14)},
@@ -187,6 +187,24 @@ this field is past the record's values: it is read as the next keyword)",
 
 value 1 of 1: **length** (m), 0 to 1000000: length of the line; sizes the cell grid (the line plus 7000 m, in 50 m cells) and the plan profile)",
        Range(1, 20, 25)},
+      // A curve's keyword is the author's: the hover tells what it makes of it.
+      {"a curve whose keyword turns it left by a stray 's'", kLinePath,
+       "[generale]\nlunghezza percorso, 20000\n[curve]\ncurva destra 5, 1000, 500\n[fine]\n",
+       "cur^va destra 5",
+       R"(**Curve** (`curva destra 5`): a circular curve; the keyword's first digit 1 to 6 is its curvature, an 's' turns left
+
+radius 500 m, turning left (an 's' stands in the keyword)
+
+values: start length)",
+       Range(3, 0, 14)},
+      {"a curve to the right, on its length", kLinePath,
+       "[generale]\nlunghezza percorso, 20000\n[curve]\ncurvad6, 1000, 500\n[fine]\n", "1000, 5^00",
+       R"(**Curve** (`curvad6`): a circular curve; the keyword's first digit 1 to 6 is its curvature, an 's' turns left
+
+radius 333 m, turning right (no 's' in the keyword)
+
+value 2 of 2: **length** (m), 0 to the line length: length of the circular curve; it must end by the line length + 7000 m)",
+       Range(3, 15, 18)},
       {"a section header", kTrainPath, kTrain, "[staz^ioni]", "", nullptr},
       {"the empty line after the end", kTrainPath, kTrain, "[fine]\n^", "", nullptr},
   };
@@ -306,7 +324,7 @@ TEST(LspFeatures, CompanionsAreReadFromTheDisk) {
   EXPECT_EQ(alone["contents"]["value"],
             R"(**Signal** (`segnale`): a signal; the four cells before it get approach codes
 
-value 1 of 11: **posizione** (m), -2147483648 to 2147483647: where the signal stands; its cell must be free (error 16)
+value 1 of 11: **posizione** (m), 0 to the line length: where the signal stands; its cell must be free (error 16)
 
 cell 61 (position / 50 + 1))");
   EXPECT_EQ(alone["range"], Range(5, 9, 13));

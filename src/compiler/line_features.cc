@@ -87,21 +87,22 @@ Status GradientTailFill(Scenario& s, LineFeatureState& st) {
   return Status::Ok();
 }
 
-CurveResult EncodeCurve(Scenario& s, std::string_view keyword, int32_t start, int32_t length) {
+std::optional<double> CurveCurvature(std::string_view keyword) {
   static constexpr std::pair<std::string_view, double> kClasses[] = {
       {"1", 0.0001}, {"2", 0.0002}, {"3", 0.0004}, {"4", 0.001}, {"5", 0.002}, {"6", 0.003}};
-  double curvature = 0;
-  bool found = false;
   for (const auto& [digit, classCurvature] : kClasses) {
     if (Contains(keyword, digit, Compare::kText)) {
-      curvature = classCurvature;
-      found = true;
-      break;
+      // An "s" anywhere in the keyword bends the other way.
+      return Contains(keyword, "s", Compare::kText) ? -classCurvature : classCurvature;
     }
   }
-  if (!found) return CurveResult::kNoCurvature;
-  // An "s" anywhere in the keyword bends the other way.
-  if (Contains(keyword, "s", Compare::kText)) curvature = -curvature;
+  return std::nullopt;
+}
+
+CurveResult EncodeCurve(Scenario& s, std::string_view keyword, int32_t start, int32_t length) {
+  const std::optional<double> named = CurveCurvature(keyword);
+  if (!named) return CurveResult::kNoCurvature;
+  const double curvature = *named;
 
   LineProfile& profile = *s.profile;
   // Run-in: straight up to the start. The reader's position check keeps

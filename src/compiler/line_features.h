@@ -19,6 +19,7 @@
 #define SB_COMPILER_LINE_FEATURES_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -48,6 +49,11 @@ enum class CurveResult { kOk, kNoCurvature, kPastLimit, kPastProfileEnd };
 // Bends the plan profile over [start, start + length]; the keyword field
 // gives the curvature class and direction. Needs the profile.
 CurveResult EncodeCurve(Scenario& s, std::string_view keyword, int32_t start, int32_t length);
+
+// The curvature (1/m) a curve keyword names: the first of the digits 1 to
+// 6 it holds, in that order of testing, negative (a left turn) when an
+// 's' stands anywhere in it; nothing when it holds none of the digits.
+std::optional<double> CurveCurvature(std::string_view keyword);
 // Straight on to profileEnd - 2; the last two metres stay empty.
 void ProfileTail(Scenario& s);
 

@@ -98,6 +98,9 @@ inline constexpr ValueType kU8 = ValueType::kUInt8;
 inline constexpr ValueType kText = ValueType::kText;
 
 inline constexpr std::string_view kAny32 = "-2147483648 to 2147483647";
+// Positions and lengths along the line: a 32-bit field, of which only these
+// land on the line (the cell grid runs 7000 m further, warned as past its end).
+inline constexpr std::string_view kMetres = "0 to the line length";
 inline constexpr std::string_view kInt16 = "-32768 to 32767";
 inline constexpr std::string_view kByte = "0 to 255";
 inline constexpr std::string_view kDigit = "0 to 9";
@@ -136,30 +139,30 @@ inline constexpr std::array<ColumnSchema, 2> kRepetition = {{
      "where it ends; 0 means no repetition", true, CellRule::kNone},
 }};
 inline constexpr std::array<ColumnSchema, 2> kGradient = {{
-    {"position", kI32, "the gradient's position", "m", kAny32, "where the gradient takes over",
+    {"position", kI32, "the gradient's position", "m", kMetres, "where the gradient takes over",
      true, CellRule::kPlain},
     {"gradient", kI32, "the gradient's value", "", "-100 to 155",
      "gradient up to the next gradient record; stored as gradient + 100 in one byte", false,
      CellRule::kNone},
 }};
 inline constexpr std::array<ColumnSchema, 2> kCurve = {{
-    {"start", kI32, "the curve's start", "m", kAny32, "where the curve begins", true,
+    {"start", kI32, "the curve's start", "m", kMetres, "where the curve begins", true,
      CellRule::kNone},
-    {"length", kI32, "the curve's length", "m", kAny32,
+    {"length", kI32, "the curve's length", "m", kMetres,
      "length of the circular curve; it must end by the line length + 7000 m", false,
      CellRule::kNone},
 }};
 inline constexpr std::array<ColumnSchema, 3> kMountain = {{
-    {"start", kI32, "the mountain's start", "m", kAny32,
+    {"start", kI32, "the mountain's start", "m", kMetres,
      "first metre of the section; its first cell is start / 50", true, CellRule::kPlain},
-    {"end", kI32, "the mountain's end", "m", kAny32,
+    {"end", kI32, "the mountain's end", "m", kMetres,
      "end of the section; its last cell is end / 50 - 1", true, CellRule::kMinusOne},
     {"type", kI32, "the mountain's type", "", "0 to 10, or 11 to 265 for marks",
      "terrain type; above 10: type - 10 and a mountain mark on every fourth empty cell", false,
      CellRule::kNone},
 }};
 inline constexpr std::array<ColumnSchema, 9> kSpeedBoard = {{
-    {"position", kI32, "the board's position", "m", kAny32,
+    {"position", kI32, "the board's position", "m", kMetres,
      "where the board stands; its cell must be free (error 21)", true, CellRule::kPlusOne},
     {"vas", kI32, "vas", "km/h", "", "first speed of the s side", false, CellRule::kNone},
     {"vbs", kI32, "vbs", "km/h", "", "second speed of the s side", false, CellRule::kNone},
@@ -171,7 +174,7 @@ inline constexpr std::array<ColumnSchema, 9> kSpeedBoard = {{
     {"strisced", kI32, "strisced", "", kDigit, "stripes of the d side", false, CellRule::kNone},
 }};
 inline constexpr std::array<ColumnSchema, 2> kTextBoard = {{
-    {"position", kI32, "the board's position", "m", kAny32,
+    {"position", kI32, "the board's position", "m", kMetres,
      "where the board stands; its cell must be free (error 6)", true, CellRule::kPlusOne},
     {"text", kText, "the board's text", "", "at most 65535 bytes, Windows-1252",
      "the board's text, up to the next comma unless it is in double quotes", false,
@@ -187,13 +190,13 @@ inline constexpr std::array<ColumnSchema, 1> kCars = {{
      CellRule::kNone},
 }};
 inline constexpr std::array<ColumnSchema, 2> kSpeedLimit = {{
-    {"position", kI32, "the speed limit's position", "m", kAny32,
+    {"position", kI32, "the speed limit's position", "m", kMetres,
      "where the speed limit takes over", true, CellRule::kPlain},
     {"speed", kI32, "the speed", "km/h", "0 to 1275, in steps of 5",
      "the limit up to the next speed limit record", false, CellRule::kNone},
 }};
 inline constexpr std::array<ColumnSchema, 2> kAdhesion = {{
-    {"position", kI32, "the adhesion's position", "m", kAny32, "where the adhesion takes over",
+    {"position", kI32, "the adhesion's position", "m", kMetres, "where the adhesion takes over",
      true, CellRule::kPlain},
     {"value", kI32, "the adhesion value", "", kByte, "adhesion up to the next adhesion record",
      false, CellRule::kNone},
@@ -209,7 +212,7 @@ inline constexpr std::array<ColumnSchema, 1> kSand = {{
      CellRule::kNone},
 }};
 inline constexpr std::array<ColumnSchema, 11> kSignal = {{
-    {"posizione", kI32, "the signal's position", "m", kAny32,
+    {"posizione", kI32, "the signal's position", "m", kMetres,
      "where the signal stands; its cell must be free (error 16)", true, CellRule::kPlusOne},
     {"sx", kI32, "sx", "", "0 to 2", "value of the s side", false, CellRule::kNone},
     {"s1", kI32, "s1", "", kDigit, "first digit of the s side", false, CellRule::kNone},
@@ -224,10 +227,10 @@ inline constexpr std::array<ColumnSchema, 11> kSignal = {{
      "signal time, kept only when sx is 2; 1 to 100 count as 101", false, CellRule::kNone},
 }};
 inline constexpr std::array<ColumnSchema, 6> kSlowdown = {{
-    {"x", kI32, "the slowdown's position", "m", kAny32,
+    {"x", kI32, "the slowdown's position", "m", kMetres,
      "start of the slowdown; its cell must be free (error 18)", true, CellRule::kPlusOne},
     {"v", kI32, "v", "km/h", kInt16, "speed over the slowdown", false, CellRule::kNone},
-    {"l", kI32, "l", "m", kAny32, "length; the end cell is (x + l) / 50 + 1", false,
+    {"l", kI32, "l", "m", kMetres, "length; the end cell is (x + l) / 50 + 1", false,
      CellRule::kNone},
     {"f_tt", kI32, "f_tt", "", "0 or 1",
      "1 when the slowdown holds for the whole length of the train", false, CellRule::kNone},
@@ -237,7 +240,7 @@ inline constexpr std::array<ColumnSchema, 6> kSlowdown = {{
      CellRule::kNone},
 }};
 inline constexpr std::array<ColumnSchema, 2> kSpeedPoint = {{
-    {"position", kI32, "the speed point's position", "m", kAny32,
+    {"position", kI32, "the speed point's position", "m", kMetres,
      "where the speed point stands; its cell must be free (error 7)", true, CellRule::kPlain},
     {"value", kI32, "the speed point's value", "km/h",
      "1 to 32767; 0 or less: a point without value", "speed of the point", false, CellRule::kNone},

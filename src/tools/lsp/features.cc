@@ -7,6 +7,7 @@
 
 #include "base/rounding.h"
 #include "base/windows1252.h"
+#include "compiler/line_features.h"
 #include "model/km_post.h"
 #include "tools/common/cell_note.h"
 #include "tools/common/roles.h"
@@ -103,6 +104,15 @@ std::string PositionText(const ColumnSchema& c, int64_t metres, const Scenario* 
   return text;
 }
 
+// What a curve keyword makes of the curve: its radius and the way it turns.
+std::string CurveText(std::string_view keyword) {
+  const std::optional<double> curvature = CurveCurvature(keyword);
+  if (!curvature) return "\n\nthis keyword names none of the curvatures 1 to 6: error 103";
+  const double radius = 1.0 / (*curvature < 0 ? -*curvature : *curvature);
+  return "\n\nradius " + std::to_string(static_cast<int64_t>(radius + 0.5)) + " m, turning " +
+         (*curvature < 0 ? "left (an 's' stands in the keyword)" : "right (no 's' in the keyword)");
+}
+
 std::string Snippet(const RecordSchema& r) {
   std::string s(r.keyword);
   for (std::size_t i = 0; i < r.columns.size(); ++i) {
@@ -160,7 +170,13 @@ nlohmann::json Hover(const FileResult& file, bool lineDescription, TextPlace pla
   const RecordSchema& r = *v.record;
   // Appended rather than added: g++ 12 sees a false overlap in "**" + text.
   std::string text = "**";
-  text.append(r.title).append("** (`").append(r.keyword).append("`): ").append(r.meaning);
+  // A curve's keyword is the author's own: its letters and digits are what
+  // the curve does.
+  const bool curve = r.record == Record::kCurve;
+  const std::string keyword =
+      curve ? Windows1252ToUtf8(std::string(lines.Field(place.line, 0))) : std::string(r.keyword);
+  text.append(r.title).append("** (`").append(keyword).append("`): ").append(r.meaning);
+  if (curve) text += CurveText(lines.Field(place.line, 0));
   if (field == 0) {
     text += "\n\nvalues:";
     for (const ColumnSchema& c : r.columns) text.append(" ").append(c.name);
