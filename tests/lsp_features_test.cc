@@ -271,6 +271,17 @@ TEST(LspFeatures, CompletionOutlineAndHintsAreAnsweredWhole) {
   {"children":[],"detail":"","kind":3,"name":"[generale]","range":{"end":{"character":42,"line":2},"start":{"character":0,"line":0}},"selectionRange":{"end":{"character":10,"line":0},"start":{"character":0,"line":0}}},
   {"children":[],"detail":"","kind":3,"name":"[fine]","range":{"end":{"character":6,"line":3},"start":{"character":0,"line":3}},"selectionRange":{"end":{"character":6,"line":3},"start":{"character":0,"line":3}}}
 ])json"},
+      {"the outline of a line's features: gradients, curves and the rest too",
+       "textDocument/documentSymbol", kLinePath,
+       "[generale]\nlunghezza percorso, 20000\n[pendenze]\npendenza, 0, 105\n[curve]\n"
+       "curvas3, 1000, 500\n[fine]\n",
+       "^[generale]",
+       R"json([
+  {"children":[],"detail":"","kind":3,"name":"[generale]","range":{"end":{"character":25,"line":1},"start":{"character":0,"line":0}},"selectionRange":{"end":{"character":10,"line":0},"start":{"character":0,"line":0}}},
+  {"children":[{"children":[],"detail":"km 0+000","kind":7,"name":"Gradient 0","range":{"end":{"character":16,"line":3},"start":{"character":0,"line":3}},"selectionRange":{"end":{"character":8,"line":3},"start":{"character":0,"line":3}}}],"detail":"","kind":3,"name":"[pendenze]","range":{"end":{"character":16,"line":3},"start":{"character":0,"line":2}},"selectionRange":{"end":{"character":10,"line":2},"start":{"character":0,"line":2}}},
+  {"children":[{"children":[],"detail":"km 1+000","kind":7,"name":"Curve 1000","range":{"end":{"character":18,"line":5},"start":{"character":0,"line":5}},"selectionRange":{"end":{"character":7,"line":5},"start":{"character":0,"line":5}}}],"detail":"","kind":3,"name":"[curve]","range":{"end":{"character":18,"line":5},"start":{"character":0,"line":4}},"selectionRange":{"end":{"character":7,"line":4},"start":{"character":0,"line":4}}},
+  {"children":[],"detail":"","kind":3,"name":"[fine]","range":{"end":{"character":6,"line":6},"start":{"character":0,"line":6}},"selectionRange":{"end":{"character":6,"line":6},"start":{"character":0,"line":6}}}
+])json"},
       {"a km post after each position", "textDocument/inlayHint", kTrainPath, kTrain, "^[generale]",
        R"json([
   {"label":"km 112+000","paddingLeft":true,"position":{"character":14,"line":3}},

@@ -17,6 +17,7 @@ namespace sb::lsp {
 namespace {
 
 constexpr int kSymbolNamespace = 3;
+constexpr int kSymbolProperty = 7;
 constexpr int kSymbolField = 8;
 constexpr int kSymbolEvent = 24;
 constexpr int kSymbolString = 15;
@@ -142,6 +143,9 @@ std::optional<nlohmann::json> RecordSymbol(const Lines& lines, int line, const S
     case RecordKind::kSignal: kind = kSymbolEvent; break;
     case RecordKind::kSlowdown: kind = kSymbolField; break;
     case RecordKind::kBoard: kind = kSymbolString; break;
+    // Gradients, curves, mountains, speed limits, adhesion, speed points:
+    // what shapes the line between its stations.
+    case RecordKind::kOther: kind = kSymbolProperty; break;
     default: return std::nullopt;
   }
   const std::string position = fields > 1 ? std::string(lines.Field(line, 1)) : "";
