@@ -419,5 +419,23 @@ TEST(LspFeatures, DiagnosticsCarryTheVersionOfTheirText) {
   EXPECT_EQ(versionOf(changed, kTrainPath), 7);
 }
 
+// Diagnostics of an open document name it by the URI the editor gave, in
+// whatever spelling ("file:///C:/..." or "file:///c%3A/..."): an editor may
+// compare URIs as strings. A companion gets the server's own.
+TEST(LspFeatures, DiagnosticsNameADocumentAsTheEditorDid) {
+  Editor editor;
+  const std::string spelled = "file:///s/Demo%5F1-.txt";  // "_" encoded
+  const std::vector<json> out =
+      editor.Notify("textDocument/didOpen",
+                    {{"textDocument", {{"uri", spelled}, {"version", 1}, {"text", kTrain}}}});
+  std::vector<std::string> uris;
+  for (const json& m : out) uris.push_back(m["params"]["uri"]);
+  EXPECT_EQ(uris, (std::vector<std::string>{PathToUri(kLinePath), spelled}));
+  const std::vector<json> closed =
+      editor.Notify("textDocument/didClose", {{"textDocument", {{"uri", spelled}}}});
+  ASSERT_FALSE(closed.empty());
+  EXPECT_EQ(closed[0]["params"]["uri"], spelled);
+}
+
 }  // namespace
 }  // namespace sb::lsp

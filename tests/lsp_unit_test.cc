@@ -159,6 +159,34 @@ TEST(LspText, FileUris) {
   EXPECT_EQ(UriToPath("untitled:Untitled-1"), std::nullopt);
 }
 
+// Windows paths as VS Code writes their URIs, both ways: a drive letter
+// (its colon encoded or not), a server's share, backslashes.
+TEST(LspText, WindowsFileUris) {
+  struct Case {
+    const char* uri;
+    const char* path;
+    const char* uriBack;  // as the server writes the path's URI
+  };
+  const Case cases[] = {
+      {"file:///c%3A/Users/a/Costa_42-.txt", "c:/Users/a/Costa_42-.txt",
+       "file:///c%3A/Users/a/Costa_42-.txt"},
+      {"file:///C:/Users/a%20b/Costa_linea.txt", "C:/Users/a b/Costa_linea.txt",
+       "file:///c%3A/Users/a%20b/Costa_linea.txt"},
+      {"file://server/share/Costa_linea.txt", "//server/share/Costa_linea.txt",
+       "file://server/share/Costa_linea.txt"},
+      {"file://localhost/c%3A/x/Costa_linea.txt", "c:/x/Costa_linea.txt",
+       "file:///c%3A/x/Costa_linea.txt"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(UriToPath(c.uri, UriStyle::kWindows), c.path) << c.uri;
+    EXPECT_EQ(PathToUri(c.path, UriStyle::kWindows), c.uriBack) << c.uri;
+  }
+  EXPECT_EQ(PathToUri("C:\\Users\\a\\Costa_42-.txt", UriStyle::kWindows),
+            "file:///c%3A/Users/a/Costa_42-.txt");
+  // On POSIX a drive letter is just a folder's name.
+  EXPECT_EQ(UriToPath("file:///c%3A/x.txt", UriStyle::kPosix), "/c:/x.txt");
+}
+
 json Request(int id, const std::string& method, json params) {
   return {{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", std::move(params)}};
 }

@@ -147,9 +147,9 @@ bool TakesSnippets(const nlohmann::json& params) {
 // The diagnostics of `path`, with the version of the text they were found
 // in when the editor has the document open: an editor can then drop those
 // of a text it has already changed.
-nlohmann::json Publish(const std::string& path, nlohmann::json diagnostics,
+nlohmann::json Publish(const std::string& uri, nlohmann::json diagnostics,
                        std::optional<int64_t> version = std::nullopt) {
-  nlohmann::json params = {{"uri", PathToUri(path)}, {"diagnostics", std::move(diagnostics)}};
+  nlohmann::json params = {{"uri", uri}, {"diagnostics", std::move(diagnostics)}};
   if (version) params["version"] = *version;
   return {{"jsonrpc", "2.0"},
           {"method", "textDocument/publishDiagnostics"},
@@ -408,13 +408,13 @@ void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
     }
     nlohmann::json diagnostics = LspDiagnostics(f, analysis, encoding_);
     if (it == published.end() || it->second != diagnostics)
-      out.push_back(Publish(f.path, diagnostics, OpenVersion(f.path)));
+      out.push_back(Publish(UriOf(f.path), diagnostics, OpenVersion(f.path)));
     now.emplace(f.path, std::move(diagnostics));
   }
   // A description that left the group (renamed, deleted) keeps nothing.
   for (const auto& [path, diagnostics] : published) {
     if (!now.count(path) && path != closed && !diagnostics.empty()) {
-      out.push_back(Publish(path, nlohmann::json::array()));
+      out.push_back(Publish(UriOf(path), nlohmann::json::array()));
     }
   }
   published = std::move(now);
@@ -435,6 +435,7 @@ Status Server::DidOpen(const nlohmann::json& params, Out& out) {
   SB_RETURN_IF_ERROR(StringMember(*document, "text", &text));
   workspace_.Open(path, text);
   SetVersion(path, VersionOf(params));
+  uris_[path] = params["textDocument"]["uri"].get<std::string>();
   if (std::optional<Group> group = workspace_.GroupOf(path)) Refresh(*group, out);
   return Status::Ok();
 }
@@ -451,6 +452,7 @@ Status Server::DidChange(const nlohmann::json& params, Out& out) {
   SB_RETURN_IF_ERROR(StringMember(changes->back(), "text", &text));
   workspace_.Open(path, text);
   SetVersion(path, VersionOf(params));
+  uris_[path] = params["textDocument"]["uri"].get<std::string>();
   if (std::optional<Group> group = workspace_.GroupOf(path)) Refresh(*group, out);
   return Status::Ok();
 }
@@ -474,8 +476,9 @@ Status Server::DidClose(const nlohmann::json& params, Out& out) {
   std::string path;
   SB_RETURN_IF_ERROR(DocumentPath(params, &path));
   workspace_.Close(path);
+  out.push_back(Publish(UriOf(path), nlohmann::json::array()));
   versions_.erase(path);
-  out.push_back(Publish(path, nlohmann::json::array()));
+  uris_.erase(path);
   const std::optional<Group> group = workspace_.GroupOf(path);
   if (!group) return Status::Ok();
   published_[*group].erase(path);
@@ -485,7 +488,7 @@ Status Server::DidClose(const nlohmann::json& params, Out& out) {
     // Nothing of the scenario is open any more: its companions are cleared
     // too, and nothing of it is kept.
     for (const auto& [other, diagnostics] : published_[*group]) {
-      if (!diagnostics.empty()) out.push_back(Publish(other, nlohmann::json::array()));
+      if (!diagnostics.empty()) out.push_back(Publish(UriOf(other), nlohmann::json::array()));
     }
     analyses_.erase(*group);
     published_.erase(*group);
@@ -506,6 +509,11 @@ std::optional<int64_t> Server::OpenVersion(const std::string& path) const {
   const auto it = versions_.find(path);
   if (it == versions_.end()) return std::nullopt;
   return it->second;
+}
+
+std::string Server::UriOf(const std::string& path) const {
+  const auto it = uris_.find(path);
+  return it != uris_.end() ? it->second : PathToUri(path);
 }
 
 }  // namespace sb::lsp

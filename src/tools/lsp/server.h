@@ -109,12 +109,17 @@ class Server {
   // The version the editor gave an open document's text, if it gave one.
   void SetVersion(const std::string& path, std::optional<int64_t> version);
   std::optional<int64_t> OpenVersion(const std::string& path) const;
+  // The URI the editor named an open document by, so that what is published
+  // about it names it alike ("file:///C:/..." and "file:///c%3A/..." are one
+  // file to the server, not to every editor); the server's own otherwise.
+  std::string UriOf(const std::string& path) const;
 
   Workspace workspace_;
   std::map<Group, GroupAnalysis> analyses_;
   // By description: the diagnostics it was last sent.
   std::map<Group, std::map<std::string, nlohmann::json>> published_;
   std::map<std::string, int64_t> versions_;  // of the open documents
+  std::map<std::string, std::string> uris_;  // of the open documents
   PositionEncoding encoding_ = PositionEncoding::kUtf16;
   bool initialized_ = false;
   bool snippets_ = false;  // the client takes completion snippets

@@ -1,6 +1,8 @@
 #include "tools/lsp/text.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 
 #include "base/windows1252.h"
 
@@ -72,6 +74,8 @@ bool IsUnreserved(unsigned char c) {
          c == '_' || c == '.' || c == '~' || c == '/';
 }
 
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -138,15 +142,20 @@ int FromLspCharacter(std::string_view utf8Line, int units, PositionEncoding enco
   return characters;
 }
 
-std::optional<std::string> UriToPath(std::string_view uri) {
+std::optional<std::string> UriToPath(std::string_view uri, UriStyle style) {
   constexpr std::string_view kScheme = "file://";
   if (uri.substr(0, kScheme.size()) != kScheme) return std::nullopt;
   std::string_view rest = uri.substr(kScheme.size());
-  // An authority ("file://host/path") names this machine or none.
+  // An authority ("file://host/path") names this machine or none; on
+  // Windows, a server whose share the path is on.
   const std::size_t slash = rest.find('/');
   if (slash == std::string_view::npos) return std::nullopt;
+  const std::string_view host = rest.substr(0, slash);
   rest = rest.substr(slash);
   std::string path;
+  if (style == UriStyle::kWindows && !host.empty() && host != "localhost") {
+    path = "//" + std::string(host);
+  }
   for (std::size_t i = 0; i < rest.size(); ++i) {
     if (rest[i] == '%' && i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 &&
         HexValue(rest[i + 2]) >= 0) {
@@ -156,12 +165,38 @@ std::optional<std::string> UriToPath(std::string_view uri) {
       path.push_back(rest[i]);
     }
   }
+  if (style == UriStyle::kWindows) {
+    // "/c:/Users" is the drive's path "c:/Users".
+    if (path.size() >= 3 && path[0] == '/' && IsAsciiLetter(path[1]) && path[2] == ':') {
+      path.erase(0, 1);
+    }
+    std::replace(path.begin(), path.end(), '\\', '/');
+  }
   return path;
 }
 
-std::string PathToUri(std::string_view path) {
+std::string PathToUri(std::string_view path, UriStyle style) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string uri = "file://";
+  std::string windowsPath;
+  if (style == UriStyle::kWindows) {
+    windowsPath = std::string(path);
+    std::replace(windowsPath.begin(), windowsPath.end(), '\\', '/');
+    path = windowsPath;
+    if (path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':') {
+      // As VS Code writes a drive: lower case, its colon encoded.
+      uri += '/';
+      uri += static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));
+      uri += "%3A";
+      path.remove_prefix(2);
+    } else if (path.substr(0, 2) == "//") {
+      // A share: its server is the URI's authority.
+      path.remove_prefix(2);
+      const std::size_t slash = path.find('/');
+      uri += std::string(path.substr(0, slash));
+      path = slash == std::string_view::npos ? std::string_view() : path.substr(slash);
+    }
+  }
   for (char ch : path) {
     const auto c = static_cast<unsigned char>(ch);
     if (IsUnreserved(c)) {

@@ -41,9 +41,22 @@ int ToLspCharacter(std::string_view utf8Line, int characters, PositionEncoding e
 // a position inside a character gives that character).
 int FromLspCharacter(std::string_view utf8Line, int units, PositionEncoding encoding);
 
+// How file URIs map to paths. On Windows, as VS Code writes them: a drive
+// letter ("file:///c%3A/Users/a.txt" <-> "c:/Users/a.txt", the letter
+// lower case and its colon encoded, "C:\\Users\\a.txt" read as
+// "c:/Users/a.txt") and a server's share ("file://server/share/a.txt" <->
+// "//server/share/a.txt"). On POSIX a path is the URI's path, whatever
+// host it names.
+enum class UriStyle { kPosix, kWindows };
+#ifdef _WIN32
+inline constexpr UriStyle kNativeUriStyle = UriStyle::kWindows;
+#else
+inline constexpr UriStyle kNativeUriStyle = UriStyle::kPosix;
+#endif
+
 // "file:///a/b%20c.txt" <-> "/a/b c.txt"; nothing for a URI of another scheme.
-std::optional<std::string> UriToPath(std::string_view uri);
-std::string PathToUri(std::string_view path);
+std::optional<std::string> UriToPath(std::string_view uri, UriStyle style = kNativeUriStyle);
+std::string PathToUri(std::string_view path, UriStyle style = kNativeUriStyle);
 
 }  // namespace sb::lsp
 
