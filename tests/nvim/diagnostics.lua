@@ -1,22 +1,27 @@
--- Neovim as a real client of `scenario-builder lsp`: opens a train
--- description with a station off the 50 m step and checks the diagnostic it
--- is shown. Run headless by run.sh with SB_EXE and SB_FILE set.
-local exe = os.getenv('SB_EXE')
+-- Neovim as a real client of `scenario-builder lsp`, set up as the README
+-- says (SB_INIT): opens a train description with a station off the 50 m
+-- step and checks the diagnostic it is shown, then its line beside it,
+-- which must share its server. Run headless by run.sh with SB_INIT,
+-- SB_FILE and SB_LINE set.
 local file = os.getenv('SB_FILE')
+local line = os.getenv('SB_LINE')
 
 local function fail(message)
   io.stdout:write('FAIL: ' .. message .. '\n')
   vim.cmd('cquit 1')
 end
 
+vim.cmd('luafile ' .. vim.fn.fnameescape(os.getenv('SB_INIT')))
 vim.cmd('edit ' .. vim.fn.fnameescape(file))
-local client = vim.lsp.start_client({
-  cmd = { exe, 'lsp' },
-  root_dir = vim.fn.fnamemodify(file, ':h'),
-  name = 'scenario-builder',
-})
+-- A client is listed once its server has answered initialize.
+local function client_of_buffer()
+  vim.wait(10000, function() return next(vim.lsp.buf_get_clients(0)) ~= nil end, 50)
+  return next(vim.lsp.buf_get_clients(0))
+end
+local client = client_of_buffer()
 if not client then fail('the server did not start') end
-vim.lsp.buf_attach_client(0, client)
+if vim.bo.fileencoding ~= 'cp1252' then fail('fileencoding ' .. vim.bo.fileencoding) end
+if vim.bo.modified then fail('an ASCII description is marked changed') end
 
 local arrived = vim.wait(10000, function() return #vim.diagnostic.get(0) > 0 end, 50)
 if not arrived then fail('no diagnostics within 10 s') end
@@ -41,6 +46,13 @@ if d.lnum ~= 38 or d.col ~= 13 or d.end_lnum ~= 38 or d.end_col ~= 17 then
 end
 if code ~= 8 then fail('code ' .. tostring(code)) end
 if d.severity ~= vim.diagnostic.severity.ERROR then fail('severity ' .. d.severity) end
+
+-- The line, opened beside it, is served by the same server.
+vim.cmd('split ' .. vim.fn.fnameescape(line))
+if client_of_buffer() ~= client then fail('the line got a server of its own') end
+if #vim.lsp.get_active_clients() ~= 1 then
+  fail(#vim.lsp.get_active_clients() .. ' servers for one folder')
+end
 
 vim.lsp.stop_client(client)
 io.stdout:write('PASS\n')

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The editor server end to end with Neovim, headless: a train description
-# with a mistake gets its diagnostic. Exit 77 (skipped) without nvim.
+# The editor server end to end with Neovim, headless, set up by the README's
+# own snippet: a train description with a mistake gets its diagnostic, and
+# its line, opened beside it, shares its server. Exit 77 (skipped) without
+# nvim.
 #   tests/nvim/run.sh SCENARIO_BUILDER SOURCE_DIR
 set -euo pipefail
 exe="$1"
@@ -13,5 +15,12 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cp "$src/src/content/data/linea.txt" "$work/Demo_linea.txt"
 sed 's/^stazione,    5250/stazione,    5260/' "$src/src/content/data/treno.txt" >"$work/Demo_7-.txt"
-HOME="$work" SB_EXE="$exe" SB_FILE="$work/Demo_7-.txt" \
+# The README's own setup: the lua block after its Neovim heading, with the
+# program found on PATH as the README says.
+awk '/^\*\*Neovim\*\*/ { found = 1 } found && /^```lua/ { keep = 1; next }
+     keep && /^```/ { exit } keep { print }' "$src/README.md" >"$work/init.lua"
+grep -q "scenario-builder" "$work/init.lua" || { echo "no Neovim setup in README.md"; exit 1; }
+ln -s "$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")" "$work/scenario-builder"
+HOME="$work" PATH="$work:$PATH" SB_INIT="$work/init.lua" SB_FILE="$work/Demo_7-.txt" \
+  SB_LINE="$work/Demo_linea.txt" \
   timeout 60 nvim --headless --clean -n -c "luafile $src/tests/nvim/diagnostics.lua" </dev/null
