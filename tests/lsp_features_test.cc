@@ -437,5 +437,31 @@ TEST(LspFeatures, DiagnosticsNameADocumentAsTheEditorDid) {
   EXPECT_EQ(closed[0]["params"]["uri"], spelled);
 }
 
+// A description saved as UTF-16 reads well in the editor, which decodes it,
+// but compile and the simulator read its bytes: the editor is told so at
+// the top of the file, and no more once it is saved as Windows-1252.
+TEST(LspFeatures, AFileSavedAsUtf16IsSaidToBe) {
+  Editor editor;
+  std::string utf16 = "\xFF\xFE";
+  for (char c : std::string(kTrain)) utf16 += std::string{c, '\0'};
+  ASSERT_TRUE(editor.disk().WriteFile(kTrainPath, utf16).ok());
+  const json opened = PublishedFor(editor.Open(kTrainPath, kTrain), kTrainPath);
+  ASSERT_TRUE(opened.is_array() && !opened.empty()) << opened;
+  EXPECT_EQ(opened[0].dump(),
+            R"x({"message":"this file is saved as UTF-16: compile and the simulator read its )x"
+            R"x(bytes as Windows-1252 and find none of its records (error 102 for a line )x"
+            R"x(description); save it as Windows-1252 (VS Code: Save with Encoding, Western )x"
+            R"x((Windows 1252))","range":{"end":{"character":0,"line":0},"start":{"character":0,)x"
+            R"x("line":0}},"severity":1,"source":"scenario-builder"})x");
+  ASSERT_TRUE(editor.disk().WriteFile(kTrainPath, kTrain).ok());
+  const json saved = PublishedFor(
+      editor.Notify("textDocument/didSave", {{"textDocument", {{"uri", PathToUri(kTrainPath)}}}}),
+      kTrainPath);
+  // The train's own diagnostics stay; the one about its encoding goes.
+  json rest = opened;
+  rest.erase(rest.begin());
+  EXPECT_EQ(saved, rest);
+}
+
 }  // namespace
 }  // namespace sb::lsp

@@ -156,6 +156,19 @@ nlohmann::json Publish(const std::string& uri, nlohmann::json diagnostics,
           {"params", std::move(params)}};
 }
 
+// An open document whose file is UTF-16: the editor shows it decoded, so
+// what it checks is not what compile and the simulator read.
+nlohmann::json Utf16Diagnostic() {
+  return {{"range",
+           {{"start", {{"line", 0}, {"character", 0}}}, {"end", {{"line", 0}, {"character", 0}}}}},
+          {"severity", 1},
+          {"source", "scenario-builder"},
+          {"message",
+           "this file is saved as UTF-16: compile and the simulator read its bytes as "
+           "Windows-1252 and find none of its records (error 102 for a line description); "
+           "save it as Windows-1252 (VS Code: Save with Encoding, Western (Windows 1252))"}};
+}
+
 // The version a didOpen or didChange gives its document, when it gives one.
 std::optional<int64_t> VersionOf(const nlohmann::json& params) {
   const auto document = params.find("textDocument");
@@ -402,11 +415,12 @@ void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
     if (f.path == closed) continue;
     const auto it = published.find(f.path);
     // A result taken whole from the last compile says what it said then.
-    if (f.reused && it != published.end()) {
+    if (f.reused && it != published.end() && !encodingTold_.count(f.path)) {
       now.emplace(f.path, std::move(it->second));
       continue;
     }
     nlohmann::json diagnostics = LspDiagnostics(f, analysis, encoding_);
+    if (utf16_.count(f.path)) diagnostics.insert(diagnostics.begin(), Utf16Diagnostic());
     if (it == published.end() || it->second != diagnostics)
       out.push_back(Publish(UriOf(f.path), diagnostics, OpenVersion(f.path)));
     now.emplace(f.path, std::move(diagnostics));
@@ -419,6 +433,7 @@ void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
   }
   published = std::move(now);
   analyses_[group] = std::move(analysis);
+  encodingTold_.clear();
 }
 
 Status Server::Exit(const nlohmann::json&, Out&) {
@@ -436,6 +451,7 @@ Status Server::DidOpen(const nlohmann::json& params, Out& out) {
   workspace_.Open(path, text);
   SetVersion(path, VersionOf(params));
   uris_[path] = params["textDocument"]["uri"].get<std::string>();
+  NoteEncoding(path);
   if (std::optional<Group> group = workspace_.GroupOf(path)) Refresh(*group, out);
   return Status::Ok();
 }
@@ -465,6 +481,7 @@ Status Server::DidSave(const nlohmann::json& params, Out& out) {
     SB_RETURN_IF_ERROR(StringMember(params, "text", &text));
     workspace_.Open(path, text);
   }
+  if (workspace_.IsOpen(path)) NoteEncoding(path);
   // A scenario with nothing open is neither compiled nor kept: a save can
   // name any file.
   const std::optional<Group> group = workspace_.GroupOf(path);
@@ -479,6 +496,7 @@ Status Server::DidClose(const nlohmann::json& params, Out& out) {
   out.push_back(Publish(UriOf(path), nlohmann::json::array()));
   versions_.erase(path);
   uris_.erase(path);
+  utf16_.erase(path);
   const std::optional<Group> group = workspace_.GroupOf(path);
   if (!group) return Status::Ok();
   published_[*group].erase(path);
@@ -514,6 +532,17 @@ std::optional<int64_t> Server::OpenVersion(const std::string& path) const {
 std::string Server::UriOf(const std::string& path) const {
   const auto it = uris_.find(path);
   return it != uris_.end() ? it->second : PathToUri(path);
+}
+
+void Server::NoteEncoding(const std::string& path) {
+  const bool utf16 = workspace_.SavedAsUtf16(path);
+  if (utf16 == (utf16_.count(path) != 0)) return;
+  if (utf16) {
+    utf16_.insert(path);
+  } else {
+    utf16_.erase(path);
+  }
+  encodingTold_.insert(path);
 }
 
 }  // namespace sb::lsp

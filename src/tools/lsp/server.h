@@ -113,6 +113,9 @@ class Server {
   // about it names it alike ("file:///C:/..." and "file:///c%3A/..." are one
   // file to the server, not to every editor); the server's own otherwise.
   std::string UriOf(const std::string& path) const;
+  // Looks whether the open document's file is saved as UTF-16 (at its
+  // opening and at each save).
+  void NoteEncoding(const std::string& path);
 
   Workspace workspace_;
   std::map<Group, GroupAnalysis> analyses_;
@@ -120,6 +123,10 @@ class Server {
   std::map<Group, std::map<std::string, nlohmann::json>> published_;
   std::map<std::string, int64_t> versions_;  // of the open documents
   std::map<std::string, std::string> uris_;  // of the open documents
+  std::set<std::string> utf16_;              // open documents saved as UTF-16
+  // Those whose encoding changed since their diagnostics were last sent:
+  // sent again even where their compile is reused.
+  std::set<std::string> encodingTold_;
   PositionEncoding encoding_ = PositionEncoding::kUtf16;
   bool initialized_ = false;
   bool snippets_ = false;  // the client takes completion snippets

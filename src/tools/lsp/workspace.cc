@@ -277,4 +277,10 @@ GroupAnalysis Analyze(const Group& group, const Workspace& workspace, const Grou
   return analysis;
 }
 
+bool Workspace::SavedAsUtf16(const std::string& path) const {
+  std::string bytes;
+  if (!disk_.ReadFile(path, &bytes, kMaxDescriptionBytes).ok() || bytes.size() < 2) return false;
+  return (bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF');
+}
+
 }  // namespace sb::lsp

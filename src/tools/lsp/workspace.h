@@ -61,6 +61,11 @@ class Workspace {
   // description exists, else the part before its last '_'.
   std::optional<Group> GroupOf(const std::string& path) const;
 
+  // Whether the file at `path` is saved in UTF-16 (it starts with a byte
+  // order mark): an editor shows it decoded, while compile and the
+  // simulator read its bytes.
+  bool SavedAsUtf16(const std::string& path) const;
+
   // Train numbers with a description in the group's folder, open or on disk.
   std::vector<std::string> TrainsOf(const Group& group) const;
 
