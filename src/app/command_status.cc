@@ -9,9 +9,6 @@
 namespace sb {
 namespace {
 
-// The shells' convention for a process ended by a signal.
-constexpr int kExitSignalBase = 128;
-
 // Indexed by Status::Kind.
 constexpr std::array<int, Status::kKindCount> kExitOfKind = {
     kExitOk,                   // kOk

@@ -16,6 +16,9 @@ inline constexpr int kExitDataError = 65;
 inline constexpr int kExitCantCreate = 73;
 // A file could not be created, written, read or deleted.
 inline constexpr int kExitIo = 74;
+// The shells' convention for a process ended by a signal: this plus its
+// number (130 for SIGINT, 143 for SIGTERM).
+inline constexpr int kExitSignalBase = 128;
 
 }  // namespace sb
 

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <thread>
 
+#include "base/exit_status.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -36,9 +38,6 @@ struct Slot {
 static_assert(std::atomic<int>::is_always_lock_free, "the handler may use lock-free atomics only");
 
 Slot slots[kSlots];
-
-// The shells' convention for a process ended by a signal.
-constexpr int kExitSignalBase = 128;
 
 #ifdef _WIN32
 // How many InterruptsHeld live: the handler waits until none does.
