@@ -463,5 +463,22 @@ TEST(LspFeatures, AFileSavedAsUtf16IsSaidToBe) {
   EXPECT_EQ(saved, rest);
 }
 
+// A name saved as UTF-8 and shown by the editor as Windows-1252 (the
+// setting a description wants) stands in the buffer as the simulator will
+// show it: the warning quotes it as it stands, and what was likely meant.
+TEST(LspFeatures, AUtf8NameIsQuotedAsTheSimulatorShowsIt) {
+  Editor editor;
+  // "FORLÌ" saved as UTF-8 (C3 8C), read as Windows-1252: "FORLÃŒ".
+  const std::string train =
+      std::string(kTrain).replace(std::string(kTrain).find("ALFA"), 4, "FORL\xC3\x83\xC5\x92");
+  const json published = PublishedFor(editor.Open(kTrainPath, train), kTrainPath);
+  ASSERT_TRUE(published.is_array() && !published.empty()) << published;
+  EXPECT_EQ(published[0]["code"], "text-encoding");
+  EXPECT_EQ(published[0]["message"],
+            "'FORL\xC3\x83\xC5\x92' looks like UTF-8 read as Windows-1252: the simulator shows "
+            "it as it stands here, not as 'FORL\xC3\x8C'\nhint: write 'FORL\xC3\x8C' if that is "
+            "what is meant");
+}
+
 }  // namespace
 }  // namespace sb::lsp

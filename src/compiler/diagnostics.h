@@ -42,6 +42,10 @@ struct Diagnostic {
   std::string message;  // plain words: what is wrong
   std::string hint;     // the likely fix, when there is one
   std::vector<RelatedLocation> related;
+  // The author's text the diagnostic is about, as stored (Windows-1252),
+  // where a reader of it other than a terminal words the message its own
+  // way: a text that looks like UTF-8 (-Wtext-encoding).
+  std::string subject;
 
   bool is_warning() const { return severity == Severity::kWarning; }
 };

@@ -326,12 +326,14 @@ void CheckStoredText(Scenario& s, const Description& d, int field, const char* w
                                    field, "remove it"));
       return;
     }
-    RecordWarning(s, d.WarningAt(Warning::kTextEncoding,
-                                 Quoted(std::string(text)) +
-                                     " looks like UTF-8: the simulator reads Windows-1252 "
-                                     "and shows " +
-                                     Quoted(Windows1252ToUtf8(text)),
-                                 field, "save the file as Windows-1252"));
+    Diagnostic w = d.WarningAt(Warning::kTextEncoding,
+                               Quoted(std::string(text)) +
+                                   " looks like UTF-8: the simulator reads Windows-1252 "
+                                   "and shows " +
+                                   Quoted(Windows1252ToUtf8(text)),
+                               field, "save the file as Windows-1252");
+    w.subject = text;
+    RecordWarning(s, std::move(w));
     return;
   }
 }

@@ -1,7 +1,9 @@
 #include "tools/lsp/diagnostics.h"
 
 #include <cstdio>
+#include <string_view>
 
+#include "base/printable.h"
 #include "base/windows1252.h"
 #include "compiler/error_codes.h"
 #include "compiler/warnings.h"
@@ -23,9 +25,47 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
+std::string_view Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool WholeUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t length = Utf8SequenceAt(text, i);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+// A text that looks like UTF-8, told in the editor. The editor's buffer is
+// the file read as Windows-1252, so the text already stands there as the
+// simulator will show it: quoting it once more, as compile's message does
+// for a terminal, would show it mangled twice. What was likely meant is the
+// stored bytes read as UTF-8.
+std::string TextEncodingMessage(const Diagnostic& d) {
+  const std::string_view text = Trimmed(d.subject);
+  const std::string shown = Windows1252ToUtf8(std::string(text));
+  std::string message = "'" + shown +
+                        "' looks like UTF-8 read as Windows-1252: the simulator shows it as it "
+                        "stands here";
+  if (!WholeUtf8(text)) return message + "\nhint: retype its accented letters";
+  return message + ", not as '" + std::string(text) + "'\nhint: write '" + std::string(text) +
+         "' if that is what is meant";
+}
+
 // Messages are plain ASCII around the author's own bytes, which are
 // Windows-1252.
 std::string MessageOf(const Diagnostic& d, const Scenario* scenario) {
+  if (d.is_warning() && d.warning == Warning::kTextEncoding && !d.subject.empty()) {
+    return TextEncodingMessage(d);
+  }
   std::string message = d.message.empty() ? std::string(ErrorMeaning(d.code)) : d.message;
   if (d.position) {
     message += " (at " + std::to_string(*d.position) + " m";
