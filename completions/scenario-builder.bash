@@ -2,7 +2,8 @@
 # /usr/share/bash-completion/completions/scenario-builder).
 # Offers the commands and their options, and for a file argument only the
 # files that fit it: line descriptions after --line, train descriptions after
-# --train, compiled files after inspect, folders where a folder is asked for.
+# --train, descriptions after fmt, compiled files after inspect, folders
+# where a folder is asked for.
 
 # The warnings -W<id> and -Wno-<id> take, as `compile --help` lists them.
 _scenario_builder_warnings="extra-values missing-values not-a-number unknown-record
@@ -36,7 +37,7 @@ _scenario_builder() {
   local command="" i
   for ((i = 1; i < cword; i++)); do
     case ${words[i]} in
-      compile | new | inspect | render | lsp) command=${words[i]}; break ;;
+      compile | new | fmt | inspect | render | lsp) command=${words[i]}; break ;;
     esac
   done
 
@@ -58,6 +59,7 @@ _scenario_builder() {
       fi
       ;;
     new) options="--dir --help" ;;
+    fmt) options="--check --help" ;;
     inspect) options="--json --csv --help" ;;
     render) options="-o --output --line-id --train-number --help" ;;
     lsp) options="--help" ;;
@@ -68,7 +70,8 @@ _scenario_builder() {
   fi
 
   case $command in
-    "") COMPREPLY=($(compgen -W "compile new inspect render lsp" -- "$cur")) ;;
+    "") COMPREPLY=($(compgen -W "compile new fmt inspect render lsp" -- "$cur")) ;;
+    fmt) _scenario_builder_files "$cur" '*_linea.txt' '*-.txt' ;;
     inspect) _scenario_builder_files "$cur" '*.sim' '*.dat' ;;
     render) _scenario_builder_files "$cur" ;;
   esac

@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "app/command_status.h"
+#include "app/fmt_command.h"
 #include "app/scenario_run.h"
 #include "app_test_support.h"
+#include "base/disk.h"
 #include "content/content.h"
 #include "content/content_writer.h"
 #include "model/file_names.h"
@@ -376,6 +378,71 @@ TEST(Cli, HelpAndVersion) {
   EXPECT_EQ(version.out.substr(0, released.size()), released) << version.out;
   const std::string rest = version.out.substr(std::min(released.size(), version.out.size()));
   EXPECT_TRUE(rest == "\n" || rest.rfind("+g", 0) == 0 || rest == "-dirty\n") << version.out;
+}
+
+// fmt aligns in place only what changes, --check writes nothing and says
+// which files would change; failures end it as every command's do.
+TEST(Cli, FmtAlignsInPlaceAndChecks) {
+  Descriptions d;
+  const std::string misaligned = Crlf({"[vel_limite]", "velocita,0,110", "velocita, 2950, 60"});
+  const std::string aligned = Crlf({"[vel_limite]", "velocita,    0, 110", "velocita, 2950,  60"});
+  WriteFile(d.train, misaligned);
+  const std::string line = Crlf({"[generale]", "lunghezza percorso, 10000", "[fine]"});
+  WriteFile(d.line, line);  // aligned already
+  const std::string files = " " + Quote(d.train) + " " + Quote(d.line);
+  struct Step {
+    const char* name;
+    std::string args;
+    int exit;
+    std::string out;
+    std::string train;  // as left after the step
+  };
+  const Step steps[] = {
+      {"check", "fmt --check" + files, 1, "would align " + d.train + "\n", misaligned},
+      {"align", "fmt" + files, 0, "aligned " + d.train + "\n", aligned},
+      {"check what is aligned", "fmt --check" + files, 0, "", aligned},
+      {"align what is aligned", "fmt" + files, 0, "", aligned},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.name);
+    ToolRun r = RunTool(s.args);
+    EXPECT_EQ(r.exit, s.exit) << r.err;
+    EXPECT_EQ(r.out, s.out);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(ReadFile(d.train), s.train);
+    EXPECT_EQ(ReadFile(d.line), line);
+  }
+  const std::string missing = d.dir.file("Gone_linea.txt");
+  const Step failures[] = {
+      {"no file", "fmt", 64, "", ""},
+      {"a file that is not there", "fmt " + Quote(missing), 74, "", ""},
+      {"a directory", "fmt --check " + Quote(d.dir.path()), 74, "", ""},
+      {"--dir before fmt", "--dir " + Quote(d.dir.path()) + " fmt" + files, 64, "", ""},
+  };
+  for (const Step& s : failures) {
+    SCOPED_TRACE(s.name);
+    ToolRun r = RunTool(s.args);
+    EXPECT_EQ(r.exit, s.exit) << r.err;
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_EQ(r.out, "");
+  }
+  ToolRun gone = RunTool("fmt " + Quote(missing));
+  EXPECT_NE(gone.err.find("cannot read '" + missing + "'"), std::string::npos) << gone.err;
+  EXPECT_EQ(Names(d.dir.path()), (std::vector<std::string>{"Test_1-.txt", "Test_linea.txt"}));
+}
+
+// A file that cannot be replaced is named, and left whole.
+TEST(Cli, FmtThatCannotWriteLeavesTheFile) {
+  MemoryDisk disk;
+  disk.files()["a.txt"] = "velocita,0,  1\r\n";
+  disk.Fail(MemoryDisk::Op::kWrite, "a.txt", "Read-only file system");
+  std::ostringstream out;
+  bool changed = false;
+  const Status st = AlignFiles(disk, {{"a.txt"}, false}, out, &changed);
+  EXPECT_EQ(ExitStatusOf(st), 74);
+  EXPECT_EQ(st.reason(), "cannot write 'a.txt': Read-only file system");
+  EXPECT_EQ(disk.files().at("a.txt"), "velocita,0,  1\r\n");
+  EXPECT_EQ(out.str(), "");
 }
 
 // True when `text` holds a byte that would act on a terminal (LF ends lines).

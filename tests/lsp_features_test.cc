@@ -379,6 +379,7 @@ TEST(LspFeatures, DocumentsThatAreNoFilesAreAnsweredEmpty) {
        R"({"jsonrpc":"2.0","result":[]})"},
       {"vscode-notebook-cell:/s/a.txt#x", "textDocument/inlayHint",
        R"({"jsonrpc":"2.0","result":[]})"},
+      {"untitled:Untitled-1", "textDocument/formatting", R"({"jsonrpc":"2.0","result":[]})"},
       {"file:///s/notes.txt", "textDocument/hover",
        R"({"error":{"code":-32602,"message":"not a description (<ID>_linea.txt or )"
        R"(<ID>_<N>-.txt): file:///s/notes.txt"},"jsonrpc":"2.0"})"},
@@ -396,6 +397,37 @@ TEST(LspFeatures, DocumentsThatAreNoFilesAreAnsweredEmpty) {
                           {{"textDocument",
                             {{"uri", "untitled:Untitled-1"}, {"version", 1}, {"text", "segnale"}}}})
                   .empty());
+}
+
+// Formatting aligns the buffer as the editor holds it, in the units it
+// counts in: "à" is one UTF-16 unit and two UTF-8 ones.
+TEST(LspFeatures, FormattingAlignsTheBufferInTheEditorsUnits) {
+  const std::string text =
+      "[vel_limite]\n"
+      " velocit\u00e0,0,  110\n"
+      "velocit\u00e0, 2950, 60\n";
+  auto edit = [](int line, int begin, int end, int spaces) {
+    return json{{"range", Range(line, begin, end)}, {"newText", std::string(spaces, ' ')}};
+  };
+  struct Case {
+    const char* encoding;
+    json edits;
+  };
+  const Case cases[] = {
+      {"utf-16", {edit(1, 0, 1, 0), edit(1, 10, 10, 4), edit(1, 12, 14, 1), edit(2, 15, 16, 2)}},
+      {"utf-8", {edit(1, 0, 1, 0), edit(1, 11, 11, 4), edit(1, 13, 15, 1), edit(2, 16, 17, 2)}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.encoding);
+    Editor editor(json{{"general", {{"positionEncodings", json::array({c.encoding})}}}});
+    editor.Open(kTrainPath, text);
+    EXPECT_EQ(editor.Ask("textDocument/formatting", kTrainPath), c.edits);
+  }
+  // An aligned buffer, and a companion on the disk, get no edit.
+  Editor editor;
+  editor.Open(kTrainPath, "[vel_limite]\nvelocita,    0, 110\nvelocita, 2950,  60\n");
+  EXPECT_EQ(editor.Ask("textDocument/formatting", kTrainPath), json::array());
+  EXPECT_EQ(editor.Ask("textDocument/formatting", kLinePath), json::array());
 }
 
 // Diagnostics carry the version of the text they were found in, so that an

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "content/content.h"
+#include "description/record_alignment.h"
 #include "format/cell_codec.h"
 #include "format/item_codec.h"
 #include "format/profile_codec.h"
@@ -400,6 +401,32 @@ TEST(Warnings, ChangeNothingThatIsCompiled) {
     quiet.result = memorizza_percorso(quiet.scenario, c.withProfile != 0, quiet.descriptions);
     EXPECT_TRUE(Warnings(quiet.scenario).empty());
     EXPECT_TRUE(OutcomeOf(warned.scenario) == OutcomeOf(quiet.scenario));
+  }
+}
+
+// Aligning the records moves blanks only: every case compiles as before,
+// its warnings and errors on the same lines, saying the same.
+TEST(Warnings, StayOnTheirLinesWhenTheRecordsAreAligned) {
+  auto told = [](const Scenario& s) {
+    std::vector<std::string> out;
+    for (const Diagnostic& d : s.diagnostics) {
+      Diagnostic at = d;
+      at.column = 0;
+      for (RelatedLocation& r : at.related) r.column = 0;
+      out.push_back(Show(at));
+    }
+    return out;
+  };
+  for (const Case& c : Cases()) {
+    SCOPED_TRACE(c.name);
+    const auto before = CompileTexts(c.line, c.train, c.withProfile);
+    const auto after = CompileTexts(AlignRecords(c.line), AlignRecords(c.train), c.withProfile);
+    EXPECT_EQ(told(after.scenario), told(before.scenario));
+    Outcome a = OutcomeOf(after.scenario);
+    Outcome b = OutcomeOf(before.scenario);
+    a.errors.clear();
+    b.errors.clear();
+    EXPECT_TRUE(a == b);
   }
 }
 

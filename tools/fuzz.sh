@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(fuzz_line_reader fuzz_train_reader fuzz_compile fuzz_decoders fuzz_lsp)
+((${#targets[@]})) || targets=(fuzz_line_reader fuzz_train_reader fuzz_compile fuzz_fmt fuzz_decoders fuzz_lsp)
 
 tools/deps.sh clang libclang-rt-14-dev
 cmake --preset fuzz >/dev/null
@@ -22,7 +22,7 @@ mkdir -p build/fuzz/artifacts
 status=0
 for t in "${targets[@]}"; do
   max_len=65536
-  [ "$t" = fuzz_compile ] && max_len=131072
+  case "$t" in fuzz_compile | fuzz_fmt) max_len=131072 ;; esac
   # The description keywords mean nothing to the decoders of binary files.
   dict=(-dict=fuzz/descriptions.dict)
   [ "$t" = fuzz_decoders ] && dict=()

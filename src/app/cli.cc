@@ -9,6 +9,7 @@
 
 #include "app/command_status.h"
 #include "app/compile_report.h"
+#include "app/fmt_command.h"
 #include "app/inspect_command.h"
 #include "app/new_command.h"
 #include "app/platform.h"
@@ -224,6 +225,8 @@ int RunCommands(int argc, const char* const* argv, std::ostream& out, std::ostre
   AddRender(app, o);
   NewCommand newCommand;
   newCommand.Add(app);
+  FmtCommand fmtCommand;
+  fmtCommand.Add(app);
   CLI::App* lsp =
       app.add_subcommand("lsp", "Serve editors over stdin/stdout (Language Server Protocol)");
 
@@ -248,6 +251,7 @@ int RunCommands(int argc, const char* const* argv, std::ostream& out, std::ostre
   if (newCommand.chosen()) {
     return WithOutputWritten(FinishCommand(newCommand.Run(o.dir, out), err), out, err);
   }
+  if (fmtCommand.chosen()) return WithOutputWritten(fmtCommand.Run(o.dir, out, err), out, err);
   if (*lsp) {
     platform::BinaryStandardStreams();
     RealDisk disk;

@@ -9,6 +9,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitRecorded = 1;
 // The run ended with the error report (1250, 1251): nothing compiled written.
 inline constexpr int kExitReported = 2;
+// fmt --check found a description whose records it would align.
+inline constexpr int kExitNotAligned = 1;
 inline constexpr int kExitUsage = 64;
 // A compiled file is not of its layout.
 inline constexpr int kExitDataError = 65;

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The editor server end to end with Neovim, headless, set up by the README's
 # own snippet: a train description with a mistake gets its diagnostic, and
-# its line, opened beside it, shares its server. Exit 77 (skipped) without
-# nvim.
+# its line, opened beside it, shares its server; a misaligned train is
+# formatted through the client. Exit 77 (skipped) without nvim.
 #   tests/nvim/run.sh SCENARIO_BUILDER SOURCE_DIR
 set -euo pipefail
 exe="$1"
@@ -24,3 +24,10 @@ ln -s "$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")" "$work/scenario-buil
 HOME="$work" PATH="$work:$PATH" SB_INIT="$work/init.lua" SB_FILE="$work/Demo_7-.txt" \
   SB_LINE="$work/Demo_linea.txt" \
   timeout 60 nvim --headless --clean -n -c "luafile $src/tests/nvim/diagnostics.lua" </dev/null
+
+# Formatting: a misaligned train beside the same line, aligned through the
+# client's formatting request.
+printf '%s\r\n' '-- speeds, from (m), then km/h' '[vel_limite]' '  velocita,0,110' \
+  'velocita,   2950,  160' 'velocita, 18290, 95' '[fine]' >"$work/Demo_8-.txt"
+HOME="$work" PATH="$work:$PATH" SB_INIT="$work/init.lua" SB_FILE="$work/Demo_8-.txt" \
+  timeout 60 nvim --headless --clean -n -c "luafile $src/tests/nvim/formatting.lua" </dev/null

@@ -5,6 +5,7 @@
 #include "sb_version.h"
 #include "tools/lsp/diagnostics.h"
 #include "tools/lsp/features.h"
+#include "tools/lsp/formatting.h"
 #include "tools/lsp/params.h"
 
 namespace sb::lsp {
@@ -51,6 +52,7 @@ const Server::RequestMethod* Server::FindRequest(std::string_view method) {
       {"textDocument/completion", Stage::kSession, &Server::CompletionRequest, "[]"},
       {"textDocument/documentSymbol", Stage::kSession, &Server::SymbolsRequest, "[]"},
       {"textDocument/inlayHint", Stage::kSession, &Server::HintsRequest, "[]"},
+      {"textDocument/formatting", Stage::kSession, &Server::FormattingRequest, "[]"},
   };
   for (const RequestMethod& m : kRequests) {
     if (m.name == method) return &m;
@@ -189,7 +191,8 @@ Status Server::Initialize(const nlohmann::json& params, nlohmann::json* result) 
                {"hoverProvider", true},
                {"completionProvider", {{"triggerCharacters", {"["}}}},
                {"documentSymbolProvider", true},
-               {"inlayHintProvider", true}}},
+               {"inlayHintProvider", true},
+               {"documentFormattingProvider", true}}},
              {"serverInfo", {{"name", "scenario-builder"}, {"version", kProgramVersion}}}};
   return Status::Ok();
 }
@@ -258,6 +261,15 @@ Status Server::HintsRequest(const nlohmann::json& params, nlohmann::json* result
   const FileResult* file = FileFor(path, &alone);
   *result = file ? InlayHints(*file, IsLineDescription(path), first, last, encoding_)
                  : nlohmann::json::array();
+  return Status::Ok();
+}
+
+Status Server::FormattingRequest(const nlohmann::json& params, nlohmann::json* result) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
+  // The buffer as the editor holds it now, not the text last compiled.
+  const std::shared_ptr<const SourceText> text = workspace_.Peek(path);
+  *result = text ? FormattingEdits(*text, encoding_) : nlohmann::json::array();
   return Status::Ok();
 }
 

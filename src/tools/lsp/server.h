@@ -89,6 +89,7 @@ class Server {
   Status CompletionRequest(const nlohmann::json& params, nlohmann::json* result);
   Status SymbolsRequest(const nlohmann::json& params, nlohmann::json* result);
   Status HintsRequest(const nlohmann::json& params, nlohmann::json* result);
+  Status FormattingRequest(const nlohmann::json& params, nlohmann::json* result);
 
   Status Exit(const nlohmann::json& params, Out& out);
   Status DidOpen(const nlohmann::json& params, Out& out);
