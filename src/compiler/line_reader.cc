@@ -198,8 +198,8 @@ void CheckLineLength(Scenario& s, const Description& d, bool sawLength) {
                              kKeywordField, "add 'lunghezza percorso, <metres>' above it");
   // A guess: the next whole kilometre past the last feature.
   constexpr int64_t kKilometre = 1000;
-  const int64_t length = std::min<int64_t>((FeaturesEnd(d.data()) / kKilometre + 1) * kKilometre,
-                                           kMaxLineLength);
+  const int64_t length =
+      std::min<int64_t>((FeaturesEnd(d.data()) / kKilometre + 1) * kKilometre, kMaxLineLength);
   const std::string record = "lunghezza percorso, " + std::to_string(length);
   w.fixes.push_back({"add '" + record + "' above it", {d.InsertLineAbove(record)}});
   RecordWarning(s, std::move(w));

@@ -193,8 +193,9 @@ void CheckUnknownRecord(Scenario& s, Description& d, RecordPart section, const s
   }
   if (section == RecordPart::kLineGeneral && MatchesAny(RecordPart::kLineFeature, field)) {
     Diagnostic w = d.WarningAt(Warning::kUnknownRecord,
-                               shown + " is a feature record, read only after the general "
-                                       "section ends",
+                               shown +
+                                   " is a feature record, read only after the general "
+                                   "section ends",
                                kKeywordField,
                                "end the general section with a bracketed line such as '[curve]' "
                                "above it");
@@ -264,11 +265,11 @@ void OrderCheck::Check(Scenario& s, const Description& d, int64_t start, int64_t
 void StretchChecks::Check(Scenario& s, const Description& d, int32_t position, int32_t value) {
   // Until the first record the cells keep 0; one at 0 m writes none of them.
   if (!any_ && CellIndex(position) > 0) {
-    Diagnostic w = d.WarningAt(Warning::kNoStartRecord,
-                               std::string("no '") + keyword_ + "' record at 0 m: the " + kind_ +
-                                   " is 0" + unit_ + " from 0 m to " + Metres(position),
-                               kPositionField,
-                               std::string("add '") + keyword_ + ", 0, <value>' before it");
+    Diagnostic w =
+        d.WarningAt(Warning::kNoStartRecord,
+                    std::string("no '") + keyword_ + "' record at 0 m: the " + kind_ + " is 0" +
+                        unit_ + " from 0 m to " + Metres(position),
+                    kPositionField, std::string("add '") + keyword_ + ", 0, <value>' before it");
     // The value most likely meant from 0 m is the first record's own.
     const std::string record = std::string(keyword_) + ", 0, " + std::to_string(value);
     w.fixes.push_back({"add '" + record + "' before it", {d.InsertLineAbove(record)}});
@@ -298,15 +299,13 @@ void StretchChecks::CheckAny(Scenario& s, const std::optional<Diagnostic>& gener
 
 void WarnNoGeneralSection(Scenario& s, const Description& d) {
   if (!WantWarning(s, Warning::kNoGeneralSection, d.name())) return;
-  Diagnostic w =
-      d.WarningAtStart(Warning::kNoGeneralSection,
-                       "no \"[generale]\" line: the train description holds no records",
-                       "add a line \"[generale]\" above the records");
+  Diagnostic w = d.WarningAtStart(Warning::kNoGeneralSection,
+                                  "no \"[generale]\" line: the train description holds no records",
+                                  "add a line \"[generale]\" above the records");
   // Above the first record, not the first line: what stands before it is
   // no record and would be warned about.
-  w.fixes.push_back(
-      {"add \"[generale]\" above the records",
-       {{FirstRecordLine(d.data(), RecordPart::kTrain), 1, {}, "[generale]\n"}}});
+  w.fixes.push_back({"add \"[generale]\" above the records",
+                     {{FirstRecordLine(d.data(), RecordPart::kTrain), 1, {}, "[generale]\n"}}});
   RecordWarning(s, std::move(w));
 }
 
