@@ -230,5 +230,52 @@ TEST(LspCodeActions, EachFixClearsItsDiagnosticAndBringsNoOther) {
   }
 }
 
+// No edit re-encodes a file saved as UTF-16: VS Code is given its own
+// command, which asks for the encoding to save with; another client ours,
+// which tells the author how when the client does not run it itself.
+TEST(LspCodeActions, AFileSavedAsUtf16IsToBeSavedAgainInTheCodePage) {
+  struct Client {
+    const char* name;
+    const char* action;  // whole
+  };
+  const Client clients[] = {
+      {"Neovim", R"({"command":{"arguments":["file:///s/Demo_1-.txt"],"command":)"
+                 R"("scenario-builder.saveAsWindows1252","title":"save the file as Windows-1252"},)"
+                 R"("kind":"quickfix","title":"save the file as Windows-1252"})"},
+      {"Visual Studio Code",
+       R"x({"command":{"command":"workbench.action.editor.changeEncoding","title":)x"
+       R"x("save the file as Windows-1252"},"kind":"quickfix","title":)x"
+       R"x("save the file as Windows-1252 (Save with Encoding)"})x"},
+  };
+  for (const Client& client : clients) {
+    Editor editor({{"capabilities", json::object()}, {"clientInfo", {{"name", client.name}}}});
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string(kTrain)) utf16 += std::string{c, '\0'};
+    ASSERT_TRUE(editor.disk().WriteFile(kTrainPath, utf16).ok());
+    editor.Show(kTrainPath, kTrain);
+    const json actions = editor.Ask(
+        "textDocument/codeAction",
+        {{"textDocument", {{"uri", PathToUri(kTrainPath)}}},
+         {"range",
+          {{"start", {{"line", 0}, {"character", 0}}}, {"end", {{"line", 0}, {"character", 0}}}}},
+         {"context", {{"diagnostics", json::array()}}}});
+    ASSERT_EQ(actions.size(), 1u) << client.name << actions.dump(1);
+    EXPECT_EQ(actions[0].dump(), client.action);
+  }
+  Editor editor;
+  const std::vector<json> out = editor.Send({{"jsonrpc", "2.0"},
+                                             {"id", 9},
+                                             {"method", "workspace/executeCommand"},
+                                             {"params",
+                                              {{"command", "scenario-builder.saveAsWindows1252"},
+                                               {"arguments", {PathToUri(kTrainPath)}}}}});
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0]["result"], nullptr);
+  EXPECT_EQ(out[1]["method"], "window/showMessage");
+  EXPECT_EQ(out[1]["params"]["message"],
+            "save the file as Windows-1252: in Neovim ':set fileencoding=cp1252 | write', in VS "
+            "Code 'Save with Encoding' and 'Western (Windows 1252)'");
+}
+
 }  // namespace
 }  // namespace sb::lsp
