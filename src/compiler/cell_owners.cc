@@ -1,5 +1,7 @@
 #include "compiler/cell_owners.h"
 
+#include <vector>
+
 #include "compiler/scenario.h"
 
 namespace sb {
@@ -44,6 +46,9 @@ const char* KindWords(uint8_t kind) {
   }
 }
 
+// How far a feature is moved to find it a free cell.
+constexpr int64_t kMoveReach = 500;
+
 }  // namespace
 
 void NoteOwner(Scenario& s, int64_t cell, const SourceRef& source, OwnerRole role, int32_t position,
@@ -67,6 +72,14 @@ void DescribeTakenCell(const Scenario& s, int64_t cell, const std::string& subje
     d.related.push_back({src.file, src.line, src.column, holder + " was placed by this record"});
   }
   d.hint = "features take one 50 m cell each: move one of them to a free cell";
+  // This record moved by whole cells, nearest first, within 500 m.
+  if (!d.position) return;
+  std::vector<int64_t> places;
+  for (int64_t step = 50; step <= kMoveReach; step += 50) {
+    places.push_back(*d.position - step);
+    places.push_back(*d.position + step);
+  }
+  AddMoveFixes(d, *d.position, places, "move to ");
 }
 
 }  // namespace sb

@@ -29,20 +29,34 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 // The fix for a number field that is no whole number, when one is likely:
-// "140.0" and "100m" mean 140 and 100; "1O000" has no obvious reading.
-std::string NumberHint(std::string_view token) {
+// "140.0" and "100m" mean 140 and 100; "1O000" has no obvious reading. The
+// hint and the number it writes; nothing when there is none.
+struct NumberFix {
+  std::string hint;
+  std::string whole;
+};
+NumberFix FixOfNumber(std::string_view token) {
   const std::size_t sign = !token.empty() && token[0] == '-' ? 1 : 0;
   std::size_t digits = sign;
   while (digits < token.size() && IsDigit(token[digits])) ++digits;
   if (digits == sign) return {};
-  const std::string whole(token.substr(0, digits));
+  std::string whole(token.substr(0, digits));
   const std::string_view rest = token.substr(digits);
   if (rest[0] == '.' && rest.size() > 1 && std::all_of(rest.begin() + 1, rest.end(), IsDigit)) {
     const bool zeros = rest.find_first_not_of('0', 1) == std::string_view::npos;
-    return zeros ? "write " + whole : "write a whole number, such as " + whole;
+    return {zeros ? "write " + whole : "write a whole number, such as " + whole, whole};
   }
-  if (std::all_of(rest.begin(), rest.end(), IsLetter)) return "write " + whole;
+  if (std::all_of(rest.begin(), rest.end(), IsLetter)) return {"write " + whole, whole};
   return {};
+}
+
+// What a record whose values ran on into the next line lacks on its own
+// line: a 0 for each, after the line's last field.
+std::string MissingValues(std::string_view line, std::size_t count) {
+  const std::size_t last = line.find_last_not_of(" \t");
+  std::string text = last != std::string_view::npos && line[last] == ',' ? " 0" : ", 0";
+  for (std::size_t i = 1; i < count; ++i) text += ", 0";
+  return text;
 }
 
 std::string Count(std::size_t n, const char* noun) {
@@ -66,6 +80,7 @@ Status Description::CloseAndDelete() {
   // the description as a whole, not the record read last.
   keywordLine_ = 0;
   keywordRecord_.clear();
+  keywordLineText_ = {};
   recordFields_.clear();
   failedField_.reset();
   reader_.reset();
@@ -101,7 +116,8 @@ Status Description::ReadKeyword(std::string* currentLine) {
   // the reading would grow with the square of the line's length.
   if (reader_->line() != keywordLine_) {
     keywordLine_ = reader_->line();
-    QuoteInto(reader_->LineText(), &keywordRecord_);
+    keywordLineText_ = reader_->LineText();
+    QuoteInto(keywordLineText_, &keywordRecord_);
   }
   return Status::Ok();
 }
@@ -150,8 +166,15 @@ void Description::CheckNumber(const char* note) {
   std::string message = "expected a whole number, found ";
   message += token.empty() ? std::string("nothing") : "'" + std::string(token) + "'";
   if (note != nullptr) message += note;
-  Warn(WarningAt(Warning::kNotANumber, std::move(message),
-                 static_cast<int>(recordFields_.size()) - 1, NumberHint(token)));
+  const int field = static_cast<int>(recordFields_.size()) - 1;
+  NumberFix fix = FixOfNumber(token);
+  Diagnostic d = WarningAt(Warning::kNotANumber, std::move(message), field, std::move(fix.hint));
+  if (!fix.whole.empty()) {
+    if (auto edit = EditField(field, std::string(token), fix.whole)) {
+      d.fixes.push_back({"write " + fix.whole, {std::move(*edit)}});
+    }
+  }
+  Warn(std::move(d));
 }
 
 void Description::CheckRecordLine(const std::string& keyword, const char* extra_hint) {
@@ -175,6 +198,12 @@ void Description::CheckRecordLine(const std::string& keyword, const char* extra_
                       std::to_string(borrowed.line) + " ('" + borrowedText_ + "')");
     d.related.push_back(
         {name_, borrowed.line, borrowed.column, std::string(borrowed.what) + " is read from here"});
+    // No value can be guessed: a 0 for each keeps the next line its own.
+    const std::string zeros = MissingValues(keywordLineText_, values - on_line);
+    const std::size_t end = keywordLineText_.find_last_not_of(" \t");
+    const int column = end == std::string_view::npos ? 1 : static_cast<int>(end) + 2;
+    d.fixes.push_back({"add the missing values as 0: '" + zeros.substr(zeros.find('0')) + "'",
+                       {{keywordLine_, column, {}, zeros}}});
     Warn(std::move(d));
     return;
   }
@@ -203,6 +232,22 @@ Status Description::FailRead(const char* what, const char* range, bool began) {
     return Status::Invalid(std::string("the file ends where ") + what + " was expected");
   }
   return Status::Invalid(std::string(what) + " is outside " + (range ? range : "its range"));
+}
+
+std::string_view Description::KeywordLineWithEnd() const {
+  if (keywordLineText_.data() == nullptr) return {};
+  const std::size_t begin = static_cast<std::size_t>(keywordLineText_.data() - data_.data());
+  std::size_t end = begin + keywordLineText_.size();
+  if (end < data_.size() && data_[end] == '\r') ++end;
+  if (end < data_.size() && data_[end] == '\n') ++end;
+  return std::string_view(data_).substr(begin, end - begin);
+}
+
+std::optional<TextEdit> Description::EditField(int field, std::string replaced,
+                                               std::string text) const {
+  if (field < 0 || static_cast<std::size_t>(field) >= recordFields_.size()) return std::nullopt;
+  const FieldPlace& place = recordFields_[static_cast<std::size_t>(field)];
+  return TextEdit{place.line, place.column, std::move(replaced), std::move(text)};
 }
 
 int Description::ColumnOf(int field) const {

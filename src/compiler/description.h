@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/status.h"
@@ -79,6 +80,17 @@ class Description {
   // another line): cheap to keep for every record.
   int keyword_line() const { return keywordLine_; }
   int column_of(int field) const { return ColumnOf(field); }
+  // Edits of the current record, for a fix: `replaced`, the text of its
+  // `field` as written, becomes `text` (nothing when the record has no such
+  // field); a line inserted above the record's keyword line.
+  std::optional<TextEdit> EditField(int field, std::string replaced, std::string text) const;
+  TextEdit InsertLineAbove(const std::string& line) const {
+    return {keywordLine_, 1, {}, line + "\n"};
+  }
+  // The current keyword's line with its line end, as written.
+  std::string_view KeywordLineWithEnd() const;
+  // The whole description, for a fix that looks beyond the current record.
+  std::string_view data() const { return data_; }
   // A warning at line 1, column 1 of the description.
   Diagnostic WarningAtStart(Warning warning, std::string message, std::string hint) const;
 
@@ -129,6 +141,8 @@ class Description {
   std::optional<FieldReader> reader_;
   int keywordLine_ = 0;
   std::string keywordRecord_;
+  // The keyword's whole line, in data_.
+  std::string_view keywordLineText_;
   // Where each field of the current record began, the keyword first.
   std::vector<FieldPlace> recordFields_;
   // Set by a failed read: the field it began, or kNoField.

@@ -61,6 +61,22 @@ std::string QuotedRecord(const std::string& record, int column) {
 
 }  // namespace
 
+void AddMoveFixes(Diagnostic& d, int64_t from, const std::vector<int64_t>& to, const char* verb) {
+  if (d.line <= 0 || d.column <= 0) return;
+  for (int64_t place : to) {
+    d.fixes.push_back({verb + std::to_string(place) + " m",
+                       {{d.line, d.column, std::to_string(from), std::to_string(place)}}});
+  }
+  d.fixesToTry = true;
+}
+
+int64_t NearestMultiple(int64_t value, int64_t step) {
+  const int64_t shifted = value + step / 2;
+  // Floor division: a negative position rounds the same way.
+  const int64_t below = shifted / step - (shifted % step < 0 ? 1 : 0);
+  return below * step;
+}
+
 std::string DiagnosticMessage(const Diagnostic& d) {
   if (!d.message.empty()) return d.message;
   if (!d.is_warning()) return ErrorMeaning(d.code);

@@ -27,6 +27,23 @@ struct RelatedLocation {
   std::string message;
 };
 
+// One replacement in a description, in its bytes: `replaced`, found at the
+// 1-based byte `column` of the 1-based `line`, becomes `text` (Windows-1252;
+// a "\n" in it begins a line). An empty `replaced` inserts. Carrying what it
+// replaces lets an editor refuse an edit whose text has changed since.
+struct TextEdit {
+  int line = 0;
+  int column = 0;
+  std::string replaced;
+  std::string text;
+};
+
+// An edit a hint names, whole, as an editor offers it.
+struct Fix {
+  std::string title;
+  std::vector<TextEdit> edits;
+};
+
 struct Diagnostic {
   Severity severity = Severity::kError;
   ErrorCode code = ErrorCode::kNone;  // errors: the code recorded in the run state
@@ -46,6 +63,12 @@ struct Diagnostic {
   // where a reader of it other than a terminal words the message its own
   // way: a text that looks like UTF-8 (-Wtext-encoding).
   std::string subject;
+  // The edits the hint names; no report prints them. When the hint names a
+  // place still to be found ("a free cell"), they are the candidates,
+  // nearest first, and `fixesToTry` is set: only the first that compiles
+  // without an error on its record is meant.
+  std::vector<Fix> fixes;
+  bool fixesToTry = false;
 
   bool is_warning() const { return severity == Severity::kWarning; }
 };
@@ -57,6 +80,14 @@ struct SourceRef {
   int column = 0;  // of the record's position field
   std::string record;
 };
+
+// Candidates for a hint that names a place still to be found: the number
+// `from`, written in the diagnostic's field, becomes each of `to` in turn,
+// each titled `verb` and its metres ("move to 7200 m").
+void AddMoveFixes(Diagnostic& d, int64_t from, const std::vector<int64_t>& to, const char* verb);
+
+// The multiple of `step` nearest to `value` (a tie goes up).
+int64_t NearestMultiple(int64_t value, int64_t step);
 
 // What the diagnostic says: its message, or when it has none the meaning of
 // its error code or the summary of its warning.

@@ -1,5 +1,9 @@
+#include <algorithm>
+#include <charconv>
 #include <new>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "base/rounding.h"
 #include "compiler/error_codes.h"
@@ -77,7 +81,8 @@ Status ReadProgression(Scenario& s, Description& d, ScenarioItem& item) {
   SB_RETURN_IF_ERROR(ReadColumn<kAny, 0>(d, &item.start));
   SB_RETURN_IF_ERROR(ReadColumn<kAny, 1>(d, &item.end));
   SB_RETURN_IF_ERROR(ReadColumn<kAny, 2>(d, &item.position));
-  s.progressionSources.push_back({item.start, d.Source()});
+  constexpr int kValueField = 2;
+  s.progressionSources.push_back({item.start, d.Source(), item.end, d.column_of(kValueField)});
   return Status::Ok();
 }
 
@@ -146,13 +151,58 @@ Status FindGeneralSection(Scenario& s, Description& d, Outcome* outcome) {
   }
 }
 
+std::optional<int64_t> WholeNumber(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return std::nullopt;
+  text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  int64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// Where the line's features end, as their records (one a line) write them:
+// the length a fix for a missing line length proposes, so that none of them
+// lies past it.
+int64_t FeaturesEnd(std::string_view data) {
+  int64_t end = 0;
+  for (std::size_t begin = 0; begin < data.size();) {
+    const std::size_t stop = std::min(data.find_first_of("\r\n", begin), data.size());
+    const std::string_view line = data.substr(begin, stop - begin);
+    begin = stop + 1;
+    std::vector<std::string_view> fields;
+    for (std::size_t at = 0; at <= line.size() && fields.size() < 3;) {
+      const std::size_t comma = std::min(line.find(',', at), line.size());
+      fields.push_back(line.substr(at, comma - at));
+      at = comma + 1;
+    }
+    if (fields.size() < 2 || fields[0].find('-') != std::string_view::npos) continue;
+    const std::optional<int64_t> first = WholeNumber(fields[1]);
+    const std::optional<int64_t> second = WholeNumber(fields.size() > 2 ? fields[2] : "");
+    for (const RecordSchema& record : RecordsOf(RecordPart::kLineFeature)) {
+      if (!record.test.Matches(fields[0]) || !first) continue;
+      end = std::max(end, *first);
+      if (record.record == Record::kCurve && second) end = std::max(end, *first + *second);
+      if (record.record == Record::kMountain && second) end = std::max(end, *second);
+    }
+  }
+  return end;
+}
+
 // no-line-length, pointing at the field where the general section ended.
 void CheckLineLength(Scenario& s, const Description& d, bool sawLength) {
-  if (sawLength) return;
-  RecordWarning(s, d.WarningAt(Warning::kNoLineLength,
-                               "expected a 'lunghezza percorso' record before the general "
-                               "section ends here",
-                               kKeywordField, "add 'lunghezza percorso, <metres>' above it"));
+  if (sawLength || !WantWarning(s, Warning::kNoLineLength, d.name())) return;
+  Diagnostic w = d.WarningAt(Warning::kNoLineLength,
+                             "expected a 'lunghezza percorso' record before the general "
+                             "section ends here",
+                             kKeywordField, "add 'lunghezza percorso, <metres>' above it");
+  // A guess: the next whole kilometre past the last feature.
+  constexpr int64_t kKilometre = 1000;
+  const int64_t length =
+      std::min<int64_t>((FeaturesEnd(d.data()) / kKilometre + 1) * kKilometre, kMaxLineLength);
+  const std::string record = "lunghezza percorso, " + std::to_string(length);
+  w.fixes.push_back({"add '" + record + "' above it", {d.InsertLineAbove(record)}});
+  RecordWarning(s, std::move(w));
 }
 
 Status ReadGeneralRecords(Scenario& s, Description& d, FeatureChecks& checks, Outcome* outcome,

@@ -55,6 +55,28 @@ void progressive_ordina(Scenario& s) {
   }
 }
 
+namespace {
+
+// Both numbers of a progression on the nearest multiple of 50 m.
+Fix RoundingFix(const Scenario::ProgressionSource& p) {
+  const int64_t start = NearestMultiple(p.start, 50);
+  const int64_t value = NearestMultiple(p.value, 50);
+  Fix fix{"write " + std::to_string(start) + ", " + std::to_string(value), {}};
+  const int line = p.source.line;
+  // A number on another line than the keyword has no column: no fix then.
+  if (start != p.start) {
+    if (p.source.column == 0) return {};
+    fix.edits.push_back({line, p.source.column, std::to_string(p.start), std::to_string(start)});
+  }
+  if (value != p.value) {
+    if (p.valueColumn == 0) return {};
+    fix.edits.push_back({line, p.valueColumn, std::to_string(p.value), std::to_string(value)});
+  }
+  return fix;
+}
+
+}  // namespace
+
 void CheckProgressions(Scenario& s) {
   for (int slot = kSlotProgressionTre; slot <= kSlotProgressionUno; ++slot) {
     const ScenarioItem& item = s.items[slot];
@@ -70,6 +92,7 @@ void CheckProgressions(Scenario& s) {
         diag.line = p.source.line;
         diag.column = p.source.column;
         diag.record = p.source.record;
+        if (Fix fix = RoundingFix(p); !fix.edits.empty()) diag.fixes.push_back(std::move(fix));
         break;
       }
       diag.hint = "a progression's start and kilometric value are whole multiples of 50 m";

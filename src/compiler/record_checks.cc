@@ -105,6 +105,55 @@ std::size_t Utf8Sequence(std::string_view text, std::size_t at) {
   return length;
 }
 
+// The header the built-in line description puts a feature record under.
+std::string_view HeaderOf(const std::string& field) {
+  for (const RecordSchema& record : RecordsOf(RecordPart::kLineFeature)) {
+    if (!record.test.Matches(field)) continue;
+    switch (record.record) {
+      case Record::kGradient: return "[pendenze]";
+      case Record::kMountain: return "[montagne]";
+      case Record::kSpeedBoard: return "[cartelli]";
+      case Record::kTextBoard: return "[indicazioni]";
+      default: return "[curve]";
+    }
+  }
+  return "[curve]";
+}
+
+// A text's UTF-8 sequences as the Windows-1252 letters they stand for;
+// nothing when one of them is no letter of the code page.
+std::optional<std::string> CodePageLetters(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = Utf8Sequence(text, i);
+    if (length == 0) {
+      out.push_back(text[i++]);
+      continue;
+    }
+    const std::string_view sequence = text.substr(i, length);
+    std::optional<char> letter;
+    for (int byte = 0x80; byte <= 0xFF && !letter; ++byte) {
+      if (Windows1252ToUtf8(std::string(1, static_cast<char>(byte))) == sequence) {
+        letter = static_cast<char>(byte);
+      }
+    }
+    if (!letter) return std::nullopt;
+    out.push_back(*letter);
+    i += length;
+  }
+  return out;
+}
+
+// The first line whose first field is a record of `part`, 1 when none is.
+int FirstRecordLine(std::string_view data, RecordPart part) {
+  FieldReader reader(data);
+  std::string field;
+  while (reader.ReadText(&field)) {
+    if (MatchesAny(part, field)) return reader.line();
+  }
+  return 1;
+}
+
 }  // namespace
 
 void CheckUnknownRecord(Scenario& s, Description& d, RecordPart section, const std::string& field,
@@ -131,25 +180,42 @@ void CheckUnknownRecord(Scenario& s, Description& d, RecordPart section, const s
     Diagnostic w = d.WarningAt(
         Warning::kUnknownRecord, shown + " is a record of the general section, which has ended",
         kKeywordField, "move it above the line that ends the general section");
-    if (general_end) w.related.push_back(*general_end);
+    if (general_end) {
+      w.related.push_back(*general_end);
+      const std::string_view line = d.KeywordLineWithEnd();
+      const std::string_view text = line.substr(0, line.find_first_of("\r\n"));
+      w.fixes.push_back({"move it above line " + std::to_string(general_end->line),
+                         {{general_end->line, 1, {}, std::string(text) + "\n"},
+                          {d.keyword_line(), 1, std::string(line), {}}}});
+    }
     RecordWarning(s, std::move(w));
     return;
   }
   if (section == RecordPart::kLineGeneral && MatchesAny(RecordPart::kLineFeature, field)) {
-    RecordWarning(s, d.WarningAt(Warning::kUnknownRecord,
-                                 shown + " is a feature record, read only after the general "
-                                         "section ends",
-                                 kKeywordField,
-                                 "end the general section with a bracketed line such as '[curve]' "
-                                 "above it"));
+    Diagnostic w = d.WarningAt(Warning::kUnknownRecord,
+                               shown +
+                                   " is a feature record, read only after the general "
+                                   "section ends",
+                               kKeywordField,
+                               "end the general section with a bracketed line such as '[curve]' "
+                               "above it");
+    const std::string header(HeaderOf(field));
+    w.fixes.push_back({"add '" + header + "' above it", {d.InsertLineAbove(header)}});
+    RecordWarning(s, std::move(w));
     return;
   }
   const std::string_view near = NearestKeyword(field, KeywordsAsWritten(section));
   std::string hint;
   if (!near.empty()) hint = "did you mean '" + std::string(near) + "'?";
-  RecordWarning(s, d.WarningAt(Warning::kUnknownRecord,
-                               shown + " is no record of " + std::string(SectionName(section)),
-                               kKeywordField, std::move(hint)));
+  Diagnostic w = d.WarningAt(Warning::kUnknownRecord,
+                             shown + " is no record of " + std::string(SectionName(section)),
+                             kKeywordField, std::move(hint));
+  if (!near.empty()) {
+    if (auto edit = d.EditField(kKeywordField, Trimmed(field), std::string(near))) {
+      w.fixes.push_back({"write '" + std::string(near) + "'", {std::move(*edit)}});
+    }
+  }
+  RecordWarning(s, std::move(w));
 }
 
 void CheckSkippedField(Scenario& s, Description& d, RecordPart section, const std::string& field) {
@@ -196,14 +262,18 @@ void OrderCheck::Check(Scenario& s, const Description& d, int64_t start, int64_t
   previousColumn_ = d.column_of(kPositionField);
 }
 
-void StretchChecks::Check(Scenario& s, const Description& d, int32_t position) {
+void StretchChecks::Check(Scenario& s, const Description& d, int32_t position, int32_t value) {
   // Until the first record the cells keep 0; one at 0 m writes none of them.
   if (!any_ && CellIndex(position) > 0) {
-    RecordWarning(s, d.WarningAt(Warning::kNoStartRecord,
-                                 std::string("no '") + keyword_ + "' record at 0 m: the " + kind_ +
-                                     " is 0" + unit_ + " from 0 m to " + Metres(position),
-                                 kPositionField,
-                                 std::string("add '") + keyword_ + ", 0, <value>' before it"));
+    Diagnostic w =
+        d.WarningAt(Warning::kNoStartRecord,
+                    std::string("no '") + keyword_ + "' record at 0 m: the " + kind_ + " is 0" +
+                        unit_ + " from 0 m to " + Metres(position),
+                    kPositionField, std::string("add '") + keyword_ + ", 0, <value>' before it");
+    // The value most likely meant from 0 m is the first record's own.
+    const std::string record = std::string(keyword_) + ", 0, " + std::to_string(value);
+    w.fixes.push_back({"add '" + record + "' before it", {d.InsertLineAbove(record)}});
+    RecordWarning(s, std::move(w));
   }
   any_ = true;
   order_.Check(s, d, position, position);
@@ -217,14 +287,26 @@ void StretchChecks::CheckAny(Scenario& s, const std::optional<Diagnostic>& gener
   w.message =
       std::string("no '") + keyword_ + "' record: the " + kind_ + " is 0 along the whole line";
   w.hint = std::string("add '") + keyword_ + ", 0, <value>'";
+  // No value can be guessed: 0 says what the cells hold now. The header's
+  // line is quoted whole unless it is long.
+  const std::string record = std::string(keyword_) + ", 0, 0";
+  if (w.line > 0 && w.record.size() < kRecordQuoteBytes) {
+    w.fixes.push_back({"add '" + record + "' (then write its value)",
+                       {{w.line, static_cast<int>(w.record.size()) + 1, {}, "\n" + record}}});
+  }
   RecordWarning(s, std::move(w));
 }
 
 void WarnNoGeneralSection(Scenario& s, const Description& d) {
-  RecordWarning(s,
-                d.WarningAtStart(Warning::kNoGeneralSection,
-                                 "no \"[generale]\" line: the train description holds no records",
-                                 "add a line \"[generale]\" above the records"));
+  if (!WantWarning(s, Warning::kNoGeneralSection, d.name())) return;
+  Diagnostic w = d.WarningAtStart(Warning::kNoGeneralSection,
+                                  "no \"[generale]\" line: the train description holds no records",
+                                  "add a line \"[generale]\" above the records");
+  // Above the first record, not the first line: what stands before it is
+  // no record and would be warned about.
+  w.fixes.push_back({"add \"[generale]\" above the records",
+                     {{FirstRecordLine(d.data(), RecordPart::kTrain), 1, {}, "[generale]\n"}}});
+  RecordWarning(s, std::move(w));
 }
 
 void CheckPastLineEnd(Scenario& s, const Description& d, const char* what, int64_t position) {
@@ -250,10 +332,14 @@ void CheckSpeed(Scenario& s, const Description& d, int32_t speed) {
   const std::optional<uint8_t> units = ToUInt8(static_cast<double>(speed) / 5.0);
   if (!units) return;  // an error when it is written
   const std::string becomes = std::to_string(int{*units} * 5);
-  ValueRange(s, d, kSecondField,
-             "speed " + std::to_string(speed) + " km/h is stored in 5 km/h steps: it becomes " +
-                 becomes + " km/h",
-             "write " + becomes);
+  Diagnostic w = d.WarningAt(Warning::kValueRange,
+                             "speed " + std::to_string(speed) +
+                                 " km/h is stored in 5 km/h steps: it becomes " + becomes + " km/h",
+                             kSecondField, "write " + becomes);
+  if (auto edit = d.EditField(kSecondField, std::to_string(speed), becomes)) {
+    w.fixes.push_back({"write " + becomes, {std::move(*edit)}});
+  }
+  RecordWarning(s, std::move(w));
 }
 
 void CheckAdhesion(Scenario& s, const Description& d, int32_t adhesion) {
@@ -319,11 +405,20 @@ void CheckStoredText(Scenario& s, const Description& d, int field, const char* w
     if (control) {
       char code[8];
       std::snprintf(code, sizeof code, "0x%02X", byte);
-      RecordWarning(s, d.WarningAt(Warning::kTextEncoding,
-                                   std::string("the ") + what + " '" + std::string(text) +
-                                       "' holds the control byte " + code +
-                                       ", which the simulator shows as no letter",
-                                   field, "remove it"));
+      Diagnostic w = d.WarningAt(Warning::kTextEncoding,
+                                 std::string("the ") + what + " '" + std::string(text) +
+                                     "' holds the control byte " + code +
+                                     ", which the simulator shows as no letter",
+                                 field, "remove it");
+      std::string kept(text);
+      std::erase_if(kept, [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return (b < 0x20 && b != '\r' && b != '\n') || b == 0x7F;
+      });
+      if (auto edit = d.EditField(field, std::string(text), kept)) {
+        w.fixes.push_back({std::string("remove the control byte ") + code, {std::move(*edit)}});
+      }
+      RecordWarning(s, std::move(w));
       return;
     }
     Diagnostic w = d.WarningAt(Warning::kTextEncoding,
@@ -333,6 +428,13 @@ void CheckStoredText(Scenario& s, const Description& d, int field, const char* w
                                    Quoted(Windows1252ToUtf8(text)),
                                field, "save the file as Windows-1252");
     w.subject = text;
+    // An editor that shows the file as Windows-1252 holds the UTF-8 bytes as
+    // letters of their own: it takes the letters they stand for instead.
+    if (std::optional<std::string> letters = CodePageLetters(text)) {
+      if (auto edit = d.EditField(field, std::string(text), *letters)) {
+        w.fixes.push_back({"write " + Quoted(*letters), {std::move(*edit)}});
+      }
+    }
     RecordWarning(s, std::move(w));
     return;
   }

@@ -57,7 +57,8 @@ class StretchChecks {
   // `keyword` as authors write it, `kind` in words, `unit` after a value.
   StretchChecks(const char* keyword, const char* kind, const char* unit)
       : keyword_(keyword), kind_(kind), unit_(unit), order_(kind) {}
-  void Check(Scenario& s, const Description& d, int32_t position);
+  // `value`: the record's own, which a fix gives the record it adds at 0 m.
+  void Check(Scenario& s, const Description& d, int32_t position, int32_t value);
   // At the end of the reading: no-start-record, pointed at `general_header`
   // (where "[generale]" is), when there was no record at all.
   void CheckAny(Scenario& s, const std::optional<Diagnostic>& general_header) const;

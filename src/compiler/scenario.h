@@ -60,6 +60,8 @@ struct Scenario {
   struct ProgressionSource {
     int32_t start;
     SourceRef source;
+    int32_t value = 0;    // the kilometric value as written
+    int valueColumn = 0;  // where it is written on the record's line
   };
   std::vector<ProgressionSource> progressionSources;
   // The record behind each feature a description placed, by cell.

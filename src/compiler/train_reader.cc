@@ -1,3 +1,5 @@
+#include <vector>
+
 #include "base/rounding.h"
 #include "compiler/error_codes.h"
 #include "compiler/progressions.h"
@@ -26,6 +28,21 @@ constexpr double kStationReach = 800.0;
 // The station's length is its third value.
 constexpr int kStationLengthField = 3;
 constexpr Record kStation = Record::kStation;
+// How far a station is moved to find it a place.
+constexpr int64_t kStationMoveReach = 500;
+
+// The multiples of 50 m around a station off the step, nearest first.
+std::vector<int64_t> StationPlaces(int32_t position) {
+  const int64_t below = NearestMultiple(position - 25, 50);
+  const int64_t above = below + 50;
+  const bool belowFirst = position - below < above - position;
+  std::vector<int64_t> places;
+  for (int64_t step = 0; step <= kStationMoveReach; step += 50) {
+    places.push_back(belowFirst ? below - step : above + step);
+    places.push_back(belowFirst ? above + step : below - step);
+  }
+  return places;
+}
 
 struct TrainState {
   Stretches stretches;
@@ -124,7 +141,7 @@ Status TrainReader::SpeedLimit() {
   SB_RETURN_IF_ERROR(ReadColumn<Record::kSpeedLimit, 0>(d_, &position));
   SB_RETURN_IF_ERROR(ReadColumn<Record::kSpeedLimit, 1>(d_, &speed));
   if (Beyond("a speed limit", position)) return Status::Ok();
-  t_.speedChecks.Check(s_, d_, position);
+  t_.speedChecks.Check(s_, d_, position, speed);
   CheckSpeed(s_, d_, speed);
   return SpeedLimitFrom(s_, t_.stretches, position, speed, d_.keyword_line());
 }
@@ -135,7 +152,7 @@ Status TrainReader::Adhesion() {
   SB_RETURN_IF_ERROR(ReadColumn<Record::kAdhesion, 0>(d_, &position));
   SB_RETURN_IF_ERROR(ReadColumn<Record::kAdhesion, 1>(d_, &adhesion));
   if (Beyond("an adhesion", position)) return Status::Ok();
-  t_.adhesionChecks.Check(s_, d_, position);
+  t_.adhesionChecks.Check(s_, d_, position, adhesion);
   CheckAdhesion(s_, d_, adhesion);
   return AdhesionFrom(s_, t_.stretches, position, adhesion);
 }
@@ -246,7 +263,9 @@ Status TrainReader::Station() {
   const int32_t position = item.position;
   if (Beyond("a station", position, kStationReach)) return Status::Ok();
   if (position % 50 != 0) {
-    return Stop(ErrorCode::kStationPosition, position, position, kPositionField);
+    Diagnostic diag = d_.At(ErrorCode::kStationPosition, position, {}, kPositionField);
+    AddMoveFixes(diag, position, StationPlaces(position), "move to ");
+    return Stop(std::move(diag), position);
   }
   SB_RETURN_IF_ERROR(ReadColumn<kStation, 1>(d_, &item.kind));
   int32_t length = 0;
@@ -277,6 +296,12 @@ Status TrainReader::Station() {
                               t_.previousStation.column, "station " + previous.text + " is here"});
     }
     diag.hint = "stations stand in the order of their positions, their stopping zones 350 m apart";
+    // Moved on by the metres its zone lacks, in whole cells.
+    const int64_t lacking = int64_t{previous.end} + kStationSpacing - item.start;
+    const int64_t first = position + (lacking + 49) / 50 * 50;
+    std::vector<int64_t> places;
+    for (int64_t step = 0; step <= kStationMoveReach; step += 50) places.push_back(first + step);
+    AddMoveFixes(diag, position, places, "move to ");
     return Stop(std::move(diag), position);
   }
   CheckPastLineEnd(s_, d_, "station", position);

@@ -150,4 +150,13 @@ std::optional<int64_t> VersionOf(const nlohmann::json& params) {
   return version->get<int64_t>();
 }
 
+bool IsVsCode(const nlohmann::json& params) {
+  if (!params.contains("clientInfo") || !params["clientInfo"].is_object()) return false;
+  const nlohmann::json& name = params["clientInfo"].value("name", nlohmann::json());
+  if (!name.is_string()) return false;
+  const std::string text = name.get<std::string>();
+  // "Visual Studio Code", "Visual Studio Code - Insiders", "VSCodium", "Code - OSS".
+  return text.find("Code") != std::string::npos || text.find("VSCodium") != std::string::npos;
+}
+
 }  // namespace sb::lsp

@@ -34,6 +34,8 @@ std::optional<int64_t> VersionOf(const nlohmann::json& params);
 // What initialize says of the client: UTF-8 positions, completion snippets.
 bool OffersUtf8(const nlohmann::json& params);
 bool TakesSnippets(const nlohmann::json& params);
+// Whether the client is VS Code (or a build of it), by the name it gives.
+bool IsVsCode(const nlohmann::json& params);
 
 }  // namespace sb::lsp
 

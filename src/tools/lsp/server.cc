@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "sb_version.h"
+#include "tools/lsp/code_actions.h"
 #include "tools/lsp/diagnostics.h"
 #include "tools/lsp/features.h"
 #include "tools/lsp/formatting.h"
@@ -12,6 +13,11 @@ namespace sb::lsp {
 namespace {
 
 constexpr int kTextDocumentSyncFull = 1;
+constexpr int kMessageInfo = 3;
+// The command that saves a description in its code page, where the editor
+// has none of its own to offer.
+constexpr const char* kSaveAsCommand = "scenario-builder.saveAsWindows1252";
+constexpr const char* kSaveAsTitle = "save the file as Windows-1252";
 
 // The diagnostics of `path`, with the version of the text they were found
 // in when the editor has the document open: an editor can then drop those
@@ -38,6 +44,21 @@ nlohmann::json Utf16Diagnostic() {
            "save it as Windows-1252 (VS Code: Save with Encoding, Western (Windows 1252))"}};
 }
 
+// No edit re-encodes a file: the editor has to save it in the code page.
+// VS Code has a command for it (it asks which encoding, and to save or
+// reopen); another editor runs ours, which it may define itself (Neovim:
+// vim.lsp.commands) or leave to the server to explain.
+nlohmann::json SaveAsAction(const std::string& uri, bool vscode) {
+  const nlohmann::json command =
+      vscode ? nlohmann::json{{"title", kSaveAsTitle},
+                              {"command", "workbench.action.editor.changeEncoding"}}
+             : nlohmann::json{
+                   {"title", kSaveAsTitle}, {"command", kSaveAsCommand}, {"arguments", {uri}}};
+  return {{"title", std::string(kSaveAsTitle) + (vscode ? " (Save with Encoding)" : "")},
+          {"kind", "quickfix"},
+          {"command", command}};
+}
+
 }  // namespace
 
 nlohmann::json ErrorResponse(const nlohmann::json& id, int code, const std::string& message) {
@@ -53,6 +74,8 @@ const Server::RequestMethod* Server::FindRequest(std::string_view method) {
       {"textDocument/documentSymbol", Stage::kSession, &Server::SymbolsRequest, "[]"},
       {"textDocument/inlayHint", Stage::kSession, &Server::HintsRequest, "[]"},
       {"textDocument/formatting", Stage::kSession, &Server::FormattingRequest, "[]"},
+      {"textDocument/codeAction", Stage::kSession, &Server::CodeActionRequest, "[]"},
+      {"workspace/executeCommand", Stage::kSession, &Server::ExecuteCommand},
   };
   for (const RequestMethod& m : kRequests) {
     if (m.name == method) return &m;
@@ -159,6 +182,8 @@ Status Server::Request(const std::string& method, const nlohmann::json& params,
     SB_RETURN_IF_ERROR((this->*served->handle)(params, &result));
   }
   out.push_back({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
+  for (nlohmann::json& notice : notices_) out.push_back(std::move(notice));
+  notices_.clear();
   return Status::Ok();
 }
 
@@ -182,6 +207,7 @@ Status Server::Initialize(const nlohmann::json& params, nlohmann::json* result) 
   initialized_ = true;
   encoding_ = OffersUtf8(params) ? PositionEncoding::kUtf8 : PositionEncoding::kUtf16;
   snippets_ = TakesSnippets(params);
+  vscode_ = IsVsCode(params);
   *result = {{"capabilities",
               {{"positionEncoding", encoding_ == PositionEncoding::kUtf8 ? "utf-8" : "utf-16"},
                {"textDocumentSync",
@@ -192,7 +218,9 @@ Status Server::Initialize(const nlohmann::json& params, nlohmann::json* result) 
                {"completionProvider", {{"triggerCharacters", {"["}}}},
                {"documentSymbolProvider", true},
                {"inlayHintProvider", true},
-               {"documentFormattingProvider", true}}},
+               {"documentFormattingProvider", true},
+               {"codeActionProvider", {{"codeActionKinds", {"quickfix", "refactor.rewrite"}}}},
+               {"executeCommandProvider", {{"commands", {kSaveAsCommand}}}}}},
              {"serverInfo", {{"name", "scenario-builder"}, {"version", kProgramVersion}}}};
   return Status::Ok();
 }
@@ -270,6 +298,48 @@ Status Server::FormattingRequest(const nlohmann::json& params, nlohmann::json* r
   // The buffer as the editor holds it now, not the text last compiled.
   const std::shared_ptr<const SourceText> text = workspace_.Peek(path);
   *result = text ? FormattingEdits(*text, encoding_) : nlohmann::json::array();
+  return Status::Ok();
+}
+
+Status Server::CodeActionRequest(const nlohmann::json& params, nlohmann::json* result) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
+  ActionRequest request;
+  SB_RETURN_IF_ERROR(LinesOf(params, &request.firstLine, &request.lastLine));
+  request.uri = params["textDocument"]["uri"].get<std::string>();
+  if (params.contains("context") && params["context"].is_object()) {
+    const nlohmann::json& context = params["context"];
+    if (context.contains("diagnostics")) request.diagnostics = context["diagnostics"];
+    if (context.contains("only")) request.only = context["only"];
+  }
+  *result = nlohmann::json::array();
+  // Only a compiled scenario has fixes: one open in the editor.
+  const std::optional<Group> group = workspace_.GroupOf(path);
+  const auto analysis = group ? analyses_.find(*group) : analyses_.end();
+  if (analysis == analyses_.end()) return Status::Ok();
+  if (const FileResult* file = analysis->second.Find(path)) {
+    *result = CodeActions(*file, analysis->second, workspace_, IsLineDescription(path), request,
+                          encoding_);
+  }
+  if (utf16_.count(path) && request.firstLine == 0 && KindWanted(request.only, "quickfix")) {
+    result->push_back(SaveAsAction(request.uri, vscode_));
+  }
+  return Status::Ok();
+}
+
+Status Server::ExecuteCommand(const nlohmann::json& params, nlohmann::json* result) {
+  std::string command;
+  SB_RETURN_IF_ERROR(StringMember(params, "command", &command));
+  if (command != kSaveAsCommand) return Status::Invalid("no command " + command);
+  *result = nullptr;
+  notices_.push_back(
+      {{"jsonrpc", "2.0"},
+       {"method", "window/showMessage"},
+       {"params",
+        {{"type", kMessageInfo},
+         {"message",
+          "save the file as Windows-1252: in Neovim ':set fileencoding=cp1252 | write', in "
+          "VS Code 'Save with Encoding' and 'Western (Windows 1252)'"}}}});
   return Status::Ok();
 }
 

@@ -90,6 +90,8 @@ class Server {
   Status SymbolsRequest(const nlohmann::json& params, nlohmann::json* result);
   Status HintsRequest(const nlohmann::json& params, nlohmann::json* result);
   Status FormattingRequest(const nlohmann::json& params, nlohmann::json* result);
+  Status CodeActionRequest(const nlohmann::json& params, nlohmann::json* result);
+  Status ExecuteCommand(const nlohmann::json& params, nlohmann::json* result);
 
   Status Exit(const nlohmann::json& params, Out& out);
   Status DidOpen(const nlohmann::json& params, Out& out);
@@ -131,6 +133,9 @@ class Server {
   PositionEncoding encoding_ = PositionEncoding::kUtf16;
   bool initialized_ = false;
   bool snippets_ = false;  // the client takes completion snippets
+  bool vscode_ = false;    // the client runs VS Code's own commands
+  // Notifications a request's handler asks to send after its response.
+  std::vector<nlohmann::json> notices_;
   bool shutdown_ = false;
   bool exited_ = false;
   const std::atomic<bool>* cancel_ = nullptr;

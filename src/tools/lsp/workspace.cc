@@ -277,6 +277,27 @@ GroupAnalysis Analyze(const Group& group, const Workspace& workspace, const Grou
   return analysis;
 }
 
+std::vector<Diagnostic> CompileEdited(const Group& group, const Workspace& workspace,
+                                      const std::string& path, const std::string& bytes) {
+  const std::string lineName = LineDescriptionName(group.lineId);
+  std::shared_ptr<Scenario> s;
+  std::string name = NameOf(path);
+  if (name == lineName) {
+    s = Compile(group, kNoTrain, bytes, std::nullopt, nullptr);
+  } else {
+    const std::optional<std::string> train = TrainNumberFromName(path, group.lineId);
+    const std::shared_ptr<const SourceText> line = workspace.Text(InFolder(group.folder, lineName));
+    if (!train || !line) return {};
+    s = Compile(group, *train, line->bytes, bytes, nullptr);
+  }
+  std::vector<Diagnostic> own;
+  if (!s) return own;
+  for (Diagnostic& d : s->diagnostics) {
+    if (d.file == name || d.file.empty()) own.push_back(std::move(d));
+  }
+  return own;
+}
+
 bool Workspace::SavedAsUtf16(const std::string& path) const {
   std::string bytes;
   if (!disk_.ReadFile(path, &bytes, kMaxDescriptionBytes).ok() || bytes.size() < 2) return false;

@@ -123,6 +123,12 @@ GroupAnalysis Analyze(const Group& group, const Workspace& workspace,
                       const GroupAnalysis* previous = nullptr,
                       const std::atomic<bool>* cancel = nullptr);
 
+// The diagnostics of the description `path` of `group` were its text
+// `bytes`: a train compiled beside the group's line, the line alone (its
+// own errors come before any train is read). Nothing is kept.
+std::vector<Diagnostic> CompileEdited(const Group& group, const Workspace& workspace,
+                                      const std::string& path, const std::string& bytes);
+
 }  // namespace sb::lsp
 
 #endif  // SB_TOOLS_LSP_WORKSPACE_H_
