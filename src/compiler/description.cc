@@ -58,6 +58,7 @@ Status Description::Open() {
   Status st = source_.Read(which_, &data_);
   if (!st.ok()) return Status::Invalid("cannot read " + name() + ": " + st.reason());
   reader_.emplace(data_);
+  log_ = source_.FieldLog();
   return Status::Ok();
 }
 
@@ -83,6 +84,7 @@ bool Description::NoteField(const char* what) {
     return false;
   }
   recordFields_.push_back(place);
+  if (log_ != nullptr) log_->push_back({which_, place.line, place.column, what});
   if (place.line != keywordLine_ && borrowedField_ == 0) {
     borrowedField_ = recordFields_.size() - 1;
     borrowedText_.assign(reader_->last_text());
@@ -95,6 +97,7 @@ Status Description::ReadKeyword(std::string* currentLine) {
   if (!reader_->ReadText(currentLine)) return FailRead("a field", nullptr, false);
   recordFields_.clear();
   recordFields_.push_back({reader_->line(), reader_->column(), "the keyword"});
+  if (log_ != nullptr) log_->push_back({which_, reader_->line(), reader_->column(), nullptr});
   borrowedField_ = 0;
   // The record's text is taken once per line, at its first keyword: a line
   // of millions of fields would otherwise be copied for each of them, and

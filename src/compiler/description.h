@@ -127,6 +127,7 @@ class Description {
   std::string name_;
   std::string data_;
   std::optional<FieldReader> reader_;
+  std::vector<FieldRead>* log_ = nullptr;  // the source's, taken on opening
   int keywordLine_ = 0;
   std::string keywordRecord_;
   // Where each field of the current record began, the keyword first.
