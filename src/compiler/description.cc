@@ -142,6 +142,13 @@ Status Description::ReadUInt8(const char* what, uint8_t* value) {
   return Status::Ok();
 }
 
+bool Description::KeywordQuoted() const {
+  if (!reader_ || recordFields_.empty()) return false;
+  const std::string_view line = reader_->LineText();
+  const std::size_t column = static_cast<std::size_t>(recordFields_.front().column);
+  return column >= 1 && column <= line.size() && line[column - 1] == '"';
+}
+
 void Description::Warn(Diagnostic d) {
   if (warnInto_ != nullptr) RecordWarning(*warnInto_, std::move(d));
 }

@@ -71,6 +71,8 @@ class Description {
   // unknown records.
   bool LineExplained() const { return explainedLine_ == keywordLine_; }
   void ExplainLine() { explainedLine_ = keywordLine_; }
+  // The current keyword field was written in double quotes.
+  bool KeywordQuoted() const;
   // Where the current record's `field` is, for a related location.
   RelatedLocation Here(std::string message, int field = kKeywordField) const {
     return {name_, keywordLine_, ColumnOf(field), std::move(message)};
