@@ -1,11 +1,14 @@
 #include "tools/lsp/server.h"
 
+#include <limits>
 #include <optional>
 
 #include "sb_version.h"
 #include "tools/lsp/diagnostics.h"
 #include "tools/lsp/features.h"
 #include "tools/lsp/params.h"
+#include "tools/lsp/semantic_tokens.h"
+#include "tools/lsp/signature_help.h"
 
 namespace sb::lsp {
 namespace {
@@ -51,6 +54,12 @@ const Server::RequestMethod* Server::FindRequest(std::string_view method) {
       {"textDocument/completion", Stage::kSession, &Server::CompletionRequest, "[]"},
       {"textDocument/documentSymbol", Stage::kSession, &Server::SymbolsRequest, "[]"},
       {"textDocument/inlayHint", Stage::kSession, &Server::HintsRequest, "[]"},
+      {"textDocument/signatureHelp", Stage::kSession, &Server::SignatureRequest, "null"},
+      {"textDocument/semanticTokens/full", Stage::kSession, &Server::TokensRequest,
+       R"({"data":[]})"},
+      {"textDocument/semanticTokens/range", Stage::kSession, &Server::TokensRequest,
+       R"({"data":[]})"},
+      {"textDocument/foldingRange", Stage::kSession, &Server::FoldingRequest, "[]"},
   };
   for (const RequestMethod& m : kRequests) {
     if (m.name == method) return &m;
@@ -189,7 +198,11 @@ Status Server::Initialize(const nlohmann::json& params, nlohmann::json* result) 
                {"hoverProvider", true},
                {"completionProvider", {{"triggerCharacters", {"["}}}},
                {"documentSymbolProvider", true},
-               {"inlayHintProvider", true}}},
+               {"inlayHintProvider", true},
+               {"signatureHelpProvider", {{"triggerCharacters", {","}}}},
+               {"semanticTokensProvider",
+                {{"legend", SemanticTokensLegend()}, {"full", true}, {"range", true}}},
+               {"foldingRangeProvider", true}}},
              {"serverInfo", {{"name", "scenario-builder"}, {"version", kProgramVersion}}}};
   return Status::Ok();
 }
@@ -258,6 +271,40 @@ Status Server::HintsRequest(const nlohmann::json& params, nlohmann::json* result
   const FileResult* file = FileFor(path, &alone);
   *result = file ? InlayHints(*file, IsLineDescription(path), first, last, encoding_)
                  : nlohmann::json::array();
+  return Status::Ok();
+}
+
+Status Server::SignatureRequest(const nlohmann::json& params, nlohmann::json* result) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
+  TextPlace place;
+  SB_RETURN_IF_ERROR(PlaceOf(params, &place));
+  FileResult alone;
+  const FileResult* file = FileFor(path, &alone);
+  *result = file ? SignatureHelp(*file->text, IsLineDescription(path), place, encoding_) : nullptr;
+  return Status::Ok();
+}
+
+Status Server::TokensRequest(const nlohmann::json& params, nlohmann::json* result) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
+  // The whole text, or the lines of a range.
+  int first = 0;
+  int last = std::numeric_limits<int>::max();
+  if (params.contains("range")) SB_RETURN_IF_ERROR(LinesOf(params, &first, &last));
+  FileResult alone;
+  const FileResult* file = FileFor(path, &alone);
+  *result = file ? SemanticTokens(*file->text, IsLineDescription(path), first, last, encoding_)
+                 : nlohmann::json{{"data", nlohmann::json::array()}};
+  return Status::Ok();
+}
+
+Status Server::FoldingRequest(const nlohmann::json& params, nlohmann::json* result) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
+  FileResult alone;
+  const FileResult* file = FileFor(path, &alone);
+  *result = file ? FoldingRanges(*file->text, IsLineDescription(path)) : nlohmann::json::array();
   return Status::Ok();
 }
 

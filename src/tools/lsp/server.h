@@ -89,6 +89,10 @@ class Server {
   Status CompletionRequest(const nlohmann::json& params, nlohmann::json* result);
   Status SymbolsRequest(const nlohmann::json& params, nlohmann::json* result);
   Status HintsRequest(const nlohmann::json& params, nlohmann::json* result);
+  Status SignatureRequest(const nlohmann::json& params, nlohmann::json* result);
+  // semanticTokens/full, and /range with the lines of its range.
+  Status TokensRequest(const nlohmann::json& params, nlohmann::json* result);
+  Status FoldingRequest(const nlohmann::json& params, nlohmann::json* result);
 
   Status Exit(const nlohmann::json& params, Out& out);
   Status DidOpen(const nlohmann::json& params, Out& out);
