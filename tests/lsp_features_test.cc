@@ -512,5 +512,161 @@ TEST(LspFeatures, AUtf8NameIsQuotedAsTheSimulatorShowsIt) {
             "what is meant");
 }
 
+// Column guidance: the record of the line, its columns, the one the cursor
+// is in active; nothing on the keyword or past the values.
+TEST(LspFeatures, SignatureHelpNamesTheColumnUnderTheCursor) {
+  const std::string line =
+      "[generale]\nlunghezza percorso, 20000\n[pendenze]\npendenza, 0, -5\n"
+      "[cartelli]\nindicatori_vmax, 2950, 140, 160, 170, 0, 140, 160, 170, 0\n[fine]\n";
+  const std::string train = std::string(kTrain) + "segnale, 5000,\n";
+  const std::string extra = "[generale]\nsegnale, 3000, 2, 4, 0,0,0, 0,0,0,0,0, 7000\n[fine]\n";
+  struct Case {
+    const char* name;
+    const char* path;
+    const std::string& text;
+    const char* fragment;
+    const char* answer;  // the whole result
+  };
+  const Case cases[] = {
+      {"a gradient's value", kLinePath, line, "pendenza, 0, -^5",
+       R"json({"activeParameter":1,"activeSignature":0,"signatures":[{"documentation":{"kind":"markdown","value":"**Gradient**: the gradient from here to the next gradient record"},"label":"pendenza, position, gradient","parameters":[
+ {"documentation":{"kind":"markdown","value":"**position** (m), 0 to the line length: where the gradient takes over"},"label":[10,18]},
+ {"documentation":{"kind":"markdown","value":"**gradient**, -100 to 155: gradient up to the next gradient record; stored as gradient + 100 in one byte"},"label":[20,28]}]}]})json"},
+      {"a signal's last column, after a comma being typed", kTrainPath, train, "segnale, 5000,^",
+       R"json({"activeParameter":1,"activeSignature":0,"signatures":[{"documentation":{"kind":"markdown","value":"**Signal**: a signal; the four cells before it get approach codes"},"label":"segnale, posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo","parameters":[
+ {"documentation":{"kind":"markdown","value":"**posizione** (m), 0 to the line length: where the signal stands; its cell must be free (error 16)"},"label":[9,18]},
+ {"documentation":{"kind":"markdown","value":"**sx**, 0 to 2: value of the s side"},"label":[20,22]},
+ {"documentation":{"kind":"markdown","value":"**s1**, 0 to 9: first digit of the s side"},"label":[24,26]},
+ {"documentation":{"kind":"markdown","value":"**s2**, 0 to 9: second digit of the s side"},"label":[28,30]},
+ {"documentation":{"kind":"markdown","value":"**s3**, 0 to 9: third digit of the s side"},"label":[32,34]},
+ {"documentation":{"kind":"markdown","value":"**rapp**, 0 to 9: a further digit"},"label":[36,40]},
+ {"documentation":{"kind":"markdown","value":"**dx**, 0 to 2: value of the d side"},"label":[42,44]},
+ {"documentation":{"kind":"markdown","value":"**d1**, 0 to 9: first digit of the d side"},"label":[46,48]},
+ {"documentation":{"kind":"markdown","value":"**d2**, 0 to 9: second digit of the d side"},"label":[50,52]},
+ {"documentation":{"kind":"markdown","value":"**d3**, 0 to 9: third digit of the d side"},"label":[54,56]},
+ {"documentation":{"kind":"markdown","value":"**tempo**, 0 to 255: signal time, kept only when sx is 2; 1 to 100 count as 101"},"label":[58,63]}]}]})json"},
+      {"on the keyword", kTrainPath, train, "segn^ale, 5000", "null"},
+      {"past the values", kTrainPath, extra, "0,0,0,0,0, 7^000", "null"},
+      {"a header", kTrainPath, kTrain, "[segn^ali]", "null"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Editor editor;
+    const Marked m = MarkIn(c.text, c.fragment);
+    editor.Open(c.path, m.text);
+    const json answer = editor.Ask("textDocument/signatureHelp", c.path, {{"position", At(m)}});
+    EXPECT_EQ(answer.dump(2), json::parse(c.answer).dump(2));
+  }
+  // The long records: which column is active, and what it says.
+  const struct {
+    const char* path;
+    const std::string& text;
+    const char* fragment;
+    int active;
+    const char* column;
+  } columns[] = {
+      {kTrainPath, kTrain, "stazione, 1^000", 0,
+       "**position** (m), multiple of 50 (error 8): where "
+       "the station stands"},
+      {kTrainPath, kTrain, "0, 15,17,0, AL^FA", 16,
+       "**name**, text, Windows-1252: the station's name: the rest of the line, up to a comma "
+       "unless it is in double quotes"},
+      {kTrainPath, kTrain, "4,1,^1", 11, "**column12**, -32768 to 32767: stored as num5"},
+      {kLinePath, line, "2950, 140, 160, 1^70", 3, "**vcs** (km/h): third speed of the s side"},
+  };
+  for (const auto& c : columns) {
+    SCOPED_TRACE(c.fragment);
+    Editor editor;
+    const Marked m = MarkIn(c.text, c.fragment);
+    editor.Open(c.path, m.text);
+    const json answer = editor.Ask("textDocument/signatureHelp", c.path, {{"position", At(m)}});
+    ASSERT_TRUE(answer.is_object()) << answer;
+    EXPECT_EQ(answer["activeParameter"], c.active);
+    EXPECT_EQ(answer["signatures"][0]["parameters"][c.active]["documentation"]["value"], c.column);
+  }
+}
+
+// The tokens as "line:character:length type", decoded from the protocol's
+// relative encoding.
+std::vector<std::string> DecodeTokens(const json& result) {
+  static const char* const kTypes[] = {"keyword", "number", "string", "comment", "namespace"};
+  std::vector<std::string> out;
+  const json& data = result["data"];
+  int line = 0;
+  int character = 0;
+  for (std::size_t i = 0; i + 5 <= data.size(); i += 5) {
+    const int deltaLine = data[i];
+    line += deltaLine;
+    character = deltaLine == 0 ? character + data[i + 1].get<int>() : data[i + 1].get<int>();
+    out.push_back(std::to_string(line) + ":" + std::to_string(character) + ":" +
+                  data[i + 2].dump() + " " + kTypes[data[i + 3].get<int>()]);
+  }
+  return out;
+}
+
+// Coloured as read: keywords as the reader matches them, values by their
+// column, headers, and as comments what the reader ignores, a record
+// commented out with two quotes among them; a record after two comment
+// lines is read again, and coloured so.
+TEST(LspFeatures, SemanticTokensColourWhatTheReaderReads) {
+  const std::string train =
+      "-- preamble\n"                                                           // 0
+      "[generale]\n"                                                            // 1
+      "velocit\xC3\xA0, 0, 100\n"                                               // 2
+      "\"\" aderenza, 0, 100\n"                                                 // 3
+      "-- one\n"                                                                // 4
+      "-- two\n"                                                                // 5
+      "-- sabbia, 60\n"                                                         // 6
+      "stazione, 1000, 12, 400, 0,0,0, 1,1,0, 4,1,1, 0, 15,17,0, \"ALFA\" x\n"  // 7
+      "[fine]\n";                                                               // 8
+  const std::string line =
+      "[generale]\nlunghezza percorso, 20000\n[curve]\ncurva destra 3, 900, 1000\n[fine]\n";
+  struct Case {
+    const char* path;
+    const std::string& text;
+    std::vector<std::string> tokens;
+  };
+  const Case cases[] = {
+      {kTrainPath, train, {"0:0:11 comment", "1:0:10 namespace", "2:0:8 keyword", "2:10:1 number",
+                           "2:13:3 number",  "3:0:19 comment",   "4:0:6 comment", "5:0:6 comment",
+                           "6:0:9 keyword",  "6:11:2 number",    "7:0:8 keyword", "7:10:4 number",
+                           "7:16:2 number",  "7:20:3 number",    "7:25:1 number", "7:27:1 number",
+                           "7:29:1 number",  "7:32:1 number",    "7:34:1 number", "7:36:1 number",
+                           "7:39:1 number",  "7:41:1 number",    "7:43:1 number", "7:46:1 number",
+                           "7:49:2 number",  "7:52:2 number",    "7:55:1 number", "7:58:6 string",
+                           "7:65:1 comment", "8:0:6 namespace"}},
+      {kLinePath,
+       line,
+       {"0:0:10 namespace", "1:0:18 keyword", "1:20:5 number", "2:0:7 namespace", "3:0:14 keyword",
+        "3:16:3 number", "3:21:4 number", "4:0:6 namespace"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    Editor editor;
+    editor.Open(c.path, c.text);
+    EXPECT_EQ(DecodeTokens(editor.Ask("textDocument/semanticTokens/full", c.path)), c.tokens);
+  }
+  // A range gives the tokens of its lines, encoded from its first.
+  Editor editor;
+  editor.Open(kTrainPath, train);
+  const json range = {
+      {"range",
+       {{"start", {{"line", 2}, {"character", 0}}}, {"end", {{"line", 3}, {"character", 5}}}}}};
+  const json some = editor.Ask("textDocument/semanticTokens/range", kTrainPath, range);
+  EXPECT_EQ(some["data"][0], 2);
+  EXPECT_EQ(DecodeTokens(some), (std::vector<std::string>{"2:0:8 keyword", "2:10:1 number",
+                                                          "2:13:3 number", "3:0:19 comment"}));
+}
+
+TEST(LspFeatures, FoldingRangesAreTheSections) {
+  Editor editor;
+  const std::string train = "-- preamble\n" + std::string(kTrain) + "\n\n";
+  editor.Open(kTrainPath, train);
+  EXPECT_EQ(editor.Ask("textDocument/foldingRange", kTrainPath).dump(),
+            R"([{"endLine":2,"kind":"region","startLine":1},)"
+            R"({"endLine":4,"kind":"region","startLine":3},)"
+            R"({"endLine":6,"kind":"region","startLine":5}])");
+}
+
 }  // namespace
 }  // namespace sb::lsp

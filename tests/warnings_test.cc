@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "content/content.h"
+#include "content/templates.h"
 #include "description/record_alignment.h"
 #include "format/cell_codec.h"
 #include "format/item_codec.h"
@@ -427,6 +428,47 @@ TEST(Warnings, StayOnTheirLinesWhenTheRecordsAreAligned) {
     a.errors.clear();
     b.errors.clear();
     EXPECT_TRUE(a == b);
+  }
+}
+
+// A record commented out with two quotes, the editors' comment token, is
+// read as an empty line would be: the same compile and the same warnings,
+// none for its own fields. So is every record line of the template, also
+// where it follows two comment lines (a third line with a '-' would be read).
+TEST(Warnings, ARecordCommentedOutWithTwoQuotesIsAnEmptyLine) {
+  const std::string line(content::TemplateLineBytes());
+  const std::string train(content::TemplateTrainBytes());
+  auto split = [](const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) {
+      if (!l.empty() && l.back() == '\r') l.pop_back();
+      lines.push_back(l);
+    }
+    return lines;
+  };
+  // `text` with its line `n` (0-based) replaced.
+  auto withLine = [&](const std::string& text, std::size_t n, const std::string& replaced) {
+    std::vector<std::string> lines = split(text);
+    lines[n] = replaced;
+    std::string out;
+    for (const std::string& l : lines) out += l + "\n";
+    return out;
+  };
+  for (const bool lineDescription : {true, false}) {
+    const std::string& text = lineDescription ? line : train;
+    const std::vector<std::string> lines = split(text);
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+      if (lines[n].find(',') == std::string::npos) continue;  // not a record
+      SCOPED_TRACE(lines[n]);
+      const std::string commented = withLine(text, n, "\"\" " + lines[n]);
+      const std::string empty = withLine(text, n, "");
+      auto a =
+          lineDescription ? CompileTexts(commented, train, 1) : CompileTexts(line, commented, 1);
+      auto b = lineDescription ? CompileTexts(empty, train, 1) : CompileTexts(line, empty, 1);
+      EXPECT_TRUE(OutcomeOf(a.scenario) == OutcomeOf(b.scenario));
+      EXPECT_EQ(Warnings(a.scenario), Warnings(b.scenario));
+    }
   }
 }
 

@@ -72,6 +72,7 @@ Status Description::Open() {
   Status st = source_.Read(which_, &data_);
   if (!st.ok()) return Status::Invalid("cannot read " + name() + ": " + st.reason());
   reader_.emplace(data_);
+  log_ = source_.FieldLog();
   return Status::Ok();
 }
 
@@ -98,6 +99,7 @@ bool Description::NoteField(const char* what) {
     return false;
   }
   recordFields_.push_back(place);
+  if (log_ != nullptr) log_->push_back({which_, place.line, place.column, what});
   if (place.line != keywordLine_ && borrowedField_ == 0) {
     borrowedField_ = recordFields_.size() - 1;
     borrowedText_.assign(reader_->last_text());
@@ -110,6 +112,7 @@ Status Description::ReadKeyword(std::string* currentLine) {
   if (!reader_->ReadText(currentLine)) return FailRead("a field", nullptr, false);
   recordFields_.clear();
   recordFields_.push_back({reader_->line(), reader_->column(), "the keyword"});
+  if (log_ != nullptr) log_->push_back({which_, reader_->line(), reader_->column(), nullptr});
   borrowedField_ = 0;
   // The record's text is taken once per line, at its first keyword: a line
   // of millions of fields would otherwise be copied for each of them, and
@@ -153,6 +156,13 @@ Status Description::ReadUInt8(const char* what, uint8_t* value) {
   if (!read) return FailRead(what, "0 to 255", began);
   CheckNumber(nullptr);
   return Status::Ok();
+}
+
+bool Description::KeywordQuoted() const {
+  if (!reader_ || recordFields_.empty()) return false;
+  const std::string_view line = reader_->LineText();
+  const std::size_t column = static_cast<std::size_t>(recordFields_.front().column);
+  return column >= 1 && column <= line.size() && line[column - 1] == '"';
 }
 
 void Description::Warn(Diagnostic d) {

@@ -72,6 +72,8 @@ class Description {
   // unknown records.
   bool LineExplained() const { return explainedLine_ == keywordLine_; }
   void ExplainLine() { explainedLine_ = keywordLine_; }
+  // The current keyword field was written in double quotes.
+  bool KeywordQuoted() const;
   // Where the current record's `field` is, for a related location.
   RelatedLocation Here(std::string message, int field = kKeywordField) const {
     return {name_, keywordLine_, ColumnOf(field), std::move(message)};
@@ -139,6 +141,7 @@ class Description {
   std::string name_;
   std::string data_;
   std::optional<FieldReader> reader_;
+  std::vector<FieldRead>* log_ = nullptr;  // the source's, taken on opening
   int keywordLine_ = 0;
   std::string keywordRecord_;
   // The keyword's whole line, in data_.

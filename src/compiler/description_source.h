@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/status.h"
 
@@ -19,6 +20,16 @@ namespace sb {
 inline constexpr std::uint64_t kMaxDescriptionBytes = std::uint64_t{256} << 20;
 
 enum class DescriptionKind { kLine, kTrain };
+
+// A field the readers read: where it begins (1-based line and byte
+// column) and, for a value, what messages call it (nullptr for a field
+// read in a keyword's place).
+struct FieldRead {
+  DescriptionKind which;
+  int line;
+  int column;
+  const char* what;
+};
 
 class DescriptionSource {
  public:
@@ -39,6 +50,9 @@ class DescriptionSource {
   // Asked at every record: true stops the compile where it is, its result
   // to be thrown away (a newer text came, the user pressed Ctrl-C).
   virtual bool Cancelled() const { return false; }
+  // Where the readers note every field they read, in order; nowhere by
+  // default. The editor's view of how a description is read is held to it.
+  virtual std::vector<FieldRead>* FieldLog() { return nullptr; }
 };
 
 // Descriptions held as text, for tests and fuzzers: a description that is
@@ -56,6 +70,8 @@ class TextDescriptions : public DescriptionSource {
   // When set, the compile stops at the next record once it is true. Read
   // relaxed: the flag hands over no data, and a record later is soon enough.
   const std::atomic<bool>* cancel = nullptr;
+  // When set, every field read is noted here.
+  std::vector<FieldRead>* fieldLog = nullptr;
 
   bool LineExists() override { return line.has_value(); }
   Status Read(DescriptionKind which, std::string* bytes) override;
@@ -64,6 +80,7 @@ class TextDescriptions : public DescriptionSource {
   bool Cancelled() const override {
     return cancel != nullptr && cancel->load(std::memory_order_relaxed);
   }
+  std::vector<FieldRead>* FieldLog() override { return fieldLog; }
 
  private:
   std::string lineName_;

@@ -17,9 +17,13 @@ namespace sb {
 namespace {
 
 constexpr PartRules kGeneralRules{
-    .part = RecordPart::kLineGeneral, .dashSkips = 10, .endAmongSkips = false};
+    .part = RecordPart::kLineGeneral,
+    .dashSkips = DashRuleOf(RecordPart::kLineGeneral).skips,
+    .endAmongSkips = DashRuleOf(RecordPart::kLineGeneral).endAmongSkips};
 constexpr PartRules kFeatureRules{
-    .part = RecordPart::kLineFeature, .dashSkips = 2, .endAmongSkips = true};
+    .part = RecordPart::kLineFeature,
+    .dashSkips = DashRuleOf(RecordPart::kLineFeature).skips,
+    .endAmongSkips = DashRuleOf(RecordPart::kLineFeature).endAmongSkips};
 // The record's position plus this, in cells, must lie inside the grid.
 constexpr double kFeatureReach = 100.0;
 
@@ -36,13 +40,6 @@ struct FeatureChecks {
   OrderCheck curves{"curve"};
   OrderCheck mountains{"mountain"};
 };
-
-// A bracketed field ends the general section unless it begins with "-".
-bool EndsGeneralSection(const std::string& field) {
-  if (field.find('[') == std::string::npos || field.find(']') == std::string::npos) return false;
-  std::size_t first = field.find_first_not_of(' ');
-  return first == std::string::npos || field[first] != '-';
-}
 
 // --- The general section ---------------------------------------------------
 
@@ -147,7 +144,7 @@ Status FindGeneralSection(Scenario& s, Description& d, Outcome* outcome) {
                             "begin the general section with a line [generale]"),
                   std::nullopt, outcome);
     }
-    if (Contains(s.currentLine, "[generale]", Compare::kText)) return Status::Ok();
+    if (OpensRecords(s.currentLine)) return Status::Ok();
   }
 }
 

@@ -158,6 +158,10 @@ int FirstRecordLine(std::string_view data, RecordPart part) {
 
 void CheckUnknownRecord(Scenario& s, Description& d, RecordPart section, const std::string& field,
                         const std::optional<RelatedLocation>& general_end) {
+  // Two quotes at a line's start (the editors' comment token) are the empty
+  // text, and the reader drops what follows them up to the comma: a record
+  // commented out so, whose values name no record either.
+  if (Trimmed(field).empty() && !d.LineExplained() && d.KeywordQuoted()) d.ExplainLine();
   if (d.LineExplained() || IsHeader(field) || Trimmed(field).empty()) return;
   if (MatchesAny(section, field)) return;
   d.ExplainLine();

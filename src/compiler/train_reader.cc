@@ -14,7 +14,9 @@
 namespace sb {
 namespace {
 
-constexpr PartRules kTrainRules{.part = RecordPart::kTrain, .dashSkips = 2, .endAmongSkips = true};
+constexpr PartRules kTrainRules{.part = RecordPart::kTrain,
+                                .dashSkips = DashRuleOf(RecordPart::kTrain).skips,
+                                .endAmongSkips = DashRuleOf(RecordPart::kTrain).endAmongSkips};
 constexpr int32_t kStationSpacing = 350;  // m between stopping zones
 constexpr int32_t kMaxTextLength = 0xFFFF;
 // Below this length a station's column 5 is not kept.
@@ -389,7 +391,7 @@ Status SkipPreamble(Scenario& s, Description& d, TrainState& t) {
     SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
     // A header that is the file's last field begins no records, but the
     // file is not without one.
-    const bool header = Contains(s.currentLine, "[generale]", Compare::kText);
+    const bool header = OpensRecords(s.currentLine);
     if (header) t.generalHeader = d.WarningAt(Warning::kNoStartRecord, {});
     if (d.eof()) break;
     if (header) return Status::Ok();

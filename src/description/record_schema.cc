@@ -88,6 +88,16 @@ const RecordSchema* FindRecord(RecordPart part, std::string_view keywordField) {
   return nullptr;
 }
 
+bool OpensRecords(std::string_view field) { return Contains(field, "[generale]", Compare::kText); }
+
+bool EndsGeneralSection(std::string_view field) {
+  if (field.find('[') == std::string_view::npos || field.find(']') == std::string_view::npos) {
+    return false;
+  }
+  const std::size_t first = field.find_first_not_of(' ');
+  return first == std::string_view::npos || field[first] != '-';
+}
+
 std::span<const SectionHeader> SectionHeaders() { return kHeaders; }
 
 std::span<const std::string_view> KeywordsAsWritten(RecordPart part) {

@@ -394,6 +394,26 @@ const RecordSchema* FindRecord(RecordPart part, std::string_view keywordField);
 // direction, both signal repetitions): what "did you mean" offers.
 std::span<const std::string_view> KeywordsAsWritten(RecordPart part);
 
+// How a part treats the fields holding '-' in a keyword's place: at most
+// `skips` of them in a row are dropped, and the next field is the keyword
+// whatever it holds. Where `endAmongSkips`, the end of the file among them
+// ends the reading; elsewhere they are read without looking for it, and
+// reading past the end is a read failure.
+struct DashRule {
+  int skips;
+  bool endAmongSkips;
+};
+constexpr DashRule DashRuleOf(RecordPart part) {
+  return part == RecordPart::kLineGeneral ? DashRule{10, false} : DashRule{2, true};
+}
+
+// The field that ends a description's preamble: the records begin after it.
+bool OpensRecords(std::string_view field);
+
+// A bracketed field ends a line's general section, unless it begins with
+// "-" after its spaces.
+bool EndsGeneralSection(std::string_view field);
+
 // The section headers authors write, with the part they open.
 struct SectionHeader {
   std::string_view header;  // "[stazioni]"

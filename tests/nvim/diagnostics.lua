@@ -1,8 +1,8 @@
 -- Neovim as a real client of `scenario-builder lsp`, set up as the README
 -- says (SB_INIT): opens a train description with a station off the 50 m
 -- step and checks the diagnostic it is shown, then its line beside it,
--- which must share its server. Run headless by run.sh with SB_INIT,
--- SB_FILE and SB_LINE set.
+-- which must share its server; then asks the train's column guidance and
+-- colours. Run headless by run.sh with SB_INIT, SB_FILE and SB_LINE set.
 local file = os.getenv('SB_FILE')
 local line = os.getenv('SB_LINE')
 
@@ -52,6 +52,23 @@ vim.cmd('split ' .. vim.fn.fnameescape(line))
 if client_of_buffer() ~= client then fail('the line got a server of its own') end
 if #vim.lsp.get_active_clients() ~= 1 then
   fail(#vim.lsp.get_active_clients() .. ' servers for one folder')
+end
+
+-- Column guidance and colours, asked through the client (0.7 shows neither itself).
+local server = vim.lsp.get_client_by_id(client)
+local at = { textDocument = { uri = vim.uri_from_fname(file) },
+             position = { line = 38, character = 14 } }
+local help = server.request_sync('textDocument/signatureHelp', at, 5000, 0)
+if not (help and help.result and help.result.activeParameter == 0
+        and help.result.signatures[1].label:find('^stazione, position, kind, length')) then
+  fail('signature help ' .. vim.inspect(help))
+end
+local tokens = server.request_sync('textDocument/semanticTokens/full',
+  { textDocument = at.textDocument }, 5000, 0)
+local data = tokens and tokens.result and tokens.result.data or {}
+-- "[generale]" first, a section header.
+if table.concat(vim.list_slice(data, 1, 5), ',') ~= '0,0,10,4,0' then
+  fail('semantic tokens ' .. vim.inspect(vim.list_slice(data, 1, 10)))
 end
 
 vim.lsp.stop_client(client)

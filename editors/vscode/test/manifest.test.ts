@@ -50,7 +50,8 @@ test('each language has a grammar and a language configuration that load', () =>
     assert.equal(readJson(grammar.path).scopeName, grammar.scopeName);
     assert.equal(grammar.scopeName, `source.${language.id}`);
     const configuration = readJson(language.configuration);
-    assert.equal(configuration.comments.lineComment, '--');
+    // Two quotes, not '--': a third line holding '-' in a row is read again.
+    assert.equal(configuration.comments.lineComment, '""');
   }
 });
 

@@ -81,14 +81,6 @@ const char* RuleText(CellRule rule) {
   return "";
 }
 
-std::string ColumnText(const ColumnSchema& c) {
-  std::string s = "**" + std::string(c.name) + "**";
-  if (!c.unit.empty()) s += " (" + std::string(c.unit) + ")";
-  if (!c.range.empty()) s += ", " + std::string(c.range);
-  if (!c.meaning.empty()) s += ": " + std::string(c.meaning);
-  return s;
-}
-
 // The cell, km post and compiled cell of a position value.
 std::string PositionText(const ColumnSchema& c, int64_t metres, const Scenario* s) {
   std::string text;
@@ -162,6 +154,14 @@ std::optional<nlohmann::json> RecordSymbol(const Lines& lines, int line, const S
 }
 
 }  // namespace
+
+std::string ColumnText(const ColumnSchema& c) {
+  std::string s = "**" + std::string(c.name) + "**";
+  if (!c.unit.empty()) s += " (" + std::string(c.unit) + ")";
+  if (!c.range.empty()) s += ", " + std::string(c.range);
+  if (!c.meaning.empty()) s += ": " + std::string(c.meaning);
+  return s;
+}
 
 nlohmann::json Hover(const FileResult& file, bool lineDescription, TextPlace place,
                      PositionEncoding encoding) {

@@ -5,7 +5,9 @@
 #define SB_TOOLS_LSP_FEATURES_H_
 
 #include <nlohmann/json.hpp>
+#include <string>
 
+#include "description/record_schema.h"
 #include "tools/lsp/text.h"
 #include "tools/lsp/workspace.h"
 
@@ -33,6 +35,10 @@ nlohmann::json Completion(const FileResult& file, bool lineDescription, TextPlac
 // Section headers, and inside them stations, signals, slowdowns and boards.
 nlohmann::json DocumentSymbols(const FileResult& file, bool lineDescription,
                                PositionEncoding encoding);
+
+// A column as hover and column guidance tell it: its name, unit, range and
+// meaning, in markdown.
+std::string ColumnText(const ColumnSchema& column);
 
 // "km 121+020" after each position field of the lines `first` to `last`.
 nlohmann::json InlayHints(const FileResult& file, bool lineDescription, int first, int last,

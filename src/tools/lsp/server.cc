@@ -1,5 +1,6 @@
 #include "tools/lsp/server.h"
 
+#include <limits>
 #include <optional>
 
 #include "sb_version.h"
@@ -8,6 +9,8 @@
 #include "tools/lsp/features.h"
 #include "tools/lsp/formatting.h"
 #include "tools/lsp/params.h"
+#include "tools/lsp/semantic_tokens.h"
+#include "tools/lsp/signature_help.h"
 
 namespace sb::lsp {
 namespace {
@@ -76,6 +79,12 @@ const Server::RequestMethod* Server::FindRequest(std::string_view method) {
       {"textDocument/formatting", Stage::kSession, &Server::FormattingRequest, "[]"},
       {"textDocument/codeAction", Stage::kSession, &Server::CodeActionRequest, "[]"},
       {"workspace/executeCommand", Stage::kSession, &Server::ExecuteCommand},
+      {"textDocument/signatureHelp", Stage::kSession, &Server::SignatureRequest, "null"},
+      {"textDocument/semanticTokens/full", Stage::kSession, &Server::TokensRequest,
+       R"({"data":[]})"},
+      {"textDocument/semanticTokens/range", Stage::kSession, &Server::TokensRequest,
+       R"({"data":[]})"},
+      {"textDocument/foldingRange", Stage::kSession, &Server::FoldingRequest, "[]"},
   };
   for (const RequestMethod& m : kRequests) {
     if (m.name == method) return &m;
@@ -220,7 +229,11 @@ Status Server::Initialize(const nlohmann::json& params, nlohmann::json* result) 
                {"inlayHintProvider", true},
                {"documentFormattingProvider", true},
                {"codeActionProvider", {{"codeActionKinds", {"quickfix", "refactor.rewrite"}}}},
-               {"executeCommandProvider", {{"commands", {kSaveAsCommand}}}}}},
+               {"executeCommandProvider", {{"commands", {kSaveAsCommand}}}},
+               {"signatureHelpProvider", {{"triggerCharacters", {","}}}},
+               {"semanticTokensProvider",
+                {{"legend", SemanticTokensLegend()}, {"full", true}, {"range", true}}},
+               {"foldingRangeProvider", true}}},
              {"serverInfo", {{"name", "scenario-builder"}, {"version", kProgramVersion}}}};
   return Status::Ok();
 }
@@ -340,6 +353,40 @@ Status Server::ExecuteCommand(const nlohmann::json& params, nlohmann::json* resu
          {"message",
           "save the file as Windows-1252: in Neovim ':set fileencoding=cp1252 | write', in "
           "VS Code 'Save with Encoding' and 'Western (Windows 1252)'"}}}});
+  return Status::Ok();
+}
+
+Status Server::SignatureRequest(const nlohmann::json& params, nlohmann::json* result) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
+  TextPlace place;
+  SB_RETURN_IF_ERROR(PlaceOf(params, &place));
+  FileResult alone;
+  const FileResult* file = FileFor(path, &alone);
+  *result = file ? SignatureHelp(*file->text, IsLineDescription(path), place, encoding_) : nullptr;
+  return Status::Ok();
+}
+
+Status Server::TokensRequest(const nlohmann::json& params, nlohmann::json* result) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
+  // The whole text, or the lines of a range.
+  int first = 0;
+  int last = std::numeric_limits<int>::max();
+  if (params.contains("range")) SB_RETURN_IF_ERROR(LinesOf(params, &first, &last));
+  FileResult alone;
+  const FileResult* file = FileFor(path, &alone);
+  *result = file ? SemanticTokens(*file->text, IsLineDescription(path), first, last, encoding_)
+                 : nlohmann::json{{"data", nlohmann::json::array()}};
+  return Status::Ok();
+}
+
+Status Server::FoldingRequest(const nlohmann::json& params, nlohmann::json* result) {
+  std::string path;
+  SB_RETURN_IF_ERROR(DocumentPath(params, &path));
+  FileResult alone;
+  const FileResult* file = FileFor(path, &alone);
+  *result = file ? FoldingRanges(*file->text, IsLineDescription(path)) : nlohmann::json::array();
   return Status::Ok();
 }
 

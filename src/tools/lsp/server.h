@@ -92,6 +92,10 @@ class Server {
   Status FormattingRequest(const nlohmann::json& params, nlohmann::json* result);
   Status CodeActionRequest(const nlohmann::json& params, nlohmann::json* result);
   Status ExecuteCommand(const nlohmann::json& params, nlohmann::json* result);
+  Status SignatureRequest(const nlohmann::json& params, nlohmann::json* result);
+  // semanticTokens/full, and /range with the lines of its range.
+  Status TokensRequest(const nlohmann::json& params, nlohmann::json* result);
+  Status FoldingRequest(const nlohmann::json& params, nlohmann::json* result);
 
   Status Exit(const nlohmann::json& params, Out& out);
   Status DidOpen(const nlohmann::json& params, Out& out);

@@ -1,0 +1,46 @@
+// How the readers take each field of a description, by their own rules
+// (the preamble, the keyword tests of each part, the fields holding '-',
+// the end of the general section, the end of the file) but without the
+// model: the editor shows what is read as it is read. Curves are read, as
+// when the plan profile is built; where an error would stop the reading,
+// the walk goes on to the end.
+#ifndef SB_DESCRIPTION_RECORD_WALK_H_
+#define SB_DESCRIPTION_RECORD_WALK_H_
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "description/record_schema.h"
+
+namespace sb {
+
+enum class FieldRole {
+  kPreamble,  // before the field that opens the records: never read as one
+  kOpening,   // that field ("[generale]")
+  kSkipped,   // a field holding '-', dropped in a keyword's place
+  kKeyword,   // a record's keyword field
+  kValue,     // a value of a record
+  // Read in a keyword's place but naming no record: headers, free text,
+  // the values of a record that is not read, the file's last field.
+  kNoRecord,
+};
+
+struct WalkedField {
+  FieldRole role = FieldRole::kNoRecord;
+  std::size_t begin = 0;    // offset of its first byte (an opening quote counts)
+  std::size_t end = 0;      // past its last: blanks after a text dropped, a closing quote kept
+  std::size_t dropEnd = 0;  // past what follows a closing quote up to the separator,
+                            // which the reader drops; `end` when nothing does
+  std::string_view text;    // as read: a number's token, a text without its quotes
+  const RecordSchema* record = nullptr;  // kKeyword: the first record it names; kValue
+  int column = -1;                       // kValue: its index in record->columns
+};
+
+// Every field of `bytes` in reading order, up to the end of the text or to
+// a read the text cannot give (a record's values past its end).
+std::vector<WalkedField> WalkDescription(std::string_view bytes, bool lineDescription);
+
+}  // namespace sb
+
+#endif  // SB_DESCRIPTION_RECORD_WALK_H_
