@@ -4,10 +4,18 @@
 # build/vscode/scenario-builder-<target>-<version>.vsix, and prints its path.
 # Usage: tools/vscode-package.sh linux-x64 build/release/scenario-builder
 #        tools/vscode-package.sh win32-x64 build/windows/scenario-builder.exe
+#        tools/vscode-package.sh --check-node   (only whether Node.js will do)
 # Installs the extension's locked packages first when they are missing or
 # older than the lock file (npm ci), and builds the bundle.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The packaging tool needs Node 20; Debian 12's own nodejs is 18.
+node_major=$(node -p 'process.versions.node.split(".")[0]' 2>/dev/null || echo 0)
+if ((node_major < 20)); then
+  echo "vscode-package: Node.js $(node --version 2>/dev/null || echo "not") found; the extension's tools need 20 or later" >&2
+  exit 69
+fi
+[ "${1:-}" = --check-node ] && exit 0
 if (($# != 2)); then
   echo "usage: $0 linux-x64|win32-x64 PROGRAM" >&2
   exit 64

@@ -12,12 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/lib/checks.sh
 tools/deps.sh
-# The packaging tool needs Node 20; Debian 12's own nodejs is 18.
-node_major=$(node -p 'process.versions.node.split(".")[0]')
-if ((node_major < 20)); then
-  echo "vscode-test: Node.js $(node --version) found; the extension's tools need 20 or later" >&2
-  exit 1
-fi
+tools/vscode-package.sh --check-node
 start=$SECONDS
 ext=editors/vscode
 (
