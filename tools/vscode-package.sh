@@ -33,20 +33,25 @@ fi
 
 ext=$PWD/editors/vscode
 out=$PWD/build/vscode
+# The tools' chatter is shown only when one of them fails.
+log=$(mktemp)
+stage=$(mktemp -d)
+trap 'rm -rf "$stage" "$log"' EXIT
+quietly() {
+  "$@" >"$log" 2>&1 || { cat "$log" >&2; echo "vscode-package: $* failed" >&2; exit 1; }
+}
 (
   cd "$ext"
   if [ ! -f node_modules/.package-lock.json ] || [ package-lock.json -nt node_modules/.package-lock.json ]; then
-    npm ci --no-audit --no-fund --loglevel=error >&2
+    quietly npm ci --no-audit --no-fund --loglevel=error
   fi
-  npm run --silent build >&2
+  quietly npm run --silent build
 )
 version=$(node -p "require('$ext/package.json').version")
 vsix=$out/scenario-builder-$target-$version.vsix
 
 # The package is made from a copy of what it ships, so that the program
 # never lands in the source tree and two targets cannot mix.
-stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
 cp -r "$ext/package.json" "$ext/.vscodeignore" "$ext/README.md" "$ext/CHANGELOG.md" "$ext/LICENSE" \
   "$ext/language-configuration.json" "$ext/syntaxes" "$ext/dist" "$stage/"
 mkdir "$stage/server"
@@ -60,6 +65,6 @@ chmod 755 "$stage/server/$server_name"
 
 mkdir -p "$out"
 rm -f "$vsix"
-(cd "$stage" && "$ext/node_modules/.bin/vsce" package --no-dependencies --allow-missing-repository \
-  --target "$target" --out "$vsix" </dev/null >&2)
+(cd "$stage" && quietly "$ext/node_modules/.bin/vsce" package --no-dependencies --allow-missing-repository \
+  --target "$target" --out "$vsix" </dev/null)
 echo "$vsix"
