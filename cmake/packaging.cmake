@@ -31,6 +31,11 @@ if(WIN32)
                  @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/package/README.txt ${sb_doc_dir}/authors.md
           DESTINATION .)
+  # The editor extension with this build's program inside, when
+  # tools/vscode-package.sh has made it (looked for at install time).
+  set(SB_PLATFORM_VSIX ${CMAKE_CURRENT_SOURCE_DIR}/build/vscode/scenario-builder-win32-x64-${PROJECT_VERSION}.vsix
+      CACHE FILEPATH "The editor extension to package, when it exists")
+  install(FILES ${SB_PLATFORM_VSIX} DESTINATION . OPTIONAL)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME scenario-builder-${PROJECT_VERSION}-windows)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
@@ -55,11 +60,12 @@ else()
           RENAME scenario-builder)
   install(FILES ${sb_doc_dir}/authors.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/scenario-builder)
 
-  # The editor extension, when tools/vscode-test.sh has built it (looked for
-  # at install time, so building it after configuring is enough).
-  set(SB_VSIX ${CMAKE_CURRENT_SOURCE_DIR}/build/vscode/scenario-builder-${PROJECT_VERSION}.vsix
+  # The editor extension with the Linux program inside, when
+  # tools/vscode-package.sh has made it (looked for at install time, so
+  # making it after configuring is enough).
+  set(SB_PLATFORM_VSIX ${CMAKE_CURRENT_SOURCE_DIR}/build/vscode/scenario-builder-linux-x64-${PROJECT_VERSION}.vsix
       CACHE FILEPATH "The editor extension to package, when it exists")
-  install(FILES ${SB_VSIX} DESTINATION ${CMAKE_INSTALL_DATADIR}/scenario-builder OPTIONAL)
+  install(FILES ${SB_PLATFORM_VSIX} DESTINATION ${CMAKE_INSTALL_DATADIR}/scenario-builder OPTIONAL)
 
   set(CPACK_GENERATOR DEB)
   # The release build keeps its symbols; the package does not need them.

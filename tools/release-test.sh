@@ -3,9 +3,13 @@
 #   - the Debian package (preset release, cpack -G DEB): its fields and files,
 #     installed with apt-get, the installed program's scenario run against the
 #     pinned sums (tests/golden/scenario.sha256), its manual page, its bash
-#     completion; then removed again;
-#   - the Windows zip (preset windows, cpack -G ZIP): its files, unpacked into
-#     an empty folder and the players' program run there under Wine.
+#     completion, the VS Code extension it carries (linux-x64, the program
+#     inside); then removed again;
+#   - the Windows zip (preset windows, cpack -G ZIP): its files, the VS Code
+#     extension it carries (win32-x64, the zip's own scenario-builder.exe
+#     inside), unpacked into an empty folder and the players' program run
+#     there under Wine.
+# Each extension is packaged first (tools/vscode-package.sh; Node.js 20).
 # Prints each package's size and listing, a line per check (tools/lib/checks.sh)
 # and their counts; any failed check fails the script.
 # Usage: tools/release-test.sh [--linux-only]
@@ -25,7 +29,8 @@ esac
 
 extra=()
 if ((windows)); then extra=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth unzip); fi
-tools/deps.sh bash-completion man-db groff-base dpkg-dev "${extra[@]}"
+tools/deps.sh bash-completion man-db groff-base dpkg-dev unzip "${extra[@]}"
+tools/vscode-package.sh --check-node
 sudo_cmd=""
 [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
 
@@ -51,9 +56,19 @@ check_scenario() {
   check_pinned_sums "$label: compiled files with the pinned sums" "$dir"
 }
 
+# A .vsix's platform and its program, unpacked into DIR.
+check_vsix() {  # check_vsix LABEL VSIX TARGET DIR
+  local label=$1 vsix=$2 target=$3 dir=$4
+  mkdir -p "$dir"
+  unzip -q -o "$vsix" -d "$dir"
+  check "$label: made for $target" "TargetPlatform=\"$target\"" \
+    "$(grep -o 'TargetPlatform="[^"]*"' "$dir/extension.vsixmanifest")"
+}
+
 # --- the Debian package -------------------------------------------------------
 cmake --preset release >/dev/null
 cmake --build --preset release -j2
+tools/vscode-package.sh linux-x64 build/release/scenario-builder >/dev/null
 rm -rf build/release/packages
 cpack -G DEB --config build/release/CPackConfig.cmake -B build/release/packages >"$work/cpack.log" ||
   { cat "$work/cpack.log"; exit 1; }
@@ -73,16 +88,12 @@ case "$(field Depends)" in
   *) not_ok "deb: dependencies from dpkg-shlibdeps" "$(field Depends)" ;;
 esac
 
-vsix_name=scenario-builder-$version.vsix
+vsix_name=scenario-builder-linux-x64-$version.vsix
 want="./usr/bin/scenario-builder
 ./usr/share/bash-completion/completions/scenario-builder
 ./usr/share/doc/scenario-builder/authors.md
-./usr/share/man/man1/scenario-builder.1.gz"
-if [ -f "build/vscode/$vsix_name" ]; then
-  want+=$'\n'"./usr/share/scenario-builder/$vsix_name"
-else
-  echo "note  no build/vscode/$vsix_name (tools/vscode-test.sh builds it): the package goes without it"
-fi
+./usr/share/man/man1/scenario-builder.1.gz
+./usr/share/scenario-builder/$vsix_name"
 dpkg-deb -c "$deb" >"$work/deb-listing"
 check "deb: its files" "$want" "$(awk '$1 !~ /^d/ {print $6}' "$work/deb-listing" | sort)"
 check "deb: nothing outside /usr" "" "$(awk '{print $6}' "$work/deb-listing" | grep -v -e '^\./$' -e '^\./usr/' || true)"
@@ -114,6 +125,10 @@ man --warnings -l build/release/package/scenario-builder.1 >/dev/null 2>"$work/m
 check "manual page: man --warnings has nothing to say" "" "$(cat "$work/man.err")"
 man --warnings scenario-builder >/dev/null 2>"$work/man.err" || true
 check "installed manual page: man --warnings has nothing to say" "" "$(cat "$work/man.err")"
+
+check_vsix "installed: $vsix_name" "/usr/share/scenario-builder/$vsix_name" linux-x64 "$work/vsix-linux"
+check "installed: $vsix_name: its program runs and is the package's" \
+  "$(/usr/bin/scenario-builder --version)" "$("$work/vsix-linux/extension/server/scenario-builder" --version 2>&1)"
 
 check "installed: dpkg -L lists nothing outside /usr" "" \
   "$(dpkg -L scenario-builder | grep -v -e '^/\.$' -e '^/usr$' -e '^/usr/' || true)"
@@ -181,6 +196,7 @@ cat "$work/deb-listing"
 if ((windows)); then
   cmake --preset windows >/dev/null
   cmake --build --preset windows -j2
+  tools/vscode-package.sh win32-x64 build/windows/scenario-builder.exe >/dev/null
   rm -rf build/windows/packages
   cpack -G ZIP --config build/windows/CPackConfig.cmake -B build/windows/packages >"$work/cpack.log" ||
     { cat "$work/cpack.log"; exit 1; }
@@ -192,7 +208,8 @@ if ((windows)); then
   fi
   unzip -Z1 "$zip" | grep -v '/$' | sort >"$work/zip-files"
   check "zip: its files" \
-    "$(printf "$zip_name/%s\n" Lungomare_Nord.exe README.txt authors.md scenario-builder.exe | sort)" \
+    "$(printf "$zip_name/%s\n" Lungomare_Nord.exe README.txt authors.md scenario-builder.exe \
+      "scenario-builder-win32-x64-$version.vsix" | sort)" \
     "$(cat "$work/zip-files")"
   mkdir "$work/players"
   unzip -q "$zip" -d "$work/players"
@@ -201,6 +218,21 @@ if ((windows)); then
     ok "zip: README.txt names the version, lines end with CR LF"
   else
     not_ok "zip: README.txt names the version, lines end with CR LF" "$(head -2 "$folder/README.txt" | od -c | head -3)"
+  fi
+
+  win_vsix=scenario-builder-win32-x64-$version.vsix
+  check_vsix "zip: $win_vsix" "$folder/$win_vsix" win32-x64 "$work/vsix-windows"
+  if cmp -s "$folder/scenario-builder.exe" "$work/vsix-windows/extension/server/scenario-builder.exe"; then
+    ok "zip: $win_vsix holds the zip's own scenario-builder.exe"
+  else
+    not_ok "zip: $win_vsix holds the zip's own scenario-builder.exe" \
+      "$(ls -l "$work/vsix-windows/extension/server/" 2>&1)"
+  fi
+  if tr -d '\r' <"$folder/README.txt" | grep -qxF "    code --install-extension $win_vsix" &&
+    grep -q 'Install from VSIX' "$folder/README.txt"; then
+    ok "zip: README.txt tells how to install $win_vsix"
+  else
+    not_ok "zip: README.txt tells how to install $win_vsix"
   fi
 
   # The prefix tools/windows-test.sh prepares, when it has; otherwise one of
@@ -214,7 +246,7 @@ if ((windows)); then
   check "zip: the players' program exits with 0 under Wine" 0 "$status"
   check_scenario "zip: the players' program in the unpacked folder" "$folder"
   check "zip: the folder holds the package's files and the scenario's, nothing else" \
-    "$(printf '%s\n' Lungomare_Nord.exe README.txt authors.md scenario-builder.exe $scenario_files | sort)" \
+    "$(printf '%s\n' Lungomare_Nord.exe README.txt authors.md scenario-builder.exe "$win_vsix" $scenario_files | sort)" \
     "$(cd "$folder" && ls | sort)"
 
   echo

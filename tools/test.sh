@@ -2,7 +2,7 @@
 # Builds everything and runs every test:
 #   1. the unit and end-to-end tests (preset release), clang-tidy
 #      (tools/tidy.sh), then the VS Code
-#      extension's tests and its .vsix (tools/vscode-test.sh), the
+#      extension's tests and its platform packages (tools/vscode-test.sh), the
 #      interactive page in a browser (tools/browser-test.sh);
 #   2. the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
 #      then each fuzz target for FUZZ_SECONDS (default 60);

@@ -7,6 +7,9 @@
 #   - scenario-builder.exe: the scenario run, `compile --json` on a few
 #     descriptions (one ending with error 1250), `inspect` and `render` give
 #     the same exit status, output, stderr and files as on Linux;
+#   - its `lsp`: the same answers as on Linux, and on descriptions on disk,
+#     named by VS Code's URIs for a drive (tools/lib/lsp_session.py), the
+#     same diagnostics, the companions found;
 #   - the window Form1 and the error report's message box, driven by
 #     tests/windows/gui_probe.cc.
 # Prints a line per check (tools/lib/checks.sh) and their counts; any
@@ -276,6 +279,56 @@ else
   not_ok "lsp: answers differ" "exit linux $linux_status, windows $win_status" \
     "$(cmp "$work/l.lsp" "$work/w.lsp" 2>&1 | head -1)"
 fi
+
+# --- the editor server on descriptions on disk ---------------------------------
+# A folder with a line and two trains, one with an error, the other with a
+# warning that points at another of its records. Opened as VS Code names files on
+# Windows ("file:///z%3A/tmp/...", the colon encoded), the train alone is
+# checked with its line read from disk (no error 101) and the line alone
+# with its trains; the Windows program publishes what the Linux one does,
+# URIs aside. The folder is reached through Wine's z: (the whole file
+# system) and through c: (the prefix's own drive).
+lsp_dir=$work/lsp
+mkdir -p "$lsp_dir"
+cp "$data/linea.txt" "$lsp_dir/Costa_linea.txt"
+sed 's/^stazione,    5250,/stazione,    5260,/' "$data/treno.txt" >"$lsp_dir/Costa_42-.txt"
+sed 's/^\[fine\]/velocita, 1000, 100\r\n[fine]/' "$data/treno.txt" >"$lsp_dir/Costa_7-.txt"
+c_name=sb-lsp-$$
+c_dir=$WINEPREFIX/drive_c/$c_name
+rm -rf "$c_dir"
+cp -r "$lsp_dir" "$c_dir"
+lsp_session() {  # lsp_session FOLDER FOLDER_URI OUT COMMAND...
+  local folder=$1 uri=$2 out=$3
+  shift 3
+  timeout -k 5 180 python3 tools/lib/lsp_session.py "$folder" "$uri" Costa_linea.txt Costa_42-.txt -- "$@" \
+    >"$out" 2>"$out.err" || echo "{\"session failed\": $?}" >>"$out"
+}
+lsp_session "$lsp_dir" "file://$lsp_dir" "$work/lsp-linux" "$linux_exe" lsp
+lsp_session "$lsp_dir" "file:///z%3A$lsp_dir" "$work/lsp-z" wine "$console_exe" lsp
+lsp_session "$c_dir" "file:///c%3A/$c_name" "$work/lsp-c" wine "$console_exe" lsp
+rm -rf "$c_dir"
+published() {  # published FILE STEP URI: the codes published for URI at STEP
+  python3 -c '
+import json, sys
+for line in open(sys.argv[1]):
+    m = json.loads(line)
+    if m.get("step") == sys.argv[2] and m["params"]["uri"] == sys.argv[3]:
+        print(" ".join(str(d["code"]) for d in m["params"]["diagnostics"]) or "none")' "$@"
+}
+check "lsp, Linux: the train opened alone has its own error, and no 101" 8 \
+  "$(published "$work/lsp-linux" "open the train alone" "<folder>/Costa_42-.txt")"
+check "lsp, Linux: the line opened alone has its trains checked" "none|8|out-of-order" \
+  "$(for f in Costa_linea.txt Costa_42-.txt Costa_7-.txt; do
+       published "$work/lsp-linux" "open the line alone" "<folder>/$f"; done | tr '\n' '|' | sed 's/|$//')"
+for drive in z c; do
+  label="lsp, Windows program, file:///$drive%3A/... URIs"
+  if cmp -s "$work/lsp-linux" "$work/lsp-$drive"; then
+    ok "$label: the same diagnostics as on Linux, companions read from disk ($(wc -l <"$work/lsp-$drive") messages)"
+  else
+    not_ok "$label: diagnostics differ from Linux" "$(diff "$work/lsp-linux" "$work/lsp-$drive" | head -8)" \
+      "$(head -c 300 "$work/lsp-$drive.err")"
+  fi
+done
 
 # --- the window and the message box ------------------------------------------
 cp "$probe_exe" "$work/"

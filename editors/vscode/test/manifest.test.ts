@@ -2,7 +2,7 @@ import { test } from 'node:test';
 import * as assert from 'node:assert/strict';
 import * as fs from 'node:fs';
 import * as path from 'node:path';
-import { DEFAULT_SERVER_PATH } from '../src/server';
+import { RESTART_COMMAND } from '../src/controller';
 
 // Compiled to out/test/, so the extension folder is two levels up and the
 // repository root four.
@@ -62,10 +62,39 @@ test('both languages are read and written as Windows-1252', () => {
   }
 });
 
-test('the serverPath setting is declared with the default the client uses', () => {
+test('the serverPath setting defaults to empty, the bundled program', () => {
   const setting = contributes.configuration.properties['scenarioBuilder.serverPath'];
   assert.equal(setting.type, 'string');
-  assert.equal(setting.default, DEFAULT_SERVER_PATH);
+  assert.equal(setting.default, '');
+});
+
+test('an untrusted workspace cannot set the program the extension runs', () => {
+  const untrusted = manifest.capabilities?.untrustedWorkspaces;
+  assert.equal(untrusted?.supported, 'limited');
+  assert.deepEqual(untrusted.restrictedConfigurations, ['scenarioBuilder.serverPath']);
+  assert.ok(untrusted.description);
+});
+
+test('the restart command is contributed under the extension\'s category', () => {
+  assert.deepEqual(contributes.commands,
+    [{ command: RESTART_COMMAND, title: 'Restart Server', category: 'Scenario Builder' }]);
+  // VS Code activates on a contributed command by itself; the bundle must
+  // register the very name.
+  const bundle = fs.readFileSync(path.join(extensionDir, manifest.main), 'utf8');
+  assert.ok(bundle.includes(JSON.stringify(RESTART_COMMAND)), 'the bundle does not name the command');
+});
+
+test('the package holds what the marketplace shows and the bundled program', () => {
+  const ignore = fs.readFileSync(path.join(extensionDir, '.vscodeignore'), 'utf8').split('\n');
+  for (const file of ['README.md', 'CHANGELOG.md', 'LICENSE', 'server/scenario-builder', 'server/scenario-builder.exe']) {
+    assert.ok(ignore.includes(`!${file}`), `.vscodeignore leaves out ${file}`);
+  }
+  const changelog = fs.readFileSync(path.join(extensionDir, 'CHANGELOG.md'), 'utf8');
+  assert.ok(changelog.includes(`## ${manifest.version}`), 'CHANGELOG.md has no entry for this version');
+  // The marketplace page starts with how to install it.
+  const readme = fs.readFileSync(path.join(extensionDir, 'README.md'), 'utf8');
+  const firstSection = /^## (.*)$/m.exec(readme);
+  assert.equal(firstSection?.[1], 'Installation');
 });
 
 test('the version is the project version', () => {
