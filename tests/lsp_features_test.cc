@@ -323,7 +323,8 @@ TEST(LspFeatures, CompanionsAreReadFromTheDisk) {
   const std::vector<json> saved =
       editor.Notify("textDocument/didSave", {{"textDocument", {{"uri", PathToUri(companion)}}}});
   const json movedDiagnostics = json::parse(R"json([
-  {"code":8,"message":"station position is not a multiple of 50 (at 1010 m, km 112+010)","range":{"end":{"character":14,"line":3},"start":{"character":10,"line":3}},"severity":1,"source":"scenario-builder"}
+  {"code":8,"message":"station position is not a multiple of 50 (at 1010 m, km 112+010)","range":{"end":{"character":14,"line":3},"start":{"character":10,"line":3}},"severity":1,"source":"scenario-builder"},
+  {"code":"not-read","message":"not read: the reading stopped at line 4","range":{"end":{"character":6,"line":6},"start":{"character":0,"line":4}},"severity":4,"source":"scenario-builder","tags":[1]}
 ])json");
   EXPECT_EQ(PublishedFor(saved, companion).dump(2), movedDiagnostics.dump(2));
 
@@ -666,6 +667,47 @@ TEST(LspFeatures, FoldingRangesAreTheSections) {
             R"([{"endLine":2,"kind":"region","startLine":1},)"
             R"({"endLine":4,"kind":"region","startLine":3},)"
             R"({"endLine":6,"kind":"region","startLine":5}])");
+}
+
+// An error that ends the reading leaves the rest of the file unread: the
+// editor fades it, says where the reading stopped, and checks what it can of
+// the rest without the model. A train whose line stopped is not read at all.
+TEST(LspFeatures, TheRestAfterAStopIsFadedAndCheckedWithoutTheModel) {
+  Editor editor;
+  const std::string train =
+      "[generale]\n"
+      "numero vetture, 6\n"
+      "[stazioni]\n"
+      "stazione, 1010, 12, 400, 0,0,0, 1,1,0, 4,1,1, 0, 15,17,0, ALFA\n"
+      "[segnali]\n"
+      "segnale, 3000, 7, 4, 0,0,0, 0,0,0,0,0\n"
+      "segnale, 4000, 2x, 4, 0,0,0, 0,0,0,0,0\n"
+      "segnalle, 5000, 2, 4, 0,0,0, 0,0,0,0,0\n"
+      "[fine]\n";
+  json published = PublishedFor(editor.Open(kTrainPath, train), kTrainPath);
+  ASSERT_TRUE(published.is_array()) << published;
+  json told = json::array();
+  for (const json& d : published) {
+    if (d["severity"] == 4 || d["severity"] == 3) told.push_back(d);
+  }
+  EXPECT_EQ(told.dump(1), json::parse(R"json([
+ {"code":"not-read","message":"not read: the reading stopped at line 4","range":{"end":{"character":6,"line":8},"start":{"character":0,"line":4}},"severity":4,"source":"scenario-builder","tags":[1]},
+ {"code":"value-range","message":"sx 7 is outside 0 to 2 (in the part not read: checked without the model)","range":{"end":{"character":16,"line":5},"start":{"character":15,"line":5}},"severity":3,"source":"scenario-builder"},
+ {"code":"not-a-number","message":"sx: expected a whole number, found '2x' (in the part not read: checked without the model)","range":{"end":{"character":17,"line":6},"start":{"character":15,"line":6}},"severity":3,"source":"scenario-builder"},
+ {"code":"unknown-record","message":"'segnalle' is no record (in the part not read: checked without the model)\nhint: did you mean 'segnale'?","range":{"end":{"character":8,"line":7},"start":{"character":0,"line":7}},"severity":3,"source":"scenario-builder"}
+])json")
+                              .dump(1));
+  // The line stops (two boards on one cell): its train is not read.
+  Editor broken;
+  const std::string line = std::string(kLine).replace(
+      std::string(kLine).find("[fine]"), 6,
+      "[cartelli]\ncartello_indicatore, 500, A\ncartello_indicatore, 500, B\n[fine]");
+  ASSERT_TRUE(broken.disk().WriteFile(kLinePath, line).ok());
+  published = PublishedFor(broken.Open(kTrainPath, kTrain), kTrainPath);
+  ASSERT_TRUE(published.is_array() && !published.empty()) << published;
+  EXPECT_EQ(published[0]["message"], "not read: the reading stopped at line 6 of Demo_linea.txt");
+  EXPECT_EQ(published[0]["range"], json::parse(R"({"start":{"line":0,"character":0},
+                                                   "end":{"line":6,"character":6}})"));
 }
 
 }  // namespace

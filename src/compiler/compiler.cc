@@ -57,7 +57,9 @@ Status memorizza_dati(Scenario& s, DescriptionSource& source) {
     Status st = source.Delete(which);
     if (!st.ok() && io.ok()) io = st;
   }
-  RecordError(s, current->FailureAt(failure.Message("delete")), std::nullopt);
+  Diagnostic d = current->FailureAt(failure.Message("delete"));
+  s.readingStops.push_back({d.file, d.line, true});
+  RecordError(s, std::move(d), std::nullopt);
   return io;
 }
 

@@ -14,6 +14,7 @@ bool HasDash(const std::string& field) { return field.find('-') != std::string::
 Status Stop(Scenario& s, Description& d, Diagnostic diag, std::optional<int32_t> position,
             Outcome* outcome) {
   SB_RETURN_IF_ERROR(d.CloseAndDelete());
+  s.readingStops.push_back({d.name(), diag.line, true});
   RecordError(s, std::move(diag), position);
   *outcome = Outcome::kStopped;
   return Status::Ok();
@@ -26,6 +27,7 @@ bool Beyond(Scenario& s, Description& d, const char* what, int32_t position, dou
   }
   Diagnostic diag = d.At(ErrorCode::kBeyondGrid, position, {}, kPositionField);
   DescribeBeyondGrid(s, what, position, static_cast<int32_t>(reach), diag);
+  s.readingStops.push_back({d.name(), diag.line, false});
   RecordError(s, std::move(diag), position);
   *outcome = Outcome::kEndOfReading;
   return true;

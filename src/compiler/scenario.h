@@ -42,6 +42,17 @@ struct Scenario {
   std::array<int32_t, kMountainSlots> mountainEnd{};
   int32_t mountainCount = 0;
 
+  // Where an error ended the reading of a description early: the line of
+  // the record at fault, after which nothing of it was read. `rest`: nor of
+  // the train, when it is the line description that stopped. Editors show
+  // what went unread; nothing compiled depends on it.
+  struct ReadingStop {
+    std::string file;
+    int line = 0;
+    bool rest = false;
+  };
+  std::vector<ReadingStop> readingStops;
+
   // Every error recorded during the run, in order; errorCode and
   // errorPosition keep only the last, as the compiled state requires.
   std::vector<Diagnostic> diagnostics;

@@ -214,6 +214,7 @@ Status TrainReader::Slowdown() {
                           " lies beyond the grid (0 to " + std::to_string(s_.lastCell) + ")",
                       kPositionField),
                 start);
+    s_.readingStops.push_back({d_.name(), s_.diagnostics.back().line, false});
     outcome_ = Outcome::kEndOfReading;
     return Status::Ok();
   }
@@ -358,6 +359,7 @@ Status TrainReader::StopMark(ScenarioItem& item, int32_t slot, int32_t position)
               "the stopping zone ends beyond the grid (at " + std::to_string(item.end) + " m)",
               kPositionField),
         position);
+    s_.readingStops.push_back({d_.name(), s_.diagnostics.back().line, false});
     outcome_ = Outcome::kEndOfReading;
     return Status::Ok();
   }

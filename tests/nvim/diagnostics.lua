@@ -35,9 +35,19 @@ for _, d in ipairs(shown) do
     vim.diagnostic.severity[d.severity], tostring(code), d.message, d.source))
 end
 
-local d = shown[1]
-local code = d.code or (d.user_data and d.user_data.lsp and d.user_data.lsp.code)
-if #shown ~= 1 then fail('expected one diagnostic, got ' .. #shown) end
+local function code_of(x) return x.code or (x.user_data and x.user_data.lsp and x.user_data.lsp.code) end
+-- The error, and the rest of the file after it faded as not read.
+local errors, unread = {}, nil
+for _, x in ipairs(shown) do
+  if x.severity <= vim.diagnostic.severity.WARN then table.insert(errors, x) end
+  if code_of(x) == 'not-read' then unread = x end
+end
+if #errors ~= 1 then fail('expected one error or warning, got ' .. #errors) end
+if not unread or unread.lnum ~= 39 or unread.severity ~= vim.diagnostic.severity.HINT then
+  fail('the rest after the error is not shown as not read')
+end
+local d = errors[1]
+local code = code_of(d)
 if d.message ~= 'station position is not a multiple of 50 (at 5260 m, km 116+260)' then
   fail('message: ' .. d.message)
 end

@@ -8,7 +8,9 @@
 #include "compiler/error_codes.h"
 #include "compiler/warnings.h"
 #include "model/km_post.h"
+#include "tools/lsp/params.h"
 #include "tools/lsp/record_line.h"
+#include "tools/lsp/unread.h"
 
 namespace sb::lsp {
 namespace {
@@ -160,6 +162,9 @@ nlohmann::json LspDiagnostics(const FileResult& file, const GroupAnalysis& analy
   }
   for (const Unencodable& u : file.text->unencodable) {
     out.push_back(UnencodableDiagnostic(*file.text, u, encoding));
+  }
+  for (nlohmann::json& j : UnreadDiagnostics(file, IsLineDescription(file.path), encoding)) {
+    out.push_back(std::move(j));
   }
   return out;
 }
