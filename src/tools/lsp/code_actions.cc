@@ -173,15 +173,6 @@ std::vector<const Fix*> Offered(const Diagnostic& d, const Lines& lines, const F
   return offered;
 }
 
-std::optional<int64_t> WholeNumber(std::string_view field) {
-  int64_t value = 0;
-  const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-  if (field.empty() || error != std::errc() || end != field.data() + field.size()) {
-    return std::nullopt;
-  }
-  return value;
-}
-
 // A record and the lines above it that are none (comments, blank lines),
 // which go with it.
 struct Block {

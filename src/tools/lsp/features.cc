@@ -52,15 +52,6 @@ struct Lines {
   }
 };
 
-std::optional<int64_t> WholeNumber(std::string_view field) {
-  int64_t value = 0;
-  const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-  if (field.empty() || error != std::errc() || end != field.data() + field.size()) {
-    return std::nullopt;
-  }
-  return value;
-}
-
 std::optional<double> CellOffset(CellRule rule) {
   switch (rule) {
     case CellRule::kPlain: return 0.0;

@@ -1,5 +1,6 @@
 #include "tools/lsp/record_line.h"
 
+#include <charconv>
 #include <string>
 
 #include "description/field_reader.h"
@@ -110,6 +111,15 @@ int FieldAt(const std::vector<FieldSpan>& fields, int character) {
     ++field;
   }
   return field;
+}
+
+std::optional<int64_t> WholeNumber(std::string_view field) {
+  int64_t value = 0;
+  const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+  if (field.empty() || error != std::errc() || end != field.data() + field.size()) {
+    return std::nullopt;
+  }
+  return value;
 }
 
 }  // namespace sb::lsp

@@ -5,6 +5,7 @@
 #ifndef SB_TOOLS_LSP_RECORD_LINE_H_
 #define SB_TOOLS_LSP_RECORD_LINE_H_
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,10 @@ struct LineView {
 
 // Every line of a description (Windows-1252 bytes, split by SplitLines).
 std::vector<LineView> ViewLines(const std::vector<std::string_view>& lines, bool lineDescription);
+
+// A field that is a decimal number (a sign allowed, nothing else) within
+// 64 bits, as its value.
+std::optional<int64_t> WholeNumber(std::string_view field);
 
 // The field holding character `character`, or the one it follows: 0 is the
 // keyword, 1 the first value.

@@ -13,6 +13,7 @@
 #include "description/keyword_suggestion.h"
 #include "description/record_walk.h"
 #include "tools/lsp/diagnostics.h"
+#include "tools/lsp/record_line.h"
 
 namespace sb::lsp {
 namespace {
@@ -74,7 +75,9 @@ bool IsBlank(std::string_view text) {
   return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-bool WholeNumber(std::string_view token) {
+// Digits after an optional minus, of any length: what the reader takes
+// for a whole number, though it may lie past every range.
+bool AllDigits(std::string_view token) {
   if (!token.empty() && token[0] == '-') token.remove_prefix(1);
   return !token.empty() &&
          std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -129,7 +132,7 @@ void CheckRest(const SourceText& text, bool lineDescription, std::size_t from, c
     if (f.role == FieldRole::kValue) {
       const ColumnSchema& column = f.record->columns[static_cast<std::size_t>(f.column)];
       if (column.type == ValueType::kText) continue;
-      if (!WholeNumber(f.text)) {
+      if (!AllDigits(f.text)) {
         std::string message(column.what);
         message += ": expected a whole number, found ";
         if (f.text.empty()) {
@@ -141,10 +144,9 @@ void CheckRest(const SourceText& text, bool lineDescription, std::size_t from, c
         continue;
       }
       const std::optional<std::pair<int64_t, int64_t>> bounds = Bounds(column.range);
-      if (!bounds || f.text.size() > 12) continue;
-      int64_t value = 0;
-      std::from_chars(f.text.data(), f.text.data() + f.text.size(), value);
-      if (value < bounds->first || value > bounds->second) {
+      const std::optional<int64_t> value = WholeNumber(f.text);
+      if (!bounds || !value) continue;
+      if (*value < bounds->first || *value > bounds->second) {
         out.push_back(Checked(places, f, "value-range",
                               std::string(column.what) + " " + std::string(f.text) +
                                   " is outside " + std::string(column.range)));
