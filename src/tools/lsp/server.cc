@@ -24,6 +24,12 @@ nlohmann::json Publish(const std::string& uri, nlohmann::json diagnostics,
           {"params", std::move(params)}};
 }
 
+// Diagnostics as the server keeps what it told the editor.
+std::string Told(const nlohmann::json& diagnostics) {
+  return diagnostics.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+constexpr std::string_view kNothingTold = "[]";
+
 // An open document whose file is UTF-16: the editor shows it decoded, so
 // what it checks is not what compile and the simulator read.
 nlohmann::json Utf16Diagnostic() {
@@ -268,8 +274,8 @@ void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
   if (analysis.cancelled) return;
   // What each description was last told: only what changes is sent again,
   // so a change to one train of many says nothing of the others.
-  std::map<std::string, nlohmann::json>& published = published_[group];
-  std::map<std::string, nlohmann::json> now;
+  std::map<std::string, std::string>& published = published_[group];
+  std::map<std::string, std::string> now;
   for (const FileResult& f : analysis.files) {
     if (f.path == closed) continue;
     const auto it = published.find(f.path);
@@ -280,13 +286,17 @@ void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
     }
     nlohmann::json diagnostics = LspDiagnostics(f, analysis, encoding_);
     if (utf16_.count(f.path)) diagnostics.insert(diagnostics.begin(), Utf16Diagnostic());
-    if (it == published.end() || it->second != diagnostics)
-      out.push_back(Publish(UriOf(f.path), diagnostics, OpenVersion(f.path)));
-    now.emplace(f.path, std::move(diagnostics));
+    // Kept as text: one string is compared and freed at once, where
+    // thousands of diagnostics as values are each compared, copied and freed.
+    std::string told = Told(diagnostics);
+    if (it == published.end() || it->second != told) {
+      out.push_back(Publish(UriOf(f.path), std::move(diagnostics), OpenVersion(f.path)));
+    }
+    now.emplace(f.path, std::move(told));
   }
   // A description that left the group (renamed, deleted) keeps nothing.
   for (const auto& [path, diagnostics] : published) {
-    if (!now.count(path) && path != closed && !diagnostics.empty()) {
+    if (!now.count(path) && path != closed && diagnostics != kNothingTold) {
       out.push_back(Publish(UriOf(path), nlohmann::json::array()));
     }
   }
@@ -365,7 +375,8 @@ Status Server::DidClose(const nlohmann::json& params, Out& out) {
     // Nothing of the scenario is open any more: its companions are cleared
     // too, and nothing of it is kept.
     for (const auto& [other, diagnostics] : published_[*group]) {
-      if (!diagnostics.empty()) out.push_back(Publish(UriOf(other), nlohmann::json::array()));
+      if (diagnostics != kNothingTold)
+        out.push_back(Publish(UriOf(other), nlohmann::json::array()));
     }
     analyses_.erase(*group);
     published_.erase(*group);

@@ -119,8 +119,8 @@ class Server {
 
   Workspace workspace_;
   std::map<Group, GroupAnalysis> analyses_;
-  // By description: the diagnostics it was last sent.
-  std::map<Group, std::map<std::string, nlohmann::json>> published_;
+  // By description: the diagnostics it was last sent, as JSON text.
+  std::map<Group, std::map<std::string, std::string>> published_;
   std::map<std::string, int64_t> versions_;  // of the open documents
   std::map<std::string, std::string> uris_;  // of the open documents
   std::set<std::string> utf16_;              // open documents saved as UTF-16

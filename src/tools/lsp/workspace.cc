@@ -71,8 +71,13 @@ Diagnostic NoLine(const Group& group) {
 
 void Workspace::Open(const std::string& path, const std::string& utf8) {
   EncodedText encoded = Utf8ToWindows1252(utf8);
-  open_[path] = std::make_shared<const SourceText>(
-      SourceText{utf8, std::move(encoded.bytes), std::move(encoded.unencodable), true});
+  auto text = std::make_shared<SourceText>();
+  text->utf8 = utf8;
+  text->bytes = std::move(encoded.bytes);
+  text->unencodable = std::move(encoded.unencodable);
+  text->open = true;
+  text->IndexLines();
+  open_[path] = std::move(text);
 }
 
 void Workspace::Close(const std::string& path) { open_.erase(path); }
@@ -109,6 +114,7 @@ std::shared_ptr<const SourceText> Workspace::Read(const std::string& path, bool 
     return nullptr;
   }
   text->utf8 = Windows1252ToUtf8(text->bytes);
+  text->IndexLines();
   if (keep) {
     kept_[path] = OnDisk{stamp, text};
   } else if (kept != kept_.end()) {
