@@ -1,7 +1,9 @@
 #include "tools/lsp/server.h"
 
 #include <optional>
+#include <set>
 
+#include "model/file_names.h"
 #include "sb_version.h"
 #include "tools/lsp/diagnostics.h"
 #include "tools/lsp/features.h"
@@ -67,6 +69,8 @@ const Server::RequestMethod* Server::FindRequest(std::string_view method) {
 const Server::NotificationMethod* Server::FindNotification(std::string_view method) {
   static constexpr NotificationMethod kNotifications[] = {
       {"exit", Stage::kAlways, &Server::Exit},
+      {"initialized", Stage::kSession, &Server::Initialized},
+      {"workspace/didChangeWatchedFiles", Stage::kSession, &Server::DidChangeWatchedFiles},
       {"textDocument/didOpen", Stage::kSession, &Server::DidOpen},
       {"textDocument/didChange", Stage::kSession, &Server::DidChange},
       {"textDocument/didSave", Stage::kSession, &Server::DidSave},
@@ -95,7 +99,8 @@ std::vector<nlohmann::json> Server::Handle(const nlohmann::json& m) {
     return out;
   }
   if (!m.contains("method")) {
-    // A response to a request of ours; the server sends none, so it is dropped.
+    // A response to a request of ours (the watchers' registration): nothing
+    // waits for it, so it is dropped.
     if (hasId && (m.contains("result") || m.contains("error"))) return out;
     out.push_back(ErrorResponse(id, kInvalidRequest, "no method"));
     return out;
@@ -186,6 +191,7 @@ Status Server::Initialize(const nlohmann::json& params, nlohmann::json* result) 
   initialized_ = true;
   encoding_ = OffersUtf8(params) ? PositionEncoding::kUtf8 : PositionEncoding::kUtf16;
   snippets_ = TakesSnippets(params);
+  watches_ = WatchesFilesOnRequest(params);
   *result = {{"capabilities",
               {{"positionEncoding", encoding_ == PositionEncoding::kUtf8 ? "utf-8" : "utf-16"},
                {"textDocumentSync",
@@ -303,6 +309,47 @@ void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
   published = std::move(now);
   analyses_[group] = std::move(analysis);
   encodingTold_.clear();
+}
+
+// Descriptions change on disk behind the editor (another program, a
+// version control checkout, a file renamed or deleted): the client is asked
+// to tell of those of the names the compiler reads.
+Status Server::Initialized(const nlohmann::json&, Out& out) {
+  if (!watches_) return Status::Ok();
+  const nlohmann::json watchers = {{{"globPattern", "**/" + LineDescriptionName("*")}},
+                                   {{"globPattern", "**/" + TrainDescriptionName("*", "*")}}};
+  out.push_back({{"jsonrpc", "2.0"},
+                 {"id", "watch-descriptions"},
+                 {"method", "client/registerCapability"},
+                 {"params",
+                  {{"registrations",
+                    {{{"id", "watch-descriptions"},
+                      {"method", "workspace/didChangeWatchedFiles"},
+                      {"registerOptions", {{"watchers", watchers}}}}}}}}});
+  return Status::Ok();
+}
+
+// A description created, changed or deleted on disk: the scenarios open in
+// its folder are compiled again. A file is read again even when its time
+// and size look unchanged; one deleted leaves its group, whose refresh then
+// sends it an empty list.
+Status Server::DidChangeWatchedFiles(const nlohmann::json& params, Out& out) {
+  std::vector<std::string> paths;
+  SB_RETURN_IF_ERROR(WatchedPaths(params, &paths));
+  std::set<std::string> folders;
+  for (const std::string& path : paths) {
+    workspace_.ForgetFile(path);
+    if (std::optional<Group> group = workspace_.GroupOf(path)) folders.insert(group->folder);
+  }
+  // A line description that comes or goes may move trains between the
+  // groups of its folder: each open group there is refreshed.
+  std::set<Group> groups;
+  for (const auto& [path, uri] : uris_) {
+    std::optional<Group> group = workspace_.GroupOf(path);
+    if (group && folders.count(group->folder)) groups.insert(*group);
+  }
+  for (const Group& group : groups) Refresh(group, out);
+  return Status::Ok();
 }
 
 Status Server::Exit(const nlohmann::json&, Out&) {

@@ -90,6 +90,8 @@ class Server {
   Status SymbolsRequest(const nlohmann::json& params, nlohmann::json* result);
   Status HintsRequest(const nlohmann::json& params, nlohmann::json* result);
 
+  Status Initialized(const nlohmann::json& params, Out& out);
+  Status DidChangeWatchedFiles(const nlohmann::json& params, Out& out);
   Status Exit(const nlohmann::json& params, Out& out);
   Status DidOpen(const nlohmann::json& params, Out& out);
   Status DidChange(const nlohmann::json& params, Out& out);
@@ -130,6 +132,7 @@ class Server {
   PositionEncoding encoding_ = PositionEncoding::kUtf16;
   bool initialized_ = false;
   bool snippets_ = false;  // the client takes completion snippets
+  bool watches_ = false;   // the client registers file watchers when asked
   bool shutdown_ = false;
   bool exited_ = false;
   const std::atomic<bool>* cancel_ = nullptr;

@@ -84,6 +84,9 @@ class Workspace {
   // Files Text reads on disk are kept and read again only when their time
   // or size changes; this forgets those of `folder`.
   void ForgetFilesIn(const std::string& folder);
+  // Forgets the file at `path` alone: it changed on disk, whatever its
+  // stamp says.
+  void ForgetFile(const std::string& path) { kept_.erase(path); }
 
  private:
   // Line descriptions found or not, by path, while one listing lasts.
