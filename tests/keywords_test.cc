@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "description/keyword_suggestion.h"
+
 namespace sb {
 namespace {
 
@@ -79,6 +81,35 @@ TEST(KeywordsTest, RecordsOfAField) {
     EXPECT_EQ(c.general ? MatchingRows(kLineGeneralTests, c.field)
                         : MatchingRows(kLineFeatureTests, c.field),
               c.rows);
+  }
+}
+
+// At most one edit per four letters of the candidate (and at least one);
+// the nearest wins, the first of equals.
+TEST(KeywordsTest, TheNearestKeywordIsASlipOfTheKeys) {
+  constexpr std::string_view kCandidates[] = {"stazione", "segnale", "velocita", "rallentamento",
+                                              "abbattimento"};
+  const struct {
+    std::string_view field;
+    std::string_view nearest;
+  } cases[] = {
+      {"stazoine", "stazione"},         // two edits of eight letters
+      {"stazion", "stazione"},          // one letter short
+      {"  STAZIONE\t", "stazione"},     // case and blanks
+      {"staz", ""},                     // four letters short
+      {"stzxxone", ""},                 // three edits
+      {"segnal", "segnale"},            // one edit of seven letters
+      {"segnalexy", ""},                // two
+      {"ralentamen", "rallentamento"},  // three of thirteen
+      {"ralentam", ""},                 // five letters short
+      {"abbatimento", "abbattimento"},  // nearer than rallentamento
+      {"sconosciuto", ""},
+      {"", ""},
+      {"stazionestazionestazionestazionestazionestazionestazionestazionestazione", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.field);
+    EXPECT_EQ(NearestKeyword(c.field, kCandidates), c.nearest);
   }
 }
 

@@ -3,6 +3,7 @@
 // disk) is asked at the marker, and the whole answer is compared.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -708,6 +709,146 @@ TEST(LspFeatures, TheRestAfterAStopIsFadedAndCheckedWithoutTheModel) {
   EXPECT_EQ(published[0]["message"], "not read: the reading stopped at line 6 of Demo_linea.txt");
   EXPECT_EQ(published[0]["range"], json::parse(R"({"start":{"line":0,"character":0},
                                                    "end":{"line":6,"character":6}})"));
+}
+
+// What the editor shows after `messages`: by URI, the last diagnostics
+// published for it.
+void Shown(std::map<std::string, json>& shown, const std::vector<json>& messages) {
+  for (const json& m : messages) {
+    if (m.value("method", "") == "textDocument/publishDiagnostics") {
+      shown[m["params"]["uri"]] = m["params"]["diagnostics"];
+    }
+  }
+}
+
+json WatchedChange(const std::string& path, int type) {
+  return {{"uri", PathToUri(path)}, {"type", type}};
+}
+constexpr int kCreated = 1;
+constexpr int kChanged = 2;
+constexpr int kDeleted = 3;
+
+// The train with its station 10 m off the 50 m step (error 8), of the same
+// size as the right one.
+std::string Misplaced() {
+  std::string text = kTrain;
+  text.replace(text.find("stazione, 1000"), 14, "stazione, 1010");
+  return text;
+}
+
+// Descriptions change behind the editor: the server asks a client that can
+// register watchers for the descriptions' names, and a client that cannot
+// is asked nothing.
+TEST(LspFeatures, WatchersOfDescriptionsAreRegisteredWhenTheClientCan) {
+  const json registration = json::parse(R"json([{"id":"watch-descriptions",
+    "jsonrpc":"2.0","method":"client/registerCapability","params":{"registrations":[
+    {"id":"watch-descriptions","method":"workspace/didChangeWatchedFiles","registerOptions":
+    {"watchers":[{"globPattern":"**/*_linea.txt"},{"globPattern":"**/*_*-.txt"}]}}]}}])json");
+  const struct {
+    const char* name;
+    json capabilities;
+    json expected;
+  } cases[] = {
+      {"dynamic registration",
+       {{"workspace", {{"didChangeWatchedFiles", {{"dynamicRegistration", true}}}}}},
+       registration},
+      {"none",
+       {{"workspace", {{"didChangeWatchedFiles", {{"dynamicRegistration", false}}}}}},
+       json::array()},
+      {"nothing said", json::object(), json::array()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Editor editor(c.capabilities);
+    EXPECT_EQ(json(editor.Notify("initialized", json::object())), c.expected);
+  }
+}
+
+// A companion changed on disk (here keeping its size and stamp) is read
+// again when the watcher tells of it; one deleted is told it has nothing.
+TEST(LspFeatures, CompanionsChangedOnDiskAreCheckedAgain) {
+  Editor editor;
+  const std::string companion = "/s/Demo_2-.txt";
+  ASSERT_TRUE(editor.disk().WriteFile(companion, kTrain).ok());
+  std::map<std::string, json> shown;
+  Shown(shown, editor.Open(kTrainPath, kTrain));
+  const json unchanged = shown[PathToUri(companion)];
+  ASSERT_EQ(unchanged, shown[PathToUri(kTrainPath)]);  // the same text
+
+  editor.disk().files()[companion] = Misplaced();
+  const auto told = [&](const std::string& path, int type) {
+    Shown(shown, editor.Notify("workspace/didChangeWatchedFiles",
+                               {{"changes", {WatchedChange(path, type)}}}));
+  };
+  told(companion, kChanged);
+  const json& misplaced = shown[PathToUri(companion)];
+  ASSERT_EQ(misplaced.size(), 2u);  // the error, and the rest it left unread
+  EXPECT_EQ(misplaced[0]["code"], 8);
+  EXPECT_EQ(misplaced[1]["code"], "not-read");
+
+  ASSERT_TRUE(editor.disk().RemoveFile(companion).ok());
+  told(companion, kDeleted);
+  EXPECT_EQ(shown[PathToUri(companion)], json::array());
+  EXPECT_EQ(shown[PathToUri(kTrainPath)], unchanged);
+
+  // A file of no description's name is no concern of the server's.
+  EXPECT_TRUE(editor
+                  .Notify("workspace/didChangeWatchedFiles",
+                          {{"changes", {WatchedChange("/s/notes.txt", kCreated)}}})
+                  .empty());
+}
+
+// An open train renamed in the editor (Demo_1 to Demo_2): it is closed under
+// its old name and opened under the new, before or after, and the file
+// moves on disk before the editor says so or after it (then a watcher tells
+// of it). The old name keeps no diagnostics; the new one has the train's.
+TEST(LspFeatures, ARenamedDescriptionLeavesNothingUnderItsOldName) {
+  const std::string renamed = "/s/Demo_2-.txt";
+  const struct {
+    const char* name;
+    bool openFirst;  // the new name opened before the old one is closed
+    bool movedLate;  // the file moves after both, and the watcher tells
+    bool lineOpen;   // the line description is open too
+  } cases[] = {
+      {"closed, opened", false, false, false},
+      {"opened, closed", true, false, false},
+      {"closed, opened, moved", false, true, false},
+      {"opened, closed, moved", true, true, false},
+      {"closed, opened, moved, line open", false, true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Editor editor;
+    ASSERT_TRUE(editor.disk().WriteFile(kTrainPath, Misplaced()).ok());
+    std::map<std::string, json> shown;
+    if (c.lineOpen) Shown(shown, editor.Open(kLinePath, kLine));
+    Shown(shown, editor.Open(kTrainPath, Misplaced()));
+    const json misplaced = shown[PathToUri(kTrainPath)];
+    ASSERT_EQ(misplaced[0]["code"], 8);
+
+    const auto move = [&] {
+      ASSERT_TRUE(editor.disk().RemoveFile(kTrainPath).ok());
+      ASSERT_TRUE(editor.disk().WriteFile(renamed, Misplaced()).ok());
+    };
+    const auto close = [&] {
+      Shown(shown, editor.Notify("textDocument/didClose",
+                                 {{"textDocument", {{"uri", PathToUri(kTrainPath)}}}}));
+    };
+    if (!c.movedLate) move();
+    if (!c.openFirst) close();
+    Shown(shown, editor.Open(renamed, Misplaced()));
+    if (c.openFirst) close();
+    if (c.movedLate) {
+      move();
+      Shown(shown,
+            editor.Notify(
+                "workspace/didChangeWatchedFiles",
+                {{"changes",
+                  {WatchedChange(kTrainPath, kDeleted), WatchedChange(renamed, kCreated)}}}));
+    }
+    EXPECT_EQ(shown[PathToUri(kTrainPath)], json::array());
+    EXPECT_EQ(shown[PathToUri(renamed)], misplaced);
+  }
 }
 
 }  // namespace

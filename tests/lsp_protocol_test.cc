@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <regex>
@@ -454,6 +455,36 @@ TEST_F(LspProtocol, AChangeToOneTrainPublishesThatTrainOnly) {
   EXPECT_EQ(publishedUntilMarker(), std::multiset<std::string>{trainUri_});
   Change(trainUri_, MisplacedStation() + "\r\n", 3);  // the same diagnostics
   EXPECT_TRUE(publishedUntilMarker().empty());
+}
+
+// A client that lets the server register watchers is asked to watch the
+// descriptions, and a companion deleted behind the editor loses its
+// diagnostics when the client tells of it.
+TEST_F(LspProtocol, WatchedDescriptionsAreRegisteredAndADeletedOneIsCleared) {
+  ServerProcess watching;
+  watching.Request(
+      1, "initialize",
+      {{"capabilities",
+        {{"workspace", {{"didChangeWatchedFiles", {{"dynamicRegistration", true}}}}}}}});
+  ASSERT_TRUE(watching.ResponseTo(1).contains("result"));
+  watching.Notify("initialized", json::object());
+  const std::optional<json> registration = watching.Receive();
+  ASSERT_TRUE(registration);
+  EXPECT_EQ((*registration)["method"], "client/registerCapability");
+  EXPECT_EQ((*registration)["params"]["registrations"][0]["method"],
+            "workspace/didChangeWatchedFiles");
+  watching.Send({{"jsonrpc", "2.0"}, {"id", (*registration)["id"]}, {"result", nullptr}});
+
+  WriteFile(dir_.file("Demo_8-.txt"), MisplacedStation());
+  const std::string companionUri = PathToUri(dir_.file("Demo_8-.txt"));
+  watching.Notify("textDocument/didOpen",
+                  {{"textDocument", {{"uri", trainUri_}, {"version", 1}, {"text", train_}}}});
+  const json before = watching.DiagnosticsFor(companionUri);
+  ASSERT_TRUE(before.is_array() && !before.empty()) << before;
+  ASSERT_EQ(std::remove(dir_.file("Demo_8-.txt").c_str()), 0);
+  watching.Notify("workspace/didChangeWatchedFiles",
+                  {{"changes", {{{"uri", companionUri}, {"type", 3}}}}});
+  EXPECT_EQ(watching.DiagnosticsFor(companionUri), json::array());
 }
 
 // Changes that come faster than they compile: a change already followed by

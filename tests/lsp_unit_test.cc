@@ -150,6 +150,33 @@ TEST(LspText, ConvertsToTheCodePageAndMarksWhatItCannotHold) {
   EXPECT_EQ(SplitLines("a\r\nb\rc\n").size(), 4u);
 }
 
+// The lines an index gives are those the compiler reads: CR LF is one
+// line end, a CR or an LF alone another.
+TEST(LspText, ALineIndexGivesTheLinesAsSplit) {
+  const std::vector<std::vector<std::string>> cases = {
+      {""},
+      {"a"},
+      {"a", ""},               // a text ending in a line end
+      {"a", "b", "c", ""},     // CR LF, CR, LF
+      {"", "", ""},            // line ends only
+      {"a", "", "b"},          // CR, then CR LF: an empty line between
+      {"x,  1", "", "", "y"},  // LF, LF, CR
+  };
+  const std::vector<std::string> texts = {
+      "", "a", "a\n", "a\r\nb\rc\n", "\r\n\r", "a\r\r\nb", "x,  1\n\n\ry",
+  };
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    SCOPED_TRACE(i);
+    const LineIndex index(texts[i]);
+    std::vector<std::string> lines;
+    for (int n = 0; n < index.size(); ++n) lines.emplace_back(index.Line(texts[i], n));
+    EXPECT_EQ(lines, cases[i]);
+    std::vector<std::string> split;
+    for (std::string_view line : SplitLines(texts[i])) split.emplace_back(line);
+    EXPECT_EQ(lines, split);
+  }
+}
+
 TEST(LspText, FileUris) {
   EXPECT_EQ(PathToUri("/tmp/a b/Linea\xC3\xA8_linea.txt"),
             "file:///tmp/a%20b/Linea%C3%A8_linea.txt");

@@ -18,8 +18,20 @@ namespace {
 constexpr int kSeverityError = 1;
 constexpr int kSeverityWarning = 2;
 
+// Built member by member: an initializer list copies each of its values
+// once more, and a description may have tens of thousands of diagnostics.
 nlohmann::json Position(int line, int character) {
-  return {{"line", line}, {"character", character}};
+  nlohmann::json position(nlohmann::json::value_t::object);
+  position.emplace("line", line);
+  position.emplace("character", character);
+  return position;
+}
+
+nlohmann::json Range(nlohmann::json start, nlohmann::json end) {
+  nlohmann::json range(nlohmann::json::value_t::object);
+  range.emplace("start", std::move(start));
+  range.emplace("end", std::move(end));
+  return range;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -94,9 +106,8 @@ nlohmann::json Related(const Diagnostic& d, const FileResult& file, const GroupA
 
 nlohmann::json UnencodableDiagnostic(const SourceText& text, const Unencodable& u,
                                      PositionEncoding encoding) {
-  const std::vector<std::string_view> lines = SplitLines(text.utf8);
   const std::string_view line =
-      u.line < static_cast<int>(lines.size()) ? lines[u.line] : std::string_view();
+      u.line < text.LineCount() ? text.Utf8Line(u.line) : std::string_view();
   char codePoint[16];
   std::snprintf(codePoint, sizeof codePoint, "U+%04X", static_cast<unsigned>(u.codePoint));
   return {{"range",
@@ -111,44 +122,25 @@ nlohmann::json UnencodableDiagnostic(const SourceText& text, const Unencodable& 
 
 }  // namespace
 
-namespace {
-
-// A description's lines in both forms, split once for all its diagnostics.
-struct SplitText {
-  std::vector<std::string_view> bytes;
-  std::vector<std::string_view> utf8;
-  explicit SplitText(const SourceText& text)
-      : bytes(SplitLines(text.bytes)), utf8(SplitLines(text.utf8)) {}
-};
-
-nlohmann::json FieldRangeIn(const SplitText& text, int line, int column,
-                            PositionEncoding encoding) {
-  const std::vector<std::string_view>& bytes = text.bytes;
-  const std::vector<std::string_view>& utf8 = text.utf8;
-  int index = line > 0 ? line - 1 : 0;
-  if (index >= static_cast<int>(bytes.size()) || bytes.size() != utf8.size()) {
-    return {{"start", Position(index, 0)}, {"end", Position(index, 0)}};
-  }
-  const FieldSpan span = line > 0 && column > 0
-                             ? FieldFrom(bytes[index], column - 1)
-                             : FieldSpan{0, static_cast<int>(bytes[index].size())};
-  return {{"start", Position(index, ToLspCharacter(utf8[index], span.begin, encoding))},
-          {"end", Position(index, ToLspCharacter(utf8[index], span.end, encoding))}};
-}
-
-}  // namespace
-
 nlohmann::json FieldRange(const SourceText& text, int line, int column, PositionEncoding encoding) {
-  return FieldRangeIn(SplitText(text), line, column, encoding);
+  const int index = line > 0 ? line - 1 : 0;
+  if (index >= text.LineCount() || text.utf8Lines.size() != text.LineCount()) {
+    return Range(Position(index, 0), Position(index, 0));
+  }
+  const std::string_view bytes = text.ByteLine(index);
+  const std::string_view utf8 = text.Utf8Line(index);
+  const FieldSpan span = line > 0 && column > 0 ? FieldFrom(bytes, column - 1)
+                                                : FieldSpan{0, static_cast<int>(bytes.size())};
+  return Range(Position(index, ToLspCharacter(utf8, span.begin, encoding)),
+               Position(index, ToLspCharacter(utf8, span.end, encoding)));
 }
 
 nlohmann::json LspDiagnostics(const FileResult& file, const GroupAnalysis& analysis,
                               PositionEncoding encoding) {
   nlohmann::json out = nlohmann::json::array();
-  const SplitText lines(*file.text);
   for (const Diagnostic& d : file.diagnostics) {
     nlohmann::json j;
-    j["range"] = FieldRangeIn(lines, d.line, d.column, encoding);
+    j["range"] = FieldRange(*file.text, d.line, d.column, encoding);
     j["severity"] = d.is_warning() ? kSeverityWarning : kSeverityError;
     if (d.is_warning()) {
       j["code"] = std::string(WarningId(d.warning));

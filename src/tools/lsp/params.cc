@@ -141,6 +141,35 @@ bool TakesSnippets(const nlohmann::json& params) {
   return *p == true;
 }
 
+// Whether the client lets the server register file watchers itself
+// (client/registerCapability): a client that says nothing does not.
+bool WatchesFilesOnRequest(const nlohmann::json& params) {
+  const nlohmann::json* p = &params;
+  for (const char* key :
+       {"capabilities", "workspace", "didChangeWatchedFiles", "dynamicRegistration"}) {
+    if (!p->is_object() || !p->contains(key)) return false;
+    p = &(*p)[key];
+  }
+  return *p == true;
+}
+
+Status WatchedPaths(const nlohmann::json& params, std::vector<std::string>* paths) {
+  const nlohmann::json* changes = nullptr;
+  SB_RETURN_IF_ERROR(Member(params, "changes", &changes));
+  if (!changes->is_array()) return Status::Invalid("'changes' must be an array");
+  for (const nlohmann::json& change : *changes) {
+    if (!change.is_object()) return Status::Invalid("a change must be an object");
+    std::string uri;
+    SB_RETURN_IF_ERROR(StringMember(change, "uri", &uri));
+    // Only descriptions matter, and a path with a NUL names none.
+    std::optional<std::string> path = UriToPath(uri);
+    if (!path || path->find('\0') != std::string::npos) continue;
+    const std::string name = path->substr(path->rfind('/') + 1);
+    if (IsLineDescription(name) || IsTrainDescription(name)) paths->push_back(std::move(*path));
+  }
+  return Status::Ok();
+}
+
 // The version a didOpen or didChange gives its document, when it gives one.
 std::optional<int64_t> VersionOf(const nlohmann::json& params) {
   const auto document = params.find("textDocument");

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/status.h"
 #include "tools/lsp/features.h"
@@ -31,11 +32,17 @@ bool NamesNoFile(const nlohmann::json& params);
 // The version a didOpen or didChange gives its document, when it gives one.
 std::optional<int64_t> VersionOf(const nlohmann::json& params);
 
-// What initialize says of the client: UTF-8 positions, completion snippets.
+// What initialize says of the client: UTF-8 positions, completion snippets,
+// watchers of files registered by the server.
 bool OffersUtf8(const nlohmann::json& params);
 bool TakesSnippets(const nlohmann::json& params);
 // Whether the client is VS Code (or a build of it), by the name it gives.
 bool IsVsCode(const nlohmann::json& params);
+bool WatchesFilesOnRequest(const nlohmann::json& params);
+
+// The paths of the descriptions a workspace/didChangeWatchedFiles names,
+// created, changed or deleted alike; other files and schemes are left out.
+Status WatchedPaths(const nlohmann::json& params, std::vector<std::string>* paths);
 
 }  // namespace sb::lsp
 

@@ -2,7 +2,9 @@
 
 #include <limits>
 #include <optional>
+#include <set>
 
+#include "model/file_names.h"
 #include "sb_version.h"
 #include "tools/lsp/code_actions.h"
 #include "tools/lsp/diagnostics.h"
@@ -33,6 +35,12 @@ nlohmann::json Publish(const std::string& uri, nlohmann::json diagnostics,
           {"method", "textDocument/publishDiagnostics"},
           {"params", std::move(params)}};
 }
+
+// Diagnostics as the server keeps what it told the editor.
+std::string Told(const nlohmann::json& diagnostics) {
+  return diagnostics.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+constexpr std::string_view kNothingTold = "[]";
 
 // An open document whose file is UTF-16: the editor shows it decoded, so
 // what it checks is not what compile and the simulator read.
@@ -95,6 +103,8 @@ const Server::RequestMethod* Server::FindRequest(std::string_view method) {
 const Server::NotificationMethod* Server::FindNotification(std::string_view method) {
   static constexpr NotificationMethod kNotifications[] = {
       {"exit", Stage::kAlways, &Server::Exit},
+      {"initialized", Stage::kSession, &Server::Initialized},
+      {"workspace/didChangeWatchedFiles", Stage::kSession, &Server::DidChangeWatchedFiles},
       {"textDocument/didOpen", Stage::kSession, &Server::DidOpen},
       {"textDocument/didChange", Stage::kSession, &Server::DidChange},
       {"textDocument/didSave", Stage::kSession, &Server::DidSave},
@@ -123,7 +133,8 @@ std::vector<nlohmann::json> Server::Handle(const nlohmann::json& m) {
     return out;
   }
   if (!m.contains("method")) {
-    // A response to a request of ours; the server sends none, so it is dropped.
+    // A response to a request of ours (the watchers' registration): nothing
+    // waits for it, so it is dropped.
     if (hasId && (m.contains("result") || m.contains("error"))) return out;
     out.push_back(ErrorResponse(id, kInvalidRequest, "no method"));
     return out;
@@ -217,6 +228,7 @@ Status Server::Initialize(const nlohmann::json& params, nlohmann::json* result) 
   encoding_ = OffersUtf8(params) ? PositionEncoding::kUtf8 : PositionEncoding::kUtf16;
   snippets_ = TakesSnippets(params);
   vscode_ = IsVsCode(params);
+  watches_ = WatchesFilesOnRequest(params);
   *result = {{"capabilities",
               {{"positionEncoding", encoding_ == PositionEncoding::kUtf8 ? "utf-8" : "utf-16"},
                {"textDocumentSync",
@@ -397,8 +409,8 @@ void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
   if (analysis.cancelled) return;
   // What each description was last told: only what changes is sent again,
   // so a change to one train of many says nothing of the others.
-  std::map<std::string, nlohmann::json>& published = published_[group];
-  std::map<std::string, nlohmann::json> now;
+  std::map<std::string, std::string>& published = published_[group];
+  std::map<std::string, std::string> now;
   for (const FileResult& f : analysis.files) {
     if (f.path == closed) continue;
     const auto it = published.find(f.path);
@@ -409,19 +421,64 @@ void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
     }
     nlohmann::json diagnostics = LspDiagnostics(f, analysis, encoding_);
     if (utf16_.count(f.path)) diagnostics.insert(diagnostics.begin(), Utf16Diagnostic());
-    if (it == published.end() || it->second != diagnostics)
-      out.push_back(Publish(UriOf(f.path), diagnostics, OpenVersion(f.path)));
-    now.emplace(f.path, std::move(diagnostics));
+    // Kept as text: one string is compared and freed at once, where
+    // thousands of diagnostics as values are each compared, copied and freed.
+    std::string told = Told(diagnostics);
+    if (it == published.end() || it->second != told) {
+      out.push_back(Publish(UriOf(f.path), std::move(diagnostics), OpenVersion(f.path)));
+    }
+    now.emplace(f.path, std::move(told));
   }
   // A description that left the group (renamed, deleted) keeps nothing.
   for (const auto& [path, diagnostics] : published) {
-    if (!now.count(path) && path != closed && !diagnostics.empty()) {
+    if (!now.count(path) && path != closed && diagnostics != kNothingTold) {
       out.push_back(Publish(UriOf(path), nlohmann::json::array()));
     }
   }
   published = std::move(now);
   analyses_[group] = std::move(analysis);
   encodingTold_.clear();
+}
+
+// Descriptions change on disk behind the editor (another program, a
+// version control checkout, a file renamed or deleted): the client is asked
+// to tell of those of the names the compiler reads.
+Status Server::Initialized(const nlohmann::json&, Out& out) {
+  if (!watches_) return Status::Ok();
+  const nlohmann::json watchers = {{{"globPattern", "**/" + LineDescriptionName("*")}},
+                                   {{"globPattern", "**/" + TrainDescriptionName("*", "*")}}};
+  out.push_back({{"jsonrpc", "2.0"},
+                 {"id", "watch-descriptions"},
+                 {"method", "client/registerCapability"},
+                 {"params",
+                  {{"registrations",
+                    {{{"id", "watch-descriptions"},
+                      {"method", "workspace/didChangeWatchedFiles"},
+                      {"registerOptions", {{"watchers", watchers}}}}}}}}});
+  return Status::Ok();
+}
+
+// A description created, changed or deleted on disk: the scenarios open in
+// its folder are compiled again. A file is read again even when its time
+// and size look unchanged; one deleted leaves its group, whose refresh then
+// sends it an empty list.
+Status Server::DidChangeWatchedFiles(const nlohmann::json& params, Out& out) {
+  std::vector<std::string> paths;
+  SB_RETURN_IF_ERROR(WatchedPaths(params, &paths));
+  std::set<std::string> folders;
+  for (const std::string& path : paths) {
+    workspace_.ForgetFile(path);
+    if (std::optional<Group> group = workspace_.GroupOf(path)) folders.insert(group->folder);
+  }
+  // A line description that comes or goes may move trains between the
+  // groups of its folder: each open group there is refreshed.
+  std::set<Group> groups;
+  for (const auto& [path, uri] : uris_) {
+    std::optional<Group> group = workspace_.GroupOf(path);
+    if (group && folders.count(group->folder)) groups.insert(*group);
+  }
+  for (const Group& group : groups) Refresh(group, out);
+  return Status::Ok();
 }
 
 Status Server::Exit(const nlohmann::json&, Out&) {
@@ -494,7 +551,8 @@ Status Server::DidClose(const nlohmann::json& params, Out& out) {
     // Nothing of the scenario is open any more: its companions are cleared
     // too, and nothing of it is kept.
     for (const auto& [other, diagnostics] : published_[*group]) {
-      if (!diagnostics.empty()) out.push_back(Publish(UriOf(other), nlohmann::json::array()));
+      if (diagnostics != kNothingTold)
+        out.push_back(Publish(UriOf(other), nlohmann::json::array()));
     }
     analyses_.erase(*group);
     published_.erase(*group);

@@ -97,6 +97,8 @@ class Server {
   Status TokensRequest(const nlohmann::json& params, nlohmann::json* result);
   Status FoldingRequest(const nlohmann::json& params, nlohmann::json* result);
 
+  Status Initialized(const nlohmann::json& params, Out& out);
+  Status DidChangeWatchedFiles(const nlohmann::json& params, Out& out);
   Status Exit(const nlohmann::json& params, Out& out);
   Status DidOpen(const nlohmann::json& params, Out& out);
   Status DidChange(const nlohmann::json& params, Out& out);
@@ -126,8 +128,8 @@ class Server {
 
   Workspace workspace_;
   std::map<Group, GroupAnalysis> analyses_;
-  // By description: the diagnostics it was last sent.
-  std::map<Group, std::map<std::string, nlohmann::json>> published_;
+  // By description: the diagnostics it was last sent, as JSON text.
+  std::map<Group, std::map<std::string, std::string>> published_;
   std::map<std::string, int64_t> versions_;  // of the open documents
   std::map<std::string, std::string> uris_;  // of the open documents
   std::set<std::string> utf16_;              // open documents saved as UTF-16
@@ -140,6 +142,7 @@ class Server {
   bool vscode_ = false;    // the client runs VS Code's own commands
   // Notifications a request's handler asks to send after its response.
   std::vector<nlohmann::json> notices_;
+  bool watches_ = false;   // the client registers file watchers when asked
   bool shutdown_ = false;
   bool exited_ = false;
   const std::atomic<bool>* cancel_ = nullptr;

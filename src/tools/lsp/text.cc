@@ -119,6 +119,26 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
+LineIndex::LineIndex(std::string_view text) {
+  starts_.push_back(0);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\n' && text[i] != '\r') continue;
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    starts_.push_back(static_cast<uint32_t>(i + 1));
+  }
+}
+
+std::string_view LineIndex::Line(std::string_view text, int index) const {
+  const std::size_t start = starts_[index];
+  if (index + 1 >= size()) return text.substr(start);
+  // The next line begins after this one's end: LF, CR, or CR LF (a CR
+  // before an LF is always its pair, as no line holds either).
+  const std::size_t next = starts_[index + 1];
+  const std::size_t endLength =
+      text[next - 1] == '\n' && next >= start + 2 && text[next - 2] == '\r' ? 2 : 1;
+  return text.substr(start, next - endLength - start);
+}
+
 int ToLspCharacter(std::string_view utf8Line, int characters, PositionEncoding encoding) {
   int units = 0;
   std::size_t i = 0;

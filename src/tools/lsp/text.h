@@ -34,6 +34,23 @@ EncodedText Utf8ToWindows1252(std::string_view utf8);
 // compiler reads them). A text ending in a line end has an empty last line.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+// Where each line of a text begins, found once per text: a line is then
+// had in constant time, however many diagnostics point into the text.
+// Offsets are 32-bit: a description has at most 256 MiB, 768 MiB as UTF-8.
+class LineIndex {
+ public:
+  // No lines at all: every line asked for is past the end.
+  LineIndex() = default;
+  explicit LineIndex(std::string_view text);
+  int size() const { return static_cast<int>(starts_.size()); }
+  // Line `index` (0-based, below size()) of `text`, the text indexed,
+  // without its end, as SplitLines gives it.
+  std::string_view Line(std::string_view text, int index) const;
+
+ private:
+  std::vector<uint32_t> starts_;
+};
+
 // Code units, in `encoding`, of the first `characters` characters of a UTF-8
 // line (clamped to its length).
 int ToLspCharacter(std::string_view utf8Line, int characters, PositionEncoding encoding);

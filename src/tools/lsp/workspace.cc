@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <thread>
 #include <tuple>
 
 #include "base/windows1252.h"
@@ -71,8 +72,13 @@ Diagnostic NoLine(const Group& group) {
 
 void Workspace::Open(const std::string& path, const std::string& utf8) {
   EncodedText encoded = Utf8ToWindows1252(utf8);
-  open_[path] = std::make_shared<const SourceText>(
-      SourceText{utf8, std::move(encoded.bytes), std::move(encoded.unencodable), true});
+  auto text = std::make_shared<SourceText>();
+  text->utf8 = utf8;
+  text->bytes = std::move(encoded.bytes);
+  text->unencodable = std::move(encoded.unencodable);
+  text->open = true;
+  text->IndexLines();
+  open_[path] = std::move(text);
 }
 
 void Workspace::Close(const std::string& path) { open_.erase(path); }
@@ -109,6 +115,7 @@ std::shared_ptr<const SourceText> Workspace::Read(const std::string& path, bool 
     return nullptr;
   }
   text->utf8 = Windows1252ToUtf8(text->bytes);
+  text->IndexLines();
   if (keep) {
     kept_[path] = OnDisk{stamp, text};
   } else if (kept != kept_.end()) {
@@ -189,6 +196,34 @@ bool SameText(const std::shared_ptr<const SourceText>& a,
   return a == b || a->bytes == b->bytes;
 }
 
+// A train's compile, in the group's order; `scenario` is null until compiled.
+struct TrainJob {
+  std::string train;
+  FileResult result;
+  std::shared_ptr<Scenario> scenario;
+};
+
+// Compiles the jobs on as many threads as the machine runs at once: the
+// trains of one line do not depend on one another, and a change to the
+// line compiles them all. False when `cancel` stopped one.
+bool CompileTrains(const Group& group, const std::string& lineBytes, std::vector<TrainJob*>& jobs,
+                   const std::atomic<bool>* cancel) {
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t i = next++; i < jobs.size(); i = next++) {
+      TrainJob& job = *jobs[i];
+      job.scenario = Compile(group, job.train, lineBytes, job.result.text->bytes, cancel);
+    }
+  };
+  const std::size_t threads =
+      std::min<std::size_t>(jobs.size(), std::max(1u, std::thread::hardware_concurrency()));
+  std::vector<std::thread> helpers;
+  for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(work);
+  work();
+  for (std::thread& helper : helpers) helper.join();
+  return std::all_of(jobs.begin(), jobs.end(), [](const TrainJob* job) { return job->scenario; });
+}
+
 void AnalyzeFiles(GroupAnalysis& analysis, const Workspace& workspace,
                   const GroupAnalysis* previous, const std::atomic<bool>* cancel) {
   const Group& group = analysis.group;
@@ -199,31 +234,43 @@ void AnalyzeFiles(GroupAnalysis& analysis, const Workspace& workspace,
   // The earlier results hold for this line text only.
   const FileResult* previousLine = previous ? previous->Find(linePath) : nullptr;
   const bool sameLine = line && previousLine && SameText(previousLine->text, line);
-  std::set<DiagnosticKey> lineSeen;
+  std::vector<TrainJob> jobs;
+  std::vector<TrainJob*> toCompile;
+  jobs.reserve(trains.size());
   for (const std::string& train : trains) {
     const std::string trainPath = InFolder(group.folder, TrainDescriptionName(group.lineId, train));
     std::shared_ptr<const SourceText> text = workspace.Text(trainPath);
     if (!text) continue;
+    TrainJob& job = jobs.emplace_back();
+    job.train = train;
     if (!line) {
-      FileResult result{trainPath, std::move(text), {}, {}, nullptr};
-      result.diagnostics.push_back(NoLine(group));
-      analysis.files.push_back(std::move(result));
+      job.result = FileResult{trainPath, std::move(text), {}, {}, nullptr};
+      job.result.diagnostics.push_back(NoLine(group));
       continue;
     }
     const FileResult* earlier = sameLine ? previous->Find(trainPath) : nullptr;
-    FileResult result;
     if (earlier && earlier->scenario && SameText(earlier->text, text)) {
-      result = *earlier;
-      result.text = std::move(text);  // the same bytes; open or not may differ
-      result.reused = true;
+      job.result = *earlier;
+      job.result.text = std::move(text);  // the same bytes; open or not may differ
+      job.result.reused = true;
     } else {
-      result = FileResult{trainPath, std::move(text), {}, {}, nullptr};
-      std::shared_ptr<Scenario> s = Compile(group, train, line->bytes, result.text->bytes, cancel);
-      if (!s) {
-        analysis.cancelled = true;
-        return;
-      }
-      const std::string trainName = TrainDescriptionName(group.lineId, train);
+      job.result = FileResult{trainPath, std::move(text), {}, {}, nullptr};
+      toCompile.push_back(&job);
+    }
+  }
+  if (!toCompile.empty() && !CompileTrains(group, line->bytes, toCompile, cancel)) {
+    analysis.cancelled = true;
+    return;
+  }
+  std::set<DiagnosticKey> lineSeen;
+  for (TrainJob& job : jobs) {
+    FileResult& result = job.result;
+    if (!line) {
+      analysis.files.push_back(std::move(result));
+      continue;
+    }
+    if (job.scenario) {
+      const std::string trainName = TrainDescriptionName(group.lineId, job.train);
       const auto place = [&](const Diagnostic& d) {
         if (d.file == trainName || d.file.empty()) {
           result.diagnostics.push_back(d);
@@ -231,9 +278,9 @@ void AnalyzeFiles(GroupAnalysis& analysis, const Workspace& workspace,
           result.lineDiagnostics.push_back(d);
         }
       };
-      for (const Diagnostic& d : s->diagnostics) place(d);
-      for (const Diagnostic& d : NotKeptWarnings(*s)) place(d);
-      result.scenario = std::move(s);
+      for (const Diagnostic& d : job.scenario->diagnostics) place(d);
+      for (const Diagnostic& d : NotKeptWarnings(*job.scenario)) place(d);
+      result.scenario = std::move(job.scenario);
     }
     for (const Diagnostic& d : result.lineDiagnostics) {
       if (lineSeen.insert(KeyOf(d)).second) analysis.files[0].diagnostics.push_back(d);

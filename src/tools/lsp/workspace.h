@@ -25,6 +25,18 @@ struct SourceText {
   std::string bytes;  // Windows-1252, as compiled
   std::vector<Unencodable> unencodable;
   bool open = false;  // an editor buffer, not the file on disk
+  // The lines of both forms (one byte a character: the same lines), found
+  // by IndexLines once the texts are in place; none before.
+  LineIndex byteLines;
+  LineIndex utf8Lines;
+
+  void IndexLines() {
+    byteLines = LineIndex(bytes);
+    utf8Lines = LineIndex(utf8);
+  }
+  int LineCount() const { return byteLines.size(); }
+  std::string_view ByteLine(int index) const { return byteLines.Line(bytes, index); }
+  std::string_view Utf8Line(int index) const { return utf8Lines.Line(utf8, index); }
 };
 
 // The descriptions of one line identifier in one folder: the line and every
@@ -72,6 +84,9 @@ class Workspace {
   // Files Text reads on disk are kept and read again only when their time
   // or size changes; this forgets those of `folder`.
   void ForgetFilesIn(const std::string& folder);
+  // Forgets the file at `path` alone: it changed on disk, whatever its
+  // stamp says.
+  void ForgetFile(const std::string& path) { kept_.erase(path); }
 
  private:
   // Line descriptions found or not, by path, while one listing lasts.
