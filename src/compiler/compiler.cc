@@ -1,6 +1,7 @@
 #include "compiler/compiler.h"
 
 #include <new>
+#include <utility>
 
 #include "compiler/description.h"
 #include "compiler/error_codes.h"
@@ -12,23 +13,40 @@ namespace sb {
 
 namespace {
 
-// Reads the line description, then the train description unless an error
-// stopped the reading; `*current` follows the one being read.
-Status ReadDescriptions(Scenario& s, Description& line, Description& train, Description** current) {
-  LineFeatureState st;
-  PhaseEnd end = PhaseEnd::kFinished;
-  SB_RETURN_IF_ERROR(ReadLineDescription(s, line, st, &end));
-  if (end == PhaseEnd::kStopped) return Status::Ok();
-  *current = &train;
-  return ReadTrainDescription(s, train, st.boardSlot, &end);
+// Sets up the run state for a compile, before anything is read.
+void BeginCompile(Scenario& s, bool withProfile) {
+  s.withProfile = withProfile ? 1 : 0;
+  s.errorCode = ErrorCode::kNone;
+  s.items.fill(ScenarioItem{});
 }
 
-}  // namespace
+// The failure handler of memorizza_dati: every file closed, both
+// descriptions deleted where they still exist, errorPosition left as it
+// was. `current` is the description being read when `failure` came.
+Status HandleFailure(Scenario& s, DescriptionSource& source, const Description& current,
+                     const Status& failure) {
+  // A compile stopped on request is thrown away whole: no error of the
+  // author's, nothing deleted.
+  if (failure.IsCancelled()) return failure;
+  // The only file operation a reader reports as failed is the deletion of
+  // its description.
+  Status io = failure.IsIoError() ? failure : Status::Ok();
+  for (DescriptionKind which : {DescriptionKind::kLine, DescriptionKind::kTrain}) {
+    Status st = source.Delete(which);
+    if (!st.ok() && io.ok()) io = st;
+  }
+  Diagnostic d = current.FailureAt(failure.Message("delete"));
+  s.readingStops.push_back({d.file, d.line, true});
+  RecordError(s, std::move(d), std::nullopt);
+  return io;
+}
 
-Status memorizza_dati(Scenario& s, DescriptionSource& source) {
+// The line phase of memorizza_dati, with its failure handler. `*readTrain`
+// turns true when the line was read to its end, the train phase to start
+// at `*boardSlot`.
+Status ReadLinePhase(Scenario& s, DescriptionSource& source, bool* readTrain, int32_t* boardSlot) {
+  *readTrain = false;
   Description line(source, DescriptionKind::kLine);
-  Description train(source, DescriptionKind::kTrain);
-  Description* current = &line;
   Status failure;
   try {
     s.items[kSlotLine].text = s.lineId;
@@ -41,42 +59,44 @@ Status memorizza_dati(Scenario& s, DescriptionSource& source) {
       RecordError(s, std::move(d), std::nullopt);
       return Status::Ok();
     }
-    failure = ReadDescriptions(s, line, train, &current);
+    LineFeatureState st;
+    PhaseEnd end = PhaseEnd::kFinished;
+    failure = ReadLineDescription(s, line, st, &end);
+    if (failure.ok()) {
+      *readTrain = end == PhaseEnd::kFinished;
+      *boardSlot = st.boardSlot;
+      return Status::Ok();
+    }
   } catch (const std::bad_alloc&) {
     failure = Status::OutOfMemory();
   }
-  if (failure.ok()) return Status::Ok();
-  // A compile stopped on request is thrown away whole: no error of the
-  // author's, nothing deleted.
-  if (failure.IsCancelled()) return failure;
-  // The failure handler: every file closed, both descriptions deleted where
-  // they still exist, errorPosition left as it was. The only file operation
-  // a reader reports as failed is the deletion of its description.
-  Status io = failure.IsIoError() ? failure : Status::Ok();
-  for (DescriptionKind which : {DescriptionKind::kLine, DescriptionKind::kTrain}) {
-    Status st = source.Delete(which);
-    if (!st.ok() && io.ok()) io = st;
-  }
-  Diagnostic d = current->FailureAt(failure.Message("delete"));
-  s.readingStops.push_back({d.file, d.line, true});
-  RecordError(s, std::move(d), std::nullopt);
-  return io;
+  return HandleFailure(s, source, line, failure);
 }
 
-CompileResult memorizza_percorso(Scenario& s, bool withProfile, DescriptionSource& source) {
-  CompileResult result;
-  s.withProfile = withProfile ? 1 : 0;
-  s.errorCode = ErrorCode::kNone;
-  s.items.fill(ScenarioItem{});
-  result.descriptionIo = memorizza_dati(s, source);
+// The train phase of memorizza_dati, with its failure handler.
+Status ReadTrainPhase(Scenario& s, DescriptionSource& source, int32_t boardSlot) {
+  Description train(source, DescriptionKind::kTrain);
+  Status failure;
+  try {
+    PhaseEnd end = PhaseEnd::kFinished;
+    failure = ReadTrainDescription(s, train, boardSlot, &end);
+    if (failure.ok()) return Status::Ok();
+  } catch (const std::bad_alloc&) {
+    failure = Status::OutOfMemory();
+  }
+  return HandleFailure(s, source, train, failure);
+}
+
+// What follows the reading: the route completed and the identity codes
+// stored, when a grid exists.
+void FinishCompile(Scenario& s, CompileResult& result) {
   if (result.descriptionIo.IsCancelled()) {
     result.end = CompileEnd::kCancelled;
-    return result;
+    return;
   }
-
   if (!s.hasGrid) {
     result.end = CompileEnd::kNoGrid;
-    return result;
+    return;
   }
   CompleteRoute(s);
   if (ErrorCode code = StoreIdentityCodes(s); code != ErrorCode::kNone) {
@@ -91,6 +111,23 @@ CompileResult memorizza_percorso(Scenario& s, bool withProfile, DescriptionSourc
     result.end = CompileEnd::kReported;
     result.reportedCode = code;
   }
+}
+
+}  // namespace
+
+Status memorizza_dati(Scenario& s, DescriptionSource& source) {
+  bool readTrain = false;
+  int32_t boardSlot = 0;
+  Status st = ReadLinePhase(s, source, &readTrain, &boardSlot);
+  if (!readTrain) return st;
+  return ReadTrainPhase(s, source, boardSlot);
+}
+
+CompileResult memorizza_percorso(Scenario& s, bool withProfile, DescriptionSource& source) {
+  CompileResult result;
+  BeginCompile(s, withProfile);
+  result.descriptionIo = memorizza_dati(s, source);
+  FinishCompile(s, result);
   return result;
 }
 
@@ -101,6 +138,43 @@ CompileResult CompileInMemory(Scenario& s, const std::string& line, const std::s
   source.train = train;
   source.cancel = cancel;
   return memorizza_percorso(s, true, source);
+}
+
+SharedLine ReadLineOnce(const Scenario& base, std::optional<std::string> line,
+                        const std::atomic<bool>* cancel) {
+  SharedLine shared;
+  Scenario& s = shared.scenario;
+  s = base;
+  BeginCompile(s, true);
+  // No train is given: deleting an absent description is nothing, as
+  // deleting a train description held as text is.
+  TextDescriptions source(s.lineId, s.trainNumber);
+  source.line = std::move(line);
+  source.cancel = cancel;
+  shared.descriptionIo = ReadLinePhase(s, source, &shared.readTrain, &shared.boardSlot);
+  return shared;
+}
+
+CompileResult CompileWithLine(const SharedLine& line, Scenario& s, const std::string& train,
+                              const std::atomic<bool>* cancel) {
+  CompileResult result;
+  result.descriptionIo = line.descriptionIo;
+  if (result.descriptionIo.IsCancelled()) {
+    result.end = CompileEnd::kCancelled;
+    return result;
+  }
+  std::string trainNumber = std::move(s.trainNumber);
+  s = line.scenario;
+  s.trainNumber = std::move(trainNumber);
+  s.items[kSlotTrain].text = s.trainNumber;
+  if (line.readTrain) {
+    TextDescriptions source(s.lineId, s.trainNumber);
+    source.train = train;
+    source.cancel = cancel;
+    result.descriptionIo = ReadTrainPhase(s, source, line.boardSlot);
+  }
+  FinishCompile(s, result);
+  return result;
 }
 
 }  // namespace sb

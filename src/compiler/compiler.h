@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/status.h"
@@ -53,6 +54,34 @@ CompileResult memorizza_percorso(Scenario& s, bool withProfile, DescriptionSourc
 // is writing. `s.lineId` and `s.trainNumber` must be set. When `cancel`
 // turns true the compile stops at its next record (kCancelled).
 CompileResult CompileInMemory(Scenario& s, const std::string& line, const std::string& train,
+                              const std::atomic<bool>* cancel = nullptr);
+
+// A line description read once for several trains: the run state its
+// phase left (the line's cells, items, profile, diagnostics, warning
+// counts), which each train's compile starts from a copy of. The editor
+// server compiles every train of a folder with the line being edited.
+struct SharedLine {
+  Scenario scenario;
+  // The line was read to its end: the trains are to be read.
+  bool readTrain = false;
+  int32_t boardSlot = 0;  // where the trains' board texts begin
+  // The line phase's status: cancelled, or a description that could not
+  // be read or deleted.
+  Status descriptionIo;
+};
+
+// Reads `line` (nothing: a missing line description) as the whole compile
+// with the plan profile does before its train. `base` is the run state
+// every train is to be compiled from (`lineId` set, the warning settings);
+// its train number is not looked at.
+SharedLine ReadLineOnce(const Scenario& base, std::optional<std::string> line,
+                        const std::atomic<bool>* cancel = nullptr);
+
+// The whole compile of `train` with a line read once: into `s`, whose
+// train number must be set and whose other fields the line's run state
+// replaces. The same result and run state as the whole compile with the
+// plan profile (CompileInMemory) of the line's base and the two descriptions.
+CompileResult CompileWithLine(const SharedLine& line, Scenario& s, const std::string& train,
                               const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace sb

@@ -205,14 +205,33 @@ struct TrainJob {
 
 // Compiles the jobs on as many threads as the machine runs at once: the
 // trains of one line do not depend on one another, and a change to the
-// line compiles them all. False when `cancel` stopped one.
+// line compiles them all. Several trains share one reading of the line,
+// which for a long line costs more than a train. False when `cancel`
+// stopped one.
 bool CompileTrains(const Group& group, const std::string& lineBytes, std::vector<TrainJob*>& jobs,
                    const std::atomic<bool>* cancel) {
+  std::optional<SharedLine> shared;
+  if (jobs.size() > 1) {
+    Scenario base;
+    base.lineId = group.lineId;
+    base.trainNumber = kNoTrain;
+    shared = ReadLineOnce(base, lineBytes, cancel);
+    if (shared->descriptionIo.IsCancelled()) return false;
+  }
   std::atomic<std::size_t> next{0};
   const auto work = [&] {
     for (std::size_t i = next++; i < jobs.size(); i = next++) {
       TrainJob& job = *jobs[i];
-      job.scenario = Compile(group, job.train, lineBytes, job.result.text->bytes, cancel);
+      const std::string& trainBytes = job.result.text->bytes;
+      if (!shared) {
+        job.scenario = Compile(group, job.train, lineBytes, trainBytes, cancel);
+        continue;
+      }
+      auto s = std::make_shared<Scenario>();
+      s->trainNumber = job.train;
+      if (CompileWithLine(*shared, *s, trainBytes, cancel).end != CompileEnd::kCancelled) {
+        job.scenario = std::move(s);
+      }
     }
   };
   const std::size_t threads =
