@@ -89,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                       r.reportedCode == ErrorCode::kIdentityCodeTaken,
                   "reported code is 1250 or 1251");
       break;
+    case CompileEnd::kCancelled: fuzz::Check(false, "no compile here is cancelled"); break;
   }
   return 0;
 }
