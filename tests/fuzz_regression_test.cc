@@ -35,6 +35,11 @@ TEST(FuzzRegression, EndsWithADefinedError) {
       // fields on one line took hours.
       {"one line of 400,000 fields", "[generale]\r\n" + Repeat("a,", 400000), "",
        CompileEnd::kNoGrid, 25},
+      // The places a station off the step could move to were worked out in
+      // 32 bits: 25 m below the lowest position overflowed.
+      {"a station at the lowest position", "[generale]\r\nlunghezza percorso, 20000\r\n[fine]\r\n",
+       "[generale]\r\nstazione,-2147483648 500, 0,WWWW5,17,0, LAST\r\nfine\r\n",
+       CompileEnd::kCompiled, 8},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -35,7 +35,7 @@ constexpr int64_t kStationMoveReach = 500;
 
 // The multiples of 50 m around a station off the step, nearest first.
 std::vector<int64_t> StationPlaces(int32_t position) {
-  const int64_t below = NearestMultiple(position - 25, 50);
+  const int64_t below = NearestMultiple(int64_t{position} - 25, 50);
   const int64_t above = below + 50;
   const bool belowFirst = position - below < above - position;
   std::vector<int64_t> places;
