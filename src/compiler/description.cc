@@ -249,7 +249,8 @@ void Description::CheckRecordLine(const std::string& keyword, const char* extra_
   const std::string plain = ReplaceLookAlikes(keywordLineText_, false);
   if (std::count(plain.begin(), plain.end(), '"') >
       std::count(keywordLineText_.begin(), keywordLineText_.end(), '"')) {
-    extra_hint = "write the typographic quotes as '\"': only those quote a text that holds a comma";
+    extra_hint =
+        "write the quotes as '\"': a typographic quote quotes nothing, so a comma ends the text";
   }
   Diagnostic d = WarningAt(Warning::kExtraValues,
                            "expected " + Count(values, "value") + " for " + shown +
