@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "compiler/number_hints.h"
+#include "description/look_alikes.h"
+
 namespace sb {
 namespace {
 
@@ -23,31 +26,6 @@ std::string_view Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-// The fix for a number field that is no whole number, when one is likely:
-// "140.0" and "100m" mean 140 and 100; "1O000" has no obvious reading. The
-// hint and the number it writes; nothing when there is none.
-struct NumberFix {
-  std::string hint;
-  std::string whole;
-};
-NumberFix FixOfNumber(std::string_view token) {
-  const std::size_t sign = !token.empty() && token[0] == '-' ? 1 : 0;
-  std::size_t digits = sign;
-  while (digits < token.size() && IsDigit(token[digits])) ++digits;
-  if (digits == sign) return {};
-  std::string whole(token.substr(0, digits));
-  const std::string_view rest = token.substr(digits);
-  if (rest[0] == '.' && rest.size() > 1 && std::all_of(rest.begin() + 1, rest.end(), IsDigit)) {
-    const bool zeros = rest.find_first_not_of('0', 1) == std::string_view::npos;
-    return {zeros ? "write " + whole : "write a whole number, such as " + whole, whole};
-  }
-  if (std::all_of(rest.begin(), rest.end(), IsLetter)) return {"write " + whole, whole};
-  return {};
 }
 
 // What a record whose values ran on into the next line lacks on its own
@@ -134,27 +112,28 @@ Status Description::ReadText(std::string* text, const char* what) {
   return Status::Ok();
 }
 
-Status Description::ReadInt32(const char* what, int32_t* value, const char* not_a_number_note) {
+Status Description::ReadInt32(const char* what, int32_t* value, const char* not_a_number_note,
+                              std::string_view unit) {
   const bool read = reader_->ReadInt32(value);
   const bool began = NoteField(what);
   if (!read) return FailRead(what, "-2147483648 to 2147483647", began);
-  CheckNumber(not_a_number_note);
+  CheckNumber(not_a_number_note, unit);
   return Status::Ok();
 }
 
-Status Description::ReadInt16(const char* what, int16_t* value) {
+Status Description::ReadInt16(const char* what, int16_t* value, std::string_view unit) {
   const bool read = reader_->ReadInt16(value);
   const bool began = NoteField(what);
   if (!read) return FailRead(what, "-32768 to 32767", began);
-  CheckNumber(nullptr);
+  CheckNumber(nullptr, unit);
   return Status::Ok();
 }
 
-Status Description::ReadUInt8(const char* what, uint8_t* value) {
+Status Description::ReadUInt8(const char* what, uint8_t* value, std::string_view unit) {
   const bool read = reader_->ReadUInt8(value);
   const bool began = NoteField(what);
   if (!read) return FailRead(what, "0 to 255", began);
-  CheckNumber(nullptr);
+  CheckNumber(nullptr, unit);
   return Status::Ok();
 }
 
@@ -169,20 +148,67 @@ void Description::Warn(Diagnostic d) {
   if (warnInto_ != nullptr) RecordWarning(*warnInto_, std::move(d));
 }
 
-void Description::CheckNumber(const char* note) {
-  if (reader_->last_number_whole() || warnInto_ == nullptr) return;
+void Description::CheckNumber(const char* note, std::string_view unit) {
+  if (warnInto_ == nullptr) return;
+  if (reader_->last_number_whole()) {
+    // A blank between thousands is seen only in metres: elsewhere numbers
+    // parted by blanks are the record's own columns ("15 16 30").
+    if (unit == "m" && reader_->last_end() == FieldReader::End::kBeforeText) {
+      CheckThousandsAcrossBlank(unit);
+    }
+    return;
+  }
   if (!WantWarning(*warnInto_, Warning::kNotANumber, name_)) return;
   const std::string_view token = reader_->last_text();
+  // A quoted number runs to its closing quote, past the comma that ended
+  // the field: the author's "16,000" is quoted whole.
+  std::string_view written = token;
+  if (token.starts_with('"') && (token.size() == 1 || !token.ends_with('"'))) {
+    const std::string_view line = reader_->LineText();
+    const std::size_t begin = static_cast<std::size_t>(reader_->column() - 1);
+    const std::size_t close = line.find('"', begin + 1);
+    if (begin < line.size() && close != std::string_view::npos) {
+      written = line.substr(begin, close + 1 - begin);
+    }
+  }
   std::string message = "expected a whole number, found ";
-  message += token.empty() ? std::string("nothing") : "'" + std::string(token) + "'";
+  message += written.empty() ? std::string("nothing") : "'" + std::string(written) + "'";
+  message += DescribeLookAlikes(written);
   if (note != nullptr) message += note;
   const int field = static_cast<int>(recordFields_.size()) - 1;
-  NumberFix fix = FixOfNumber(token);
+  NumberHint fix = HintForNumber(written, unit);
   Diagnostic d = WarningAt(Warning::kNotANumber, std::move(message), field, std::move(fix.hint));
   if (!fix.whole.empty()) {
-    if (auto edit = EditField(field, std::string(token), fix.whole)) {
+    if (auto edit = EditField(field, std::string(written), fix.whole)) {
       d.fixes.push_back({"write " + fix.whole, {std::move(*edit)}});
     }
+  }
+  Warn(std::move(d));
+}
+
+void Description::CheckThousandsAcrossBlank(std::string_view unit) {
+  const std::string_view token = reader_->last_text();
+  const std::string_view next = reader_->NextFieldText();
+  if (!ThousandsAcrossBlank(token, next)) return;
+  // Only where the record parts its values with commas: the rest of the
+  // number ends at one.
+  const std::string_view line = reader_->LineText();
+  const std::size_t begin = static_cast<std::size_t>(reader_->column() - 1);
+  const std::size_t next_end =
+      static_cast<std::size_t>(reader_->NextFieldColumn() - 1) + next.size();
+  const std::size_t after = line.find_first_not_of(" \t", next_end);
+  if (after == std::string_view::npos || line[after] != ',') return;
+  if (!WantWarning(*warnInto_, Warning::kNotANumber, name_)) return;
+  const std::string_view written = line.substr(begin, next_end - begin);
+  const std::string number = std::string(token) + std::string(next);
+  const int field = static_cast<int>(recordFields_.size()) - 1;
+  Diagnostic d =
+      WarningAt(Warning::kNotANumber,
+                "expected a whole number, found '" + std::string(written) + "': it reads as " +
+                    std::string(token) + ", and '" + std::string(next) + "' as the next value",
+                field, HintForNumber(written, unit).hint);
+  if (auto edit = EditField(field, std::string(written), number)) {
+    d.fixes.push_back({"write " + number, {std::move(*edit)}});
   }
   Warn(std::move(d));
 }
@@ -219,10 +245,17 @@ void Description::CheckRecordLine(const std::string& keyword, const char* extra_
   }
   const int column = reader_->NextFieldColumn();
   const std::string_view next = reader_->NextFieldText();
+  // Typographic quotes quote nothing: the comma between them ended the text.
+  const std::string plain = ReplaceLookAlikes(keywordLineText_, false);
+  if (std::count(plain.begin(), plain.end(), '"') >
+      std::count(keywordLineText_.begin(), keywordLineText_.end(), '"')) {
+    extra_hint =
+        "write the quotes as '\"': a typographic quote quotes nothing, so a comma ends the text";
+  }
   Diagnostic d = WarningAt(Warning::kExtraValues,
                            "expected " + Count(values, "value") + " for " + shown +
-                               ", found more on its line: '" + std::string(next) +
-                               "' is read as the next keyword",
+                               ", found more on its line: '" + std::string(next) + "'" +
+                               DescribeLookAlikes(next) + " is read as the next keyword",
                            kKeywordField, extra_hint);
   d.column = column;
   Warn(std::move(d));

@@ -49,10 +49,12 @@ class Description {
   // destination is unchanged and the Status says what was expected.
   Status ReadText(std::string* text, const char* what = "the text");
   // `not_a_number_note` ends the not-a-number warning's message, for a
-  // field whose 0 has a consequence worth telling.
-  Status ReadInt32(const char* what, int32_t* value, const char* not_a_number_note = nullptr);
-  Status ReadInt16(const char* what, int16_t* value);
-  Status ReadUInt8(const char* what, uint8_t* value);
+  // field whose 0 has a consequence worth telling; `unit`, the column's
+  // ("m", "km/h"), decides what its hint takes a mistyped number for.
+  Status ReadInt32(const char* what, int32_t* value, const char* not_a_number_note = nullptr,
+                   std::string_view unit = {});
+  Status ReadInt16(const char* what, int16_t* value, std::string_view unit = {});
+  Status ReadUInt8(const char* what, uint8_t* value, std::string_view unit = {});
 
   const std::string& name() const { return name_; }
 
@@ -129,8 +131,12 @@ class Description {
   Status FailRead(const char* what, const char* range, bool began);
   // Notes where the field just read began; false when the read began none.
   bool NoteField(const char* what);
-  // After a number was read: not-a-number when its text was no number.
-  void CheckNumber(const char* note);
+  // After a number was read: not-a-number when its text was no number, or
+  // when a blank parted its thousands.
+  void CheckNumber(const char* note, std::string_view unit);
+  // A whole number whose next field is the rest of it after a blank
+  // ("16 000"): what it reads as, and the number meant.
+  void CheckThousandsAcrossBlank(std::string_view unit);
   void Warn(Diagnostic d);
   // The column of `field`, or 0 when the record has no such field or it
   // lies on another line than the keyword.

@@ -2,11 +2,13 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 
 #include "base/rounding.h"
 #include "base/windows1252.h"
 #include "description/keyword_suggestion.h"
 #include "description/keywords.h"
+#include "description/look_alikes.h"
 #include "description/record_schema.h"
 
 namespace sb {
@@ -66,12 +68,43 @@ void CheckByte(Scenario& s, const Description& d, int field, const std::string& 
 }
 
 void CheckInt16(Scenario& s, const Description& d, int field, const std::string& name,
-                int64_t value) {
+                int64_t value, const char* unit = "") {
   if (value >= -32768 && value <= 32767) return;
   ValueRange(s, d, field,
-             name + " " + std::to_string(value) +
+             name + " " + std::to_string(value) + unit +
                  " is outside -32768 to 32767 (16 bits): it becomes " +
                  std::to_string(Low16(value)));
+}
+
+// A speed limit that is no whole step of 5 km/h but would be one, or near
+// it, in metres per second: 22 is 79.2 km/h, a step of 80.
+struct MetresPerSecond {
+  std::string shown;  // the speed in km/h, to a tenth: "79.2"
+  std::string step;   // the nearest step of 5 km/h: "80"
+};
+std::optional<MetresPerSecond> AsMetresPerSecond(int32_t speed) {
+  // Past 70 m/s (252 km/h) no line is run; below 3 it is no speed.
+  if (speed < 3 || speed > 70) return std::nullopt;
+  const int32_t tenths = speed * 36;  // km/h, in tenths
+  const int32_t step = (tenths + 25) / 50 * 5;
+  if (std::abs(tenths - step * 10) > 10) return std::nullopt;
+  std::string shown = std::to_string(tenths / 10);
+  if (tenths % 10 != 0) shown += "." + std::to_string(tenths % 10);
+  return MetresPerSecond{shown, std::to_string(step)};
+}
+
+// A slowdown whose end falls on its start cell has no end: the start is
+// written over it.
+void CheckSlowdownEnd(Scenario& s, const Description& d, const SlowdownRecord& slowdown) {
+  constexpr int kLengthField = 3;
+  const int64_t start = CellIndex(slowdown.start, 1.0);
+  if (SlowdownEndCell(slowdown.start, slowdown.length) != start) return;
+  if (!WantWarning(s, Warning::kValueRange, d.name())) return;
+  ValueRange(s, d, kLengthField,
+             "the slowdown's length, " + std::to_string(slowdown.length) +
+                 " m, puts its end on its start cell (" + std::to_string(start) +
+                 "): the slowdown has no end, and runs on to the next slowdown's end",
+             "l is the length in metres, such as 600; the end cell is (x + l) / 50 + 1");
 }
 
 std::string_view SectionName(RecordPart section) {
@@ -208,6 +241,21 @@ void CheckUnknownRecord(Scenario& s, Description& d, RecordPart section, const s
     RecordWarning(s, std::move(w));
     return;
   }
+  // A keyword or a comment's dash typed as a look-alike: the plain
+  // characters are what was meant.
+  const std::string look_alikes = DescribeLookAlikes(field);
+  if (!look_alikes.empty()) {
+    const std::string plain = Trimmed(ReplaceLookAlikes(field, false));
+    Diagnostic w =
+        d.WarningAt(Warning::kUnknownRecord,
+                    shown + look_alikes + " is no record of " + std::string(SectionName(section)),
+                    kKeywordField, "write " + Quoted(plain) + " with plain characters");
+    if (auto edit = d.EditField(kKeywordField, Trimmed(field), plain)) {
+      w.fixes.push_back({"write " + Quoted(plain), {std::move(*edit)}});
+    }
+    RecordWarning(s, std::move(w));
+    return;
+  }
   const std::string_view near = NearestKeyword(field, KeywordsAsWritten(section));
   std::string hint;
   if (!near.empty()) hint = "did you mean '" + std::string(near) + "'?";
@@ -336,11 +384,20 @@ void CheckSpeed(Scenario& s, const Description& d, int32_t speed) {
   const std::optional<uint8_t> units = ToUInt8(static_cast<double>(speed) / 5.0);
   if (!units) return;  // an error when it is written
   const std::string becomes = std::to_string(int{*units} * 5);
-  Diagnostic w = d.WarningAt(Warning::kValueRange,
-                             "speed " + std::to_string(speed) +
-                                 " km/h is stored in 5 km/h steps: it becomes " + becomes + " km/h",
-                             kSecondField, "write " + becomes);
-  if (auto edit = d.EditField(kSecondField, std::to_string(speed), becomes)) {
+  const std::string written = std::to_string(speed);
+  Diagnostic w = d.WarningAt(
+      Warning::kValueRange,
+      "speed " + written + " km/h is stored in 5 km/h steps: it becomes " + becomes + " km/h",
+      kSecondField, "write " + becomes);
+  if (const std::optional<MetresPerSecond> meant = AsMetresPerSecond(speed)) {
+    w.hint = written + " looks like metres per second: " + written + " m/s is " + meant->shown +
+             " km/h; speeds are in km/h, in steps of 5: write " + meant->step + ", or " + becomes +
+             " for " + written + " km/h";
+    if (auto edit = d.EditField(kSecondField, written, meant->step)) {
+      w.fixes.push_back({"write " + meant->step + " (" + written + " m/s)", {std::move(*edit)}});
+    }
+  }
+  if (auto edit = d.EditField(kSecondField, written, becomes)) {
     w.fixes.push_back({"write " + becomes, {std::move(*edit)}});
   }
   RecordWarning(s, std::move(w));
@@ -383,15 +440,16 @@ void CheckSignal(Scenario& s, const Description& d, const SignalRecord& signal) 
 }
 
 void CheckSlowdown(Scenario& s, const Description& d, const SlowdownRecord& slowdown) {
-  CheckInt16(s, d, kSlowdownSpeedField, "v", slowdown.speed);
+  CheckInt16(s, d, kSlowdownSpeedField, "v", slowdown.speed, " km/h");
   CheckInt16(s, d, kSlowdownWholeTrainField, "f_tt", slowdown.wholeTrain);
-  CheckInt16(s, d, kSlowdownSecondSpeedField, "d_v", slowdown.secondSpeed);
+  CheckInt16(s, d, kSlowdownSecondSpeedField, "d_v", slowdown.secondSpeed, " km/h");
+  CheckSlowdownEnd(s, d, slowdown);
 }
 
 void CheckSpeedPointValue(Scenario& s, const Description& d, int32_t value) {
   if (value <= 32767) return;
   ValueRange(s, d, kSecondField,
-             "speed point value " + std::to_string(value) +
+             "speed point value " + std::to_string(value) + " km/h" +
                  " is above 32767 (16 bits): it becomes " + std::to_string(Low16(value)));
 }
 

@@ -122,11 +122,11 @@ Status ReadColumn(Description& d, T* value, const char* notANumberNote = nullptr
   if constexpr (std::is_same_v<T, std::string>) {
     return d.ReadText(value, kColumn.what);
   } else if constexpr (std::is_same_v<T, int32_t>) {
-    return d.ReadInt32(kColumn.what, value, notANumberNote);
+    return d.ReadInt32(kColumn.what, value, notANumberNote, kColumn.unit);
   } else if constexpr (std::is_same_v<T, int16_t>) {
-    return d.ReadInt16(kColumn.what, value);
+    return d.ReadInt16(kColumn.what, value, kColumn.unit);
   } else {
-    return d.ReadUInt8(kColumn.what, value);
+    return d.ReadUInt8(kColumn.what, value, kColumn.unit);
   }
 }
 
@@ -145,7 +145,8 @@ Status ReadInt32Columns(Description& d, const std::array<int32_t Object::*, N>& 
   static_assert(N == SchemaOf(R).columns.size(), "a member for every column");
   static_assert(AllColumnsOf(R, ValueType::kInt32), "every column a 32-bit number");
   for (std::size_t i = 0; i < N; ++i) {
-    SB_RETURN_IF_ERROR(d.ReadInt32(SchemaOf(R).columns[i].what, &(object->*members[i])));
+    const ColumnSchema& column = SchemaOf(R).columns[i];
+    SB_RETURN_IF_ERROR(d.ReadInt32(column.what, &(object->*members[i]), nullptr, column.unit));
   }
   return Status::Ok();
 }
