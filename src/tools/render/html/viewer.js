@@ -199,7 +199,19 @@
     item.append(sw, document.createTextNode(e[1]));
     legend.appendChild(item);
   });
-  document.body.append(header, message, planBox, stripBox, legend, tooltip);
+  document.body.append(header);
+  // The compile's warnings, as compile prints them: the picture is drawn,
+  // but it may not be what was meant.
+  const warnings = D.warnings || [];
+  if (warnings.length) {
+    const box = el('details', { class: 'diagnostics warnings', open: '' });
+    box.appendChild(el('summary', {}, warnings.length === 1 ? '1 warning' : warnings.length + ' warnings'));
+    const list = el('pre', { id: 'sb-warnings' });
+    list.textContent = warnings.join('\n');
+    box.appendChild(list);
+    document.body.appendChild(box);
+  }
+  document.body.append(message, planBox, stripBox, legend, tooltip);
 
   // ---- the view: metres start to end along the line ----
   const MIN_SPAN = 400;
@@ -762,6 +774,7 @@
   search.addEventListener('keydown', function (e) { if (e.key === 'Enter') runSearch(search.value); });
 
   window.sbViewer = {
+    warnings: warnings.slice(),
     get view() { return { start: view.start, end: view.end }; },
     stations: D.stations.length,
     signals: signalCells.length,
