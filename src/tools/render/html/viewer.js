@@ -145,10 +145,18 @@
       'position: ' + where(s.position), 'stopping zone: ' + s.start + ' to ' + s.end + ' m',
       s.seconds ? 'time: ' + clock(s.seconds) : 'no scheduled time'].join('\n');
   }
+  // Signals, slowdowns and boards stand on the cell after the one their
+  // written position falls in: an author who wrote 1000 m finds them at
+  // 1050 m and should be told why.
+  function oneCellOn(cell) {
+    return 'written at ' + (cell - 1) * CL + ' m, it stands one cell (' + CL + ' m) on: ' +
+      'every signal, slowdown and board does';
+  }
   function pointText(i) {
     const k = cells.kind[i];
     if (k === 1) {
-      return ['Signal, cell ' + i, 'at ' + where(i * CL), 'values: ' + [cells.v1[i], cells.v2[i], cells.v3[i], cells.v4[i]].join(', '),
+      return ['Signal, cell ' + i, 'at ' + where(i * CL), oneCellOn(i),
+        'values: ' + [cells.v1[i], cells.v2[i], cells.v3[i], cells.v4[i]].join(', '),
         'signal time: ' + cells.time[i]].join('\n');
     }
     if (k === 12 || k === 13) {
@@ -158,10 +166,10 @@
       return [head + ', cell ' + i, 'at ' + where(i * CL), who].join('\n');
     }
     if (k === 6) {
-      return ['Maximum-speed board, cell ' + i, 'at ' + where(i * CL),
+      return ['Maximum-speed board, cell ' + i, 'at ' + where(i * CL), oneCellOn(i),
         'values: ' + cells.v1[i] + ', ' + cells.v2[i] + ', ' + cells.v3[i] + ', stripes ' + cells.v4[i]].join('\n');
     }
-    if (k === 14) return ['Text board, cell ' + i, 'at ' + where(i * CL), '"' + (D.boardTexts[i] || '') + '"'].join('\n');
+    if (k === 14) return ['Text board, cell ' + i, 'at ' + where(i * CL), oneCellOn(i), '"' + (D.boardTexts[i] || '') + '"'].join('\n');
     if (k === 4) return ['Slowdown warning, cell ' + i, 'at ' + where(i * CL), 'speed: ' + cells.v1[i] + ' km/h'].join('\n');
     return cellText(i);
   }
@@ -651,7 +659,7 @@
     if (best && best.slowdown) {
       const sd = best.slowdown;
       return ['Slowdown ' + sd.speed + ' km/h', 'from cell ' + sd.start + ', ' + where(sd.start * CL),
-        'to cell ' + sd.end + ', ' + where(sd.end * CL)].join('\n');
+        'to cell ' + sd.end + ', ' + where(sd.end * CL), oneCellOn(sd.start)].join('\n');
     }
     if (best) return pointText(best.cell);
     return cellText(Math.max(0, Math.min(n - 1, Math.floor(M(x) / CL))));
