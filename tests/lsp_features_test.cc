@@ -353,7 +353,9 @@ TEST(LspFeatures, CompanionsAreReadFromTheDisk) {
 
 value 1 of 11: **posizione** (m), 0 to the line length: where the signal stands; its cell must be free (error 16)
 
-cell 61 (position / 50 + 1))");
+cell 61 (position / 50 + 1)
+
+written at 3000 m, the signal stands one cell (50 m) on, at 3050 m: every signal, slowdown and board stands one cell on)");
   EXPECT_EQ(alone["range"], Range(5, 9, 13));
 }
 
