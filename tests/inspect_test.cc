@@ -187,12 +187,18 @@ TEST(InspectTest, CellFileListsCellsWithAKindAValueOrAnApproachCode) {
   ASSERT_EQ(rows.size(), 7u);  // header and cells 1, 5, 9, 20, 30, 40
   EXPECT_EQ(rows[0],
             "index,position,kind,kind_name,value1,value2,value3,value4,signal_time,approach_code,"
-            "terrain,speed_limit,gradient,adhesion");
-  EXPECT_EQ(rows[1], "1,50,0,none,5121,1890,0,0,0,0,0,22,106,100");
-  EXPECT_EQ(rows[2], "5,250,0,none,0,0,0,0,0,84,0,22,106,100");
-  EXPECT_EQ(rows[3], "9,450,1,signal,32,11,11,8,101,0,0,22,106,100");
-  EXPECT_EQ(rows[4], "20,1000,12,speed point,180,0,0,0,0,0,3,255,0,255");
-  EXPECT_EQ(rows[6], "40,2000,3,slowdown start,-32768,32767,1,0,0,0,0,22,106,100");
+            "terrain,speed_limit,gradient,adhesion,speed_limit_kmh,gradient_permille,meaning");
+  EXPECT_EQ(rows[1],
+            "1,50,0,none,5121,1890,0,0,0,0,0,22,106,100,110,6,"
+            "reserved: identity marker and check code");
+  EXPECT_EQ(rows[2], "5,250,0,none,0,0,0,0,0,84,0,22,106,100,110,6,approach code");
+  EXPECT_EQ(rows[3],
+            "9,450,1,signal,32,11,11,8,101,0,0,22,106,100,110,6,"
+            "\"s 3-1-1, d 2-1-1, rapp 0, sx 2 dx 2, time 101\"");
+  EXPECT_EQ(rows[4], "20,1000,12,speed point,180,0,0,0,0,0,3,255,0,255,1275,-100,180 km/h");
+  EXPECT_EQ(rows[6],
+            "40,2000,3,slowdown start,-32768,32767,1,0,0,0,0,22,106,100,110,6,"
+            "\"-32768 km/h, second speed 32767, whole train\"");
 
   Outcome json = RunInspect(path, InspectFormat::kJson);
   ASSERT_EQ(json.status, 0) << json.err;
@@ -247,6 +253,103 @@ TEST(InspectTest, ItemFileShowsUsedSlotsWithTheirRoles) {
   EXPECT_NE(text.out.find("stopping zone 9750 to 10250 m, time 15:27:00"), std::string::npos);
   EXPECT_NE(text.out.find("braked mass 125 %, line length 0 m, 12 cars"), std::string::npos);
   EXPECT_EQ(text.out.find("slot 0 "), std::string::npos);
+}
+
+// The values a file keeps in units of its own are shown beside what they
+// mean: the speed limit in 5 km/h units, the gradient plus 100, a board's
+// speeds packed in one value, the clock as three numbers.
+TEST(InspectTest, StoredValuesAreShownWithTheirMeaningAndUnit) {
+  TempDir dir;
+  std::vector<TrackCell> cells(kMinCells);
+  for (TrackCell& c : cells) {
+    c.speedLimit = 16;
+    c.gradient = 112;
+    c.adhesion = 100;
+  }
+  cells[3].kind = kKindSpeedPoint;
+  cells[3].value1 = 80;
+  cells[4].approachCode = 84;
+  cells[4].gradient = 97;
+  cells[6] = {kKindSpeedBoard, 2828, 3232, 3434, 21, 0, 0, 0, 16, 100, 100};
+  const std::string cellPath = dir.file("Test_1.dat");
+  WriteFile(cellPath, EncodeCells(cells));
+
+  const Outcome text = RunInspect(cellPath, InspectFormat::kText);
+  ASSERT_EQ(text.status, 0) << text.err;
+  const std::vector<std::string> lines = Lines(text.out);
+  ASSERT_EQ(lines.size(), 7u) << text.out;
+  EXPECT_EQ(lines[3],
+            "  cell    metre  kind                     value1 value2 value3 value4 time appr terr "
+            "limit km/h grad    \u2030  adh  meaning");
+  EXPECT_EQ(lines[4],
+            "     3      150  speed point                  80      0      0      0    0    0    0 "
+            "   16   80  112  +12  100  80 km/h");
+  EXPECT_EQ(lines[5],
+            "     4      200  none                          0      0      0      0    0   84    0 "
+            "   16   80   97   -3  100  approach code");
+  EXPECT_EQ(lines[6],
+            "     6      300  speed board                2828   3232   3434     21    0    0    0 "
+            "   16   80  100    0  100  s 140/160/170 km/h, d 140/160/170 km/h, stripes s 2, d 1");
+
+  const Outcome csv = RunInspect(cellPath, InspectFormat::kCsv);
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  EXPECT_EQ(Lines(csv.out),
+            (std::vector<std::string>{
+                "index,position,kind,kind_name,value1,value2,value3,value4,signal_time,"
+                "approach_code,terrain,speed_limit,gradient,adhesion,speed_limit_kmh,"
+                "gradient_permille,meaning",
+                "3,150,12,speed point,80,0,0,0,0,0,0,16,112,100,80,12,80 km/h",
+                "4,200,0,none,0,0,0,0,0,84,0,16,97,100,80,-3,approach code",
+                "6,300,6,speed board,2828,3232,3434,21,0,0,0,16,100,100,80,0,\"s 140/160/170 km/h, "
+                "d 140/160/170 km/h, stripes s 2, d 1\""}));
+
+  const Outcome json = RunInspect(cellPath, InspectFormat::kJson);
+  ASSERT_EQ(json.status, 0) << json.err;
+  const nlohmann::ordered_json rows = nlohmann::ordered_json::parse(json.out)["rows"];
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[1].dump(),
+            R"({"index":4,"position":200,"kind":0,"kindName":"none","value1":0,"value2":0,)"
+            R"("value3":0,"value4":0,"signalTime":0,"approachCode":84,"terrain":0,)"
+            R"("speedLimit":16,"gradient":97,"adhesion":100,"speedLimitKmh":80,)"
+            R"("gradientPermille":-3,"meaning":"approach code"})");
+
+  ItemTable items;
+  items[1].kind = 12;
+  items[1].position = 1000;
+  items[1].text = "UNO";
+  items[1].seconds = 8 * 3600;
+  items[kSlotTrain].text = "1";
+  items[kSlotTrain].num3 = 7;
+  items[kSlotTrain].num4 = 55;
+  const std::string itemPath = dir.file("Test_1.sim");
+  WriteFile(itemPath, EncodeItems(items));
+
+  const Outcome itemText = RunInspect(itemPath, InspectFormat::kText);
+  ASSERT_EQ(itemText.status, 0) << itemText.err;
+  EXPECT_NE(itemText.out.find("    at 1000 m, stopping zone 0 to 0 m, time 08:00:00\n"),
+            std::string::npos)
+      << itemText.out;
+  EXPECT_NE(itemText.out.find("with 0 codes; sand 0; clock 07:55:00\n"), std::string::npos)
+      << itemText.out;
+
+  const Outcome itemCsv = RunInspect(itemPath, InspectFormat::kCsv);
+  ASSERT_EQ(itemCsv.status, 0) << itemCsv.err;
+  EXPECT_EQ(Lines(itemCsv.out),
+            (std::vector<std::string>{"slot,role,kind,start,end,position,option,text,num1,num2,"
+                                      "num3,num4,num5,byte1,byte2,byte3,byte4,seconds,time",
+                                      "1,station 1,12,0,0,1000,0,UNO,0,0,0,0,0,0,0,0,0,28800,"
+                                      "08:00:00",
+                                      "86,train identity,0,0,0,0,0,1,0,0,7,55,0,0,0,0,0,0,"
+                                      "07:55:00"}));
+
+  const Outcome itemJson = RunInspect(itemPath, InspectFormat::kJson);
+  ASSERT_EQ(itemJson.status, 0) << itemJson.err;
+  const nlohmann::json slots = nlohmann::json::parse(itemJson.out)["slots"];
+  ASSERT_EQ(slots.size(), 2u);
+  EXPECT_EQ(slots[0]["seconds"], 28800);
+  EXPECT_EQ(slots[0]["time"], "08:00:00");
+  EXPECT_EQ(slots[1]["num4"], 55);
+  EXPECT_EQ(slots[1]["time"], "07:55:00");
 }
 
 TEST(InspectTest, ProfileGivesEveryMetreOrASummary) {

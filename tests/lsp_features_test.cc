@@ -166,8 +166,22 @@ value 1 of 11: **posizione** (m), 0 to the line length: where the signal stands;
 
 km 114+000, cell 61 (position / 50 + 1)
 
+written at 3000 m, the signal stands one cell (50 m) on, at 3050 m (km 114+050): every signal, slowdown and board stands one cell on
+
 compiled cell: signal, s 4-0-0, d 0-0-0, rapp 0, sx 2 dx 0, time 0)",
        Range(5, 9, 13)},
+      {"a signal off the 50 m steps: the cell it stands on", kTrainPath,
+       "[generale]\n[segnali]\nsegnale, 1025, 2, 4, 0,0,0, 0,0,0,0,0\n[fine]\n", "segnale, 10^25",
+       R"(**Signal** (`segnale`): a signal; the four cells before it get approach codes
+
+value 1 of 11: **posizione** (m), 0 to the line length: where the signal stands; its cell must be free (error 16)
+
+km 112+025, cell 22 (position / 50 + 1)
+
+written at 1025 m, the signal stands on cell 22, at 1100 m (km 112+100) (position / 50 + 1, a half rounded to even): every signal, slowdown and board stands one cell on
+
+compiled cell: signal, s 4-0-0, d 0-0-0, rapp 0, sx 2 dx 0, time 0)",
+       Range(2, 9, 13)},
       {"a position off the cell grid", kTrainPath,
        "[generale]\n[segnali]\nsegnale, 99000, 2, 4, 0,0,0, 0,0,0,0,0\n[fine]\n", "segnale, 9^9000",
        R"(**Signal** (`segnale`): a signal; the four cells before it get approach codes
@@ -339,7 +353,9 @@ TEST(LspFeatures, CompanionsAreReadFromTheDisk) {
 
 value 1 of 11: **posizione** (m), 0 to the line length: where the signal stands; its cell must be free (error 16)
 
-cell 61 (position / 50 + 1))");
+cell 61 (position / 50 + 1)
+
+written at 3000 m, the signal stands one cell (50 m) on, at 3050 m: every signal, slowdown and board stands one cell on)");
   EXPECT_EQ(alone["range"], Range(5, 9, 13));
 }
 

@@ -622,6 +622,64 @@ TEST(RenderWatchTest, PageOfACompileOrItsErrors) {
   }
 }
 
+// The template with its line `number` (from 1) replaced by `text`.
+std::string TemplateWithLine(std::string bytes, int number, const std::string& text) {
+  std::size_t begin = 0;
+  for (int n = 1; n < number; ++n) begin = bytes.find('\n', begin) + 1;
+  return bytes.replace(begin, bytes.find('\r', begin) - begin, text);
+}
+
+// The page lists the warnings, in compile's words, whether the picture is
+// drawn or not: a warning may be why the picture is not what was meant, or
+// the cause of the error after it.
+TEST(RenderWatchTest, PageListsTheWarningsWithThePictureOrTheErrors) {
+  const std::string line(content::TemplateLineBytes());
+  const std::string train(content::TemplateTrainBytes());
+  const render::PageOptions options{1, "p.html.gen.js"};
+  const std::string extraValue =
+      "Costa_42-.txt:17:31: warning: expected 2 values for 'velocita', found more on its line: "
+      "'5' is read as the next keyword [-Wextra-values]\n"
+      "    velocita,    2950,    160,    5\n"
+      "                                  ^";
+  struct Case {
+    const char* name;
+    std::string line, train;
+    const char* key;  // "warnings" beside the picture, "diagnostics" instead of it
+    std::vector<std::string> listed;
+  };
+  const Case cases[] = {
+      {"a clean compile lists nothing", line, train, nullptr, {}},
+      {"a warning beside the picture",
+       line,
+       TemplateWithLine(train, 17, "velocita,    2950,    160,    5"),
+       "warnings",
+       {extraValue}},
+      {"a warning before the error it leads to",
+       TemplateWithLine(line, 5, "lunghezza percoso,    20000"),
+       train,
+       "diagnostics",
+       {"Costa_linea.txt:5:1: warning: 'lunghezza percoso' is no record of the line "
+        "description's general section [-Wunknown-record]\n"
+        "    lunghezza percoso,    20000\n"
+        "    ^\n"
+        "hint: did you mean 'lunghezza percorso'?"}},
+  };
+  for (const Case& c : cases) {
+    const nlohmann::json data =
+        EmbeddedJson(render::WatchPage(c.line, c.train, "Costa", "42", options), "sb-data");
+    if (c.key == nullptr) {
+      EXPECT_FALSE(data.contains("warnings")) << c.name;
+      EXPECT_FALSE(data.contains("diagnostics")) << c.name;
+      continue;
+    }
+    ASSERT_TRUE(data.contains(c.key)) << c.name;
+    const std::vector<std::string> listed = data[c.key];
+    ASSERT_GE(listed.size(), c.listed.size()) << c.name;
+    EXPECT_EQ(std::vector<std::string>(listed.begin(), listed.begin() + c.listed.size()), c.listed)
+        << c.name;
+  }
+}
+
 TEST(RenderWatchTest, APageNamingADescriptionIsRefused) {
   TempDir dir;
   const std::string line = dir.file("Costa_linea.txt"), train = dir.file("Costa_42-.txt");

@@ -48,9 +48,15 @@ Status SkipDashedFields(Scenario& s, Description& d, const PartRules& rules, boo
 void CheckRecordEnd(Scenario& s, Description& d, RecordPart part, const std::string& keyword,
                     const RecordSchema* last, const std::optional<RelatedLocation>& related) {
   if (d.read_values()) {
-    // A station's name is its last value: a comma in it ends it early.
-    const bool station = last != nullptr && last->record == Record::kStation;
-    d.CheckRecordLine(keyword, station ? "a station name may not hold a comma" : "");
+    // A station's name and a board's text are their records' last values: a
+    // comma in one ends it early, unless the text is quoted.
+    const char* hint = "";
+    if (last != nullptr && last->record == Record::kStation) {
+      hint = "a comma ends the station's name: put the name in double quotes to keep its comma";
+    } else if (last != nullptr && last->record == Record::kTextBoard) {
+      hint = "a comma ends the board's text: put the text in double quotes to keep its comma";
+    }
+    d.CheckRecordLine(keyword, hint);
   } else {
     CheckUnknownRecord(s, d, part, keyword, related);
   }

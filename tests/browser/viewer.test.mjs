@@ -79,7 +79,11 @@ test('hovering shows the cell under the pointer and the record of a feature', as
   });
   await page.evaluate((m) => window.sbViewer.setView(m - 1500, m + 1500), signal * 50);
   await frame();
-  assert.match(await tooltipAt(signal * 50, 'signals'), new RegExp(`^Signal, cell ${signal}\\n`));
+  const signalText = await tooltipAt(signal * 50, 'signals');
+  assert.match(signalText, new RegExp(`^Signal, cell ${signal}\\n`));
+  // The signal stands one cell on from its written position: the page says so.
+  assert.ok(signalText.includes(`\nwritten at ${(signal - 1) * 50} m, it stands one cell (50 m) on: ` +
+    'every signal, slowdown and board does\n'), signalText);
 
   const ancona = await page.evaluate(() => {
     const d = JSON.parse(document.getElementById('sb-data').textContent);

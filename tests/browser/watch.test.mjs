@@ -108,3 +108,28 @@ for (const { id, decoys } of ids) {
     await page.close();
   });
 }
+
+test('a page whose compile gave warnings lists them above the picture', async () => {
+  const dir = fs.mkdtempSync(path.join(work, 'w-'));
+  execFileSync(program, ['new', 'W', '1', '--dir', dir]);
+  const train = path.join(dir, 'W_1-.txt');
+  fs.writeFileSync(train, fs.readFileSync(train, 'latin1')
+    .replace('velocita,    2950,    160', 'velocita,    2950,    160,    5'), 'latin1');
+  watch = spawn(program, ['render', '--watch', '--line', 'W_linea.txt', '--train', 'W_1-.txt'],
+    { cwd: dir, stdio: 'ignore' });
+  await waitForFile(path.join(dir, 'W_1.html.gen.js'), 10000);
+  browser ??= await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage'],
+  });
+  const page = await browser.newPage();
+  await page.goto('file://' + path.join(dir, 'W_1.html'), { waitUntil: 'load' });
+  await page.waitForFunction(() => window.sbFirstFrame !== undefined, { timeout: 5000 });
+  const shown = await page.$eval('#sb-warnings', (e) => e.textContent);
+  assert.match(shown, /^W_1-\.txt:17:31: warning: expected 2 values for 'velocita', found more on its line: '5' is read as the next keyword \[-Wextra-values\]\n/);
+  assert.equal(await page.$eval('.warnings summary', (e) => e.textContent), '1 warning');
+  assert.equal(await page.evaluate(() => window.sbViewer.stations), 3);
+  watch.kill('SIGTERM');
+  await page.close();
+});

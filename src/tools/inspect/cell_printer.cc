@@ -6,6 +6,7 @@
 #include "tools/common/cell_note.h"
 #include "tools/common/roles.h"
 #include "tools/inspect/printers.h"
+#include "tools/inspect/report_text.h"
 
 namespace sb {
 
@@ -25,19 +26,35 @@ nlohmann::ordered_json CellJson(std::size_t index, const TrackCell& c) {
           {"terrain", c.terrain},
           {"speedLimit", c.speedLimit},
           {"gradient", c.gradient},
-          {"adhesion", c.adhesion}};
+          {"adhesion", c.adhesion},
+          {"speedLimitKmh", SpeedLimitKmh(c)},
+          {"gradientPermille", GradientPermille(c)},
+          {"meaning", CellNote(index, c)}};
+}
+
+// A rise with its sign, as gradients are written: "+12", "-3", "0".
+std::string Signed(int value) {
+  char text[16];
+  if (value > 0) {
+    std::snprintf(text, sizeof text, "+%d", value);
+  } else {
+    std::snprintf(text, sizeof text, "%d", value);
+  }
+  return text;
 }
 
 void CellsCsv(const std::vector<TrackCell>& cells, std::ostream& out) {
   out << "index,position,kind,kind_name,value1,value2,value3,value4,signal_time,approach_code,"
-         "terrain,speed_limit,gradient,adhesion\n";
+         "terrain,speed_limit,gradient,adhesion,speed_limit_kmh,gradient_permille,meaning\n";
   for (std::size_t i = 0; i < cells.size(); ++i) {
     const TrackCell& c = cells[i];
     if (!CellIsListed(c)) continue;
     out << i << ',' << i * kCellLength << ',' << int{c.kind} << ',' << CellKindName(c.kind) << ','
         << c.value1 << ',' << c.value2 << ',' << c.value3 << ',' << c.value4 << ','
         << int{c.signalTime} << ',' << int{c.approachCode} << ',' << int{c.terrain} << ','
-        << int{c.speedLimit} << ',' << int{c.gradient} << ',' << int{c.adhesion} << '\n';
+        << int{c.speedLimit} << ',' << int{c.gradient} << ',' << int{c.adhesion} << ','
+        << SpeedLimitKmh(c) << ',' << GradientPermille(c) << ',' << CsvField(CellNote(i, c))
+        << '\n';
   }
 }
 
@@ -75,17 +92,21 @@ void CellsText(const std::string& name, std::size_t fileSize, const std::vector<
   }
   out << "\n" << listed << " cells with a kind, a value or an approach code:\n";
   char line[256];
-  std::snprintf(line, sizeof line, "%6s %8s  %-24s %6s %6s %6s %6s %4s %4s %4s %5s %4s %4s  %s\n",
-                "cell", "metre", "kind", "value1", "value2", "value3", "value4", "time", "appr",
-                "terr", "limit", "grad", "adh", "meaning");
+  // Beside the speed limit and the gradient as stored, what they are in km/h
+  // and per mille ("\u2030" is one column wide but three bytes long).
+  std::snprintf(line, sizeof line,
+                "%6s %8s  %-24s %6s %6s %6s %6s %4s %4s %4s %5s %4s %4s %6s %4s  %s\n", "cell",
+                "metre", "kind", "value1", "value2", "value3", "value4", "time", "appr", "terr",
+                "limit", "km/h", "grad", "\u2030", "adh", "meaning");
   out << line;
   for (std::size_t i = 0; i < cells.size(); ++i) {
     const TrackCell& c = cells[i];
     if (!CellIsListed(c)) continue;
-    std::snprintf(line, sizeof line, "%6zu %8zu  %-24s %6d %6d %6d %6d %4d %4d %4d %5d %4d %4d  ",
-                  i, i * kCellLength, CellKindName(c.kind).c_str(), c.value1, c.value2, c.value3,
-                  c.value4, c.signalTime, c.approachCode, c.terrain, c.speedLimit, c.gradient,
-                  c.adhesion);
+    std::snprintf(line, sizeof line,
+                  "%6zu %8zu  %-24s %6d %6d %6d %6d %4d %4d %4d %5d %4d %4d %4s %4d  ", i,
+                  i * kCellLength, CellKindName(c.kind).c_str(), c.value1, c.value2, c.value3,
+                  c.value4, c.signalTime, c.approachCode, c.terrain, c.speedLimit, SpeedLimitKmh(c),
+                  c.gradient, Signed(GradientPermille(c)).c_str(), c.adhesion);
     out << line << CellNote(i, c) << "\n";
   }
 }

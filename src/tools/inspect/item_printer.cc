@@ -9,16 +9,38 @@
 namespace sb {
 namespace {
 
+// The time a slot holds: a station's scheduled time, or the train's clock
+// at the start; empty for any other slot, and for a station without a time.
+std::string ItemTime(int slot, const ScenarioItem& it) {
+  if (slot == kSlotTrain) return ClockText(it.num3, it.num4, it.num5);
+  if (slot >= 1 && slot <= kFirstBoardSlot && ItemRole(slot, it) != "board text" &&
+      it.seconds != 0) {
+    return ClockText(it.seconds);
+  }
+  return {};
+}
+
 nlohmann::ordered_json ItemJson(int slot, const ScenarioItem& it) {
-  return {{"slot", slot},        {"role", ItemRole(slot, it)},
-          {"kind", it.kind},     {"start", it.start},
-          {"end", it.end},       {"position", it.position},
-          {"option", it.option}, {"text", Windows1252ToUtf8(it.text)},
-          {"num1", it.num1},     {"num2", it.num2},
-          {"num3", it.num3},     {"num4", it.num4},
-          {"num5", it.num5},     {"byte1", it.byte1},
-          {"byte2", it.byte2},   {"byte3", it.byte3},
-          {"byte4", it.byte4},   {"seconds", it.seconds}};
+  const std::string time = ItemTime(slot, it);
+  return {{"slot", slot},
+          {"role", ItemRole(slot, it)},
+          {"kind", it.kind},
+          {"start", it.start},
+          {"end", it.end},
+          {"position", it.position},
+          {"option", it.option},
+          {"text", Windows1252ToUtf8(it.text)},
+          {"num1", it.num1},
+          {"num2", it.num2},
+          {"num3", it.num3},
+          {"num4", it.num4},
+          {"num5", it.num5},
+          {"byte1", it.byte1},
+          {"byte2", it.byte2},
+          {"byte3", it.byte3},
+          {"byte4", it.byte4},
+          {"seconds", it.seconds},
+          {"time", time.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(time)}};
 }
 
 // The non-zero fields of a slot, "name value" joined by commas.
@@ -64,13 +86,12 @@ std::string ItemNote(int slot, const ScenarioItem& it) {
     case kSlotTrain:
       return "signal repetition " + std::to_string(it.start) + " to " + std::to_string(it.end) +
              " m with " + std::to_string(it.position) + " codes; sand " + std::to_string(it.num1) +
-             "; clock " + std::to_string(it.num3) + ":" + std::to_string(it.num4) + ":" +
-             std::to_string(it.num5);
+             "; clock " + ItemTime(slot, it);
   }
   if (slot >= 1 && slot <= kFirstBoardSlot && ItemRole(slot, it) != "board text") {
     std::string s = "at " + std::to_string(it.position) + " m, stopping zone " +
                     std::to_string(it.start) + " to " + std::to_string(it.end) + " m";
-    if (it.seconds != 0) s += ", time " + ClockText(it.seconds);
+    if (const std::string time = ItemTime(slot, it); !time.empty()) s += ", time " + time;
     return s;
   }
   return {};
@@ -82,7 +103,7 @@ void PrintItems(const std::string& name, std::size_t fileSize, const ItemTable& 
                 InspectFormat format, std::ostream& out) {
   if (format == InspectFormat::kCsv) {
     out << "slot,role,kind,start,end,position,option,text,num1,num2,num3,num4,num5,byte1,byte2,"
-           "byte3,byte4,seconds\n";
+           "byte3,byte4,seconds,time\n";
     for (int slot = 0; slot < kItemSlots; ++slot) {
       const ScenarioItem& it = items[static_cast<std::size_t>(slot)];
       if (!ItemIsUsed(it)) continue;
@@ -90,7 +111,8 @@ void PrintItems(const std::string& name, std::size_t fileSize, const ItemTable& 
           << it.end << ',' << it.position << ',' << int{it.option} << ','
           << CsvField(Printable(it.text)) << ',' << it.num1 << ',' << it.num2 << ',' << it.num3
           << ',' << it.num4 << ',' << it.num5 << ',' << int{it.byte1} << ',' << int{it.byte2} << ','
-          << int{it.byte3} << ',' << int{it.byte4} << ',' << it.seconds << '\n';
+          << int{it.byte3} << ',' << int{it.byte4} << ',' << it.seconds << ',' << ItemTime(slot, it)
+          << '\n';
     }
     return;
   }

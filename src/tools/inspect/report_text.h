@@ -18,6 +18,9 @@ std::string CsvField(const std::string& s);
 std::string Printable(const std::string& stored);
 // "hh:mm:ss" of a number of seconds.
 std::string ClockText(int64_t seconds);
+// "hh:mm:ss" of the three values of a clock, as they were written (a value
+// out of its range stays as it is).
+std::string ClockText(int64_t hours, int64_t minutes, int64_t seconds);
 
 }  // namespace sb
 

@@ -72,6 +72,24 @@ const char* RuleText(CellRule rule) {
   return "";
 }
 
+// A signal, slowdown or board stands on the cell after the one its position
+// falls in: the page, inspect and the simulator show it there, 50 m on from
+// what was written, which surprises an author who does not know it.
+std::string OneCellOn(const ColumnSchema& c, int64_t metres, int64_t cell, const Scenario* s) {
+  std::string subject(c.what);
+  if (const std::size_t end = subject.rfind("'s position"); end != std::string::npos) {
+    subject.resize(end);
+  }
+  const int64_t at = cell * kCellLength;
+  std::string where = std::to_string(at) + " m";
+  if (s) where += " (" + KmPost(s->items, at) + ")";
+  std::string text = "\n\nwritten at " + std::to_string(metres) + " m, " + subject + " stands ";
+  text += at == metres + kCellLength ? "one cell (50 m) on, at " + where
+                                     : "on cell " + std::to_string(cell) + ", at " + where +
+                                           " (position / 50 + 1, a half rounded to even)";
+  return text + ": every signal, slowdown and board stands one cell on";
+}
+
 // The cell, km post and compiled cell of a position value.
 std::string PositionText(const ColumnSchema& c, int64_t metres, const Scenario* s) {
   std::string text;
@@ -80,7 +98,9 @@ std::string PositionText(const ColumnSchema& c, int64_t metres, const Scenario* 
   if (!offset) return text;
   const int64_t cell = CellIndex(metres, *offset);
   text += (s ? ", cell " : "\n\ncell ") + std::to_string(cell) + " (" + RuleText(c.cell) + ")";
-  if (!s || !s->ValidCell(cell)) return text + (s ? ": outside the cell grid" : "");
+  if (s && !s->ValidCell(cell)) return text + ": outside the cell grid";
+  if (c.cell == CellRule::kPlusOne) text += OneCellOn(c, metres, cell, s);
+  if (!s) return text;
   const TrackCell& held = s->cells[static_cast<std::size_t>(cell)];
   text += "\n\ncompiled cell: " + CellKindName(held.kind);
   const std::string note = CellNote(static_cast<std::size_t>(cell), held);

@@ -70,8 +70,11 @@ std::string Document(const std::string& title, const nlohmann::json& data,
 
 }  // namespace
 
-std::string RenderHtml(const RenderInput& in, const PageOptions& options) {
-  return Document(in.lineId + ", train " + in.trainNumber, ViewerData(in), options);
+std::string RenderHtml(const RenderInput& in, const PageOptions& options,
+                       const std::vector<std::string>& warnings) {
+  nlohmann::json data = ViewerData(in);
+  if (!warnings.empty()) data["warnings"] = warnings;
+  return Document(in.lineId + ", train " + in.trainNumber, data, options);
 }
 
 std::string DiagnosticsHtml(const std::string& title, const std::vector<std::string>& diagnostics,

@@ -23,8 +23,10 @@ struct PageOptions {
   std::string sidecar;  // empty: not watching
 };
 
-// The page drawing `in`.
-std::string RenderHtml(const RenderInput& in, const PageOptions& options = {});
+// The page drawing `in`, with the compile's `warnings` (one per line, as
+// the compiler printed them) listed above the picture when there are any.
+std::string RenderHtml(const RenderInput& in, const PageOptions& options = {},
+                       const std::vector<std::string>& warnings = {});
 
 // A page that shows why there is no picture: `diagnostics`, one per line,
 // as the compiler printed them.

@@ -8,6 +8,11 @@
 #include "model/km_post.h"
 
 namespace sb::render {
+namespace {
+
+constexpr std::size_t kMaxPageWarnings = 1000;
+
+}  // namespace
 
 std::string WatchPage(const std::optional<std::string>& lineBytes,
                       const std::optional<std::string>& trainBytes, const std::string& lineId,
@@ -29,13 +34,24 @@ std::string WatchPage(const std::optional<std::string>& lineBytes,
   s.trainNumber = trainNumber;
   const CompileResult result = CompileInMemory(s, *lineBytes, *trainBytes, cancel);
   if (result.end == CompileEnd::kCancelled) return {};
+  // Warnings too, in the order compile prints them: one may be the cause of
+  // the error that follows, or of a picture that is not what was meant.
+  // A flood of them (a file that is no description) is cut short: the page
+  // is rewritten at every change and must stay light.
+  std::vector<std::string> lines;
+  bool anError = false;
+  std::size_t warnings = 0;
+  for (const Diagnostic& d : s.diagnostics) {
+    anError = anError || !d.is_warning();
+    if (d.is_warning() && ++warnings > kMaxPageWarnings) continue;
+    lines.push_back(FormatDiagnostic(d, d.position ? KmPost(s.items, *d.position) : ""));
+  }
+  if (warnings > kMaxPageWarnings) {
+    lines.push_back(std::to_string(warnings - kMaxPageWarnings) +
+                    " more warnings are not listed here; compile lists them");
+  }
   if (s.errorCode != ErrorCode::kNone || result.end != CompileEnd::kCompiled || !s.hasGrid) {
-    std::vector<std::string> lines;
-    for (const Diagnostic& d : s.diagnostics) {
-      if (d.is_warning()) continue;
-      lines.push_back(FormatDiagnostic(d, d.position ? KmPost(s.items, *d.position) : ""));
-    }
-    if (lines.empty()) lines.push_back("error " + std::to_string(Number(s.errorCode)));
+    if (!anError) lines.push_back("error " + std::to_string(Number(s.errorCode)));
     return DiagnosticsHtml(title, lines, options);
   }
   RenderInput in;
@@ -48,7 +64,7 @@ std::string WatchPage(const std::optional<std::string>& lineBytes,
     profile = s.profile->Table();
     in.profile = &*profile;
   }
-  return RenderHtml(in, options);
+  return RenderHtml(in, options, lines);
 }
 
 }  // namespace sb::render

@@ -145,10 +145,18 @@
       'position: ' + where(s.position), 'stopping zone: ' + s.start + ' to ' + s.end + ' m',
       s.seconds ? 'time: ' + clock(s.seconds) : 'no scheduled time'].join('\n');
   }
+  // Signals, slowdowns and boards stand on the cell after the one their
+  // written position falls in: an author who wrote 1000 m finds them at
+  // 1050 m and should be told why.
+  function oneCellOn(cell) {
+    return 'written at ' + (cell - 1) * CL + ' m, it stands one cell (' + CL + ' m) on: ' +
+      'every signal, slowdown and board does';
+  }
   function pointText(i) {
     const k = cells.kind[i];
     if (k === 1) {
-      return ['Signal, cell ' + i, 'at ' + where(i * CL), 'values: ' + [cells.v1[i], cells.v2[i], cells.v3[i], cells.v4[i]].join(', '),
+      return ['Signal, cell ' + i, 'at ' + where(i * CL), oneCellOn(i),
+        'values: ' + [cells.v1[i], cells.v2[i], cells.v3[i], cells.v4[i]].join(', '),
         'signal time: ' + cells.time[i]].join('\n');
     }
     if (k === 12 || k === 13) {
@@ -158,10 +166,10 @@
       return [head + ', cell ' + i, 'at ' + where(i * CL), who].join('\n');
     }
     if (k === 6) {
-      return ['Maximum-speed board, cell ' + i, 'at ' + where(i * CL),
+      return ['Maximum-speed board, cell ' + i, 'at ' + where(i * CL), oneCellOn(i),
         'values: ' + cells.v1[i] + ', ' + cells.v2[i] + ', ' + cells.v3[i] + ', stripes ' + cells.v4[i]].join('\n');
     }
-    if (k === 14) return ['Text board, cell ' + i, 'at ' + where(i * CL), '"' + (D.boardTexts[i] || '') + '"'].join('\n');
+    if (k === 14) return ['Text board, cell ' + i, 'at ' + where(i * CL), oneCellOn(i), '"' + (D.boardTexts[i] || '') + '"'].join('\n');
     if (k === 4) return ['Slowdown warning, cell ' + i, 'at ' + where(i * CL), 'speed: ' + cells.v1[i] + ' km/h'].join('\n');
     return cellText(i);
   }
@@ -199,7 +207,19 @@
     item.append(sw, document.createTextNode(e[1]));
     legend.appendChild(item);
   });
-  document.body.append(header, message, planBox, stripBox, legend, tooltip);
+  document.body.append(header);
+  // The compile's warnings, as compile prints them: the picture is drawn,
+  // but it may not be what was meant.
+  const warnings = D.warnings || [];
+  if (warnings.length) {
+    const box = el('details', { class: 'diagnostics warnings', open: '' });
+    box.appendChild(el('summary', {}, warnings.length === 1 ? '1 warning' : warnings.length + ' warnings'));
+    const list = el('pre', { id: 'sb-warnings' });
+    list.textContent = warnings.join('\n');
+    box.appendChild(list);
+    document.body.appendChild(box);
+  }
+  document.body.append(message, planBox, stripBox, legend, tooltip);
 
   // ---- the view: metres start to end along the line ----
   const MIN_SPAN = 400;
@@ -639,7 +659,7 @@
     if (best && best.slowdown) {
       const sd = best.slowdown;
       return ['Slowdown ' + sd.speed + ' km/h', 'from cell ' + sd.start + ', ' + where(sd.start * CL),
-        'to cell ' + sd.end + ', ' + where(sd.end * CL)].join('\n');
+        'to cell ' + sd.end + ', ' + where(sd.end * CL), oneCellOn(sd.start)].join('\n');
     }
     if (best) return pointText(best.cell);
     return cellText(Math.max(0, Math.min(n - 1, Math.floor(M(x) / CL))));
@@ -762,6 +782,7 @@
   search.addEventListener('keydown', function (e) { if (e.key === 'Enter') runSearch(search.value); });
 
   window.sbViewer = {
+    warnings: warnings.slice(),
     get view() { return { start: view.start, end: view.end }; },
     stations: D.stations.length,
     signals: signalCells.length,
