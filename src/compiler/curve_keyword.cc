@@ -89,12 +89,11 @@ void CheckCurveKeyword(Scenario& s, const Description& d, const std::string& key
   }
   const std::string shown = Quote(text);
   std::string message;
-  if (!sideTold) {
-    message = left ? shown +
-                         " turns left: any 's' in a curve keyword turns it left, here the 's' "
-                         "of " +
-                         Quote(WordOfFirstS(text))
-                   : shown + " turns right: a curve keyword turns left only when it holds an 's'";
+  if (!sideTold && left) {
+    message = shown + " turns left: any 's' in a curve keyword turns it left, here the 's' of " +
+              Quote(WordOfFirstS(text));
+  } else if (!sideTold) {
+    message = shown + " turns right: a curve keyword turns left only when it holds an 's'";
   }
   if (digits.size() > 1) {
     message += message.empty() ? shown + " has" : "; it has";
@@ -106,11 +105,10 @@ void CheckCurveKeyword(Scenario& s, const Description& d, const std::string& key
   const std::string other = std::string("curva") + (left ? 'd' : 's') + used;
   const std::string right = std::string("curvad") + used;
   const std::string leftHand = std::string("curvas") + used;
-  std::string hint = sideTold ? "write " + Quote(same) +
-                                    ", which compiles as now, or the one digit "
-                                    "you mean"
-                              : "write " + Quote(right) + " for a right-hand curve, " +
-                                    Quote(leftHand) + " for a left-hand one";
+  std::string hint =
+      sideTold ? "write " + Quote(same) + ", which compiles as now, or the one digit you mean"
+               : "write " + Quote(right) + " for a right-hand curve, " + Quote(leftHand) +
+                     " for a left-hand one";
   if (!sideTold && digits.size() > 1) hint += ", with the one digit you mean";
   Diagnostic w =
       d.WarningAt(Warning::kCurveKeyword, std::move(message), kKeywordField, std::move(hint));
