@@ -8,7 +8,8 @@
 # The warnings -W<id> and -Wno-<id> take, as `compile --help` lists them.
 _scenario_builder_warnings="extra-values missing-values not-a-number unknown-record
 hyphen-keyword hyphen-run no-general-section no-line-length no-start-record
-out-of-order value-range past-line-end replaced-feature text-encoding"
+out-of-order value-range past-line-end replaced-feature text-encoding curve-keyword
+time-range time-order"
 
 # Folders, and the files that match one of the patterns given (ext globs).
 _scenario_builder_files() {

@@ -217,6 +217,17 @@ std::vector<Case> Cases() {
                     "velocita, 3000, 80\nvelocita, 2000, 90\n"),
        "out-of-order", "sort the records of this section by position",
        "-- speeds\nvelocita, 0, 100\nvelocita, 2000, 90\n-- the bridge\nvelocita, 3000, 80\n"},
+      {"a curve turned by a stray 's'", kLinePath,
+       WithReplaced(line, "[pendenze]", "[curve]\ncurva destra 5, 900, 500\n[pendenze]"),
+       "curve-keyword", "write 'curvas5' (turns left, as now)", "\ncurvas5, 900, 500\n"},
+      {"a curve turned the other way", kLinePath,
+       WithReplaced(line, "[pendenze]", "[curve]\ncurva destra 5, 900, 500\n[pendenze]"),
+       "curve-keyword", "write 'curvad5' (turns right)", "\ncurvad5, 900, 500\n"},
+      {"a quoted curve keyword with two digits", kLinePath,
+       WithReplaced(line, "[pendenze]", "[curve]\n\"curvad 4 r1000\", 900, 500\n[pendenze]"),
+       "curve-keyword", "write 'curvad1' (turns right, as now)", "\ncurvad1, 900, 500\n"},
+      {"a minute past 59", kTrainPath, WithReplaced(train, "15,17,0", "15,65,0"), "time-range",
+       "write 16, 5, 0", "0, 16,5,0, ALFA"},
   };
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/rounding.h"
+#include "compiler/curve_keyword.h"
 #include "compiler/error_codes.h"
 #include "compiler/progressions.h"
 #include "compiler/readers.h"
@@ -276,6 +277,7 @@ Status ReadCurve(Scenario& s, Description& d, const std::string& keyword, Featur
     TrackCell* unused = nullptr;
     return CellAt(s, 0, "a curve", &unused);  // no line length yet
   }
+  CheckCurveKeyword(s, d, keyword);
   std::string problem;
   int field = kCurveLengthField;
   switch (EncodeCurve(s, keyword, start, length)) {

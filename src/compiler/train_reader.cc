@@ -8,6 +8,7 @@
 #include "compiler/record_reader.h"
 #include "compiler/signals.h"
 #include "compiler/stopping_zone.h"
+#include "compiler/timetable_check.h"
 #include "compiler/train_stretches.h"
 #include "description/keywords.h"
 
@@ -53,6 +54,7 @@ struct TrainState {
   SourceRef previousStation;  // the record of the station in stationSlot - 1
   StretchChecks speedChecks{"velocita", "speed limit", " km/h"};
   StretchChecks adhesionChecks{"aderenza", "adhesion", ""};
+  TimetableCheck timetable;
   // Where "[generale]" was, for warnings about records missing altogether.
   std::optional<Diagnostic> generalHeader;
 };
@@ -342,6 +344,7 @@ Status TrainReader::StationColumns(ScenarioItem& item) {
   }
   constexpr int kStationNameField = 17;
   CheckStoredText(s_, d_, kStationNameField, "station name", item.text);
+  t_.timetable.Check(s_, d_, hour, minute, second, item.text);
   return Status::Ok();
 }
 

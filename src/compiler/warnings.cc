@@ -25,6 +25,11 @@ constexpr std::array<WarningInfo, kWarningCount> kTable = {{
     {Warning::kReplacedFeature, "replaced-feature", "a later record replaces a cell's feature"},
     {Warning::kTextEncoding, "text-encoding",
      "stored text that the simulator will not show as written"},
+    {Warning::kCurveKeyword, "curve-keyword",
+     "a curve whose side or curvature a stray letter or digit of its keyword decides"},
+    {Warning::kTimeRange, "time-range", "a station's scheduled time that is no time of day"},
+    {Warning::kTimeOrder, "time-order",
+     "a station's scheduled time earlier than the previous timed station's"},
 }};
 
 // WarningId and the options index the table by the enum.

@@ -28,9 +28,12 @@ enum class Warning {
   kPastLineEnd,       // a feature past the line's end, in the grid's tail
   kReplacedFeature,   // a later record replaces a cell's feature
   kTextEncoding,      // stored text the simulator will not show as written
+  kCurveKeyword,      // a curve's side or curvature decided by a stray letter or digit
+  kTimeRange,         // a station's scheduled time that is no time of day
+  kTimeOrder,         // a station's scheduled time earlier than the previous one's
 };
 
-inline constexpr std::size_t kWarningCount = static_cast<std::size_t>(Warning::kTextEncoding) + 1;
+inline constexpr std::size_t kWarningCount = static_cast<std::size_t>(Warning::kTimeOrder) + 1;
 
 // At most this many warnings of one identifier are kept in a run; the rest
 // are counted, so that a file of a million mistakes costs a counter, not a
