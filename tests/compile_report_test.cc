@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/warning_folds.h"
 #include "app_test_support.h"
 
 namespace sb {
@@ -212,6 +213,97 @@ TEST(CompileReport, JsonTellsSeverityIdHintAndRelated) {
   EXPECT_TRUE(d["id"].is_null());
   EXPECT_TRUE(d["hint"].is_null());
   EXPECT_EQ(d["related"], nlohmann::json::array());
+}
+
+// One mistake repeated on every record: the text tells the first whole and
+// folds those like it into a note after it; the JSON keeps every one and
+// gives their count; the summary and --werror count every one.
+TEST(CompileReport, WarningsLikeAnEarlierOneAreFoldedInTheText) {
+  const std::string general = "[generale]\r\nlunghezza percorso,    10000\r\n";
+  const std::string curve =
+      "warning: 'curvas3' is a feature record, read only after the general section ends "
+      "[-Wunknown-record]\n";
+  const std::string hint =
+      "hint: end the general section with a bracketed line such as '[curve]' above it\n";
+  struct Case {
+    const char* name;
+    std::string line;
+    std::string shown;  // stderr up to the summary line
+    int warnings;
+    std::vector<std::uint64_t> moreLikeIt;  // in the JSON, for each diagnostic
+  };
+  const Case cases[] = {
+      {"a section header left out",
+       general + Crlf({"curvas3, 1000, 100", "curvad5, 2000, 100", "curvas3, 3000, 100",
+                       "curvas3, 4000, 100", "[fine]"}),
+       "Test_linea.txt:3:1: " + curve + "    curvas3, 1000, 100\n    ^\n" + hint +
+           "Test_linea.txt:4: note: and 3 more like it (lines 4-6)\n",
+       4,
+       {3, 0, 0, 0}},
+      {"lines apart",
+       general + Crlf({"curvas3, 1000, 100", "sfondo uno, 1", "curvas3, 2000, 100", "sfondo due, 0",
+                       "curvas3, 3000, 100", "[fine]"}),
+       "Test_linea.txt:3:1: " + curve + "    curvas3, 1000, 100\n    ^\n" + hint +
+           "Test_linea.txt:5: note: and 2 more like it (lines 5, 7)\n",
+       3,
+       {2, 0, 0}},
+      {"too many runs to list",
+       general + Crlf({"curvas3, 1000, 100", "sfondo uno, 1", "curvas3, 2000, 100", "sfondo uno, 1",
+                       "curvas3, 3000, 100", "sfondo uno, 1", "curvas3, 4000, 100", "sfondo uno, 1",
+                       "curvas3, 5000, 100", "sfondo uno, 1", "curvas3, 6000, 100", "[fine]"}),
+       "Test_linea.txt:3:1: " + curve + "    curvas3, 1000, 100\n    ^\n" + hint +
+           "Test_linea.txt:5: note: and 5 more like it (lines 5 to 13)\n",
+       6,
+       {5, 0, 0, 0, 0, 0}},
+      {"unlike warnings stay whole",
+       general + Crlf({"sfondo uno, 1.0", "sfondo due, x", "[fine]"}),
+       "Test_linea.txt:3:13: warning: expected a whole number, found '1.0' [-Wnot-a-number]\n"
+       "    sfondo uno, 1.0\n"
+       "                ^\n"
+       "hint: write 1\n"
+       "Test_linea.txt:4:13: warning: expected a whole number, found 'x' [-Wnot-a-number]\n"
+       "    sfondo due, x\n"
+       "                ^\n",
+       2,
+       {0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const RunOutcome o = CompileInMemory(c.line, kTrain);
+    const Report text = Reported(o, With({}, true));
+    EXPECT_EQ(text.exit, kExitRecorded);
+    EXPECT_EQ(text.err, c.shown + "Test: 10000 m, 1 station, 1 signal, 0 slowdowns, " +
+                            std::to_string(c.warnings) + " warnings; " + kWritten + "\n");
+    std::ostringstream out;
+    PrintJson(o, {}, out);
+    const nlohmann::json j = nlohmann::json::parse(out.str());
+    std::vector<std::uint64_t> more;
+    for (const nlohmann::json& d : j["diagnostics"]) more.push_back(d.value("moreLikeIt", 0u));
+    EXPECT_EQ(more, c.moreLikeIt);
+  }
+}
+
+// What "like it" sets aside: quoted texts and numbers, not the words.
+TEST(CompileReport, WarningsAreLikeWhenOnlyQuotesAndNumbersDiffer) {
+  struct Case {
+    std::string a;
+    std::string b;
+    bool like;
+  };
+  const Case cases[] = {
+      {"'curvas3' is a feature record", "'curvad5' is a feature record", true},
+      {"the signal's position is read from line 5 ('0')",
+       "the signal's position is read from line 12 ('x')", true},
+      {"gradient -3 at 200 m", "gradient 12 at 4000 m", true},
+      {"sx 3 is outside 0 to 2", "s1 12 is outside 0 to 9", false},
+      {"the signal's position is read", "the speed limit's position is read", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.a + " / " + c.b);
+    Diagnostic a = MakeWarning(Warning::kValueRange, 1, c.a);
+    Diagnostic b = MakeWarning(Warning::kValueRange, 2, c.b);
+    EXPECT_EQ(WarningShape(a) == WarningShape(b), c.like);
+  }
 }
 
 // The options on the command line, on descriptions that do not warn.

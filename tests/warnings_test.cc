@@ -638,6 +638,67 @@ std::vector<Case> Cases() {
          "the scheduled time 16:75:00 of station FANO is no time of day: minute 75 is "
          "outside 0 to 59; it is stored as 62100 s, which is 17:15:00",
          "write 17, 15, 0 if 17:15:00 is meant"}}},
+      // A record over two lines: the cause comes first; what it caused is
+      // told where the value read stands, with the record beside it.
+      {"values a tab apart",
+       Line({}),
+       Train({"velocita\t5000\t100", "velocita, 100, 110"}),
+       {{"missing-values", kTrainFile, 4, 1,
+         "'velocita\t5000\t100' takes 2 values but its line holds 0; the speed limit's "
+         "position is read from line 5 ('velocita')",
+         "separate the values with commas: a tab or a blank does not end a field",
+         "Test_1-.txt:5:1 the speed limit's position is read from here"},
+        {"not-a-number", kTrainFile, 5, 1, "expected a whole number, found 'velocita'", "",
+         "Test_1-.txt:4:1 read as the speed limit's position by the record on this line, whose "
+         "values run on into line 5"}}},
+      {"a line break inside a record",
+       Line({}),
+       Train({"segnale, 3000, 2, 4,", "0, 0, 0, 0, 0, 12, 0"}),
+       {{"missing-values", kTrainFile, 4, 1,
+         "'segnale' takes 11 values but its line holds 4; s3 is read from line 5 ('0')", "",
+         "Test_1-.txt:5:1 s3 is read from here"},
+        {"not-a-number", kTrainFile, 4, 21, "expected a whole number, found nothing", ""},
+        {"value-range", kTrainFile, 5, 16,
+         "d3 12 is outside 0 to 9 (digits are packed as tens and units)", "",
+         "Test_1-.txt:4:1 read as d3 by the record on this line, whose values run on into line "
+         "5"}}},
+      {"a value missing before a name of two words",
+       Line({}),
+       Train({"stazione, 5000, 12, 400, 0, 0, 0, 1,1,0, 4,1,1, 0, 0,0, PORTO SAN GIORGIO"}),
+       {{"missing-values", kTrainFile, 4, 1,
+         "'stazione' takes 17 values but its line holds 16; the second is read from 'PORTO SAN "
+         "GIORGIO' up to its blank, and the name from the rest",
+         "a value is missing before 'PORTO SAN GIORGIO': write all 17, separated by commas"},
+        {"not-a-number", kTrainFile, 4, 57, "expected a whole number, found 'PORTO'", "",
+         "Test_1-.txt:4:63 after the blank, 'SAN GIORGIO' is read as the next field"}}},
+      {"two values missing before a name of three words",
+       Line({}),
+       Train({"stazione, 5000, 12, 400, 0, 0, 0, 1,1,0, 4,1,1, 0, 0, PORTO SAN GIORGIO"}),
+       {{"missing-values", kTrainFile, 4, 1,
+         "'stazione' takes 17 values but its line holds 15; the minute is read from 'PORTO SAN "
+         "GIORGIO' up to its blank, and the second from the rest",
+         "values are missing before 'PORTO SAN GIORGIO': write all 17, separated by commas"},
+        {"not-a-number", kTrainFile, 4, 55, "expected a whole number, found 'PORTO'", "",
+         "Test_1-.txt:4:61 after the blank, 'SAN GIORGIO' is read as the next field"},
+        {"not-a-number", kTrainFile, 4, 61, "expected a whole number, found 'SAN'", "",
+         "Test_1-.txt:4:65 after the blank, 'GIORGIO' is read as the next field"}}},
+      {"three values missing before a name of three words",
+       Line({}),
+       Train({"stazione, 5000, 12, 400, 0, 0, 0, 1,1,0, 4,1,1, 0, PORTO SAN GIORGIO"}),
+       {{"missing-values", kTrainFile, 4, 1,
+         "'stazione' takes 17 values but its line holds 14; the name is read from line 5 "
+         "('[fine]')",
+         "", "Test_1-.txt:5:1 the name is read from here"},
+        {"not-a-number", kTrainFile, 4, 52, "expected a whole number, found 'PORTO'", "",
+         "Test_1-.txt:4:58 after the blank, 'SAN GIORGIO' is read as the next field"},
+        {"not-a-number", kTrainFile, 4, 58, "expected a whole number, found 'SAN'", "",
+         "Test_1-.txt:4:62 after the blank, 'GIORGIO' is read as the next field"},
+        {"not-a-number", kTrainFile, 4, 62, "expected a whole number, found 'GIORGIO'", ""}}},
+      {"numbers a blank apart", Line({}), Train({"orologio, 15 16 30"}), {}},
+      {"a name of two words after all its values",
+       Line({}),
+       Train({"stazione, 5000, 12, 400, 0, 0, 0, 1,1,0, 4,1,1, 0, 0,0, 0, PORTO SAN GIORGIO"}),
+       {}},
   };
 }
 

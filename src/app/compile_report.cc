@@ -60,6 +60,8 @@ json DiagnosticJson(const ReportedDiagnostic& r) {
   e["hint"] = OrNull(d.hint);
   e["related"] = RelatedJson(d.related);
   if (r.notShown > 0) e["notShown"] = r.notShown;
+  // The text report folds them into this one; here each is listed.
+  if (r.likeIt.more > 0) e["moreLikeIt"] = r.likeIt.more;
   return e;
 }
 

@@ -175,15 +175,20 @@ RunOutcome CompileDescriptions(const CompileRequest& request) {
 void ForEachReported(const RunOutcome& outcome, const WarningOptions& warnings,
                      const std::function<void(const ReportedDiagnostic&)>& visit) {
   const Scenario& s = outcome.scenario;
-  for (const Diagnostic& d : s.diagnostics) {
+  const WarningFolds folds(s.diagnostics,
+                           [&warnings](const Diagnostic& d) { return warnings.Reports(d); });
+  for (std::size_t i = 0; i < s.diagnostics.size(); ++i) {
+    const Diagnostic& d = s.diagnostics[i];
     if (!warnings.Reports(d)) continue;
-    ReportedDiagnostic r{d, {}};
+    ReportedDiagnostic r{d, {}, 0, {}, false};
     if (d.position) r.km = KmPost(s.items, *d.position);
+    r.likeIt = folds.LikeIt(i);
+    r.folded = folds.Folded(i);
     visit(r);
   }
   for (const auto& [where, count] : s.warningsNotKept) {
     if (warnings.silenced.contains(where.second)) continue;
-    visit({NotKeptWarning(where.first, where.second, count), {}, count});
+    visit({NotKeptWarning(where.first, where.second, count), {}, count, {}, false});
   }
 }
 
@@ -195,7 +200,9 @@ void ReportOutcome(const RunOutcome& outcome, std::ostream& err, const WarningOp
   // Before the compile the message above is all there is to say.
   if (outcome.end == RunEnd::kNotRun) return;
   ForEachReported(outcome, warnings, [&err](const ReportedDiagnostic& r) {
+    if (r.folded) return;
     err << FormatDiagnostic(r.diagnostic, r.km) << "\n";
+    if (r.likeIt.more > 0) err << FoldNote(r.diagnostic, r.likeIt) << "\n";
   });
   const Scenario& s = outcome.scenario;
   if (outcome.exitCode == kExitRecorded) {

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/warning_folds.h"
 #include "app/warning_options.h"
 #include "base/disk.h"
 #include "base/exit_status.h"
@@ -73,14 +74,19 @@ RunOutcome CompileDescriptions(Disk& disk, const CompileRequest& request);
 RunOutcome CompileDescriptions(const CompileRequest& request);  // on the real disk
 
 // The outcome's diagnostics that `warnings` reports, in order, each
-// position also as a kilometre post; after them one for each file and
-// warning past the number kept, with how many were not. They are visited
+// position also as a kilometre post, and the warnings like one another
+// marked; after them one for each file and warning past the number kept,
+// with how many were not. They are visited
 // one at a time: a report of very many needs no second copy of them all.
 struct ReportedDiagnostic {
   Diagnostic diagnostic;
   std::string km;  // empty when the diagnostic has no position
   // How many more warnings this one stands for; 0 for one found as it is.
   std::uint64_t notShown = 0;
+  // The later warnings like this one, which the text report folds into it
+  // (app/warning_folds.h); `folded` for each of those.
+  WarningFolds::Like likeIt;
+  bool folded = false;
 };
 void ForEachReported(const RunOutcome& outcome, const WarningOptions& warnings,
                      const std::function<void(const ReportedDiagnostic&)>& visit);

@@ -37,6 +37,20 @@ std::string MissingValues(std::string_view line, std::size_t count) {
   return text;
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A keyword field that holds values a tab or a blank apart ("segnale\t8900",
+// "velocita 0"): the author meant them as fields. Keywords of several words
+// ("lunghezza percorso") hold no number.
+bool SeparatedByBlanks(std::string_view keyword) {
+  const std::string_view text = Trimmed(keyword);
+  if (text.find('\t') != std::string_view::npos) return true;
+  for (std::size_t i = 1; i < text.size(); ++i) {
+    if (text[i - 1] == ' ' && (IsDigit(text[i]) || text[i] == '-')) return true;
+  }
+  return false;
+}
+
 std::string Count(std::size_t n, const char* noun) {
   return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
 }
@@ -69,7 +83,7 @@ Status Description::CloseAndDelete() {
 }
 
 bool Description::NoteField(const char* what) {
-  const FieldPlace place{reader_->line(), reader_->column(), what};
+  const FieldPlace place{reader_->line(), reader_->column(), what, reader_->line_begin()};
   // Two fields never begin at the same place: an unchanged place means the
   // read ended at the end of the file before any field.
   if (!recordFields_.empty() && place.line == recordFields_.back().line &&
@@ -77,6 +91,9 @@ bool Description::NoteField(const char* what) {
     return false;
   }
   recordFields_.push_back(place);
+  if (recordFields_.size() == 2 && warnInto_ != nullptr) {
+    valuesFrom_ = warnInto_->diagnostics.size();
+  }
   if (log_ != nullptr) log_->push_back({which_, place.line, place.column, what});
   if (place.line != keywordLine_ && borrowedField_ == 0) {
     borrowedField_ = recordFields_.size() - 1;
@@ -89,9 +106,13 @@ Status Description::ReadKeyword(std::string* currentLine) {
   if (source_.Cancelled()) return Status::Cancelled();
   if (!reader_->ReadText(currentLine)) return FailRead("a field", nullptr, false);
   recordFields_.clear();
-  recordFields_.push_back({reader_->line(), reader_->column(), "the keyword"});
+  recordFields_.push_back(
+      {reader_->line(), reader_->column(), "the keyword", reader_->line_begin()});
   if (log_ != nullptr) log_->push_back({which_, reader_->line(), reader_->column(), nullptr});
   borrowedField_ = 0;
+  splitField_ = 0;
+  splits_ = 0;
+  valuesFrom_ = warnInto_ != nullptr ? warnInto_->diagnostics.size() : 0;
   // The record's text is taken once per line, at its first keyword: a line
   // of millions of fields would otherwise be copied for each of them, and
   // the reading would grow with the square of the line's length.
@@ -149,16 +170,23 @@ void Description::Warn(Diagnostic d) {
 }
 
 void Description::CheckNumber(const char* note, std::string_view unit) {
-  if (warnInto_ == nullptr) return;
   if (reader_->last_number_whole()) {
     // A blank between thousands is seen only in metres: elsewhere numbers
     // parted by blanks are the record's own columns ("15 16 30").
-    if (unit == "m" && reader_->last_end() == FieldReader::End::kBeforeText) {
+    if (warnInto_ != nullptr && unit == "m" &&
+        reader_->last_end() == FieldReader::End::kBeforeText) {
       CheckThousandsAcrossBlank(unit);
     }
     return;
   }
-  if (!WantWarning(*warnInto_, Warning::kNotANumber, name_)) return;
+  const int field = static_cast<int>(recordFields_.size()) - 1;
+  // "15 16 30" are three numbers, but a word that is no number and ends at
+  // a blank is most likely a text with blanks ("PASSO ALTO") written where
+  // a value is missing: its rest becomes the next value.
+  const bool split = reader_->last_end() == FieldReader::End::kBeforeText &&
+                     recordFields_.back().line == keywordLine_;
+  if (split && splits_++ == 0) splitField_ = recordFields_.size() - 1;
+  if (warnInto_ == nullptr || !WantWarning(*warnInto_, Warning::kNotANumber, name_)) return;
   const std::string_view token = reader_->last_text();
   // A quoted number runs to its closing quote, past the comma that ended
   // the field: the author's "16,000" is quoted whole.
@@ -175,13 +203,17 @@ void Description::CheckNumber(const char* note, std::string_view unit) {
   message += written.empty() ? std::string("nothing") : "'" + std::string(written) + "'";
   message += DescribeLookAlikes(written);
   if (note != nullptr) message += note;
-  const int field = static_cast<int>(recordFields_.size()) - 1;
   NumberHint fix = HintForNumber(written, unit);
   Diagnostic d = WarningAt(Warning::kNotANumber, std::move(message), field, std::move(fix.hint));
   if (!fix.whole.empty()) {
     if (auto edit = EditField(field, std::string(written), fix.whole)) {
       d.fixes.push_back({"write " + fix.whole, {std::move(*edit)}});
     }
+  }
+  if (split) {
+    d.related.push_back({name_, keywordLine_, reader_->NextFieldColumn(),
+                         "after the blank, '" + std::string(reader_->NextFieldText()) +
+                             "' is read as the next field"});
   }
   Warn(std::move(d));
 }
@@ -213,24 +245,59 @@ void Description::CheckThousandsAcrossBlank(std::string_view unit) {
   Warn(std::move(d));
 }
 
+void Description::TellShortageFirst() {
+  std::vector<Diagnostic>& told = warnInto_->diagnostics;
+  if (told.empty()) return;
+  // Errors keep their order and warnings never pass one.
+  std::size_t first = valuesFrom_;
+  for (std::size_t i = told.size() - 1; i > first; --i) {
+    if (!told[i - 1].is_warning()) {
+      first = i;
+      break;
+    }
+  }
+  std::rotate(told.begin() + static_cast<std::ptrdiff_t>(first), told.end() - 1, told.end());
+}
+
 void Description::CheckRecordLine(const std::string& keyword, const char* extra_hint) {
   if (warnInto_ == nullptr || !read_values()) return;
   const bool extra = reader_->NextFieldColumn() != 0 && !reader_->NextFieldText().empty();
-  if (borrowedField_ == 0 && !extra) return;  // the common case: nothing to build
+  const bool split =
+      borrowedField_ == 0 && !extra && splits_ > 0 && splitField_ + 1 < recordFields_.size();
+  if (borrowedField_ == 0 && !extra && !split) return;  // the common case: nothing to build
   // The line is explained whether or not the warning is wanted: its fields
   // are no unknown records either way.
   explainedLine_ = reader_->line();
-  const Warning warning = borrowedField_ != 0 ? Warning::kMissingValues : Warning::kExtraValues;
+  const Warning warning =
+      borrowedField_ != 0 || split ? Warning::kMissingValues : Warning::kExtraValues;
   if (!WantWarning(*warnInto_, warning, name_)) return;
   const std::size_t values = recordFields_.size() - 1;
   const std::string shown = "'" + std::string(Trimmed(keyword)) + "'";
+  if (split) {
+    const FieldPlace& place = recordFields_[splitField_];
+    const std::string_view from =
+        keywordLineText_.substr(static_cast<std::size_t>(place.column - 1));
+    const std::string written(Trimmed(from.substr(0, from.find(','))));
+    Warn(WarningAt(
+        Warning::kMissingValues,
+        shown + " takes " + Count(values, "value") + " but its line holds " +
+            std::to_string(values - splits_) + "; " + place.what + " is read from '" + written +
+            "' up to its blank, and " + recordFields_[splitField_ + 1].what + " from the rest",
+        kKeywordField,
+        (splits_ == 1 ? "a value is missing before '" : "values are missing before '") + written +
+            "': write all " + std::to_string(values) + ", separated by commas"));
+    TellShortageFirst();
+    return;
+  }
   if (borrowedField_ != 0) {
     const FieldPlace& borrowed = recordFields_[borrowedField_];
     const std::size_t on_line = borrowedField_ - 1;
+    // A text split at its blanks filled several of them.
+    const std::size_t written = on_line - splits_;
     Diagnostic d =
         WarningAt(Warning::kMissingValues,
                   shown + " takes " + Count(values, "value") + " but its line holds " +
-                      std::to_string(on_line) + "; " + borrowed.what + " is read from line " +
+                      std::to_string(written) + "; " + borrowed.what + " is read from line " +
                       std::to_string(borrowed.line) + " ('" + borrowedText_ + "')");
     d.related.push_back(
         {name_, borrowed.line, borrowed.column, std::string(borrowed.what) + " is read from here"});
@@ -240,7 +307,11 @@ void Description::CheckRecordLine(const std::string& keyword, const char* extra_
     const int column = end == std::string_view::npos ? 1 : static_cast<int>(end) + 2;
     d.fixes.push_back({"add the missing values as 0: '" + zeros.substr(zeros.find('0')) + "'",
                        {{keywordLine_, column, {}, zeros}}});
+    if (SeparatedByBlanks(keyword)) {
+      d.hint = "separate the values with commas: a tab or a blank does not end a field";
+    }
     Warn(std::move(d));
+    TellShortageFirst();
     return;
   }
   const int column = reader_->NextFieldColumn();
@@ -330,6 +401,20 @@ Diagnostic Description::WarningAt(Warning warning, std::string message, int fiel
   d.severity = Severity::kWarning;
   d.warning = warning;
   d.hint = std::move(hint);
+  if (field <= kKeywordField || static_cast<std::size_t>(field) >= recordFields_.size()) return d;
+  const FieldPlace& place = recordFields_[static_cast<std::size_t>(field)];
+  if (place.line == keywordLine_) return d;
+  // A value read from a later line is told where it stands, the record
+  // that read it beside it: quoting the record's own line would point at a
+  // field that is not there.
+  const std::string_view rest = std::string_view(data_).substr(place.lineBegin);
+  QuoteInto(rest.substr(0, std::min(rest.find_first_of("\r\n"), rest.size())), &d.record);
+  d.line = place.line;
+  d.column = place.column;
+  d.related.push_back({name_, keywordLine_, recordFields_.front().column,
+                       std::string("read as ") + place.what +
+                           " by the record on this line, whose values run on into line " +
+                           std::to_string(place.line)});
   return d;
 }
 

@@ -63,9 +63,12 @@ class Description {
   void WarnInto(Scenario& s) { warnInto_ = &s; }
 
   // After a record's values are read: missing-values when one of them came
-  // from a later line, else extra-values when more fields follow on the
-  // line of the last one (`extra_hint` the likely fix). Either explains the
-  // rest of that line, which is then no unknown record.
+  // from a later line, or when a text holding a blank stood where a number
+  // is read and its rest gave the next value; else extra-values when more
+  // fields follow on the line of the last one (`extra_hint` the likely
+  // fix). Either explains the rest of that line, which is then no unknown
+  // record. Missing values are told before the warnings the record's values
+  // gave, which most likely follow from them.
   void CheckRecordLine(const std::string& keyword, const char* extra_hint = "");
   // True when the current record read a value.
   bool read_values() const { return recordFields_.size() > 1; }
@@ -110,7 +113,9 @@ class Description {
   // A diagnostic about something missing from the whole file, pointing at
   // its first line, where it was expected.
   Diagnostic AtStart(ErrorCode code, std::string message, std::string hint) const;
-  // A warning pointing at the current record's keyword line and at `field`.
+  // A warning pointing at the current record's keyword line and at `field`;
+  // at the field's own line when the record read it from a later one, with
+  // a note at the record that explains why.
   Diagnostic WarningAt(Warning warning, std::string message, int field = kKeywordField,
                        std::string hint = {}) const;
   // The diagnostic of a failure that ended the reading (error 25): it
@@ -123,6 +128,7 @@ class Description {
     int line;
     int column;
     const char* what;
+    std::size_t lineBegin;  // in data_
   };
   static constexpr int kNoField = -1;
 
@@ -137,6 +143,9 @@ class Description {
   // A whole number whose next field is the rest of it after a blank
   // ("16 000"): what it reads as, and the number meant.
   void CheckThousandsAcrossBlank(std::string_view unit);
+  // The record's missing-values warning, told before the warnings that
+  // follow from it: it was recorded last.
+  void TellShortageFirst();
   void Warn(Diagnostic d);
   // The column of `field`, or 0 when the record has no such field or it
   // lies on another line than the keyword.
@@ -162,6 +171,14 @@ class Description {
   // keyword: its index in recordFields_ (0 when none) and its text.
   std::size_t borrowedField_ = 0;
   std::string borrowedText_;
+  // The first number field of the current record whose text was no number
+  // and ended at a blank, the rest of its text read as the next value: its
+  // index in recordFields_ (0 when none), and how many such the record has.
+  std::size_t splitField_ = 0;
+  std::size_t splits_ = 0;
+  // How many diagnostics the run state held when the current record began
+  // to read its values: those after follow from them.
+  std::size_t valuesFrom_ = 0;
 };
 
 // Records an error in the run state: errorCode always, errorPosition when

@@ -47,6 +47,8 @@ class FieldReader {
     return fieldLine_ == 0 ? 0 : static_cast<int>(fieldBegin_ - fieldLineBegin_) + 1;
   }
   std::string_view LineText() const;
+  // Where, in the data, the line of the last field begins.
+  std::size_t line_begin() const { return fieldLineBegin_; }
 
   // How the last field ended: at a comma, at a line end, at the end of the
   // data, or (a number field only) at blanks followed by more text.
