@@ -1,7 +1,8 @@
 #include "compiler/timetable_check.h"
 
-#include <cstdio>
 #include <optional>
+
+#include "model/clock.h"
 
 namespace sb {
 namespace {
@@ -14,18 +15,6 @@ constexpr int kNameField = 17;
 constexpr int64_t kDay = 24 * 3600;
 // A drop longer than this is a timetable that went past midnight.
 constexpr int64_t kMidnightDrop = 12 * 3600;
-
-// "15:07:00"; a part out of range as written ("15:65:00", "25:-5:00").
-std::string Clock(int64_t hour, int64_t minute, int64_t second) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(hour),
-                static_cast<long long>(minute), static_cast<long long>(second));
-  return text;
-}
-
-std::string ClockOf(int64_t seconds) {
-  return Clock(seconds / 3600, seconds / 60 % 60, seconds % 60);
-}
 
 // "16, 5, 0": the fields that write the time of day `seconds`.
 std::string Fields(int64_t seconds) {
@@ -58,7 +47,7 @@ void CheckRange(Scenario& s, const Description& d, int32_t hour, int32_t minute,
               std::to_string(part.max);
   }
   if (field == 0 || !WantWarning(s, Warning::kTimeRange, d.name())) return;
-  std::string message = "the scheduled time " + Clock(hour, minute, second) + " of station " +
+  std::string message = "the scheduled time " + ClockText(hour, minute, second) + " of station " +
                         station + " is no time of day: " + faults + "; it is stored as " +
                         std::to_string(stored) + " s, ";
   std::string hint;
@@ -70,11 +59,11 @@ void CheckRange(Scenario& s, const Description& d, int32_t hour, int32_t minute,
     message += "past the end of the day";
     meant = stored % kDay;
     hint = "hours run from 0 to 23 and begin again at 0 after midnight: write " + Fields(*meant) +
-           " for " + ClockOf(*meant);
+           " for " + ClockText(*meant);
   } else {
-    message += "which is " + ClockOf(stored);
+    message += "which is " + ClockText(stored);
     meant = stored;
-    hint = "write " + Fields(stored) + " if " + ClockOf(stored) + " is meant";
+    hint = "write " + Fields(stored) + " if " + ClockText(stored) + " is meant";
   }
   if (meant == 0) {
     // Midnight written so is no time at all.
@@ -116,7 +105,7 @@ void TimetableCheck::Check(Scenario& s, const Description& d, int32_t hour, int3
   if (any_ && drop > 0 && drop <= kMidnightDrop && WantWarning(s, Warning::kTimeOrder, d.name())) {
     Diagnostic w = d.WarningAt(
         Warning::kTimeOrder,
-        "station " + station + " is scheduled at " + Clock(hour, minute, second) +
+        "station " + station + " is scheduled at " + ClockText(hour, minute, second) +
             ", earlier than " + previousStation_ + " before it (" + previousClock_ +
             "): times grow along the route",
         kHourField,
@@ -131,7 +120,7 @@ void TimetableCheck::Check(Scenario& s, const Description& d, int32_t hour, int3
   previousLine_ = d.keyword_line();
   previousColumn_ = d.column_of(kHourField);
   previousStation_ = station;
-  previousClock_ = Clock(hour, minute, second);
+  previousClock_ = ClockText(hour, minute, second);
 }
 
 }  // namespace sb

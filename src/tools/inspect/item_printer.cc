@@ -2,6 +2,7 @@
 
 #include "base/printable.h"
 #include "base/windows1252.h"
+#include "model/clock.h"
 #include "tools/common/roles.h"
 #include "tools/inspect/printers.h"
 #include "tools/inspect/report_text.h"

@@ -34,15 +34,4 @@ std::string Printable(const std::string& stored) {
   return EscapeControls(Windows1252ToUtf8(stored));
 }
 
-std::string ClockText(int64_t hours, int64_t minutes, int64_t seconds) {
-  char buf[80];
-  std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld", static_cast<long long>(hours),
-                static_cast<long long>(minutes), static_cast<long long>(seconds));
-  return buf;
-}
-
-std::string ClockText(int64_t seconds) {
-  return ClockText(seconds / 3600, seconds / 60 % 60, seconds % 60);
-}
-
 }  // namespace sb

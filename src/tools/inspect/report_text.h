@@ -16,11 +16,6 @@ std::string CsvField(const std::string& s);
 // A stored text for text and CSV output: UTF-8, with control bytes shown as
 // \xNN (base/printable.h).
 std::string Printable(const std::string& stored);
-// "hh:mm:ss" of a number of seconds.
-std::string ClockText(int64_t seconds);
-// "hh:mm:ss" of the three values of a clock, as they were written (a value
-// out of its range stays as it is).
-std::string ClockText(int64_t hours, int64_t minutes, int64_t seconds);
 
 }  // namespace sb
 
