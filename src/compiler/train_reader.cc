@@ -389,8 +389,10 @@ Status TrainReader::StopMark(ScenarioItem& item, int32_t slot, int32_t position)
 // Everything up to the first "[generale]" is preamble; a file without one
 // holds no records.
 Status SkipPreamble(Scenario& s, Description& d, TrainState& t) {
+  std::optional<Diagnostic> slip;
   while (!d.eof()) {
     SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
+    NoteGeneralHeaderSlip(d, s.currentLine, &slip);
     // A header that is the file's last field begins no records, but the
     // file is not without one.
     const bool header = OpensRecords(s.currentLine);
@@ -398,7 +400,7 @@ Status SkipPreamble(Scenario& s, Description& d, TrainState& t) {
     if (d.eof()) break;
     if (header) return Status::Ok();
   }
-  if (!t.generalHeader) WarnNoGeneralSection(s, d);
+  if (!t.generalHeader) WarnNoGeneralSection(s, d, slip);
   return Status::Ok();
 }
 
