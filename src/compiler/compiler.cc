@@ -36,7 +36,7 @@ Status HandleFailure(Scenario& s, DescriptionSource& source, const Description& 
     if (!st.ok() && io.ok()) io = st;
   }
   Diagnostic d = current.FailureAt(failure.Message("delete"));
-  s.readingStops.push_back({d.file, d.line, true});
+  NoteReadingStop(s, current, d, true);
   RecordError(s, std::move(d), std::nullopt);
   return io;
 }
