@@ -324,7 +324,9 @@ TEST(LspFeatures, CompanionsAreReadFromTheDisk) {
   const std::vector<json> saved =
       editor.Notify("textDocument/didSave", {{"textDocument", {{"uri", PathToUri(companion)}}}});
   const json movedDiagnostics = json::parse(R"json([
-  {"code":8,"message":"station position is not a multiple of 50 (at 1010 m, km 112+010)","range":{"end":{"character":14,"line":3},"start":{"character":10,"line":3}},"severity":1,"source":"scenario-builder"},
+  {"code":8,"message":"station position is not a multiple of 50 (at 1010 m, km 112+010)","range":{"end":{"character":14,"line":3},"start":{"character":10,"line":3}},
+   "relatedInformation":[{"location":{"range":{"end":{"character":14,"line":3},"start":{"character":10,"line":3}},"uri":"file:///s/Demo_2-.txt"},"message":"the reading stops here: 1 signal after this line is not compiled"}],
+   "severity":1,"source":"scenario-builder"},
   {"code":"not-read","message":"not read: the reading stopped at line 4","range":{"end":{"character":6,"line":6},"start":{"character":0,"line":4}},"severity":4,"source":"scenario-builder","tags":[1]}
 ])json");
   EXPECT_EQ(PublishedFor(saved, companion).dump(2), movedDiagnostics.dump(2));

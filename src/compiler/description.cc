@@ -89,14 +89,16 @@ std::optional<RelatedLocation> Description::UnreadNote(const Diagnostic& at, boo
   }
   trainToo = trainToo && line;
   if (unread.empty() && !trainToo) return std::nullopt;
-  std::string message = "the reading of " + name_ + " stops here: ";
-  if (!unread.empty()) {
-    message += unread + " after this line " + (total == 1 ? "is" : "are") + " not compiled";
-    if (trainToo) message += ", and ";
+  // The train is not named: a line read once for several trains stops
+  // them all.
+  if (unread.empty()) {
+    return RelatedLocation{at.file, at.line, at.column,
+                           "the train description is not read: the reading ends with this error"};
   }
-  if (trainToo) {
-    message += "the train description " + source_.Name(DescriptionKind::kTrain) + " is not read";
-  }
+  // The note's place names the file.
+  std::string message = "the reading stops here: " + unread + " after this line " +
+                        (total == 1 ? "is" : "are") + " not compiled";
+  if (trainToo) message += ", and the train description is not read";
   return RelatedLocation{at.file, at.line, at.column, std::move(message)};
 }
 
