@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/diagnostics.h"
 #include "compiler/error_codes.h"
 #include "test_support.h"
 
@@ -121,7 +122,9 @@ TEST(CauseTest, ErrorsNameWhatHoldsTheCellAndWhere) {
        22,
        "text board on cell 101, which already holds the maximum-speed indicator board at 5000 m",
        {{"Test_linea.txt", 4, 18,
-         "the maximum-speed indicator board at 5000 m was placed by this record"}},
+         "the maximum-speed indicator board at 5000 m was placed by this record"},
+        {"Test_linea.txt", 5, 22,
+         "the train description is not read: the reading ends with this error"}},
        kTakenHint},
       {"speed board on a text board",
        LineHeader(30000) + Crlf({"cartello_indicatore, 5000, KM 5",
@@ -132,7 +135,9 @@ TEST(CauseTest, ErrorsNameWhatHoldsTheCellAndWhere) {
        18,
        "maximum-speed indicator board on cell 101, which already holds the text board 'KM 5' at "
        "5000 m",
-       {{"Test_linea.txt", 4, 22, "the text board 'KM 5' at 5000 m was placed by this record"}},
+       {{"Test_linea.txt", 4, 22, "the text board 'KM 5' at 5000 m was placed by this record"},
+        {"Test_linea.txt", 5, 18,
+         "the train description is not read: the reading ends with this error"}},
        kTakenHint},
   };
   for (const Case& c : kCases) {
@@ -153,6 +158,125 @@ TEST(CauseTest, ErrorsNameWhatHoldsTheCellAndWhere) {
       EXPECT_EQ(d.related[i].message, c.related[i].message);
     }
     EXPECT_EQ(d.hint, c.hint);
+  }
+}
+
+std::string Station(int position, const char* name) {
+  return "stazione, " + std::to_string(position) + ", 12, 500, 0,0,0,1,1,0,4,1,1,0, 15,17,0, " +
+         name;
+}
+
+// The first diagnostic of the given severity, whole, as compile prints it
+// (without the km post, which the report adds).
+std::string FirstPrinted(const Scenario& s, Severity severity) {
+  for (const Diagnostic& d : s.diagnostics) {
+    if (d.severity == severity) return FormatDiagnostic(d);
+  }
+  return "(none)";
+}
+
+// An error that ends the reading says what it leaves uncompiled; the error
+// of the identity cell says which record took it; a description without
+// "[generale]" is pointed at the field that looks like a misspelt one.
+TEST(CauseTest, ErrorsSayWhatTheyLeaveUnreadAndWhatCausedThem) {
+  const std::string line = LineHeader(30000) + Crlf({"[fine]"});
+  const std::string rallentamento = "rallentamento, 20000, 60, 500, 0, 0, 60";
+  struct Printed {
+    const char* name;
+    std::string line;
+    std::string train;
+    Severity severity;
+    std::string printed;
+  };
+  const std::vector<Printed> kCases = {
+      {"a train's stop counts the records after it by kind", line,
+       Train({Station(1010, "ALFA"), Signal(5000), Signal(6000), rallentamento,
+              Station(9000, "BETA"), "abbattimento, 12000, 100"}),
+       Severity::kError,
+       "Test_1-.txt:4:11: error: station position is not a multiple of 50 (at 1010 m) [8]\n"
+       "    stazione, 1010, 12, 500, 0,0,0,1,1,0,4,1,1,0, 15,17,0, ALFA\n"
+       "              ^\n"
+       "Test_1-.txt:4:11: note: the reading stops here: 1 station, 2 signals, 1 slowdown and 1 "
+       "speed point after this line are not compiled"},
+      {"one record left: singular", line, Train({Station(1010, "ALFA"), Signal(5000)}),
+       Severity::kError,
+       "Test_1-.txt:4:11: error: station position is not a multiple of 50 (at 1010 m) [8]\n"
+       "    stazione, 1010, 12, 500, 0,0,0,1,1,0,4,1,1,0, 15,17,0, ALFA\n"
+       "              ^\n"
+       "Test_1-.txt:4:11: note: the reading stops here: 1 signal after this line is not "
+       "compiled"},
+      {"nothing left in the train: no note", line, Train({Signal(5000), Station(1010, "ALFA")}),
+       Severity::kError,
+       "Test_1-.txt:5:11: error: station position is not a multiple of 50 (at 1010 m) [8]\n"
+       "    stazione, 1010, 12, 500, 0,0,0,1,1,0,4,1,1,0, 15,17,0, ALFA"
+       "\n              ^"},
+      {"a read failure counts as well", line,
+       Train({"stazione, 1000, 300, 500, 0,0,0,1,1,0,4,1,1,0, 15,17,0, ALFA", Signal(5000)}),
+       Severity::kError,
+       "Test_1-.txt:4:17: error: the station's kind is outside 0 to 255 [25]\n"
+       "    stazione, 1000, 300, 500, 0,0,0,1,1,0,4,1,1,0, 15,17,0, ALFA\n"
+       "                    ^\n"
+       "Test_1-.txt:4:17: note: the reading stops here: 1 signal after this line is not "
+       "compiled"},
+      {"the line's stop: its rest, and the train not read",
+       Crlf({"[generale]", "lunghezza percorso, 2000000", "[pendenze]", "pendenza, 0, 5",
+             "pendenza, 900, 6", "curvas3, 100, 200", "[fine]"}),
+       Train({Signal(5000)}), Severity::kError,
+       "Test_linea.txt:2:21: error: line length 2000000 m is outside 0 to 1000000 m (at 2000000 "
+       "m) [1]\n"
+       "    lunghezza percorso, 2000000\n"
+       "                        ^\n"
+       "Test_linea.txt:2:21: note: the reading stops here: 2 gradients and 1 curve after this "
+       "line are not compiled, and the train description is not read"},
+      {"the line's reading ends (15): the train is still read",
+       LineHeader(1000) + Crlf({"pendenza, 9000, 5", "pendenza, 9500, 6", "[fine]"}), Train({}),
+       Severity::kError,
+       "Test_linea.txt:4:11: error: a gradient at 9000 m lies beyond the cell grid: its position "
+       "+ 100 m must not pass 8000 m, where the last cell (160) begins; the grid runs 7000 m past "
+       "the end of the 1000 m line (at 9000 m) [15]\n"
+       "    pendenza, 9000, 5\n"
+       "              ^\n"
+       "Test_linea.txt:4:11: note: the reading stops here: 1 gradient after this line is not "
+       "compiled"},
+      {"a speed point on the identity cell", line, Train({"abbattimento, 50, 100"}),
+       Severity::kError,
+       "Test_1-.txt:4:15: error: the speed point at 50 m lies on cell 1, which holds the "
+       "scenario's identity codes and must stay free (at 50 m) [1250]\n"
+       "    abbattimento, 50, 100\n"
+       "                  ^\n"
+       "hint: move it further from the start: signals, slowdowns and boards at 25 m or more, "
+       "speed points at 75 m or more"},
+      {"a point the compiler placed on the identity cell: the slowdown it is for", line,
+       Train({Signal(50), Signal(100), "rallentamento, 350, 60, 500, 0, 0, 60"}), Severity::kError,
+       "Test_1-.txt:6:16: error: the speed point the compiler places for the start of the "
+       "slowdown at 350 m lies on cell 1, which holds the scenario's identity codes and must "
+       "stay free (at 350 m) [1250]\n"
+       "    rallentamento, 350, 60, 500, 0, 0, 60\n"
+       "                   ^\n"
+       "hint: move it further from the start: signals, slowdowns and boards at 25 m or more, "
+       "speed points at 75 m or more"},
+      {"a misspelt [generale] in the line",
+       Crlf({"-- the line", "[generael]", "lunghezza percorso, 30000", "[fine]"}), Train({}),
+       Severity::kError,
+       "Test_linea.txt:2:1: error: '[generael]' is no \"[generale]\" line: the line's records "
+       "need one before them [102]\n"
+       "    [generael]\n"
+       "    ^\n"
+       "Test_linea.txt:2:1: note: the train description is not read: the reading ends with this "
+       "error\n"
+       "hint: did you mean '[generale]'?"},
+      {"a misspelt [generale] in the train", line,
+       Crlf({"-- the train", "generale]", "velocita, 0, 100", "[fine]"}), Severity::kWarning,
+       "Test_1-.txt:2:1: warning: 'generale]' is no \"[generale]\" line: the train description "
+       "holds no records [-Wno-general-section]\n"
+       "    generale]\n"
+       "    ^\n"
+       "hint: did you mean '[generale]'?"},
+  };
+  for (const Printed& c : kCases) {
+    SCOPED_TRACE(c.name);
+    auto r = CompileTexts(c.line, c.train);
+    EXPECT_EQ(FirstPrinted(r.scenario, c.severity), c.printed);
   }
 }
 

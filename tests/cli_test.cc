@@ -193,8 +193,13 @@ TEST(Cli, CompileOutcomes) {
       EXPECT_EQ(e.value("message", ""), message);
     }
 
+    // The error box is the players' program's: compile says it in words.
     const auto lines = Lines(r.err);
-    const bool reported = std::find(lines.begin(), lines.end(), " Errore n. 1250") != lines.end();
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), " Errore n. 1250"), lines.end()) << r.err;
+    const bool reported =
+        std::find(lines.begin(), lines.end(),
+                  "scenario-builder: error 1250 (cell 1 or item 85 already holds a value before "
+                  "the identity codes); no compiled file written") != lines.end();
     EXPECT_EQ(reported, c.exit == 2) << r.err;
   }
 }
@@ -358,6 +363,59 @@ TEST(Cli, LineIdAndTrainNumberGivenMakeAnyNamesUsable) {
   EXPECT_EQ(r.exit, 0) << r.err;
   EXPECT_EQ(Names(out.path()),
             (std::vector<std::string>{"Other_7.dat", "Other_7.sim", "Other_linea.dat"}));
+}
+
+// Two descriptions whose names tell two lines: the usage error names both
+// and the renaming that keeps the line and train the train's name gives
+// (its compiled files and identity codes); following it compiles them so.
+// A line identifier given by hand is the author's choice and keeps the
+// plain message.
+TEST(Cli, NamesThatTellTwoLinesAreNamedWithTheRenameThatKeepsTheTrain) {
+  TempDir src;
+  const std::string joined = src.file("ValleAlta_linea.txt");
+  const std::string split = src.file("Valle_Alta_linea.txt");
+  const std::string trainSplit = src.file("Valle_Alta_731-.txt");
+  const std::string trainJoined = src.file("ValleAlta_731-.txt");
+  for (const std::string* f : {&joined, &split}) WriteFile(*f, kGoodLine);
+  for (const std::string* f : {&trainSplit, &trainJoined}) WriteFile(*f, kGoodTrain);
+  TempDir out;
+  struct Case {
+    const char* name;
+    std::string line;
+    std::string train;
+    std::string extra;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"the line's name lost its underscore", joined, trainSplit, "",
+       "scenario-builder: '" + joined + "' names line ValleAlta but '" + trainSplit +
+           "' names line Valle_Alta: rename the line description to 'Valle_Alta_linea.txt' (or "
+           "give --line-id Valle_Alta) to keep train 731 of line Valle_Alta, the file names and "
+           "identity codes the train description's name implies; or rename the train "
+           "description to 'ValleAlta_731-.txt'\n"},
+      {"the train's name lost it", split, trainJoined, "",
+       "scenario-builder: '" + split + "' names line Valle_Alta but '" + trainJoined +
+           "' names line ValleAlta: rename the line description to 'ValleAlta_linea.txt' (or "
+           "give --line-id ValleAlta) to keep train 731 of line ValleAlta, the file names and "
+           "identity codes the train description's name implies; or rename the train "
+           "description to 'Valle_Alta_731-.txt'\n"},
+      {"a line identifier given by hand", joined, trainSplit, " --line-id ValleAlta",
+       "scenario-builder: cannot tell the train number from '" + trainSplit +
+           "' (expected ValleAlta_<N>-.txt); give --train-number\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ToolRun r = RunTool("compile --line " + Quote(c.line) + " --train " + Quote(c.train) +
+                        " --out " + Quote(out.path()) + c.extra);
+    EXPECT_EQ(r.exit, 64);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_TRUE(Names(out.path()).empty());
+  }
+  ToolRun r = RunTool("compile --line " + Quote(joined) + " --train " + Quote(trainSplit) +
+                      " --line-id Valle_Alta --out " + Quote(out.path()));
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(Names(out.path()), (std::vector<std::string>{"Valle_Alta_731.dat", "Valle_Alta_731.sim",
+                                                         "Valle_Alta_linea.dat"}));
 }
 
 TEST(Cli, HelpAndVersion) {

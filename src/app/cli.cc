@@ -125,9 +125,23 @@ Status RunRender(const Options& o, std::ostream& out, std::ostream& err) {
                 o.renderHtml ? RenderFormat::kHtml : RenderFormat::kSvg);
 }
 
+// The two descriptions' names tell two lines: the train's name gives the
+// line identifier and train number (and so the compiled files' names and
+// the identity codes) the author most likely meant, which the fix keeps.
+std::string MismatchMessage(const CompileRequest& request, const ScenarioName& train) {
+  return "'" + request.linePath + "' names line " + request.lineId + " but '" + request.trainPath +
+         "' names line " + train.lineId + ": rename the line description to '" +
+         LineDescriptionName(train.lineId) + "' (or give --line-id " + train.lineId +
+         ") to keep train " + train.train + " of line " + train.lineId +
+         ", the file names and identity codes the train description's name implies; or rename "
+         "the train description to '" +
+         TrainDescriptionName(request.lineId, train.train) + "'";
+}
+
 // Fills in the identifiers the names of the descriptions tell; fails Usage
 // when they cannot be told or cannot be file names.
 Status CompleteIdentifiers(CompileRequest& request) {
+  const bool lineIdFromName = request.lineId.empty();
   if (request.lineId.empty()) {
     std::optional<std::string> id = LineIdFromName(request.linePath);
     if (!id) {
@@ -138,6 +152,11 @@ Status CompleteIdentifiers(CompileRequest& request) {
   }
   if (request.trainNumber.empty()) {
     std::optional<std::string> n = TrainNumberFromName(request.trainPath, request.lineId);
+    if (!n && lineIdFromName) {
+      if (std::optional<ScenarioName> train = ScenarioFromTrainName(request.trainPath)) {
+        return Status::Usage(MismatchMessage(request, *train));
+      }
+    }
     if (!n) {
       return Status::Usage("cannot tell the train number from '" + request.trainPath +
                            "' (expected " + request.lineId + "_<N>-.txt); give --train-number");

@@ -19,7 +19,6 @@ void FinishOutcome(RunOutcome& out, Disk& disk, const std::string& dir) {
   switch (out.compile.end) {
     case CompileEnd::kReported:
       out.end = RunEnd::kReported;
-      platform::errore(std::to_string(Number(out.compile.reportedCode)));
       out.exitCode = kExitReported;
       return;
     case CompileEnd::kCancelled:  // the descriptions here never ask for it
@@ -121,6 +120,10 @@ RunOutcome Form_Load(Disk& disk, const std::string& dir) {
                           DescriptionFiles::Afterwards::kDelete);
   out.compile = memorizza_percorso(s, true, source);
   FinishOutcome(out, disk, dir);
+  // The players' program shows its error box; compile reports in words.
+  if (out.end == RunEnd::kReported) {
+    platform::errore(std::to_string(Number(out.compile.reportedCode)));
+  }
   return out;
 }
 
@@ -210,6 +213,11 @@ void ReportOutcome(const RunOutcome& outcome, std::ostream& err, const WarningOp
         << "), position " << s.errorPosition << " m";
     if (outcome.end == RunEnd::kNoGrid) err << "; no compiled file written";
     err << "\n";
+  }
+  if (outcome.end == RunEnd::kReported) {
+    const ErrorCode code = outcome.compile.reportedCode;
+    err << "scenario-builder: error " << Number(code) << " (" << ErrorMeaning(code)
+        << "); no compiled file written\n";
   }
 }
 

@@ -25,6 +25,11 @@ std::string OwnerWords(const Scenario& s, const CellOwner& o) {
     case OwnerRole::kSpeedPoint: return "the speed point" + At(o.position);
     case OwnerRole::kStopMark:
       return "the stop mark of station " + s.items[static_cast<std::size_t>(o.slot)].text;
+    case OwnerRole::kRoutePoint: {
+      CellOwner cause = o;
+      cause.role = static_cast<OwnerRole>(o.slot);
+      return "the speed point the compiler places for " + OwnerWords(s, cause);
+    }
   }
   return "a feature";
 }

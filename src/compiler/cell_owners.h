@@ -23,6 +23,9 @@ enum class OwnerRole {
   kTextBoard,
   kSpeedPoint,
   kStopMark,
+  // A speed point the route completion placed for the signal or slowdown
+  // of `source`; `slot` holds that feature's role.
+  kRoutePoint,
 };
 
 // Kept per placed feature: cheap to note, put into words only for an error.

@@ -36,7 +36,7 @@ Status HandleFailure(Scenario& s, DescriptionSource& source, const Description& 
     if (!st.ok() && io.ok()) io = st;
   }
   Diagnostic d = current.FailureAt(failure.Message("delete"));
-  s.readingStops.push_back({d.file, d.line, true});
+  NoteReadingStop(s, current, d, true);
   RecordError(s, std::move(d), std::nullopt);
   return io;
 }
@@ -87,6 +87,36 @@ Status ReadTrainPhase(Scenario& s, DescriptionSource& source, int32_t boardSlot)
   return HandleFailure(s, source, train, failure);
 }
 
+// Error 1250 or 1251: what took the identity cell, at the record that put
+// it there when one did; else the item that was set.
+Diagnostic IdentityTaken(const Scenario& s, ErrorCode code) {
+  Diagnostic d;
+  d.code = code;
+  const bool value = code == ErrorCode::kIdentityValueTaken;
+  const TrackCell& cell = s.cells[static_cast<std::size_t>(kIdentityCell)];
+  // StoreIdentityCodes stops at the first field it finds set, before
+  // writing it.
+  if ((value ? cell.value1 : cell.value2) == 0) {
+    d.message = value ? "item 85's num1 is already set before the identity codes"
+                      : "item 85's seconds is already set before the identity codes";
+    return d;
+  }
+  d.message = CellHolder(s, kIdentityCell) +
+              " lies on cell 1, which holds the scenario's identity codes and must stay free";
+  d.hint =
+      "move it further from the start: signals, slowdowns and boards at 25 m or more, speed "
+      "points at 75 m or more";
+  if (auto it = s.cellOwners.find(kIdentityCell); it != s.cellOwners.end()) {
+    const SourceRef& source = it->second.source;
+    d.file = source.file;
+    d.line = source.line;
+    d.column = source.column;
+    d.record = source.record;
+    d.position = it->second.position;
+  }
+  return d;
+}
+
 // What follows the reading: the route completed and the identity codes
 // stored, when a grid exists.
 void FinishCompile(Scenario& s, CompileResult& result) {
@@ -100,14 +130,7 @@ void FinishCompile(Scenario& s, CompileResult& result) {
   }
   CompleteRoute(s);
   if (ErrorCode code = StoreIdentityCodes(s); code != ErrorCode::kNone) {
-    Diagnostic d;
-    d.code = code;
-    d.message = code == ErrorCode::kIdentityValueTaken
-                    ? "cell 1's value1 or item 85's num1 is already set: a feature maps to "
-                      "the reserved cell 1"
-                    : "cell 1's value2 or item 85's seconds is already set: a feature maps "
-                      "to the reserved cell 1";
-    s.diagnostics.push_back(std::move(d));
+    s.diagnostics.push_back(IdentityTaken(s, code));
     result.end = CompileEnd::kReported;
     result.reportedCode = code;
   }

@@ -5,6 +5,7 @@
 
 #include "compiler/number_hints.h"
 #include "description/look_alikes.h"
+#include "description/record_walk.h"
 
 namespace sb {
 namespace {
@@ -66,6 +67,30 @@ Status Description::Open() {
   reader_.emplace(data_);
   log_ = source_.FieldLog();
   return Status::Ok();
+}
+
+std::optional<RelatedLocation> Description::UnreadNote(const Diagnostic& at, bool trainToo) const {
+  const bool line = which_ == DescriptionKind::kLine;
+  std::string unread;
+  std::uint64_t total = 0;
+  if (!data_.empty() && at.line > 0) {
+    const RecordCounts counts = CountRecordsAfterLine(data_, line, at.line);
+    unread = DescribeRecordCounts(counts);
+    for (std::uint64_t n : counts) total += n;
+  }
+  trainToo = trainToo && line;
+  if (unread.empty() && !trainToo) return std::nullopt;
+  // The train is not named: a line read once for several trains stops
+  // them all.
+  if (unread.empty()) {
+    return RelatedLocation{at.file, at.line, at.column,
+                           "the train description is not read: the reading ends with this error"};
+  }
+  // The note's place names the file.
+  std::string message = "the reading stops here: " + unread + " after this line " +
+                        (total == 1 ? "is" : "are") + " not compiled";
+  if (trainToo) message += ", and the train description is not read";
+  return RelatedLocation{at.file, at.line, at.column, std::move(message)};
 }
 
 Status Description::CloseAndDelete() {
@@ -421,6 +446,13 @@ Diagnostic Description::WarningAt(Warning warning, std::string message, int fiel
 Diagnostic Description::FailureAt(std::string message) const {
   return At(ErrorCode::kUnreadable, std::nullopt, std::move(message),
             failedField_.value_or(kKeywordField));
+}
+
+void NoteReadingStop(Scenario& s, const Description& d, Diagnostic& diag, bool rest) {
+  s.readingStops.push_back({d.name(), diag.line, rest});
+  if (std::optional<RelatedLocation> note = d.UnreadNote(diag, rest)) {
+    diag.related.push_back(std::move(*note));
+  }
 }
 
 void RecordError(Scenario& s, Diagnostic d, std::optional<int32_t> position) {

@@ -101,6 +101,13 @@ class Description {
   // A warning at line 1, column 1 of the description.
   Diagnostic WarningAtStart(Warning warning, std::string message, std::string hint) const;
 
+  // What an error on `line` that ends the reading of this description
+  // leaves unread, as a note at `at`: the records after that line, by
+  // kind, and, when `trainToo`, the train description, which is then not
+  // read at all. Nothing when nothing is left; asked before the contents
+  // are forgotten.
+  std::optional<RelatedLocation> UnreadNote(const Diagnostic& at, bool trainToo) const;
+
   // The current record: file, keyword line, position field and its text.
   SourceRef Source() const {
     return {name_, keywordLine_, ColumnOf(kPositionField), keywordRecord_};
@@ -180,6 +187,11 @@ class Description {
   // to read its values: those after follow from them.
   std::size_t valuesFrom_ = 0;
 };
+
+// Notes that the reading of `d` ends at `diag`, an error not yet recorded:
+// where (Scenario::readingStops; `rest` when nothing after it is read,
+// the train included) and, in a note of `diag`, what is left unread.
+void NoteReadingStop(Scenario& s, const Description& d, Diagnostic& diag, bool rest);
 
 // Records an error in the run state: errorCode always, errorPosition when
 // `position` is given; the diagnostic is kept for the report.

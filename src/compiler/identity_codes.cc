@@ -46,7 +46,7 @@ int32_t codice_gara_st(Scenario& s) {
 
 ErrorCode StoreIdentityCodes(Scenario& s) {
   ScenarioItem& line = s.items[kSlotLine];
-  TrackCell& cell = s.cells.at(1);
+  TrackCell& cell = s.cells.at(kIdentityCell);
   if (line.num1 != 0 || cell.value1 != 0) return ErrorCode::kIdentityValueTaken;
   line.num1 = kItemMarker;
   cell.value1 = kCellMarker;

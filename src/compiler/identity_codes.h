@@ -13,6 +13,8 @@ namespace sb {
 
 inline constexpr int16_t kItemMarker = 610;   // item 85 num1
 inline constexpr int16_t kCellMarker = 5121;  // cell 1 value1
+// The cell that holds the identity; no feature may take it.
+inline constexpr int64_t kIdentityCell = 1;
 inline constexpr std::string_view kCodeFiller = "rrssttuuvvzzaabbccddeeffgg";
 inline constexpr std::size_t kCodeLength = 25;
 

@@ -135,15 +135,22 @@ Status ReadGeneralRecord(Scenario& s, Description& d, const RecordSchema& record
 // The first read has no end-of-file test before it: an empty file is a
 // read failure, not a missing section.
 Status FindGeneralSection(Scenario& s, Description& d, Outcome* outcome) {
+  // A field that looks like a misspelt "[generale]" is what the error
+  // points at: the file's first line is seldom where the slip is.
+  std::optional<Diagnostic> slip;
   for (;;) {
     SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
+    NoteGeneralHeaderSlip(d, s.currentLine, &slip);
     if (d.eof()) {
-      return Stop(s, d,
-                  d.AtStart(ErrorCode::kNoGeneralSection,
-                            "expected a \"[generale]\" line before the line's records, found none "
-                            "in the file",
-                            "begin the general section with a line [generale]"),
-                  std::nullopt, outcome);
+      Diagnostic diag =
+          d.AtStart(ErrorCode::kNoGeneralSection,
+                    "expected a \"[generale]\" line before the line's records, found none "
+                    "in the file",
+                    "begin the general section with a line [generale]");
+      if (slip) {
+        PointAtGeneralHeaderSlip(*slip, "the line's records need one before them", diag);
+      }
+      return Stop(s, d, std::move(diag), std::nullopt, outcome);
     }
     if (OpensRecords(s.currentLine)) return Status::Ok();
   }

@@ -349,11 +349,40 @@ void StretchChecks::CheckAny(Scenario& s, const std::optional<Diagnostic>& gener
   RecordWarning(s, std::move(w));
 }
 
-void WarnNoGeneralSection(Scenario& s, const Description& d) {
+void NoteGeneralHeaderSlip(const Description& d, const std::string& field,
+                           std::optional<Diagnostic>* slip) {
+  if (*slip) return;
+  constexpr std::string_view kHeader = "[generale]";
+  const std::string_view candidates[] = {kHeader};
+  if (NearestKeyword(field, candidates).empty()) return;
+  Diagnostic at = d.At(ErrorCode::kNone, std::nullopt, Quoted(field), kKeywordField);
+  at.hint = "did you mean '" + std::string(kHeader) + "'?";
+  if (auto edit = d.EditField(kKeywordField, Trimmed(field), std::string(kHeader))) {
+    at.fixes.push_back({"write '" + std::string(kHeader) + "'", {std::move(*edit)}});
+  }
+  *slip = std::move(at);
+}
+
+void PointAtGeneralHeaderSlip(const Diagnostic& slip, const char* consequence, Diagnostic& d) {
+  d.line = slip.line;
+  d.column = slip.column;
+  d.record = slip.record;
+  d.message = slip.message + " is no \"[generale]\" line: " + consequence;
+  d.hint = slip.hint;
+  d.fixes = slip.fixes;
+}
+
+void WarnNoGeneralSection(Scenario& s, const Description& d,
+                          const std::optional<Diagnostic>& slip) {
   if (!WantWarning(s, Warning::kNoGeneralSection, d.name())) return;
   Diagnostic w = d.WarningAtStart(Warning::kNoGeneralSection,
                                   "no \"[generale]\" line: the train description holds no records",
                                   "add a line \"[generale]\" above the records");
+  if (slip) {
+    PointAtGeneralHeaderSlip(*slip, "the train description holds no records", w);
+    RecordWarning(s, std::move(w));
+    return;
+  }
   // Above the first record, not the first line: what stands before it is
   // no record and would be warned about.
   w.fixes.push_back({"add \"[generale]\" above the records",

@@ -71,8 +71,21 @@ class StretchChecks {
   bool any_ = false;
 };
 
-// no-general-section, at the description's first byte.
-void WarnNoGeneralSection(Scenario& s, const Description& d);
+// no-general-section, at the description's first byte, or at `slip`, the
+// field that looks like a misspelt "[generale]", when there is one.
+void WarnNoGeneralSection(Scenario& s, const Description& d,
+                          const std::optional<Diagnostic>& slip = std::nullopt);
+
+// The current keyword field, when it is near enough to "[generale]" (as
+// "did you mean" measures) to be a slip of the keys: where it is, with
+// the hint and the fix that write it. Nothing when `*slip` is set already:
+// the first such field is the one meant.
+void NoteGeneralHeaderSlip(const Description& d, const std::string& field,
+                           std::optional<Diagnostic>* slip);
+
+// Points `d`, about a description without "[generale]", at `slip` (see
+// above) with its message: `consequence` says what the missing line costs.
+void PointAtGeneralHeaderSlip(const Diagnostic& slip, const char* consequence, Diagnostic& d);
 
 // past-line-end when a placed feature lies beyond the line's length.
 void CheckPastLineEnd(Scenario& s, const Description& d, const char* what, int64_t position);

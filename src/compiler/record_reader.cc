@@ -13,8 +13,11 @@ bool HasDash(const std::string& field) { return field.find('-') != std::string::
 
 Status Stop(Scenario& s, Description& d, Diagnostic diag, std::optional<int32_t> position,
             Outcome* outcome) {
+  // What is left unread is told from the contents, before they go.
+  std::optional<RelatedLocation> unread = d.UnreadNote(diag, true);
   SB_RETURN_IF_ERROR(d.CloseAndDelete());
   s.readingStops.push_back({d.name(), diag.line, true});
+  if (unread) diag.related.push_back(std::move(*unread));
   RecordError(s, std::move(diag), position);
   *outcome = Outcome::kStopped;
   return Status::Ok();
@@ -27,7 +30,7 @@ bool Beyond(Scenario& s, Description& d, const char* what, int32_t position, dou
   }
   Diagnostic diag = d.At(ErrorCode::kBeyondGrid, position, {}, kPositionField);
   DescribeBeyondGrid(s, what, position, static_cast<int32_t>(reach), diag);
-  s.readingStops.push_back({d.name(), diag.line, false});
+  NoteReadingStop(s, d, diag, false);
   RecordError(s, std::move(diag), position);
   *outcome = Outcome::kEndOfReading;
   return true;

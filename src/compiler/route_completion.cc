@@ -5,6 +5,7 @@
 
 #include "compiler/description.h"
 #include "compiler/error_codes.h"
+#include "compiler/identity_codes.h"
 
 namespace sb {
 namespace {
@@ -30,9 +31,18 @@ class RouteWalk {
   TrackCell& Cell(int64_t c) { return s_.cells[static_cast<std::size_t>(c)]; }
   bool Free(int64_t c) { return InGrid(c) && Cell(c).free(); }
   uint8_t Kind(int64_t c) { return InGrid(c) ? Cell(c).kind : uint8_t{kKindEmpty}; }
-  void Place(int64_t c) {
+  // `cause` is the cell of the signal or slowdown start the point is for.
+  void Place(int64_t c, int64_t cause) {
     Cell(c).kind = kKindSpeedPoint;
     Cell(c).value1 = kRoutePointSpeed;
+    // Only a point on the reserved cell is ever named (errors 1250, 1251),
+    // so only that one is noted: points are many on a long line.
+    if (c != kIdentityCell) return;
+    if (auto it = s_.cellOwners.find(cause); it != s_.cellOwners.end()) {
+      const CellOwner& owner = it->second;
+      NoteOwner(s_, c, owner.source, OwnerRole::kRoutePoint, owner.position,
+                static_cast<int32_t>(owner.role));
+    }
   }
   // `cause` is the cell of the signal or slowdown start whose record the
   // error points at.
@@ -62,9 +72,9 @@ class RouteWalk {
       const int64_t before = signal - 1;
       const int64_t twoBefore = signal - 2;
       if (Free(before)) {
-        Place(before);
+        Place(before, signal);
       } else if (Free(twoBefore)) {
-        Place(twoBefore);
+        Place(twoBefore, signal);
       } else if (Cell(before).kind == kKindSpeedPoint) {
         Cell(before).value1 = minimo(kRoutePointSpeed, Cell(before).value1);
       } else if (Cell(twoBefore).kind == kKindSpeedPoint) {
@@ -81,7 +91,7 @@ class RouteWalk {
   void PointBefore(int64_t start, int near) {
     for (int distance = near; distance <= near + 2; ++distance) {
       if (Free(start - distance)) {
-        Place(start - distance);
+        Place(start - distance, start);
         return;
       }
     }
@@ -121,13 +131,13 @@ class RouteWalk {
       ++sincePoint;
       if (sincePoint == kSlowPointSpacing) {
         if (Free(k)) {
-          Place(k);
+          Place(k, start);
           sincePoint = 0;
         } else if (Free(k - 1)) {
-          Place(k - 1);
+          Place(k - 1, start);
           sincePoint = 1;
         } else if (Free(k + 1)) {
-          Place(k + 1);
+          Place(k + 1, start);
           sincePoint = -1;
         } else {
           // The count stays at 8: no further point in this slowdown.
@@ -161,9 +171,9 @@ class RouteWalk {
     }
     if (beforeSignal <= 0) return;
     if (Free(beforeSignal)) {
-      Place(beforeSignal);
+      Place(beforeSignal, beforeSignal + 1);
     } else if (Free(beforeSignal - 1)) {
-      Place(beforeSignal - 1);
+      Place(beforeSignal - 1, beforeSignal + 1);
     } else {
       Record(ErrorCode::kPointInSlowdown, end, beforeSignal + 1,
              "no free cell for a speed point before the signal after the slowdown end at cell " +

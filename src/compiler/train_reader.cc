@@ -210,13 +210,12 @@ Status TrainReader::Slowdown() {
   // fails on it like on any cell outside the grid (code 25).
   const int64_t endCell = SlowdownEndCell(start, slowdown.length);
   if (endCell > s_.lastCell) {
-    RecordError(s_,
-                d_.At(ErrorCode::kBeyondGrid, start,
-                      "slowdown end cell " + std::to_string(endCell) +
-                          " lies beyond the grid (0 to " + std::to_string(s_.lastCell) + ")",
-                      kPositionField),
-                start);
-    s_.readingStops.push_back({d_.name(), s_.diagnostics.back().line, false});
+    Diagnostic diag = d_.At(ErrorCode::kBeyondGrid, start,
+                            "slowdown end cell " + std::to_string(endCell) +
+                                " lies beyond the grid (0 to " + std::to_string(s_.lastCell) + ")",
+                            kPositionField);
+    NoteReadingStop(s_, d_, diag, false);
+    RecordError(s_, std::move(diag), start);
     outcome_ = Outcome::kEndOfReading;
     return Status::Ok();
   }
@@ -356,13 +355,12 @@ Status TrainReader::StopMark(ScenarioItem& item, int32_t slot, int32_t position)
   if (item.kind >= kFirstUnmarkedKind) return Status::Ok();
   const double mark = static_cast<double>(item.end) / 50.0 - 1.0;
   if (mark > 1.0 && RoundHalfEven(mark) > s_.lastCell) {
-    RecordError(
-        s_,
+    Diagnostic diag =
         d_.At(ErrorCode::kBeyondGrid, position,
               "the stopping zone ends beyond the grid (at " + std::to_string(item.end) + " m)",
-              kPositionField),
-        position);
-    s_.readingStops.push_back({d_.name(), s_.diagnostics.back().line, false});
+              kPositionField);
+    NoteReadingStop(s_, d_, diag, false);
+    RecordError(s_, std::move(diag), position);
     outcome_ = Outcome::kEndOfReading;
     return Status::Ok();
   }
@@ -392,8 +390,10 @@ Status TrainReader::StopMark(ScenarioItem& item, int32_t slot, int32_t position)
 // Everything up to the first "[generale]" is preamble; a file without one
 // holds no records.
 Status SkipPreamble(Scenario& s, Description& d, TrainState& t) {
+  std::optional<Diagnostic> slip;
   while (!d.eof()) {
     SB_RETURN_IF_ERROR(d.ReadKeyword(&s.currentLine));
+    NoteGeneralHeaderSlip(d, s.currentLine, &slip);
     // A header that is the file's last field begins no records, but the
     // file is not without one.
     const bool header = OpensRecords(s.currentLine);
@@ -401,7 +401,7 @@ Status SkipPreamble(Scenario& s, Description& d, TrainState& t) {
     if (d.eof()) break;
     if (header) return Status::Ok();
   }
-  if (!t.generalHeader) WarnNoGeneralSection(s, d);
+  if (!t.generalHeader) WarnNoGeneralSection(s, d, slip);
   return Status::Ok();
 }
 

@@ -15,6 +15,14 @@ class Walk {
   explicit Walk(std::string_view bytes) : bytes_(bytes), reader_(bytes) {}
 
   std::vector<WalkedField> Run(bool lineDescription);
+  // Runs without keeping the fields, counting the records whose keyword
+  // begins after `line`.
+  RecordCounts Count(bool lineDescription, int line) {
+    counting_ = true;
+    countAfter_ = line;
+    Run(lineDescription);
+    return counts_;
+  }
 
  private:
   // Reads the next field as a text or a number into a new entry; false when
@@ -25,6 +33,9 @@ class Walk {
   std::string_view bytes_;
   FieldReader reader_;
   std::vector<WalkedField> out_;
+  bool counting_ = false;
+  int countAfter_ = 0;
+  RecordCounts counts_{};
 };
 
 bool Walk::Read(bool text, FieldRole role, std::size_t* index) {
@@ -39,6 +50,7 @@ bool Walk::Read(bool text, FieldRole role, std::size_t* index) {
   WalkedField f;
   f.role = role;
   f.text = reader_.last_text();
+  f.line = reader_.line();
   const std::size_t lineBegin = static_cast<std::size_t>(reader_.LineText().data() - bytes_.data());
   f.begin = lineBegin + static_cast<std::size_t>(reader_.column() - 1);
   f.end = static_cast<std::size_t>(f.text.data() - bytes_.data()) + f.text.size();
@@ -93,12 +105,20 @@ bool Walk::ReadRecords(RecordPart part) {
     if (part == RecordPart::kLineGeneral && EndsGeneralSection(field)) {
       part = RecordPart::kLineFeature;
     }
+    if (counting_) {
+      const WalkedField& k = out_[keyword];
+      if (k.role == FieldRole::kKeyword && k.line > countAfter_) {
+        ++counts_[static_cast<std::size_t>(k.record->record)];
+      }
+      out_.clear();
+    }
   }
   return true;
 }
 
 std::vector<WalkedField> Walk::Run(bool lineDescription) {
   for (;;) {
+    if (counting_) out_.clear();
     std::size_t field = 0;
     if (!Read(true, FieldRole::kPreamble, &field)) return std::move(out_);
     const bool opens = OpensRecords(out_[field].text);
@@ -116,6 +136,64 @@ std::vector<WalkedField> Walk::Run(bool lineDescription) {
 
 std::vector<WalkedField> WalkDescription(std::string_view bytes, bool lineDescription) {
   return Walk(bytes).Run(lineDescription);
+}
+
+RecordCounts CountRecordsAfterLine(std::string_view bytes, bool lineDescription, int line) {
+  return Walk(bytes).Count(lineDescription, line);
+}
+
+std::string DescribeRecordCounts(const RecordCounts& counts) {
+  struct Noun {
+    Record record;
+    const char* one;
+    const char* many;
+  };
+  // The summary line's three first, in its order.
+  static constexpr Noun kNouns[] = {
+      {Record::kStation, "station", "stations"},
+      {Record::kSignal, "signal", "signals"},
+      {Record::kSlowdown, "slowdown", "slowdowns"},
+      {Record::kLength, "line length", "line lengths"},
+      {Record::kProgressionTre, "kilometric progression", "kilometric progressions"},
+      {Record::kProgressionDue, "kilometric progression", "kilometric progressions"},
+      {Record::kProgressionUno, "kilometric progression", "kilometric progressions"},
+      {Record::kBackgroundUno, "background", "backgrounds"},
+      {Record::kBackgroundDue, "background", "backgrounds"},
+      {Record::kBackgroundTre, "background", "backgrounds"},
+      {Record::kSignalRepetition, "signal repetition", "signal repetitions"},
+      {Record::kGradient, "gradient", "gradients"},
+      {Record::kCurve, "curve", "curves"},
+      {Record::kMountain, "mountain section", "mountain sections"},
+      {Record::kSpeedBoard, "maximum-speed board", "maximum-speed boards"},
+      {Record::kTextBoard, "text board", "text boards"},
+      {Record::kBrakedMass, "braked-mass percentage", "braked-mass percentages"},
+      {Record::kCars, "number of cars", "numbers of cars"},
+      {Record::kSpeedLimit, "speed limit", "speed limits"},
+      {Record::kAdhesion, "adhesion", "adhesions"},
+      {Record::kClock, "clock", "clocks"},
+      {Record::kSand, "sand value", "sand values"},
+      {Record::kSpeedPoint, "speed point", "speed points"},
+  };
+  static_assert(std::size(kNouns) == kRecordCount, "every record has its noun");
+  // Records that share a noun are counted together, where the first of
+  // them stands.
+  std::vector<std::string> parts;
+  for (std::size_t i = 0; i < std::size(kNouns); ++i) {
+    if (i > 0 && std::string_view(kNouns[i].one) == kNouns[i - 1].one) continue;
+    std::uint64_t n = 0;
+    for (std::size_t j = i;
+         j < std::size(kNouns) && std::string_view(kNouns[j].one) == kNouns[i].one; ++j) {
+      n += counts[static_cast<std::size_t>(kNouns[j].record)];
+    }
+    if (n == 0) continue;
+    parts.push_back(std::to_string(n) + " " + (n == 1 ? kNouns[i].one : kNouns[i].many));
+  }
+  std::string out;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += i + 1 == parts.size() ? " and " : ", ";
+    out += parts[i];
+  }
+  return out;
 }
 
 }  // namespace sb

@@ -7,7 +7,10 @@
 #ifndef SB_DESCRIPTION_RECORD_WALK_H_
 #define SB_DESCRIPTION_RECORD_WALK_H_
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -35,11 +38,24 @@ struct WalkedField {
   std::string_view text;    // as read: a number's token, a text without its quotes
   const RecordSchema* record = nullptr;  // kKeyword: the first record it names; kValue
   int column = -1;                       // kValue: its index in record->columns
+  int line = 0;                          // 1-based line it begins on
 };
 
 // Every field of `bytes` in reading order, up to the end of the text or to
 // a read the text cannot give (a record's values past its end).
 std::vector<WalkedField> WalkDescription(std::string_view bytes, bool lineDescription);
+
+// How many records of each kind (by Record) the walk finds whose keyword
+// begins on a line after `line`: what an error there that ends the
+// reading leaves uncompiled. Keeps no field: a description of any size
+// costs one record's fields.
+using RecordCounts = std::array<std::uint64_t, kRecordCount>;
+RecordCounts CountRecordsAfterLine(std::string_view bytes, bool lineDescription, int line);
+
+// The counts in words, stations, signals and slowdowns first, the others
+// in the readers' order, kinds with none left out: "18 stations, 27
+// signals and 2 slowdowns". Empty when all are 0.
+std::string DescribeRecordCounts(const RecordCounts& counts);
 
 }  // namespace sb
 

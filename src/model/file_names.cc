@@ -43,14 +43,25 @@ CompiledFileKind KindFromName(const std::string& path) {
   return CompiledFileKind::kUnknown;
 }
 
-std::optional<ScenarioName> ScenarioFromItemFileName(const std::string& path) {
+namespace {
+
+std::optional<ScenarioName> ScenarioBefore(const std::string& path, const std::string& suffix) {
   const std::string name = LastComponent(path);
-  const std::string suffix = ".sim";
   if (!EndsWith(name, suffix)) return std::nullopt;
   const std::string stem = name.substr(0, name.size() - suffix.size());
   const std::size_t cut = stem.rfind('_');
   if (cut == std::string::npos || cut == 0 || cut + 1 == stem.size()) return std::nullopt;
   return ScenarioName{stem.substr(0, cut), stem.substr(cut + 1)};
+}
+
+}  // namespace
+
+std::optional<ScenarioName> ScenarioFromItemFileName(const std::string& path) {
+  return ScenarioBefore(path, ".sim");
+}
+
+std::optional<ScenarioName> ScenarioFromTrainName(const std::string& path) {
+  return ScenarioBefore(path, "-.txt");
 }
 
 }  // namespace sb

@@ -78,6 +78,10 @@ struct ScenarioName {
 };
 std::optional<ScenarioName> ScenarioFromItemFileName(const std::string& path);
 
+// The scenario a train description "<ID>_<N>-.txt" names, split as an item
+// file's name is; nothing when either part would be empty.
+std::optional<ScenarioName> ScenarioFromTrainName(const std::string& path);
+
 }  // namespace sb
 
 #endif  // SB_MODEL_FILE_NAMES_H_
