@@ -35,7 +35,8 @@ RunOutcome CompileInMemory(const std::string& line, const std::string& train) {
   MemoryDisk disk;
   EXPECT_TRUE(disk.WriteFile("Test_linea.txt", line).ok());
   EXPECT_TRUE(disk.WriteFile("Test_1-.txt", train).ok());
-  return CompileDescriptions(disk, {"Test_linea.txt", "Test_1-.txt", "Test", "1", "out", true, {}});
+  return CompileDescriptions(
+      disk, {"Test_linea.txt", "Test_1-.txt", "Test", "1", "out", true, {}, {}, {}});
 }
 
 Diagnostic MakeWarning(Warning w, int line, std::string message) {

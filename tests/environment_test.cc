@@ -302,8 +302,8 @@ TEST(Environment, AFailedWriteInACompileKeepsTheOldSet) {
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(disk.WriteFile("out/" + files[i], old[i]).ok());
     const auto before = disk.files();
     disk.Fail(MemoryDisk::Op::kWrite, "out/" + files[failing], std::strerror(ENOSPC));
-    CompileRequest request{"L_linea.txt", "T-.txt", kScenarioLineId, kScenarioTrainNumber, "out",
-                           true,          {}};
+    CompileRequest request{
+        "L_linea.txt", "T-.txt", kScenarioLineId, kScenarioTrainNumber, "out", true, {}, {}, {}};
     RunOutcome o = CompileDescriptions(disk, request);
     EXPECT_EQ(o.exitCode, kExitIo);
     EXPECT_EQ(o.ioMessage, "cannot write 'out/" + files[failing] + "': " + std::strerror(ENOSPC));

@@ -335,7 +335,7 @@ TEST(Scenario, CompileRefusedOperationsAndMissingFiles) {
     ASSERT_TRUE(disk.WriteFile(train, goodTrain).ok());
     const auto given = disk.files();
     if (!c.refused.empty()) disk.Fail(c.op, c.refused);
-    CompileRequest request{line, train, "Test", "1", "out", true, {}};
+    CompileRequest request{line, train, "Test", "1", "out", true, {}, {}, {}};
     RunOutcome o = CompileDescriptions(disk, request);
     EXPECT_EQ(o.exitCode, c.exit);
     EXPECT_EQ(o.scenario.errorCode, c.errorCode);
@@ -379,7 +379,7 @@ TEST(Scenario, AReportedRunWritesNothing) {
     ASSERT_TRUE(disk.WriteFile("Test_1-.txt", Crlf({"[generale]", c.record, "[fine]"})).ok());
     ASSERT_TRUE(disk.WriteFile("out/Test_1.dat", "earlier run").ok());
     const auto before = disk.files();
-    CompileRequest request{"Test_linea.txt", "Test_1-.txt", "Test", "1", "out", true, {}};
+    CompileRequest request{"Test_linea.txt", "Test_1-.txt", "Test", "1", "out", true, {}, {}, {}};
     RunOutcome o = CompileDescriptions(disk, request);
     EXPECT_EQ(o.exitCode, kExitReported);
     EXPECT_EQ(o.end, RunEnd::kReported);

@@ -20,7 +20,8 @@ std::vector<std::string> CompiledFileNames(const Scenario& s, bool withProfile) 
 }
 
 WrittenFiles WriteCompiledFiles(const Scenario& s, bool withProfile, Disk& disk,
-                                const std::string& dir) {
+                                const std::string& dir,
+                                const std::vector<DocumentFile>& documents) {
   WrittenFiles out;
   struct Staged {
     std::string name;
@@ -53,6 +54,11 @@ WrittenFiles WriteCompiledFiles(const Scenario& s, bool withProfile, Disk& disk,
   if (!stage(CellFileName(s.lineId, s.trainNumber),
              [&s](RegionFile& file) { file.WriteAt(0, EncodeCells(s.cells)); })) {
     return out;
+  }
+  for (const DocumentFile& document : documents) {
+    if (!stage(document.name, [&document](RegionFile& file) { file.WriteAt(0, document.bytes); })) {
+      return out;
+    }
   }
   for (Staged& file : staged) {
     if (Status st = file.file->Commit(); !st.ok()) {

@@ -21,11 +21,20 @@ struct WrittenFiles {
   Status status;                   // the first failure; it ended the writing
 };
 
+// A document written with the compiled files, as part of their set.
+struct DocumentFile {
+  std::string name;
+  std::string bytes;
+};
+
 // The names WriteCompiledFiles may write for `s`.
 std::vector<std::string> CompiledFileNames(const Scenario& s, bool withProfile);
 
+// `documents` are staged after the compiled files and put in place with
+// them: either the whole set is replaced or none of it.
 WrittenFiles WriteCompiledFiles(const Scenario& s, bool withProfile, Disk& disk,
-                                const std::string& dir);
+                                const std::string& dir,
+                                const std::vector<DocumentFile>& documents = {});
 
 // Reads the compiled file of `kind` at `path` whole, if it is no larger
 // than the largest of its kind (a line of 1000000 m): a bound checked

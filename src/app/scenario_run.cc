@@ -15,7 +15,8 @@ namespace {
 
 // Ends the run after the compile: the compiled files written into `dir`
 // when the model is complete, and the exit status.
-void FinishOutcome(RunOutcome& out, Disk& disk, const std::string& dir) {
+void FinishOutcome(RunOutcome& out, Disk& disk, const std::string& dir,
+                   const CompileRequest* request = nullptr) {
   switch (out.compile.end) {
     case CompileEnd::kReported:
       out.end = RunEnd::kReported;
@@ -30,8 +31,15 @@ void FinishOutcome(RunOutcome& out, Disk& disk, const std::string& dir) {
       out.exitCode = kExitRecorded;
       break;
     case CompileEnd::kCompiled: {
+      std::vector<DocumentFile> documents;
+      if (request != nullptr && request->documents &&
+          !request->documents(out.scenario, &documents)) {
+        out.end = RunEnd::kDocumentsRefused;
+        out.exitCode = kExitDataError;
+        return;
+      }
       WrittenFiles files =
-          WriteCompiledFiles(out.scenario, out.scenario.withProfile != 0, disk, dir);
+          WriteCompiledFiles(out.scenario, out.scenario.withProfile != 0, disk, dir, documents);
       out.written = std::move(files.names);
       if (!files.status.ok()) {
         out.end = RunEnd::kIoError;
@@ -146,14 +154,18 @@ RunOutcome CompileDescriptions(Disk& disk, const CompileRequest& request) {
   // The given files are never changed: a description that is one of the
   // files the compile replaces (by its name, a link or a hard link) would
   // be lost to it.
+  std::vector<std::string> outputs = CompiledFileNames(s, request.withProfile);
+  const std::size_t compiledCount = outputs.size();
+  outputs.insert(outputs.end(), request.documentNames.begin(), request.documentNames.end());
   for (const std::string* input : {&request.linePath, &request.trainPath}) {
-    for (const std::string& name : CompiledFileNames(s, request.withProfile)) {
-      const std::string output = JoinPath(request.outDir, name);
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+      const std::string output = JoinPath(request.outDir, outputs[i]);
       if (!disk.SameFile(*input, output)) continue;
       out.exitCode = kExitUsage;
-      out.ioMessage = "'" + *input + "' is the compiled file '" + output +
-                      "' that compile would replace; give --out another folder or rename "
-                      "the description";
+      out.ioMessage = "'" + *input + "' is the " +
+                      (i < compiledCount ? "compiled file '" : "document '") + output + "' that " +
+                      (request.documents ? "build" : "compile") +
+                      " would replace; give --out another folder or rename the description";
       return out;
     }
   }
@@ -164,9 +176,9 @@ RunOutcome CompileDescriptions(Disk& disk, const CompileRequest& request) {
   }
   if (Status st = disk.MakeDirs(outDir); !st.ok()) return Fail(std::move(out), st, "create");
   const std::unique_ptr<DirectoryLock> lock = LockForRun(disk, outDir);
-  disk.RemoveStaleTemporaries(outDir, CompiledFileNames(s, request.withProfile));
+  disk.RemoveStaleTemporaries(outDir, outputs);
   out.compile = memorizza_percorso(s, request.withProfile, source);
-  FinishOutcome(out, disk, outDir);
+  FinishOutcome(out, disk, outDir, &request);
   return out;
 }
 

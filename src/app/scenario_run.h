@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/compiled_files.h"
 #include "app/warning_folds.h"
 #include "app/warning_options.h"
 #include "base/disk.h"
@@ -31,11 +32,12 @@ inline constexpr const char* kScenarioLineId = "Lungomare_Nord";
 inline constexpr const char* kScenarioTrainNumber = "911";
 
 enum class RunEnd {
-  kNotRun,    // a file failed before the compile
-  kWritten,   // the compiled files were written (errorCode may be set)
-  kNoGrid,    // reading stopped before a line length sized the grid
-  kReported,  // 1250 or 1251: the run ends with the error report
-  kIoError,   // a compiled file could not be written
+  kNotRun,            // a file failed before the compile
+  kWritten,           // the compiled files were written (errorCode may be set)
+  kNoGrid,            // reading stopped before a line length sized the grid
+  kReported,          // 1250 or 1251: the run ends with the error report
+  kIoError,           // a compiled file could not be written
+  kDocumentsRefused,  // the documents could not be drawn: nothing written
 };
 
 struct RunOutcome {
@@ -61,6 +63,14 @@ struct CompileRequest {
   bool withProfile = true;
   // Warnings the author silenced: never kept, only checked for.
   std::set<Warning> silencedWarnings;
+  // The documents to write with the compiled files, drawn from the compiled
+  // scenario once it is compiled, before anything is written; their names
+  // join the set the compile replaces. False: they cannot be drawn, and
+  // nothing is written (the outcome ends kDocumentsRefused).
+  std::function<bool(const Scenario&, std::vector<DocumentFile>*)> documents;
+  // The names those documents will have, for the stale temporaries and the
+  // check that no input is among the outputs.
+  std::vector<std::string> documentNames;
 };
 
 // Compiles two given descriptions where they lie, without touching them;

@@ -75,6 +75,18 @@ struct Scenario {
     int valueColumn = 0;  // where it is written on the record's line
   };
   std::vector<ProgressionSource> progressionSources;
+  // The slowdown records placed, in the order the train description gives
+  // them, with the values as written: the cells keep only the rounded ends
+  // and the speed, and the player's slowdown order prints the rest.
+  // Nothing compiled depends on it.
+  struct SlowdownSource {
+    int32_t start = 0;   // m
+    int32_t speed = 0;   // km/h
+    int32_t length = 0;  // m
+    int32_t wholeTrain = 0;
+    SourceRef source;
+  };
+  std::vector<SlowdownSource> slowdownSources;
   // The record behind each feature a description placed, by cell.
   std::unordered_map<int64_t, CellOwner> cellOwners;
 

@@ -225,6 +225,8 @@ Status TrainReader::Slowdown() {
   SB_RETURN_IF_ERROR(StopOnCode(fault.code, start, fault.cell, TakenSlowdownCell(slowdown, fault)));
   if (outcome_ == Outcome::kGoOn) {
     NoteSlowdownOwners(s_, slowdown, d_.Source());
+    s_.slowdownSources.push_back(
+        {start, slowdown.speed, slowdown.length, slowdown.wholeTrain, d_.Source()});
     CheckPastLineEnd(s_, d_, "slowdown", start);
   }
   return Status::Ok();
