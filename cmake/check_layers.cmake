@@ -12,7 +12,7 @@ cmake_minimum_required(VERSION 3.22)
 
 set(ranks
   base=0 model=1 format=2 description=3 content=4 compiler=5
-  tools/common=6 tools/inspect=7 tools/lsp=7 tools/render=7
+  tools/common=6 tools/inspect=7 tools/lsp=7 tools/render=7 tools/project=7
   app=8)
 
 get_filename_component(SRC "${SRC}" ABSOLUTE)
