@@ -5,14 +5,14 @@
 # The layers, lowest first, with their rank. A file may include headers of
 # its own layer and of layers of a lower rank, never of a higher one, nor of
 # another layer of the same rank: the editor server, the picture, inspect
-# and the player documents are siblings that share only tools/common. The libraries enforce
+# the player documents and the project file are siblings that share only tools/common. The libraries enforce
 # the same order at build time (each exposes only its own folder); this
 # check names the offending line.
 cmake_minimum_required(VERSION 3.22)
 
 set(ranks
   base=0 model=1 format=2 description=3 content=4 compiler=5
-  tools/common=6 tools/inspect=7 tools/lsp=7 tools/render=7 tools/documents=7
+  tools/common=6 tools/inspect=7 tools/lsp=7 tools/render=7 tools/documents=7 tools/project=7
   app=8)
 
 get_filename_component(SRC "${SRC}" ABSOLUTE)

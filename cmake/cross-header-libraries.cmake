@@ -1,7 +1,7 @@
-# CLI11 and nlohmann-json are header-only Debian packages installed for the
+# CLI11, nlohmann-json and toml++ are header-only Debian packages installed for the
 # build machine, under /usr/include. A cross build cannot put /usr/include on
 # its include path (the C library headers there are the build machine's), so
-# it sees only the two libraries' own directories, through links in the
+# it sees only the libraries' own directories, through links in the
 # build tree, and gets the same imported targets as find_package gives.
 set(SB_HOST_INCLUDE_DIR "/usr/include" CACHE PATH
     "Where the header-only libraries are installed on the build machine")
@@ -24,3 +24,4 @@ endfunction()
 
 _sb_header_library(CLI11::CLI11 CLI CLI.hpp)
 _sb_header_library(nlohmann_json::nlohmann_json nlohmann json.hpp)
+_sb_header_library(tomlplusplus::headers toml++ toml.h)

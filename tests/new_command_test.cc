@@ -19,8 +19,11 @@
 
 #include "app/command_status.h"
 #include "app_test_support.h"
+#include "base/disk.h"
 #include "compiler/warnings.h"
+#include "content/content_writer.h"
 #include "content/templates.h"
+#include "tools/project/project_file.h"
 
 namespace sb {
 namespace {
@@ -61,9 +64,10 @@ TEST(NewCommand, WritesBothDescriptionsWithTheTemplateBytes) {
     std::vector<std::string> names;
   };
   const Case cases[] = {
-      {"new Costa", {"Costa_1-.txt", "Costa_linea.txt"}},
-      {"new Costa 42", {"Costa_42-.txt", "Costa_linea.txt"}},
-      {"new Costa_Sud R7", {"Costa_Sud_R7-.txt", "Costa_Sud_linea.txt"}},
+      {"new Costa", {"Costa_1-.txt", "Costa_linea.txt", "scenario.toml"}},
+      {"new Costa 42", {"Costa_42-.txt", "Costa_linea.txt", "scenario.toml"}},
+      {"new Costa_Sud R7", {"Costa_Sud_R7-.txt", "Costa_Sud_linea.txt", "scenario.toml"}},
+      {"new 'Co\"sta' 4", {"Co\"sta_4-.txt", "Co\"sta_linea.txt", "scenario.toml"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
@@ -73,7 +77,54 @@ TEST(NewCommand, WritesBothDescriptionsWithTheTemplateBytes) {
     ASSERT_EQ(Names(dir.path()), c.names);
     EXPECT_EQ(ReadFile(dir.file(c.names[0])), kTrain);
     EXPECT_EQ(ReadFile(dir.file(c.names[1])), kLine);
+    // The project file names the two just written.
+    const ProjectParse parse = ParseProject(ReadFile(dir.file(c.names[2])), "scenario.toml");
+    ASSERT_TRUE(parse.ok()) << FormatDiagnostic(parse.diagnostics[0]);
+    EXPECT_EQ(parse.project.trainDescription, c.names[0]);
+    EXPECT_EQ(parse.project.lineDescription, c.names[1]);
   }
+}
+
+// --example writes the scenario run's own descriptions, byte for byte, and
+// they compile to the run's pinned files without a word.
+TEST(NewCommand, ExampleIsTheScenarioRunsOwnDescriptions) {
+  MemoryDisk run;
+  ASSERT_TRUE(dati_linea(run, "", "Lungomare_Nord").ok());
+  ASSERT_TRUE(dati_treno(run, "", "Lungomare_Nord", "911").ok());
+  TempDir dir;
+  ToolRun made = RunTool("new --example --dir " + Quote(dir.path()));
+  ASSERT_EQ(made.exit, 0) << made.err;
+  EXPECT_EQ(Names(dir.path()),
+            (std::vector<std::string>{"Lungomare_Nord_911-.txt", "Lungomare_Nord_linea.txt",
+                                      "scenario.toml"}));
+  for (const char* name : {"Lungomare_Nord_linea.txt", "Lungomare_Nord_911-.txt"}) {
+    std::string bytes;
+    ASSERT_TRUE(run.ReadFile(name, &bytes, 1 << 20).ok()) << name;
+    EXPECT_EQ(ReadFile(dir.file(name)), bytes) << name;
+  }
+  EXPECT_EQ(ReadFile(dir.file("scenario.toml")), content::ExampleProjectBytes());
+  ToolRun compiled =
+      RunTool("compile --line Lungomare_Nord_linea.txt --train Lungomare_Nord_911-.txt --out out",
+              "cd " + Quote(dir.path()) + " &&");
+  EXPECT_EQ(compiled.exit, 0);
+  EXPECT_EQ(compiled.err, testing::ScenarioCompileSummary());
+  testing::ExpectGolden(testing::Files(dir.file("out")));
+}
+
+// What `new` writes compiles without a word, read from the project file as
+// an author's tools will.
+TEST(NewCommand, TemplateProjectCompilesWithoutAWord) {
+  TempDir dir;
+  ASSERT_EQ(RunTool("new Costa 42 --dir " + Quote(dir.path())).exit, 0);
+  const ProjectParse parse = ParseProject(ReadFile(dir.file("scenario.toml")), "scenario.toml");
+  ASSERT_TRUE(parse.ok());
+  ToolRun run = RunTool("compile --line " + Quote(parse.project.lineDescription) + " --train " +
+                            Quote(parse.project.trainDescription) + " --out out",
+                        "cd " + Quote(dir.path()) + " &&");
+  EXPECT_EQ(run.exit, 0);
+  // The summary line alone.
+  EXPECT_NE(run.err.find(" 0 warnings; wrote "), std::string::npos) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
 }
 
 TEST(NewCommand, WritesIntoTheCurrentDirectoryWithoutDir) {
@@ -82,13 +133,14 @@ TEST(NewCommand, WritesIntoTheCurrentDirectoryWithoutDir) {
   // directory for this run alone.
   ToolRun run = RunTool("new Costa", "cd " + Quote(dir.path()) + " &&");
   EXPECT_EQ(run.exit, 0) << run.err;
-  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"Costa_1-.txt", "Costa_linea.txt"}));
+  EXPECT_EQ(Names(dir.path()),
+            (std::vector<std::string>{"Costa_1-.txt", "Costa_linea.txt", "scenario.toml"}));
 }
 
 // Either name taken, by a file or by anything else, refuses the whole pair.
 TEST(NewCommand, RefusesAnExistingFileOfEitherNameAndWritesNothing) {
   enum class Holder { kFile, kDirectory, kDanglingLink, kLinkToAFile };
-  const std::string names[] = {"Costa_linea.txt", "Costa_42-.txt"};
+  const std::string names[] = {"Costa_linea.txt", "Costa_42-.txt", "scenario.toml"};
   for (const std::string& taken : names) {
     for (Holder holder :
          {Holder::kFile, Holder::kDirectory, Holder::kDanglingLink, Holder::kLinkToAFile}) {
@@ -170,12 +222,13 @@ TEST(NewCommand, ALinkMadeWhileItRunsIsNeverWrittenThrough) {
 
 TEST(NewCommand, UsageErrorsWriteNothing) {
   const char* cases[] = {
-      "new",                 // no name
-      "new ..",              // not a file name
-      "new a/b",             // would lead into another folder
-      "new Costa 4/2",       // the same for the train
-      "new Costa 42 extra",  // one argument too many
-      "--dir . new Costa",   // the scenario run's --dir
+      "new",                  // no name
+      "new ..",               // not a file name
+      "new a/b",              // would lead into another folder
+      "new Costa 4/2",        // the same for the train
+      "new Costa 42 extra",   // one argument too many
+      "--dir . new Costa",    // the scenario run's --dir
+      "new --example Costa",  // the example has its own names
   };
   for (const char* args : cases) {
     SCOPED_TRACE(args);

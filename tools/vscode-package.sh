@@ -53,7 +53,7 @@ vsix=$out/scenario-builder-$target-$version.vsix
 # The package is made from a copy of what it ships, so that the program
 # never lands in the source tree and two targets cannot mix.
 cp -r "$ext/package.json" "$ext/.vscodeignore" "$ext/README.md" "$ext/CHANGELOG.md" "$ext/LICENSE" \
-  "$ext/language-configuration.json" "$ext/syntaxes" "$ext/dist" "$stage/"
+  "$ext/language-configuration.json" "$ext/syntaxes" "$ext/schemas" "$ext/dist" "$stage/"
 mkdir "$stage/server"
 if [ "$target" = linux-x64 ]; then
   # The release build keeps its symbols; the editor does not need them.

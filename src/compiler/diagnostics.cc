@@ -97,7 +97,7 @@ std::string FormatDiagnostic(const Diagnostic& d, const std::string& km) {
   }
   if (d.is_warning()) {
     out.append(" [-W").append(WarningId(d.warning)).append("]");
-  } else {
+  } else if (d.code != ErrorCode::kNone) {
     out.append(" [").append(std::to_string(Number(d.code))).append("]");
   }
   if (!d.record.empty()) out.append(QuotedRecord(d.record, d.column));

@@ -101,9 +101,10 @@ inline constexpr std::size_t kRecordQuoteBytes = 200;
 //   file:line:column: warning: message [-Wextra-values]
 // then the record quoted (4 blanks in), a caret under the field at fault
 // (column > 0 and within the quote), "file:line:column: note: ..." for each
-// related location and "hint: ..." when there is one. Parts of a location
-// that are 0 or empty are left out, the whole location without a file. An
-// error without a message shows its code's meaning. For a terminal: control
+// related location and "hint: ..." when there is one. An error of no code
+// (the project file's, which the compiler never records) has no "[N]".
+// Parts of a location that are 0 or empty are left out, the whole location
+// without a file. An error without a message shows its code's meaning. For a terminal: control
 // bytes in the author's texts are shown as \xNN (base/printable.h).
 std::string FormatDiagnostic(const Diagnostic& d, const std::string& km = "");
 

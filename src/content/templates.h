@@ -13,6 +13,14 @@ namespace sb::content {
 std::string_view TemplateLineBytes();
 // The train description (<ID>_<N>-.txt), byte for byte (CR LF line ends).
 std::string_view TemplateTrainBytes();
+// The project file (scenario.toml) beside them, with "@LINE@" and
+// "@TRAIN@" where the line identifier and the train number go, each as a
+// TOML string.
+std::string_view TemplateProjectBytes();
+
+// The built-in scenario's project file: the values its documents print that
+// its descriptions do not hold.
+std::string_view ExampleProjectBytes();
 
 }  // namespace sb::content
 
