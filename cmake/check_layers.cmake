@@ -4,7 +4,7 @@
 #
 # The layers, lowest first, with their rank. A file may include headers of
 # its own layer and of layers of a lower rank, never of a higher one, nor of
-# another layer of the same rank: the editor server, the picture, inspect
+# another layer of the same rank: the editor server, the picture, inspect,
 # the player documents and the project file are siblings that share only tools/common. The libraries enforce
 # the same order at build time (each exposes only its own folder); this
 # check names the offending line.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/build_command.h"
 #include "app/command_status.h"
 #include "app/compile_report.h"
 #include "app/fmt_command.h"
@@ -240,6 +241,8 @@ int RunCommands(int argc, const char* const* argv, std::ostream& out, std::ostre
   Options o;
   app.add_option("--dir", o.dir, "Directory for the scenario run (default: the executable's)");
   AddCompile(app, o);
+  BuildCommand buildCommand;
+  buildCommand.Add(app);
   AddInspect(app, o);
   AddRender(app, o);
   NewCommand newCommand;
@@ -264,8 +267,12 @@ int RunCommands(int argc, const char* const* argv, std::ostream& out, std::ostre
     return status == 0 ? kExitOk : kExitUsage;
   }
 
-  if (warningArguments && !*o.compile) {
-    return FinishCommand(Status::Usage("-W<id> and -Wno-<id> apply to compile only"), err);
+  if (warningArguments && !*o.compile && !buildCommand.chosen()) {
+    return FinishCommand(Status::Usage("-W<id> and -Wno-<id> apply to compile and build only"),
+                         err);
+  }
+  if (buildCommand.chosen()) {
+    return WithOutputWritten(buildCommand.Run(o.dir, o.report.warnings, out, err), out, err);
   }
   if (newCommand.chosen()) {
     return WithOutputWritten(FinishCommand(newCommand.Run(o.dir, out), err), out, err);

@@ -114,7 +114,8 @@ std::string CompileSummary(const RunOutcome& o, const WarningOptions& warnings) 
   const auto [errors, warned] = CountReported(s, warnings);
   std::string out = EscapeControls(s.lineId) + ": ";
   // The model is complete once the compiled files were due to be written.
-  if (o.end == RunEnd::kWritten || o.end == RunEnd::kIoError) {
+  if (o.end == RunEnd::kWritten || o.end == RunEnd::kIoError ||
+      o.end == RunEnd::kDocumentsRefused) {
     out += std::to_string(s.items[kSlotTotals].end) + " m, ";
     out += Count(Stations(s.items).size(), "station", "stations") + ", ";
     out += Count(CellsOfKind(s, kKindSignal), "signal", "signals") + ", ";

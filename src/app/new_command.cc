@@ -76,8 +76,8 @@ Status WriteTemplatePair(const NewRequest& request, std::ostream& out) {
   }
   SB_RETURN_IF_ERROR(st.WithReason(st.Message("write")));
   out << "wrote " << EscapeControls(linePath) << ", " << EscapeControls(trainPath) << " and "
-      << EscapeControls(projectPath) << "\ncompile them with: scenario-builder compile --line "
-      << EscapeControls(linePath) << " --train " << EscapeControls(trainPath) << "\n";
+      << EscapeControls(projectPath) << "\nbuild the scenario with: scenario-builder build"
+      << (request.dir.empty() ? "" : " " + EscapeControls(request.dir)) << "\n";
   return Status::Ok();
 }
 
