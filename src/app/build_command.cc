@@ -154,6 +154,17 @@ int ReportProjectErrors(const std::vector<Diagnostic>& errors, const BuildReques
   return status;
 }
 
+// A document's diagnostic about a value of the project file, named and
+// quoted as the project file's own: the documents know the place but not
+// the folder the file is in, nor its text.
+Diagnostic InProjectFile(const Project& project, Diagnostic d) {
+  if (d.file != kProjectFileName || d.line <= 0) return d;
+  Diagnostic placed = ProjectDiagnostic(project, {d.line, d.column}, "");
+  d.file = std::move(placed.file);
+  if (d.record.empty()) d.record = std::move(placed.record);
+  return d;
+}
+
 }  // namespace
 
 std::vector<DocumentFile> DrawDocuments(const Scenario& scenario, const Project& project,
@@ -165,8 +176,9 @@ std::vector<DocumentFile> DrawDocuments(const Scenario& scenario, const Project&
   if (!errors->empty()) return {};
   TimetableSheet sheet = DrawTimetableSheet(scenario, sheetFacts);
   documents::SlowdownOrder order = documents::BuildSlowdownOrder(scenario, orderFacts);
-  errors->insert(errors->end(), sheet.diagnostics.begin(), sheet.diagnostics.end());
-  errors->insert(errors->end(), order.diagnostics.begin(), order.diagnostics.end());
+  for (std::vector<Diagnostic>* found : {&sheet.diagnostics, &order.diagnostics}) {
+    for (Diagnostic& d : *found) errors->push_back(InProjectFile(project, std::move(d)));
+  }
   if (!errors->empty()) return {};
   const std::vector<std::string> names = DocumentNames(project);
   // In the order the scenario run writes them.
@@ -206,6 +218,11 @@ int RunBuild(Disk& disk, const BuildRequest& request, std::ostream& out, std::os
   compile.documentNames = DocumentNames(project);
   std::vector<Diagnostic> documentErrors;
   compile.documents = [&](const Scenario& s, std::vector<DocumentFile>* files) {
+    // A compile that recorded an error read only part of the descriptions:
+    // documents drawn from it would be wrong, and what they would miss
+    // (stations, speed limits) is not the project file's fault. Such a
+    // compile ends as compile ends it, with its three files alone.
+    if (s.errorCode != ErrorCode::kNone) return true;
     *files = DrawDocuments(s, project, &documentErrors);
     return documentErrors.empty();
   };
