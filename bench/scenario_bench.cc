@@ -12,10 +12,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/build_command.h"
+#include "app/compile_report.h"
 #include "app/compiled_files.h"
 #include "app/scenario_run.h"
 #include "base/disk.h"
@@ -25,6 +28,7 @@
 #include "compiler/scenario.h"
 #include "content/content.h"
 #include "content/content_writer.h"
+#include "content/templates.h"
 #include "generated_descriptions.h"
 #include "model/file_names.h"
 
@@ -248,6 +252,84 @@ void BM_ScenarioRunFloor(benchmark::State& state) {
 void BM_ScenarioCompile(benchmark::State& state) { RunCompile(state, ScenarioCase()); }
 void BM_ScenarioCompileFloor(benchmark::State& state) { RunFloor(state, ScenarioCase()); }
 
+// `build` of the example project against `compile` of the same two
+// descriptions, each as its command runs it (files read from the disk, the
+// report made): what drawing the three documents adds.
+std::string ExampleProjectDir() {
+  static const std::string dir = [] {
+    const std::string d = Work().Dir("example-project");
+    RealDisk disk;
+    const Status line = disk.WriteFile(JoinPath(d, LineDescriptionName(kScenarioLineId)),
+                                       RenderLines(content::Lines(content::Document::kLine)));
+    const Status train =
+        disk.WriteFile(JoinPath(d, TrainDescriptionName(kScenarioLineId, kScenarioTrainNumber)),
+                       RenderLines(content::Lines(content::Document::kTrain)));
+    const Status project =
+        disk.WriteFile(JoinPath(d, "scenario.toml"), content::ExampleProjectBytes());
+    return line.ok() && train.ok() && project.ok() ? d : std::string();
+  }();
+  return dir;
+}
+
+void BM_ExampleBuild(benchmark::State& state) {
+  const std::string dir = ExampleProjectDir();
+  BuildRequest request;
+  request.dir = dir;
+  request.out = Work().Dir("example-build");
+  request.report.quiet = true;
+  RealDisk disk;
+  for (auto _ : state) {
+    std::ostringstream out, err;
+    if (dir.empty() || RunBuild(disk, request, out, err) != kExitOk) {
+      state.SkipWithError("the build did not end with status 0");
+      break;
+    }
+  }
+}
+
+void BM_ExampleCompile(benchmark::State& state) {
+  const std::string dir = ExampleProjectDir();
+  CompileRequest request;
+  request.linePath = JoinPath(dir, LineDescriptionName(kScenarioLineId));
+  request.trainPath = JoinPath(dir, TrainDescriptionName(kScenarioLineId, kScenarioTrainNumber));
+  request.lineId = kScenarioLineId;
+  request.trainNumber = kScenarioTrainNumber;
+  request.outDir = Work().Dir("example-compile");
+  CompileReportOptions report;
+  report.quiet = true;
+  for (auto _ : state) {
+    std::ostringstream out, err;
+    if (dir.empty() || ReportCompile(CompileDescriptions(request), report, out, err) != kExitOk) {
+      state.SkipWithError("the compile did not end with status 0");
+      break;
+    }
+  }
+}
+
+// What the build adds before writing: the project file parsed and the three
+// documents drawn, on a scenario compiled once.
+void BM_ExampleDocuments(benchmark::State& state) {
+  const std::string dir = ExampleProjectDir();
+  CompileRequest request;
+  request.linePath = JoinPath(dir, LineDescriptionName(kScenarioLineId));
+  request.trainPath = JoinPath(dir, TrainDescriptionName(kScenarioLineId, kScenarioTrainNumber));
+  request.lineId = kScenarioLineId;
+  request.trainNumber = kScenarioTrainNumber;
+  request.outDir = Work().Dir("example-documents");
+  const RunOutcome compiled = CompileDescriptions(request);
+  const std::string_view projectBytes = content::ExampleProjectBytes();
+  for (auto _ : state) {
+    ProjectParse parse = ParseProject(projectBytes, "scenario.toml");
+    std::vector<Diagnostic> errors;
+    std::vector<DocumentFile> files = DrawDocuments(compiled.scenario, parse.project, &errors);
+    if (!parse.ok() || !errors.empty() || files.size() != 3) {
+      state.SkipWithError("the documents could not be drawn");
+      break;
+    }
+    benchmark::DoNotOptimize(files);
+  }
+}
+
 void BM_LineCompile(benchmark::State& state) {
   const int32_t length = static_cast<int32_t>(state.range(0));
   RunCompile(state, GeneratedCase(length));
@@ -285,6 +367,9 @@ BENCHMARK(BM_ScenarioRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ScenarioRunFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ScenarioCompile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ScenarioCompileFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ExampleBuild)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ExampleCompile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ExampleDocuments)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LineCompile)
     ->Arg(250000)
     ->Arg(500000)

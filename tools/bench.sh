@@ -62,7 +62,8 @@ def cv(name, clock):
     return r[clock] * 100 if r else float("nan")
 
 print(f"{'':34} {'CPU ms':>8} {'(cv)':>6} {'wall ms':>8} {'(cv)':>6}")
-names = ["BM_ScenarioRun", "BM_ScenarioRunFloor", "BM_ScenarioCompile", "BM_ScenarioCompileFloor"]
+names = ["BM_ScenarioRun", "BM_ScenarioRunFloor", "BM_ScenarioCompile", "BM_ScenarioCompileFloor",
+         "BM_ExampleBuild", "BM_ExampleCompile", "BM_ExampleDocuments"]
 for length in (250000, 500000, 1000000):
     names += [f"BM_LineCompile/{length}", f"BM_LineCompileFloor/{length}"]
 for n in names:
@@ -92,6 +93,14 @@ for label, what, floor in [
     if targeted and w > 1.5:
         missed.append(label)
     print(f"  {label:36} {w:5.2f}  {c:5.2f}   {mark}")
+
+b = ratio("BM_ExampleBuild", "BM_ExampleCompile", "real_time")
+if b is not None:
+    c = ratio("BM_ExampleBuild", "BM_ExampleCompile", "cpu_time")
+    print(f"  {'example build / its compile':36} {b:5.2f}  {c:5.2f}   <= 1.10 "
+          + ("met" if b <= 1.10 else "MISSED"))
+    if b > 1.10:
+        missed.append("example build / its compile")
 
 print()
 print("cost per metre of the compile           CPU ns/m   wall ns/m")
