@@ -85,30 +85,31 @@ TEST(NewCommand, WritesBothDescriptionsWithTheTemplateBytes) {
   }
 }
 
-// --example writes the scenario run's own descriptions, byte for byte, and
-// they compile to the run's pinned files without a word.
+// --example writes the scenario run's own descriptions, byte for byte, into
+// a folder it makes, and they compile to the run's pinned files without a
+// word.
 TEST(NewCommand, ExampleIsTheScenarioRunsOwnDescriptions) {
   MemoryDisk run;
   ASSERT_TRUE(dati_linea(run, "", "Lungomare_Nord").ok());
   ASSERT_TRUE(dati_treno(run, "", "Lungomare_Nord", "911").ok());
-  TempDir dir;
-  ToolRun made = RunTool("new --example --dir " + Quote(dir.path()));
+  TempDir parent;
+  const std::string folder = parent.file("made/example");
+  ToolRun made = RunTool("new --example --dir " + Quote(folder));
   ASSERT_EQ(made.exit, 0) << made.err;
-  EXPECT_EQ(Names(dir.path()),
-            (std::vector<std::string>{"Lungomare_Nord_911-.txt", "Lungomare_Nord_linea.txt",
-                                      "scenario.toml"}));
+  EXPECT_EQ(Names(folder), (std::vector<std::string>{"Lungomare_Nord_911-.txt",
+                                                     "Lungomare_Nord_linea.txt", "scenario.toml"}));
   for (const char* name : {"Lungomare_Nord_linea.txt", "Lungomare_Nord_911-.txt"}) {
     std::string bytes;
     ASSERT_TRUE(run.ReadFile(name, &bytes, 1 << 20).ok()) << name;
-    EXPECT_EQ(ReadFile(dir.file(name)), bytes) << name;
+    EXPECT_EQ(ReadFile(folder + "/" + name), bytes) << name;
   }
-  EXPECT_EQ(ReadFile(dir.file("scenario.toml")), content::ExampleProjectBytes());
+  EXPECT_EQ(ReadFile(folder + "/scenario.toml"), content::ExampleProjectBytes());
   ToolRun compiled =
       RunTool("compile --line Lungomare_Nord_linea.txt --train Lungomare_Nord_911-.txt --out out",
-              "cd " + Quote(dir.path()) + " &&");
+              "cd " + Quote(folder) + " &&");
   EXPECT_EQ(compiled.exit, 0);
   EXPECT_EQ(compiled.err, testing::ScenarioCompileSummary());
-  testing::ExpectGolden(testing::Files(dir.file("out")));
+  testing::ExpectGolden(testing::Files(folder + "/out"));
 }
 
 // What `new` writes compiles without a word, read from the project file as
@@ -177,6 +178,12 @@ TEST(NewCommand, ANameTheSystemRefusesIsAnIoError) {
   EXPECT_EQ(run.exit, 74) << run.err;
   EXPECT_NE(run.err.find("File name too long"), std::string::npos) << run.err;
   EXPECT_TRUE(Names(dir.path()).empty());
+  WriteFile(dir.file("plain"), "");
+  run = RunTool("new Costa --dir " + Quote(dir.file("plain/sub")));
+  EXPECT_EQ(run.exit, 74) << run.err;
+  EXPECT_NE(run.err.find("cannot create '" + dir.file("plain/sub") + "': Not a directory"),
+            std::string::npos)
+      << run.err;
   if (geteuid() != 0) {  // root searches any folder
     TempDir closed;
     std::filesystem::create_directory(closed.file("sub"));

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/scenario_run.h"
+#include "base/disk.h"
 #include "base/printable.h"
 #include "base/user_file.h"
 #include "content/content.h"
@@ -69,6 +70,14 @@ Status WriteTemplatePair(const NewRequest& request, std::ostream& out) {
   // its name: a file, a dangling link or a FIFO there is the author's, and
   // so is a link that appears while we write. A refusal leaves the folder
   // as it was.
+  // A folder named for the new scenario is made for it, as `build --out`
+  // makes its own; one that is there already is used as it stands.
+  if (!request.dir.empty()) {
+    RealDisk disk;
+    if (Status made = disk.MakeDirs(request.dir); !made.ok()) {
+      return made.WithReason(made.Message("create"));
+    }
+  }
   const Status st =
       CreateNewFiles({{linePath, lineBytes}, {trainPath, trainBytes}, {projectPath, projectBytes}});
   if (st.IsExists()) {
