@@ -158,13 +158,18 @@ class Parser {
   ProjectPlace Place(const toml::node& node) const { return Place(node.source().begin); }
   ProjectPlace Place(const toml::key& key) const { return Place(key.source().begin); }
 
+  // Lines are found through an index of their starts, made once: every
+  // value asks for its line.
   std::string_view LineText(int line) const {
-    std::string_view rest = out_.project.source;
-    for (int n = 1; n < line; ++n) {
-      const std::size_t end = rest.find('\n');
-      if (end == std::string_view::npos) return {};
-      rest.remove_prefix(end + 1);
+    const std::string_view source = out_.project.source;
+    if (lineStarts_.empty()) {
+      lineStarts_.push_back(0);
+      for (std::size_t i = 0; i < source.size(); ++i) {
+        if (source[i] == '\n') lineStarts_.push_back(i + 1);
+      }
     }
+    if (line < 1 || static_cast<std::size_t>(line) > lineStarts_.size()) return {};
+    std::string_view rest = source.substr(lineStarts_[static_cast<std::size_t>(line) - 1]);
     rest = rest.substr(0, rest.find('\n'));
     if (rest.ends_with('\r')) rest.remove_suffix(1);
     return rest;
@@ -460,6 +465,7 @@ class Parser {
   }
 
   ProjectParse out_;
+  mutable std::vector<std::size_t> lineStarts_;  // of out_.project.source, once asked for
 };
 
 }  // namespace
