@@ -271,6 +271,16 @@ std::string ExampleProjectDir() {
   return dir;
 }
 
+// `compile` of the example's two descriptions, as its command asks for it.
+CompileRequest ExampleCompileRequest(const std::string& dir) {
+  CompileRequest request;
+  request.linePath = JoinPath(dir, LineDescriptionName(kScenarioLineId));
+  request.trainPath = JoinPath(dir, TrainDescriptionName(kScenarioLineId, kScenarioTrainNumber));
+  request.lineId = kScenarioLineId;
+  request.trainNumber = kScenarioTrainNumber;
+  return request;
+}
+
 void BM_ExampleBuild(benchmark::State& state) {
   const std::string dir = ExampleProjectDir();
   BuildRequest request;
@@ -289,11 +299,7 @@ void BM_ExampleBuild(benchmark::State& state) {
 
 void BM_ExampleCompile(benchmark::State& state) {
   const std::string dir = ExampleProjectDir();
-  CompileRequest request;
-  request.linePath = JoinPath(dir, LineDescriptionName(kScenarioLineId));
-  request.trainPath = JoinPath(dir, TrainDescriptionName(kScenarioLineId, kScenarioTrainNumber));
-  request.lineId = kScenarioLineId;
-  request.trainNumber = kScenarioTrainNumber;
+  CompileRequest request = ExampleCompileRequest(dir);
   request.outDir = Work().Dir("example-compile");
   CompileReportOptions report;
   report.quiet = true;
@@ -310,11 +316,7 @@ void BM_ExampleCompile(benchmark::State& state) {
 // documents drawn, on a scenario compiled once.
 void BM_ExampleDocuments(benchmark::State& state) {
   const std::string dir = ExampleProjectDir();
-  CompileRequest request;
-  request.linePath = JoinPath(dir, LineDescriptionName(kScenarioLineId));
-  request.trainPath = JoinPath(dir, TrainDescriptionName(kScenarioLineId, kScenarioTrainNumber));
-  request.lineId = kScenarioLineId;
-  request.trainNumber = kScenarioTrainNumber;
+  CompileRequest request = ExampleCompileRequest(dir);
   request.outDir = Work().Dir("example-documents");
   const RunOutcome compiled = CompileDescriptions(request);
   const std::string_view projectBytes = content::ExampleProjectBytes();
