@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
 set -euo pipefail
-packages=(g++ cmake ninja-build clang-tidy-14 libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev libtomlplusplus-dev libpugixml-dev neovim "$@")
+packages=(g++ cmake ninja-build clang-tidy-14 libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev libtomlplusplus-dev libpugixml-dev python3-jsonschema neovim "$@")
 # Node.js and npm build the editor extension; a machine that has them from
 # elsewhere keeps its own.
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
