@@ -1,124 +1,32 @@
 #include "tools/project/project_file.h"
 
-// The parser is used header-only, so that the program needs no library of
-// it at run time, and without exceptions, so that none can leave this file:
-// a malformed file is a parse_result holding the error.
-#define TOML_HEADER_ONLY 1
-#define TOML_EXCEPTIONS 0
-#include <toml++/toml.h>
-
 #include <span>
 
 #include "base/printable.h"
 #include "description/keyword_suggestion.h"
 #include "model/file_names.h"
+#include "tools/project/project_keys.h"
 
 namespace sb {
 namespace {
 
-enum class Kind { kString, kInteger, kNumber, kBoolean, kTable, kTables };
-
-struct KeySpec {
-  std::string_view name;
-  Kind kind;
-};
-
-// The keys of each table, in the order the guide gives them.
-constexpr KeySpec kTopKeys[] = {
-    {"line", Kind::kString},
-    {"train", Kind::kString},
-    {"line_description", Kind::kString},
-    {"train_description", Kind::kString},
-    {"sheet", Kind::kTable},
-    {"order", Kind::kTable},
-    {"station", Kind::kTables},
-    {"speed_limit", Kind::kTables},
-    {"extra_row", Kind::kTables},
-    {"notes", Kind::kTable},
-};
-constexpr KeySpec kSheetKeys[] = {
-    {"from", Kind::kString},  {"to", Kind::kString},           {"classification", Kind::kString},
-    {"speed", Kind::kString}, {"blocked_mass", Kind::kString},
-};
-constexpr KeySpec kOrderKeys[] = {{"line_name", Kind::kString}};
-constexpr KeySpec kStationKeys[] = {
-    {"name", Kind::kString},
-    {"printed", Kind::kString},
-    {"marching", Kind::kInteger},
-    {"recovery", Kind::kNumber},
-};
-constexpr KeySpec kSpeedLimitKeys[] = {
-    {"at", Kind::kInteger},
-    {"name", Kind::kString},
-    {"km_post", Kind::kBoolean},
-    {"marching", Kind::kInteger},
-};
-constexpr KeySpec kExtraRowKeys[] = {
-    {"at", Kind::kInteger},
-    {"name", Kind::kString},
-    {"km_post", Kind::kBoolean},
-};
-constexpr KeySpec kNotesKeys[] = {
-    {"text", Kind::kString}, {"credit", Kind::kString}, {"contact", Kind::kString}};
+using project::Fits;
+using project::kExtraRowKeys;
+using project::KeyRule;
+using project::Kind;
+using project::KindName;
+using project::kNotesKeys;
+using project::kOrderKeys;
+using project::kSheetKeys;
+using project::kSpeedLimitKeys;
+using project::kStationKeys;
+using project::kTopKeys;
+using project::NodeTypeName;
+using project::TableName;
 
 // The sheet's speed cells hold three digits.
 constexpr int64_t kMaxMarchingKmh = 999;
 constexpr double kMaxRecoveryMinutes = 100;
-
-std::string_view KindName(Kind kind) {
-  switch (kind) {
-    case Kind::kString: return "a string";
-    case Kind::kInteger: return "an integer";
-    case Kind::kNumber: return "a number";
-    case Kind::kBoolean: return "true or false";
-    case Kind::kTable: return "a table";
-    case Kind::kTables: return "an array of tables";
-  }
-  return "";
-}
-
-std::string_view NodeTypeName(const toml::node& node) {
-  switch (node.type()) {
-    case toml::node_type::string: return "a string";
-    case toml::node_type::integer: return "an integer";
-    case toml::node_type::floating_point: return "a float";
-    case toml::node_type::boolean: return "a boolean";
-    case toml::node_type::date: return "a date";
-    case toml::node_type::time: return "a time";
-    case toml::node_type::date_time: return "a date-time";
-    case toml::node_type::table: return "a table";
-    case toml::node_type::array: return "an array";
-    case toml::node_type::none: break;
-  }
-  return "nothing";
-}
-
-bool IsArrayOfTables(const toml::node& node) {
-  const toml::array* array = node.as_array();
-  return array != nullptr && array->is_array_of_tables();
-}
-
-bool Fits(const toml::node& node, Kind kind) {
-  switch (kind) {
-    case Kind::kString: return node.is_string();
-    case Kind::kInteger: return node.is_integer();
-    case Kind::kNumber: return node.is_integer() || node.is_floating_point();
-    case Kind::kBoolean: return node.is_boolean();
-    case Kind::kTable: return node.is_table();
-    case Kind::kTables: return IsArrayOfTables(node);
-  }
-  return false;
-}
-
-// Where a table's keys are told in messages: "at the top", "in [sheet]".
-struct TableName {
-  std::string_view key;  // empty at the top
-  bool array = false;
-  std::string Shown() const {
-    if (key.empty()) return "";
-    return array ? "[[" + std::string(key) + "]]" : "[" + std::string(key) + "]";
-  }
-};
 
 class Parser {
  public:
@@ -183,27 +91,27 @@ class Parser {
 
   // Reports the keys that are not in `keys` or not of their kind; true when
   // every key is known and of its kind.
-  bool CheckKeys(const toml::table& table, std::span<const KeySpec> keys, TableName where) {
+  bool CheckKeys(const toml::table& table, std::span<const KeyRule> keys, TableName where) {
     bool good = true;
     for (auto&& [key, node] : table) {
-      const KeySpec* spec = nullptr;
-      for (const KeySpec& k : keys) {
-        if (k.name == key.str()) spec = &k;
+      const KeyRule* rule = nullptr;
+      for (const KeyRule& k : keys) {
+        if (k.name == key.str()) rule = &k;
       }
-      if (spec == nullptr) {
+      if (rule == nullptr) {
         UnknownKey(key, keys, where);
         good = false;
-      } else if (!Fits(node, spec->kind)) {
-        WrongType(key, node, *spec);
+      } else if (!Fits(node, rule->kind)) {
+        WrongType(key, node, *rule);
         good = false;
       }
     }
     return good;
   }
 
-  void UnknownKey(const toml::key& key, std::span<const KeySpec> keys, TableName where) {
+  void UnknownKey(const toml::key& key, std::span<const KeyRule> keys, TableName where) {
     std::vector<std::string_view> names;
-    for (const KeySpec& k : keys) names.push_back(k.name);
+    for (const KeyRule& k : keys) names.push_back(k.name);
     std::string message = "unknown key '" + std::string(key.str()) + "'";
     if (!where.key.empty()) message += " in " + where.Shown();
     const std::string_view nearest = NearestKeyword(key.str(), names);
@@ -221,21 +129,21 @@ class Parser {
     Error(Place(key), std::move(message), std::move(hint));
   }
 
-  void WrongType(const toml::key& key, const toml::node& node, const KeySpec& spec) {
+  void WrongType(const toml::key& key, const toml::node& node, const KeyRule& rule) {
     std::string message = "'" + std::string(key.str()) + "' must be " +
-                          std::string(KindName(spec.kind)) + ", not " +
+                          std::string(KindName(rule.kind)) + ", not " +
                           std::string(NodeTypeName(node));
     std::string hint;
     const std::string name(key.str());
-    if (spec.kind == Kind::kString && (node.is_integer() || node.is_floating_point())) {
+    if (rule.kind == Kind::kString && (node.is_integer() || node.is_floating_point())) {
       hint = "write it in quotes: " + name + " = \"" + std::string(LineTextOf(node)) + "\"";
-    } else if (spec.kind == Kind::kTable) {
+    } else if (rule.kind == Kind::kTable) {
       hint = "write [" + name + "] on a line of its own and its keys on the lines below";
-    } else if (spec.kind == Kind::kTables) {
+    } else if (rule.kind == Kind::kTables) {
       hint = "write [[" + name + "]] before each one's keys";
-    } else if (spec.kind == Kind::kInteger && node.is_floating_point()) {
+    } else if (rule.kind == Kind::kInteger && node.is_floating_point()) {
       hint = "write it without a fraction";
-    } else if (node.is_string() && spec.kind != Kind::kString) {
+    } else if (node.is_string() && rule.kind != Kind::kString) {
       hint = "write it without quotes";
     }
     // A table's own place is its header; the value's place is after the key.

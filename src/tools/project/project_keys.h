@@ -1,0 +1,84 @@
+// The keys a project file may hold, table by table, and the type of each:
+// what the parser checks every key against and names in its messages.
+#ifndef SB_TOOLS_PROJECT_PROJECT_KEYS_H_
+#define SB_TOOLS_PROJECT_PROJECT_KEYS_H_
+
+#include <string>
+#include <string_view>
+
+// The parser is used header-only, so that the program needs no library of
+// it at run time, and without exceptions, so that none can leave the
+// project library:
+// a malformed file is a parse_result holding the error.
+#define TOML_HEADER_ONLY 1
+#define TOML_EXCEPTIONS 0
+#include <toml++/toml.h>
+
+namespace sb::project {
+
+enum class Kind { kString, kInteger, kNumber, kBoolean, kTable, kTables };
+
+// A key and the type its value must have.
+struct KeyRule {
+  std::string_view name;
+  Kind kind;
+};
+
+// The keys of each table, in the order the guide gives them.
+inline constexpr KeyRule kTopKeys[] = {
+    {"line", Kind::kString},
+    {"train", Kind::kString},
+    {"line_description", Kind::kString},
+    {"train_description", Kind::kString},
+    {"sheet", Kind::kTable},
+    {"order", Kind::kTable},
+    {"station", Kind::kTables},
+    {"speed_limit", Kind::kTables},
+    {"extra_row", Kind::kTables},
+    {"notes", Kind::kTable},
+};
+inline constexpr KeyRule kSheetKeys[] = {
+    {"from", Kind::kString},  {"to", Kind::kString},           {"classification", Kind::kString},
+    {"speed", Kind::kString}, {"blocked_mass", Kind::kString},
+};
+inline constexpr KeyRule kOrderKeys[] = {{"line_name", Kind::kString}};
+inline constexpr KeyRule kStationKeys[] = {
+    {"name", Kind::kString},
+    {"printed", Kind::kString},
+    {"marching", Kind::kInteger},
+    {"recovery", Kind::kNumber},
+};
+inline constexpr KeyRule kSpeedLimitKeys[] = {
+    {"at", Kind::kInteger},
+    {"name", Kind::kString},
+    {"km_post", Kind::kBoolean},
+    {"marching", Kind::kInteger},
+};
+inline constexpr KeyRule kExtraRowKeys[] = {
+    {"at", Kind::kInteger},
+    {"name", Kind::kString},
+    {"km_post", Kind::kBoolean},
+};
+inline constexpr KeyRule kNotesKeys[] = {
+    {"text", Kind::kString}, {"credit", Kind::kString}, {"contact", Kind::kString}};
+
+// How a type is named in a message: "a string", "an array of tables".
+std::string_view KindName(Kind kind);
+// The same for the value found.
+std::string_view NodeTypeName(const toml::node& node);
+// Whether `node` is of `kind`.
+bool Fits(const toml::node& node, Kind kind);
+
+// Where a table's keys are told in messages: "at the top", "in [sheet]".
+struct TableName {
+  std::string_view key;  // empty at the top
+  bool array = false;
+  std::string Shown() const {
+    if (key.empty()) return "";
+    return array ? "[[" + std::string(key) + "]]" : "[" + std::string(key) + "]";
+  }
+};
+
+}  // namespace sb::project
+
+#endif  // SB_TOOLS_PROJECT_PROJECT_KEYS_H_
