@@ -11,9 +11,9 @@
 cmake_minimum_required(VERSION 3.22)
 
 set(ranks
-  base=0 model=1 format=2 description=3 content=4 compiler=5
-  tools/common=6 tools/inspect=7 tools/lsp=7 tools/render=7 tools/documents=7 tools/project=7
-  app=8)
+  base=0 model=1 format=2 description=3 content=4 compiler=5 running_time=6
+  tools/common=7 tools/inspect=8 tools/lsp=8 tools/render=8 tools/documents=8 tools/project=8
+  app=9)
 
 get_filename_component(SRC "${SRC}" ABSOLUTE)
 if(NOT IS_DIRECTORY "${SRC}")

@@ -288,7 +288,9 @@ Status ReadCurve(Scenario& s, Description& d, const std::string& keyword, Featur
   std::string problem;
   int field = kCurveLengthField;
   switch (EncodeCurve(s, keyword, start, length)) {
-    case CurveResult::kOk: return Status::Ok();
+    case CurveResult::kOk:
+      s.curveSources.push_back({start, length, CurveCurvature(keyword).value_or(0.0)});
+      return Status::Ok();
     case CurveResult::kNoCurvature:
       problem = "curve keyword names none of the curvatures 1 to 6";
       field = kKeywordField;

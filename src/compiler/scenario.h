@@ -87,6 +87,23 @@ struct Scenario {
     SourceRef source;
   };
   std::vector<SlowdownSource> slowdownSources;
+  // The curves bent into the plan profile, in the order the line
+  // description gives them: the profile keeps only the bends, and the
+  // running times need the radii. Nothing compiled depends on it.
+  struct CurveSource {
+    int32_t start = 0;     // m
+    int32_t length = 0;    // m
+    double curvature = 0;  // 1/m, negative for a left-hand curve
+  };
+  std::vector<CurveSource> curveSources;
+  // The station records stored, by item slot (entry slot - 1), with the
+  // column of their scheduled time's hour, for what is said of the time.
+  // Nothing compiled depends on it.
+  struct StationSource {
+    SourceRef source;
+    int hourColumn = 0;
+  };
+  std::vector<StationSource> stationSources;
   // The record behind each feature a description placed, by cell.
   std::unordered_map<int64_t, CellOwner> cellOwners;
 

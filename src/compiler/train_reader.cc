@@ -313,6 +313,8 @@ Status TrainReader::Station() {
   CheckPastLineEnd(s_, d_, "station", position);
   t_.stationSlot = slot + 1;
   t_.previousStation = d_.Source();
+  constexpr int kHourField = 14;
+  s_.stationSources.push_back({d_.Source(), d_.column_of(kHourField)});
   if (slot + 1 >= t_.boardSlot) {
     return Stop(ErrorCode::kTooManyStations, std::nullopt, position, kKeywordField);
   }
