@@ -31,6 +31,7 @@
 #include "content/templates.h"
 #include "generated_descriptions.h"
 #include "model/file_names.h"
+#include "running_time/running_time.h"
 
 namespace sb::bench {
 namespace {
@@ -312,8 +313,9 @@ void BM_ExampleCompile(benchmark::State& state) {
   }
 }
 
-// What the build adds before writing: the project file parsed and the three
-// documents drawn, on a scenario compiled once.
+// What the build adds before writing: the project file parsed, the running
+// times worked out and the three documents drawn, on a scenario compiled
+// once.
 void BM_ExampleDocuments(benchmark::State& state) {
   const std::string dir = ExampleProjectDir();
   CompileRequest request = ExampleCompileRequest(dir);
@@ -323,7 +325,10 @@ void BM_ExampleDocuments(benchmark::State& state) {
   for (auto _ : state) {
     ProjectParse parse = ParseProject(projectBytes, "scenario.toml");
     std::vector<Diagnostic> errors;
-    std::vector<DocumentFile> files = DrawDocuments(compiled.scenario, parse.project, &errors);
+    const running::RunningTime times = running::ComputeRunningTime(
+        compiled.scenario, running::ResolveTrain(parse.project.trainData, compiled.scenario));
+    std::vector<DocumentFile> files =
+        DrawDocuments(compiled.scenario, parse.project, times, &errors);
     if (!parse.ok() || !errors.empty() || files.size() != 3) {
       state.SkipWithError("the documents could not be drawn");
       break;

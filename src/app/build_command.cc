@@ -11,6 +11,7 @@
 #include "base/exit_status.h"
 #include "base/file_io.h"
 #include "model/file_names.h"
+#include "running_time/timing_warnings.h"
 #include "tools/documents/player_notes.h"
 #include "tools/documents/slowdown_order.h"
 #include "tools/documents/timetable_sheet.h"
@@ -168,7 +169,9 @@ Diagnostic InProjectFile(const Project& project, Diagnostic d) {
 }  // namespace
 
 std::vector<DocumentFile> DrawDocuments(const Scenario& scenario, const Project& project,
+                                        const running::RunningTime& times,
                                         std::vector<Diagnostic>* errors) {
+  (void)times;
   CodePage cp(project, errors);
   const SheetFacts sheetFacts = SheetFactsOf(project, cp);
   const documents::OrderFacts orderFacts = OrderFactsOf(project, cp);
@@ -217,18 +220,24 @@ int RunBuild(Disk& disk, const BuildRequest& request, std::ostream& out, std::os
   compile.silencedWarnings = request.report.warnings.silenced;
   compile.documentNames = DocumentNames(project);
   std::vector<Diagnostic> documentErrors;
+  std::vector<Diagnostic> timingWarnings;
   compile.documents = [&](const Scenario& s, std::vector<DocumentFile>* files) {
     // A compile that recorded an error read only part of the descriptions:
     // documents drawn from it would be wrong, and what they would miss
     // (stations, speed limits) is not the project file's fault. Such a
     // compile ends as compile ends it, with its three files alone.
     if (s.errorCode != ErrorCode::kNone) return true;
-    *files = DrawDocuments(s, project, &documentErrors);
+    const running::RunningTime times =
+        running::ComputeRunningTime(s, running::ResolveTrain(project.trainData, s));
+    timingWarnings = running::RunningTimeWarnings(s, times, request.report.warnings.silenced);
+    *files = DrawDocuments(s, project, times, &documentErrors);
     return documentErrors.empty();
   };
   RunOutcome outcome = CompileDescriptions(disk, compile);
-  // What keeps the documents from being drawn is reported after what the
-  // compile found, as errors of the project file.
+  // The running times' warnings follow the compile's own; what keeps the
+  // documents from being drawn is reported after them, as errors of the
+  // project file.
+  for (Diagnostic& d : timingWarnings) outcome.scenario.diagnostics.push_back(std::move(d));
   for (Diagnostic& d : documentErrors) outcome.scenario.diagnostics.push_back(std::move(d));
   return ReportCompile(outcome, request.report, out, err);
 }

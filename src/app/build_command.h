@@ -20,6 +20,7 @@
 #include "app/compiled_files.h"
 #include "base/disk.h"
 #include "compiler/scenario.h"
+#include "running_time/running_time.h"
 #include "tools/project/project_file.h"
 
 namespace CLI {
@@ -36,8 +37,10 @@ struct BuildRequest {
 
 // The three documents of `project`'s scenario, named as the scenario run
 // names them, or the errors that keep them from being drawn (its texts not
-// in the documents' code page, a name too long for its cell...).
+// in the documents' code page, a name too long for its cell...). The
+// sheet's arrival and passing times come from `times`.
 std::vector<DocumentFile> DrawDocuments(const Scenario& scenario, const Project& project,
+                                        const running::RunningTime& times,
                                         std::vector<Diagnostic>* errors);
 
 // Runs the command on `disk`; the exit status, with what it reports on

@@ -25,10 +25,10 @@ namespace sb::running {
 struct TimingRow {
   enum class Kind { kStation, kLimitChange };
   Kind kind = Kind::kStation;
-  int slot = 0;              // stations: the item slot
-  int32_t position = 0;      // m along the line: the station's position, or the change's
-  double limit = 0;          // m/s: the train's speed limit from here on
-  bool stops = false;        // the first and last stations, and those with a scheduled time
+  int slot = 0;          // stations: the item slot
+  int32_t position = 0;  // m along the line: the station's position, or the change's
+  double limit = 0;      // m/s: the train's speed limit from here on
+  bool stops = false;    // the first and last stations, and those with a scheduled time
   // The scheduled time as written (s of day); none when it is 0, 0, 0.
   std::optional<int32_t> scheduled;
   // Seconds from the departure of the previous stop to the arrival here
@@ -61,18 +61,18 @@ struct CurvePoint {
 // What the calculation finds that an author should hear of.
 struct Finding {
   enum class Kind {
-    kTimeCannotBeKept,   // a scheduled time earlier than the train can make
-    kCannotStart,        // at a stop, the tractive effort does not overcome the resistance
-    kStalls,             // the speed falls to zero between stops, on a gradient
+    kTimeCannotBeKept,  // a scheduled time earlier than the train can make
+    kCannotStart,       // at a stop, the tractive effort does not overcome the resistance
+    kStalls,            // the speed falls to zero between stops, on a gradient
     kZoneShorterThanTrain,
   };
   Kind kind = Kind::kTimeCannotBeKept;
-  int slot = 0;             // the station concerned; 0 for a stall between stations
-  int previousSlot = 0;     // kTimeCannotBeKept: the previous timed station
-  int32_t position = 0;     // m
-  double earliest = 0;      // kTimeCannotBeKept: the earliest time the train can make (s of day)
-  double gradient = 0;      // kCannotStart, kStalls: the mean gradient under the train (per mille)
-  double zoneLength = 0;    // kZoneShorterThanTrain: m
+  int slot = 0;           // the station concerned; 0 for a stall between stations
+  int previousSlot = 0;   // kTimeCannotBeKept: the previous timed station
+  int32_t position = 0;   // m
+  double earliest = 0;    // kTimeCannotBeKept: the earliest time the train can make (s of day)
+  double gradient = 0;    // kCannotStart, kStalls: the mean gradient under the train (per mille)
+  double zoneLength = 0;  // kZoneShorterThanTrain: m
 };
 
 struct RunningTime {

@@ -17,6 +17,7 @@
 
 #include "base/status.h"
 #include "compiler/diagnostics.h"
+#include "running_time/train.h"
 
 namespace sb {
 
@@ -95,6 +96,8 @@ struct Project {
   std::vector<ProjectSpeedLimit> speedLimits;
   std::vector<ProjectExtraRow> extraRows;
   ProjectNotes notes;
+  // The [train] table: what the running times need of the train.
+  running::TrainSpec trainData;
 };
 
 struct ProjectParse {
