@@ -223,6 +223,15 @@ TEST(BuildCommand, AFailedWriteKeepsTheOldSet) {
               std::string::npos)
         << err.str();
     EXPECT_TRUE(disk.files() == before);
+    // Documents that cannot be drawn are what is told, whichever write
+    // failed while they were being drawn.
+    disk.files()["p/scenario.toml"] +=
+        "\n[[station]]\nname = \"CATTOLICA\"\nprinted = \"" + std::string(40, 'X') + "\"\n";
+    const auto refused = disk.files();
+    std::ostringstream out2, err2;
+    EXPECT_EQ(RunBuild(disk, request, out2, err2), kExitDataError);
+    EXPECT_NE(err2.str().find("its cell holds 27"), std::string::npos) << err2.str();
+    EXPECT_TRUE(disk.files() == refused);
   }
 }
 

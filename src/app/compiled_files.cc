@@ -20,8 +20,7 @@ std::vector<std::string> CompiledFileNames(const Scenario& s, bool withProfile) 
 }
 
 WrittenFiles WriteCompiledFiles(const Scenario& s, bool withProfile, Disk& disk,
-                                const std::string& dir,
-                                const std::vector<DocumentFile>& documents) {
+                                const std::string& dir, const DocumentSource& documents) {
   WrittenFiles out;
   struct Staged {
     std::string name;
@@ -40,22 +39,30 @@ WrittenFiles WriteCompiledFiles(const Scenario& s, bool withProfile, Disk& disk,
     staged.push_back({name, std::move(file)});
     return true;
   };
-  if (withProfile && s.profile && !stage(ProfileFileName(s.lineId), [&s](RegionFile& file) {
-        EncodeProfile(*s.profile, [&file](uint64_t offset, std::string_view bytes) {
-          file.WriteAt(offset, bytes);
-        });
-      })) {
+  auto stageCompiled = [&] {
+    if (withProfile && s.profile && !stage(ProfileFileName(s.lineId), [&s](RegionFile& file) {
+          EncodeProfile(*s.profile, [&file](uint64_t offset, std::string_view bytes) {
+            file.WriteAt(offset, bytes);
+          });
+        })) {
+      return false;
+    }
+    return stage(ItemFileName(s.lineId, s.trainNumber),
+                 [&s](RegionFile& file) { file.WriteAt(0, EncodeItems(s.items)); }) &&
+           stage(CellFileName(s.lineId, s.trainNumber),
+                 [&s](RegionFile& file) { file.WriteAt(0, EncodeCells(s.cells)); });
+  };
+  const bool compiledStaged = stageCompiled();
+  // Documents that cannot be drawn end the writing as refused, whatever
+  // the disk did meanwhile: the run would have written nothing either way.
+  std::optional<std::vector<DocumentFile>> drawn =
+      documents ? documents() : std::vector<DocumentFile>{};
+  if (!drawn) {
+    out.refused = true;
     return out;
   }
-  if (!stage(ItemFileName(s.lineId, s.trainNumber),
-             [&s](RegionFile& file) { file.WriteAt(0, EncodeItems(s.items)); })) {
-    return out;
-  }
-  if (!stage(CellFileName(s.lineId, s.trainNumber),
-             [&s](RegionFile& file) { file.WriteAt(0, EncodeCells(s.cells)); })) {
-    return out;
-  }
-  for (const DocumentFile& document : documents) {
+  if (!compiledStaged) return out;
+  for (const DocumentFile& document : *drawn) {
     if (!stage(document.name, [&document](RegionFile& file) { file.WriteAt(0, document.bytes); })) {
       return out;
     }

@@ -6,6 +6,8 @@
 #ifndef SB_APP_COMPILED_FILES_H_
 #define SB_APP_COMPILED_FILES_H_
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@ namespace sb {
 struct WrittenFiles {
   std::vector<std::string> names;  // file names put in place, in order
   Status status;                   // the first failure; it ended the writing
+  bool refused = false;            // the documents could not be drawn
 };
 
 // A document written with the compiled files, as part of their set.
@@ -30,11 +33,17 @@ struct DocumentFile {
 // The names WriteCompiledFiles may write for `s`.
 std::vector<std::string> CompiledFileNames(const Scenario& s, bool withProfile);
 
+// The documents to write with a compiled set, asked for once the compiled
+// files are staged (they may be drawn meanwhile): nothing when they could
+// not be drawn.
+using DocumentSource = std::function<std::optional<std::vector<DocumentFile>>()>;
+
 // `documents` are staged after the compiled files and put in place with
-// them: either the whole set is replaced or none of it.
+// them: either the whole set is replaced or none of it. When the source
+// gives nothing, nothing is written and `refused` is set, even if staging
+// a compiled file failed first.
 WrittenFiles WriteCompiledFiles(const Scenario& s, bool withProfile, Disk& disk,
-                                const std::string& dir,
-                                const std::vector<DocumentFile>& documents = {});
+                                const std::string& dir, const DocumentSource& documents = {});
 
 // Reads the compiled file of `kind` at `path` whole, if it is no larger
 // than the largest of its kind (a line of 1000000 m): a bound checked

@@ -1,9 +1,13 @@
 #include "app/scenario_run.h"
 
+#include <future>
+#include <optional>
+
 #include "app/compiled_files.h"
 #include "app/description_files.h"
 #include "app/platform.h"
 #include "base/file_io.h"
+#include "base/interrupt_cleanup.h"
 #include "base/printable.h"
 #include "compiler/diagnostics.h"
 #include "content/content_writer.h"
@@ -31,15 +35,29 @@ void FinishOutcome(RunOutcome& out, Disk& disk, const std::string& dir,
       out.exitCode = kExitRecorded;
       break;
     case CompileEnd::kCompiled: {
-      std::vector<DocumentFile> documents;
-      if (request != nullptr && request->documents &&
-          !request->documents(out.scenario, &documents)) {
+      WrittenFiles files;
+      if (request != nullptr && request->documents) {
+        // Drawn while the compiled files are written; both only read the
+        // scenario.
+        std::future<std::optional<std::vector<DocumentFile>>> drawing =
+            std::async(std::launch::async, [request, &out] {
+              // An interrupt is for the thread that owns the files.
+              const InterruptsHeld held;
+              std::vector<DocumentFile> documents;
+              return request->documents(out.scenario, &documents)
+                         ? std::optional<std::vector<DocumentFile>>(std::move(documents))
+                         : std::nullopt;
+            });
+        files = WriteCompiledFiles(out.scenario, out.scenario.withProfile != 0, disk, dir,
+                                   [&drawing] { return drawing.get(); });
+      } else {
+        files = WriteCompiledFiles(out.scenario, out.scenario.withProfile != 0, disk, dir);
+      }
+      if (files.refused) {
         out.end = RunEnd::kDocumentsRefused;
         out.exitCode = kExitDataError;
         return;
       }
-      WrittenFiles files =
-          WriteCompiledFiles(out.scenario, out.scenario.withProfile != 0, disk, dir, documents);
       out.written = std::move(files.names);
       if (!files.status.ok()) {
         out.end = RunEnd::kIoError;

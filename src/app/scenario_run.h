@@ -64,9 +64,12 @@ struct CompileRequest {
   // Warnings the author silenced: never kept, only checked for.
   std::set<Warning> silencedWarnings;
   // The documents to write with the compiled files, drawn from the compiled
-  // scenario once it is compiled, before anything is written; their names
-  // join the set the compile replaces. False: they cannot be drawn, and
-  // nothing is written (the outcome ends kDocumentsRefused).
+  // scenario once it is compiled; their names join the set the compile
+  // replaces. False: they cannot be drawn, and nothing is written (the
+  // outcome ends kDocumentsRefused). It runs on a thread of its own while
+  // the compiled files are written beside the old ones (the player waits
+  // on the disk for the plan profile's megabytes anyway), so it may read
+  // the scenario and what it owns, nothing else that the run touches.
   std::function<bool(const Scenario&, std::vector<DocumentFile>*)> documents;
   // The names those documents will have, for the stale temporaries and the
   // check that no input is among the outputs.
