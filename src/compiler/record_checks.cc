@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/printable.h"
 #include "base/rounding.h"
 #include "base/windows1252.h"
 #include "description/keyword_suggestion.h"
@@ -116,28 +117,6 @@ std::string_view SectionName(RecordPart section) {
   return {};
 }
 
-// The length of the UTF-8 sequence that begins at `at`, or 0 when none
-// does (a lone Windows-1252 letter such as 0xCC followed by ASCII).
-std::size_t Utf8Sequence(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  std::size_t length = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-  } else {
-    return 0;
-  }
-  if (at + length > text.size()) return 0;
-  for (std::size_t i = at + 1; i < at + length; ++i) {
-    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-  }
-  return length;
-}
-
 // The header the built-in line description puts a feature record under.
 std::string_view HeaderOf(const std::string& field) {
   for (const RecordSchema& record : RecordsOf(RecordPart::kLineFeature)) {
@@ -158,7 +137,7 @@ std::string_view HeaderOf(const std::string& field) {
 std::optional<std::string> CodePageLetters(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size();) {
-    const std::size_t length = Utf8Sequence(text, i);
+    const std::size_t length = Utf8SequenceAt(text, i);
     if (length == 0) {
       out.push_back(text[i++]);
       continue;
@@ -490,7 +469,7 @@ void CheckStoredText(Scenario& s, const Description& d, int field, const char* w
     // lines on purpose.
     if (byte == '\r' || byte == '\n') continue;
     const bool control = byte < 0x20 || byte == 0x7F;
-    if (!control && (byte < 0x80 || Utf8Sequence(text, i) == 0)) continue;
+    if (!control && (byte < 0x80 || Utf8SequenceAt(text, i) == 0)) continue;
     // One warning per text, told by its first doubtful byte.
     if (!WantWarning(s, Warning::kTextEncoding, d.name())) return;
     if (control) {
