@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "content/templates.h"
+#include "model/model.h"
+#include "running_time/train.h"
 
 namespace sb {
 namespace {
@@ -359,6 +361,39 @@ TEST(ProjectFile, TheShippedProjectsParse) {
   templ.replace(templ.find("@LINE@"), 6, "\"Costa\"");
   templ.replace(templ.find("@TRAIN@"), 7, "\"1\"");
   EXPECT_TRUE(ParseProject(templ, "scenario.toml").ok());
+  // Its [train] block, uncommented in place of the number's line, is the
+  // defaults of its 6 cars.
+  std::string withTrain = templ;
+  withTrain.erase(withTrain.find("train = \"1\"\n"), 12);
+  for (std::size_t at = withTrain.find("# [train]"); at != std::string::npos;
+       at = withTrain.find("\n# ", at)) {
+    if (withTrain[at] == '\n') ++at;
+    withTrain.erase(at, 2);
+  }
+  const ProjectParse trained = ParseProject(withTrain, "scenario.toml");
+  ASSERT_TRUE(trained.ok()) << Messages(trained);
+  EXPECT_EQ(trained.project.train, "...");
+  EXPECT_EQ(trained.project.trainDataPlaces.size(), 14u);
+  Scenario sixCars;
+  sixCars.items[kSlotTotals].position = 6;
+  sixCars.items[kSlotTotals].start = 125;
+  const running::Train given = running::ResolveTrain(trained.project.trainData, sixCars);
+  const running::Train derived = running::ResolveTrain({}, sixCars);
+  const std::pair<double, double> figures[] = {
+      {given.mass, derived.mass},
+      {given.length, derived.length},
+      {given.topSpeed, derived.topSpeed},
+      {given.startingTractiveEffort, derived.startingTractiveEffort},
+      {given.power, derived.power},
+      {given.davisA, derived.davisA},
+      {given.davisB, derived.davisB},
+      {given.davisC, derived.davisC},
+      {given.rotatingMassFactor, derived.rotatingMassFactor},
+      {given.brakingDeceleration, derived.brakingDeceleration},
+      {given.dwell, derived.dwell},
+      {given.allowance, derived.allowance},
+  };
+  for (const auto& [written, computed] : figures) EXPECT_NEAR(written, computed, computed * 1e-3);
   const ProjectParse example = ParseProject(content::ExampleProjectBytes(), "scenario.toml");
   ASSERT_TRUE(example.ok()) << Messages(example);
   EXPECT_EQ(example.project.lineDescription, "Lungomare_Nord_linea.txt");
