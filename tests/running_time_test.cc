@@ -255,7 +255,6 @@ TEST(RunningTimeSchedule, ATimeTooEarlyIsFlaggedAtItsStationAndNowhereElse) {
       const TimingRow* row = RowOf(rt, f.slot);
       ASSERT_NE(row, nullptr);
       EXPECT_LT(row->slack, 0);
-      EXPECT_NEAR(row->time, rt.rows.front().time, 1e9);
     }
     EXPECT_EQ(flagged, c.flagged);
   }
@@ -340,8 +339,6 @@ TEST(RunningTimeFindings, WhatTheTrainCannotDoIsFoundWhereItHappens) {
 }
 
 TEST(RunningTimeHostile, NoInputMakesItFailOrRunAway) {
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
   const struct {
     const char* name;
     void (*scenario)(Scenario&);
@@ -418,8 +415,6 @@ TEST(RunningTimeHostile, NoInputMakesItFailOrRunAway) {
          t.mass = 1e-300;
        }},
   };
-  (void)nan;
-  (void)inf;
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     Scenario s = Line(20000);
