@@ -141,7 +141,7 @@ TEST(BuildCommand, BadInputLosesNothing) {
        "'scenario-builder new NAME' writes one\n"
        "scenario.toml: 1 error; no file written\n"},
       {"not TOML", "x = = 1\n", "", "", 65,
-       "@/scenario.toml:35:5: error: Error while parsing value: could not determine value type\n"
+       "@/scenario.toml:56:5: error: Error while parsing value: could not determine value type\n"
        "    x = = 1\n"
        "        ^\n"
        "scenario.toml: 1 error; no file written\n"},
@@ -150,7 +150,7 @@ TEST(BuildCommand, BadInputLosesNothing) {
        "scenario-builder: cannot read '@/Nope-.txt': No such file or directory\n"},
       {"a printed name too long for its cell",
        "\n[[station]]\nname = \"CATTOLICA\"\nprinted = \"" + tooLong + "\"\n", "", "", 65,
-       "@/scenario.toml:37:8: error: the printed name \"" + tooLong +
+       "@/scenario.toml:58:8: error: the printed name \"" + tooLong +
            "\" has 40 characters; its cell holds 27\n"
            "    name = \"CATTOLICA\"\n"
            "           ^\n"

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "content/templates.h"
+#include "model/model.h"
+#include "running_time/train.h"
 
 namespace sb {
 namespace {
@@ -128,6 +130,58 @@ TEST(ProjectFile, DerivesWhatIsLeftOut) {
   }
 }
 
+// The train number stands in the [train] table when there is one: TOML
+// cannot have `train` as both.
+TEST(ProjectFile, ReadsTheTrainTable) {
+  const ProjectParse parse = ParseProject(
+      "line = \"Costa\"\n"
+      "[train]\n"
+      "number = \"42\"\n"
+      "mass_t = 600\n"
+      "length_m = 330.5\n"
+      "cars = 12\n"
+      "car_length_m = 26.4\n"
+      "top_speed_kmh = 160\n"
+      "starting_tractive_effort_kn = 250\n"
+      "power_kw = 5600\n"
+      "davis_a_kn = 10.7\n"
+      "davis_b_kn_per_kmh = 0.057\n"
+      "davis_c_kn_per_kmh2 = 0.0012\n"
+      "rotating_mass_factor = 1\n"
+      "braking_deceleration_ms2 = 0.5\n"
+      "dwell_s = 0\n"
+      "allowance_percent = 100\n",
+      "scenario.toml");
+  ASSERT_TRUE(parse.ok()) << Messages(parse);
+  const Project& p = parse.project;
+  EXPECT_EQ(p.train, "42");
+  EXPECT_EQ(p.trainPlace.line, 3);
+  EXPECT_EQ(p.trainDescription, "Costa_42-.txt");
+  const running::TrainSpec& t = p.trainData;
+  EXPECT_EQ(t.massTonnes, 600);
+  EXPECT_EQ(t.lengthMetres, 330.5);
+  EXPECT_EQ(t.cars, 12);
+  EXPECT_EQ(t.carLengthMetres, 26.4);
+  EXPECT_EQ(t.topSpeedKmh, 160);
+  EXPECT_EQ(t.startingTractiveEffortKn, 250);
+  EXPECT_EQ(t.powerKw, 5600);
+  EXPECT_EQ(t.davisAKn, 10.7);
+  EXPECT_EQ(t.davisBKnPerKmh, 0.057);
+  EXPECT_EQ(t.davisCKnPerKmh2, 0.0012);
+  EXPECT_EQ(t.rotatingMassFactor, 1);
+  EXPECT_EQ(t.brakingDeceleration, 0.5);
+  EXPECT_EQ(t.dwellSeconds, 0);
+  EXPECT_EQ(t.allowancePercent, 100);
+  EXPECT_EQ(p.trainDataPlaces.size(), 14u);
+  EXPECT_EQ(p.trainDataPlaces.at("power_kw").line, 10);
+  EXPECT_EQ(p.trainDataPlaces.at("power_kw").column, 12);
+
+  // Left out, a figure stays unset for the defaults to fill.
+  const ProjectParse bare = ParseProject("line = \"Costa\"\ntrain = \"42\"\n", "scenario.toml");
+  EXPECT_FALSE(bare.project.trainData.massTonnes);
+  EXPECT_TRUE(bare.project.trainDataPlaces.empty());
+}
+
 TEST(ProjectFile, EachMistakeIsToldWhole) {
   struct Case {
     const char* what;
@@ -163,10 +217,53 @@ TEST(ProjectFile, EachMistakeIsToldWhole) {
        "     ^\n"
        "hint: did you mean 'sheet'?\n"},
       {"a number for a string", "line = \"Costa\"\ntrain = 911\n",
-       "scenario.toml:2:9: error: 'train' must be a string, not an integer\n"
+       "scenario.toml:2:9: error: 'train' must be a string or a table, not an integer\n"
        "    train = 911\n"
        "            ^\n"
        "hint: write it in quotes: train = \"911\"\n"},
+      {"unknown key in [train], near one",
+       "line = \"Costa\"\n[train]\nnumber = \"42\"\nmas_t = 600\n",
+       "scenario.toml:4:1: error: unknown key 'mas_t' in [train]\n"
+       "    mas_t = 600\n"
+       "    ^\n"
+       "hint: did you mean 'mass_t'?\n"},
+      {"a string for a number", "line = \"Costa\"\n[train]\nnumber = \"42\"\nmass_t = \"600\"\n",
+       "scenario.toml:4:10: error: 'mass_t' must be a number, not a string\n"
+       "    mass_t = \"600\"\n"
+       "             ^\n"
+       "hint: write it without quotes\n"},
+      {"train figures out of range, told in the keys' order",
+       "line = \"Costa\"\n[train]\nnumber = \"42\"\nmass_t = 0\ncars = 12.5\n"
+       "davis_a_kn = -0.1\nrotating_mass_factor = 0.95\nallowance_percent = 150\n"
+       "top_speed_kmh = inf\n",
+       "scenario.toml:4:10: error: 'mass_t' must be more than 0, not 0\n"
+       "    mass_t = 0\n"
+       "             ^\n"
+       "hint: the train's mass in tonnes, the locomotive's included\n"
+       "scenario.toml:5:8: error: 'cars' must be a whole number, 0 or more, not 12.5\n"
+       "    cars = 12.5\n"
+       "           ^\n"
+       "hint: the number of cars the locomotive hauls\n"
+       "scenario.toml:9:17: error: 'top_speed_kmh' must be a finite number, not inf\n"
+       "    top_speed_kmh = inf\n"
+       "                    ^\n"
+       "hint: the train's top speed in km/h\n"
+       "scenario.toml:6:14: error: 'davis_a_kn' must be 0 or more, not -0.1\n"
+       "    davis_a_kn = -0.1\n"
+       "                 ^\n"
+       "hint: the running resistance's constant part, in kN\n"
+       "scenario.toml:7:24: error: 'rotating_mass_factor' must be 1 or more, not 0.95\n"
+       "    rotating_mass_factor = 0.95\n"
+       "                           ^\n"
+       "hint: the train's mass with its turning wheels and motors, over its mass; typically "
+       "1.04 to 1.10\n"
+       "scenario.toml:8:21: error: 'allowance_percent' must be 0 to 100, not 150\n"
+       "    allowance_percent = 150\n"
+       "                        ^\n"
+       "hint: the time added to the running time, in percent of it\n"},
+      {"a [train] table without the number", "line = \"Costa\"\n[train]\nmass_t = 600\n",
+       "scenario.toml: error: the project names no train\n"
+       "hint: give its number in [train]: number = \"N\" names Costa_N-.txt\n"},
       {"a string for an integer", top + "[[station]]\nname = \"A\"\nmarching = \"70\"\n",
        "scenario.toml:5:12: error: 'marching' must be an integer, not a string\n"
        "    marching = \"70\"\n"
@@ -264,6 +361,39 @@ TEST(ProjectFile, TheShippedProjectsParse) {
   templ.replace(templ.find("@LINE@"), 6, "\"Costa\"");
   templ.replace(templ.find("@TRAIN@"), 7, "\"1\"");
   EXPECT_TRUE(ParseProject(templ, "scenario.toml").ok());
+  // Its [train] block, uncommented in place of the number's line, is the
+  // defaults of its 6 cars.
+  std::string withTrain = templ;
+  withTrain.erase(withTrain.find("train = \"1\"\n"), 12);
+  for (std::size_t at = withTrain.find("# [train]"); at != std::string::npos;
+       at = withTrain.find("\n# ", at)) {
+    if (withTrain[at] == '\n') ++at;
+    withTrain.erase(at, 2);
+  }
+  const ProjectParse trained = ParseProject(withTrain, "scenario.toml");
+  ASSERT_TRUE(trained.ok()) << Messages(trained);
+  EXPECT_EQ(trained.project.train, "...");
+  EXPECT_EQ(trained.project.trainDataPlaces.size(), 14u);
+  Scenario sixCars;
+  sixCars.items[kSlotTotals].position = 6;
+  sixCars.items[kSlotTotals].start = 125;
+  const running::Train given = running::ResolveTrain(trained.project.trainData, sixCars);
+  const running::Train derived = running::ResolveTrain({}, sixCars);
+  const std::pair<double, double> figures[] = {
+      {given.mass, derived.mass},
+      {given.length, derived.length},
+      {given.topSpeed, derived.topSpeed},
+      {given.startingTractiveEffort, derived.startingTractiveEffort},
+      {given.power, derived.power},
+      {given.davisA, derived.davisA},
+      {given.davisB, derived.davisB},
+      {given.davisC, derived.davisC},
+      {given.rotatingMassFactor, derived.rotatingMassFactor},
+      {given.brakingDeceleration, derived.brakingDeceleration},
+      {given.dwell, derived.dwell},
+      {given.allowance, derived.allowance},
+  };
+  for (const auto& [written, computed] : figures) EXPECT_NEAR(written, computed, computed * 1e-3);
   const ProjectParse example = ParseProject(content::ExampleProjectBytes(), "scenario.toml");
   ASSERT_TRUE(example.ok()) << Messages(example);
   EXPECT_EQ(example.project.lineDescription, "Lungomare_Nord_linea.txt");

@@ -27,8 +27,19 @@ example = open(f"{data}/example_project.toml").read()
 template = (open(f"{data}/template_project.toml").read()
             .replace("@LINE@", '"Costa"').replace("@TRAIN@", '"1"'))
 
+# The template's [train] block, uncommented in place of the number's line.
+lines = template.splitlines()
+train_start = lines.index("# [train]")
+train_block = []
+for l in lines[train_start:]:
+    if not l.startswith("# "):
+        break
+    train_block.append(l[2:])
+with_train = "\n".join(l for l in lines if not l.startswith("train =")) + "\n" + "\n".join(train_block) + "\n"
+
 failures = 0
-for name, text in [("example", example), ("template", template)]:
+for name, text in [("example", example), ("template", template),
+                   ("template with [train]", with_train)]:
     for error in validator.iter_errors(tomllib.loads(text)):
         print(f"FAIL  {name}: {error.message}")
         failures += 1
@@ -43,6 +54,12 @@ refused = [
     ("a negative place", "[[extra_row]]\nat = -5\nname = \"B\"\n"),
     ("a speed beyond its cell", '[[station]]\nname = "A"\nmarching = 1000\n'),
     ("one table for an array of them", '[station]\nname = "A"\n'),
+    ("an unknown key in [train]", '[train]\nmas_t = 600\n'),
+    ("a string for a train figure", '[train]\nmass_t = "600"\n'),
+    ("a train of no mass", '[train]\nmass_t = 0\n'),
+    ("a part of a car", '[train]\ncars = 12.5\n'),
+    ("a rotating-mass factor below 1", '[train]\nrotating_mass_factor = 0.95\n'),
+    ("an allowance above 100 %", '[train]\nallowance_percent = 150\n'),
 ]
 for what, text in refused:
     if validator.is_valid(tomllib.loads(text)):

@@ -1,5 +1,6 @@
 #include "tools/project/project_file.h"
 
+#include <cmath>
 #include <span>
 
 #include "base/printable.h"
@@ -21,12 +22,70 @@ using project::kSheetKeys;
 using project::kSpeedLimitKeys;
 using project::kStationKeys;
 using project::kTopKeys;
+using project::kTrainKeys;
 using project::NodeTypeName;
 using project::TableName;
 
 // The sheet's speed cells hold three digits.
 constexpr int64_t kMaxMarchingKmh = 999;
 constexpr double kMaxRecoveryMinutes = 100;
+
+// What a figure of [train] may be: the calculation divides by the ones that
+// must be more than 0, and a rotating-mass factor below 1 would make the
+// train lighter than it is.
+enum class Range { kPositive, kNotNegative, kOneOrMore, kPercent, kCount };
+
+struct TrainFigure {
+  std::string_view key;
+  std::optional<double> running::TrainSpec::*field;
+  Range range;
+  std::string_view meaning;  // the hint when the value is out of range
+};
+
+constexpr TrainFigure kTrainFigures[] = {
+    {"mass_t", &running::TrainSpec::massTonnes, Range::kPositive,
+     "the train's mass in tonnes, the locomotive's included"},
+    {"length_m", &running::TrainSpec::lengthMetres, Range::kPositive,
+     "the train's length in metres, the locomotive's included"},
+    {"cars", &running::TrainSpec::cars, Range::kCount, "the number of cars the locomotive hauls"},
+    {"car_length_m", &running::TrainSpec::carLengthMetres, Range::kPositive,
+     "a car's length over its buffers, in metres"},
+    {"top_speed_kmh", &running::TrainSpec::topSpeedKmh, Range::kPositive,
+     "the train's top speed in km/h"},
+    {"starting_tractive_effort_kn", &running::TrainSpec::startingTractiveEffortKn, Range::kPositive,
+     "the locomotive's tractive effort at starting, in kN"},
+    {"power_kw", &running::TrainSpec::powerKw, Range::kPositive, "the power at the wheels, in kW"},
+    {"davis_a_kn", &running::TrainSpec::davisAKn, Range::kNotNegative,
+     "the running resistance's constant part, in kN"},
+    {"davis_b_kn_per_kmh", &running::TrainSpec::davisBKnPerKmh, Range::kNotNegative,
+     "the running resistance's part that grows with the speed, in kN per km/h"},
+    {"davis_c_kn_per_kmh2", &running::TrainSpec::davisCKnPerKmh2, Range::kNotNegative,
+     "the running resistance's part that grows with the speed's square, in kN per (km/h)²"},
+    {"rotating_mass_factor", &running::TrainSpec::rotatingMassFactor, Range::kOneOrMore,
+     "the train's mass with its turning wheels and motors, over its mass; typically 1.04 to "
+     "1.10"},
+    {"braking_deceleration_ms2", &running::TrainSpec::brakingDeceleration, Range::kPositive,
+     "the service braking's deceleration, in m/s²"},
+    {"dwell_s", &running::TrainSpec::dwellSeconds, Range::kNotNegative,
+     "the time the train stands at a stop, in seconds"},
+    {"allowance_percent", &running::TrainSpec::allowancePercent, Range::kPercent,
+     "the time added to the running time, in percent of it"},
+};
+
+// What `value` breaks of `range`, as the end of a message ("must be ...");
+// nothing when it fits.
+std::string_view RangeBroken(double value, Range range) {
+  if (!std::isfinite(value)) return "must be a finite number";
+  switch (range) {
+    case Range::kPositive: return value > 0 ? "" : "must be more than 0";
+    case Range::kNotNegative: return value >= 0 ? "" : "must be 0 or more";
+    case Range::kOneOrMore: return value >= 1 ? "" : "must be 1 or more";
+    case Range::kPercent: return value >= 0 && value <= 100 ? "" : "must be 0 to 100";
+    case Range::kCount:
+      return value >= 0 && value == std::floor(value) ? "" : "must be a whole number, 0 or more";
+  }
+  return "";
+}
 
 class Parser {
  public:
@@ -135,7 +194,8 @@ class Parser {
                           std::string(NodeTypeName(node));
     std::string hint;
     const std::string name(key.str());
-    if (rule.kind == Kind::kString && (node.is_integer() || node.is_floating_point())) {
+    if ((rule.kind == Kind::kString || rule.kind == Kind::kStringOrTable) &&
+        (node.is_integer() || node.is_floating_point())) {
       hint = "write it in quotes: " + name + " = \"" + std::string(LineTextOf(node)) + "\"";
     } else if (rule.kind == Kind::kTable) {
       hint = "write [" + name + "] on a line of its own and its keys on the lines below";
@@ -180,6 +240,7 @@ class Parser {
     Project& p = project();
     if (auto v = Get<std::string>(top, "line")) p.lineId = v->value, p.lineIdPlace = v->place;
     if (auto v = Get<std::string>(top, "train")) p.train = v->value, p.trainPlace = v->place;
+    if (const toml::table* train = top["train"].as_table()) ReadTrain(*train);
     if (auto v = Get<std::string>(top, "line_description")) {
       p.lineDescription = v->value, p.lineDescriptionPlace = v->place;
     }
@@ -206,6 +267,29 @@ class Parser {
     h.classification = Get<std::string>(table, "classification");
     h.speed = Get<std::string>(table, "speed");
     h.blockedMass = Get<std::string>(table, "blocked_mass");
+  }
+
+  void ReadTrain(const toml::table& table) {
+    trainTable_ = true;
+    if (!CheckKeys(table, kTrainKeys, {"train"})) return;
+    Project& p = project();
+    if (auto v = Get<std::string>(table, "number")) p.train = v->value, p.trainPlace = v->place;
+    for (const TrainFigure& figure : kTrainFigures) {
+      const toml::node* found = table.get(figure.key);
+      if (found == nullptr) continue;
+      const toml::node& node = *found;
+      const double value = node.value<double>().value_or(0);
+      const ProjectPlace place = Place(node);
+      if (const std::string_view broken = RangeBroken(value, figure.range); !broken.empty()) {
+        Error(place,
+              "'" + std::string(figure.key) + "' " + std::string(broken) + ", not " +
+                  std::string(LineTextOf(node)),
+              std::string(figure.meaning));
+        continue;
+      }
+      p.trainData.*figure.field = value;
+      p.trainDataPlaces.emplace(std::string(figure.key), place);
+    }
   }
 
   void ReadNotes(const toml::table& table) {
@@ -354,8 +438,11 @@ class Parser {
       }
     }
     if (p.trainPlace.line == 0 && p.trainDescriptionPlace.line == 0) {
+      // With a [train] table the number can only stand in it.
       Error({}, "the project names no train",
-            "give its number: train = \"N\" names " + p.lineId + "_N-.txt");
+            std::string(trainTable_ ? "give its number in [train]: number = \"N\""
+                                    : "give its number: train = \"N\"") +
+                " names " + p.lineId + "_N-.txt");
       return;
     }
     if (!UsableInFileName(p.lineId)) {
@@ -373,6 +460,7 @@ class Parser {
   }
 
   ProjectParse out_;
+  bool trainTable_ = false;                      // whether `train` is a table
   mutable std::vector<std::size_t> lineStarts_;  // of out_.project.source, once asked for
 };
 

@@ -10,6 +10,7 @@
 #define SB_TOOLS_PROJECT_PROJECT_FILE_H_
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -96,8 +97,10 @@ struct Project {
   std::vector<ProjectSpeedLimit> speedLimits;
   std::vector<ProjectExtraRow> extraRows;
   ProjectNotes notes;
-  // The [train] table: what the running times need of the train.
+  // The [train] table: what the running times need of the train, and
+  // where each figure given was written, by its key ("mass_t").
   running::TrainSpec trainData;
+  std::map<std::string, ProjectPlace, std::less<>> trainDataPlaces;
 };
 
 struct ProjectParse {

@@ -18,6 +18,7 @@ std::string_view KindName(Kind kind) {
     case Kind::kBoolean: return "true or false";
     case Kind::kTable: return "a table";
     case Kind::kTables: return "an array of tables";
+    case Kind::kStringOrTable: return "a string or a table";
   }
   return "";
 }
@@ -46,6 +47,7 @@ bool Fits(const toml::node& node, Kind kind) {
     case Kind::kBoolean: return node.is_boolean();
     case Kind::kTable: return node.is_table();
     case Kind::kTables: return IsArrayOfTables(node);
+    case Kind::kStringOrTable: return node.is_string() || node.is_table();
   }
   return false;
 }

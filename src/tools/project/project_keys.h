@@ -16,7 +16,9 @@
 
 namespace sb::project {
 
-enum class Kind { kString, kInteger, kNumber, kBoolean, kTable, kTables };
+// kStringOrTable: `train` is the train number, or the [train] table that
+// holds the number beside the train's figures (TOML cannot have both).
+enum class Kind { kString, kInteger, kNumber, kBoolean, kTable, kTables, kStringOrTable };
 
 // A key and the type its value must have.
 struct KeyRule {
@@ -27,7 +29,7 @@ struct KeyRule {
 // The keys of each table, in the order the guide gives them.
 inline constexpr KeyRule kTopKeys[] = {
     {"line", Kind::kString},
-    {"train", Kind::kString},
+    {"train", Kind::kStringOrTable},
     {"line_description", Kind::kString},
     {"train_description", Kind::kString},
     {"sheet", Kind::kTable},
@@ -58,6 +60,24 @@ inline constexpr KeyRule kExtraRowKeys[] = {
     {"at", Kind::kInteger},
     {"name", Kind::kString},
     {"km_post", Kind::kBoolean},
+};
+// The train's figures for the running times; units in the names.
+inline constexpr KeyRule kTrainKeys[] = {
+    {"number", Kind::kString},
+    {"mass_t", Kind::kNumber},
+    {"length_m", Kind::kNumber},
+    {"cars", Kind::kNumber},
+    {"car_length_m", Kind::kNumber},
+    {"top_speed_kmh", Kind::kNumber},
+    {"starting_tractive_effort_kn", Kind::kNumber},
+    {"power_kw", Kind::kNumber},
+    {"davis_a_kn", Kind::kNumber},
+    {"davis_b_kn_per_kmh", Kind::kNumber},
+    {"davis_c_kn_per_kmh2", Kind::kNumber},
+    {"rotating_mass_factor", Kind::kNumber},
+    {"braking_deceleration_ms2", Kind::kNumber},
+    {"dwell_s", Kind::kNumber},
+    {"allowance_percent", Kind::kNumber},
 };
 inline constexpr KeyRule kNotesKeys[] = {
     {"text", Kind::kString}, {"credit", Kind::kString}, {"contact", Kind::kString}};
