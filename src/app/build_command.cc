@@ -172,13 +172,12 @@ Diagnostic InProjectFile(const Project& project, Diagnostic d) {
 std::vector<DocumentFile> DrawDocuments(const Scenario& scenario, const Project& project,
                                         const running::RunningTime& times,
                                         std::vector<Diagnostic>* errors) {
-  (void)times;
   CodePage cp(project, errors);
   const SheetFacts sheetFacts = SheetFactsOf(project, cp);
   const documents::OrderFacts orderFacts = OrderFactsOf(project, cp);
   const documents::NotesFacts notesFacts = NotesFactsOf(project, cp);
   if (!errors->empty()) return {};
-  TimetableSheet sheet = DrawTimetableSheet(scenario, sheetFacts);
+  TimetableSheet sheet = DrawTimetableSheet(scenario, sheetFacts, &times);
   documents::SlowdownOrder order = documents::BuildSlowdownOrder(scenario, orderFacts);
   for (std::vector<Diagnostic>* found : {&sheet.diagnostics, &order.diagnostics}) {
     for (Diagnostic& d : *found) errors->push_back(InProjectFile(project, std::move(d)));
