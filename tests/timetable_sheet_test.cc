@@ -209,6 +209,20 @@ TEST(TimetableSheet, ComputedTimesAndMarchingSpeedsFillTheRows) {
   const std::vector<std::string> rows = RowLines(SplitLines(sheet.text));
   ASSERT_GE(rows.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(rows[i], expected[i]) << i;
+
+  // Across midnight the computed times count on; the scheduled ones do not.
+  const Scenario night =
+      CompileRoute({"velocita, 0, 100", StationRecord(1000, "A", 23, 50),
+                    StationRecord(3000, "B", 0, 5), StationRecord(5000, "C", 0, 20)});
+  times.rows = {station(1000, 23 * 3600 + 50 * 60), station(3000, 24 * 3600 + 3 * 60 + 50),
+                station(5000, 24 * 3600 + 20 * 60)};
+  const std::vector<std::string> nightRows =
+      RowLines(SplitLines(DrawTimetableSheet(night, {}, &times).text));
+  ASSERT_GE(nightRows.size(), 3u);
+  EXPECT_EQ(nightRows[1],
+            " |     |     | 114.000  |     | B                          | 00.04 - 00.05  |     |");
+  EXPECT_EQ(nightRows[2],
+            " |     |     | 116.000  |     | C                          | 00.20          |     |");
 }
 
 TEST(TimetableSheet, TextsTooLongForTheirCellsAreCutAndTold) {

@@ -308,8 +308,8 @@ void TimetableCommand::Add(CLI::App& app) {
       "timetable",
       "Print the running times of the scenario of DIR/scenario.toml, station by station");
   command_->add_option("DIR", request_.dir, "The project's folder (default: the current one)");
-  auto* json = command_->add_flag("--json", json_, "As one JSON object");
-  command_->add_flag("--csv", csv_, "As CSV")->excludes(json);
+  auto* jsonFlag = command_->add_flag("--json", json_, "As one JSON object");
+  command_->add_flag("--csv", csv_, "As CSV")->excludes(jsonFlag);
   command_->add_flag("--werror", request_.warnings.werror,
                      "Exit with 1 when a warning is reported (the table is printed all the same)");
 }

@@ -16,8 +16,12 @@ int32_t MinuteSeconds(int64_t minute) {
   return static_cast<int32_t>(std::clamp<int64_t>(minute, -kLimit, kLimit) * 60);
 }
 
-int64_t FloorMinute(int32_t seconds) {
-  return static_cast<int64_t>(std::floor(static_cast<double>(seconds) / 60.0));
+// The minute of a scheduled time, on the day of `time`: the running times
+// count on past midnight, the train description's times do not.
+int64_t ScheduledMinute(int32_t scheduled, double time) {
+  constexpr double kDay = 24 * 3600;
+  const double days = std::floor((time - scheduled) / kDay + 0.5);
+  return static_cast<int64_t>(std::floor((scheduled + days * kDay) / 60.0));
 }
 
 }  // namespace
@@ -65,10 +69,10 @@ void FillComputedTimes(const running::RunningTime& times, std::vector<SheetRow>&
                                    : row.form;
     switch (form) {
       case SheetTimeForm::kDeparture:
-        previous = row.departure ? FloorMinute(*row.departure) : NearestMinute(time);
+        previous = row.departure ? ScheduledMinute(*row.departure, time) : NearestMinute(time);
         break;
       case SheetTimeForm::kArrivalAndDeparture: {
-        const int64_t departure = FloorMinute(*row.departure);
+        const int64_t departure = ScheduledMinute(*row.departure, time);
         row.arrival = MinuteSeconds(ArrivalMinute(time, previous, departure));
         previous = departure;
         break;
