@@ -213,14 +213,14 @@ TEST(TimetableSheet, ComputedTimesAndMarchingSpeedsFillTheRows) {
   // Across midnight the computed times count on; the scheduled ones do not.
   const Scenario night =
       CompileRoute({"velocita, 0, 100", StationRecord(1000, "A", 23, 50),
-                    StationRecord(3000, "B", 0, 5), StationRecord(5000, "C", 0, 20)});
-  times.rows = {station(1000, 23 * 3600 + 50 * 60), station(3000, 24 * 3600 + 3 * 60 + 50),
+                    StationRecord(3000, "B", 0, 1), StationRecord(5000, "C", 0, 20)});
+  times.rows = {station(1000, 23 * 3600 + 50 * 60), station(3000, 23 * 3600 + 58 * 60 + 50),
                 station(5000, 24 * 3600 + 20 * 60)};
   const std::vector<std::string> nightRows =
       RowLines(SplitLines(DrawTimetableSheet(night, {}, &times).text));
   ASSERT_GE(nightRows.size(), 3u);
   EXPECT_EQ(nightRows[1],
-            " |     |     | 114.000  |     | B                          | 00.04 - 00.05  |     |");
+            " |     |     | 114.000  |     | B                          | 23.59 - 00.01  |     |");
   EXPECT_EQ(nightRows[2],
             " |     |     | 116.000  |     | C                          | 00.20          |     |");
 }
