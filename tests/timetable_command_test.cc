@@ -112,6 +112,8 @@ TEST(TimetableCommand, TheExampleInEachForm) {
            if (r["kind"] == "station") names->push_back(r["name"]);
          }
          EXPECT_TRUE(j["rows"][0]["minimum"].is_null());
+         EXPECT_EQ(j["rows"][0]["scheduled"], "15:17:00");
+         EXPECT_EQ(j["rows"][0]["scheduledSeconds"], 55020);
          *rows = j["rows"].size();
        }},
       {"--csv",
@@ -121,6 +123,8 @@ TEST(TimetableCommand, TheExampleInEachForm) {
          EXPECT_EQ(lines[0],
                    "km,name,scheduled,minimum,with_allowance,time,slack_s,slack_percent,"
                    "top_speed_kmh\r");
+         // The departure: the scheduled time, no running time, at rest.
+         EXPECT_EQ(lines[1], "111.000,RIMINI,15:17:00,,,15:17:00,,,0\r");
          for (std::size_t i = 1; i < lines.size(); ++i) {
            ASSERT_EQ(lines[i].back(), '\r') << i;
            const auto fields = CsvFields(lines[i].substr(0, lines[i].size() - 1));
