@@ -38,7 +38,7 @@ _scenario_builder() {
   local command="" i
   for ((i = 1; i < cword; i++)); do
     case ${words[i]} in
-      compile | build | new | fmt | inspect | render | lsp) command=${words[i]}; break ;;
+      compile | build | timetable | new | fmt | inspect | render | lsp) command=${words[i]}; break ;;
     esac
   done
 
@@ -65,6 +65,12 @@ _scenario_builder() {
         for id in $_scenario_builder_warnings; do options+=" -W$id -Wno-$id"; done
       fi
       ;;
+    timetable)
+      options="--json --csv --werror --help"
+      if [[ $cur == -W* ]]; then
+        for id in $_scenario_builder_warnings; do options+=" -W$id -Wno-$id"; done
+      fi
+      ;;
     new) options="--dir --help" ;;
     fmt) options="--check --help" ;;
     inspect) options="--json --csv --help" ;;
@@ -77,10 +83,10 @@ _scenario_builder() {
   fi
 
   case $command in
-    "") COMPREPLY=($(compgen -W "compile build new fmt inspect render lsp" -- "$cur")) ;;
+    "") COMPREPLY=($(compgen -W "compile build timetable new fmt inspect render lsp" -- "$cur")) ;;
     fmt) _scenario_builder_files "$cur" '*_linea.txt' '*-.txt' ;;
     inspect) _scenario_builder_files "$cur" '*.sim' '*.dat' ;;
-    render | build) _scenario_builder_files "$cur" ;;
+    render | build | timetable) _scenario_builder_files "$cur" ;;
   esac
 }
 complete -F _scenario_builder scenario-builder scenario-builder.exe

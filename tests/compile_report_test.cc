@@ -330,7 +330,7 @@ TEST(CompileReport, CommandLineOptions) {
       {"an unknown id turned on", compile + " -Wbogus" + outArg, 64,
        "scenario-builder: unknown warning 'bogus' in '-Wbogus'"},
       {"-W options without compile", "-Wno-extra-values --dir " + Quote(out.path()), 64,
-       "scenario-builder: -W<id> and -Wno-<id> apply to compile and build only\n"},
+       "scenario-builder: -W<id> and -Wno-<id> apply to compile, build and timetable only\n"},
       {"known ids before and after the subcommand",
        "-Wno-extra-values " + compile + " -Wextra-values -Wno-value-range --werror" + outArg, 0,
        "Test: 10000 m, 1 station, 1 signal, 0 slowdowns, 0 warnings; " + std::string(kWritten) +

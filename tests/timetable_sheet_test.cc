@@ -9,12 +9,14 @@
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "content/content.h"
 #include "test_support.h"
+#include "tools/documents/sheet_times.h"
 
 namespace sb {
 namespace {
@@ -144,6 +146,83 @@ TEST(TimetableSheet, ArrivalAndPassingTimesFillTheirForms) {
   EXPECT_EQ(rows[1].form, SheetTimeForm::kPassing);
   EXPECT_FALSE(rows[1].passing);
   EXPECT_EQ(rows[2].arrival, 15 * 3600 + 40 * 60);
+}
+
+// A timetable prints whole minutes: the nearest, halves up; an arrival
+// never before the previous row's time and always before the departure.
+TEST(TimetableSheet, ComputedTimesRoundToWholeMinutes) {
+  struct Case {
+    double seconds;
+    std::optional<int64_t> previous;
+    int64_t nearest;
+    int64_t arrival;  // at a stop left at minute 100
+  };
+  const Case cases[] = {
+      {95 * 60 + 29.9, std::nullopt, 95, 95},
+      {95 * 60 + 30.0, std::nullopt, 96, 96},
+      {99 * 60 + 10.0, std::nullopt, 99, 99},
+      {99 * 60 + 30.0, std::nullopt, 100, 99},
+      {101 * 60 + 0.0, std::nullopt, 101, 99},
+      {90 * 60 + 0.0, int64_t{93}, 90, 93},
+      {-29.0, std::nullopt, 0, 0},
+      {24 * 3600 + 30.0, std::nullopt, 1441, 99},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.seconds);
+    EXPECT_EQ(sheet::NearestMinute(c.seconds), c.nearest);
+    EXPECT_EQ(sheet::ArrivalMinute(c.seconds, c.previous, 100), c.arrival);
+  }
+}
+
+// The rows take the computed times: a passing time never earlier than the
+// row before it, a timed stop's arrival before its departure, the last
+// station's arrival; the marching speed where the facts give none is the
+// run's highest speed up to the next limit, down to 5 km/h.
+TEST(TimetableSheet, ComputedTimesAndMarchingSpeedsFillTheRows) {
+  const Scenario s = CompileRoute({"velocita, 0, 100", "velocita, 4000, 90",
+                                   StationRecord(1000, "A", 15, 0), StationRecord(3000, "B"),
+                                   StationRecord(5000, "C", 15, 10), StationRecord(7000, "D")});
+  running::RunningTime times;
+  const auto station = [](int32_t position, double time) {
+    running::TimingRow r;
+    r.position = position;
+    r.time = time;
+    return r;
+  };
+  times.rows = {station(1000, 15 * 3600), station(3000, 15 * 3600 - 10),
+                station(5000, 15 * 3600 + 9 * 60 + 50), station(7000, 15 * 3600 + 20 * 60 + 29)};
+  for (int p = 1000; p <= 7000; p += 50) {
+    times.curve.push_back(
+        {static_cast<double>(p), 0, p < 4000 ? 27.0 : (p < 6500 ? 24.9 : 8.0), 0});
+  }
+  SheetFacts facts;
+  facts.stations = {{"A", "", {70, "", {}}}};
+  std::vector<Diagnostic> diagnostics;
+  const TimetableSheet sheet = DrawTimetableSheet(s, facts, &times);
+  const std::vector<std::string> expected = {
+      " | 100 |  70 | 112.000  |     | A                          |         15.00  |     |",
+      " |     |     | 114.000  |     | B                          |      15.00     |     |",
+      " |  90 |  85 | 115.000  |     | Km 115.000                 |                |     |",
+      " |     |     | 116.000  |     | C                          | 15.09 - 15.10  |     |",
+      " |     |     | 118.000  |     | D                          | 15.20          |     |",
+  };
+  const std::vector<std::string> rows = RowLines(SplitLines(sheet.text));
+  ASSERT_GE(rows.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(rows[i], expected[i]) << i;
+
+  // Across midnight the computed times count on; the scheduled ones do not.
+  const Scenario night =
+      CompileRoute({"velocita, 0, 100", StationRecord(1000, "A", 23, 50),
+                    StationRecord(3000, "B", 0, 1), StationRecord(5000, "C", 0, 20)});
+  times.rows = {station(1000, 23 * 3600 + 50 * 60), station(3000, 23 * 3600 + 58 * 60 + 50),
+                station(5000, 24 * 3600 + 20 * 60)};
+  const std::vector<std::string> nightRows =
+      RowLines(SplitLines(DrawTimetableSheet(night, {}, &times).text));
+  ASSERT_GE(nightRows.size(), 3u);
+  EXPECT_EQ(nightRows[1],
+            " |     |     | 114.000  |     | B                          | 23.59 - 00.01  |     |");
+  EXPECT_EQ(nightRows[2],
+            " |     |     | 116.000  |     | C                          | 00.20          |     |");
 }
 
 TEST(TimetableSheet, TextsTooLongForTheirCellsAreCutAndTold) {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/command_status.h"
+#include "app/project_load.h"
 #include "app/scenario_run.h"
 #include "base/exit_status.h"
 #include "base/file_io.h"
@@ -171,13 +172,12 @@ Diagnostic InProjectFile(const Project& project, Diagnostic d) {
 std::vector<DocumentFile> DrawDocuments(const Scenario& scenario, const Project& project,
                                         const running::RunningTime& times,
                                         std::vector<Diagnostic>* errors) {
-  (void)times;
   CodePage cp(project, errors);
   const SheetFacts sheetFacts = SheetFactsOf(project, cp);
   const documents::OrderFacts orderFacts = OrderFactsOf(project, cp);
   const documents::NotesFacts notesFacts = NotesFactsOf(project, cp);
   if (!errors->empty()) return {};
-  TimetableSheet sheet = DrawTimetableSheet(scenario, sheetFacts);
+  TimetableSheet sheet = DrawTimetableSheet(scenario, sheetFacts, &times);
   documents::SlowdownOrder order = documents::BuildSlowdownOrder(scenario, orderFacts);
   for (std::vector<Diagnostic>* found : {&sheet.diagnostics, &order.diagnostics}) {
     for (Diagnostic& d : *found) errors->push_back(InProjectFile(project, std::move(d)));
@@ -191,32 +191,14 @@ std::vector<DocumentFile> DrawDocuments(const Scenario& scenario, const Project&
 }
 
 int RunBuild(Disk& disk, const BuildRequest& request, std::ostream& out, std::ostream& err) {
-  const std::string projectPath = JoinPath(request.dir, std::string(kProjectFileName));
-  std::string bytes;
-  if (Status st = disk.ReadFile(projectPath, &bytes, kMaxProjectBytes); !st.ok()) {
-    return ReportProjectErrors({UnreadableProject(projectPath, st)}, request, kExitIo, out, err);
-  }
-  ProjectParse parse = ParseProject(bytes, projectPath);
-  if (!parse.ok()) {
-    return ReportProjectErrors(parse.diagnostics, request, kExitDataError, out, err);
-  }
-  const Project& project = parse.project;
-  for (const auto& [id, place] : {std::pair{&project.lineId, project.lineIdPlace},
-                                  std::pair{&project.train, project.trainPlace}}) {
-    if (UsableInFileName(*id)) continue;
-    return ReportProjectErrors(
-        {ProjectDiagnostic(project, place, "'" + *id + "' cannot be part of a file name",
-                           "write letters, digits, '-' and '_'")},
-        request, kExitDataError, out, err);
+  Project project;
+  std::vector<Diagnostic> projectErrors;
+  if (int status = LoadProject(disk, request.dir, &project, &projectErrors); status != kExitOk) {
+    return ReportProjectErrors(projectErrors, request, status, out, err);
   }
 
-  CompileRequest compile;
-  compile.linePath = JoinPath(request.dir, project.lineDescription);
-  compile.trainPath = JoinPath(request.dir, project.trainDescription);
-  compile.lineId = project.lineId;
-  compile.trainNumber = project.train;
+  CompileRequest compile = ProjectCompileRequest(project, request.dir);
   compile.outDir = request.out.empty() ? request.dir : request.out;
-  compile.withProfile = true;
   compile.silencedWarnings = request.report.warnings.silenced;
   compile.documentNames = DocumentNames(project);
   std::vector<Diagnostic> documentErrors;

@@ -16,6 +16,7 @@
 #include "app/platform.h"
 #include "app/render_command.h"
 #include "app/scenario_run.h"
+#include "app/timetable_command.h"
 #include "app/watch_command.h"
 #include "base/disk.h"
 #include "base/printable.h"
@@ -243,6 +244,8 @@ int RunCommands(int argc, const char* const* argv, std::ostream& out, std::ostre
   AddCompile(app, o);
   BuildCommand buildCommand;
   buildCommand.Add(app);
+  TimetableCommand timetableCommand;
+  timetableCommand.Add(app);
   AddInspect(app, o);
   AddRender(app, o);
   NewCommand newCommand;
@@ -267,12 +270,15 @@ int RunCommands(int argc, const char* const* argv, std::ostream& out, std::ostre
     return status == 0 ? kExitOk : kExitUsage;
   }
 
-  if (warningArguments && !*o.compile && !buildCommand.chosen()) {
-    return FinishCommand(Status::Usage("-W<id> and -Wno-<id> apply to compile and build only"),
-                         err);
+  if (warningArguments && !*o.compile && !buildCommand.chosen() && !timetableCommand.chosen()) {
+    return FinishCommand(
+        Status::Usage("-W<id> and -Wno-<id> apply to compile, build and timetable only"), err);
   }
   if (buildCommand.chosen()) {
     return WithOutputWritten(buildCommand.Run(o.dir, o.report.warnings, out, err), out, err);
+  }
+  if (timetableCommand.chosen()) {
+    return WithOutputWritten(timetableCommand.Run(o.dir, o.report.warnings, out, err), out, err);
   }
   if (newCommand.chosen()) {
     return WithOutputWritten(FinishCommand(newCommand.Run(o.dir, out), err), out, err);

@@ -205,6 +205,40 @@ RunOutcome CompileDescriptions(const CompileRequest& request) {
   return CompileDescriptions(disk, request);
 }
 
+RunOutcome CompileDescriptionsInMemory(Disk& disk, const CompileRequest& request) {
+  RunOutcome out;
+  Scenario& s = out.scenario;
+  s.lineId = request.lineId;
+  s.trainNumber = request.trainNumber;
+  for (Warning w : request.silencedWarnings) s.silencedWarnings[static_cast<std::size_t>(w)] = true;
+  DescriptionFiles source(disk, {request.linePath, request.linePath},
+                          {request.trainPath, request.trainPath},
+                          DescriptionFiles::Afterwards::kKeep);
+  for (DescriptionKind which : {DescriptionKind::kLine, DescriptionKind::kTrain}) {
+    if (Status st = source.Preload(which); !st.ok()) return Unreadable(std::move(out), st, which);
+  }
+  out.compile = memorizza_percorso(s, request.withProfile, source);
+  switch (out.compile.end) {
+    case CompileEnd::kReported:
+      out.end = RunEnd::kReported;
+      out.exitCode = kExitReported;
+      break;
+    case CompileEnd::kCancelled:  // the descriptions here never ask for it
+      out.ioMessage = "the compile was cancelled";
+      out.exitCode = kExitIo;
+      break;
+    case CompileEnd::kNoGrid:
+      out.end = RunEnd::kNoGrid;
+      out.exitCode = kExitRecorded;
+      break;
+    case CompileEnd::kCompiled:
+      out.end = RunEnd::kCompiledOnly;
+      out.exitCode = s.errorCode != ErrorCode::kNone ? kExitRecorded : kExitOk;
+      break;
+  }
+  return out;
+}
+
 void ForEachReported(const RunOutcome& outcome, const WarningOptions& warnings,
                      const std::function<void(const ReportedDiagnostic&)>& visit) {
   const Scenario& s = outcome.scenario;

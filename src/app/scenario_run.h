@@ -38,6 +38,7 @@ enum class RunEnd {
   kReported,          // 1250 or 1251: the run ends with the error report
   kIoError,           // a compiled file could not be written
   kDocumentsRefused,  // the documents could not be drawn: nothing written
+  kCompiledOnly,      // compiled in memory: nothing was to be written
 };
 
 struct RunOutcome {
@@ -85,6 +86,12 @@ struct CompileRequest {
 // the code the compiler gives it (101 line, 25 train) in the diagnostics.
 RunOutcome CompileDescriptions(Disk& disk, const CompileRequest& request);
 RunOutcome CompileDescriptions(const CompileRequest& request);  // on the real disk
+
+// Compiles as CompileDescriptions does, with the same diagnostics and exit
+// statuses, but writes nothing: no folder is made, locked or cleaned, and
+// `outDir` and the documents are not looked at. For the commands that only
+// report on a scenario.
+RunOutcome CompileDescriptionsInMemory(Disk& disk, const CompileRequest& request);
 
 // The outcome's diagnostics that `warnings` reports, in order, each
 // position also as a kilometre post, and the warnings like one another

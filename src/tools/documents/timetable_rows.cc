@@ -5,6 +5,7 @@
 #include "model/km_post.h"
 #include "tools/common/scenario_features.h"
 #include "tools/documents/sheet_cells.h"
+#include "tools/documents/sheet_times.h"
 #include "tools/documents/timetable_sheet.h"
 
 // The sheet's rows: the stations, the changes of the speed limit and the
@@ -262,8 +263,11 @@ class RowBuilder {
 }  // namespace
 
 std::vector<SheetRow> SheetRows(const Scenario& s, const SheetFacts& facts,
-                                std::vector<Diagnostic>* diagnostics) {
-  return RowBuilder(s, facts, diagnostics).Build();
+                                std::vector<Diagnostic>* diagnostics,
+                                const running::RunningTime* times) {
+  std::vector<SheetRow> rows = RowBuilder(s, facts, diagnostics).Build();
+  if (times != nullptr) FillComputedTimes(*times, rows);
+  return rows;
 }
 
 }  // namespace sb

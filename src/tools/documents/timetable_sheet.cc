@@ -173,9 +173,10 @@ void CheckRouteName(std::string_view name, bool given, std::string_view label,
 
 }  // namespace
 
-TimetableSheet DrawTimetableSheet(const Scenario& s, const SheetFacts& facts) {
+TimetableSheet DrawTimetableSheet(const Scenario& s, const SheetFacts& facts,
+                                  const running::RunningTime* times) {
   TimetableSheet sheet;
-  sheet.rows = SheetRows(s, facts, &sheet.diagnostics);
+  sheet.rows = SheetRows(s, facts, &sheet.diagnostics, times);
 
   HeaderTexts header;
   header.trainNumber = facts.trainNumber.empty() ? s.trainNumber : facts.trainNumber;

@@ -11,6 +11,7 @@
 
 #include "compiler/diagnostics.h"
 #include "compiler/scenario.h"
+#include "running_time/running_time.h"
 
 namespace sb {
 
@@ -83,9 +84,9 @@ struct SheetRow {
   std::optional<int64_t> km;  // metres of the km post
   std::string name;
   SheetTimeForm form = SheetTimeForm::kNone;
-  // Seconds since midnight. Arrival and passing times are left for the
-  // running-time calculation to fill; until then only the scheduled times
-  // of the train description stand here.
+  // Seconds since midnight. Departures are the train description's
+  // scheduled times; arrival and passing times, in whole minutes, come from
+  // the running times when they are given (sheet_times.h).
   std::optional<int32_t> arrival;
   std::optional<int32_t> departure;
   std::optional<int32_t> passing;
@@ -102,13 +103,17 @@ struct TimetableSheet {
   std::vector<Diagnostic> diagnostics;
 };
 
-// The rows of the table, in route order, and what is wrong with the facts.
+// The rows of the table, in route order, and what is wrong with the facts;
+// with `times`, the arrival and passing times and the marching speeds the
+// facts leave out are filled from them.
 std::vector<SheetRow> SheetRows(const Scenario& scenario, const SheetFacts& facts,
-                                std::vector<Diagnostic>* diagnostics);
+                                std::vector<Diagnostic>* diagnostics,
+                                const running::RunningTime* times = nullptr);
 
 // The sheet of a compiled scenario: its filled pages, then two blank
 // template pages.
-TimetableSheet DrawTimetableSheet(const Scenario& scenario, const SheetFacts& facts);
+TimetableSheet DrawTimetableSheet(const Scenario& scenario, const SheetFacts& facts,
+                                  const running::RunningTime* times = nullptr);
 
 }  // namespace sb
 
