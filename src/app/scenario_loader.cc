@@ -11,6 +11,7 @@
 #include "format/item_codec.h"
 #include "format/profile_codec.h"
 #include "model/file_names.h"
+#include "tools/common/scenario_features.h"
 #include "tools/project/project_file.h"
 
 namespace sb {
@@ -155,6 +156,15 @@ Scenario ScenarioOfFiles(const RenderInput& in) {
   s.lastCell = static_cast<int32_t>(in.cells.size()) - 1;
   s.items = in.items;
   if (in.profile != nullptr) s.curveSources = CurvesOfProfile(*in.profile);
+  // A slowdown stands from the cell after the one its written start falls
+  // in: its start comes back to within a cell, its length to a cell.
+  for (const Slowdown& d : Slowdowns(in.cells)) {
+    Scenario::SlowdownSource source;
+    source.start = static_cast<int32_t>(std::max<int64_t>(d.startCell - 1, 0) * kCellLength);
+    source.speed = d.speed;
+    source.length = static_cast<int32_t>((d.endCell - d.startCell) * kCellLength);
+    s.slowdownSources.push_back(source);
+  }
   return s;
 }
 

@@ -43,9 +43,9 @@ std::optional<running::TrainSpec> TrainDataIn(Disk& disk, const std::string& dir
 std::vector<Scenario::CurveSource> CurvesOfProfile(const ProfileTable& profile);
 
 // The run state the running-time calculation reads, as far as the
-// compiled files hold it: the cells, the items and the curves of the
-// profile (none without it), without the records the compile keeps of the
-// slowdowns and stations as written.
+// compiled files hold it: the cells, the items, the curves of the profile
+// (none without it) and the slowdowns of the cells (their ends to within a
+// cell, as the cells keep them); the stations are those of the slots.
 Scenario ScenarioOfFiles(const RenderInput& in);
 
 }  // namespace sb
