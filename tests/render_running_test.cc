@@ -228,6 +228,21 @@ TEST_F(RenderRunningTest, ThePageHoldsTheCurve) {
   }
   EXPECT_EQ(run["stations"].size(), 35u);
   EXPECT_EQ(run["stations"][0]["name"], "RIMINI");
+  // A stop is marked where the curve stops (the end of its zone), at the
+  // time it arrives there.
+  int stops = 0;
+  for (const nlohmann::json& st : run["stations"]) {
+    if (!st["stops"]) continue;
+    ++stops;
+    const double at = st["at"], arrives = st["time"];
+    bool onCurve = false;
+    for (std::size_t i = 0; i < position.size(); ++i) {
+      onCurve = onCurve || (position[i] == at && time[i] == arrives);
+    }
+    EXPECT_TRUE(onCurve) << st["name"];
+    EXPECT_NE(at, st["position"].get<double>()) << st["name"];
+  }
+  EXPECT_GE(stops, 2);
   EXPECT_EQ(run["limitFrom"].size(), run["limit"].size());
   EXPECT_EQ(data["runningNote"], "");
 }

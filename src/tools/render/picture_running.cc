@@ -7,6 +7,7 @@
 #include "base/windows1252.h"
 #include "model/clock.h"
 #include "tools/render/picture.h"
+#include "tools/render/run_curve.h"
 #include "tools/render/svg_writer.h"
 
 namespace sb::render {
@@ -132,7 +133,7 @@ std::string Picture::RunningTimeStrip(double* y) {
        "\" fill=\"none\" stroke=\"" + colour::kRunningTime + "\" stroke-width=\"1.6\"/>\n";
   for (const running::TimingRow& row : times.rows) {
     if (row.kind != running::TimingRow::Kind::kStation) continue;
-    const double px = X(row.position), py = Y(row.time);
+    const double px = X(PlaceOnCurve(times, row)), py = Y(row.time);
     std::string title = StationName(in_.items, row.slot) + ", " + Km(row.position) + ": ";
     if (!row.stops) {
       title += "passes at " + TimeOfDay(row.time);

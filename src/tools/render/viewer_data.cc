@@ -8,6 +8,7 @@
 #include "model/km_post.h"
 #include "tools/common/roles.h"
 #include "tools/common/scenario_features.h"
+#include "tools/render/run_curve.h"
 
 namespace sb::render {
 namespace {
@@ -197,6 +198,7 @@ json Running(const RenderInput& in) {
     stations.push_back({{"slot", row.slot},
                         {"name", name},
                         {"position", row.position},
+                        {"at", Tenth(PlaceOnCurve(*in.times, row))},
                         {"stops", row.stops},
                         {"time", Tenth(row.time)},
                         {"departure", row.departure ? json(Tenth(*row.departure)) : json(nullptr)},
