@@ -17,8 +17,10 @@
 #include "app/compiled_files.h"
 #include "app/render_command.h"
 #include "app/scenario_loader.h"
+#include "app/watch_command.h"
 #include "app_test_support.h"
 #include "base/disk.h"
+#include "base/user_file.h"
 #include "content/content.h"
 #include "content/templates.h"
 #include "model/file_names.h"
@@ -308,6 +310,34 @@ TEST(RenderRunningWatchTest, ThePageRunsTheTrainItIsGiven) {
   EXPECT_LE(fastest(held), 70.05);
   EXPECT_TRUE(none["running"].is_null());
   EXPECT_EQ(none["runningNote"], "No running times: why");
+}
+
+// The watch reads the project file beside the line description, and writes
+// the page again when it changes: one that does not parse takes the run out
+// and says why.
+TEST(RenderRunningWatchTest, AProjectFileThatAppearsIsRead) {
+  TempDir dir;
+  const std::string line = dir.file("Costa_linea.txt"), train = dir.file("Costa_42-.txt");
+  ASSERT_TRUE(WriteUserFile(line, content::TemplateLineBytes()).ok());
+  ASSERT_TRUE(WriteUserFile(train, content::TemplateTrainBytes()).ok());
+  const std::string page = dir.file("Costa_42.html");
+  int polls = 0;
+  std::string firstPage;
+  std::ostringstream err;
+  const Status st = RenderWatch({line, train, "", "", ""}, err, [&] {
+    if (++polls == 1) {
+      firstPage = ReadFile(page);
+      EXPECT_TRUE(WriteUserFile(dir.file("scenario.toml"), "[sheet\n").ok());
+    }
+    // About 12 s of polls: a change that is not seen fails, not hangs.
+    return ReadFile(page + ".gen.js").find("(2)") != std::string::npos || polls > 40;
+  });
+  EXPECT_EQ(FinishCommand(st, err), 130) << err.str();
+  EXPECT_TRUE(PageData(firstPage)["running"].is_object());
+  const nlohmann::json last = PageData(ReadFile(page));
+  EXPECT_TRUE(last["running"].is_null());
+  const std::string note = last["runningNote"];
+  EXPECT_EQ(note.rfind("No running times: scenario.toml:1:", 0), 0u) << note;
 }
 
 // Fewer than two stations make no run: no strips, and nothing said, as
