@@ -340,6 +340,48 @@ TEST(RenderRunningWatchTest, AProjectFileThatAppearsIsRead) {
   EXPECT_EQ(note.rfind("No running times: scenario.toml:1:", 0), 0u) << note;
 }
 
+// A run past midnight: the axis is a clock and wraps, the titles count on
+// as the timetable does.
+TEST(RenderRunningSvgTest, ARunPastMidnight) {
+  RenderInput in;
+  in.lineId = "Costa";
+  in.trainNumber = "42";
+  in.cells.resize(141);
+  in.items[1].text = "ALFA";
+  in.items[2].text = "BETA";
+  running::RunningTime times;
+  for (int m = 1000; m <= 6000; m += 50) {
+    times.curve.push_back({double(m), 25, 10, 86100 + (m - 1000) / 10.0});
+  }
+  running::TimingRow first, last;
+  first.slot = 1;
+  first.position = 1000;
+  first.stops = true;
+  first.time = 86100;
+  first.departure = 86100;
+  last.slot = 2;
+  last.position = 6000;
+  last.stops = true;
+  last.time = 86600;
+  times.rows = {first, last};
+  in.times = &times;
+  const std::string svg = render::RenderSvg(in);
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_string(svg.c_str()));
+  const pugi::xml_node strip = ById(doc, "strip-running-time");
+  ASSERT_TRUE(strip);
+  std::vector<std::string> ticks;
+  for (const pugi::xml_node& t : strip.children("text")) ticks.push_back(t.child_value());
+  EXPECT_NE(std::find(ticks.begin(), ticks.end(), "00:00"), ticks.end());
+  EXPECT_NE(std::find(ticks.begin(), ticks.end(), "23:56"), ticks.end());
+  const std::vector<std::string> titles = {
+      strip.find_child_by_attribute("circle", "class", "running-stop").child_value("title"),
+      strip.last_child().previous_sibling().child_value("title")};
+  EXPECT_EQ(titles[0], "ALFA, 1 km: arrives 23:55:00, leaves 23:55:00");
+  EXPECT_EQ(titles[1], "BETA, 6 km: arrives 24:03:20");
+  EXPECT_EQ(Count(svg, ">highest speed 36 km/h</text>"), 1);
+}
+
 // Fewer than two stations make no run: no strips, and nothing said, as
 // there is nothing wrong.
 TEST(RenderRunningSvgTest, OneStationHasNoRun) {

@@ -580,7 +580,8 @@
       if (span / c <= 6) break;
     }
     for (let t = Math.ceil(t0 / step) * step; t <= t0 + span + 0.5; t += step) {
-      const label = clockOf(t);
+      // The axis shows a clock, past midnight too; the readouts count on.
+      const label = clockOf(t % 86400);
       yLabel(ctx, Y(t), step < 60 ? label : label.slice(0, -3));
       line(ctx, LEFT, Y(t), LEFT + plotW, Y(t), COL.grid, 0.7);
     }
