@@ -19,6 +19,16 @@ bool CanStart(const Train& t, double perMille) {
   return TractiveEffort(t, 0) > RunningResistance(t, 0) + GradientResistance(t, perMille);
 }
 
+// The acceleration held through a step: that at the speed midway through
+// it, the end speed first estimated from the acceleration at its start.
+// A force that does not change with the speed gives the same either way.
+double StepAcceleration(const Train& t, double v0, double step, double cap, double perMille) {
+  const double a0 = Acceleration(t, v0, perMille);
+  const double ahead = std::min(v0 * v0 + 2.0 * a0 * step, cap);
+  if (!(ahead > 0)) return a0;
+  return Acceleration(t, (v0 + std::sqrt(ahead)) / 2.0, perMille);
+}
+
 }  // namespace
 
 Run Integrate(const Track& track, const LineResistance& line, const Train& t) {
@@ -38,9 +48,9 @@ Run Integrate(const Track& track, const LineResistance& line, const Train& t) {
       return run;
     }
     const double step = track.position[i + 1] - x;
-    const double a = Acceleration(t, v0, UnderTrain(line, t, x + step / 2.0));
-    const double free = v0 * v0 + 2.0 * a * step;
     const double cap = track.cap[i + 1];
+    const double a = StepAcceleration(t, v0, step, cap, UnderTrain(line, t, x + step / 2.0));
+    const double free = v0 * v0 + 2.0 * a * step;
     // Arriving at a stop at speed is braking to it; running out of speed
     // anywhere else, or short of a stop, is stalling.
     const bool brakesToStop = cap == 0 && v0 > 0 && free >= 0;

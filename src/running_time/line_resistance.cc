@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstddef>
 
 namespace sb::running {
 namespace {
@@ -11,11 +10,10 @@ constexpr double kCell = kCellLength;
 // Cells store the gradient plus this.
 constexpr int kGradientBias = 100;
 
-// The sums before each cell of `perCell` (per mille metres).
-std::vector<double> Before(const std::vector<double>& perCell) {
-  std::vector<double> before(perCell.size() + 1, 0.0);
-  for (std::size_t k = 0; k < perCell.size(); ++k) before[k + 1] = before[k] + perCell[k];
-  return before;
+// Turns per cell values, stored one place on (at k + 1 for cell k), into
+// the sums before each cell boundary.
+void SumUp(std::vector<double>& before) {
+  for (std::size_t k = 1; k < before.size(); ++k) before[k] += before[k - 1];
 }
 
 }  // namespace
@@ -28,19 +26,19 @@ double CurveResistancePerMille(double radius) {
 
 LineResistance::LineResistance(const Scenario& s) {
   const std::size_t cells = s.hasGrid ? s.cells.size() : 0;
-  std::vector<double> gradient(cells, 0.0);
+  gradient_.before.assign(cells + 1, 0.0);
   for (std::size_t k = 0; k < cells; ++k) {
-    gradient[k] =
+    gradient_.before[k + 1] =
         static_cast<double>(static_cast<int>(s.cells[k].gradient) - kGradientBias) * kCell;
   }
-  gradient_.before = Before(gradient);
-  gradient_.density.resize(cells);
-  for (std::size_t k = 0; k < cells; ++k) gradient_.density[k] = gradient[k] / kCell;
+  SumUp(gradient_.before);
 
   // Whole cells through a running difference, the cells a curve begins or
   // ends inside by the metres it covers there: the cost is the curves' count
   // plus the cells', however long the curves.
-  std::vector<double> curve(cells, 0.0);
+  curve_.before.assign(cells + 1, 0.0);
+  if (s.curveSources.empty() || cells == 0) return;
+  std::vector<double>& curve = curve_.before;
   std::vector<double> step(cells + 1, 0.0);
   const double lineEnd = static_cast<double>(cells) * kCell;
   for (const Scenario::CurveSource& c : s.curveSources) {
@@ -54,36 +52,39 @@ LineResistance::LineResistance(const Scenario& s) {
     const std::size_t first = static_cast<std::size_t>(from / kCell);
     const std::size_t last = std::min(static_cast<std::size_t>(to / kCell), cells - 1);
     if (first == last) {
-      curve[first] += perMille * (to - from);
+      curve[first + 1] += perMille * (to - from);
       continue;
     }
-    curve[first] += perMille * ((static_cast<double>(first) + 1.0) * kCell - from);
-    curve[last] += perMille * (to - static_cast<double>(last) * kCell);
+    curve[first + 1] += perMille * ((static_cast<double>(first) + 1.0) * kCell - from);
+    curve[last + 1] += perMille * (to - static_cast<double>(last) * kCell);
     step[first + 1] += perMille;
     step[last] -= perMille;
   }
   double whole = 0;
   for (std::size_t k = 0; k < cells; ++k) {
     whole += step[k];
-    curve[k] += whole * kCell;
+    curve[k + 1] += whole * kCell;
   }
-  curve_.before = Before(curve);
-  curve_.density.resize(cells);
-  for (std::size_t k = 0; k < cells; ++k) curve_.density[k] = curve[k] / kCell;
+  SumUp(curve);
+}
+
+double LineResistance::Integral::Density(std::size_t cell) const {
+  return (before[cell + 1] - before[cell]) / kCell;
 }
 
 double LineResistance::Integral::At(double x) const {
-  if (!(x > 0) || density.empty()) return 0.0;
+  const std::size_t cells = before.size() - 1;
+  if (!(x > 0) || cells == 0) return 0.0;
   const double cell = x / kCell;
-  if (!(cell < static_cast<double>(density.size()))) return before.back();
+  if (!(cell < static_cast<double>(cells))) return before.back();
   const std::size_t k = static_cast<std::size_t>(cell);
-  return before[k] + (x - static_cast<double>(k) * kCell) * density[k];
+  return before[k] + (x - static_cast<double>(k) * kCell) * Density(k);
 }
 
 double LineResistance::Integral::Mean(double head, double length) const {
   if (!(length > 1e-6)) {
-    if (!(head >= 0) || !(head / kCell < static_cast<double>(density.size()))) return 0.0;
-    return density[static_cast<std::size_t>(head / kCell)];
+    if (!(head >= 0) || !(head / kCell < static_cast<double>(before.size() - 1))) return 0.0;
+    return Density(static_cast<std::size_t>(head / kCell));
   }
   return (At(head) - At(head - length)) / length;
 }

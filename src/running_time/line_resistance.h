@@ -4,6 +4,7 @@
 #ifndef SB_RUNNING_TIME_LINE_RESISTANCE_H_
 #define SB_RUNNING_TIME_LINE_RESISTANCE_H_
 
+#include <cstddef>
 #include <vector>
 
 #include "compiler/scenario.h"
@@ -26,11 +27,11 @@ class LineResistance {
   double MeanCurve(double head, double length) const;     // per mille
 
  private:
-  // Per cell, per mille metres summed over the cells before it, and the
-  // per mille of the cell itself, spread evenly across it.
+  // Per cell boundary, the per mille metres of the cells before it; within
+  // a cell, its per mille spread evenly across it.
   struct Integral {
     std::vector<double> before;
-    std::vector<double> density;
+    double Density(std::size_t cell) const;
     double At(double x) const;
     double Mean(double head, double length) const;
   };

@@ -54,6 +54,14 @@ void PlaceNodes(const Route& r, const std::vector<Held>& held, Track& track) {
   std::sort(events.begin(), events.end());
   const double first = std::ceil(r.start / kStep);
   const double last = std::floor(r.end / kStep);
+  const std::size_t expected =
+      events.size() + 1 + static_cast<std::size_t>(std::max(last - first + 1, 0.0));
+  track.position.reserve(expected);
+  track.flags.reserve(expected);
+  // Every so many steps is a cell boundary.
+  const int64_t perCell = static_cast<int64_t>(kCellLength / kStep);
+  int64_t sinceBoundary = static_cast<int64_t>(std::fmod(first, static_cast<double>(perCell)));
+  if (sinceBoundary < 0) sinceBoundary += perCell;
   std::size_t e = 0;
   auto add = [&track](double x, uint8_t flags) {
     if (!track.position.empty() && track.position.back() == x) {
@@ -69,7 +77,8 @@ void PlaceNodes(const Route& r, const std::vector<Held>& held, Track& track) {
       add(events[e].first, events[e].second);
       ++e;
     }
-    add(x, std::fmod(x, static_cast<double>(kCellLength)) == 0 ? kCurvePoint : 0);
+    add(x, sinceBoundary == 0 ? kCurvePoint : 0);
+    if (++sinceBoundary == perCell) sinceBoundary = 0;
   }
   for (; e < events.size(); ++e) add(events[e].first, events[e].second);
 }

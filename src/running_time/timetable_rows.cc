@@ -152,6 +152,8 @@ void TimeRows(const Route& r, const Track& track, const Run& run, RunningTime& o
   rows[0].time = r.startTime;
   const bool leavesFirst = !(run.end == Run::End::kCannotStart && run.reached == node[0] + 1);
   if (leavesFirst) rows[0].departure = r.startTime;
+  out.curve.reserve(static_cast<std::size_t>((r.end - r.start) / kCellLength) + 2 * rows.size() +
+                    2);
   out.curve.push_back({track.position[node[0]], Printable(track.limit[node[0]]), 0, r.startTime});
 
   Schedule schedule(rows[0].scheduled ? *rows[0].scheduled : static_cast<int64_t>(r.startTime));
