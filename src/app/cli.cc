@@ -124,7 +124,7 @@ Status RunRender(const Options& o, std::ostream& out, std::ostream& err) {
   }
   RealDisk disk;
   return Render(disk, o.renderDir, o.renderLineId, o.renderTrain, o.renderOut, out,
-                o.renderHtml ? RenderFormat::kHtml : RenderFormat::kSvg);
+                o.renderHtml ? RenderFormat::kHtml : RenderFormat::kSvg, &err);
 }
 
 // The two descriptions' names tell two lines: the train's name gives the

@@ -4,8 +4,10 @@
 
 #include "app/scenario_loader.h"
 #include "base/file_io.h"
+#include "base/printable.h"
 #include "base/user_file.h"
 #include "model/file_names.h"
+#include "running_time/running_time.h"
 #include "tools/render/html_page.h"
 #include "tools/render/picture.h"
 
@@ -54,10 +56,23 @@ Status WriteDrawing(Disk& disk, const std::string& dir, const RenderInput& in,
 
 Status Render(Disk& disk, const std::string& dir, const std::string& lineId,
               const std::string& trainNumber, const std::string& outPath, std::ostream& out,
-              RenderFormat format) {
+              RenderFormat format, std::ostream* notes) {
   RenderInput in;
   std::optional<ProfileTable> profile;
   SB_RETURN_IF_ERROR(LoadScenario(disk, dir, lineId, trainNumber, &in, &profile));
+  std::optional<running::RunningTime> times;
+  std::string problem;
+  if (const std::optional<running::TrainSpec> train = TrainDataIn(disk, dir, &problem)) {
+    const Scenario s = ScenarioOfFiles(in);
+    times = running::ComputeRunningTime(s, running::ResolveTrain(*train, s));
+    in.times = &*times;
+  } else {
+    // The picture is still drawn: the running times are its least part.
+    in.timesNote = "No running times: " + problem;
+    if (notes != nullptr) {
+      *notes << EscapeControls(problem) << "; the picture has no running times\n";
+    }
+  }
   return WriteDrawing(disk, dir, in, outPath, format, out);
 }
 

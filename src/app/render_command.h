@@ -27,13 +27,19 @@ enum class RenderFormat { kSvg, kHtml };
 // (base/user_file.h) tells: a FIFO or a device in place, a regular file
 // replaced whole. A path that is one of the compiled files read is refused.
 //
+// The picture and the page add the running times of the train in the
+// project file beside the compiled files (scenario.toml's [train]), or of
+// the default train when there is none. A project file that cannot be read
+// or does not parse leaves them out: its first diagnostic goes to `notes`
+// (one line) and into the picture; the command does not fail for it.
+//
 // Fails Usage when the scenario cannot be told or `outPath` is one of its
 // files; Invalid when a compiled file is not of its layout or larger than
 // its layout allows; with an I/O error when a file cannot be read or
 // written.
 Status Render(Disk& disk, const std::string& dir, const std::string& lineId,
               const std::string& trainNumber, const std::string& outPath, std::ostream& out,
-              RenderFormat format = RenderFormat::kSvg);
+              RenderFormat format = RenderFormat::kSvg, std::ostream* notes = nullptr);
 
 }  // namespace sb
 

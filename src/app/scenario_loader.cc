@@ -1,6 +1,7 @@
 #include "app/scenario_loader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -10,6 +11,8 @@
 #include "format/item_codec.h"
 #include "format/profile_codec.h"
 #include "model/file_names.h"
+#include "tools/common/scenario_features.h"
+#include "tools/project/project_file.h"
 
 namespace sb {
 namespace {
@@ -88,6 +91,81 @@ Status LoadScenario(Disk& disk, const std::string& dir, const std::string& lineI
     in->profile = &**profile;
   }
   return Status::Ok();
+}
+
+std::optional<running::TrainSpec> TrainDataIn(Disk& disk, const std::string& dir,
+                                              std::string* problem) {
+  const std::string path = JoinPath(dir, std::string(kProjectFileName));
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return running::TrainSpec{};
+  std::string bytes;
+  std::vector<Diagnostic> found;
+  if (Status st = disk.ReadFile(path, &bytes, kMaxProjectBytes); !st.ok()) {
+    found.push_back(UnreadableProject(path, st));
+  } else {
+    ProjectParse parse = ParseProject(bytes, path);
+    if (parse.ok()) return std::move(parse.project.trainData);
+    found = std::move(parse.diagnostics);
+  }
+  const std::string text = FormatDiagnostic(found.front());
+  *problem = text.substr(0, text.find('\n'));
+  return std::nullopt;
+}
+
+std::vector<Scenario::CurveSource> CurvesOfProfile(const ProfileTable& p) {
+  // Each metre of an arc turns the step before it by its curvature c:
+  // cross(step before, step) = -c * |step before|^2. The file keeps the
+  // doubles computed, so c comes back to within rounding of the
+  // coordinates (1e-10 m on a line of 1000 km), far below the least
+  // curvature a curve has (1e-4 per m).
+  constexpr double kStraight = 1e-6;
+  std::vector<Scenario::CurveSource> out;
+  const auto has = [&](int32_t m) {
+    return p.tag(m, 0) != ProfileTable::Tag::kEmpty && p.tag(m, 1) != ProfileTable::Tag::kEmpty;
+  };
+  double sum = 0;
+  for (int32_t m = 2; m <= p.end() && has(m - 2) && has(m - 1) && has(m); ++m) {
+    const double a = p.value(m - 1, 0) - p.value(m - 2, 0);
+    const double b = p.value(m - 1, 1) - p.value(m - 2, 1);
+    const double u = p.value(m, 0) - p.value(m - 1, 0);
+    const double v = p.value(m, 1) - p.value(m - 1, 1);
+    const double squared = a * a + b * b;
+    const double c = squared > 0 ? -(a * v - b * u) / squared : 0;
+    Scenario::CurveSource* last = out.empty() ? nullptr : &out.back();
+    const bool continues = last != nullptr && last->start + last->length == m - 1 &&
+                           std::fabs(c - last->curvature) < kStraight;
+    if (continues) {
+      ++last->length;
+      sum += c;
+      last->curvature = sum / last->length;
+    } else if (std::fabs(c) >= kStraight) {
+      // The arc's metres follow its start: metre start + 1 is its first.
+      out.push_back({m - 1, 1, c});
+      sum = c;
+    }
+  }
+  return out;
+}
+
+Scenario ScenarioOfFiles(const RenderInput& in) {
+  Scenario s;
+  s.lineId = in.lineId;
+  s.trainNumber = in.trainNumber;
+  s.cells = in.cells;
+  s.hasGrid = !in.cells.empty();
+  s.lastCell = static_cast<int32_t>(in.cells.size()) - 1;
+  s.items = in.items;
+  if (in.profile != nullptr) s.curveSources = CurvesOfProfile(*in.profile);
+  // A slowdown stands from the cell after the one its written start falls
+  // in: its start comes back to within a cell, its length to a cell.
+  for (const Slowdown& d : Slowdowns(in.cells)) {
+    Scenario::SlowdownSource source;
+    source.start = static_cast<int32_t>(std::max<int64_t>(d.startCell - 1, 0) * kCellLength);
+    source.speed = d.speed;
+    source.length = static_cast<int32_t>((d.endCell - d.startCell) * kCellLength);
+    s.slowdownSources.push_back(source);
+  }
+  return s;
 }
 
 }  // namespace sb

@@ -10,7 +10,9 @@
 
 #include "base/disk.h"
 #include "base/status.h"
+#include "compiler/scenario.h"
 #include "model/line_profile.h"
+#include "running_time/train.h"
 #include "tools/render/render_input.h"
 
 namespace sb {
@@ -27,6 +29,24 @@ std::vector<std::pair<std::string, std::string>> FindCompiledScenarios(const std
 Status LoadScenario(Disk& disk, const std::string& dir, const std::string& lineId,
                     const std::string& trainNumber, RenderInput* in,
                     std::optional<ProfileTable>* profile);
+
+// The train the running times of the scenario in `dir` are computed for:
+// the [train] table of the project file beside the descriptions or the
+// compiled files, or the defaults (an empty spec) when there is none.
+// A project file that cannot be read or does not parse gives nothing, and
+// `problem` one line: its first diagnostic's.
+std::optional<running::TrainSpec> TrainDataIn(Disk& disk, const std::string& dir,
+                                              std::string* problem);
+
+// The curves of the line, read back from its plan profile: each run of
+// metres that turn by one curvature, from the metre before the first.
+std::vector<Scenario::CurveSource> CurvesOfProfile(const ProfileTable& profile);
+
+// The run state the running-time calculation reads, as far as the
+// compiled files hold it: the cells, the items, the curves of the profile
+// (none without it) and the slowdowns of the cells (their ends to within a
+// cell, as the cells keep them); the stations are those of the slots.
+Scenario ScenarioOfFiles(const RenderInput& in);
 
 }  // namespace sb
 

@@ -29,6 +29,7 @@
 #include "compiler/scenario.h"
 #include "model/file_names.h"
 #include "model/km_post.h"
+#include "tools/project/project_file.h"
 
 namespace sb {
 namespace {
@@ -50,13 +51,14 @@ struct Watched {
   std::string path;
   std::string name;  // as messages name it
   std::optional<FileAccess> access;
+  std::uint64_t maxBytes = kMaxDescriptionBytes;
 
   // The description's bytes, or nothing and a line in `problem` that says
   // why.
   std::optional<std::string> Read(std::string* problem) {
     std::string bytes;
     FileAccess seen;
-    if (!ReadWholeFile(path, &bytes, kMaxDescriptionBytes, &seen).ok()) {
+    if (!ReadWholeFile(path, &bytes, maxBytes, &seen).ok()) {
       *problem = name + ": error: cannot be read";
       return std::nullopt;
     }
@@ -88,6 +90,19 @@ Stamp StampOf(const std::string& path) {
   s.size = std::filesystem::file_size(path, ec);
   s.exists = !ec;
   return s;
+}
+
+// The train of the project file beside the descriptions, read as they
+// are (a link to a private file put in its place is not quoted either).
+render::WatchTrain TrainOf(Watched& project, const Stamp& stamp) {
+  if (!stamp.exists) return {};
+  std::string problem;
+  const std::optional<std::string> bytes = project.Read(&problem);
+  if (!bytes) return {std::nullopt, "No running times: " + problem};
+  ProjectParse parse = ParseProject(*bytes, project.name);
+  if (parse.ok()) return {std::move(parse.project.trainData), ""};
+  const std::string first = FormatDiagnostic(parse.diagnostics.front());
+  return {std::nullopt, "No running times: " + first.substr(0, first.find('\n'))};
 }
 
 #ifndef _WIN32
@@ -181,15 +196,21 @@ Status WatchLoop(const WatchRequest& request, const PageFiles& files, const std:
   const std::string sidecarName = std::filesystem::path(files.sidecar).filename().string();
   Watched line{request.linePath, LineDescriptionName(lineId), std::nullopt};
   Watched train{request.trainPath, TrainDescriptionName(lineId, trainNumber), std::nullopt};
+  const std::string projectPath =
+      JoinPath(std::filesystem::path(request.linePath).parent_path().string(),
+               std::string(kProjectFileName));
+  Watched project{projectPath, std::string(kProjectFileName), std::nullopt, kMaxProjectBytes};
   for (int64_t generation = 1;; ++generation) {
     const Stamp lineStamp = StampOf(request.linePath);
     const Stamp trainStamp = StampOf(request.trainPath);
+    const Stamp projectStamp = StampOf(projectPath);
     std::vector<std::string> unread(2);
     const std::optional<std::string> lineBytes = line.Read(&unread[0]);
     const std::optional<std::string> trainBytes = train.Read(&unread[1]);
     std::erase(unread, std::string());
-    const std::string html = render::WatchPage(lineBytes, trainBytes, lineId, trainNumber,
-                                               {generation, sidecarName}, unread, cancel);
+    const std::string html =
+        render::WatchPage(lineBytes, trainBytes, lineId, trainNumber, {generation, sidecarName},
+                          unread, cancel, TrainOf(project, projectStamp));
     // A compile cut short by a stop leaves the page as it was.
     if (html.empty()) {
       if (const int signal_number = stopped(); signal_number != 0) {
@@ -206,7 +227,8 @@ Status WatchLoop(const WatchRequest& request, const PageFiles& files, const std:
       return st.WithReason(st.Message("write"));
     }
     err << "scenario-builder: wrote " << EscapeControls(files.page) << " (" << generation << ")\n";
-    while (StampOf(request.linePath) == lineStamp && StampOf(request.trainPath) == trainStamp) {
+    while (StampOf(request.linePath) == lineStamp && StampOf(request.trainPath) == trainStamp &&
+           StampOf(projectPath) == projectStamp) {
       if (const int signal_number = stopped(); signal_number != 0) {
         return Status::Interrupted(signal_number);
       }

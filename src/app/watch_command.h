@@ -37,7 +37,11 @@ inline constexpr std::chrono::milliseconds kWatchPoll{300};
 // written as what it is; the default page and the sidecar are replaced
 // whole, a link under their names replaced, never followed. A description
 // whose owner or permissions change while it is watched (a link to
-// someone's private file put in its place) is not read again.
+// someone's private file put in its place) is not read again. The page's
+// running times are those of the train in the project file beside the
+// line description (scenario.toml, watched too), or of the default train
+// without one; a project file that does not parse leaves them out, and
+// the page says why.
 Status RenderWatch(const WatchRequest& request, std::ostream& err,
                    const std::function<bool()>& stop = {});
 

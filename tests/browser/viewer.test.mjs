@@ -96,6 +96,32 @@ test('hovering shows the cell under the pointer and the record of a feature', as
   assert.ok(station.includes(`stopping zone: ${ancona.start} to ${ancona.end} m`), station);
 });
 
+test('the strips of the computed run read out speed, limit and time, and stations their times', async () => {
+  const run = await page.evaluate(() => JSON.parse(document.getElementById('sb-data').textContent).running);
+  assert.ok(run && run.position.length > 100, 'the page holds the run');
+  assert.equal(await page.evaluate(() => window.sbViewer.running.stations), 35);
+  // The run's strips are the last: brought into the window to be hovered.
+  await page.evaluate(() => window.scrollBy(0, window.sbViewer.pointOf(0, 'running-time').y - 600));
+  const metres = 60000;
+  await page.evaluate((m) => window.sbViewer.setView(m - 3000, m + 3000), metres);
+  await frame();
+  const at = await page.evaluate((m) => window.sbViewer.running.at(m), metres);
+  const speed = await tooltipAt(metres, 'running-speed');
+  assert.match(speed, /^The computed run at 60000 m/);
+  assert.ok(speed.includes(`speed: ${at.speed.toFixed(1)} km/h`), speed);
+  assert.ok(speed.includes(`limit: ${at.limit} km/h`), speed);
+  assert.match(speed, /\ntime: \d\d:\d\d:\d\d$/);
+  // A stop's mark in the time strip gives its arrival and departure.
+  const ancona = run.stations.find((s) => s.name === 'ANCONA');
+  await page.evaluate((m) => window.sbViewer.setView(m - 3000, m + 3000), ancona.at);
+  await frame();
+  const station = await tooltipAt(ancona.at, 'running-time');
+  assert.match(station, /^ANCONA\n/);
+  assert.match(station, ancona.stops ? /\narrives \d\d:\d\d:\d\d/ : /\npasses at /);
+  assert.deepEqual(problems, []);
+  await page.evaluate(() => window.scrollTo(0, 0));
+});
+
 test('a search for a km post, metres or a station moves the view there', async () => {
   const cell = await page.evaluate(() => window.sbViewer.cellAt(100000));
   const [km, metres] = /km (\d+)\+(\d+)/.exec(cell.km).slice(1);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <vector>
 
 #include "tools/render/svg_writer.h"
 
@@ -132,13 +134,25 @@ std::string Picture::Legend(double x, double y, double width, double* bottom) co
       {"diamond", colour::kTextBoard, "text board"},
       {"jump", colour::kKmJump, "the km posts jump (a new progression)"},
   };
+  // Only where the picture has the strips of the computed run.
+  static constexpr Entry kRunningEntries[] = {
+      {"dash", colour::kSpeedLimit, "speed limit the train obeys (computed run)"},
+      {"line", colour::kComputedSpeed, "computed speed"},
+      {"line", colour::kRunningTime, "computed time of day"},
+      {"dot", colour::kRunningTime, "stop (arrival)"},
+      {"ring", colour::kRunningTime, "station passed"},
+  };
+  std::vector<Entry> entries(std::begin(kEntries), std::end(kEntries));
+  if (HasRunningCurve()) {
+    entries.insert(entries.end(), std::begin(kRunningEntries), std::end(kRunningEntries));
+  }
   const int perRow = std::max(1, static_cast<int>(width / 230));
   const double rowH = 18;
   std::string s = "<g id=\"legend\" font-size=\"" + Num(kSmallSize + 1) + "\">\n";
   s += "<text x=\"" + Num(x) + "\" y=\"" + Num(y + 4) +
        "\" font-size=\"12\" font-weight=\"bold\">Legend</text>\n";
   int n = 0;
-  for (const Entry& e : kEntries) {
+  for (const Entry& e : entries) {
     const double ex = x + (n % perRow) * (width / perRow);
     const double ey = y + 24 + (n / perRow) * rowH;
     s += LegendSwatch(e.swatch, e.colour, ex, ey);

@@ -35,6 +35,8 @@ inline constexpr const char* kMountain = "#8e6bbf";
 inline constexpr const char* kSpeedBoard = "#59656f";
 inline constexpr const char* kTextBoard = "#d0509a";
 inline constexpr const char* kKmJump = "#b3261e";
+inline constexpr const char* kComputedSpeed = "#3949ab";
+inline constexpr const char* kRunningTime = "#00838f";
 inline constexpr const char* kGrid = "#e3e3e3";
 inline constexpr const char* kAxis = "#777777";
 inline constexpr const char* kText = "#222222";
@@ -98,6 +100,11 @@ class Picture {
   std::string StationStrip(double* y);
   std::string MountainStrip(double* y);
   std::string BoardStrip(double* y);
+  // ---- the computed run (picture_running.cc) ----
+  bool HasRunningCurve() const;
+  std::string RunningSpeedStrip(double* y);
+  std::string RunningTimeStrip(double* y);
+  std::string RunningNote(double* y) const;
 
   const RenderInput& in_;
   std::vector<Station> stations_;

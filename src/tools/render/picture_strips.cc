@@ -39,6 +39,11 @@ std::string Picture::Strips(double* y) {
   body += StationStrip(&cursor);
   body += MountainStrip(&cursor);
   body += BoardStrip(&cursor);
+  if (HasRunningCurve()) {
+    body += RunningSpeedStrip(&cursor);
+    body += RunningTimeStrip(&cursor);
+  }
+  body += RunningNote(&cursor);
   s += Grid(stripsTop + 20, cursor);
   s += body;
   s += AxisBelow(cursor, y);

@@ -7,6 +7,7 @@
 
 #include "model/line_profile.h"
 #include "model/model.h"
+#include "running_time/running_time.h"
 
 namespace sb {
 
@@ -16,6 +17,11 @@ struct RenderInput {
   std::vector<TrackCell> cells;
   ItemTable items;
   const ProfileTable* profile = nullptr;  // none: the picture has no plan
+  // The computed run: the picture adds the strips of speed and of time
+  // against distance when it has a curve. None, or no curve: no such
+  // strips, and `timesNote` (when not empty) says why in their place.
+  const running::RunningTime* times = nullptr;
+  std::string timesNote;
 };
 
 }  // namespace sb

@@ -8,6 +8,7 @@
 #include "model/km_post.h"
 #include "tools/common/roles.h"
 #include "tools/common/scenario_features.h"
+#include "tools/render/run_curve.h"
 
 namespace sb::render {
 namespace {
@@ -119,6 +120,94 @@ json Plan(const ProfileTable* profile) {
   return {{"step", step}, {"last", last}, {"x", xs}, {"y", ys}};
 }
 
+// The points of the run's curve the page needs: those without which a
+// straight line between their neighbours would miss the speed by more
+// than 0.1 km/h or the time by more than 0.1 s, every change of the limit
+// (on both sides, for its step), and both points of a stop (arrival and
+// departure at one place). A line of constant speed keeps its ends only.
+std::vector<std::size_t> KeptPoints(const std::vector<running::CurvePoint>& curve) {
+  constexpr double kSpeedTolerance = 0.1 / 3.6;  // m/s
+  constexpr double kTimeTolerance = 0.1;         // s
+  // Each span is checked point by point; a span no longer than this keeps
+  // the work linear on a long line of constant speed.
+  constexpr std::size_t kLongestSpan = 256;
+  const std::size_t n = curve.size();
+  std::vector<bool> keep(n, false);
+  if (n == 0) return {};
+  keep.front() = keep.back() = true;
+  for (std::size_t i = 1; i < n; ++i) {
+    if (curve[i].limit != curve[i - 1].limit || curve[i].position == curve[i - 1].position) {
+      keep[i - 1] = keep[i] = true;
+    }
+  }
+  auto fits = [&](std::size_t a, std::size_t b) {
+    const double span = curve[b].position - curve[a].position;
+    if (span <= 0) return b == a + 1;
+    for (std::size_t k = a + 1; k < b; ++k) {
+      const double f = (curve[k].position - curve[a].position) / span;
+      const double speed = curve[a].speed + (curve[b].speed - curve[a].speed) * f;
+      const double time = curve[a].time + (curve[b].time - curve[a].time) * f;
+      if (std::fabs(speed - curve[k].speed) > kSpeedTolerance ||
+          std::fabs(time - curve[k].time) > kTimeTolerance) {
+        return false;
+      }
+    }
+    return true;
+  };
+  // From each kept point, the farthest point the straight line still fits
+  // to, up to the next point that must be kept.
+  std::size_t from = 0;
+  while (from + 1 < n) {
+    std::size_t to = from + 1;
+    while (to + 1 < n && !keep[to] && to + 1 - from <= kLongestSpan && fits(from, to + 1)) ++to;
+    keep[to] = true;
+    from = to;
+  }
+  std::vector<std::size_t> out;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (keep[i]) out.push_back(i);
+  }
+  return out;
+}
+
+// The computed run: the curve as columns (m, km/h, s of day) and the limit
+// as the step it is; the stations with the times the train reaches and
+// leaves them. Null without a curve.
+json Running(const RenderInput& in) {
+  if (in.times == nullptr || in.times->curve.size() < 2) return nullptr;
+  const std::vector<running::CurvePoint>& curve = in.times->curve;
+  json position = json::array(), speed = json::array(), time = json::array(),
+       limitFrom = json::array(), limit = json::array();
+  for (const std::size_t i : KeptPoints(curve)) {
+    position.push_back(Tenth(curve[i].position));
+    speed.push_back(Tenth(curve[i].speed * 3.6));
+    time.push_back(Tenth(curve[i].time));
+  }
+  for (std::size_t i = 0; i < curve.size(); ++i) {
+    if (i > 0 && curve[i].limit == curve[i - 1].limit) continue;
+    limitFrom.push_back(Tenth(curve[i].position));
+    limit.push_back(Tenth(curve[i].limit * 3.6));
+  }
+  json stations = json::array();
+  for (const running::TimingRow& row : in.times->rows) {
+    if (row.kind != running::TimingRow::Kind::kStation) continue;
+    const std::string name =
+        row.slot >= 0 && row.slot < kItemSlots
+            ? Windows1252ToUtf8(in.items[static_cast<std::size_t>(row.slot)].text)
+            : std::string();
+    stations.push_back({{"slot", row.slot},
+                        {"name", name},
+                        {"position", row.position},
+                        {"at", Tenth(PlaceOnCurve(*in.times, row))},
+                        {"stops", row.stops},
+                        {"time", Tenth(row.time)},
+                        {"departure", row.departure ? json(Tenth(*row.departure)) : json(nullptr)},
+                        {"scheduled", row.scheduled ? json(*row.scheduled) : json(nullptr)}});
+  }
+  return {{"position", position},   {"speed", speed}, {"time", time},
+          {"limitFrom", limitFrom}, {"limit", limit}, {"stations", stations}};
+}
+
 }  // namespace
 
 json ViewerData(const RenderInput& in) {
@@ -138,7 +227,9 @@ json ViewerData(const RenderInput& in) {
           {"slowdowns", SlowdownList(in.cells)},
           {"boardTexts", BoardTexts(in)},
           {"kmJumps", KmJumps(in.items)},
-          {"plan", Plan(in.profile)}};
+          {"plan", Plan(in.profile)},
+          {"running", Running(in)},
+          {"runningNote", in.timesNote}};
 }
 
 }  // namespace sb::render

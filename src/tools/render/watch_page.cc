@@ -6,6 +6,7 @@
 #include "compiler/scenario.h"
 #include "model/file_names.h"
 #include "model/km_post.h"
+#include "running_time/running_time.h"
 
 namespace sb::render {
 namespace {
@@ -17,7 +18,8 @@ constexpr std::size_t kMaxPageWarnings = 1000;
 std::string WatchPage(const std::optional<std::string>& lineBytes,
                       const std::optional<std::string>& trainBytes, const std::string& lineId,
                       const std::string& trainNumber, const PageOptions& options,
-                      const std::vector<std::string>& unread, const std::atomic<bool>* cancel) {
+                      const std::vector<std::string>& unread, const std::atomic<bool>* cancel,
+                      const WatchTrain& train) {
   const std::string title = lineId + ", train " + trainNumber;
   if (!lineBytes || !trainBytes) {
     std::vector<std::string> lines = unread;
@@ -64,6 +66,12 @@ std::string WatchPage(const std::optional<std::string>& lineBytes,
     profile = s.profile->Table();
     in.profile = &*profile;
   }
+  std::optional<running::RunningTime> times;
+  if (train.spec) {
+    times = running::ComputeRunningTime(s, running::ResolveTrain(*train.spec, s));
+    in.times = &*times;
+  }
+  in.timesNote = train.note;
   return RenderHtml(in, options, lines);
 }
 

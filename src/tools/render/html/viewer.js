@@ -62,7 +62,7 @@
     slowdown: '#f28e2b', speedLimit: '#2a9d3a', speedPoint: '#0b5d4b', routePoint: '#7fb8a8',
     gradient: '#8c6d31', mountain: '#8e6bbf', speedBoard: '#59656f', textBoard: '#d0509a',
     grid: '#e3e3e3', axis: '#777777', text: '#222222', muted: '#6b6b6b', view: '#1f5fbf',
-    jump: '#b3261e'
+    jump: '#b3261e', computedSpeed: '#3949ab', runningTime: '#00838f'
   };
   const FONT = '11px system-ui, -apple-system, "Segoe UI", Helvetica, Arial, sans-serif';
   const BOLD = 'bold 12px system-ui, -apple-system, "Segoe UI", Helvetica, Arial, sans-serif';
@@ -101,6 +101,34 @@
   const speedPointCells = ofKind(12).concat(ofKind(13)).sort(function (a, b) { return a - b; });
   const boardCells = ofKind(6).concat(ofKind(14)).sort(function (a, b) { return a - b; });
   const stations = D.stations.slice().sort(function (a, b) { return a.position - b.position; });
+  // The computed run: its curve cut down to the points a straight line
+  // between them would miss, the limit as steps, the stations' times.
+  const RUN = D.running;
+  // The last index of the sorted `xs` at or before `x` (0 before the first).
+  function indexAt(xs, x) {
+    let lo = 0, hi = xs.length - 1;
+    while (lo < hi) {
+      const mid = (lo + hi + 1) >> 1;
+      if (xs[mid] <= x) lo = mid; else hi = mid - 1;
+    }
+    return lo;
+  }
+  // Speed (km/h), limit (km/h) and time of day (s) at `metres`, between
+  // the curve's points; at a stop, the time it arrives.
+  function runningAt(metres) {
+    const p = RUN.position;
+    const m = Math.max(p[0], Math.min(p[p.length - 1], metres));
+    let i = indexAt(p, m);
+    while (i > 0 && p[i - 1] === p[i]) --i;
+    const j = Math.min(i + 1, p.length - 1);
+    const f = p[j] > p[i] ? (m - p[i]) / (p[j] - p[i]) : 0;
+    return {
+      metres: m,
+      speed: RUN.speed[i] + (RUN.speed[j] - RUN.speed[i]) * f,
+      time: RUN.time[i] + (RUN.time[j] - RUN.time[i]) * f,
+      limit: RUN.limit[indexAt(RUN.limitFrom, m)]
+    };
+  }
 
   // ---- words ----
   function post(metres) {
@@ -115,6 +143,20 @@
   function clock(seconds) {
     const h = Math.floor(seconds / 3600), m = Math.floor(seconds / 60) % 60, s = seconds % 60;
     return [h, m, s].map(function (v) { return String(v).padStart(2, '0'); }).join(':');
+  }
+  // "15:07:32" from seconds of day, counted on past midnight.
+  function clockOf(seconds) { return clock(Math.round(seconds)); }
+  function runningText(metres) {
+    const r = runningAt(metres);
+    return ['The computed run at ' + where(Math.round(r.metres)), 'speed: ' + r.speed.toFixed(1) + ' km/h',
+      'limit: ' + r.limit + ' km/h', 'time: ' + clockOf(r.time)].join('\n');
+  }
+  function runStationText(st) {
+    const lines = [st.name, 'at ' + where(st.position)];
+    if (!st.stops) lines.push('passes at ' + clockOf(st.time));
+    else lines.push('arrives ' + clockOf(st.time) + (st.departure !== null ? ', leaves ' + clockOf(st.departure) : ''));
+    if (st.scheduled !== null) lines.push('scheduled: ' + clock(st.scheduled));
+    return lines.join('\n');
   }
   function isRoutePoint(cell) {
     return cells.kind[cell] === 12 && cells.v1[cell] === D.routePointSpeed;
@@ -200,7 +242,8 @@
     [COL.speedLimit, 'speed limit'], [COL.speedPoint, 'speed point written by the author'],
     [COL.routePoint, 'speed point of ' + D.routePointSpeed + ' km/h (as route completion adds them)'],
     [COL.gradient, 'gradient (\u2030)'], [COL.mountain, 'mountain section, mark'], [COL.speedBoard, 'maximum-speed board'],
-    [COL.textBoard, 'text board'], [COL.jump, 'km posts jump (a new progression)']].forEach(function (e) {
+    [COL.textBoard, 'text board'], [COL.jump, 'km posts jump (a new progression)']].concat(RUN ? [
+    [COL.computedSpeed, 'computed speed'], [COL.runningTime, 'computed time of day, \u25cf stop, \u25cb station passed']] : []).forEach(function (e) {
     const item = el('span');
     const sw = el('i');
     sw.style.background = e[0];
@@ -219,7 +262,8 @@
     box.appendChild(list);
     document.body.appendChild(box);
   }
-  document.body.append(message, planBox, stripBox, legend, tooltip);
+  const runningNote = el('p', { class: 'note', id: 'sb-running-note' }, D.runningNote || '');
+  document.body.append(message, planBox, stripBox, runningNote, legend, tooltip);
 
   // ---- the view: metres start to end along the line ----
   const MIN_SPAN = 400;
@@ -301,6 +345,11 @@
     { id: 'mountains', title: 'Mountain sections (terrain type) and mountain marks', h: 32, draw: drawMountains },
     { id: 'boards', title: 'Boards (maximum-speed indicators and text boards)', h: 44, draw: drawBoards }
   ];
+  if (RUN) {
+    strips.push(
+      { id: 'running-speed', title: 'Running speed (km/h): the limit obeyed and the computed speed', h: 110, draw: drawRunningSpeed },
+      { id: 'running-time', title: 'Running time (time of day): stops and stations passed', h: 130, draw: drawRunningTime });
+  }
   const AXIS_H = 46;
   let stripsHeight = 0;
   (function layout() {
@@ -470,6 +519,82 @@
     ctx.textAlign = 'center';
     for (const l of placeLabels(ctx, labels, 1)) ctx.fillText(l.text, l.x, mark - 9);
     ctx.textAlign = 'left';
+  }
+  // The curve's points in view, one beyond each side.
+  function visibleRun() {
+    return [Math.max(0, indexAt(RUN.position, view.start) - 1),
+      Math.min(RUN.position.length - 1, indexAt(RUN.position, view.end) + 1)];
+  }
+  function polyline(ctx, xs, ys, from, to, colour, width) {
+    ctx.beginPath();
+    for (let i = from; i <= to; ++i) {
+      if (i === from) ctx.moveTo(xs(i), ys(i)); else ctx.lineTo(xs(i), ys(i));
+    }
+    ctx.strokeStyle = colour; ctx.lineWidth = width; ctx.lineJoin = 'round';
+    ctx.stroke();
+  }
+  // The speed axis reaches the highest speed of the run, in whole steps.
+  const runScale = (function () {
+    if (!RUN) return null;
+    let most = 40;
+    for (const v of RUN.speed.concat(RUN.limit)) most = Math.max(most, v);
+    const step = niceStep(most / 4);
+    return { top: Math.ceil(most / step) * step, step: step };
+  })();
+  function drawRunningSpeed(ctx, s) {
+    const top = runScale.top, step = runScale.step;
+    const Y = function (v) { return s.top + s.h - 4 - Math.max(0, Math.min(v, top)) / top * (s.h - 12); };
+    for (let v = 0; v <= top; v += step) {
+      yLabel(ctx, Y(v), String(v));
+      line(ctx, LEFT, Y(v), LEFT + plotW, Y(v), COL.grid, 0.7);
+    }
+    const end = RUN.position[RUN.position.length - 1];
+    ctx.beginPath();
+    for (let i = 0; i < RUN.limitFrom.length; ++i) {
+      const x0 = X(RUN.limitFrom[i]), x1 = X(i + 1 < RUN.limitFrom.length ? RUN.limitFrom[i + 1] : end);
+      if (i === 0) ctx.moveTo(x0, Y(RUN.limit[i])); else ctx.lineTo(x0, Y(RUN.limit[i]));
+      ctx.lineTo(x1, Y(RUN.limit[i]));
+    }
+    ctx.setLineDash([5, 2]);
+    ctx.strokeStyle = COL.speedLimit; ctx.lineWidth = 1.4;
+    ctx.stroke();
+    ctx.setLineDash([]);
+    const [a, b] = visibleRun();
+    polyline(ctx, function (i) { return X(RUN.position[i]); }, function (i) { return Y(RUN.speed[i]); }, a, b,
+      COL.computedSpeed, 1.6);
+  }
+  // The time axis spans the times of the stretch in view, so that a
+  // zoom shows the minutes a few hundred metres take.
+  function drawRunningTime(ctx, s) {
+    const p = RUN.position;
+    const t0 = runningAt(Math.max(view.start, p[0])).time;
+    let t1 = runningAt(Math.min(view.end, p[p.length - 1])).time;
+    // A stop in view: its departure too.
+    const [a, b] = visibleRun();
+    for (let i = a; i <= b; ++i) if (p[i] >= view.start && p[i] <= view.end) t1 = Math.max(t1, RUN.time[i]);
+    const span = Math.max(t1 - t0, 10);
+    const Y = function (t) { return s.top + s.h - 6 - (t - t0) / span * (s.h - 14); };
+    let step = 1;
+    for (const c of [1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1200, 1800, 3600, 7200, 10800, 21600]) {
+      step = c;
+      if (span / c <= 6) break;
+    }
+    for (let t = Math.ceil(t0 / step) * step; t <= t0 + span + 0.5; t += step) {
+      // The axis shows a clock, past midnight too; the readouts count on.
+      const label = clockOf(t % 86400);
+      yLabel(ctx, Y(t), step < 60 ? label : label.slice(0, -3));
+      line(ctx, LEFT, Y(t), LEFT + plotW, Y(t), COL.grid, 0.7);
+    }
+    polyline(ctx, function (i) { return X(p[i]); }, function (i) { return Y(RUN.time[i]); }, a, b, COL.runningTime, 1.6);
+    for (const st of RUN.stations) {
+      const x = X(st.at);
+      if (x < LEFT - 5 || x > LEFT + plotW + 5) continue;
+      ctx.beginPath();
+      ctx.arc(x, Y(st.time), st.stops ? 3.2 : 2.4, 0, 2 * Math.PI);
+      ctx.fillStyle = st.stops ? COL.runningTime : '#fff'; ctx.fill();
+      ctx.strokeStyle = COL.runningTime; ctx.lineWidth = 1.2; ctx.stroke();
+      hits.push({ strip: 'running-time', x: x, runStation: st });
+    }
   }
   function line(ctx, x0, y0, x1, y1, colour, width) {
     ctx.beginPath();
@@ -656,6 +781,8 @@
       if (d < bestD) { bestD = d; best = h; }
     }
     if (best && best.station) return stationText(best.station);
+    if (best && best.runStation) return runStationText(best.runStation);
+    if (strip.id === 'running-speed' || strip.id === 'running-time') return runningText(M(x));
     if (best && best.slowdown) {
       const sd = best.slowdown;
       return ['Slowdown ' + sd.speed + ' km/h', 'from cell ' + sd.start + ', ' + where(sd.start * CL),
@@ -788,6 +915,8 @@
     signals: signalCells.length,
     lineLength: D.lineLength,
     cellAt: cellAt,
+    running: RUN ? { stations: RUN.stations.length, at: runningAt } : null,
+    runningNote: D.runningNote || '',
     search: runSearch,
     setView: function (s, e) { setView(s, e); },
     fit: function () { setView(0, axisEnd); },
