@@ -162,6 +162,45 @@ TEST(RunningTimeClosedForm, AGradientThatTakesTheSurplusForceKeepsTheSpeed) {
   }
 }
 
+TEST(RunningTimeLimits, CellsFromTheHeadSlowdownsUntilTheRearClearsAndTheTopSpeed) {
+  Scenario s = Line(20000);
+  for (int32_t k = 3000 / 50; k < 8000 / 50; ++k)
+    s.cells[static_cast<std::size_t>(k)].speedLimit = 20;
+  s.slowdownSources.push_back({5000, 30, 500, 0, {}});
+  Station(s, 1, 1000);
+  Station(s, 2, 15000);
+  Train t = Simple(500000, 300000);
+  t.length = 300;
+  t.topSpeed = 120 / 3.6;
+  const RunningTime rt = ComputeRunningTime(s, t);
+  const struct {
+    double position;
+    double kmh;
+  } kLimits[] = {{2950, 120}, {3000, 100}, {4950, 100}, {5000, 30},
+                 {5750, 30},  {5800, 100}, {7950, 100}, {8000, 120}};
+  for (const auto& c : kLimits) {
+    SCOPED_TRACE(c.position);
+    const CurvePoint* point = nullptr;
+    for (const CurvePoint& p : rt.curve) {
+      if (p.position == c.position) point = &p;
+    }
+    ASSERT_NE(point, nullptr);
+    EXPECT_NEAR(point->limit * 3.6, c.kmh, 1e-9);
+    EXPECT_LE(point->speed, point->limit + 1e-9);
+  }
+  // Rows where the cells' limit changes; the slowdown is none.
+  std::vector<std::pair<int32_t, double>> changes;
+  for (const TimingRow& row : rt.rows) {
+    if (row.kind == TimingRow::Kind::kLimitChange)
+      changes.emplace_back(row.position, row.limit * 3.6);
+  }
+  ASSERT_EQ(changes.size(), 2u);
+  EXPECT_EQ(changes[0].first, 3000);
+  EXPECT_NEAR(changes[0].second, 100, 1e-9);
+  EXPECT_EQ(changes[1].first, 8000);
+  EXPECT_NEAR(changes[1].second, 120, 1e-9);
+}
+
 // The built-in scenario compiled from its descriptions.
 Scenario BuiltIn() {
   Scenario s;
