@@ -117,16 +117,20 @@ TEST(RunningTimeClosedForm, BrakingFromVToRestCoversVSquaredOverTwoB) {
   }
 }
 
-TEST(RunningTimeClosedForm, AGradientThatTakesTheSurplusForceKeepsTheSpeed) {
+TEST(RunningTimeClosedForm, AGradientOrCurveThatTakesTheSurplusForceKeepsTheSpeed) {
   const struct {
     int perMille;
     int entryPerMille;  // where the train gets up to speed
     int limitKmh;       // the speed it enters the gradient at
     double davis[3];
-    bool byPower;  // the effort at that speed is the power's, not the starting effort's
-  } kCases[] = {{5, 0, 90, {2000, 50, 6}, false},
-                {10, 0, 60, {3000, 80, 8}, true},
-                {-3, -10, 120, {20000, 100, 10}, false}};
+    bool byPower;          // the effort at that speed is the power's, not the starting effort's
+    double radius;         // of a curve over the gradient, m (negative: to the left); 0 for none
+    double curvePerMille;  // its equivalent gradient
+  } kCases[] = {{5, 0, 90, {2000, 50, 6}, false, 0, 0},
+                {10, 0, 60, {3000, 80, 8}, true, 0, 0},
+                {-3, -10, 120, {20000, 100, 10}, false, 0, 0},
+                {0, -5, 80, {2500, 60, 7}, false, 600, 650.0 / 545.0},
+                {2, 0, 70, {2500, 60, 7}, true, -250, 500.0 / 220.0}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.perMille);
     Scenario s = Line(32000);
@@ -135,6 +139,7 @@ TEST(RunningTimeClosedForm, AGradientThatTakesTheSurplusForceKeepsTheSpeed) {
     }
     Gradient(s, 0, 15000, c.entryPerMille);
     Gradient(s, 15000, 30000, c.perMille);
+    if (c.radius != 0) s.curveSources.push_back({15000, 15000, 1.0 / c.radius});
     Station(s, 1, 100);
     Station(s, 2, 31000);
     Train t = Simple(400000, 0);
@@ -143,8 +148,8 @@ TEST(RunningTimeClosedForm, AGradientThatTakesTheSurplusForceKeepsTheSpeed) {
     t.davisC = c.davis[2];
     t.brakingDeceleration = 5;
     const double v = c.limitKmh / 3.6;
-    const double needed =
-        t.davisA + t.davisB * v + t.davisC * v * v + t.mass * 9.81 * c.perMille / 1000.0;
+    const double needed = t.davisA + t.davisB * v + t.davisC * v * v +
+                          t.mass * 9.81 * (c.perMille + c.curvePerMille) / 1000.0;
     if (c.byPower) {
       t.startingTractiveEffort = 2 * needed;
       t.power = needed * v;
