@@ -117,16 +117,20 @@ TEST(RunningTimeClosedForm, BrakingFromVToRestCoversVSquaredOverTwoB) {
   }
 }
 
-TEST(RunningTimeClosedForm, AGradientThatTakesTheSurplusForceKeepsTheSpeed) {
+TEST(RunningTimeClosedForm, AGradientOrCurveThatTakesTheSurplusForceKeepsTheSpeed) {
   const struct {
     int perMille;
     int entryPerMille;  // where the train gets up to speed
     int limitKmh;       // the speed it enters the gradient at
     double davis[3];
-    bool byPower;  // the effort at that speed is the power's, not the starting effort's
-  } kCases[] = {{5, 0, 90, {2000, 50, 6}, false},
-                {10, 0, 60, {3000, 80, 8}, true},
-                {-3, -10, 120, {20000, 100, 10}, false}};
+    bool byPower;          // the effort at that speed is the power's, not the starting effort's
+    double radius;         // of a curve over the gradient, m (negative: to the left); 0 for none
+    double curvePerMille;  // its equivalent gradient
+  } kCases[] = {{5, 0, 90, {2000, 50, 6}, false, 0, 0},
+                {10, 0, 60, {3000, 80, 8}, true, 0, 0},
+                {-3, -10, 120, {20000, 100, 10}, false, 0, 0},
+                {0, -5, 80, {2500, 60, 7}, false, 600, 650.0 / 545.0},
+                {2, 0, 70, {2500, 60, 7}, true, -250, 500.0 / 220.0}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.perMille);
     Scenario s = Line(32000);
@@ -135,6 +139,7 @@ TEST(RunningTimeClosedForm, AGradientThatTakesTheSurplusForceKeepsTheSpeed) {
     }
     Gradient(s, 0, 15000, c.entryPerMille);
     Gradient(s, 15000, 30000, c.perMille);
+    if (c.radius != 0) s.curveSources.push_back({15000, 15000, 1.0 / c.radius});
     Station(s, 1, 100);
     Station(s, 2, 31000);
     Train t = Simple(400000, 0);
@@ -143,8 +148,8 @@ TEST(RunningTimeClosedForm, AGradientThatTakesTheSurplusForceKeepsTheSpeed) {
     t.davisC = c.davis[2];
     t.brakingDeceleration = 5;
     const double v = c.limitKmh / 3.6;
-    const double needed =
-        t.davisA + t.davisB * v + t.davisC * v * v + t.mass * 9.81 * c.perMille / 1000.0;
+    const double needed = t.davisA + t.davisB * v + t.davisC * v * v +
+                          t.mass * 9.81 * (c.perMille + c.curvePerMille) / 1000.0;
     if (c.byPower) {
       t.startingTractiveEffort = 2 * needed;
       t.power = needed * v;
@@ -160,6 +165,45 @@ TEST(RunningTimeClosedForm, AGradientThatTakesTheSurplusForceKeepsTheSpeed) {
     }
     EXPECT_EQ(checked, 281);
   }
+}
+
+TEST(RunningTimeLimits, CellsFromTheHeadSlowdownsUntilTheRearClearsAndTheTopSpeed) {
+  Scenario s = Line(20000);
+  for (int32_t k = 3000 / 50; k < 8000 / 50; ++k)
+    s.cells[static_cast<std::size_t>(k)].speedLimit = 20;
+  s.slowdownSources.push_back({5000, 30, 500, 0, {}});
+  Station(s, 1, 1000);
+  Station(s, 2, 15000);
+  Train t = Simple(500000, 300000);
+  t.length = 300;
+  t.topSpeed = 120 / 3.6;
+  const RunningTime rt = ComputeRunningTime(s, t);
+  const struct {
+    double position;
+    double kmh;
+  } kLimits[] = {{2950, 120}, {3000, 100}, {4950, 100}, {5000, 30},
+                 {5750, 30},  {5800, 100}, {7950, 100}, {8000, 120}};
+  for (const auto& c : kLimits) {
+    SCOPED_TRACE(c.position);
+    const CurvePoint* point = nullptr;
+    for (const CurvePoint& p : rt.curve) {
+      if (p.position == c.position) point = &p;
+    }
+    ASSERT_NE(point, nullptr);
+    EXPECT_NEAR(point->limit * 3.6, c.kmh, 1e-9);
+    EXPECT_LE(point->speed, point->limit + 1e-9);
+  }
+  // Rows where the cells' limit changes; the slowdown is none.
+  std::vector<std::pair<int32_t, double>> changes;
+  for (const TimingRow& row : rt.rows) {
+    if (row.kind == TimingRow::Kind::kLimitChange)
+      changes.emplace_back(row.position, row.limit * 3.6);
+  }
+  ASSERT_EQ(changes.size(), 2u);
+  EXPECT_EQ(changes[0].first, 3000);
+  EXPECT_NEAR(changes[0].second, 100, 1e-9);
+  EXPECT_EQ(changes[1].first, 8000);
+  EXPECT_NEAR(changes[1].second, 120, 1e-9);
 }
 
 // The built-in scenario compiled from its descriptions.
