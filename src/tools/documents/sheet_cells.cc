@@ -14,7 +14,12 @@ Diagnostic FactError(const FactPlace& place, std::string message, std::string hi
   return d;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  std::string quoted = "\"";
+  quoted += text;
+  quoted += '"';
+  return quoted;
+}
 
 void CheckWidth(std::string_view text, std::size_t width, std::string_view what,
                 const FactPlace& place, std::vector<Diagnostic>* out) {
