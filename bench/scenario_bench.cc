@@ -337,6 +337,29 @@ void BM_ExampleDocuments(benchmark::State& state) {
   }
 }
 
+// The running times of the whole route, first station to last, on the
+// built-in scenario compiled once: what `build` and the editor add.
+void BM_RunningTime(benchmark::State& state) {
+  static const Scenario scenario = [] {
+    Scenario s;
+    s.lineId = kScenarioLineId;
+    s.trainNumber = kScenarioTrainNumber;
+    s.withProfile = 1;
+    CompileInMemory(s, RenderLines(content::Lines(content::Document::kLine)),
+                    RenderLines(content::Lines(content::Document::kTrain)));
+    return s;
+  }();
+  const running::Train train = running::ResolveTrain({}, scenario);
+  for (auto _ : state) {
+    const running::RunningTime times = running::ComputeRunningTime(scenario, train);
+    if (times.rows.empty()) {
+      state.SkipWithError("the built-in scenario has no running times");
+      break;
+    }
+    benchmark::DoNotOptimize(times.rows.data());
+  }
+}
+
 void BM_LineCompile(benchmark::State& state) {
   const int32_t length = static_cast<int32_t>(state.range(0));
   RunCompile(state, GeneratedCase(length));
@@ -377,6 +400,7 @@ BENCHMARK(BM_ScenarioCompileFloor)->Unit(benchmark::kMillisecond)->UseRealTime()
 BENCHMARK(BM_ExampleBuild)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ExampleCompile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ExampleDocuments)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RunningTime)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_LineCompile)
     ->Arg(250000)
     ->Arg(500000)

@@ -78,7 +78,9 @@ struct Finding {
 struct RunningTime {
   Train train;
   std::vector<TimingRow> rows;
-  std::vector<CurvePoint> curve;  // every 50 m and at each stop, in route order
+  // Every 50 m and at each stop, in route order; at a stop the train leaves
+  // again, a second point at its departure. None past a stall.
+  std::vector<CurvePoint> curve;
   std::vector<Finding> findings;  // in route order
 };
 
