@@ -324,7 +324,9 @@ TEST(NewCommand, AuthorsReferenceExamplesAreWhatCompilePrints) {
     SCOPED_TRACE(e.file + " line " + std::to_string(e.line) + ": " + e.text);
     TempDir dir;
     const std::string cd = "cd " + Quote(dir.path()) + " &&";
-    if (ShownByBuild(e)) ASSERT_EQ(RunTool("new Costa 42", cd).exit, 0);
+    if (ShownByBuild(e)) {
+      ASSERT_EQ(RunTool("new Costa 42", cd).exit, 0);
+    }
     const bool line = e.file == "Costa_linea.txt";
     WriteFile(dir.file("Costa_linea.txt"), line ? WithLine(kLine, e.line, e.text) : kLine);
     WriteFile(dir.file("Costa_42-.txt"), line ? kTrain : WithLine(kTrain, e.line, e.text));

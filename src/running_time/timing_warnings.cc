@@ -95,7 +95,10 @@ std::optional<Diagnostic> UnkeepableTime(const Scenario& s, const RunningTime& r
   if (late <= 0) return std::nullopt;
   const bool last = &rt.rows.back() == row;
   const auto dwell = static_cast<int64_t>(std::llround(last ? 0.0 : rt.train.dwell));
-  const auto anchor = static_cast<int64_t>(std::llround(f.earliest - row->minimum)) - dwell;
+  // From the previous stop's scheduled time, else from when the train
+  // leaves it, which the calculation gives only through the minimum.
+  const int64_t anchor = previousTimed ? previous : std::llround(f.earliest - row->minimum) - dwell;
+  const int64_t needed = ((earliest - dwell - anchor) % kDay + kDay) % kDay;
   const std::string& station = NameOf(s, f.slot);
   const std::string& from = NameOf(s, f.previousSlot);
   Diagnostic d = WarningOn(Warning::kUnkeepableTime, *at, at->hourColumn);
@@ -105,7 +108,7 @@ std::optional<Diagnostic> UnkeepableTime(const Scenario& s, const RunningTime& r
   std::string note = "the previous stop, " + from +
                      (previousTimed ? ", scheduled at " : ", which the train leaves at ") +
                      TimeOfDay(anchor) + ": from then the train needs at least " +
-                     Duration(earliest - dwell - anchor) + " to " + station;
+                     Duration(needed) + " to " + station;
   if (dwell > 0) note += ", and stops there " + Duration(dwell);
   d.related.push_back({before->source.file, before->source.line,
                        previousTimed ? before->hourColumn : before->source.column,
