@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/editor_projects.h"
 #include "base/disk.h"
 #include "base/file_io.h"
 #include "base/windows1252.h"
@@ -179,7 +180,8 @@ double ThreadCpuMs() {
   return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-void MeasureChanges(benchmark::State& state, const Folder& folder) {
+void MeasureChanges(benchmark::State& state, const Folder& folder,
+                    lsp::ProjectReader projects = {}) {
   const std::filesystem::path dir =
       std::filesystem::temp_directory_path() / ("sb-lsp-bench-" + std::to_string(::getpid()));
   std::filesystem::remove_all(dir);
@@ -189,7 +191,7 @@ void MeasureChanges(benchmark::State& state, const Folder& folder) {
   }
   const auto uri = [&](const std::string& name) { return lsp::PathToUri((dir / name).string()); };
   RealDisk disk;
-  lsp::Server server(disk);
+  lsp::Server server(disk, std::move(projects));
   server.Handle(
       {{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", json::object()}});
   std::vector<std::pair<std::string, std::string>> open = folder.open;
@@ -242,6 +244,23 @@ void BM_LspDidChangeToDiagnostics(benchmark::State& state) {
   MeasureChanges(state, f);
 }
 BENCHMARK(BM_LspDidChangeToDiagnostics)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The built-in scenario under its own names, each change adding a warning
+// and keeping it free of errors: without its project file (0), and with it
+// (1), when the train's running times are worked out after each compile.
+void BM_LspExampleProject(benchmark::State& state) {
+  Folder f;
+  f.open.emplace_back("Lungomare_Nord_linea.txt",
+                      Windows1252ToUtf8(content::RawBytes(content::Document::kLine)));
+  if (state.range(0) != 0) {
+    f.onDisk.emplace_back("scenario.toml", std::string(content::ExampleProjectBytes()));
+  }
+  f.edited = "Lungomare_Nord_911-.txt";
+  f.before = Windows1252ToUtf8(content::RawBytes(content::Document::kTrain));
+  f.after = WithOneMore(f.before);
+  MeasureChanges(state, f, EditorProjectReader());
+}
+BENCHMARK(BM_LspExampleProject)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The template `new` writes.
 void BM_LspTemplate(benchmark::State& state) { MeasureChanges(state, TemplateFolder()); }

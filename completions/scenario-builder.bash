@@ -9,7 +9,7 @@
 _scenario_builder_warnings="extra-values missing-values not-a-number unknown-record
 hyphen-keyword hyphen-run no-general-section no-line-length no-start-record
 out-of-order value-range past-line-end replaced-feature text-encoding curve-keyword
-time-range time-order"
+time-range time-order unkeepable-time traction short-stop-zone"
 
 # Folders, and the files that match one of the patterns given (ext globs).
 _scenario_builder_files() {

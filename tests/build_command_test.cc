@@ -124,6 +124,44 @@ TEST(BuildCommand, DiagnosticsAndStatusesAreCompiles) {
   }
 }
 
+// A time the train cannot keep is a warning of build's, not of compile's,
+// which knows no train: -Wno- silences it, --werror fails on it, the JSON
+// gives its identifier as its code and the summary line counts it.
+TEST(BuildCommand, RunningTimeWarningsGoWhereTheCompilesGo) {
+  TempDir dir;
+  ASSERT_EQ(RunTool("new Costa 42 --dir " + Quote(dir.path())).exit, 0);
+  const std::string train = ReadFile(dir.file("Costa_42-.txt"));
+  // RICCIONE, 10 km on, 2 minutes after the start.
+  const std::string from = "60,    15,    27,    0,    RICCIONE";
+  ASSERT_NE(train.find(from), std::string::npos);
+  WriteFile(dir.file("Costa_42-.txt"),
+            testing::ReplaceAll(train, from, "60,    15,    19,    0,    RICCIONE"));
+  const std::string cd = "cd " + Quote(dir.path()) + " &&";
+  const struct {
+    const char* options;
+    int exit;
+    bool told;
+  } kCases[] = {
+      {"", 0, true},
+      {"-Wno-unkeepable-time", 0, false},
+      {"--werror", 1, true},
+      {"-Wno-unkeepable-time --werror", 0, false},
+      {"-Wno-traction -Wno-short-stop-zone", 0, true},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.options);
+    ToolRun built = RunTool(std::string("build --out b ") + c.options, cd);
+    EXPECT_EQ(built.exit, c.exit) << built.err;
+    EXPECT_EQ(built.err.find("[-Wunkeepable-time]") != std::string::npos, c.told) << built.err;
+    EXPECT_NE(built.err.find(c.told ? ", 1 warning; " : ", 0 warnings; "), std::string::npos)
+        << built.err;
+  }
+  ToolRun json = RunTool("build --out b --json", cd);
+  EXPECT_NE(json.out.find("\"code\":\"unkeepable-time\""), std::string::npos) << json.out;
+  ToolRun compiled = RunTool("compile --line Costa_linea.txt --train Costa_42-.txt --out c", cd);
+  EXPECT_EQ(compiled.err.find("unkeepable-time"), std::string::npos) << compiled.err;
+}
+
 // Each bad input is told, and the set an earlier build left stays as it was.
 TEST(BuildCommand, BadInputLosesNothing) {
   const std::string tooLong(40, 'X');

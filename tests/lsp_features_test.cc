@@ -7,8 +7,10 @@
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "app/editor_projects.h"
 #include "base/disk.h"
 #include "tools/lsp/server.h"
 #include "tools/lsp/text.h"
@@ -68,8 +70,9 @@ class Editor {
  public:
   explicit Editor(json capabilities = {{"textDocument",
                                         {{"completion",
-                                          {{"completionItem", {{"snippetSupport", true}}}}}}}})
-      : server_(disk_) {
+                                          {{"completionItem", {{"snippetSupport", true}}}}}}}},
+                  ProjectReader projects = {})
+      : server_(disk_, std::move(projects)) {
     EXPECT_TRUE(disk_.MakeDirs(kFolder).ok());
     EXPECT_TRUE(disk_.WriteFile(kLinePath, kLine).ok());
     Send(Request("initialize", {{"capabilities", std::move(capabilities)}}));
@@ -761,7 +764,8 @@ TEST(LspFeatures, WatchersOfDescriptionsAreRegisteredWhenTheClientCan) {
   const json registration = json::parse(R"json([{"id":"watch-descriptions",
     "jsonrpc":"2.0","method":"client/registerCapability","params":{"registrations":[
     {"id":"watch-descriptions","method":"workspace/didChangeWatchedFiles","registerOptions":
-    {"watchers":[{"globPattern":"**/*_linea.txt"},{"globPattern":"**/*_*-.txt"}]}}]}}])json");
+    {"watchers":[{"globPattern":"**/*_linea.txt"},{"globPattern":"**/*_*-.txt"},
+    {"globPattern":"**/scenario.toml"}]}}]}}])json");
   const struct {
     const char* name;
     json capabilities;
@@ -873,6 +877,60 @@ TEST(LspFeatures, ARenamedDescriptionLeavesNothingUnderItsOldName) {
     }
     EXPECT_EQ(shown[PathToUri(renamed)], moved);
   }
+}
+
+// With a project file beside the descriptions that names them, the train's
+// running times are worked out after each compile and what they find is
+// told with the compile's diagnostics; a project file changed or removed on
+// disk is read again when the watcher tells of it.
+TEST(LspFeatures, RunningTimeWarningsComeFromTheProjectFileBesideTheDescriptions) {
+  Editor editor(json::object(), EditorProjectReader());
+  const std::string project = "/s/scenario.toml";
+  // BETA, 11 km on, two minutes after ALFA.
+  const std::string train =
+      "[generale]\n"
+      "numero vetture, 6\n"
+      "[vel_limite]\n"
+      "velocita, 0, 160\n"
+      "[stazioni]\n"
+      "stazione, 1000, 12, 400, 0,0,0, 1,1,0, 4,1,1, 0, 15,17,0, ALFA\n"
+      "stazione, 12000, 12, 400, 0,0,0, 1,1,0, 4,1,1, 0, 15,19,0, BETA\n"
+      "[fine]\n";
+  std::map<std::string, json> shown;
+  const auto codes = [&] {
+    std::vector<std::string> out;
+    for (const json& d : shown[PathToUri(kTrainPath)]) {
+      if (d["code"].is_string()) out.push_back(d["code"]);
+    }
+    return out;
+  };
+  const auto told = [&](const std::string& text, int type) {
+    if (type == kDeleted) {
+      ASSERT_TRUE(editor.disk().RemoveFile(project).ok());
+    } else {
+      ASSERT_TRUE(editor.disk().WriteFile(project, text).ok());
+    }
+    Shown(shown, editor.Notify("workspace/didChangeWatchedFiles",
+                               {{"changes", {WatchedChange(project, type)}}}));
+  };
+  const std::vector<std::string> unkeepable = {"no-start-record", "unkeepable-time"};
+  const std::vector<std::string> none = {"no-start-record"};
+
+  Shown(shown, editor.Open(kTrainPath, train));
+  EXPECT_EQ(codes(), none);  // no project file
+  told("line = \"Demo\"\ntrain = \"1\"\n", kCreated);
+  EXPECT_EQ(codes(), unkeepable);
+  const json& warning = shown[PathToUri(kTrainPath)].back();
+  EXPECT_EQ(warning["range"], Range(6, 50, 52));  // the hour of BETA
+  EXPECT_EQ(warning["relatedInformation"][0]["location"]["range"], Range(5, 49, 51));
+  told("line = \"Demo\"\ntrain = \"2\"\n", kChanged);  // another train
+  EXPECT_EQ(codes(), none);
+  told("line = \"Demo\"\ntrain = 1\n", kChanged);  // not valid: build tells it
+  EXPECT_EQ(codes(), none);
+  told("line = \"Demo\"\ntrain = \"1\"\n", kChanged);
+  EXPECT_EQ(codes(), unkeepable);
+  told("", kDeleted);
+  EXPECT_EQ(codes(), none);
 }
 
 }  // namespace

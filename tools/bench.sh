@@ -140,7 +140,7 @@ echo
 echo "== editor server: didChange -> publishDiagnostics (targets: 50 ms a change;"
 echo "   16,000 diagnostics within 50 ms; 21 trains of 1,000 km within 20 ms)"
 build/bench/bench/sb_lsp_bench --benchmark_min_time="$min_time" 2>/dev/null |
-  sed -n 's/^BM_Lsp\([A-Za-z0-9]*\)\/manual_time.* median_cpu_ms=\([^ ]*\) median_ms=\([^ ]*\) worst_ms=\([^ ]*\).*/  \1: median \3 ms (CPU \2 ms), worst \4 ms/p'
+  sed -n 's/^BM_Lsp\([A-Za-z0-9/]*\)\/manual_time.* median_cpu_ms=\([^ ]*\) median_ms=\([^ ]*\) worst_ms=\([^ ]*\).*/  \1: median \3 ms (CPU \2 ms), worst \4 ms/p'
 
 echo
 echo "== editor server: memory after 5,000 edits of the template's train"

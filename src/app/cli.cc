@@ -10,6 +10,7 @@
 #include "app/build_command.h"
 #include "app/command_status.h"
 #include "app/compile_report.h"
+#include "app/editor_projects.h"
 #include "app/fmt_command.h"
 #include "app/inspect_command.h"
 #include "app/new_command.h"
@@ -287,7 +288,7 @@ int RunCommands(int argc, const char* const* argv, std::ostream& out, std::ostre
   if (*lsp) {
     platform::BinaryStandardStreams();
     RealDisk disk;
-    return lsp::RunLanguageServer(std::cin, std::cout, disk);
+    return lsp::RunLanguageServer(std::cin, std::cout, disk, EditorProjectReader());
   }
   if ((*o.inspect || *o.render) && !o.dir.empty()) {
     return FinishCommand(Status::Usage("--dir applies to the scenario run only"), err);

@@ -97,11 +97,13 @@ struct Scenario {
   };
   std::vector<CurveSource> curveSources;
   // The station records stored, by item slot (entry slot - 1), with the
-  // column of their scheduled time's hour, for what is said of the time.
-  // Nothing compiled depends on it.
+  // columns of their scheduled time's hour and of their length, for what
+  // is said of the time and of the stopping zone. Nothing compiled depends
+  // on it.
   struct StationSource {
     SourceRef source;
     int hourColumn = 0;
+    int lengthColumn = 0;
   };
   std::vector<StationSource> stationSources;
   // The record behind each feature a description placed, by cell.

@@ -314,7 +314,8 @@ Status TrainReader::Station() {
   t_.stationSlot = slot + 1;
   t_.previousStation = d_.Source();
   constexpr int kHourField = 14;
-  s_.stationSources.push_back({d_.Source(), d_.column_of(kHourField)});
+  s_.stationSources.push_back(
+      {d_.Source(), d_.column_of(kHourField), d_.column_of(kStationLengthField)});
   if (slot + 1 >= t_.boardSlot) {
     return Stop(ErrorCode::kTooManyStations, std::nullopt, position, kKeywordField);
   }

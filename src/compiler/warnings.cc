@@ -30,6 +30,12 @@ constexpr std::array<WarningInfo, kWarningCount> kTable = {{
     {Warning::kTimeRange, "time-range", "a station's scheduled time that is no time of day"},
     {Warning::kTimeOrder, "time-order",
      "a station's scheduled time earlier than the previous timed station's"},
+    {Warning::kUnkeepableTime, "unkeepable-time",
+     "a station's scheduled time earlier than the train can get there"},
+    {Warning::kTraction, "traction",
+     "a gradient on which the train cannot start from a stop, or stalls"},
+    {Warning::kShortStopZone, "short-stop-zone",
+     "a stop whose stopping zone is shorter than the train"},
 }};
 
 // WarningId and the options index the table by the enum.

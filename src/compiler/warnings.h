@@ -31,9 +31,14 @@ enum class Warning {
   kCurveKeyword,      // a curve's side or curvature decided by a stray letter or digit
   kTimeRange,         // a station's scheduled time that is no time of day
   kTimeOrder,         // a station's scheduled time earlier than the previous one's
+  // The running times' (running_time/timing_warnings.h): only a command
+  // that knows the train gives them, never the compile alone.
+  kUnkeepableTime,  // a scheduled time earlier than the train can make it
+  kTraction,        // the train cannot start at a stop, or stalls on a gradient
+  kShortStopZone,   // a stop whose stopping zone is shorter than the train
 };
 
-inline constexpr std::size_t kWarningCount = static_cast<std::size_t>(Warning::kTimeOrder) + 1;
+inline constexpr std::size_t kWarningCount = static_cast<std::size_t>(Warning::kShortStopZone) + 1;
 
 // At most this many warnings of one identifier are kept in a run; the rest
 // are counted, so that a file of a million mistakes costs a counter, not a

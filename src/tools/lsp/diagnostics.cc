@@ -138,7 +138,7 @@ nlohmann::json FieldRange(const SourceText& text, int line, int column, Position
 nlohmann::json LspDiagnostics(const FileResult& file, const GroupAnalysis& analysis,
                               PositionEncoding encoding) {
   nlohmann::json out = nlohmann::json::array();
-  for (const Diagnostic& d : file.diagnostics) {
+  const auto add = [&](const Diagnostic& d) {
     nlohmann::json j;
     j["range"] = FieldRange(*file.text, d.line, d.column, encoding);
     j["severity"] = d.is_warning() ? kSeverityWarning : kSeverityError;
@@ -151,7 +151,9 @@ nlohmann::json LspDiagnostics(const FileResult& file, const GroupAnalysis& analy
     j["message"] = MessageOf(d, file.scenario.get());
     if (!d.related.empty()) j["relatedInformation"] = Related(d, file, analysis, encoding);
     out.push_back(std::move(j));
-  }
+  };
+  for (const Diagnostic& d : file.diagnostics) add(d);
+  for (const Diagnostic& d : file.timing) add(d);
   for (const Unencodable& u : file.text->unencodable) {
     out.push_back(UnencodableDiagnostic(*file.text, u, encoding));
   }

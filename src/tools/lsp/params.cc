@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "model/file_names.h"
+#include "tools/lsp/project_times.h"
 
 namespace sb::lsp {
 
@@ -161,11 +162,14 @@ Status WatchedPaths(const nlohmann::json& params, std::vector<std::string>* path
     if (!change.is_object()) return Status::Invalid("a change must be an object");
     std::string uri;
     SB_RETURN_IF_ERROR(StringMember(change, "uri", &uri));
-    // Only descriptions matter, and a path with a NUL names none.
+    // Only descriptions and the project files beside them matter, and a
+    // path with a NUL names none.
     std::optional<std::string> path = UriToPath(uri);
     if (!path || path->find('\0') != std::string::npos) continue;
     const std::string name = path->substr(path->rfind('/') + 1);
-    if (IsLineDescription(name) || IsTrainDescription(name)) paths->push_back(std::move(*path));
+    if (IsLineDescription(name) || IsTrainDescription(name) || name == kProjectFileName) {
+      paths->push_back(std::move(*path));
+    }
   }
   return Status::Ok();
 }

@@ -40,8 +40,9 @@ bool TakesSnippets(const nlohmann::json& params);
 bool IsVsCode(const nlohmann::json& params);
 bool WatchesFilesOnRequest(const nlohmann::json& params);
 
-// The paths of the descriptions a workspace/didChangeWatchedFiles names,
-// created, changed or deleted alike; other files and schemes are left out.
+// The paths of the descriptions and project files a
+// workspace/didChangeWatchedFiles names, created, changed or deleted alike;
+// other files and schemes are left out.
 Status WatchedPaths(const nlohmann::json& params, std::vector<std::string>* paths);
 
 }  // namespace sb::lsp

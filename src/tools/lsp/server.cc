@@ -299,6 +299,7 @@ void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
   GroupAnalysis analysis =
       Analyze(group, workspace_, earlier != analyses_.end() ? &earlier->second : nullptr, cancel_);
   if (analysis.cancelled) return;
+  projectTimes_.Apply(workspace_, analysis);
   // What each description was last told: only what changes is sent again,
   // so a change to one train of many says nothing of the others.
   std::map<std::string, std::string>& published = published_[group];
@@ -338,7 +339,8 @@ void Server::Refresh(const Group& group, Out& out, const std::string& closed) {
 Status Server::Initialized(const nlohmann::json&, Out& out) {
   if (!watches_) return Status::Ok();
   const nlohmann::json watchers = {{{"globPattern", "**/" + LineDescriptionName("*")}},
-                                   {{"globPattern", "**/" + TrainDescriptionName("*", "*")}}};
+                                   {{"globPattern", "**/" + TrainDescriptionName("*", "*")}},
+                                   {{"globPattern", "**/" + std::string(kProjectFileName)}}};
   out.push_back({{"jsonrpc", "2.0"},
                  {"id", "watch-descriptions"},
                  {"method", "client/registerCapability"},
@@ -361,6 +363,12 @@ Status Server::DidChangeWatchedFiles(const nlohmann::json& params, Out& out) {
   for (const std::string& path : paths) {
     workspace_.ForgetFile(path);
     if (std::optional<Group> group = workspace_.GroupOf(path)) folders.insert(group->folder);
+    // The project file gives the running times of the scenarios beside it.
+    const std::size_t slash = path.rfind('/');
+    if (slash != std::string::npos &&
+        path.compare(slash + 1, std::string::npos, kProjectFileName) == 0) {
+      folders.insert(path.substr(0, slash));
+    }
   }
   // A line description that comes or goes may move trains between the
   // groups of its folder: each open group there is refreshed.

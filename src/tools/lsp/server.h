@@ -12,10 +12,12 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/disk.h"
 #include "base/status.h"
+#include "tools/lsp/project_times.h"
 #include "tools/lsp/text.h"
 #include "tools/lsp/workspace.h"
 
@@ -34,8 +36,10 @@ nlohmann::json ErrorResponse(const nlohmann::json& id, int code, const std::stri
 
 class Server {
  public:
-  // Descriptions not open in the editor are read from `disk`.
-  explicit Server(Disk& disk) : workspace_(disk) {}
+  // Descriptions not open in the editor are read from `disk`, and so are
+  // the project files beside them, which `projects` reads (none without it).
+  explicit Server(Disk& disk, ProjectReader projects = {})
+      : workspace_(disk), projectTimes_(std::move(projects)) {}
 
   // Never throws on what the client sends: a message that is not a valid
   // request gets an error response; an unknown notification is ignored.
@@ -127,6 +131,7 @@ class Server {
   void NoteEncoding(const std::string& path);
 
   Workspace workspace_;
+  ProjectTimes projectTimes_;
   std::map<Group, GroupAnalysis> analyses_;
   // By description: the diagnostics it was last sent, as JSON text.
   std::map<Group, std::map<std::string, std::string>> published_;
@@ -142,7 +147,7 @@ class Server {
   bool vscode_ = false;    // the client runs VS Code's own commands
   // Notifications a request's handler asks to send after its response.
   std::vector<nlohmann::json> notices_;
-  bool watches_ = false;   // the client registers file watchers when asked
+  bool watches_ = false;  // the client registers file watchers when asked
   bool shutdown_ = false;
   bool exited_ = false;
   const std::atomic<bool>* cancel_ = nullptr;

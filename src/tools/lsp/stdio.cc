@@ -206,7 +206,7 @@ class Inbox {
 
 }  // namespace
 
-int RunLanguageServer(std::istream& in, std::ostream& out, Disk& disk) {
+int RunLanguageServer(std::istream& in, std::ostream& out, Disk& disk, ProjectReader projects) {
   std::atomic<bool> cancel{false};
   Inbox inbox(&cancel);
   // The reader stops at the end of the input or after the exit that ends
@@ -221,7 +221,7 @@ int RunLanguageServer(std::istream& in, std::ostream& out, Disk& disk) {
       if (end || (exit && inbox.Exited())) return;
     }
   });
-  Server server(disk);
+  Server server(disk, std::move(projects));
   server.SetCancel(&cancel);
   while (!server.exited()) {
     Incoming next = inbox.Take();

@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "base/disk.h"
+#include "tools/lsp/project_times.h"
 
 namespace sb::lsp {
 
@@ -14,8 +15,9 @@ namespace sb::lsp {
 // that cannot be read or decoded gets an error response (-32700, or -32600
 // for one over the size limit, whose body is then skipped, and for JSON
 // that nests too deep or holds too many values) and the loop goes on.
-// Descriptions not open in the editor are read from `disk`.
-int RunLanguageServer(std::istream& in, std::ostream& out, Disk& disk);
+// Descriptions not open in the editor are read from `disk`, and so are the
+// project files beside them, which `projects` reads.
+int RunLanguageServer(std::istream& in, std::ostream& out, Disk& disk, ProjectReader projects = {});
 
 }  // namespace sb::lsp
 

@@ -249,7 +249,8 @@ void AnalyzeFiles(GroupAnalysis& analysis, const Workspace& workspace,
   const std::string linePath = InFolder(group.folder, LineDescriptionName(group.lineId));
   const std::shared_ptr<const SourceText> line = workspace.Text(linePath);
   const std::vector<std::string> trains = workspace.TrainsOf(group);
-  if (line) analysis.files.push_back(FileResult{linePath, line, {}, {}, nullptr});
+  if (line)
+    analysis.files.push_back(FileResult{linePath, line, {}, {}, nullptr, false, {}, nullptr});
   // The earlier results hold for this line text only.
   const FileResult* previousLine = previous ? previous->Find(linePath) : nullptr;
   const bool sameLine = line && previousLine && SameText(previousLine->text, line);
@@ -263,7 +264,7 @@ void AnalyzeFiles(GroupAnalysis& analysis, const Workspace& workspace,
     TrainJob& job = jobs.emplace_back();
     job.train = train;
     if (!line) {
-      job.result = FileResult{trainPath, std::move(text), {}, {}, nullptr};
+      job.result = FileResult{trainPath, std::move(text), {}, {}, nullptr, false, {}, nullptr};
       job.result.diagnostics.push_back(NoLine(group));
       continue;
     }
@@ -273,7 +274,7 @@ void AnalyzeFiles(GroupAnalysis& analysis, const Workspace& workspace,
       job.result.text = std::move(text);  // the same bytes; open or not may differ
       job.result.reused = true;
     } else {
-      job.result = FileResult{trainPath, std::move(text), {}, {}, nullptr};
+      job.result = FileResult{trainPath, std::move(text), {}, {}, nullptr, false, {}, nullptr};
       toCompile.push_back(&job);
     }
   }

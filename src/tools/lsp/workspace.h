@@ -116,6 +116,11 @@ struct FileResult {
   // Taken whole from the previous analysis: what the editor was told of it
   // still holds.
   bool reused = false;
+  // The running times' warnings of the train its folder's project file
+  // names, told after the compile's (tools/lsp/project_times.h), and the
+  // project file's text they were worked out with.
+  std::vector<Diagnostic> timing;
+  std::shared_ptr<const SourceText> timingProject;
 };
 
 struct GroupAnalysis {
