@@ -565,6 +565,53 @@ TEST(RenderHtmlTest, TextsCannotEndTheScriptThatHoldsThem) {
   EXPECT_NE(page.find("<title>A&lt;/script&gt;"), std::string::npos);
 }
 
+// Whatever an author writes, the page's data stays one element that parses
+// back to the same texts: no '<' reaches the HTML parser, which would read
+// "<!--<script>" as the start of a section that hides the end tag.
+TEST(RenderHtmlTest, HostileTextsStayInsideTheirData) {
+  const std::string hostile[] = {
+      "<!--<script>",           "<!--<script></script>",    "</script><script>alert(1)</script>",
+      "<!-- -->--> <\\/x> ]]>", "a&amp;b <b>\"q\"</b> 'x'", "\xe2\x80\xa8line\xe2\x80\xa9para"};
+  for (const std::string& text : hostile) {
+    // Station names and board texts are Windows-1252: the line separators
+    // only reach the page through the identifiers.
+    const bool fits1252 = text.find('\xe2') == std::string::npos;
+    RenderInput in;
+    in.lineId = text;
+    in.trainNumber = text;
+    in.cells.resize(141);
+    in.items[1].kind = 12;
+    in.items[1].position = 2000;
+    in.items[1].text = fits1252 ? text : "S";
+    in.items[2].text = fits1252 ? text : "B";
+    in.cells[60].kind = kKindTextBoard;
+    in.cells[60].value1 = 2;
+    for (const std::string& page :
+         {render::RenderHtml(in), render::DiagnosticsHtml(text, {text}, {1, "p.gen.js"})}) {
+      const std::size_t data = page.find("id=\"sb-data\">");
+      const std::size_t code = page.find("<script>\n");
+      ASSERT_NE(data, std::string::npos);
+      ASSERT_NE(code, std::string::npos);
+      // Between the data and the page's own script only the two blocks'
+      // own tags hold a '<'.
+      const std::string blocks = page.substr(data, code - data);
+      EXPECT_EQ(Count(blocks, "<"), 3) << text;
+      EXPECT_EQ(blocks.find("\xe2\x80\xa8"), std::string::npos) << text;
+      EXPECT_EQ(blocks.find("\xe2\x80\xa9"), std::string::npos) << text;
+    }
+    const nlohmann::json data = EmbeddedJson(render::RenderHtml(in), "sb-data");
+    EXPECT_EQ(data["line"], text);
+    EXPECT_EQ(data["train"], text);
+    if (fits1252) {
+      EXPECT_EQ(data["stations"][0]["name"], text);
+      EXPECT_EQ(data["boardTexts"]["60"], text);
+    }
+    const nlohmann::json diagnostics =
+        EmbeddedJson(render::DiagnosticsHtml(text, {text}, {1, "p.gen.js"}), "sb-data");
+    EXPECT_EQ(diagnostics["diagnostics"][0], text);
+  }
+}
+
 TEST(RenderHtmlTest, DiagnosticsPageListsThemAndWatchesItsSidecar) {
   const render::PageOptions watching{7, "page.html.gen.js"};
   const std::vector<std::string> lines = {
