@@ -45,6 +45,7 @@
 #include "model/km_post.h"
 #include "test_support.h"
 #include "tools/render/html_page.h"
+#include "tools/render/label_layout.h"
 #include "tools/render/picture.h"
 #include "tools/render/watch_page.h"
 
@@ -292,6 +293,13 @@ TEST_F(RenderTest, ScenarioPictureHoldsEveryFeature) {
 
   ExpectApart(strip, 11);
   ExpectApart(plan, 11);
+  // The first and the last station stand at the ends of the axis: their
+  // names slide inside the plot rather than past its edges.
+  for (const Label& l : strip) {
+    EXPECT_GE(l.x, render::kAxisLeft) << l.text;
+    EXPECT_LE(l.x + render::TextWidth(l.text, render::kLabelSize), render::kAxisRight + 0.05)
+        << l.text;
+  }
 }
 
 TEST_F(RenderTest, ScenarioIsFoundWhenNotNamed) {
