@@ -793,8 +793,10 @@ TEST(RenderWatchTest, LinksUnderThePagesNamesAreReplacedNotFollowed) {
   }
   std::ostringstream err;
   EXPECT_EQ(WatchCommand({line, train, "", "", ""}, err, [] { return true; }), 130) << err.str();
+  // The sidecar was replaced, then went with the watch; the link's file stays.
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(page)));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(page + ".gen.js")));
   for (const std::string& name : {page, page + ".gen.js"}) {
-    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(name))) << name;
     EXPECT_EQ(ReadFile(elsewhere.file(fs::path(name).filename().string())), "the author's own\n");
   }
   EXPECT_NE(ReadFile(page).find("sb-data"), std::string::npos);
@@ -862,6 +864,7 @@ TEST(RenderWatchTest, SignalsEndTheWatchWithTheirStatus) {
   };
   const Case cases[] = {{"SIGTERM", SIGTERM, false, 143},
                         {"Ctrl-C", SIGINT, false, 130},
+                        {"a hang-up", SIGHUP, false, 129},
                         {"SIGTERM while a FIFO has no reader", SIGTERM, true, 143},
                         {"Ctrl-C while a FIFO has no reader", SIGINT, true, 130}};
   for (const Case& c : cases) {
@@ -869,7 +872,7 @@ TEST(RenderWatchTest, SignalsEndTheWatchWithTheirStatus) {
     fs::remove(dir.file("Costa_42.html"));
     const pid_t pid = fork();
     if (pid == 0) {
-      for (int sig : {SIGINT, SIGTERM}) signal(sig, SIG_DFL);
+      for (int sig : {SIGINT, SIGTERM, SIGHUP}) signal(sig, SIG_DFL);
       const int null = open("/dev/null", O_RDWR);
       dup2(null, STDOUT_FILENO);
       dup2(null, STDERR_FILENO);
@@ -912,7 +915,9 @@ TEST(RenderWatchTest, SignalsEndTheWatchWithTheirStatus) {
     ASSERT_TRUE(ended) << "still running after the signal";
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), c.exit);
-    fs::remove(dir.file("Costa_42.html.gen.js"));
+    // The page stays; the sidecar the open page polls goes with the watch.
+    EXPECT_EQ(fs::exists(dir.file("Costa_42.html")), !c.toFifo);
+    EXPECT_FALSE(fs::exists(dir.file("Costa_42.html.gen.js")));
   }
 }
 
