@@ -281,10 +281,15 @@ test('labels stay inside the plot and leaders cross no label', async () => {
 });
 
 test('the legend shows the symbols drawn, each visible, and what a hollow station dot means', async () => {
+  // A symbol is visible when some pixel of it is neither blank nor white.
   const entries = await page.$$eval('#sb-legend > span', (spans) => spans.map((s) => {
-    const svg = s.querySelector('svg');
-    const paints = svg ? Array.from(svg.children).flatMap((c) => [c.getAttribute('fill'), c.getAttribute('stroke')]) : [];
-    return { text: s.textContent, visible: paints.some((p) => p && p !== 'none' && p !== '#fff' && p !== '#ffffff') };
+    const c = s.querySelector('canvas');
+    const px = c ? c.getContext('2d').getImageData(0, 0, c.width, c.height).data : [];
+    let visible = false;
+    for (let i = 0; i < px.length; i += 4) {
+      if (px[i + 3] > 64 && (px[i] < 200 || px[i + 1] < 200 || px[i + 2] < 200)) visible = true;
+    }
+    return { text: s.textContent, visible };
   }));
   assert.ok(entries.length > 10);
   for (const e of entries) assert.ok(e.visible, `no visible symbol for "${e.text}"`);

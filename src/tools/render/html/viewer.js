@@ -266,16 +266,31 @@
   const tooltip = el('div', { id: 'sb-tooltip' });
   const legend = el('div', { class: 'legend', id: 'sb-legend' });
   // Each entry shows the symbol as the page draws it.
-  const SVGNS = 'http://www.w3.org/2000/svg';
+  // Shapes as SVG would name them, drawn on a small canvas.
   function symbol(shapes) {
-    const svg = document.createElementNS(SVGNS, 'svg');
-    for (const [k, v] of Object.entries({ width: 24, height: 14, viewBox: '0 0 24 14', 'aria-hidden': 'true' })) svg.setAttribute(k, v);
-    for (const [tag, attrs] of shapes) {
-      const e = document.createElementNS(SVGNS, tag);
-      for (const k in attrs) e.setAttribute(k, attrs[k]);
-      svg.appendChild(e);
+    const dpr = window.devicePixelRatio || 1;
+    const c = el('canvas', { width: Math.round(24 * dpr), height: Math.round(14 * dpr), 'aria-hidden': 'true' });
+    c.style.width = '24px';
+    c.style.height = '14px';
+    const ctx = c.getContext('2d');
+    ctx.scale(dpr, dpr);
+    for (const [tag, a] of shapes) {
+      ctx.beginPath();
+      if (tag === 'line') { ctx.moveTo(a.x1, a.y1); ctx.lineTo(a.x2, a.y2); }
+      if (tag === 'rect') ctx.rect(a.x, a.y, a.width, a.height);
+      if (tag === 'circle') ctx.arc(a.cx, a.cy, a.r, 0, 2 * Math.PI);
+      if (tag === 'path') {
+        for (const [, op, x, y] of a.d.matchAll(/([MLZ])\s*([-\d.]*)\s*([-\d.]*)/g)) {
+          if (op === 'M') ctx.moveTo(+x, +y); else if (op === 'L') ctx.lineTo(+x, +y); else ctx.closePath();
+        }
+      }
+      if (a.fill && a.fill !== 'none') { ctx.fillStyle = a.fill; ctx.fill(); }
+      if (a.stroke) {
+        ctx.setLineDash(a['stroke-dasharray'] && a['stroke-dasharray'] !== 'none' ? a['stroke-dasharray'].split(' ').map(Number) : []);
+        ctx.strokeStyle = a.stroke; ctx.lineWidth = a['stroke-width'] || 1; ctx.stroke();
+      }
     }
-    return svg;
+    return c;
   }
   const stroke = function (colour, width, dash) {
     return { stroke: colour, 'stroke-width': width, fill: 'none', 'stroke-dasharray': dash || 'none' };
