@@ -848,7 +848,7 @@
     ctx.fillStyle = '#fff'; ctx.fill(); ctx.strokeStyle = COL.track; ctx.lineWidth = 2; ctx.stroke();
     ctx.fillStyle = COL.track; ctx.fillRect(s1[0] - 4.5, s1[1] - 4.5, 9, 9);
     ctx.fillStyle = COL.muted;
-    ctx.fillText('Click the plan to move the strips there; the amber stretch is what they show.', 10, 16);
+    ctx.fillText('Click the line on the plan to move the strips there; the amber stretch is what they show.', 10, 16);
   }
   const PLAN_PICK = 12;  // px: a click or hover farther from the line picks nothing
   // The metre of the plan point nearest to (x, y) on the canvas, with its distance.
