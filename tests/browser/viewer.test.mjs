@@ -297,6 +297,43 @@ test('the legend shows the symbols drawn, each visible, and what a hollow statio
   assert.ok(entries.some((e) => /hollow dot: station with no stop mark/.test(e.text)));
 });
 
+// A phone: 412 px wide, touch. Nothing wider than the screen, the plot
+// takes most of it, titles fit, a tap names what is under it, and a
+// vertical swipe is left to the page to scroll.
+test('on a small touch screen the page fits, taps show tooltips and swipes scroll', async () => {
+  const phone = await browser.newPage();
+  const errors = [];
+  phone.on('pageerror', (e) => errors.push(String(e)));
+  await phone.setViewport({ width: 412, height: 900, isMobile: true, hasTouch: true, deviceScaleFactor: 1 });
+  await phone.goto('file://' + pagePath, { waitUntil: 'load' });
+  await phone.waitForFunction(() => window.sbFirstFrame !== undefined, { timeout: 5000 });
+  assert.ok(await phone.evaluate(() => document.documentElement.scrollWidth) <= 412);
+  const range = await (await phone.$('#sb-range')).boundingBox();
+  assert.ok(range.x >= 0 && range.x + range.width <= 412, JSON.stringify(range));
+  const plot = await phone.evaluate(() => window.sbViewer.plot());
+  assert.ok(plot.right - plot.left >= 300, JSON.stringify(plot));
+  const titles = await phone.evaluate(() => {
+    const ctx = document.createElement('canvas').getContext('2d');
+    ctx.font = 'bold 12px system-ui, -apple-system, "Segoe UI", Helvetica, Arial, sans-serif';
+    return window.sbViewer.titles().map((t) => ({ t, w: ctx.measureText(t).width }));
+  });
+  for (const { t, w } of titles) assert.ok(w <= 412 - 8 - 8, `${t}: ${w}`);
+  for (const id of ['#sb-strips', '#sb-plan']) {
+    assert.equal(await phone.$eval(id, (e) => getComputedStyle(e).touchAction), 'pan-y');
+  }
+  const signal = await phone.evaluate(() => JSON.parse(document.getElementById('sb-data').textContent).cells.kind.indexOf(1));
+  await phone.evaluate((m) => window.sbViewer.setView(m - 1000, m + 1000), signal * 50);
+  await phone.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
+  const at = await phone.evaluate((m) => window.sbViewer.pointOf(m, 'signals'), signal * 50);
+  await phone.evaluate((y) => window.scrollTo(0, y - 400), at.y + (await phone.evaluate(() => window.scrollY)));
+  const tapAt = await phone.evaluate((m) => window.sbViewer.pointOf(m, 'signals'), signal * 50);
+  await phone.touchscreen.tap(tapAt.x, tapAt.y);
+  await phone.waitForFunction(() => document.getElementById('sb-tooltip').style.display === 'block', { timeout: 2000 });
+  assert.match(await phone.$eval('#sb-tooltip', (e) => e.textContent), new RegExp(`^Signal, cell ${signal}\\n`));
+  assert.deepEqual(errors, []);
+  await phone.close();
+});
+
 test('screenshots at two zoom levels', { skip: !shotDir }, async () => {
   await page.mouse.move(1, 1);
   await page.evaluate(() => window.sbViewer.fit());

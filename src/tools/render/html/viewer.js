@@ -76,7 +76,11 @@
   };
   const FONT = '11px system-ui, -apple-system, "Segoe UI", Helvetica, Arial, sans-serif';
   const BOLD = 'bold 12px system-ui, -apple-system, "Segoe UI", Helvetica, Arial, sans-serif';
-  const LEFT = 132, RIGHT = 22, TITLE = 18;
+  // The column left of the plot holds the y-axis labels; on a narrow
+  // screen it shrinks to them, and the room goes to the plot.
+  const RIGHT = 22, TITLE = 18;
+  let LEFT = 132;
+  function narrow() { return stripCanvas.clientWidth < 640; }
   const KIND = {
     0: 'none', 1: 'signal', 2: 'slowdown end', 3: 'slowdown start', 4: 'slowdown warning',
     5: 'before-warning mark', 6: 'maximum-speed board', 10: 'stop mark', 11: 'mountain mark',
@@ -348,7 +352,7 @@
   const fitFrom = stations.reduce(function (m, st) { return Math.min(m, st.start); }, 0);
   const fitTo = D.lineLength > 0 ? D.lineLength : axisEnd;
   function fitView() {
-    const w = Math.max(50, stripCanvas.clientWidth - LEFT - RIGHT);
+    const w = Math.max(50, stripCanvas.clientWidth - (narrow() ? 58 : 132) - RIGHT);
     const pad = (fitTo - fitFrom) * 10 / w;
     return { start: fitFrom - pad, end: fitTo + pad };
   }
@@ -743,8 +747,9 @@
     line(ctx, LEFT, bottom, LEFT + plotW, bottom, COL.axis, 1);
     ctx.textAlign = 'right';
     ctx.fillStyle = COL.axis;
-    ctx.fillText('km along the line', LEFT - 30, bottom + 16);
-    if (D.hasKmPosts) { ctx.fillStyle = '#a0a0a0'; ctx.fillText('km post', LEFT - 30, bottom + 30); }
+    const keyX = narrow() ? LEFT - 8 : LEFT - 30;
+    ctx.fillText(narrow() ? 'km' : 'km along the line', keyX, bottom + 16);
+    if (D.hasKmPosts) { ctx.fillStyle = '#a0a0a0'; ctx.fillText(narrow() ? 'post' : 'km post', keyX, bottom + 30); }
     ctx.textAlign = 'left';
     if (D.lineLength > 0) {
       const x = X(D.lineLength);
@@ -768,9 +773,18 @@
     }
   }
 
+  // A title too wide for the canvas loses its explanation in brackets or
+  // after the colon, then letters.
+  function fitTitle(ctx, title, room) {
+    if (ctx.measureText(title).width <= room) return title;
+    let t = title.replace(/ \(.*\)/, '').replace(/:.*/, '');
+    while (t.length > 1 && ctx.measureText(t).width > room) t = t.slice(0, -2) + '\u2026';
+    return t;
+  }
   function drawStrips() {
     const p = prepare(stripCanvas, stripsHeight);
     const ctx = p.ctx;
+    LEFT = narrow() ? 58 : 132;
     plotW = Math.max(50, p.width - LEFT - RIGHT);
     hits.length = 0;
     placed.length = 0;
@@ -778,7 +792,9 @@
     drawAxis(ctx, strips[0].top, bottom);
     for (const s of strips) {
       ctx.font = BOLD; ctx.fillStyle = COL.text;
-      ctx.fillText(s.title, LEFT, s.top - 5);
+      const title = fitTitle(ctx, s.title, p.width - 8);
+      s.shownTitle = title;
+      ctx.fillText(title, Math.min(LEFT, Math.max(4, p.width - 4 - ctx.measureText(title).width)), s.top - 5);
       ctx.font = FONT;
       ctx.strokeStyle = COL.grid; ctx.lineWidth = 1;
       ctx.strokeRect(LEFT, s.top, plotW, s.h);
@@ -848,7 +864,8 @@
     ctx.fillStyle = '#fff'; ctx.fill(); ctx.strokeStyle = COL.track; ctx.lineWidth = 2; ctx.stroke();
     ctx.fillStyle = COL.track; ctx.fillRect(s1[0] - 4.5, s1[1] - 4.5, 9, 9);
     ctx.fillStyle = COL.muted;
-    ctx.fillText('Click the line on the plan to move the strips there; the amber stretch is what they show.', 10, 16);
+    const hint = 'Click the line on the plan to move the strips there; the amber stretch is what they show.';
+    ctx.fillText(ctx.measureText(hint).width < p.width - 20 ? hint : 'Tap the line to move the strips there.', 10, 16);
   }
   const PLAN_PICK = 12;  // px: a click or hover farther from the line picks nothing
   // The metre of the plan point nearest to (x, y) on the canvas, with its distance.
@@ -907,8 +924,8 @@
     tooltip.textContent = text;
     tooltip.style.display = 'block';
     const w = tooltip.offsetWidth, h = tooltip.offsetHeight;
-    tooltip.style.left = Math.min(clientX + 14, window.innerWidth - w - 4) + 'px';
-    tooltip.style.top = Math.min(clientY + 14, window.innerHeight - h - 4) + 'px';
+    tooltip.style.left = Math.max(4, Math.min(clientX + 14, window.innerWidth - w - 4)) + 'px';
+    tooltip.style.top = Math.max(4, Math.min(clientY + 14, window.innerHeight - h - 4)) + 'px';
   }
 
   // ---- zoom, pan, pinch ----
@@ -925,7 +942,11 @@
   }, { passive: false });
   const pointers = new Map();
   let drag = null, pinch = null;
+  // A tap or a long press (a touch that barely moves) shows what a mouse
+  // would show by hovering there.
+  let touchStart = null;
   stripCanvas.addEventListener('pointerdown', function (e) {
+    if (e.pointerType !== 'mouse') touchStart = pointers.size === 0 ? { x: e.clientX, y: e.clientY } : null;
     stripCanvas.setPointerCapture(e.pointerId);
     pointers.set(e.pointerId, e.clientX);
     if (pointers.size === 1) {
@@ -951,19 +972,27 @@
     if (drag) {
       const dm = (e.clientX - drag.x) / plotW * (drag.end - drag.start);
       setView(drag.start - dm, drag.end - dm);
-      showTooltip(null);
+      if (Math.abs(e.clientX - drag.x) >= 8) showTooltip(null);
       return;
     }
     showTooltip(hoverText(e.clientX - r.left, e.clientY - r.top), e.clientX, e.clientY);
   });
   function release(e) {
+    if (e.type === 'pointerup' && touchStart && pointers.size === 1 &&
+        Math.hypot(e.clientX - touchStart.x, e.clientY - touchStart.y) < 8) {
+      const r = stripCanvas.getBoundingClientRect();
+      showTooltip(hoverText(e.clientX - r.left, e.clientY - r.top), e.clientX, e.clientY);
+    }
+    touchStart = null;
     pointers.delete(e.pointerId);
     if (pointers.size < 2) pinch = null;
     if (pointers.size === 0) { drag = null; stripCanvas.classList.remove('dragging'); }
   }
   stripCanvas.addEventListener('pointerup', release);
   stripCanvas.addEventListener('pointercancel', release);
-  stripCanvas.addEventListener('pointerleave', function () { showTooltip(null); });
+  stripCanvas.addEventListener('pointerleave', function (e) { if (e.pointerType === 'mouse') showTooltip(null); });
+  // A touch elsewhere on the page puts a tapped tooltip away.
+  document.addEventListener('pointerdown', function (e) { if (e.target !== stripCanvas) showTooltip(null); });
   fit.addEventListener('click', function () { clearMessage(); const f = fitView(); setView(f.start, f.end); });
 
   planCanvas.addEventListener('click', function (e) {
@@ -1099,6 +1128,7 @@
     get mark() { return mark; },
     get labels() { return placed.map(function (l) { return { text: l.text, x: l.x, anchor: l.anchor, row: l.row, width: l.width }; }); },
     plot: function () { const r = stripCanvas.getBoundingClientRect(); return { left: r.left + LEFT, right: r.left + LEFT + plotW }; },
+    titles: function () { return strips.map(function (s) { return s.shownTitle; }); },
     setView: function (s, e) { setView(s, e); },
     fit: function () { const f = fitView(); setView(f.start, f.end); },
     // Where metre `m` of the plan's line is drawn, in client coordinates.
