@@ -6,6 +6,8 @@
 #include <array>
 #include <ostream>
 
+#include "model/km_post.h"
+
 namespace sb {
 namespace {
 
@@ -131,6 +133,50 @@ TEST(ProgressionsTest, Orderings) {
       EXPECT_EQ(item.text, "kept");
     }
   }
+}
+
+// A km post back to metres: where the posts jump forward a post may be on
+// no place, where they jump back on two; the last metre before a jump and
+// the first after it belong to different pieces.
+TEST(ProgressionsTest, KmPostsBackToPositions) {
+  ItemTable items{};
+  items[kSlotProgressionUno].start = 0;
+  items[kSlotProgressionUno].end = 111000;
+  items[kSlotProgressionDue].start = 12000;
+  items[kSlotProgressionDue].end = 122000;  // back 999 m: 122+000 to 122+999 twice
+  items[kSlotProgressionTre].start = 20000;
+  items[kSlotProgressionTre].end = 140000;  // forward: 130+000 to 139+999 nowhere
+  struct Case {
+    int64_t km;
+    std::vector<int64_t> positions;
+  };
+  const Case cases[] = {
+      {111000, {0}},
+      {115430, {4430}},
+      {122990, {11990, 12990}},
+      {122000, {11000, 12000}},
+      {122999, {11999, 12999}},
+      {123000, {13000}},
+      {129999, {19999}},
+      {130000, {}},
+      {139999, {}},
+      {140000, {20000}},
+      {110500, {}},  // before the line's start
+      {165000, {}},  // past its end
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PositionsOfKm(items, c.km, 0, 25000), c.positions) << c.km;
+    for (const int64_t at : c.positions) EXPECT_EQ(KilometricValue(items, at), c.km) << c.km;
+  }
+  // Before the first progression its posts are counted back.
+  items[kSlotProgressionUno].start = 500;
+  EXPECT_EQ(PositionsOfKm(items, 110600, 0, 25000), std::vector<int64_t>{100});
+  EXPECT_EQ(KilometricValue(items, 100), 110600);
+
+  // Without progressions a post is the metres along the line.
+  const ItemTable none{};
+  EXPECT_EQ(PositionsOfKm(none, 7150, 0, 25000), std::vector<int64_t>{7150});
+  EXPECT_EQ(KmPieces(none).size(), 1u);
 }
 
 }  // namespace

@@ -45,6 +45,7 @@
 #include "model/km_post.h"
 #include "test_support.h"
 #include "tools/render/html_page.h"
+#include "tools/render/label_layout.h"
 #include "tools/render/picture.h"
 #include "tools/render/watch_page.h"
 
@@ -292,6 +293,13 @@ TEST_F(RenderTest, ScenarioPictureHoldsEveryFeature) {
 
   ExpectApart(strip, 11);
   ExpectApart(plan, 11);
+  // The first and the last station stand at the ends of the axis: their
+  // names slide inside the plot rather than past its edges.
+  for (const Label& l : strip) {
+    EXPECT_GE(l.x, render::kAxisLeft) << l.text;
+    EXPECT_LE(l.x + render::TextWidth(l.text, render::kLabelSize), render::kAxisRight + 0.05)
+        << l.text;
+  }
 }
 
 TEST_F(RenderTest, ScenarioIsFoundWhenNotNamed) {
@@ -565,6 +573,53 @@ TEST(RenderHtmlTest, TextsCannotEndTheScriptThatHoldsThem) {
   EXPECT_NE(page.find("<title>A&lt;/script&gt;"), std::string::npos);
 }
 
+// Whatever an author writes, the page's data stays one element that parses
+// back to the same texts: no '<' reaches the HTML parser, which would read
+// "<!--<script>" as the start of a section that hides the end tag.
+TEST(RenderHtmlTest, HostileTextsStayInsideTheirData) {
+  const std::string hostile[] = {
+      "<!--<script>",           "<!--<script></script>",    "</script><script>alert(1)</script>",
+      "<!-- -->--> <\\/x> ]]>", "a&amp;b <b>\"q\"</b> 'x'", "\xe2\x80\xa8line\xe2\x80\xa9para"};
+  for (const std::string& text : hostile) {
+    // Station names and board texts are Windows-1252: the line separators
+    // only reach the page through the identifiers.
+    const bool fits1252 = text.find('\xe2') == std::string::npos;
+    RenderInput in;
+    in.lineId = text;
+    in.trainNumber = text;
+    in.cells.resize(141);
+    in.items[1].kind = 12;
+    in.items[1].position = 2000;
+    in.items[1].text = fits1252 ? text : "S";
+    in.items[2].text = fits1252 ? text : "B";
+    in.cells[60].kind = kKindTextBoard;
+    in.cells[60].value1 = 2;
+    for (const std::string& page :
+         {render::RenderHtml(in), render::DiagnosticsHtml(text, {text}, {1, "p.gen.js"})}) {
+      const std::size_t data = page.find("id=\"sb-data\">");
+      const std::size_t code = page.find("<script>\n");
+      ASSERT_NE(data, std::string::npos);
+      ASSERT_NE(code, std::string::npos);
+      // Between the data and the page's own script only the two blocks'
+      // own tags hold a '<'.
+      const std::string blocks = page.substr(data, code - data);
+      EXPECT_EQ(Count(blocks, "<"), 3) << text;
+      EXPECT_EQ(blocks.find("\xe2\x80\xa8"), std::string::npos) << text;
+      EXPECT_EQ(blocks.find("\xe2\x80\xa9"), std::string::npos) << text;
+    }
+    const nlohmann::json data = EmbeddedJson(render::RenderHtml(in), "sb-data");
+    EXPECT_EQ(data["line"], text);
+    EXPECT_EQ(data["train"], text);
+    if (fits1252) {
+      EXPECT_EQ(data["stations"][0]["name"], text);
+      EXPECT_EQ(data["boardTexts"]["60"], text);
+    }
+    const nlohmann::json diagnostics =
+        EmbeddedJson(render::DiagnosticsHtml(text, {text}, {1, "p.gen.js"}), "sb-data");
+    EXPECT_EQ(diagnostics["diagnostics"][0], text);
+  }
+}
+
 TEST(RenderHtmlTest, DiagnosticsPageListsThemAndWatchesItsSidecar) {
   const render::PageOptions watching{7, "page.html.gen.js"};
   const std::vector<std::string> lines = {
@@ -738,8 +793,10 @@ TEST(RenderWatchTest, LinksUnderThePagesNamesAreReplacedNotFollowed) {
   }
   std::ostringstream err;
   EXPECT_EQ(WatchCommand({line, train, "", "", ""}, err, [] { return true; }), 130) << err.str();
+  // The sidecar was replaced, then went with the watch; the link's file stays.
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(page)));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(page + ".gen.js")));
   for (const std::string& name : {page, page + ".gen.js"}) {
-    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(name))) << name;
     EXPECT_EQ(ReadFile(elsewhere.file(fs::path(name).filename().string())), "the author's own\n");
   }
   EXPECT_NE(ReadFile(page).find("sb-data"), std::string::npos);
@@ -807,6 +864,7 @@ TEST(RenderWatchTest, SignalsEndTheWatchWithTheirStatus) {
   };
   const Case cases[] = {{"SIGTERM", SIGTERM, false, 143},
                         {"Ctrl-C", SIGINT, false, 130},
+                        {"a hang-up", SIGHUP, false, 129},
                         {"SIGTERM while a FIFO has no reader", SIGTERM, true, 143},
                         {"Ctrl-C while a FIFO has no reader", SIGINT, true, 130}};
   for (const Case& c : cases) {
@@ -814,7 +872,7 @@ TEST(RenderWatchTest, SignalsEndTheWatchWithTheirStatus) {
     fs::remove(dir.file("Costa_42.html"));
     const pid_t pid = fork();
     if (pid == 0) {
-      for (int sig : {SIGINT, SIGTERM}) signal(sig, SIG_DFL);
+      for (int sig : {SIGINT, SIGTERM, SIGHUP}) signal(sig, SIG_DFL);
       const int null = open("/dev/null", O_RDWR);
       dup2(null, STDOUT_FILENO);
       dup2(null, STDERR_FILENO);
@@ -857,7 +915,9 @@ TEST(RenderWatchTest, SignalsEndTheWatchWithTheirStatus) {
     ASSERT_TRUE(ended) << "still running after the signal";
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), c.exit);
-    fs::remove(dir.file("Costa_42.html.gen.js"));
+    // The page stays; the sidecar the open page polls goes with the watch.
+    EXPECT_EQ(fs::exists(dir.file("Costa_42.html")), !c.toFifo);
+    EXPECT_FALSE(fs::exists(dir.file("Costa_42.html.gen.js")));
   }
 }
 

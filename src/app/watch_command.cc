@@ -21,6 +21,7 @@
 
 #include "base/exit_status.h"
 #include "base/file_io.h"
+#include "base/interrupt_cleanup.h"
 #include "base/printable.h"
 #include "base/user_file.h"
 #include "compiler/compiler.h"
@@ -313,16 +314,24 @@ Status RenderWatch(const WatchRequest& request, std::ostream& err,
       }
     }
   }
+  // The page stays when the watch ends; its sidecar goes, so that an open
+  // page finds it missing and says the watch has stopped. A hang-up ends
+  // the program through the cleanup handler, which removes it too.
+  const RemovalOnInterrupt sidecarOnHangUp(files.sidecar);
+  Status st;
   if (stop) {
-    return WatchLoop(
+    st = WatchLoop(
         request, files, lineId, trainNumber, [&stop] { return stop() ? SIGINT : 0; }, nullptr, err);
+  } else {
+    // Ctrl-C and SIGTERM only ask the loop to stop: a page being written is
+    // finished (the cleanup handler main installs would cut it short), and
+    // the watch ends interrupted by the signal, as the program would.
+    const StopSignals signals;
+    st = WatchLoop(
+        request, files, lineId, trainNumber, [] { return gStopSignal.load(); }, &gStopCompile, err);
   }
-  // Ctrl-C and SIGTERM only ask the loop to stop: a page being written is
-  // finished (the cleanup handler main installs would cut it short), and the
-  // watch ends interrupted by the signal, as the program would.
-  const StopSignals signals;
-  return WatchLoop(
-      request, files, lineId, trainNumber, [] { return gStopSignal.load(); }, &gStopCompile, err);
+  (void)RemoveFile(files.sidecar);
+  return st;
 }
 
 }  // namespace sb

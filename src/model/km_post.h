@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/model.h"
 
@@ -15,6 +16,23 @@ namespace sb {
 // before the position. Empty progressions (start and value 0) are ignored
 // unless all are empty, when the value is the position itself.
 int64_t KilometricValue(const ItemTable& items, int64_t position);
+
+// One stretch of the kilometric progression: from `position` on, the
+// value is `value` plus the metres past `position`, up to the next piece.
+// The first piece reaches back before its position too.
+struct KmPiece {
+  int64_t position = 0;
+  int64_t value = 0;
+};
+
+// The pieces KilometricValue follows, by position; one piece {0, 0} when
+// the line has no progression.
+std::vector<KmPiece> KmPieces(const ItemTable& items);
+
+// The positions from `from` to `to` (metres) whose kilometric value is
+// `value`, in order: more than one where the km posts jump back, none
+// where they jump over it.
+std::vector<int64_t> PositionsOfKm(const ItemTable& items, int64_t value, int64_t from, int64_t to);
 
 // "km 134+450"; negative values as "km -0+500".
 std::string FormatKm(int64_t metres);

@@ -133,3 +133,103 @@ test('a page whose compile gave warnings lists them above the picture', async ()
   watch.kill('SIGTERM');
   await page.close();
 });
+
+// A scenario whose author texts look like HTML: the line's identifier, two
+// station names and a text board. "<!--<script>" in a script's text makes
+// the HTML parser skip the end tag that follows, so a page that let it
+// through would swallow its own script and show nothing. Its km posts jump
+// back 1 km at 12000 m, so that 122+990 is at two places.
+const HOSTILE = '<!--<script>';
+function hostileScenario(dir) {
+  execFileSync(program, ['new', HOSTILE, '1', '--dir', dir]);
+  const line = path.join(dir, `${HOSTILE}_linea.txt`), train = path.join(dir, `${HOSTILE}_1-.txt`);
+  fs.writeFileSync(line, fs.readFileSync(line, 'latin1')
+    .replace('progressiva chilometrica due,    0,    0,    0', 'progressiva chilometrica due,    12000,    122000,    0')
+    .replace('(Km 120+700)', '</script><!--<script>'), 'latin1');
+  fs.writeFileSync(train, fs.readFileSync(train, 'latin1')
+    .replace('RICCIONE', HOSTILE).replace('CATTOLICA', '</script>&amp;<b>'), 'latin1');
+  const project = path.join(dir, 'scenario.toml');
+  fs.writeFileSync(project, fs.readFileSync(project, 'utf8')
+    .replace('RICCIONE', HOSTILE).replace('CATTOLICA', '</script>&amp;<b>'));
+  return { line, train };
+}
+async function launch() {
+  browser ??= await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage', '--allow-file-access-from-files'],
+  });
+  const page = await browser.newPage();
+  page.problems = [];
+  page.on('console', (m) => { if (m.type() === 'error') page.problems.push(m.text()); });
+  page.on('pageerror', (e) => page.problems.push(String(e)));
+  return page;
+}
+// The page drew its picture with the texts as written.
+async function expectPicture(page) {
+  await page.waitForFunction(() => window.sbFirstFrame !== undefined, { timeout: 5000 });
+  assert.equal(await page.evaluate(() => window.sbViewer.stations), 3);
+  const names = await page.evaluate(() => JSON.parse(document.getElementById('sb-data').textContent).stations.map((s) => s.name));
+  assert.deepEqual(names, ['RIMINI', HOSTILE, '</script>&amp;<b>']);
+  assert.match(await page.$eval('h1', (e) => e.textContent), /^<!--<script> \u2014 train 1$/);
+  assert.ok(await page.$('#sb-strips'));
+  assert.deepEqual(page.problems, []);
+}
+
+test('texts that look like HTML are shown as written, and a km post that is at two places offers both', async () => {
+  const dir = fs.mkdtempSync(path.join(work, 'h-'));
+  hostileScenario(dir);
+  const html = path.join(dir, 'page.html');
+  execFileSync(program, ['build', dir], { stdio: 'ignore' });
+  execFileSync(program, ['render', dir, '--html', '-o', html]);
+  const page = await launch();
+  await page.goto('file://' + html, { waitUntil: 'load' });
+  await expectPicture(page);
+  const boards = await page.evaluate(() => Object.values(JSON.parse(document.getElementById('sb-data').textContent).boardTexts));
+  assert.deepEqual(boards, ['</script><!--<script>']);
+
+  // 122+990 is at 11990 m, before the jump, and at 12990 m after it.
+  assert.deepEqual((await page.evaluate(() => window.sbViewer.places('122+990'))).places, [11990, 12990]);
+  assert.deepEqual((await page.evaluate(() => window.sbViewer.places('123+500'))).places, [13500]);
+  assert.deepEqual((await page.evaluate(() => window.sbViewer.places('km 111+000'))).places, [0]);
+  await page.type('#sb-search', '122+990');
+  await page.keyboard.press('Enter');
+  const centre = () => page.evaluate(() => (window.sbViewer.view.start + window.sbViewer.view.end) / 2);
+  await page.waitForFunction(() => document.querySelectorAll('#sb-message button').length === 2);
+  assert.equal(await centre(), 11990);
+  await page.click('#sb-message button:nth-of-type(2)');
+  await page.waitForFunction(() => window.sbViewer.mark.metres === 12990);
+  assert.equal(await centre(), 12990);
+  assert.deepEqual(page.problems, []);
+  await page.close();
+});
+
+test('in --watch a hostile page works, survives an error and its fix, and says when the watch stops', async () => {
+  const dir = fs.mkdtempSync(path.join(work, 'hw-'));
+  const { line, train } = hostileScenario(dir);
+  watch = spawn(program, ['render', '--watch', '--line', line, '--train', train], { cwd: dir, stdio: 'ignore' });
+  const pagePath = path.join(dir, `${HOSTILE}_1.html`), sidecar = pagePath + '.gen.js';
+  await waitForFile(sidecar, 10000);
+  const page = await launch();
+  await page.goto('file://' + pagePath, { waitUntil: 'load' });
+  await expectPicture(page);
+
+  const good = fs.readFileSync(line, 'latin1');
+  let reloaded = page.waitForNavigation({ timeout: 10000 });
+  fs.writeFileSync(line, good.replace('lunghezza percorso', 'lunghezza <!--<script>'), 'latin1');
+  await reloaded;
+  await page.waitForSelector('#sb-diagnostics', { timeout: 5000 });
+  reloaded = page.waitForNavigation({ timeout: 10000 });
+  fs.writeFileSync(line, good + '-- fixed\r\n', 'latin1');
+  await reloaded;
+  await expectPicture(page);
+
+  // Ctrl-C: the sidecar goes, the page stays and says that it is no longer followed.
+  watch.kill('SIGINT');
+  await new Promise((r) => watch.once('exit', r));
+  assert.equal(fs.existsSync(sidecar), false);
+  assert.equal(fs.existsSync(pagePath), true);
+  await page.waitForFunction(() => !document.getElementById('sb-watch-stopped').hidden, { timeout: 5000 });
+  assert.match(await page.$eval('#sb-watch-stopped', (e) => e.textContent), /^The watch has stopped/);
+  await page.close();
+});

@@ -21,14 +21,33 @@ std::string_view Embedded(const unsigned char* data, std::size_t size) {
   return {reinterpret_cast<const char*>(data), size};
 }
 
-// JSON inside a <script> element: "</" would end the element, so it is
-// written "<\/", which JSON reads as the same two characters.
+// JSON inside a <script> element. The HTML parser reads the element's text
+// before any script does: "</script" ends it, and "<!--" followed by
+// "<script" makes the parser skip the end tag that follows, so that the
+// rest of the page is swallowed. With no '<' left the parser sees neither.
+// These characters only occur inside JSON strings, where an escape reads
+// back as the same text. U+2028 and U+2029 end a line in older scripts.
 std::string ScriptSafe(const nlohmann::json& value) {
-  std::string text = value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  for (std::size_t at = text.find("</"); at != std::string::npos; at = text.find("</", at + 3)) {
-    text.replace(at, 2, "<\\/");
+  const std::string text = value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '<') {
+      out += "\\u003c";
+    } else if (c == '>') {
+      out += "\\u003e";
+    } else if (c == '&') {
+      out += "\\u0026";
+    } else if (c == '\xE2' && i + 2 < text.size() && text[i + 1] == '\x80' &&
+               (text[i + 2] == '\xA8' || text[i + 2] == '\xA9')) {
+      out += text[i + 2] == '\xA8' ? "\\u2028" : "\\u2029";
+      i += 2;
+    } else {
+      out += c;
+    }
   }
-  return text;
+  return out;
 }
 
 // The relative URL of the file `name` beside the page, byte for byte.

@@ -46,7 +46,9 @@ RowLayout PlaceInRows(const std::vector<RowLabel>& labels, bool lookahead, doubl
     const int first = lookahead ? std::min(under, kLabelRows - 1) : kLabelRows - 1;
     auto tryRow = [&](int side, int row) {
       for (double x0 : {a - 4, a - w / 2, a - w + 4}) {
-        const double lo = std::max(x0, minLeft);
+        // Near an end of the plot the label slides inside it, its leader
+        // still under it.
+        const double lo = std::max(std::min(x0, maxRight - w), minLeft);
         const double hi = lo + w;
         if (hi > maxRight) continue;
         auto clash = [&](const Span& p) { return lo - 5 < p.x1 && p.x0 < hi + 5; };

@@ -233,11 +233,12 @@ std::string Picture::SlowdownStrip(double* y) {
     // The speed above the bar, unless it would touch the one before.
     const std::string speed = std::to_string(sd.speed);
     const double w = TextWidth(speed, kSmallSize);
-    if ((x0 + x1) / 2 - w / 2 > lastLabelEnd + 3) {
-      s += "<text x=\"" + Num((x0 + x1) / 2) + "\" y=\"" + Num(bar - 9) +
+    const double mid = std::clamp((x0 + x1) / 2, kAxisLeft + w / 2, kAxisRight - w / 2);
+    if (mid - w / 2 > lastLabelEnd + 3) {
+      s += "<text x=\"" + Num(mid) + "\" y=\"" + Num(bar - 9) +
            "\" text-anchor=\"middle\" font-size=\"" + Num(kSmallSize) + "\" fill=\"" +
            colour::kText + "\">" + speed + "</text>\n";
-      lastLabelEnd = (x0 + x1) / 2 + w / 2;
+      lastLabelEnd = mid + w / 2;
     }
   }
   s += "</g>\n";
@@ -275,8 +276,8 @@ std::string Picture::StationStrip(double* y) {
   for (std::size_t i : order) {
     names.push_back({i, X(stations_[i].position), TextWidth(stations_[i].name, kLabelSize)});
   }
-  RowLayout layout = PlaceInRows(names, true, kAxisLeft - 40, kWidth - 4);
-  RowLayout farthest = PlaceInRows(names, false, kAxisLeft - 40, kWidth - 4);
+  RowLayout layout = PlaceInRows(names, true, kAxisLeft, kAxisRight);
+  RowLayout farthest = PlaceInRows(names, false, kAxisLeft, kAxisRight);
   if (farthest.labels.size() > layout.labels.size() ||
       (farthest.labels.size() == layout.labels.size() &&
        farthest.rows[0] + farthest.rows[1] < layout.rows[0] + layout.rows[1])) {
@@ -371,7 +372,7 @@ std::string Picture::BoardStrip(double* y) {
            Num(mark) + "Z\" fill=\"" + colour::kTextBoard + "\"><title>text board, cell " +
            std::to_string(i) + ": " + Esc(text) + "</title></path>\n";
       const double w = TextWidth(text, kSmallSize);
-      const double x0 = std::clamp(px - w / 2, kAxisLeft - 40, kWidth - 4 - w);
+      const double x0 = std::clamp(px - w / 2, kAxisLeft, kAxisRight - w);
       if (!text.empty() && x0 > lastTextEnd + 6) {
         s += "<text class=\"text-board-label\" x=\"" + Num(x0) + "\" y=\"" + Num(mark - 9) +
              "\" font-size=\"" + Num(kSmallSize) + "\" fill=\"" + colour::kTextBoard + "\">" +

@@ -89,6 +89,14 @@ json BoardTexts(const RenderInput& in) {
   return out;
 }
 
+// The progressions as [position, value] pairs, for the page to turn a km
+// post back into metres as the compiler turns metres into posts.
+json KmPieceList(const ItemTable& items) {
+  json out = json::array();
+  for (const KmPiece& p : KmPieces(items)) out.push_back({p.position, p.value});
+  return out;
+}
+
 json KmJumps(const ItemTable& items) {
   json out = json::array();
   for (const KmJump& j : FindKmJumps(items)) {
@@ -227,6 +235,7 @@ json ViewerData(const RenderInput& in) {
           {"slowdowns", SlowdownList(in.cells)},
           {"boardTexts", BoardTexts(in)},
           {"kmJumps", KmJumps(in.items)},
+          {"kmPieces", KmPieceList(in.items)},
           {"plan", Plan(in.profile)},
           {"running", Running(in)},
           {"runningNote", in.timesNote}};

@@ -33,11 +33,21 @@
     // against the page's own address, it names the file beside the page and
     // no other, whatever the name holds.
     const sidecarUrl = new URL(WATCH.sidecarUrl, location.href);
+    // The watch removes the sidecar when it ends: a few misses in a row
+    // (not one, which a rewrite under way may cause) mean it has stopped.
+    // Polling goes on, so that a watch started again is followed.
+    const stopped = el('div', { id: 'sb-watch-stopped', role: 'status' },
+      'The watch has stopped: this page no longer follows the descriptions. ' +
+      'Start render --watch again to follow them.');
+    stopped.hidden = true;
+    document.body.prepend(stopped);
+    let misses = 0;
     setInterval(function () {
       const s = document.createElement('script');
       sidecarUrl.search = '?' + Date.now();
       s.src = sidecarUrl.href;
-      s.onload = s.onerror = function () { s.remove(); };
+      s.onload = function () { s.remove(); misses = 0; stopped.hidden = true; };
+      s.onerror = function () { s.remove(); if (++misses >= 4) stopped.hidden = false; };
       document.head.appendChild(s);
     }, 300);
   }
@@ -66,7 +76,11 @@
   };
   const FONT = '11px system-ui, -apple-system, "Segoe UI", Helvetica, Arial, sans-serif';
   const BOLD = 'bold 12px system-ui, -apple-system, "Segoe UI", Helvetica, Arial, sans-serif';
-  const LEFT = 132, RIGHT = 22, TITLE = 18;
+  // The column left of the plot holds the y-axis labels; on a narrow
+  // screen it shrinks to them, and the room goes to the plot.
+  const RIGHT = 22, TITLE = 18;
+  let LEFT = 132;
+  function narrow() { return stripCanvas.clientWidth < 640; }
   const KIND = {
     0: 'none', 1: 'signal', 2: 'slowdown end', 3: 'slowdown start', 4: 'slowdown warning',
     5: 'before-warning mark', 6: 'maximum-speed board', 10: 'stop mark', 11: 'mountain mark',
@@ -130,6 +144,25 @@
     };
   }
 
+  // The km post of a place, piece by piece of the progressions, as the
+  // compiler counts them; and back, where a post may be at two places.
+  const PIECES = D.kmPieces && D.kmPieces.length ? D.kmPieces : [[0, 0]];
+  function kmAt(metres) {
+    let i = 0;
+    while (i + 1 < PIECES.length && PIECES[i + 1][0] <= metres) ++i;
+    return PIECES[i][1] + metres - PIECES[i][0];
+  }
+  function placesOfKm(value, from, to) {
+    const out = [];
+    for (let i = 0; i < PIECES.length; ++i) {
+      const at = PIECES[i][0] + (value - PIECES[i][1]);
+      if (i > 0 && at < PIECES[i][0]) continue;
+      if (i + 1 < PIECES.length && at >= PIECES[i + 1][0]) continue;
+      if (at >= from && at <= to) out.push(at);
+    }
+    return out;
+  }
+
   // ---- words ----
   function post(metres) {
     const a = Math.abs(metres);
@@ -137,8 +170,7 @@
   }
   function kmAlong(metres) { return (metres / 1000).toFixed(3).replace(/\.?0+$/, '') + ' km'; }
   function where(metres) {
-    const cell = Math.max(0, Math.min(n - 1, Math.floor(metres / CL)));
-    return metres + ' m (' + kmAlong(metres) + ')' + (D.hasKmPosts ? ', km ' + post(cells.km[cell] + metres - cell * CL) : '');
+    return metres + ' m (' + kmAlong(metres) + ')' + (D.hasKmPosts ? ', km ' + post(kmAt(metres)) : '');
   }
   function clock(seconds) {
     const h = Math.floor(seconds / 3600), m = Math.floor(seconds / 60) % 60, s = seconds % 60;
@@ -237,17 +269,64 @@
   stripBox.appendChild(stripCanvas);
   const tooltip = el('div', { id: 'sb-tooltip' });
   const legend = el('div', { class: 'legend', id: 'sb-legend' });
-  [[COL.track, 'the line (plan)'], ['#ffb000', 'the stretch the strips show'], ['#ffffff', '\u25cb start of the line, \u25a0 end of the line'], [COL.overrun, 'after the end of the line'],
-    [COL.station, 'station, stopping zone'], [COL.signal, 'signal'], [COL.slowdown, 'slowdown, warning, before-warning mark'],
-    [COL.speedLimit, 'speed limit'], [COL.speedPoint, 'speed point written by the author'],
-    [COL.routePoint, 'speed point of ' + D.routePointSpeed + ' km/h (as route completion adds them)'],
-    [COL.gradient, 'gradient (\u2030)'], [COL.mountain, 'mountain section, mark'], [COL.speedBoard, 'maximum-speed board'],
-    [COL.textBoard, 'text board'], [COL.jump, 'km posts jump (a new progression)']].concat(RUN ? [
-    [COL.computedSpeed, 'computed speed'], [COL.runningTime, 'computed time of day, \u25cf stop, \u25cb station passed']] : []).forEach(function (e) {
+  // Each entry shows the symbol as the page draws it.
+  // Shapes as SVG would name them, drawn on a small canvas.
+  function symbol(shapes) {
+    const dpr = window.devicePixelRatio || 1;
+    const c = el('canvas', { width: Math.round(24 * dpr), height: Math.round(14 * dpr), 'aria-hidden': 'true' });
+    c.style.width = '24px';
+    c.style.height = '14px';
+    const ctx = c.getContext('2d');
+    ctx.scale(dpr, dpr);
+    for (const [tag, a] of shapes) {
+      ctx.beginPath();
+      if (tag === 'line') { ctx.moveTo(a.x1, a.y1); ctx.lineTo(a.x2, a.y2); }
+      if (tag === 'rect') ctx.rect(a.x, a.y, a.width, a.height);
+      if (tag === 'circle') ctx.arc(a.cx, a.cy, a.r, 0, 2 * Math.PI);
+      if (tag === 'path') {
+        for (const [, op, x, y] of a.d.matchAll(/([MLZ])\s*([-\d.]*)\s*([-\d.]*)/g)) {
+          if (op === 'M') ctx.moveTo(+x, +y); else if (op === 'L') ctx.lineTo(+x, +y); else ctx.closePath();
+        }
+      }
+      if (a.fill && a.fill !== 'none') { ctx.fillStyle = a.fill; ctx.fill(); }
+      if (a.stroke) {
+        ctx.setLineDash(a['stroke-dasharray'] && a['stroke-dasharray'] !== 'none' ? a['stroke-dasharray'].split(' ').map(Number) : []);
+        ctx.strokeStyle = a.stroke; ctx.lineWidth = a['stroke-width'] || 1; ctx.stroke();
+      }
+    }
+    return c;
+  }
+  const stroke = function (colour, width, dash) {
+    return { stroke: colour, 'stroke-width': width, fill: 'none', 'stroke-dasharray': dash || 'none' };
+  };
+  const across = function (colour, width, dash) { return ['line', Object.assign({ x1: 1, y1: 7, x2: 23, y2: 7 }, stroke(colour, width, dash))]; };
+  const upright = function (colour, width, dash) { return ['line', Object.assign({ x1: 12, y1: 1, x2: 12, y2: 13 }, stroke(colour, width, dash))]; };
+  const diamond = function (r, attrs) { return ['path', Object.assign({ d: 'M12 ' + (7 - r) + 'L' + (12 + r) + ' 7L12 ' + (7 + r) + 'L' + (12 - r) + ' 7Z' }, attrs)]; };
+  const dot = function (r, filled, colour) { return ['circle', { cx: 12, cy: 7, r: r, fill: filled ? colour : '#fff', stroke: colour, 'stroke-width': 1.2 }]; };
+  [[[['rect', { x: 1, y: 2, width: 22, height: 10, fill: 'rgba(255,176,0,0.75)' }], across(COL.track, 2.2)], 'the line (plan) and the stretch the strips show'],
+    [[['circle', { cx: 12, cy: 7, r: 5, fill: '#fff', stroke: COL.track, 'stroke-width': 2 }]], 'start of the line (plan)'],
+    [[['rect', { x: 7.5, y: 2.5, width: 9, height: 9, fill: COL.track }]], 'end of the line (plan)'],
+    [[across(COL.overrun, 1.5, '4 3')], 'after the end of the line'],
+    [[['rect', { x: 1, y: 3, width: 22, height: 8, fill: 'rgba(31,95,191,0.35)' }], dot(3, true, COL.station)], 'station with a stop mark, its stopping zone'],
+    [[dot(3, false, COL.station)], 'hollow dot: station with no stop mark'],
+    [[upright(COL.signal, 1.6)], 'signal'],
+    [[['rect', { x: 1, y: 2, width: 22, height: 10, fill: COL.slowdown }]], 'slowdown, start to end'],
+    [[['path', { d: 'M12 1L18 12L6 12Z', fill: '#fff', stroke: COL.slowdown, 'stroke-width': 1.5 }]], 'slowdown warning'],
+    [[upright(COL.slowdown, 1)], 'before-warning mark'],
+    [[across(COL.speedLimit, 1.8)], 'speed limit'],
+    [[diamond(4, { fill: COL.speedPoint })], 'speed point written by the author'],
+    [[diamond(4, { fill: '#fff', stroke: COL.routePoint, 'stroke-width': 1.3 })], 'speed point of ' + D.routePointSpeed + ' km/h (as route completion adds them)'],
+    [[['rect', { x: 1, y: 3, width: 22, height: 8, fill: 'rgba(140,109,49,0.35)', stroke: COL.gradient, 'stroke-width': 0.8 }]], 'gradient (\u2030)'],
+    [[['rect', { x: 1, y: 2, width: 22, height: 10, fill: 'rgba(142,107,191,0.55)' }]], 'mountain section (terrain type)'],
+    [[upright(COL.mountain, 1)], 'mountain mark'],
+    [[['rect', { x: 9, y: 4, width: 6, height: 6, fill: COL.speedBoard }]], 'maximum-speed board'],
+    [[diamond(5, { fill: COL.textBoard })], 'text board'],
+    [[upright(COL.jump, 1, '2 3')], 'km posts jump (a new progression)']].concat(RUN ? [
+    [[across(COL.speedLimit, 1.4, '5 2'), ['line', Object.assign({ x1: 1, y1: 12, x2: 23, y2: 2 }, stroke(COL.computedSpeed, 1.6))]], 'the limit obeyed, the computed speed'],
+    [[['line', Object.assign({ x1: 1, y1: 12, x2: 23, y2: 2 }, stroke(COL.runningTime, 1.6))], dot(3.2, true, COL.runningTime)], 'computed time of day, a stop'],
+    [[dot(2.4, false, COL.runningTime)], 'hollow dot: a station passed']] : []).forEach(function (e) {
     const item = el('span');
-    const sw = el('i');
-    sw.style.background = e[0];
-    item.append(sw, document.createTextNode(e[1]));
+    item.append(symbol(e[0]), document.createTextNode(e[1]));
     legend.appendChild(item);
   });
   document.body.append(header);
@@ -267,7 +346,17 @@
 
   // ---- the view: metres start to end along the line ----
   const MIN_SPAN = 400;
-  const view = viewFromHash() || { start: 0, end: axisEnd };
+  // The whole line: from the first stopping zone (which may begin before
+  // 0 m) to the end of the line, not the track beyond it, with a few
+  // pixels to spare so that the marks at the ends are not cut.
+  const fitFrom = stations.reduce(function (m, st) { return Math.min(m, st.start); }, 0);
+  const fitTo = D.lineLength > 0 ? D.lineLength : axisEnd;
+  function fitView() {
+    const w = Math.max(50, stripCanvas.clientWidth - (narrow() ? 58 : 132) - RIGHT);
+    const pad = (fitTo - fitFrom) * 10 / w;
+    return { start: fitFrom - pad, end: fitTo + pad };
+  }
+  const view = viewFromHash() || fitView();
   currentView = view;
   function clampView() {
     let span = Math.max(MIN_SPAN, Math.min(view.end - view.start, axisEnd * 1.2));
@@ -277,10 +366,21 @@
     view.end = start + span;
   }
   clampView();
+  // The address keeps the view, for a link or a reload; written at most a
+  // few times a second while the view moves.
+  let hashTimer = null;
+  function noteView() {
+    if (hashTimer !== null) return;
+    hashTimer = setTimeout(function () {
+      hashTimer = null;
+      history.replaceState(null, '', '#view=' + view.start.toFixed(0) + ',' + view.end.toFixed(0));
+    }, 200);
+  }
   function setView(start, end) {
     view.start = start;
     view.end = end;
     clampView();
+    noteView();
     schedule();
   }
   function centreOn(metres) {
@@ -314,23 +414,34 @@
   function visibleCells() {
     return [Math.max(0, Math.floor(view.start / CL) - 1), Math.min(n - 1, Math.ceil(view.end / CL) + 1)];
   }
-  // Keeps labels apart: each goes in the first of `rows` rows where it
-  // clears the one before it; a label that finds none is left out.
-  function placeLabels(ctx, labels, rows) {
+  // Keeps labels apart and inside the plot: each is centred on its anchor
+  // `x`, slid in from the plot's edges, in the first of `rows` rows where
+  // it clears the one before it. With `leaders`, a label in a row runs a
+  // leader down through the rows nearer its mark (row 0): no label there
+  // may cover it. A label that finds no row, or whose anchor is out of
+  // the plot, is left out. Each comes back with `x` where it is drawn and
+  // `anchor`.
+  function placeLabels(ctx, labels, rows, leaders) {
     const ends = new Array(rows).fill(-Infinity);
     const out = [];
+    const lo = LEFT + 2, hi = LEFT + plotW - 2;
     labels.sort(function (a, b) { return a.x - b.x; });
     for (const l of labels) {
+      if (l.x < LEFT || l.x > LEFT + plotW) continue;
       const w = ctx.measureText(l.text).width;
-      const x0 = l.x - w / 2;
+      if (w > hi - lo) continue;
+      const x = Math.max(lo + w / 2, Math.min(hi - w / 2, l.x));
+      const x0 = x - w / 2;
       for (let r = 0; r < rows; ++r) {
-        if (x0 > ends[r] + 5) {
-          ends[r] = x0 + w;
-          out.push({ x: l.x, text: l.text, row: r, item: l.item });
-          break;
-        }
+        if (x0 <= ends[r] + 5) continue;
+        if (leaders && ends.slice(0, r).some(function (e) { return l.x <= e + 2; })) continue;
+        ends[r] = x0 + w;
+        if (leaders) for (let q = 0; q < r; ++q) ends[q] = Math.max(ends[q], l.x);
+        out.push({ x: x, anchor: l.x, text: l.text, row: r, item: l.item, width: w });
+        break;
       }
     }
+    placed.push.apply(placed, out);
     return out;
   }
 
@@ -361,6 +472,7 @@
     stripsHeight = y + AXIS_H;
   })();
   const hits = [];  // point features drawn this frame, for the hover
+  const placed = [];  // the labels drawn this frame
 
   function drawGradient(ctx, s) {
     let most = 5;
@@ -451,7 +563,7 @@
       const x = X(c * CL);
       line(ctx, x, s.top + 18, x, s.top + s.h - 4, COL.signal, 1.6);
       hits.push({ strip: 'signals', x: x, cell: c });
-      labels.push({ x: x, text: D.hasKmPosts ? post(cells.km[c]) : kmAlong(c * CL) });
+      labels.push({ x: x, text: D.hasKmPosts ? post(kmAt(c * CL)) : kmAlong(c * CL) });
     }
     ctx.fillStyle = COL.signal;
     ctx.textAlign = 'center';
@@ -475,9 +587,9 @@
     }
     ctx.fillStyle = COL.station;
     ctx.textAlign = 'center';
-    for (const l of placeLabels(ctx, labels, STATION_ROWS)) {
+    for (const l of placeLabels(ctx, labels, STATION_ROWS, true)) {
       const y = bar - 10 - l.row * 14;
-      line(ctx, l.x, y + 2, l.x, bar - 4, COL.station, 0.6);
+      line(ctx, l.anchor, y + 2, l.anchor, bar - 4, COL.station, 0.6);
       ctx.fillText(l.text, l.x, y);
     }
     ctx.textAlign = 'left';
@@ -628,16 +740,16 @@
       ctx.fillStyle = COL.axis;
       ctx.fillText((m / 1000).toFixed(digits), x, bottom + 16);
       if (D.hasKmPosts) {
-        const c = Math.max(0, Math.min(n - 1, Math.floor(m / CL)));
         ctx.fillStyle = '#a0a0a0';
-        ctx.fillText(post(cells.km[c] + m - c * CL), x, bottom + 30);
+        ctx.fillText(post(kmAt(m)), x, bottom + 30);
       }
     }
     line(ctx, LEFT, bottom, LEFT + plotW, bottom, COL.axis, 1);
     ctx.textAlign = 'right';
     ctx.fillStyle = COL.axis;
-    ctx.fillText('km along the line', LEFT - 30, bottom + 16);
-    if (D.hasKmPosts) { ctx.fillStyle = '#a0a0a0'; ctx.fillText('km post', LEFT - 30, bottom + 30); }
+    const keyX = narrow() ? LEFT - 8 : LEFT - 30;
+    ctx.fillText(narrow() ? 'km' : 'km along the line', keyX, bottom + 16);
+    if (D.hasKmPosts) { ctx.fillStyle = '#a0a0a0'; ctx.fillText(narrow() ? 'post' : 'km post', keyX, bottom + 30); }
     ctx.textAlign = 'left';
     if (D.lineLength > 0) {
       const x = X(D.lineLength);
@@ -661,16 +773,28 @@
     }
   }
 
+  // A title too wide for the canvas loses its explanation in brackets or
+  // after the colon, then letters.
+  function fitTitle(ctx, title, room) {
+    if (ctx.measureText(title).width <= room) return title;
+    let t = title.replace(/ \(.*\)/, '').replace(/:.*/, '');
+    while (t.length > 1 && ctx.measureText(t).width > room) t = t.slice(0, -2) + '\u2026';
+    return t;
+  }
   function drawStrips() {
     const p = prepare(stripCanvas, stripsHeight);
     const ctx = p.ctx;
+    LEFT = narrow() ? 58 : 132;
     plotW = Math.max(50, p.width - LEFT - RIGHT);
     hits.length = 0;
+    placed.length = 0;
     const bottom = stripsHeight - AXIS_H;
     drawAxis(ctx, strips[0].top, bottom);
     for (const s of strips) {
       ctx.font = BOLD; ctx.fillStyle = COL.text;
-      ctx.fillText(s.title, LEFT, s.top - 5);
+      const title = fitTitle(ctx, s.title, p.width - 8);
+      s.shownTitle = title;
+      ctx.fillText(title, Math.min(LEFT, Math.max(4, p.width - 4 - ctx.measureText(title).width)), s.top - 5);
       ctx.font = FONT;
       ctx.strokeStyle = COL.grid; ctx.lineWidth = 1;
       ctx.strokeRect(LEFT, s.top, plotW, s.h);
@@ -682,6 +806,7 @@
       ctx.restore();
       flushYLabels(ctx);
     }
+    drawMark(ctx, strips[0].top, stripsHeight - AXIS_H);
     range.textContent = kmAlong(Math.round(view.start)) + ' \u2013 ' + kmAlong(Math.round(view.end)) +
       (D.hasKmPosts ? '' : '');
   }
@@ -739,8 +864,10 @@
     ctx.fillStyle = '#fff'; ctx.fill(); ctx.strokeStyle = COL.track; ctx.lineWidth = 2; ctx.stroke();
     ctx.fillStyle = COL.track; ctx.fillRect(s1[0] - 4.5, s1[1] - 4.5, 9, 9);
     ctx.fillStyle = COL.muted;
-    ctx.fillText('Click the plan to move the strips there; the amber stretch is what they show.', 10, 16);
+    const hint = 'Click the line on the plan to move the strips there; the amber stretch is what they show.';
+    ctx.fillText(ctx.measureText(hint).width < p.width - 20 ? hint : 'Tap the line to move the strips there.', 10, 16);
   }
+  const PLAN_PICK = 12;  // px: a click or hover farther from the line picks nothing
   // The metre of the plan point nearest to (x, y) on the canvas, with its distance.
   function planMetre(x, y) {
     let best = -1, bestD = Infinity;
@@ -767,7 +894,8 @@
   function schedule() {
     if (!pending) { pending = true; requestAnimationFrame(draw); }
   }
-  window.addEventListener('resize', schedule);
+  // A tooltip left over would describe what has moved from under it.
+  window.addEventListener('resize', function () { showTooltip(null); schedule(); });
 
   // ---- hover ----
   function hoverText(x, y) {
@@ -796,8 +924,8 @@
     tooltip.textContent = text;
     tooltip.style.display = 'block';
     const w = tooltip.offsetWidth, h = tooltip.offsetHeight;
-    tooltip.style.left = Math.min(clientX + 14, window.innerWidth - w - 4) + 'px';
-    tooltip.style.top = Math.min(clientY + 14, window.innerHeight - h - 4) + 'px';
+    tooltip.style.left = Math.max(4, Math.min(clientX + 14, window.innerWidth - w - 4)) + 'px';
+    tooltip.style.top = Math.max(4, Math.min(clientY + 14, window.innerHeight - h - 4)) + 'px';
   }
 
   // ---- zoom, pan, pinch ----
@@ -807,13 +935,18 @@
   }
   stripCanvas.addEventListener('wheel', function (e) {
     e.preventDefault();
+    showTooltip(null);
     const r = stripCanvas.getBoundingClientRect();
     const dy = e.deltaMode === 1 ? e.deltaY * 30 : e.deltaY;
     zoomAbout(e.clientX - r.left, Math.exp(dy * 0.0015));
   }, { passive: false });
   const pointers = new Map();
   let drag = null, pinch = null;
+  // A tap or a long press (a touch that barely moves) shows what a mouse
+  // would show by hovering there.
+  let touchStart = null;
   stripCanvas.addEventListener('pointerdown', function (e) {
+    if (e.pointerType !== 'mouse') touchStart = pointers.size === 0 ? { x: e.clientX, y: e.clientY } : null;
     stripCanvas.setPointerCapture(e.pointerId);
     pointers.set(e.pointerId, e.clientX);
     if (pointers.size === 1) {
@@ -839,31 +972,40 @@
     if (drag) {
       const dm = (e.clientX - drag.x) / plotW * (drag.end - drag.start);
       setView(drag.start - dm, drag.end - dm);
-      showTooltip(null);
+      if (Math.abs(e.clientX - drag.x) >= 8) showTooltip(null);
       return;
     }
     showTooltip(hoverText(e.clientX - r.left, e.clientY - r.top), e.clientX, e.clientY);
   });
   function release(e) {
+    if (e.type === 'pointerup' && touchStart && pointers.size === 1 &&
+        Math.hypot(e.clientX - touchStart.x, e.clientY - touchStart.y) < 8) {
+      const r = stripCanvas.getBoundingClientRect();
+      showTooltip(hoverText(e.clientX - r.left, e.clientY - r.top), e.clientX, e.clientY);
+    }
+    touchStart = null;
     pointers.delete(e.pointerId);
     if (pointers.size < 2) pinch = null;
     if (pointers.size === 0) { drag = null; stripCanvas.classList.remove('dragging'); }
   }
   stripCanvas.addEventListener('pointerup', release);
   stripCanvas.addEventListener('pointercancel', release);
-  stripCanvas.addEventListener('pointerleave', function () { showTooltip(null); });
-  fit.addEventListener('click', function () { message.textContent = ''; setView(0, axisEnd); });
+  stripCanvas.addEventListener('pointerleave', function (e) { if (e.pointerType === 'mouse') showTooltip(null); });
+  // A touch elsewhere on the page puts a tapped tooltip away.
+  document.addEventListener('pointerdown', function (e) { if (e.target !== stripCanvas) showTooltip(null); });
+  fit.addEventListener('click', function () { clearMessage(); const f = fitView(); setView(f.start, f.end); });
 
   planCanvas.addEventListener('click', function (e) {
     if (!plan || !planPlace) return;
     const r = planCanvas.getBoundingClientRect();
-    centreOn(planMetre(e.clientX - r.left, e.clientY - r.top).metres);
+    const hit = planMetre(e.clientX - r.left, e.clientY - r.top);
+    if (hit.distance <= PLAN_PICK) centreOn(hit.metres);
   });
   planCanvas.addEventListener('mousemove', function (e) {
     if (!plan || !planPlace) return;
     const r = planCanvas.getBoundingClientRect();
     const hit = planMetre(e.clientX - r.left, e.clientY - r.top);
-    if (hit.distance > 12) { showTooltip(null); return; }
+    if (hit.distance > PLAN_PICK) { showTooltip(null); return; }
     let near = null;
     for (const st of stations) {
       if (Math.abs(st.position - hit.metres) <= 3 * plan.step + 200 && (!near || Math.abs(st.position - hit.metres) < Math.abs(near.position - hit.metres))) near = st;
@@ -872,38 +1014,101 @@
   });
   planCanvas.addEventListener('mouseleave', function () { showTooltip(null); });
 
-  // ---- search: "km 134+450", "134+450", "7150 m", "7150", "57.15 km", a station ----
-  function find(text) {
-    const t = text.trim();
-    let m = /^(?:km\s*)?(-?\d+)\+(\d{1,3})$/i.exec(t);
-    if (m) {
-      const value = (m[1].startsWith('-') ? -1 : 1) * (Math.abs(+m[1]) * 1000 + +m[2]);
-      let best = -1, bestD = Infinity;
-      for (let i = 0; i < n; ++i) {
-        const d = Math.abs(cells.km[i] - value);
-        if (d < bestD) { bestD = d; best = i; }
-      }
-      if (best < 0 || bestD > CL) return null;
-      return best * CL + Math.max(0, Math.min(CL - 1, value - cells.km[best]));
+  // ---- search ----
+  // What was typed, read: a km post ("134+450", "km 134+450", "134.450",
+  // "134,450"), a distance along the line ("7150", "7150 m", "7.15 km",
+  // "7,15 km"), a cell ("cell 1791") or else a station's name.
+  function parseQuery(text) {
+    const t = text.trim().replace(/\s+/g, ' ');
+    let m;
+    if (!t) return { empty: true };
+    if ((m = /^(?:km ?)?(-)?(\d+) ?\+ ?(\d{1,3})$/i.exec(t))) {
+      return { km: (m[1] ? -1 : 1) * (+m[2] * 1000 + +m[3]) };
     }
-    if ((m = /^(\d+(?:\.\d+)?)\s*km$/i.exec(t))) return +m[1] * 1000;
-    if ((m = /^(\d+)\s*m?$/i.exec(t))) return +m[1];
-    if (!t) return null;
-    const u = t.toUpperCase();
+    if ((m = /^(?:km ?)?(-)?(\d+)[.,](\d{1,3})$/i.exec(t))) {
+      return { km: (m[1] ? -1 : 1) * (+m[2] * 1000 + +m[3].padEnd(3, '0')) };
+    }
+    if ((m = /^(\d+(?:[.,]\d+)?) ?km$/i.exec(t))) return { metres: Math.round(+m[1].replace(',', '.') * 1000) };
+    if ((m = /^(\d+(?:[.,]\d+)?) ?m?$/i.exec(t))) return { metres: Math.round(+m[1].replace(',', '.')) };
+    if ((m = /^cell ?(\d+)$/i.exec(t))) return { cell: +m[1] };
+    return { station: t };
+  }
+  const HOW = 'give a km post (134+450), a distance along the line (7150 m, 7.15 km) or a station';
+  // The places a query names, in order, with what to call them, or an error.
+  function resolve(text) {
+    const q = parseQuery(text);
+    if (q.empty) return { error: 'Nothing to look for: ' + HOW + '.' };
+    if (q.km !== undefined) {
+      const name = 'km ' + post(q.km);
+      const at = placesOfKm(q.km, fitFrom, axisEnd);
+      if (!at.length) {
+        return { error: name + ' is not on this line: its posts run from km ' + post(kmAt(0)) + ' to km ' +
+          post(kmAt(fitTo)) + (D.kmJumps.length ? ', jumping where the progressions change' : '') + '.' };
+      }
+      return { places: at, name: name };
+    }
+    if (q.metres !== undefined) {
+      if (q.metres > axisEnd) {
+        return { error: q.metres + ' m is beyond the line, which ends at ' + kmAlong(fitTo) +
+          ' (the track beyond it at ' + kmAlong(axisEnd) + ').' };
+      }
+      return { places: [q.metres], name: q.metres + ' m' };
+    }
+    if (q.cell !== undefined) {
+      if (q.cell >= n) return { error: 'Cell ' + q.cell + ' is not on this line: its cells are 0 to ' + (n - 1) + '.' };
+      return { places: [q.cell * CL], name: 'cell ' + q.cell };
+    }
+    const u = q.station.toUpperCase();
     const st = stations.find(function (s) { return s.name.toUpperCase() === u; }) ||
       stations.find(function (s) { return s.name.toUpperCase().startsWith(u); }) ||
       stations.find(function (s) { return s.name.toUpperCase().includes(u); });
-    return st ? st.position : null;
+    if (!st) return { error: 'Nothing found for \u201c' + text.trim() + '\u201d: ' + HOW + '.' };
+    return { places: [st.position], name: st.name };
+  }
+  // The place found, marked on the strips until the next search.
+  let mark = null;
+  function clearMessage() { message.textContent = ''; message.className = ''; }
+  function goTo(metres, name) {
+    mark = { metres: metres, name: name };
+    centreOn(metres);
   }
   function runSearch(text) {
-    const metres = find(text);
-    if (metres === null || metres < 0 || metres > axisEnd) {
-      message.textContent = 'Nothing found for \u201c' + text + '\u201d: give a km post (134+450), metres (7150) or a station.';
+    const found = resolve(text);
+    clearMessage();
+    if (found.error) {
+      message.textContent = found.error;
+      mark = null;
+      schedule();
       return false;
     }
-    message.textContent = '';
-    centreOn(metres);
+    goTo(found.places[0], found.name);
+    if (found.places.length > 1) {
+      // Where the km posts jump back a post is at more than one place.
+      message.className = 'choice';
+      message.append(found.name + ' is at ' + found.places.length + ' places:');
+      found.places.forEach(function (metres, i) {
+        const b = el('button', { type: 'button', 'data-metres': String(metres) }, where(metres));
+        b.addEventListener('click', function () { goTo(metres, found.name + ' (' + (i + 1) + ')'); });
+        message.append(' ', b);
+      });
+    }
     return true;
+  }
+  function drawMark(ctx, top, bottom) {
+    if (!mark) return;
+    const x = X(mark.metres);
+    if (x < LEFT || x > LEFT + plotW) return;
+    ctx.setLineDash([6, 3]);
+    line(ctx, x, top, x, bottom, COL.text, 1.2);
+    ctx.setLineDash([]);
+    ctx.font = BOLD;
+    const w = ctx.measureText(mark.name).width;
+    const tx = Math.max(LEFT + 2, Math.min(LEFT + plotW - w - 2, x + 4));
+    ctx.fillStyle = 'rgba(255,255,255,0.85)';
+    ctx.fillRect(tx - 2, top - 1, w + 4, 15);
+    ctx.fillStyle = COL.text;
+    ctx.fillText(mark.name, tx, top + 11);
+    ctx.font = FONT;
   }
   go.addEventListener('click', function () { runSearch(search.value); });
   search.addEventListener('keydown', function (e) { if (e.key === 'Enter') runSearch(search.value); });
@@ -918,8 +1123,20 @@
     running: RUN ? { stations: RUN.stations.length, at: runningAt } : null,
     runningNote: D.runningNote || '',
     search: runSearch,
+    parse: parseQuery,
+    places: function (text) { return resolve(text); },
+    get mark() { return mark; },
+    get labels() { return placed.map(function (l) { return { text: l.text, x: l.x, anchor: l.anchor, row: l.row, width: l.width }; }); },
+    plot: function () { const r = stripCanvas.getBoundingClientRect(); return { left: r.left + LEFT, right: r.left + LEFT + plotW }; },
+    titles: function () { return strips.map(function (s) { return s.shownTitle; }); },
     setView: function (s, e) { setView(s, e); },
-    fit: function () { setView(0, axisEnd); },
+    fit: function () { const f = fitView(); setView(f.start, f.end); },
+    // Where metre `m` of the plan's line is drawn, in client coordinates.
+    planPointOf: function (metres) {
+      const r = planCanvas.getBoundingClientRect();
+      const i = Math.min(plan.x.length - 1, Math.round(metres / plan.step));
+      return { x: r.left + planPlace.ox + plan.x[i] * planPlace.scale, y: r.top + planPlace.oy - plan.y[i] * planPlace.scale };
+    },
     // Where metre `m` of the strip `id` is drawn, in client coordinates.
     pointOf: function (metres, id) {
       const s = strips.find(function (t) { return t.id === id; });
