@@ -10,7 +10,7 @@ lsp::ProjectReader EditorProjectReader() {
     if (!parse.ok()) return std::nullopt;
     return lsp::ProjectTrain{std::move(parse.project.lineDescription),
                              std::move(parse.project.trainDescription),
-                             std::move(parse.project.trainData)};
+                             parse.project.trainData};
   };
 }
 

@@ -104,7 +104,7 @@ std::optional<running::TrainSpec> TrainDataIn(Disk& disk, const std::string& dir
     found.push_back(UnreadableProject(path, st));
   } else {
     ProjectParse parse = ParseProject(bytes, path);
-    if (parse.ok()) return std::move(parse.project.trainData);
+    if (parse.ok()) return parse.project.trainData;
     found = std::move(parse.diagnostics);
   }
   const std::string text = FormatDiagnostic(found.front());

@@ -101,7 +101,7 @@ render::WatchTrain TrainOf(Watched& project, const Stamp& stamp) {
   const std::optional<std::string> bytes = project.Read(&problem);
   if (!bytes) return {std::nullopt, "No running times: " + problem};
   ProjectParse parse = ParseProject(*bytes, project.name);
-  if (parse.ok()) return {std::move(parse.project.trainData), ""};
+  if (parse.ok()) return {parse.project.trainData, ""};
   const std::string first = FormatDiagnostic(parse.diagnostics.front());
   return {std::nullopt, "No running times: " + first.substr(0, first.find('\n'))};
 }

@@ -44,7 +44,9 @@ std::string Duration(int64_t seconds) {
   std::string out;
   const auto part = [&](int64_t value, const char* unit) {
     if (value == 0) return;
-    out += (out.empty() ? "" : " ") + std::to_string(value) + unit;
+    if (!out.empty()) out += ' ';
+    out += std::to_string(value);
+    out += unit;
   };
   part(seconds / 3600, " h");
   part(seconds / 60 % 60, " min");
