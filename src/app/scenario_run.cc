@@ -17,58 +17,74 @@
 namespace sb {
 namespace {
 
-// Ends the run after the compile: the compiled files written into `dir`
-// when the model is complete, and the exit status.
-void FinishOutcome(RunOutcome& out, Disk& disk, const std::string& dir,
-                   const CompileRequest* request = nullptr) {
+// Ends a compile that leaves nothing to write (an error reported, the
+// compile cancelled, no grid); false for a compiled model.
+bool EndedWithoutModel(RunOutcome& out) {
   switch (out.compile.end) {
     case CompileEnd::kReported:
       out.end = RunEnd::kReported;
       out.exitCode = kExitReported;
-      return;
+      return true;
     case CompileEnd::kCancelled:  // the descriptions here never ask for it
       out.ioMessage = "the compile was cancelled";
       out.exitCode = kExitIo;
-      return;
+      return true;
     case CompileEnd::kNoGrid:
       out.end = RunEnd::kNoGrid;
       out.exitCode = kExitRecorded;
-      break;
-    case CompileEnd::kCompiled: {
-      WrittenFiles files;
-      if (request != nullptr && request->documents) {
-        // Drawn while the compiled files are written; both only read the
-        // scenario.
-        std::future<std::optional<std::vector<DocumentFile>>> drawing =
-            std::async(std::launch::async, [request, &out] {
-              // An interrupt is for the thread that owns the files.
-              const InterruptsHeld held;
-              std::vector<DocumentFile> documents;
-              return request->documents(out.scenario, &documents)
-                         ? std::optional<std::vector<DocumentFile>>(std::move(documents))
-                         : std::nullopt;
-            });
-        files = WriteCompiledFiles(out.scenario, out.scenario.withProfile != 0, disk, dir,
-                                   [&drawing] { return drawing.get(); });
-      } else {
-        files = WriteCompiledFiles(out.scenario, out.scenario.withProfile != 0, disk, dir);
-      }
-      if (files.refused) {
-        out.end = RunEnd::kDocumentsRefused;
-        out.exitCode = kExitDataError;
-        return;
-      }
-      out.written = std::move(files.names);
-      if (!files.status.ok()) {
-        out.end = RunEnd::kIoError;
-        out.ioMessage = files.status.Message("write");
-        out.exitCode = kExitIo;
-        return;
-      }
-      out.end = RunEnd::kWritten;
-      out.exitCode = out.scenario.errorCode != ErrorCode::kNone ? kExitRecorded : kExitOk;
-      break;
-    }
+      return true;
+    case CompileEnd::kCompiled: break;
+  }
+  return false;
+}
+
+// The compiled files written into `dir`, with the documents `request`
+// draws; false when they are not (out says why).
+bool WriteModel(RunOutcome& out, Disk& disk, const std::string& dir,
+                const CompileRequest* request) {
+  WrittenFiles files;
+  if (request != nullptr && request->documents) {
+    // Drawn while the compiled files are written; both only read the
+    // scenario.
+    std::future<std::optional<std::vector<DocumentFile>>> drawing =
+        std::async(std::launch::async, [request, &out] {
+          // An interrupt is for the thread that owns the files.
+          const InterruptsHeld held;
+          std::vector<DocumentFile> documents;
+          return request->documents(out.scenario, &documents)
+                     ? std::optional<std::vector<DocumentFile>>(std::move(documents))
+                     : std::nullopt;
+        });
+    files = WriteCompiledFiles(out.scenario, out.scenario.withProfile != 0, disk, dir,
+                               [&drawing] { return drawing.get(); });
+  } else {
+    files = WriteCompiledFiles(out.scenario, out.scenario.withProfile != 0, disk, dir);
+  }
+  if (files.refused) {
+    out.end = RunEnd::kDocumentsRefused;
+    out.exitCode = kExitDataError;
+    return false;
+  }
+  out.written = std::move(files.names);
+  if (!files.status.ok()) {
+    out.end = RunEnd::kIoError;
+    out.ioMessage = files.status.Message("write");
+    out.exitCode = kExitIo;
+    return false;
+  }
+  out.end = RunEnd::kWritten;
+  out.exitCode = out.scenario.errorCode != ErrorCode::kNone ? kExitRecorded : kExitOk;
+  return true;
+}
+
+// Ends the run after the compile: the compiled files written into `dir`
+// when the model is complete, and the exit status.
+void FinishOutcome(RunOutcome& out, Disk& disk, const std::string& dir,
+                   const CompileRequest* request = nullptr) {
+  if (EndedWithoutModel(out)) {
+    if (out.compile.end != CompileEnd::kNoGrid) return;
+  } else if (!WriteModel(out, disk, dir, request)) {
+    return;
   }
   // A description that could not be deleted is the file system's failure,
   // whatever the run state says of it.
@@ -218,23 +234,9 @@ RunOutcome CompileDescriptionsInMemory(Disk& disk, const CompileRequest& request
     if (Status st = source.Preload(which); !st.ok()) return Unreadable(std::move(out), st, which);
   }
   out.compile = memorizza_percorso(s, request.withProfile, source);
-  switch (out.compile.end) {
-    case CompileEnd::kReported:
-      out.end = RunEnd::kReported;
-      out.exitCode = kExitReported;
-      break;
-    case CompileEnd::kCancelled:  // the descriptions here never ask for it
-      out.ioMessage = "the compile was cancelled";
-      out.exitCode = kExitIo;
-      break;
-    case CompileEnd::kNoGrid:
-      out.end = RunEnd::kNoGrid;
-      out.exitCode = kExitRecorded;
-      break;
-    case CompileEnd::kCompiled:
-      out.end = RunEnd::kCompiledOnly;
-      out.exitCode = s.errorCode != ErrorCode::kNone ? kExitRecorded : kExitOk;
-      break;
+  if (!EndedWithoutModel(out)) {
+    out.end = RunEnd::kCompiledOnly;
+    out.exitCode = s.errorCode != ErrorCode::kNone ? kExitRecorded : kExitOk;
   }
   return out;
 }
