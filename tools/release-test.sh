@@ -154,7 +154,7 @@ complete_line() {
 complete_case() {  # complete_case LINE EXPECTED
   check "completion: '$1'" "$2" "$(complete_line "$1")"
 }
-complete_case "scenario-builder " "build compile fmt inspect lsp new render"
+complete_case "scenario-builder " "build compile fmt inspect lsp new render timetable"
 complete_case "scenario-builder fmt C" "Costa_42-.txt Costa_linea.txt"
 complete_case "scenario-builder --" "--dir --help --version"
 complete_case "scenario-builder compile --line " "Costa_linea.txt old out"
