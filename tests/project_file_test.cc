@@ -157,7 +157,7 @@ TEST(ProjectFile, ReadsTheTrainTable) {
   EXPECT_EQ(p.train, "42");
   EXPECT_EQ(p.trainPlace.line, 3);
   EXPECT_EQ(p.trainDescription, "Costa_42-.txt");
-  const running::TrainSpec& t = p.trainData;
+  const running::TrainTable& t = p.trainData;
   EXPECT_EQ(t.massTonnes, 600);
   EXPECT_EQ(t.lengthMetres, 330.5);
   EXPECT_EQ(t.cars, 12);

@@ -292,7 +292,7 @@ TEST(RenderRunningWatchTest, ThePageRunsTheTrainItIsGiven) {
   const std::string line(content::TemplateLineBytes());
   const std::string train(content::TemplateTrainBytes());
   const render::PageOptions options{1, "p.html.gen.js"};
-  running::TrainSpec slow;
+  running::TrainTable slow;
   slow.topSpeedKmh = 70;
   const nlohmann::json fast =
       PageData(render::WatchPage(line, train, "Costa", "42", options, {}, nullptr, {}));

@@ -222,8 +222,8 @@ TEST(TimingWarnings, SilencingOneLeavesTheOthers) {
 
 // Small scenarios compiled in memory and run with a train given whole, so
 // that no default decides the case.
-TrainSpec Express() {
-  TrainSpec t;
+TrainTable Express() {
+  TrainTable t;
   t.massTonnes = 500;
   t.lengthMetres = 200;
   t.topSpeedKmh = 160;
@@ -246,7 +246,7 @@ std::string Station(int position, int length, const std::string& time, const std
 
 // The warnings of the compile and of the running times, by identifier.
 std::string WarningIds(const std::string& gradients, const std::string& stations,
-                       const std::string& slowdowns, const TrainSpec& spec) {
+                       const std::string& slowdowns, const TrainTable& table) {
   const std::string line =
       "[generale]\r\nlunghezza percorso, 40000\r\n[pendenze]\r\npendenza, 0, 0\r\n" + gradients +
       "[fine]\r\n";
@@ -259,7 +259,7 @@ std::string WarningIds(const std::string& gradients, const std::string& stations
   EXPECT_EQ(s.errorCode, ErrorCode::kNone);
   std::string out;
   for (const Diagnostic& d : s.diagnostics) out += std::string(WarningId(d.warning)) + " ";
-  const RunningTime rt = ComputeRunningTime(s, ResolveTrain(spec, s));
+  const RunningTime rt = ComputeRunningTime(s, ResolveTrain(table, s));
   for (const Diagnostic& d : RunningTimeWarnings(s, rt, {})) {
     out += std::string(WarningId(d.warning)) + " ";
   }
@@ -267,10 +267,10 @@ std::string WarningIds(const std::string& gradients, const std::string& stations
 }
 
 TEST(TimingWarnings, ImpossibleTimetablesAreFlagged) {
-  TrainSpec weak = Express();
+  TrainTable weak = Express();
   weak.startingTractiveEffortKn = 100;
   weak.powerKw = 1000;
-  TrainSpec longer = Express();
+  TrainTable longer = Express();
   longer.lengthMetres = 300;
   const std::string slowdown = "rallentamento, 12000, 30, 3000, 0, 1, 30\r\n";
   const struct {
@@ -278,7 +278,7 @@ TEST(TimingWarnings, ImpossibleTimetablesAreFlagged) {
     std::string gradients;
     std::string stations;
     std::string slowdowns;
-    TrainSpec train;
+    TrainTable train;
     std::string expected;
   } kCases[] = {
       {"24 km in 5 minutes", "",

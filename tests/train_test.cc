@@ -31,15 +31,15 @@ std::string Origin(const Train& t, const std::string& key) {
 TEST(Train, FiguresLeftOutAreDerivedOrDefault) {
   struct Case {
     const char* what;
-    TrainSpec spec;
+    TrainTable table;
     Scenario scenario;
     double mass, length, davisA, davisB, davisC, deceleration;
   };
-  TrainSpec sixCars;
+  TrainTable sixCars;
   sixCars.cars = 6;
-  TrainSpec longCars;
+  TrainTable longCars;
   longCars.carLengthMetres = 24.5;
-  TrainSpec heavier;
+  TrainTable heavier;
   heavier.massTonnes = 700;  // the resistance follows the mass given
   const Case cases[] = {
       {"nothing given, 12 cars and 125 %",
@@ -85,7 +85,7 @@ TEST(Train, FiguresLeftOutAreDerivedOrDefault) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const Train t = ResolveTrain(c.spec, c.scenario);
+    const Train t = ResolveTrain(c.table, c.scenario);
     EXPECT_DOUBLE_EQ(t.mass, c.mass);
     EXPECT_NEAR(t.length, c.length, 1e-9);
     EXPECT_NEAR(t.davisA, c.davisA, 0.1);
@@ -128,22 +128,22 @@ TEST(Train, EachOriginIsTold) {
 }
 
 TEST(Train, EveryFigureGivenIsUsedInSiUnits) {
-  TrainSpec spec;
-  spec.massTonnes = 500;
-  spec.lengthMetres = 250;
-  spec.cars = 9;
-  spec.carLengthMetres = 24;  // the length given wins over cars × car length
-  spec.topSpeedKmh = 144;
-  spec.startingTractiveEffortKn = 300;
-  spec.powerKw = 6000;
-  spec.davisAKn = 5;
-  spec.davisBKnPerKmh = 0.05;
-  spec.davisCKnPerKmh2 = 0.001;
-  spec.rotatingMassFactor = 1.08;
-  spec.brakingDeceleration = 0.7;
-  spec.dwellSeconds = 30;
-  spec.allowancePercent = 7;
-  const Train t = ResolveTrain(spec, Described(12, 125));
+  TrainTable table;
+  table.massTonnes = 500;
+  table.lengthMetres = 250;
+  table.cars = 9;
+  table.carLengthMetres = 24;  // the length given wins over cars × car length
+  table.topSpeedKmh = 144;
+  table.startingTractiveEffortKn = 300;
+  table.powerKw = 6000;
+  table.davisAKn = 5;
+  table.davisBKnPerKmh = 0.05;
+  table.davisCKnPerKmh2 = 0.001;
+  table.rotatingMassFactor = 1.08;
+  table.brakingDeceleration = 0.7;
+  table.dwellSeconds = 30;
+  table.allowancePercent = 7;
+  const Train t = ResolveTrain(table, Described(12, 125));
   EXPECT_DOUBLE_EQ(t.mass, 500000);
   EXPECT_DOUBLE_EQ(t.length, 250);
   EXPECT_DOUBLE_EQ(t.topSpeed, 40);

@@ -62,7 +62,7 @@ Status Render(Disk& disk, const std::string& dir, const std::string& lineId,
   SB_RETURN_IF_ERROR(LoadScenario(disk, dir, lineId, trainNumber, &in, &profile));
   std::optional<running::RunningTime> times;
   std::string problem;
-  if (const std::optional<running::TrainSpec> train = TrainDataIn(disk, dir, &problem)) {
+  if (const std::optional<running::TrainTable> train = TrainDataIn(disk, dir, &problem)) {
     const Scenario s = ScenarioOfFiles(in);
     times = running::ComputeRunningTime(s, running::ResolveTrain(*train, s));
     in.times = &*times;

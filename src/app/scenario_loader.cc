@@ -93,11 +93,11 @@ Status LoadScenario(Disk& disk, const std::string& dir, const std::string& lineI
   return Status::Ok();
 }
 
-std::optional<running::TrainSpec> TrainDataIn(Disk& disk, const std::string& dir,
-                                              std::string* problem) {
+std::optional<running::TrainTable> TrainDataIn(Disk& disk, const std::string& dir,
+                                               std::string* problem) {
   const std::string path = JoinPath(dir, std::string(kProjectFileName));
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) return running::TrainSpec{};
+  if (!std::filesystem::exists(path, ec)) return running::TrainTable{};
   std::string bytes;
   std::vector<Diagnostic> found;
   if (Status st = disk.ReadFile(path, &bytes, kMaxProjectBytes); !st.ok()) {

@@ -32,11 +32,11 @@ Status LoadScenario(Disk& disk, const std::string& dir, const std::string& lineI
 
 // The train the running times of the scenario in `dir` are computed for:
 // the [train] table of the project file beside the descriptions or the
-// compiled files, or the defaults (an empty spec) when there is none.
+// compiled files, or the defaults (an empty table) when there is none.
 // A project file that cannot be read or does not parse gives nothing, and
 // `problem` one line: its first diagnostic's.
-std::optional<running::TrainSpec> TrainDataIn(Disk& disk, const std::string& dir,
-                                              std::string* problem);
+std::optional<running::TrainTable> TrainDataIn(Disk& disk, const std::string& dir,
+                                               std::string* problem);
 
 // The curves of the line, read back from its plan profile: each run of
 // metres that turn by one curvature, from the metre before the first.

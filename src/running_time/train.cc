@@ -79,34 +79,34 @@ std::size_t KeyOrder(std::string_view key) {
 
 class Resolver {
  public:
-  Resolver(const TrainSpec& spec, const Scenario& s) : spec_(spec), s_(s) {}
+  Resolver(const TrainTable& table, const Scenario& s) : table_(table), s_(s) {}
 
   Train Run() {
     const double cars = Cars();
     const double carLength =
-        Given(spec_.carLengthMetres, "car_length_m", kCarMetres, "default: a long-distance coach");
+        Given(table_.carLengthMetres, "car_length_m", kCarMetres, "default: a long-distance coach");
     const double lengthMetres =
-        Given(spec_.lengthMetres, "length_m", kLocomotiveMetres + cars * carLength,
+        Given(table_.lengthMetres, "length_m", kLocomotiveMetres + cars * carLength,
               "from " + Figure(cars) + " cars of " + Figure(carLength) + " m and a locomotive of " +
                   Figure(kLocomotiveMetres) + " m");
-    const double tonnes = Given(spec_.massTonnes, "mass_t", kLocomotiveTonnes + cars * kCarTonnes,
+    const double tonnes = Given(table_.massTonnes, "mass_t", kLocomotiveTonnes + cars * kCarTonnes,
                                 "from a locomotive of " + Figure(kLocomotiveTonnes) + " t and " +
                                     Figure(cars) + " cars of " + Figure(kCarTonnes) + " t");
     train_.mass = tonnes * 1000;
     train_.length = lengthMetres;
-    train_.topSpeed = Given(spec_.topSpeedKmh, "top_speed_kmh", kTopSpeedKmh, "default") / 3.6;
+    train_.topSpeed = Given(table_.topSpeedKmh, "top_speed_kmh", kTopSpeedKmh, "default") / 3.6;
     train_.startingTractiveEffort =
-        Given(spec_.startingTractiveEffortKn, "starting_tractive_effort_kn",
+        Given(table_.startingTractiveEffortKn, "starting_tractive_effort_kn",
               kStartingTractiveEffortKn, "default") *
         1000;
-    train_.power = Given(spec_.powerKw, "power_kw", kPowerKw, "default") * 1000;
+    train_.power = Given(table_.powerKw, "power_kw", kPowerKw, "default") * 1000;
     Resistance(tonnes, cars);
     train_.rotatingMassFactor =
-        Given(spec_.rotatingMassFactor, "rotating_mass_factor", kRotatingMassFactor, "default");
+        Given(table_.rotatingMassFactor, "rotating_mass_factor", kRotatingMassFactor, "default");
     train_.brakingDeceleration = Deceleration();
-    train_.dwell = Given(spec_.dwellSeconds, "dwell_s", kDwellSeconds, "default");
+    train_.dwell = Given(table_.dwellSeconds, "dwell_s", kDwellSeconds, "default");
     train_.allowance =
-        Given(spec_.allowancePercent, "allowance_percent", kAllowancePercent, "default") / 100;
+        Given(table_.allowancePercent, "allowance_percent", kAllowancePercent, "default") / 100;
     // Told in the order the project file's keys are documented in.
     std::stable_sort(
         train_.origins.begin(), train_.origins.end(),
@@ -127,7 +127,7 @@ class Resolver {
   }
 
   double Cars() {
-    if (spec_.cars) return Given(spec_.cars, "cars", 0, "");
+    if (table_.cars) return Given(table_.cars, "cars", 0, "");
     const int32_t described = s_.items[kSlotTotals].position;
     if (described > 0) {
       train_.origins.emplace_back("cars", "train description");
@@ -150,20 +150,20 @@ class Resolver {
     const double c = (kDavisAirLeading * squareFeet + kDavisAirTrailing * squareFeet * cars) *
                      kNewtonsPerPoundForce * mph * mph;
     const std::string davis = "from the Davis formula: ";
-    Note("davis_a_kn", spec_.davisAKn,
+    Note("davis_a_kn", table_.davisAKn,
          davis + Figure(tonnes) + " t on " + Figure(axles) + " axles");
-    Note("davis_b_kn_per_kmh", spec_.davisBKnPerKmh, davis + Figure(tonnes) + " t");
-    Note("davis_c_kn_per_kmh2", spec_.davisCKnPerKmh2,
+    Note("davis_b_kn_per_kmh", table_.davisBKnPerKmh, davis + Figure(tonnes) + " t");
+    Note("davis_c_kn_per_kmh2", table_.davisCKnPerKmh2,
          davis + "a locomotive and " + Figure(cars) + " cars of " +
              Figure(kFrontalAreaSquareMetres) + " m² frontal area");
-    train_.davisA = spec_.davisAKn ? *spec_.davisAKn * 1000 : a;
-    train_.davisB = spec_.davisBKnPerKmh ? *spec_.davisBKnPerKmh * 1000 * 3.6 : b;
-    train_.davisC = spec_.davisCKnPerKmh2 ? *spec_.davisCKnPerKmh2 * 1000 * 3.6 * 3.6 : c;
+    train_.davisA = table_.davisAKn ? *table_.davisAKn * 1000 : a;
+    train_.davisB = table_.davisBKnPerKmh ? *table_.davisBKnPerKmh * 1000 * 3.6 : b;
+    train_.davisC = table_.davisCKnPerKmh2 ? *table_.davisCKnPerKmh2 * 1000 * 3.6 * 3.6 : c;
   }
 
   double Deceleration() {
-    if (spec_.brakingDeceleration) {
-      return Given(spec_.brakingDeceleration, "braking_deceleration_ms2", 0, "");
+    if (table_.brakingDeceleration) {
+      return Given(table_.brakingDeceleration, "braking_deceleration_ms2", 0, "");
     }
     const int32_t percent = s_.items[kSlotTotals].start;
     if (percent <= 0) {
@@ -177,13 +177,13 @@ class Resolver {
                       kMostDeceleration);
   }
 
-  const TrainSpec& spec_;
+  const TrainTable& table_;
   const Scenario& s_;
   Train train_;
 };
 
 }  // namespace
 
-Train ResolveTrain(const TrainSpec& spec, const Scenario& s) { return Resolver(spec, s).Run(); }
+Train ResolveTrain(const TrainTable& table, const Scenario& s) { return Resolver(table, s).Run(); }
 
 }  // namespace sb::running

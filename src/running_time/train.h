@@ -15,7 +15,7 @@
 namespace sb::running {
 
 // As written in [train]; units in the key names (km/h, kN, kW, t, m, s).
-struct TrainSpec {
+struct TrainTable {
   std::optional<double> massTonnes;                // mass_t
   std::optional<double> lengthMetres;              // length_m
   std::optional<double> cars;                      // cars (else the train description's count)
@@ -53,10 +53,10 @@ struct Train {
   std::vector<std::pair<std::string, std::string>> origins;
 };
 
-// Fills what `spec` leaves out: from the train description (cars, braked-
+// Fills what `table` leaves out: from the train description (cars, braked-
 // mass percentage, read from `s`) and from the defaults docs/authors.md
 // names with their sources.
-Train ResolveTrain(const TrainSpec& spec, const Scenario& s);
+Train ResolveTrain(const TrainTable& table, const Scenario& s);
 
 }  // namespace sb::running
 

@@ -25,7 +25,7 @@ inline constexpr std::string_view kProjectFileName = "scenario.toml";
 struct ProjectTrain {
   std::string lineDescription;  // from the project file's folder
   std::string trainDescription;
-  running::TrainSpec train;
+  running::TrainTable train;
 };
 
 // A project file's bytes read: nothing when they are not a valid project.

@@ -37,38 +37,38 @@ enum class Range { kPositive, kNotNegative, kOneOrMore, kPercent, kCount };
 
 struct TrainFigure {
   std::string_view key;
-  std::optional<double> running::TrainSpec::*field;
+  std::optional<double> running::TrainTable::*field;
   Range range;
   std::string_view meaning;  // the hint when the value is out of range
 };
 
 constexpr TrainFigure kTrainFigures[] = {
-    {"mass_t", &running::TrainSpec::massTonnes, Range::kPositive,
+    {"mass_t", &running::TrainTable::massTonnes, Range::kPositive,
      "the train's mass in tonnes, the locomotive's included"},
-    {"length_m", &running::TrainSpec::lengthMetres, Range::kPositive,
+    {"length_m", &running::TrainTable::lengthMetres, Range::kPositive,
      "the train's length in metres, the locomotive's included"},
-    {"cars", &running::TrainSpec::cars, Range::kCount, "the number of cars the locomotive hauls"},
-    {"car_length_m", &running::TrainSpec::carLengthMetres, Range::kPositive,
+    {"cars", &running::TrainTable::cars, Range::kCount, "the number of cars the locomotive hauls"},
+    {"car_length_m", &running::TrainTable::carLengthMetres, Range::kPositive,
      "a car's length over its buffers, in metres"},
-    {"top_speed_kmh", &running::TrainSpec::topSpeedKmh, Range::kPositive,
+    {"top_speed_kmh", &running::TrainTable::topSpeedKmh, Range::kPositive,
      "the train's top speed in km/h"},
-    {"starting_tractive_effort_kn", &running::TrainSpec::startingTractiveEffortKn, Range::kPositive,
+    {"starting_tractive_effort_kn", &running::TrainTable::startingTractiveEffortKn, Range::kPositive,
      "the locomotive's tractive effort at starting, in kN"},
-    {"power_kw", &running::TrainSpec::powerKw, Range::kPositive, "the power at the wheels, in kW"},
-    {"davis_a_kn", &running::TrainSpec::davisAKn, Range::kNotNegative,
+    {"power_kw", &running::TrainTable::powerKw, Range::kPositive, "the power at the wheels, in kW"},
+    {"davis_a_kn", &running::TrainTable::davisAKn, Range::kNotNegative,
      "the running resistance's constant part, in kN"},
-    {"davis_b_kn_per_kmh", &running::TrainSpec::davisBKnPerKmh, Range::kNotNegative,
+    {"davis_b_kn_per_kmh", &running::TrainTable::davisBKnPerKmh, Range::kNotNegative,
      "the running resistance's part that grows with the speed, in kN per km/h"},
-    {"davis_c_kn_per_kmh2", &running::TrainSpec::davisCKnPerKmh2, Range::kNotNegative,
+    {"davis_c_kn_per_kmh2", &running::TrainTable::davisCKnPerKmh2, Range::kNotNegative,
      "the running resistance's part that grows with the speed's square, in kN per (km/h)²"},
-    {"rotating_mass_factor", &running::TrainSpec::rotatingMassFactor, Range::kOneOrMore,
+    {"rotating_mass_factor", &running::TrainTable::rotatingMassFactor, Range::kOneOrMore,
      "the train's mass with its turning wheels and motors, over its mass; typically 1.04 to "
      "1.10"},
-    {"braking_deceleration_ms2", &running::TrainSpec::brakingDeceleration, Range::kPositive,
+    {"braking_deceleration_ms2", &running::TrainTable::brakingDeceleration, Range::kPositive,
      "the service braking's deceleration, in m/s²"},
-    {"dwell_s", &running::TrainSpec::dwellSeconds, Range::kNotNegative,
+    {"dwell_s", &running::TrainTable::dwellSeconds, Range::kNotNegative,
      "the time the train stands at a stop, in seconds"},
-    {"allowance_percent", &running::TrainSpec::allowancePercent, Range::kPercent,
+    {"allowance_percent", &running::TrainTable::allowancePercent, Range::kPercent,
      "the time added to the running time, in percent of it"},
 };
 

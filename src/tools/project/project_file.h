@@ -99,7 +99,7 @@ struct Project {
   ProjectNotes notes;
   // The [train] table: what the running times need of the train, and
   // where each figure given was written, by its key ("mass_t").
-  running::TrainSpec trainData;
+  running::TrainTable trainData;
   std::map<std::string, ProjectPlace, std::less<>> trainDataPlaces;
 };
 

@@ -67,8 +67,8 @@ std::string WatchPage(const std::optional<std::string>& lineBytes,
     in.profile = &*profile;
   }
   std::optional<running::RunningTime> times;
-  if (train.spec) {
-    times = running::ComputeRunningTime(s, running::ResolveTrain(*train.spec, s));
+  if (train.table) {
+    times = running::ComputeRunningTime(s, running::ResolveTrain(*train.table, s));
     in.times = &*times;
   }
   in.timesNote = train.note;

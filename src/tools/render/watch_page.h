@@ -17,7 +17,7 @@ namespace sb::render {
 // [train] (the defaults when there is no project file), or none, and
 // `note` says why the page has no running times.
 struct WatchTrain {
-  std::optional<running::TrainSpec> spec = running::TrainSpec{};
+  std::optional<running::TrainTable> table = running::TrainTable{};
   std::string note;
 };
 
