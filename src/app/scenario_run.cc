@@ -174,12 +174,24 @@ RunOutcome Form_Load(const std::string& dir) {
   return Form_Load(disk, dir);
 }
 
-RunOutcome CompileDescriptions(Disk& disk, const CompileRequest& request) {
+namespace {
+
+// A run of `request`'s scenario: its names and the warnings silenced.
+RunOutcome OutcomeFor(const CompileRequest& request) {
   RunOutcome out;
+  out.scenario.lineId = request.lineId;
+  out.scenario.trainNumber = request.trainNumber;
+  for (Warning w : request.silencedWarnings) {
+    out.scenario.silencedWarnings[static_cast<std::size_t>(w)] = true;
+  }
+  return out;
+}
+
+}  // namespace
+
+RunOutcome CompileDescriptions(Disk& disk, const CompileRequest& request) {
+  RunOutcome out = OutcomeFor(request);
   Scenario& s = out.scenario;
-  s.lineId = request.lineId;
-  s.trainNumber = request.trainNumber;
-  for (Warning w : request.silencedWarnings) s.silencedWarnings[static_cast<std::size_t>(w)] = true;
 
   DescriptionFiles source(disk, {request.linePath, request.linePath},
                           {request.trainPath, request.trainPath},
@@ -222,11 +234,8 @@ RunOutcome CompileDescriptions(const CompileRequest& request) {
 }
 
 RunOutcome CompileDescriptionsInMemory(Disk& disk, const CompileRequest& request) {
-  RunOutcome out;
+  RunOutcome out = OutcomeFor(request);
   Scenario& s = out.scenario;
-  s.lineId = request.lineId;
-  s.trainNumber = request.trainNumber;
-  for (Warning w : request.silencedWarnings) s.silencedWarnings[static_cast<std::size_t>(w)] = true;
   DescriptionFiles source(disk, {request.linePath, request.linePath},
                           {request.trainPath, request.trainPath},
                           DescriptionFiles::Afterwards::kKeep);
